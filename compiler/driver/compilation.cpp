@@ -1,0 +1,9 @@
+#include "compiler/driver/compilation.hpp"
+
+namespace kavo {
+
+Compilation::Compilation(CompilerSettings& settings, CompilerIo& io)
+    : settings(settings), diagnostics(io), nodes(diagnostics, strings, currentLine),
+      items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord) {}
+
+} // namespace kavo

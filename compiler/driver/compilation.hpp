@@ -1,0 +1,103 @@
+#pragma once
+
+#include "compiler/driver/arena.hpp"
+#include "compiler/driver/compiler_io.hpp"
+#include "compiler/driver/compiler_settings.hpp"
+#include "compiler/driver/diagnostics.hpp"
+#include "compiler/driver/node.hpp"
+#include "compiler/driver/node_list.hpp"
+#include "compiler/driver/output_stream.hpp"
+#include "compiler/driver/string_pool.hpp"
+#include "compiler/preprocessor/pragma_table.hpp"
+#include "compiler/preprocessor/substitution.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kavo {
+
+// Flags set by the command line and the configuration file; every run starts with them at 0.
+struct RunFlags {
+    bool mapFileEnabled = false;
+    std::uint32_t reuseMemory = 0;
+    std::uint32_t printScope = 0;
+    std::uint32_t asmFormat = 0;
+    std::uint32_t replaceAtFlag = 0;
+    std::uint32_t replaceUnderscoreFlag = 0;
+    std::uint32_t debugForm = 0;
+    std::uint32_t remapFlag = 0;
+};
+
+// A RAM range that #vpmem reserves for Virtual Peripheral code; the symbol table enters one
+// fixed-address symbol per address once it exists.
+struct VpRamReservation {
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    int line = 0;
+};
+
+// The program memory image: 4096 words, 0xFFF marking a free word.
+constexpr std::size_t ProgramImageWords = 4096;
+constexpr std::uint32_t FreeWord = 0xFFF;
+
+// Everything one compilation knows. A run is one Compilation: constructing it is the run
+// reset, destroying it releases every record the run made, and no state survives into the
+// next run except the CompilerSettings the caller keeps.
+class Compilation {
+public:
+    Compilation(CompilerSettings& settings, CompilerIo& io);
+    Compilation(const Compilation&) = delete;
+    Compilation& operator=(const Compilation&) = delete;
+
+    CompilerSettings& settings;
+    Diagnostics diagnostics;
+    RunFlags flags;
+
+    // Run state.
+    bool abortFlag = false;
+    bool successFlag = false;
+    int tmpPrefixLength = 5;
+    int tempScopeCounter = 0;
+    bool vpCodeSeen = false;
+    bool vpMode = false;
+    int defaultExpressionType = 269;
+    // The scanner's current line; marker nodes take their line from it.
+    int currentLine = 0;
+
+    // Output streams.
+    OutputStream preprocessFile;
+    OutputStream assemblyFile;
+    OutputStream listingFile;
+    OutputStream objectFile;
+    OutputStream mapFile;
+    // The stream the scanner reads: the preprocess file.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> parserInput{nullptr, &std::fclose};
+
+    // Names of this run.
+    std::string givenFileName;  // the file name as given, before the cut at "."
+    std::string fileStem;       // the file name cut at its first "."
+    std::string fileName;       // the most recently formed output file name
+    std::string sourceFileName; // SRC_DIR, stem, ".", SRC_EXTENSION
+    std::string functionName;
+    std::string functionName2;
+
+    // Tables.
+    StringPool strings;
+    NodeList nodes;
+    Arena<Item> items;
+    PragmaTable pragmas;
+    SubstitutionTable defines;
+    SubstitutionTable replaces;
+    std::vector<std::uint32_t> programImage;
+    std::vector<VpRamReservation> vpRamReservations;
+
+    // Shorthands for the message channels.
+    void message(std::string_view text) { diagnostics.message(text); }
+    void error(std::string_view text) { diagnostics.error(text); }
+    int errors() const { return diagnostics.errors(); }
+};
+
+} // namespace kavo

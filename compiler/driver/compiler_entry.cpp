@@ -1,0 +1,32 @@
+#include "compiler/driver/compiler_entry.hpp"
+
+#include "compiler/driver/compilation.hpp"
+#include "compiler/driver/compiler_main.hpp"
+#include "compiler/driver/text_format.hpp"
+
+namespace kavo {
+
+CompileOutcome compile(CompilerSettings& settings, CompilerIo& io,
+                       const std::vector<std::string>& argv) {
+    CompileOutcome outcome;
+    Compilation c(settings, io);
+    try {
+        outcome.mainResult = compilerMain(c, argv);
+    } catch (const FatalStop& stop) {
+        outcome.fatal = stop;
+    } catch (const std::bad_alloc&) {
+        c.message("FATAL ERROR: MALLOC failed, out of memory!\n");
+        outcome.fatal = FatalStop(fatal::OutOfMemory);
+    }
+    closeOutputs(c);
+    outcome.errors = c.errors();
+    outcome.success = c.successFlag && !outcome.fatal;
+    return outcome;
+}
+
+std::string fatalStopText(const FatalStop& stop) {
+    return strprintf("Error Location Number: %d Error Status Code: %d", stop.location,
+                     stop.status);
+}
+
+} // namespace kavo

@@ -1,0 +1,146 @@
+#include "compiler/driver/compiler_main.hpp"
+
+#include "compiler/driver/banner.hpp"
+#include "compiler/driver/options.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/preprocessor/preprocessor.hpp"
+
+#include <cerrno>
+
+namespace kavo {
+
+namespace {
+
+std::optional<std::string> takeFileName(Compilation& c, const std::vector<std::string>& argv) {
+    if (argv.size() <= 1) {
+        c.diagnostics.standardOutput("Enter File to compile [file.c]: ");
+        auto word = c.diagnostics.io().readWord();
+        if (!word || word->empty()) {
+            c.error("No file name given: nothing to compile.\n");
+            return std::nullopt;
+        }
+        return word;
+    }
+    if (argv.size() == 2)
+        return argv[1];
+    if (!readCommandLine(c, argv))
+        return std::nullopt;
+    return argv.back();
+}
+
+// Everything from the first "." on is dropped, even a "." in a directory part.
+std::string cutAtFirstDot(const std::string& name) { return name.substr(0, name.find('.')); }
+
+std::string outputName(const std::string& directory, const std::string& stem,
+                       const std::string& extension) {
+    return directory + stem + "." + extension;
+}
+
+bool openOutput(Compilation& c, OutputStream& stream, const std::string& directory,
+                const std::string& extension, const char* failure) {
+    c.fileName = outputName(directory, c.fileStem, extension);
+    if (stream.open(c.fileName))
+        return true;
+    c.message(strprintf(failure, c.fileName.c_str()));
+    return false;
+}
+
+bool openOutputs(Compilation& c) {
+    const CompilerSettings& s = c.settings;
+    if (!openOutput(c, c.assemblyFile, s.asmDir, s.asmExtension,
+                    "Cannot open assembler output file %s!... exiting.\n"))
+        return false;
+    if (!openOutput(c, c.listingFile, s.asmDir, s.lstExtension,
+                    "Cannot open assembler listing file %s!... exiting.\n"))
+        return false;
+    if (c.flags.mapFileEnabled &&
+        !openOutput(c, c.mapFile, s.mapDir, s.mapExtension,
+                    "Cannot open emulator map file %s!... exiting.\n"))
+        return false;
+    return openOutput(c, c.objectFile, s.objDir, s.objExtension,
+                      "Cannot open object output file %s!... exiting.\n");
+}
+
+bool preprocessSource(Compilation& c) {
+    const CompilerSettings& s = c.settings;
+    c.fileName = outputName(s.tmpDir, c.fileStem, s.preExtension);
+    if (!c.preprocessFile.open(c.fileName)) {
+        c.message(strprintf("Cannot open preprocess file %s!...(%d - %d)\n", c.fileName.c_str(),
+                            errno, 2));
+        return false;
+    }
+    c.message(strprintf("Preprocessing %s\n", c.sourceFileName.c_str()));
+    c.preprocessFile.write(banner("//"));
+    c.preprocessFile.write(strprintf("#line 0 %s\n", c.sourceFileName.c_str()));
+    Preprocessor(c, c.preprocessFile).preprocess(c.sourceFileName);
+    c.message(strprintf("Done preprocessing %s\n", c.sourceFileName.c_str()));
+    if (!c.preprocessFile.close()) {
+        c.error(strprintf("Cannot write preprocess file %s!\n", c.fileName.c_str()));
+        return false;
+    }
+    return true;
+}
+
+bool openParserInput(Compilation& c) {
+    // An empty stem (a name starting with ".") reads the fixed file "mm4.in".
+    const std::string input = c.fileStem.empty() ? std::string("mm4.in") : c.fileName;
+    c.parserInput.reset(std::fopen(input.c_str(), "r"));
+    if (!c.parserInput) {
+        c.message(strprintf("Cannot open %s!... exiting.\n", input.c_str()));
+        return false;
+    }
+    return true;
+}
+
+// Parsing and everything after it.
+void compileParsedInput(Compilation& c) {
+    c.diagnostics.io().pumpEvents();
+    backEndDriver(c);
+}
+
+} // namespace
+
+int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
+    c.diagnostics.standardOutput(banner(""));
+    c.tmpPrefixLength = static_cast<int>(std::string("_tmp_").size());
+    c.assemblyFile.bindToStandardOutput(c.diagnostics);
+    c.objectFile.bindToStandardOutput(c.diagnostics);
+
+    const auto given = takeFileName(c, argv);
+    if (!given)
+        return 0;
+    c.givenFileName = *given;
+    c.fileStem = cutAtFirstDot(*given);
+    const CompilerSettings& s = c.settings;
+    c.sourceFileName = *c.strings.intern(outputName(s.srcDir, c.fileStem, s.srcExtension));
+
+    if (!preprocessSource(c) || !openParserInput(c) || !openOutputs(c))
+        return 0;
+    c.message(strprintf("Compiling %s\n", c.sourceFileName.c_str()));
+    compileParsedInput(c);
+    return 1;
+}
+
+int backEndDriver(Compilation& c) {
+    if (c.abortFlag)
+        return 1;
+    if (c.errors() > 0) {
+        c.abortFlag = true;
+        return 1;
+    }
+    // The scanner, the parser and the code generating passes are not part of this build yet:
+    // say so plainly instead of writing outputs that look complete.
+    c.message("Code generation is not available in this build of the compiler: no code "
+              "generated.\n");
+    return 2;
+}
+
+void closeOutputs(Compilation& c) {
+    c.preprocessFile.close();
+    c.assemblyFile.close();
+    c.listingFile.close();
+    c.objectFile.close();
+    c.mapFile.close();
+}
+
+} // namespace kavo

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "compiler/driver/compilation.hpp"
+#include "compiler/driver/output_stream.hpp"
+#include "compiler/preprocessor/word_splitter.hpp"
+
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kavo {
+
+// Reads a C source line by line into the preprocess file: comments removed, #replace and
+// #define applied, directives executed, includes followed. Every source line yields exactly one
+// output line so that line numbers in the preprocess file match the source.
+class Preprocessor {
+public:
+    Preprocessor(Compilation& compilation, OutputStream& out)
+        : c_(compilation), out_(out) {}
+
+    // Processes one file; false when it cannot be opened (reported and counted).
+    bool preprocess(const std::string& fileName);
+
+    // Includes deeper than this are refused rather than followed.
+    static constexpr std::size_t MaxIncludeDepth = 32;
+
+private:
+    struct SourceFile {
+        std::ifstream in;
+        std::string name;
+        int lineCounter = 0;
+        bool readLine(std::string& line);
+    };
+
+    enum class Form { OneWord, TwoWord };
+    struct Directive {
+        std::string name;
+        Form form = Form::OneWord;
+        std::size_t arg = 1; // index of the first argument word
+    };
+    // Whether a line is executed in the main loop or inside an #ifdef region: a few
+    // directives report with other message codes there.
+    enum class Context { MainLoop, Region };
+    // Why a conditional region stopped.
+    enum class RegionEnd { Else = 1, Endif = 2, ElifOrEnd = 3 };
+
+    struct PreparedLine {
+        std::string text; // comments removed, replace rules applied
+        SplitLine split;
+    };
+    PreparedLine prepare(const std::string& raw, bool& inBlock) const;
+    static std::optional<Directive> recognise(const SplitLine& split);
+    bool withinWordLimits(const SourceFile& file, const SplitLine& split);
+
+    void processMainLine(SourceFile& file, const PreparedLine& line);
+    // Runs the directives valid both in the main loop and in an active region; false when the
+    // directive is not one of them.
+    bool executeShared(SourceFile& file, const PreparedLine& line, const Directive& directive,
+                       Context context);
+    void conditional(SourceFile& file, bool nameDefined);
+    RegionEnd region(SourceFile& file, bool active);
+    void reportUnsupported(const SourceFile& file, const Directive& directive);
+
+    void doDefine(const PreparedLine& line, const Directive& directive, Context context);
+    void doVpmem(const SourceFile& file, const SplitLine& split, const Directive& directive,
+                 Context context);
+    void doPragma(const SplitLine& split, const Directive& directive);
+    void doInclude(SourceFile& file, const SplitLine& split, const Directive& directive);
+    void doDeferredLoad(const SourceFile& file, const SplitLine& split,
+                        const Directive& directive);
+
+    void writeLine(const std::string& text) { out_.write(text); }
+    void writeEmptyLine() { out_.write("\n"); }
+
+    Compilation& c_;
+    OutputStream& out_;
+    std::vector<std::string> includeChain_;
+};
+
+} // namespace kavo

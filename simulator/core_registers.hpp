@@ -1,0 +1,80 @@
+// Register file access, inline because every instruction goes through it. Included only by the
+// core's own source files.
+//
+// Addressing: fr 00h reaches the register FSR points at; fr 01h..0Fh are the global registers
+// (special registers first, then global RAM); fr 10h..1Fh reach the bank FSR selects. On the
+// 18/20/28 FSR bits 7:5 pick one of 8 banks; on the 48/52 FSR bits 7:4 pick one of 16. Through FSR
+// the 18/20/28 reach a global register when FSR bit 4 is clear, the 48/52 when FSR is below 10h.
+#pragma once
+
+#include "simulator/core.hpp"
+
+namespace sxsim {
+
+inline unsigned Core::bankedIndex(unsigned fr) const {
+    return ((fsr_ >> device_.bankShift) << 4) | (fr & 0x0F);
+}
+
+inline bool Core::indirectIsBanked() const {
+    return device_.bankShift == 5 ? (fsr_ & 0x10) != 0 : fsr_ >= 0x10;
+}
+
+inline unsigned Core::indirectIndex() const { return bankedIndex(fsr_); }
+
+inline std::uint8_t Core::readRegister(unsigned fr) {
+    if (fr >= 0x10) {
+        return banked_[bankedIndex(fr)];
+    }
+    if (fr >= device_.firstGlobal) {
+        return globals_[fr];
+    }
+    return readSpecial(fr);
+}
+
+inline void Core::writeRegister(unsigned fr, std::uint8_t value) {
+    if (fr >= 0x10) {
+        banked_[bankedIndex(fr)] = value;
+    } else if (fr >= device_.firstGlobal) {
+        globals_[fr] = value;
+    } else {
+        writeSpecial(fr, value);
+    }
+}
+
+inline void Core::storeResult(unsigned fr, bool toRegister, std::uint8_t value) {
+    if (toRegister) {
+        writeRegister(fr, value);
+    } else {
+        w_ = value;
+    }
+}
+
+// When STATUS itself receives a result that also sets flags, the flags win: only the page bits
+// take the written value, as on the 12-bit PIC core.
+inline void Core::storeResultWithFlags(unsigned fr, bool toRegister, std::uint8_t value) {
+    if (toRegister && fr == reg::STATUS) {
+        status_ = static_cast<std::uint8_t>((value & status::PAGE_MASK) |
+                                            (status_ & ~status::PAGE_MASK));
+        return;
+    }
+    storeResult(fr, toRegister, value);
+}
+
+inline void Core::setZero(std::uint8_t value) {
+    status_ = static_cast<std::uint8_t>((status_ & ~status::Z) | (value == 0 ? status::Z : 0));
+}
+
+// a + b + carryIn with C from bit 7 and DC from bit 3. Subtraction is a + ~b + 1, so C and DC
+// read "no borrow" there, as the SX documents.
+inline std::uint8_t Core::addWithFlags(std::uint8_t a, std::uint8_t b, unsigned carryIn) {
+    const unsigned sum = a + b + carryIn;
+    const unsigned low = (a & 0x0F) + (b & 0x0F) + carryIn;
+    std::uint8_t flags = 0;
+    flags |= sum > 0xFF ? status::C : 0;
+    flags |= low > 0x0F ? status::DC : 0;
+    flags |= (sum & 0xFF) == 0 ? status::Z : 0;
+    status_ = static_cast<std::uint8_t>((status_ & ~(status::C | status::DC | status::Z)) | flags);
+    return static_cast<std::uint8_t>(sum);
+}
+
+} // namespace sxsim
