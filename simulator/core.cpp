@@ -1,6 +1,8 @@
 // Construction, reset and the run control of the SX core.
 #include "simulator/core.hpp"
 
+#include <algorithm>
+
 namespace sxsim {
 
 const char* stopReasonName(StopReason reason) {
