@@ -1,0 +1,4 @@
+int a;
+#if X
+#include "missing.h"
+int b;
