@@ -6,8 +6,9 @@
 namespace kavo {
 
 void outOfMemory(Diagnostics& diagnostics, std::size_t bytes) {
-    diagnostics.message(strprintf("FATAL ERROR: MALLOC failed allocating %d bytes, out of memory!\n",
-                                  static_cast<int>(bytes)));
+    diagnostics.message(
+        strprintf("FATAL ERROR: MALLOC failed allocating %d bytes, out of memory!\n",
+                  static_cast<int>(bytes)));
     throw FatalStop(fatal::OutOfMemory);
 }
 

@@ -25,8 +25,7 @@ CompileOutcome compile(CompilerSettings& settings, CompilerIo& io,
 }
 
 std::string fatalStopText(const FatalStop& stop) {
-    return strprintf("Error Location Number: %d Error Status Code: %d", stop.location,
-                     stop.status);
+    return strprintf("Error Location Number: %d Error Status Code: %d", stop.location, stop.status);
 }
 
 } // namespace kavo

@@ -11,9 +11,9 @@
 namespace kavo {
 
 struct CompileOutcome {
-    int mainResult = 0;              // the compiler main's return value
-    int errors = 0;                  // the run's error counter
-    bool success = false;            // "Compilation completed successfully." was reached
+    int mainResult = 0;             // the compiler main's return value
+    int errors = 0;                 // the run's error counter
+    bool success = false;           // "Compilation completed successfully." was reached
     std::optional<FatalStop> fatal; // the run ended in an unrecoverable condition
 };
 

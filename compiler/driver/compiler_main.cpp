@@ -29,7 +29,9 @@ std::optional<std::string> takeFileName(Compilation& c, const std::vector<std::s
 }
 
 // Everything from the first "." on is dropped, even a "." in a directory part.
-std::string cutAtFirstDot(const std::string& name) { return name.substr(0, name.find('.')); }
+std::string cutAtFirstDot(const std::string& name) {
+    return name.substr(0, name.find('.'));
+}
 
 std::string outputName(const std::string& directory, const std::string& stem,
                        const std::string& extension) {
@@ -53,9 +55,8 @@ bool openOutputs(Compilation& c) {
     if (!openOutput(c, c.listingFile, s.asmDir, s.lstExtension,
                     "Cannot open assembler listing file %s!... exiting.\n"))
         return false;
-    if (c.flags.mapFileEnabled &&
-        !openOutput(c, c.mapFile, s.mapDir, s.mapExtension,
-                    "Cannot open emulator map file %s!... exiting.\n"))
+    if (c.flags.mapFileEnabled && !openOutput(c, c.mapFile, s.mapDir, s.mapExtension,
+                                              "Cannot open emulator map file %s!... exiting.\n"))
         return false;
     return openOutput(c, c.objectFile, s.objDir, s.objExtension,
                       "Cannot open object output file %s!... exiting.\n");

@@ -7,13 +7,13 @@ namespace kavo {
 // One parse node. The parser builds no tree: nodes form one flat list in source order, with
 // marker nodes bracketing the stretches later passes cut out.
 struct Node {
-    std::string name;                 // secondary text, usually empty
-    int kind = 0;                     // a Kind
-    std::string cval;                 // identifier, constant text, label; "ExMk" for markers
-    int ival = 0;                     // constant value or count
-    int line = 0;                     // source line
+    std::string name;                  // secondary text, usually empty
+    int kind = 0;                      // a Kind
+    std::string cval;                  // identifier, constant text, label; "ExMk" for markers
+    int ival = 0;                      // constant value or count
+    int line = 0;                      // source line
     const std::string* file = nullptr; // interned source file name; none when null
-    Node* next = nullptr;             // successor in its list (not owning)
+    Node* next = nullptr;              // successor in its list (not owning)
 };
 
 // The value the scanner delivers for each token and the parser keeps on its value stack;

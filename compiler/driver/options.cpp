@@ -63,15 +63,33 @@ Applied applyOption(Compilation& c, char letter, const std::string& value) {
     case 'I':
         c.pragmas.set("INCLUDE_DIR", normaliseDirectory(value));
         return Applied::Done;
-    case 'o': directory = &s.objDir; break;
-    case 's': directory = &s.srcDir; break;
-    case 't': directory = &s.tmpDir; break;
-    case 'a': directory = &s.asmDir; break;
-    case 'x': extension = &s.objExtension; break;
-    case 'c': extension = &s.srcExtension; break;
-    case 'p': extension = &s.preExtension; break;
-    case 'l': extension = &s.lstExtension; break;
-    case 'v': extension = &s.asmExtension; break;
+    case 'o':
+        directory = &s.objDir;
+        break;
+    case 's':
+        directory = &s.srcDir;
+        break;
+    case 't':
+        directory = &s.tmpDir;
+        break;
+    case 'a':
+        directory = &s.asmDir;
+        break;
+    case 'x':
+        extension = &s.objExtension;
+        break;
+    case 'c':
+        extension = &s.srcExtension;
+        break;
+    case 'p':
+        extension = &s.preExtension;
+        break;
+    case 'l':
+        extension = &s.lstExtension;
+        break;
+    case 'v':
+        extension = &s.asmExtension;
+        break;
     case 'm':
         c.flags.reuseMemory = readCompilerNumber(value);
         return Applied::Done;

@@ -18,15 +18,17 @@ struct Level {
 
 int matchingEnd(int kind) {
     switch (kind) {
-    case EXPSTART: return EXPEND;
-    case ASM_START: return ASM_END;
-    default: return STRUCT_DEC_END;
+    case EXPSTART:
+        return EXPEND;
+    case ASM_START:
+        return ASM_END;
+    default:
+        return STRUCT_DEC_END;
     }
 }
 
 bool opensStretch(int kind, int startKind) {
-    return kind == startKind || kind == EXPSTART || kind == ASM_START ||
-           kind == STRUCT_DEC_START;
+    return kind == startKind || kind == EXPSTART || kind == ASM_START || kind == STRUCT_DEC_START;
 }
 
 void noteFunctionName(Compilation& c, const Node* funcname) {

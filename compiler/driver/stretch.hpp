@@ -5,8 +5,8 @@
 namespace kavo {
 
 struct Stretch {
-    Item* items = nullptr;      // the copied nodes, nested stretches as sublists
-    Node* after = nullptr;      // the node after the closing end-kind node; none when exhausted
+    Item* items = nullptr; // the copied nodes, nested stretches as sublists
+    Node* after = nullptr; // the node after the closing end-kind node; none when exhausted
 };
 
 // Copies the nodes from first up to the first node of endKind (not copied) into an item list.

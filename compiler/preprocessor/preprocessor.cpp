@@ -81,10 +81,9 @@ std::optional<Preprocessor::Directive> Preprocessor::recognise(const SplitLine& 
     } else {
         directive.name = first.substr(1);
     }
-    static const char* const known[] = {"replace", "vpmem", "define", "undef",
-                                        "loadasm", "loadvp", "include", "pragma",
-                                        "ifdef",   "ifndef", "elif",   "else",
-                                        "endif",   "if"};
+    static const char* const known[] = {"replace", "vpmem",   "define", "undef", "loadasm",
+                                        "loadvp",  "include", "pragma", "ifdef", "ifndef",
+                                        "elif",    "else",    "endif",  "if"};
     if (std::find(std::begin(known), std::end(known), directive.name) == std::end(known))
         return std::nullopt;
     return directive;
@@ -180,16 +179,14 @@ void Preprocessor::reportUnsupported(const SourceFile& file, const Directive& di
     c_.error(strprintf(format, file.name.c_str(), file.lineCounter));
 }
 
-void Preprocessor::doDefine(const PreparedLine& line, const Directive& directive,
-                            Context context) {
+void Preprocessor::doDefine(const PreparedLine& line, const Directive& directive, Context context) {
     const std::string name = line.split.word(directive.arg);
     if (c_.defines.has(name)) {
         const bool two = directive.form == Form::TwoWord;
-        const char* format = context == Context::MainLoop
-                                 ? (two ? "WARNING(C220): %s redefined.\n"
-                                        : "WARNING(C219): %s redefined.\n")
-                                 : (two ? "WARNING(C221): %s redefined.\n"
-                                        : "WARNING(C222): %s redefined.\n");
+        const char* format =
+            context == Context::MainLoop
+                ? (two ? "WARNING(C220): %s redefined.\n" : "WARNING(C219): %s redefined.\n")
+                : (two ? "WARNING(C221): %s redefined.\n" : "WARNING(C222): %s redefined.\n");
         c_.message(strprintf(format, name.c_str()));
         c_.defines.remove(name);
     }
@@ -227,9 +224,9 @@ void Preprocessor::doPragma(const SplitLine& split, const Directive& directive) 
     const std::string& name = split.word(directive.arg);
     if (name == "PROC_ID_VAL") {
         for (std::size_t i = directive.arg + 1; i < split.count(); ++i) {
-            c_.pragmas.set(strprintf("%s_%d", name.c_str(),
-                                     static_cast<int>(i - directive.arg - 1)),
-                           split.word(i));
+            c_.pragmas.set(
+                strprintf("%s_%d", name.c_str(), static_cast<int>(i - directive.arg - 1)),
+                split.word(i));
         }
         return;
     }
@@ -238,16 +235,14 @@ void Preprocessor::doPragma(const SplitLine& split, const Directive& directive) 
 
 void Preprocessor::doDeferredLoad(const SourceFile& file, const SplitLine& split,
                                   const Directive& directive) {
-    const std::string path =
-        withForwardSlashes(c_.settings.vpDir + split.word(directive.arg) + "." +
-                           c_.settings.vpExtension);
+    const std::string path = withForwardSlashes(c_.settings.vpDir + split.word(directive.arg) +
+                                                "." + c_.settings.vpExtension);
     c_.message(strprintf("WARNING: Line %d #%s is not supported by this compiler yet; %s not "
                          "loaded.\n",
                          file.lineCounter, directive.name.c_str(), path.c_str()));
 }
 
-void Preprocessor::doInclude(SourceFile& file, const SplitLine& split,
-                             const Directive& directive) {
+void Preprocessor::doInclude(SourceFile& file, const SplitLine& split, const Directive& directive) {
     std::string name = split.word(directive.arg);
     if (!name.empty() && (name.front() == '"' || name.front() == '<'))
         name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::string();
@@ -256,15 +251,14 @@ void Preprocessor::doInclude(SourceFile& file, const SplitLine& split,
 
     if (includeChain_.size() >= MaxIncludeDepth) {
         c_.error(strprintf("ERROR(C260): \"%s\" Line: %d #include nested more than %d deep.\n",
-                           file.name.c_str(), file.lineCounter,
-                           static_cast<int>(MaxIncludeDepth)));
+                           file.name.c_str(), file.lineCounter, static_cast<int>(MaxIncludeDepth)));
         writeEmptyLine();
         return;
     }
     if (std::find(includeChain_.begin(), includeChain_.end(), identityOf(path)) !=
         includeChain_.end()) {
-        c_.error(strprintf("ERROR(C261): \"%s\" Line: %d %s includes itself.\n",
-                           file.name.c_str(), file.lineCounter, path.c_str()));
+        c_.error(strprintf("ERROR(C261): \"%s\" Line: %d %s includes itself.\n", file.name.c_str(),
+                           file.lineCounter, path.c_str()));
         writeEmptyLine();
         return;
     }

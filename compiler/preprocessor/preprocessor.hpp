@@ -16,8 +16,7 @@ namespace kavo {
 // output line so that line numbers in the preprocess file match the source.
 class Preprocessor {
 public:
-    Preprocessor(Compilation& compilation, OutputStream& out)
-        : c_(compilation), out_(out) {}
+    Preprocessor(Compilation& compilation, OutputStream& out) : c_(compilation), out_(out) {}
 
     // Processes one file; false when it cannot be opened (reported and counted).
     bool preprocess(const std::string& fileName);
@@ -67,8 +66,7 @@ private:
                  Context context);
     void doPragma(const SplitLine& split, const Directive& directive);
     void doInclude(SourceFile& file, const SplitLine& split, const Directive& directive);
-    void doDeferredLoad(const SourceFile& file, const SplitLine& split,
-                        const Directive& directive);
+    void doDeferredLoad(const SourceFile& file, const SplitLine& split, const Directive& directive);
 
     void writeLine(const std::string& text) { out_.write(text); }
     void writeEmptyLine() { out_.write("\n"); }

@@ -6,9 +6,15 @@ namespace kavo {
 
 namespace {
 
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isIdentifierChar(char c) { return isLetter(c) || isDigit(c) || c == '_'; }
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isIdentifierChar(char c) {
+    return isLetter(c) || isDigit(c) || c == '_';
+}
 
 // Tries the entries in table order at position at; the first whose name is there and is not
 // continued by a character that would make it part of a longer name wins.

@@ -5,7 +5,9 @@ namespace kavo {
 namespace {
 const std::string noWord;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 bool endsLine(std::string_view line, std::size_t at) {
     return line[at] == '\n' || line.substr(at, 2) == "//";
 }

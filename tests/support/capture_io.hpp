@@ -13,7 +13,7 @@ public:
     std::string messages;
     std::string out;
     std::string err;
-    std::deque<std::string> input;      // words returned by readWord, in order
+    std::deque<std::string> input; // words returned by readWord, in order
     std::string redirectedTo;
     Redirect redirectResult = Redirect::Done;
 

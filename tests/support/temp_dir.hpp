@@ -13,7 +13,8 @@ namespace kavo::testing {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kavo-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kavo-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
         previous_ = std::filesystem::current_path();
         std::filesystem::current_path(path_);

@@ -36,7 +36,8 @@ TEST_F(CompilerMainTest, BannerLinesAreFramedAndPrefixed) {
     }
     EXPECT_NE(lines[3].find("(4.2)"), std::string::npos);
     EXPECT_NE(lines[3].find("C Compiler for Scenix microcontrollers"), std::string::npos);
-    EXPECT_EQ(lines[4], "; _/_______________________________________________________________________/");
+    EXPECT_EQ(lines[4],
+              "; _/_______________________________________________________________________/");
 }
 
 TEST_F(CompilerMainTest, OutputsAreNamedAfterTheStemAndOpenedInOrder) {

@@ -33,8 +33,8 @@ TEST_F(CommandLineTest, IncludeDirectoryBecomesAPragma) {
 }
 
 TEST_F(CommandLineTest, ExtensionsAndReuse) {
-    ASSERT_TRUE(read({"kavo", "-x", "hex", "-c", "sxc", "-p", "i", "-l", "lis", "-v", "src", "-m",
-                      "0x1", "f"}));
+    ASSERT_TRUE(read(
+        {"kavo", "-x", "hex", "-c", "sxc", "-p", "i", "-l", "lis", "-v", "src", "-m", "0x1", "f"}));
     EXPECT_EQ(settings.objExtension, "hex");
     EXPECT_EQ(settings.srcExtension, "sxc");
     EXPECT_EQ(settings.preExtension, "i");

@@ -75,8 +75,7 @@ TEST_F(PreprocessorTest, IfdefElseWritesOnlyTheTakenBranch) {
 }
 
 TEST_F(PreprocessorTest, ConditionalsDoNotNest) {
-    EXPECT_EQ(run("#define D\n#ifdef D\n#ifdef E\nx\n#endif\ny\n#endif\n"),
-              "\n\n\nx\n\ny\n\n");
+    EXPECT_EQ(run("#define D\n#ifdef D\n#ifdef E\nx\n#endif\ny\n#endif\n"), "\n\n\nx\n\ny\n\n");
     EXPECT_EQ(io.messages,
               "ERROR(C95): \"main.c\" Line: 7 found #endif with no matching #ifdef or #ifndef\n");
     EXPECT_EQ(c.errors(), 1);
