@@ -1,0 +1,36 @@
+// The command line of sxsim: FILE [--help] [--steps N] [--device NAME] [--map FILE] [--json]
+// [--break ADDR]... Options take their value as the next argument or after "=".
+#pragma once
+
+#include "simulator/device.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sxsim {
+
+inline constexpr std::uint64_t DEFAULT_STEP_LIMIT = 100'000'000;
+
+struct SxsimOptions {
+    std::string hexFile;
+    std::optional<Device> device; // none: chosen from the HEX file
+    std::string mapFile;
+    std::uint64_t steps = DEFAULT_STEP_LIMIT;
+    bool json = false;
+    bool help = false;
+    std::vector<unsigned> breakpoints;
+};
+
+struct ParsedOptions {
+    std::optional<SxsimOptions> options; // set when the command line was valid
+    std::string error;                   // otherwise the reason
+};
+
+ParsedOptions parseSxsimOptions(const std::vector<std::string_view>& args);
+
+std::string sxsimUsage();
+
+} // namespace sxsim
