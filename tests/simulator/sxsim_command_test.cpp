@@ -1,0 +1,71 @@
+// The sxsim executable end to end: exit status, the JSON state and error messages.
+#include "tests/simulator/assembled_program.hpp"
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string output;
+};
+
+Outcome runSxsim(const std::string& arguments) {
+    const std::string command = std::string(SXSIM_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    Outcome outcome{-1, ""};
+    if (pipe == nullptr) {
+        return outcome;
+    }
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+        outcome.output.append(buffer.data(), n);
+    }
+    const int raw = ::pclose(pipe);
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return outcome;
+}
+
+TEST(SxsimCommand, JsonOfAnAssembledProgramWithNamedVariables) {
+    const auto hex = sxtest::assemble("arithmetic", "sx28");
+    ASSERT_FALSE(hex.empty());
+    const Outcome out = runSxsim("--json --map " + sxtest::programSource("arithmetic").string() +
+                                 " " + hex.string());
+    EXPECT_EQ(out.status, 0) << out.output;
+    EXPECT_EQ(out.output.rfind("{\"device\":\"sx28\",\"stop\":\"self-jump\"", 0), 0u)
+        << out.output;
+    EXPECT_NE(out.output.find("\"prodlo\":143"), std::string::npos);
+    EXPECT_EQ(out.output.back(), '\n');
+}
+
+TEST(SxsimCommand, StepLimitHasItsOwnExitStatus) {
+    const auto hex = sxtest::assemble("arithmetic", "sx28");
+    ASSERT_FALSE(hex.empty());
+    const Outcome out = runSxsim("--steps 5 " + hex.string());
+    EXPECT_EQ(out.status, 3);
+    EXPECT_NE(out.output.find("Stopped: step-limit"), std::string::npos) << out.output;
+}
+
+TEST(SxsimCommand, MalformedHexIsReportedWithItsLine) {
+    const auto path = std::filesystem::temp_directory_path() / "sxsim-bad-checksum.hex";
+    std::ofstream(path) << ":020000000A0CE9\r\n:00000001FF\r\n";
+    const Outcome out = runSxsim(path.string());
+    EXPECT_EQ(out.status, 1);
+    EXPECT_NE(out.output.find("sxsim: " + path.string() + ": line 1: checksum mismatch"),
+              std::string::npos)
+        << out.output;
+    std::filesystem::remove(path);
+}
+
+TEST(SxsimCommand, BadOptionsPointToHelp) {
+    const Outcome out = runSxsim("--device sx99 x.hex");
+    EXPECT_EQ(out.status, 2);
+    EXPECT_NE(out.output.find("Try 'sxsim --help'."), std::string::npos);
+    EXPECT_EQ(runSxsim("--help").status, 0);
+}
+
+} // namespace
