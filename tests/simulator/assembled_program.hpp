@@ -14,11 +14,24 @@ inline std::filesystem::path programSource(const std::string& name) {
     return std::filesystem::path(root ? root : ".") / "tests/simulator/programs" / (name + ".asm");
 }
 
+// A per-process scratch directory, removed when the test program ends.
+inline const std::filesystem::path& scratchDirectory() {
+    struct Scratch {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("sxsim-test-" + std::to_string(::getpid()));
+        Scratch() { std::filesystem::create_directories(path); }
+        ~Scratch() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Scratch scratch;
+    return scratch.path;
+}
+
 // Returns the HEX file's path, or an empty path when gpasm failed.
 inline std::filesystem::path assemble(const std::string& name, const std::string& processor) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("sxsim-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const auto& dir = scratchDirectory();
     const auto hex = dir / (name + ".hex");
     const std::string command = "gpasm -q -p " + processor + " -a inhx8m -o '" + hex.string() +
                                 "' '" + programSource(name).string() + "' > /dev/null 2>&1";
