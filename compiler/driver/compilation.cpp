@@ -4,6 +4,7 @@ namespace kavo {
 
 Compilation::Compilation(CompilerSettings& settings, CompilerIo& io)
     : settings(settings), diagnostics(io), nodes(diagnostics, strings, currentLine),
-      items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord) {}
+      items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
+      symbols(diagnostics), instructions(diagnostics) {}
 
 } // namespace kavo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compiler/codegen/instruction_list.hpp"
 #include "compiler/driver/arena.hpp"
 #include "compiler/driver/compiler_io.hpp"
 #include "compiler/driver/compiler_settings.hpp"
@@ -10,6 +11,7 @@
 #include "compiler/driver/string_pool.hpp"
 #include "compiler/preprocessor/pragma_table.hpp"
 #include "compiler/preprocessor/substitution.hpp"
+#include "compiler/symbols/symbol_table.hpp"
 
 #include <cstdint>
 #include <cstdio>
@@ -93,6 +95,14 @@ public:
     SubstitutionTable replaces;
     std::vector<std::uint32_t> programImage;
     std::vector<VpRamReservation> vpRamReservations;
+    SymbolTable symbols;
+    InstructionList instructions;
+
+    // Code generator state shared with the symbol table and the instruction list.
+    int expressionSign = 269;                  // SIGNED or UNSIGNED, as last set for an expression
+    bool globalScopeFlag = false;              // instructions made now belong to _GLOBAL_
+    const std::string* codegenFile = nullptr;  // the source file of the code being generated
+    std::vector<const Symbol*> tagsBeingSized; // guards sizing against self-containing tags
 
     // Shorthands for the message channels.
     void message(std::string_view text) { diagnostics.message(text); }

@@ -24,6 +24,7 @@ constexpr int OutOfMemory = 12;
 constexpr int DupidentBadPointer = 13;
 constexpr int IdentifierNotFound = 14;
 constexpr int CircularCall = 25;
+constexpr int SymbolListTooLong = 27;
 } // namespace fatal
 
 } // namespace kavo

@@ -1,0 +1,67 @@
+#include "compiler/codegen/emit.hpp"
+
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo {
+
+namespace {
+
+Instruction* makeInstruction(Compilation& c, int opcode, std::string_view operand, int dest,
+                             int line, int value, int offset) {
+    Instruction* instruction = c.instructions.make();
+    instruction->opcode = opcode;
+    instruction->operand = operand;
+    instruction->dest = dest;
+    instruction->line = line;
+    instruction->value = value;
+    instruction->offset = offset;
+    instruction->file =
+        c.codegenFile != nullptr ? c.codegenFile : c.strings.intern(c.sourceFileName);
+    return instruction;
+}
+
+// Finds the PIC_SWEND marker of switchEnd and the record before it.
+std::pair<Instruction*, Instruction*> findSwitchEnd(Compilation& c, std::string_view switchEnd) {
+    Instruction* previous = nullptr;
+    for (Instruction* i = c.instructions.head(); i != nullptr; previous = i, i = i->next) {
+        if (i->opcode == PIC_SWEND && i->operand == switchEnd)
+            return {previous, i};
+    }
+    return {previous, nullptr};
+}
+
+} // namespace
+
+Instruction* emit(Compilation& c, int opcode, std::string_view operand, int dest, int line,
+                  int value, int offset) {
+    Instruction* instruction = makeInstruction(c, opcode, operand, dest, line, value, offset);
+    if (opcode == PIC_LABEL) {
+        if (const Instruction* earlier = c.instructions.findLabel(instruction->operand))
+            c.error(strprintf("ERROR(C118): Line: %d Label %s previously declared near line %d.\n",
+                              line, instruction->operand.c_str(), earlier->line));
+    }
+    instruction->scope = c.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, operand);
+    c.instructions.append(instruction);
+    return instruction;
+}
+
+Instruction* emitbeforeswend(Compilation& c, int opcode, std::string_view operand, int dest,
+                             int line, int value, std::string_view switchEnd) {
+    Instruction* instruction = makeInstruction(c, opcode, operand, dest, line, value, 0);
+    instruction->scope = GlobalScope;
+    const auto [previous, marker] = findSwitchEnd(c, switchEnd);
+    if (marker == nullptr)
+        c.instructions.append(instruction);
+    else
+        c.instructions.insertAfter(previous, instruction);
+    return instruction;
+}
+
+void dropswend(Compilation& c, std::string_view switchEnd) {
+    const auto [previous, marker] = findSwitchEnd(c, switchEnd);
+    if (marker != nullptr)
+        c.instructions.remove(previous, marker);
+}
+
+} // namespace kavo

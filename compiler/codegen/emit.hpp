@@ -1,0 +1,24 @@
+#pragma once
+
+#include "compiler/codegen/instruction_list.hpp"
+#include "compiler/codegen/opcodes.hpp"
+#include "compiler/driver/compilation.hpp"
+
+#include <string_view>
+
+namespace kavo {
+
+// Appends an instruction. A PIC_LABEL whose name is already in the list reports C118 with
+// the earlier label's line and is appended all the same.
+Instruction* emit(Compilation& c, int opcode, std::string_view operand = {}, int dest = -1,
+                  int line = 0, int value = 0, int offset = 0);
+
+// Inserts an instruction just before the PIC_SWEND marker of switchEnd, where a switch
+// statement's comparisons collect; at the end when there is no such marker.
+Instruction* emitbeforeswend(Compilation& c, int opcode, std::string_view operand, int dest,
+                             int line, int value, std::string_view switchEnd);
+
+// Removes the PIC_SWEND marker of switchEnd.
+void dropswend(Compilation& c, std::string_view switchEnd);
+
+} // namespace kavo

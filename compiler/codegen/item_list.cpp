@@ -1,0 +1,43 @@
+#include "compiler/codegen/item_list.hpp"
+
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo {
+
+Item* linkItemAfter(Compilation& c, Item* at, int kind, std::string_view cval) {
+    Item* item = c.items.make();
+    item->kind = kind;
+    item->cval = cval;
+    if (at != nullptr) {
+        item->line = at->line;
+        item->file = at->file;
+        item->next = at->next;
+        at->next = item;
+    }
+    return item;
+}
+
+bool unlinkItem(Compilation& c, Item*& head, Item* item) {
+    Item* previous = nullptr;
+    Item* walk = head;
+    while (walk != nullptr && walk != item) {
+        previous = walk;
+        walk = walk->next;
+    }
+    if (walk == nullptr || item == nullptr) {
+        c.message(strprintf(
+            "======== DELETE FAILURE!!! type = %d ival = %d name = %s cval = %s ====\n",
+            item != nullptr ? item->kind : 0, item != nullptr ? item->ival : 0,
+            item != nullptr ? item->name.c_str() : "", item != nullptr ? item->cval.c_str() : ""));
+        return false;
+    }
+    if (item->kind == IDENTIFIER && item->cval.starts_with("_tmp_"))
+        freetmp(c, item->cval);
+    (previous != nullptr ? previous->next : head) = item->next;
+    item->next = nullptr;
+    return true;
+}
+
+} // namespace kavo

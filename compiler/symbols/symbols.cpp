@@ -1,0 +1,296 @@
+#include "compiler/symbols/symbols.hpp"
+
+#include "compiler/driver/fatal_stop.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/types.hpp"
+
+#include <algorithm>
+
+namespace kavo {
+
+namespace {
+
+bool isReserved(std::string_view name) {
+    return name.starts_with("@");
+}
+
+// The function being compiled owns what it makes, except the compiler's shared objects.
+std::string ownerFor(const Compilation& c, std::string_view name) {
+    if (isReserved(name) || name.starts_with("_tmp_") || name.starts_with("_prm_"))
+        return {};
+    return c.functionName;
+}
+
+void appendToList(Compilation& c, SymbolList& list, Symbol* symbol) {
+    if (list.count >= MaxSymbolsPerList) {
+        c.message("FATAL: append failure, list too long!!!\n");
+        throw FatalStop(fatal::SymbolListTooLong);
+    }
+    (list.tail != nullptr ? list.tail->next : list.head) = symbol;
+    list.tail = symbol;
+    ++list.count;
+}
+
+Symbol* firstNamed(const Compilation& c, std::string_view name) {
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->name == name)
+            return s;
+    }
+    return nullptr;
+}
+
+bool onStack(const std::vector<std::string>& stack, std::string_view name) {
+    return std::find(stack.begin(), stack.end(), name) != stack.end();
+}
+
+PoolEntry* findInUse(std::vector<PoolEntry>& pool, std::string_view name) {
+    for (PoolEntry& entry : pool) {
+        if (entry.inUse && entry.name == name)
+            return &entry;
+    }
+    return nullptr;
+}
+
+void release(Compilation& c, std::vector<PoolEntry>& pool, std::string_view name) {
+    if (name.empty()) {
+        c.message("Attempt to return null temp variable!\n");
+        return;
+    }
+    // A name still held on a code generator stack belongs to an enclosing statement.
+    if (onStack(c.symbols.temporaryStack, name) || onStack(c.symbols.switchStack, name))
+        return;
+    if (PoolEntry* entry = findInUse(pool, name))
+        entry->inUse = false;
+}
+
+} // namespace
+
+Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, std::string_view name,
+               std::string_view scope, std::string_view typeName, int sign, int line) {
+    const std::string text(name);
+    if (!isReserved(name)) {
+        if (definedin(c, name, scope) || (type == FUNCNAME && definedin(c, name, GlobalScope)))
+            c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
+                              text.c_str()));
+        const auto& scopes = c.symbols.scopes;
+        for (auto it = scopes.rbegin(); it != scopes.rend() && *it != GlobalScope; ++it) {
+            if (definedin(c, name, *it))
+                c.error(strprintf("ERROR(C117): Line: %d Identifier %s previously defined.\n", line,
+                                  text.c_str()));
+        }
+    }
+    Symbol* symbol = c.symbols.arena.make();
+    symbol->name = text;
+    symbol->cls = cls;
+    symbol->type = type;
+    symbol->qual = qual;
+    symbol->scope = scope;
+    symbol->typeName = typeName;
+    symbol->sign = sign;
+    symbol->owner = ownerFor(c, name);
+    appendToList(c, list, symbol);
+    return symbol;
+}
+
+bool definedin(const Compilation& c, std::string_view name, std::string_view scope) {
+    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->name != name)
+            continue;
+        if (s->scope == scope || (scope == GlobalScope && s->type == FUNCNAME))
+            return true;
+    }
+    return false;
+}
+
+void pushscope(Compilation& c, std::string_view name) {
+    c.symbols.scopes.emplace_back(name);
+}
+
+std::string popscope(Compilation& c) {
+    auto& scopes = c.symbols.scopes;
+    if (scopes.empty())
+        return {};
+    std::string name = std::move(scopes.back());
+    scopes.pop_back();
+    return name;
+}
+
+std::string curscope(const Compilation& c) {
+    return c.symbols.scopes.empty() ? std::string() : c.symbols.scopes.back();
+}
+
+bool inscope(const Compilation& c, std::string_view name) {
+    return onStack(c.symbols.scopes, name);
+}
+
+Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view scope) {
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->name == name && s->scope == scope)
+            return s;
+    }
+    return nullptr;
+}
+
+std::string scopeof(const Compilation& c, std::string_view name) {
+    const auto& scopes = c.symbols.scopes;
+    for (auto it = scopes.rbegin(); it != scopes.rend(); ++it) {
+        if (findsymin(c, name, *it) != nullptr)
+            return *it;
+    }
+    return {};
+}
+
+Symbol* findsym(const Compilation& c, std::string_view name) {
+    const auto& scopes = c.symbols.scopes;
+    for (auto it = scopes.rbegin(); it != scopes.rend(); ++it) {
+        if (Symbol* s = findsymin(c, name, *it))
+            return s;
+    }
+    return nullptr;
+}
+
+Symbol* findmember(const SymbolList& members, std::string_view name) {
+    for (Symbol* s = members.head; s != nullptr; s = s->next) {
+        if (s->name == name)
+            return s;
+    }
+    return nullptr;
+}
+
+int getsize(const Compilation& c, std::string_view name) {
+    const Symbol* s = findsym(c, name);
+    return s != nullptr ? s->size : -1;
+}
+
+std::string gettypename(const Compilation& c, std::string_view name) {
+    const Symbol* s = findsym(c, name);
+    return s != nullptr ? s->typeName : std::string();
+}
+
+int getsign(const Compilation& c, std::string_view name) {
+    const Symbol* s = findsym(c, name);
+    return s != nullptr ? s->sign : 0;
+}
+
+int gettype(const Compilation& c, std::string_view name) {
+    const Symbol* s = findsym(c, name);
+    return s != nullptr ? s->type : 0;
+}
+
+int getbase(const Compilation& c, std::string_view name) {
+    const Symbol* s = findsym(c, name);
+    if (s == nullptr)
+        return 0;
+    if (name.starts_with("_tmp_"))
+        return s->type;
+    if (s->type == POINTER && (s->base == STRUCT || s->base == UNION))
+        return INT;
+    if (s->type == INT || s->type == LONG || s->type == CHAR || s->type == SHORT)
+        return s->type;
+    return s->base;
+}
+
+int getaddr(const Compilation& c, std::string_view name, std::string_view scope) {
+    if (name.starts_with("_prm_")) {
+        const Symbol* slot = firstNamed(c, name);
+        return slot != nullptr ? slot->addr : -1;
+    }
+    const Symbol* s = findsymin(c, name, scope);
+    return s != nullptr ? s->addr : -1;
+}
+
+std::string newtmp(Compilation& c, int type) {
+    const int size = typesize(c, nullptr, type, "");
+    for (PoolEntry& entry : c.symbols.temporaries) {
+        if (entry.inUse || entry.signKey != c.expressionSign)
+            continue;
+        const Symbol* symbol = findsymin(c, entry.name, GlobalScope);
+        if (symbol != nullptr && symbol->size == size) {
+            entry.inUse = true;
+            return entry.name;
+        }
+    }
+    const std::string name = strprintf("_tmp_%d", c.symbols.temporaryCounter++);
+    c.symbols.temporaries.push_back({name, true, c.expressionSign});
+    addsym(c, c.symbols.main, 0, type, 0, name, GlobalScope, "", c.expressionSign, c.currentLine);
+    setsizes(c);
+    return name;
+}
+
+void freetmp(Compilation& c, std::string_view name) {
+    release(c, c.symbols.temporaries, name);
+}
+
+std::string newswt(Compilation& c) {
+    for (PoolEntry& entry : c.symbols.switchVariables) {
+        if (!entry.inUse) {
+            entry.inUse = true;
+            return entry.name;
+        }
+    }
+    const std::string name = strprintf("_swt_%d", c.symbols.switchCounter++);
+    c.symbols.switchVariables.push_back({name, true, SIGNED});
+    addsym(c, c.symbols.main, 0, INT, 0, name, GlobalScope, "", SIGNED, c.currentLine);
+    setsizes(c);
+    return name;
+}
+
+void freeswt(Compilation& c, std::string_view name) {
+    release(c, c.symbols.switchVariables, name);
+}
+
+std::string newparm(Compilation& c, int n) {
+    const std::string name = strprintf("_prm_%d", n);
+    if (n > c.symbols.highestParameterSlot) {
+        addsym(c, c.symbols.main, 0, INT, 0, name, GlobalScope, "", SIGNED, c.currentLine);
+        c.symbols.highestParameterSlot = n;
+    }
+    return name;
+}
+
+std::string newlabel(Compilation& c) {
+    return strprintf("_BCL_%d", c.symbols.branchLabelCounter++);
+}
+
+int getoffset(Compilation& c, int line, std::string_view tag, int offset, std::string_view member) {
+    const std::string tagText(tag);
+    const std::string memberText(member);
+    Symbol* aggregate = firstNamed(c, tag);
+    // A struct or union variable leads to the tag its type names.
+    if (aggregate != nullptr && (aggregate->type == STRUCT || aggregate->type == UNION))
+        aggregate = firstNamed(c, aggregate->typeName);
+    if (aggregate == nullptr) {
+        c.error(strprintf("ERROR(C21): Line %d identifier %s not found.\n", line, tagText.c_str()));
+        return -1;
+    }
+    Symbol* m = aggregate->members.head;
+    int remaining = offset;
+    while (m != nullptr && remaining > 0) {
+        if (remaining >= m->size) {
+            remaining -= m->size;
+            m = m->next;
+            continue;
+        }
+        // The offset lands inside this member: step into its own aggregate.
+        const Symbol* inner = firstNamed(c, m->typeName);
+        if (inner == nullptr)
+            break;
+        m = inner->members.head;
+    }
+    if (m == nullptr) {
+        c.error(
+            strprintf("ERROR(C22): Line %d Identifier %s not found.\n", line, memberText.c_str()));
+        return -1;
+    }
+    for (; m != nullptr; m = m->next) {
+        if (m->name == member) {
+            c.message(strprintf("GETOFFSET: Found %s\n", memberText.c_str()));
+            return m->offset;
+        }
+    }
+    c.error(strprintf("ERROR(C23): Line %d Identifier %s not found.\n", line, memberText.c_str()));
+    return -1;
+}
+
+} // namespace kavo

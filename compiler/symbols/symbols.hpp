@@ -1,0 +1,60 @@
+#pragma once
+
+#include "compiler/driver/compilation.hpp"
+#include "compiler/symbols/symbol_table.hpp"
+
+#include <string>
+#include <string_view>
+
+namespace kavo {
+
+constexpr const char* GlobalScope = "_GLOBAL_";
+
+// Enters a symbol into list (the main table or a member list) after the redefinition checks
+// (C116, C117). The symbol is entered even when a check reports.
+Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, std::string_view name,
+               std::string_view scope, std::string_view typeName, int sign, int line);
+
+// A symbol of that name in that scope exists; function names count as global.
+bool definedin(const Compilation& c, std::string_view name, std::string_view scope);
+
+void pushscope(Compilation& c, std::string_view name);
+std::string popscope(Compilation& c);
+std::string curscope(const Compilation& c);
+bool inscope(const Compilation& c, std::string_view name);
+// The innermost open scope holding the name; "" when none does.
+std::string scopeof(const Compilation& c, std::string_view name);
+
+// The symbol the name resolves to through the scope stack, or in an explicit scope.
+Symbol* findsym(const Compilation& c, std::string_view name);
+Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view scope);
+Symbol* findmember(const SymbolList& members, std::string_view name);
+
+// Fields of the symbol a name resolves to, with their "not found" values.
+int getsize(const Compilation& c, std::string_view name);                         // -1
+std::string gettypename(const Compilation& c, std::string_view name);             // ""
+int getsign(const Compilation& c, std::string_view name);                         // 0
+int gettype(const Compilation& c, std::string_view name);                         // 0
+int getbase(const Compilation& c, std::string_view name);                         // 0
+int getaddr(const Compilation& c, std::string_view name, std::string_view scope); // -1
+
+// Temporaries "_tmp_N": reused when a free one has the current expression sign and the size.
+std::string newtmp(Compilation& c, int type);
+void freetmp(Compilation& c, std::string_view name);
+// Switch variables "_swt_N".
+std::string newswt(Compilation& c);
+void freeswt(Compilation& c, std::string_view name);
+// Parameter slot "_prm_N", shared by every function.
+std::string newparm(Compilation& c, int n);
+// Branch labels "_BCL_N", counting from 0.
+std::string newlabel(Compilation& c);
+
+// Byte offset of member reached at offset inside tag; -1 (with C21, C22 or C23) when unknown.
+int getoffset(Compilation& c, int line, std::string_view tag, int offset, std::string_view member);
+
+// Placement order for RAM allocation: countuses counts each unplaced symbol's operand uses;
+// mostused takes the unplaced symbol used most (the later one on a tie), or none.
+void countuses(Compilation& c);
+Symbol* mostused(Compilation& c);
+
+} // namespace kavo

@@ -1,0 +1,128 @@
+#include "compiler/symbols/types.hpp"
+
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+#include <algorithm>
+
+namespace kavo {
+
+namespace {
+
+Symbol* findTag(Compilation& c, std::string_view name) {
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->name == name && (s->type == STRUCT_NAME || s->type == UNION_NAME))
+            return s;
+    }
+    return nullptr;
+}
+
+// A member typed STRUCT or UNION is sized as the tag its typename names.
+int memberKind(const Symbol& member) {
+    if (member.type == STRUCT)
+        return STRUCT_NAME;
+    if (member.type == UNION)
+        return UNION_NAME;
+    return member.type;
+}
+
+int aggregateSize(Compilation& c, std::string_view tagName) {
+    Symbol* tag = findTag(c, tagName);
+    if (tag == nullptr) {
+        c.message(strprintf("Symbol: %s: Unknown size!\n", std::string(tagName).c_str()));
+        return 0;
+    }
+    if (tag->size > 0)
+        return tag->size;
+    // A tag that contains itself has no size; without this guard sizing it never ends.
+    if (std::find(c.tagsBeingSized.begin(), c.tagsBeingSized.end(), tag) !=
+        c.tagsBeingSized.end()) {
+        c.message(strprintf("Symbol: %s: Unknown size!\n", tag->name.c_str()));
+        return 0;
+    }
+    c.tagsBeingSized.push_back(tag);
+    int total = 0;
+    for (Symbol* m = tag->members.head; m != nullptr; m = m->next) {
+        m->size = typesize(c, m, memberKind(*m),
+                           m->type == STRUCT || m->type == UNION ? std::string_view(m->typeName)
+                                                                 : std::string_view(m->name));
+        total = tag->type == UNION_NAME ? std::max(total, m->size) : total + m->size;
+    }
+    c.tagsBeingSized.pop_back();
+    tag->size = total;
+    return total;
+}
+
+} // namespace
+
+int typesize(Compilation& c, const Symbol* symbol, int kind, std::string_view name) {
+    switch (kind) {
+    case 0:
+    case VOID:
+    case ENUM:
+        return 0;
+    case CHAR:
+    case SHORT:
+    case INT:
+    case FUNCPTR:
+        return 1;
+    case LONG:
+    case FARPOINTER:
+        return 2;
+    case POINTER:
+        return symbol != nullptr && symbol->base == CHAR ? 2 : 1;
+    case STRING:
+    case ARRAY:
+        return symbol != nullptr ? symbol->size : 0;
+    case FUNCNAME: {
+        const Symbol* function = symbol != nullptr ? symbol : findsym(c, name);
+        return function != nullptr ? typesize(c, nullptr, function->base, "") : -1;
+    }
+    case STRUCT:
+    case UNION:
+        return aggregateSize(c, symbol != nullptr ? std::string_view(symbol->typeName) : name);
+    case STRUCT_NAME:
+    case UNION_NAME:
+        return aggregateSize(c, name);
+    default:
+        c.message(strprintf("UNKNOWN type size? %d\n", kind));
+        return 1;
+    }
+}
+
+void setsizes(Compilation& c) {
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next)
+        s->size = typesize(c, s, s->type, s->name);
+    setoffsets(c, c.symbols.main, 0);
+}
+
+void setoffsets(Compilation& c, SymbolList& list, int base) {
+    for (Symbol* s = list.head; s != nullptr; s = s->next) {
+        const int type = s->type;
+        if (type == FUNCNAME || type == FUNCPTR) {
+            s->offset = -1;
+        } else if (type == STRUCT_NAME) {
+            s->offset = base;
+            int running = base;
+            for (Symbol* m = s->members.head; m != nullptr; m = m->next) {
+                m->offset = running;
+                running += m->size;
+            }
+        } else if (type == UNION_NAME) {
+            s->offset = base;
+            for (Symbol* m = s->members.head; m != nullptr; m = m->next)
+                m->offset = base;
+        } else if (type == STRUCT || type == UNION) {
+            // Aggregate variables keep their offset: their members' offsets live in the tag.
+        } else if ((type >= VOID && type <= LONG) || type == POINTER || type == FARPOINTER ||
+                   type == ENUM || type == STRING || type >= FUNCPTR) {
+            s->offset = base;
+        } else {
+            c.error(strprintf("ERROR(C20): Unknown type %d (%s) (%s)\n", type, s->typeName.c_str(),
+                              s->name.c_str()));
+        }
+    }
+}
+
+} // namespace kavo
