@@ -1,0 +1,53 @@
+#pragma once
+
+#include "compiler/driver/node.hpp"
+
+#include <initializer_list>
+
+namespace kavo {
+class NodeList;
+}
+
+namespace kavo::frontend {
+
+// One entry of the parser's value stack. A token carries its scanned value; a nonterminal
+// carries its fragment: the chain of nodes from head to tail. Keeping the tail lets every
+// append of a grammar action start at the fragment's last node, so building the node list is
+// linear in the program however long its functions and statement lists grow.
+struct StackValue {
+    Node* head;
+    Node* tail;
+    const ParserValue* token;
+};
+
+// The node operations the grammar actions are written in.
+class FragmentBuilder {
+public:
+    explicit FragmentBuilder(NodeList& nodes) : nodes_(nodes) {}
+
+    // A marker node of kind (make-node).
+    StackValue mark(int kind);
+    // A node from a token's value (#k); tokenAs changes its kind.
+    StackValue token(const StackValue& symbol);
+    StackValue tokenAs(const StackValue& symbol, int kind);
+    // A copy of the fragment's head node alone (copy($k)), optionally with another kind.
+    StackValue copy(const StackValue& fragment);
+    StackValue copyAs(const StackValue& fragment, int kind);
+    // A copy of the first IDENTIFIER node of the fragment (ident($k)).
+    StackValue ident(const StackValue& fragment);
+    // A fresh label slot (new-label-node); only copies of it are ever appended.
+    StackValue label();
+    // Appends every part, in order, to the end of head's fragment and returns the result.
+    // The tag names the grammar action.
+    StackValue join(int tag, StackValue head, std::initializer_list<StackValue> parts);
+    // Appends a complete external declaration to the run's node list.
+    void toNodeList(int tag, const StackValue& fragment);
+
+private:
+    static StackValue single(Node* node) { return StackValue{node, node, nullptr}; }
+
+    NodeList& nodes_;
+    Node* listTail_ = nullptr; // last node this parser appended to the run's node list
+};
+
+} // namespace kavo::frontend

@@ -1,0 +1,886 @@
+/* The grammar of Kavo C: C with fixed-address declarations ("@") and asm( ... ) / rasm( ... )
+   blocks of SX assembly. It builds no tree: each action joins the fragments of its symbols,
+   with marker nodes around the stretches later passes cut out, and each complete external
+   declaration goes onto the run's node list. */
+
+%require "3.8"
+%define api.pure full
+%define api.prefix {kavoparse}
+%define api.token.prefix {TOK_}
+%define api.value.type {kavo::frontend::StackValue}
+%parse-param {kavo::frontend::FrontEnd& fe} {kavo::frontend::FragmentBuilder& b}
+%lex-param {kavo::frontend::FrontEnd& fe}
+
+/* The dangling else: "if (a) if (b) s1; else s2;" can attach the else to either if. The shift
+   the generator takes by default binds it to the nearest if, as C requires. This is the only
+   conflict; a new one fails the build. */
+%expect 1
+
+%code requires {
+#include "compiler/frontend/fragment.hpp"
+namespace kavo::frontend {
+class FrontEnd;
+}
+}
+
+%code {
+#include "compiler/driver/kinds.hpp"
+#include "compiler/frontend/front_end.hpp"
+
+using namespace kavo;
+using kavo::frontend::StackValue;
+
+namespace {
+
+int kavoparselex(StackValue* value, kavo::frontend::FrontEnd& fe) { return fe.nextToken(*value); }
+
+void kavoparseerror(kavo::frontend::FrontEnd& fe, kavo::frontend::FragmentBuilder&,
+                    const char* message) {
+    fe.syntaxError(message);
+}
+
+// The bit move names its two bit operands without the separators the other bit forms carry.
+bool isMovb(const StackValue& mnemonic) {
+    return mnemonic.token->cval == "movb" || mnemonic.token->cval == "MOVB";
+}
+
+} // namespace
+
+// The value and state stacks start at YYINITDEPTH entries and grow by the same amount
+// whenever they are full; FrontEnd owns the grown storage.
+#define YYINITDEPTH 150
+#define yyoverflow(message, states, statesBytes, values, valuesBytes, size) \
+    growParserStacks(fe, states, values, size)
+
+namespace {
+
+template <typename State>
+void growParserStacks(kavo::frontend::FrontEnd& fe, State** states, StackValue** values,
+                      std::ptrdiff_t* size) {
+    void* raw = *states;
+    fe.growStacks(&raw, sizeof(State), values, size);
+    *states = static_cast<State*>(raw);
+}
+
+} // namespace
+}
+
+%token AUTO 257 REGISTER 258 STATIC 259 EXTERN 260 TYPEDEF 261 VOID 262 CHAR 263 SHORT 264
+%token INT 265 LONG 266 FLOAT 267 DOUBLE 268 SIGNED 269 UNSIGNED 270 CONST 271 VOLATILE 272
+%token STRUCT 273 UNION 274 SEMICOL 275 COLON 276 COMMA 277 LSQUIG 278 RSQUIG 279 LPAREN 280
+%token RPAREN 281 LBRA 282 RBRA 283 CASE 284 DEFAULT 285 IF 286 ELSE 288 SWITCH 289 WHILE 290
+%token DO 291 FOR 292 GOTO 293 CONTINUE 294 BREAK 295 RETURN 296 ASSIGN 298 STAREQ 299 DIVEQ 300
+%token MODEQ 301 PLUSEQ 302 MINUSEQ 303 SHIFTLEQ 304 SHIFTREQ 305 ANDEQ 306 EXOREQ 307 OREQ 308
+%token BIGGERTHAN 310 LESSEQ 311 BIGGEREQ 312 INCR 313 DECR 314 QUESTION 315 LOR 316 LAND 317
+%token OR 318 EXOR 319 AND 320 LEQUALS 321 LNOTEQ 322 LESSTHAN 323 SHIFTR 325 SHIFTL 326
+%token STAR 328 PLUS 329 MINUS 330 DIV 332 MOD 333 SIZEOF 337 TILDE 338 BANG 339 ASMBANG 340
+%token AT 341 ASMDOT 342 DOT 343 POINTERSYM 346 ENUM 347 ASMEQU 348 ASMMACRO3 350 ASMAT 355
+%token ELIPSIS 356 INTEGER_CONSTANT 361 CHARACTER_CONSTANT 362 FLOATING_CONSTANT 363
+%token ENUMERATION_CONSTANT 364 STRING 365 IDENTIFIER 367 TYPEDEFNAME 370 COMMENT_START 439
+%token COMMENT_END 440 COMMENT_BODY 441 RASM 442 ASM 443 ASMINST 448 ASMLABEL 449 ASMJMPINST 452
+%token DOLLARSIGN 454
+%start translation_unit
+
+%%
+
+translation_unit
+    : comment                                   { $$ = $1; }
+    | external_declaration                      { b.toNodeList(__LINE__, $1); fe.declarationDone(); $$ = $1; }
+    | translation_unit external_declaration     { b.toNodeList(__LINE__, $2); fe.declarationDone(); $$ = $1; }
+    ;
+
+external_declaration
+    : function_definition       { $$ = b.join(__LINE__, $1, {b.mark(NULLFUNC)}); }
+    | declaration               { $$ = $1; }
+    ;
+
+function_definition
+    : declarator compound_statement
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($1), b.mark(DEC_LIST_START), b.mark(INT), b.mark(FUNCNAME), $1, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($1), $2, b.mark(FUNCEND)}); }
+    | declaration_specifiers declarator compound_statement
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($2), b.mark(DEC_LIST_START), $1, b.mark(FUNCNAME), $2, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($2), $3, b.mark(FUNCEND)}); }
+    | declarator declaration_list compound_statement
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($1), b.mark(DEC_LIST_START), b.mark(INT), b.mark(FUNCNAME), $1, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($1), $2, b.mark(FUNCARGS), b.copy($1), $3, b.mark(FUNCEND)}); }
+    | declaration_specifiers declarator declaration_list compound_statement
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($2), b.mark(DEC_LIST_START), $1, b.mark(FUNCNAME), $2, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($2), $3, b.mark(FUNCARGS), b.copy($2), $4, b.mark(FUNCEND)}); }
+    ;
+
+declaration
+    : declaration_specifiers SEMICOL
+        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {$1, b.mark(DEC_LIST_END)}); }
+    | declaration_specifiers init_declarator_list AT constant_expression SEMICOL
+        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {b.mark(EXPSTART), $4, b.mark(EXPEND), b.mark(DEC_LIST_START), b.mark(FORCED_MEM_LOC), $1, $2, b.mark(FORCED_MEM_LOC_END), b.mark(DEC_LIST_END), b.mark(DEC_LIST_END)}); }
+    | declaration_specifiers init_declarator_list SEMICOL
+        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {$1, $2, b.mark(DEC_LIST_END)}); }
+    ;
+
+declaration_list
+    : declaration                       { $$ = $1; }
+    | declaration_list declaration      { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+declaration_specifiers
+    : storage_class_specifier                           { $$ = $1; }
+    | storage_class_specifier declaration_specifiers    { $$ = b.join(__LINE__, $1, {$2}); }
+    | type_specifier declaration_specifiers             { $$ = b.join(__LINE__, $1, {$2}); }
+    | type_specifier                                    { $$ = $1; }
+    | type_qualifier declaration_specifiers             { $$ = b.join(__LINE__, $1, {$2}); }
+    | type_qualifier                                    { $$ = $1; }
+    ;
+
+storage_class_specifier
+    : AUTO          { $$ = b.token($1); }
+    | REGISTER      { $$ = b.token($1); }
+    | STATIC        { $$ = b.token($1); }
+    | EXTERN        { $$ = b.token($1); }
+    | TYPEDEF       { $$ = b.token($1); }
+    ;
+
+type_specifier
+    : VOID                          { $$ = b.token($1); }
+    | CHAR                          { $$ = b.token($1); }
+    | SHORT                         { $$ = b.token($1); }
+    | INT                           { $$ = b.token($1); }
+    | LONG                          { $$ = b.token($1); }
+    | FLOAT                         { $$ = b.token($1); }
+    | DOUBLE                        { $$ = b.token($1); }
+    | SIGNED                        { $$ = b.token($1); }
+    | UNSIGNED                      { $$ = b.token($1); }
+    | struct_or_union_specifier     { $$ = $1; }
+    | enum_specifier                { $$ = $1; }
+    | TYPEDEFNAME                   { $$ = b.token($1); }
+    ;
+
+type_qualifier
+    : CONST         { $$ = b.mark(CONST); }
+    | VOLATILE      { $$ = b.token($1); }
+    ;
+
+struct_or_union_specifier
+    : struct_or_union LSQUIG struct_declaration_list RSQUIG
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, $1, {b.mark(STRUCT_NAME), b.copyAs(l1, IDENTIFIER), b.mark(STRUCT_DEC_START), $3, b.mark(STRUCT_DEC_END), b.mark(DEC_LIST_END), b.mark(DEC_LIST_START), b.mark(STRUCT_TYPE), b.copyAs(l1, IDENTIFIER), b.copy($1)}); }
+    | struct_or_union identifier LSQUIG struct_declaration_list RSQUIG
+        { $$ = b.join(__LINE__, $1, {b.mark(STRUCT_NAME), $2, b.mark(STRUCT_DEC_START), $4, b.mark(STRUCT_DEC_END), b.mark(DEC_LIST_END), b.mark(DEC_LIST_START), b.mark(STRUCT_TYPE), b.copy($2), b.copy($1)}); }
+    | struct_or_union identifier
+        { $$ = b.join(__LINE__, b.mark(STRUCT_TYPE), {$2, $1}); }
+    ;
+
+struct_or_union
+    : STRUCT        { $$ = b.token($1); }
+    | UNION         { $$ = b.token($1); }
+    ;
+
+struct_declaration_list
+    : struct_declaration                            { $$ = $1; }
+    | struct_declaration_list struct_declaration    { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+init_declarator_list
+    : init_declarator                               { $$ = $1; }
+    | init_declarator_list COMMA init_declarator    { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+init_declarator
+    : declarator                        { $$ = $1; }
+    | declarator ASSIGN initializer
+        { $$ = b.join(__LINE__, $1, {b.mark(EXPSTART), $3, b.token($2), b.copy($1), b.mark(EXPEND)}); }
+    ;
+
+struct_declaration
+    : specifier_qualifier_list struct_declarator_list SEMICOL   { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+specifier_qualifier_list
+    : type_specifier                                { $$ = $1; }
+    | type_specifier specifier_qualifier_list       { $$ = b.join(__LINE__, $1, {$2}); }
+    | type_qualifier                                { $$ = $1; }
+    | type_qualifier specifier_qualifier_list       { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+struct_declarator_list
+    : struct_declarator                                 { $$ = $1; }
+    | struct_declarator_list COMMA struct_declarator    { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+struct_declarator
+    : declarator                                { $$ = $1; }
+    | COLON constant_expression                 { $$ = b.mark(NULLFUNC); }
+    | declarator COLON constant_expression      { $$ = $1; }
+    ;
+
+enum_specifier
+    : ENUM LSQUIG enumerator_list RSQUIG
+        { $$ = b.join(__LINE__, b.mark(ENUMSTART), {$3, b.mark(ENUMEND)}); }
+    | ENUM identifier LSQUIG enumerator_list RSQUIG
+        { $$ = b.join(__LINE__, b.mark(ENUMSTART), {$4, b.mark(ENUMEND)}); }
+    | ENUM identifier
+        { $$ = b.mark(NULLFUNC); }
+    ;
+
+enumerator_list
+    : enumerator                            { $$ = $1; }
+    | enumerator_list COMMA enumerator      { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+enumerator
+    : identifier                            { $$ = $1; }
+    | identifier ASSIGN constant_expression
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ENUM_INIT_VAL), $1, b.mark(ENUM_INIT_VAL_END)}); }
+    ;
+
+declarator
+    : direct_declarator             { $$ = $1; }
+    | pointer direct_declarator     { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+direct_declarator
+    : identifier                                { $$ = $1; }
+    | LPAREN declarator RPAREN                  { $$ = $2; }
+    | direct_declarator LBRA RBRA               { $$ = $1; }
+    | direct_declarator LBRA constant_expression RBRA
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
+    | direct_declarator LPAREN parameter_type_list RPAREN
+        { $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), b.copy($3), b.mark(FUNC_PROTO_END), b.mark(DEC_LIST_START), $3, b.mark(DEC_LIST_END)}); }
+    | direct_declarator LPAREN RPAREN           { $$ = $1; }
+    | direct_declarator LPAREN identifier_list RPAREN
+        { $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), $3, b.mark(FUNC_PROTO_END)}); }
+    ;
+
+pointer
+    : STAR                                  { $$ = b.mark(POINTER); }
+    | STAR type_qualifier_list              { $$ = b.join(__LINE__, b.mark(POINTER), {$2}); }
+    | STAR pointer                          { $$ = b.join(__LINE__, b.mark(POINTER), {$2}); }
+    | STAR type_qualifier_list pointer      { $$ = b.join(__LINE__, b.mark(POINTER), {$2}); }
+    ;
+
+type_qualifier_list
+    : type_qualifier                        { $$ = $1; }
+    | type_qualifier_list type_qualifier    { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+parameter_type_list
+    : parameter_list                        { $$ = $1; }
+    | parameter_list COMMA ELIPSIS          { $$ = $1; }
+    ;
+
+parameter_list
+    : pparameter_declaration                        { $$ = $1; }
+    | parameter_list COMMA pparameter_declaration   { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+pparameter_declaration
+    : declaration_specifiers declarator             { $$ = b.join(__LINE__, $1, {$2}); }
+    | declaration_specifiers                        { $$ = $1; }
+    | declaration_specifiers abstract_declarator    { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+identifier_list
+    : identifier                            { $$ = $1; }
+    | identifier_list COMMA identifier      { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+initializer
+    : assignment_expression                 { $$ = $1; }
+    | LSQUIG initializer_list RSQUIG        { $$ = $2; }
+    | LSQUIG initializer_list COMMA RSQUIG  { $$ = $2; }
+    ;
+
+initializer_list
+    : initializer                           { $$ = $1; }
+    | initializer_list COMMA initializer    { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+type_name
+    : specifier_qualifier_list                          { $$ = $1; }
+    | specifier_qualifier_list abstract_declarator      { $$ = $1; }
+    ;
+
+abstract_declarator
+    : pointer                               { $$ = $1; }
+    | direct_abstract_declarator            { $$ = $1; }
+    | pointer direct_abstract_declarator    { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+direct_abstract_declarator
+    : LPAREN abstract_declarator RPAREN                             { $$ = $2; }
+    | LBRA RBRA                                                     { $$ = b.mark(NULLFUNC); }
+    | LBRA constant_expression RBRA                                 { $$ = $2; }
+    | direct_abstract_declarator LBRA RBRA                          { $$ = $1; }
+    | direct_abstract_declarator LBRA constant_expression RBRA      { $$ = $1; }
+    | LPAREN RPAREN                                                 { $$ = b.mark(NULLFUNC); }
+    | LPAREN parameter_type_list RPAREN                             { $$ = $2; }
+    | direct_abstract_declarator LPAREN RPAREN                      { $$ = $1; }
+    | direct_abstract_declarator LPAREN parameter_type_list RPAREN  { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+statement
+    : labeled_statement     { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    | expression_statement  { $$ = $1; }
+    | compound_statement    { $$ = $1; }
+    | selection_statement   { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    | iteration_statement   { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    | jump_statement        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    ;
+
+labeled_statement
+    : identifier COLON statement
+        { $$ = b.join(__LINE__, b.copyAs($1, LABELNAME), {$3}); }
+    | CASE constant_expression COLON statement
+        { $$ = b.join(__LINE__, $2, {b.token($1), $4}); }
+    | DEFAULT COLON statement
+        { $$ = b.join(__LINE__, b.token($1), {$3}); }
+    ;
+
+expression_statement
+    : SEMICOL               { $$ = b.mark(NULLFUNC); }
+    | asm_code              { $$ = $1; }
+    | expression SEMICOL    { $$ = $1; }
+    ;
+
+compound_statement
+    : LSQUIG RSQUIG
+        { $$ = b.mark(NULLFUNC); }
+    | LSQUIG statement_list RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {$2, b.token($3)}); }
+    | LSQUIG declaration_list RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {b.mark(NEWSCOPE), $2, b.mark(ENDNEWSCOPE), b.token($3)}); }
+    | LSQUIG declaration_list statement_list RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {b.mark(NEWSCOPE), $2, $3, b.mark(ENDNEWSCOPE), b.token($4)}); }
+    ;
+
+statement_list
+    : statement                     { $$ = $1; }
+    | statement_list statement      { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+selection_statement
+    : IF LPAREN expression RPAREN statement
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, $3, {b.copyAs(l1, IF), $5, b.copyAs(l1, LABELNAME)}); }
+    | IF LPAREN expression RPAREN statement ELSE statement
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, $3, {b.copyAs(l1, IF), $5, b.copyAs(l2, GOTO), b.copyAs(l1, LABELNAME), $7, b.copyAs(l2, LABELNAME)}); }
+    | SWITCH LPAREN expression RPAREN statement
+        { $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.mark(EXPSTART), b.mark(NEW_SWT_VAR), $3, b.mark(GETEXPVAL), b.mark(ASSIGN), b.mark(TOP_SWT_VAR), b.mark(EXPEND), b.mark(SWITCH_END), b.mark(BREAK), $5, b.mark(POP_SWT_VAR), b.mark(POP_SWITCH), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    ;
+
+iteration_statement
+    : WHILE LPAREN expression RPAREN statement
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $3, b.copyAs(l2, IF), $5, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | DO statement WHILE LPAREN expression RPAREN SEMICOL
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $2, $5, b.copyAs(l1, NIF), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN SEMICOL SEMICOL RPAREN statement
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $6, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN SEMICOL SEMICOL expression RPAREN statement
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $7, $5, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN SEMICOL expression SEMICOL RPAREN statement
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $4, b.copyAs(l2, IF), $7, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN SEMICOL expression SEMICOL expression RPAREN statement
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $4, b.copyAs(l2, IF), $8, $6, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN expression SEMICOL SEMICOL RPAREN statement
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.mark(NEW_CONT_LBL), b.copyAs(l1, LABELNAME), $7, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN expression SEMICOL SEMICOL expression RPAREN statement
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $8, $6, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN expression SEMICOL expression SEMICOL RPAREN statement
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $5, b.copyAs(l2, IF), $8, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    | FOR LPAREN expression SEMICOL expression SEMICOL expression RPAREN statement
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $5, b.copyAs(l2, IF), $9, $7, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+    ;
+
+jump_statement
+    : GOTO identifier SEMICOL       { $$ = b.copyAs($2, GOTO); }
+    | CONTINUE SEMICOL              { $$ = b.token($1); }
+    | BREAK SEMICOL                 { $$ = b.token($1); }
+    | RETURN SEMICOL                { $$ = b.token($1); }
+    | RETURN expression SEMICOL     { $$ = b.join(__LINE__, $2, {b.mark(RETURNEXP)}); }
+    ;
+
+expression
+    : assignment_expression                     { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    | expression COMMA assignment_expression    { $$ = b.join(__LINE__, $1, {$3}); }
+    ;
+
+assignment_expression
+    : conditional_expression        { $$ = $1; }
+    | unary_expression assignment_operator assignment_expression
+        { $$ = b.join(__LINE__, b.mark(SRC_ADDR), {$3, $2, b.mark(DEST_ADDR), $1}); }
+    ;
+
+assignment_operator
+    : ASSIGN        { $$ = b.token($1); }
+    | STAREQ        { $$ = b.token($1); }
+    | DIVEQ         { $$ = b.token($1); }
+    | MODEQ         { $$ = b.token($1); }
+    | PLUSEQ        { $$ = b.token($1); }
+    | MINUSEQ       { $$ = b.token($1); }
+    | SHIFTLEQ      { $$ = b.token($1); }
+    | SHIFTREQ      { $$ = b.token($1); }
+    | ANDEQ         { $$ = b.token($1); }
+    | EXOREQ        { $$ = b.token($1); }
+    | OREQ          { $$ = b.token($1); }
+    ;
+
+conditional_expression
+    : logical_OR_expression         { $$ = $1; }
+    | logical_OR_expression QUESTION expression COLON conditional_expression
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(EXPSTART), {b.mark(NEW_TMP_VAR_LONG), b.mark(NEW_TMP_VAR_LONG), $1, b.mark(EXPEND), b.copyAs(l1, IF), $3, b.mark(GETEXPVAL), b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.copyAs(l2, GOTO), b.copyAs(l1, LABELNAME), b.mark(EXPSTART), $5, b.mark(GETEXPVAL), b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l2, LABELNAME), b.mark(TOP_TMP_VAR), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR), b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR)}); }
+    ;
+
+constant_expression
+    : conditional_expression        { $$ = $1; }
+    ;
+
+logical_OR_expression
+    : logical_AND_expression        { $$ = $1; }
+    | logical_OR_expression LOR logical_AND_expression
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {b.mark(EXPSTART), $1, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l1, IF), b.copyAs(l2, GOTO), b.copyAs(l1, LABELNAME), b.mark(EXPSTART), $3, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l2, LABELNAME), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR)}); }
+    ;
+
+logical_AND_expression
+    : inclusive_OR_expression       { $$ = $1; }
+    | logical_AND_expression LAND inclusive_OR_expression
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {b.mark(EXPSTART), $1, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l1, IF), b.mark(EXPSTART), $3, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l1, LABELNAME), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR)}); }
+    ;
+
+inclusive_OR_expression
+    : exclusive_OR_expression       { $$ = $1; }
+    | inclusive_OR_expression OR exclusive_OR_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    ;
+
+exclusive_OR_expression
+    : AND_expression                { $$ = $1; }
+    | exclusive_OR_expression EXOR AND_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    ;
+
+AND_expression
+    : equality_expression           { $$ = $1; }
+    | AND_expression AND equality_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    ;
+
+equality_expression
+    : relational_expression         { $$ = $1; }
+    | equality_expression LEQUALS relational_expression
+        { $$ = b.join(__LINE__, b.mark(EQU_MARK), {b.mark(MINUS), $1, $3, b.token($2)}); }
+    | equality_expression LNOTEQ relational_expression
+        { $$ = b.join(__LINE__, b.mark(EQU_MARK), {b.mark(MINUS), $1, $3, b.token($2)}); }
+    ;
+
+relational_expression
+    : shift_expression              { $$ = $1; }
+    | relational_expression LESSTHAN shift_expression
+        { $$ = b.join(__LINE__, b.mark(EQU_MARK), {b.mark(RELMINUS), $1, $3, b.token($2)}); }
+    | relational_expression BIGGERTHAN shift_expression
+        { $$ = b.join(__LINE__, b.mark(EQU_MARK), {b.mark(RELMINUS), $3, $1, b.token($2)}); }
+    | relational_expression LESSEQ shift_expression
+        { $$ = b.join(__LINE__, b.mark(EQU_MARK), {b.mark(RELMINUS), $3, $1, b.token($2)}); }
+    | relational_expression BIGGEREQ shift_expression
+        { $$ = b.join(__LINE__, b.mark(EQU_MARK), {b.mark(RELMINUS), $1, $3, b.token($2)}); }
+    ;
+
+shift_expression
+    : additive_expression           { $$ = $1; }
+    | shift_expression SHIFTL additive_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    | shift_expression SHIFTR additive_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    ;
+
+additive_expression
+    : multiplicative_expression     { $$ = $1; }
+    | additive_expression PLUS multiplicative_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    | additive_expression MINUS multiplicative_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    ;
+
+multiplicative_expression
+    : cast_expression               { $$ = $1; }
+    | multiplicative_expression STAR cast_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    | multiplicative_expression DIV cast_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    | multiplicative_expression MOD cast_expression
+        { $$ = b.join(__LINE__, b.token($2), {$1, $3}); }
+    ;
+
+cast_expression
+    : unary_expression                          { $$ = $1; }
+    | LPAREN type_name RPAREN cast_expression   { $$ = $4; }
+    ;
+
+unary_expression
+    : postfix_expression
+        { $$ = b.join(__LINE__, b.mark(POSTFIX_EXP_START), {$1, b.mark(POSTFIX_EXP_END)}); }
+    | INCR unary_expression
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($1, PREINC), b.mark(POSTFIX_EXP_START), $2, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+    | DECR unary_expression
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($1, PREDEC), b.mark(POSTFIX_EXP_START), $2, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+    | unary_operator cast_expression    { $$ = b.join(__LINE__, $1, {$2}); }
+    | SIZEOF identifier                 { $$ = b.join(__LINE__, b.mark(SIZEOF), {$2}); }
+    | SIZEOF LPAREN identifier RPAREN   { $$ = b.join(__LINE__, b.mark(SIZEOF), {$3}); }
+    | SIZEOF INT                        { $$ = b.mark(SIZEOFS); }
+    | SIZEOF LONG                       { $$ = b.mark(SIZEOFL); }
+    | SIZEOF CHAR                       { $$ = b.mark(SIZEOFS); }
+    | SIZEOF SHORT                      { $$ = b.mark(SIZEOFS); }
+    | SIZEOF VOID                       { $$ = b.mark(SIZEOF0); }
+    | SIZEOF LPAREN INT RPAREN          { $$ = b.mark(SIZEOFS); }
+    | SIZEOF LPAREN LONG RPAREN         { $$ = b.mark(SIZEOFL); }
+    | SIZEOF LPAREN CHAR RPAREN         { $$ = b.mark(SIZEOFS); }
+    | SIZEOF LPAREN SHORT RPAREN        { $$ = b.mark(SIZEOFS); }
+    | SIZEOF LPAREN VOID RPAREN         { $$ = b.mark(SIZEOF0); }
+    ;
+
+unary_operator
+    : AND           { $$ = b.mark(ADDR); }
+    | STAR          { $$ = b.mark(RESOLV_PTR); }
+    | PLUS          { $$ = b.mark(UPLUS); }
+    | MINUS         { $$ = b.mark(UMINUS); }
+    | TILDE         { $$ = b.mark(TILDE); }
+    | BANG          { $$ = b.mark(BANG); }
+    | AT            { $$ = b.mark(RESOLV_CONST_PTR); }
+    ;
+
+postfix_expression
+    : primary_expression            { $$ = $1; }
+    | postfix_expression LBRA expression RBRA
+        { $$ = b.join(__LINE__, b.mark(INDEX_ON), {$1, b.mark(SUBSCRIPT), $3, b.mark(INDEX_OFF)}); }
+    | postfix_expression LPAREN RPAREN
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {b.mark(FUNCCALL), $1, b.mark(EXPEND), b.mark(GETEXPVAL)}); }
+    | postfix_expression LPAREN argument_expression_list RPAREN
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {b.mark(FUNC_START_PARAM), b.copy($1), $3, b.mark(FUNCCALL), $1, b.mark(FUNC_CLEAR_PARAM), b.mark(EXPEND), b.mark(GETEXPVAL)}); }
+    | postfix_expression DOT identifier
+        { $$ = b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {$1, $3}); }
+    | postfix_expression POINTERSYM identifier
+        { $$ = $1; }
+    | postfix_expression INCR
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($2, POSTINC), b.mark(POSTFIX_EXP_START), $1, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+    | postfix_expression DECR
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($2, POSTDEC), b.mark(POSTFIX_EXP_START), $1, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+    ;
+
+primary_expression
+    : identifier                    { $$ = $1; }
+    | constant                      { $$ = $1; }
+    | string_list                   { $$ = $1; }
+    | LPAREN expression RPAREN      { $$ = b.join(__LINE__, $2, {b.mark(GETEXPVAL)}); }
+    ;
+
+string_list
+    : STRING                        { $$ = b.token($1); }
+    | string_list STRING            { $$ = b.join(__LINE__, $1, {b.token($2)}); }
+    ;
+
+argument_expression_list
+    : assignment_expression
+        { $$ = b.join(__LINE__, b.mark(PUSH), {b.mark(EXPSTART), b.mark(SRC_ADDR), $1, b.mark(EXPEND)}); }
+    | argument_expression_list COMMA assignment_expression
+        { $$ = b.join(__LINE__, $1, {b.mark(PUSH), b.mark(EXPSTART), b.mark(SRC_ADDR), $3, b.mark(EXPEND)}); }
+    ;
+
+constant
+    : INTEGER_CONSTANT          { $$ = b.token($1); }
+    | CHARACTER_CONSTANT        { $$ = b.token($1); }
+    | FLOATING_CONSTANT         { $$ = b.token($1); }
+    | ENUMERATION_CONSTANT      { $$ = b.token($1); }
+    ;
+
+identifier
+    : IDENTIFIER                { $$ = b.token($1); }
+    ;
+
+asm_code
+    : ASM LPAREN asm_inst_list RPAREN SEMICOL
+        { $$ = b.join(__LINE__, b.mark(ASM_START), {$3, b.mark(ASM_END)}); }
+    | RASM LPAREN asm_inst_list RPAREN SEMICOL
+        { $$ = b.join(__LINE__, b.mark(ASM_START), {b.mark(RASM_START), $3, b.mark(RASM_END), b.mark(ASM_END)}); }
+    ;
+
+asm_inst_list
+    : asm_inst                  { $$ = $1; }
+    | asm_inst_list asm_inst    { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+asm_inst
+    : ASMINST
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.mark(ASM_INST_END)}); }
+    | ASMINST INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.token($3), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.token($4), b.mark(ASM_INST_END)}); }
+    | ASMJMPINST COLON identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $3, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMJMPINST COLON identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $4, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMJMPINST COLON identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $5, b.mark(ASM_INST_END)}); }
+    | ASMJMPINST identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMJMPINST identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMJMPINST identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(ASM_INST_END)}); }
+    | ASMINST ASMAT identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.mark(ASM_PAGE), b.copy($3), b.token($1), $3, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST ASMAT identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.mark(ASM_PAGE), b.copy($4), b.token($2), $4, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST ASMAT identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.mark(ASM_PAGE), b.copy($5), b.token($3), $5, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier COMMA INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(ASM_INST_END)}); }
+    | ASMINST identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+        { $$ = isMovb($1)
+              ? b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.token($4), $6, b.token($8), b.mark(ASM_INST_END)})
+              : b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(ASMADDBDOT), b.token($4), b.mark(COMMA), $6, b.mark(ASMADDBDOT), b.token($8), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+        { $$ = isMovb($2)
+              ? b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.token($5), $7, b.token($9), b.mark(ASM_INST_END)})
+              : b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(ASMADDBDOT), b.token($5), b.mark(COMMA), $7, b.mark(ASMADDBDOT), b.token($9), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+        { $$ = isMovb($3)
+              ? b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.token($6), $8, b.token($10), b.mark(ASM_INST_END)})
+              : b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(ASMADDBDOT), b.token($6), b.mark(COMMA), $8, b.mark(ASMADDBDOT), b.token($10), b.mark(ASM_INST_END)}); }
+    | ASMINST identifier COMMA identifier ASMDOT INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, b.mark(ASMADDBDOT), b.token($6), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier COMMA identifier ASMDOT INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, b.mark(ASMADDBDOT), b.token($7), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier COMMA identifier ASMDOT INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, b.mark(ASMADDBDOT), b.token($8), b.mark(ASM_INST_END)}); }
+    | ASMMACRO3 identifier COMMA identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, b.mark(COMMA), $6, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMMACRO3 identifier COMMA identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, b.mark(COMMA), $7, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMMACRO3 identifier COMMA identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, b.mark(COMMA), $8, b.mark(ASM_INST_END)}); }
+    | ASMMACRO3 identifier COMMA INTEGER_CONSTANT COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(COMMA), $6, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMMACRO3 identifier COMMA INTEGER_CONSTANT COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(COMMA), $7, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMMACRO3 identifier COMMA INTEGER_CONSTANT COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(COMMA), $8, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier ASMDOT INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(ASM_INST_END)}); }
+    | ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(ASMCOMMA), $6, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(ASMCOMMA), $7, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(ASMCOMMA), $8, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier COMMA asm_operand_operator identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, $5, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier COMMA asm_operand_operator identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, $6, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier COMMA asm_operand_operator identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, $7, b.mark(ASM_INST_END)}); }
+    | ASMINST ASMBANG identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.mark(ASMBANG), $3, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST ASMBANG identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.mark(ASMBANG), $4, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST ASMBANG identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.mark(ASMBANG), $5, b.mark(ASM_INST_END)}); }
+    | ASMINST ASMBANG identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $5, b.mark(ASMBANG), $3, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST ASMBANG identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $6, b.mark(ASMBANG), $4, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST ASMBANG identifier COMMA identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $7, b.mark(ASMBANG), $5, b.mark(ASM_INST_END)}); }
+    | ASMINST ASMBANG identifier COMMA INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($5), b.mark(ASMBANG), $3, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST ASMBANG identifier COMMA INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.token($6), b.mark(ASMBANG), $4, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST ASMBANG identifier COMMA INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.token($7), b.mark(ASMBANG), $5, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier COMMA identifier MINUS identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, $6, b.mark(MINUS), $4, b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier COMMA identifier MINUS identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, $7, b.mark(MINUS), $5, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier COMMA identifier MINUS identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, $8, b.mark(MINUS), $6, b.mark(ASM_INST_END)}); }
+    | ASMINST identifier PLUS identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, $4, b.mark(PLUS), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMINST identifier PLUS identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, $5, b.mark(PLUS), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMINST identifier PLUS identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, $6, b.mark(PLUS), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMEQU INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($1), b.token($3), b.mark(ASM_INST_END)}); }
+    | ASMLABEL ASMEQU identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($1), $3, b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMEQU INTEGER_CONSTANT
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($3), b.token($2), b.token($4), b.mark(ASM_INST_END)}); }
+    | COLON ASMLABEL ASMEQU identifier
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($3), b.token($2), $4, b.mark(ASM_INST_END)}); }
+    ;
+
+asm_operand_operator
+    : INCR                  { $$ = b.mark(INCR); }
+    | DECR                  { $$ = b.mark(DECR); }
+    | SHIFTL                { $$ = b.mark(SHIFTL); }
+    | SHIFTR                { $$ = b.mark(SHIFTR); }
+    | DIV                   { $$ = b.mark(DIV); }
+    | LESSTHAN BIGGERTHAN   { $$ = b.mark(SWAP); }
+    | DOLLARSIGN            { $$ = b.mark(DOLLARSIGN); }
+    ;
+
+/* A stray comment close before the first declaration. Nothing is made of it. */
+comment
+    : COMMENT_START             { $$ = StackValue{}; }
+    | COMMENT_END               { $$ = StackValue{}; }
+    | COMMENT_BODY              { $$ = StackValue{}; }
+    | comment COMMENT_BODY      { $$ = $1; }
+    ;
+
+%%
+
+// The parser's token numbers are the node kinds: the scanner returns kinds, and actions
+// turn tokens into nodes of the same number.
+static_assert(static_cast<int>(TOK_AUTO) == kavo::AUTO);
+static_assert(static_cast<int>(TOK_REGISTER) == kavo::REGISTER);
+static_assert(static_cast<int>(TOK_STATIC) == kavo::STATIC);
+static_assert(static_cast<int>(TOK_EXTERN) == kavo::EXTERN);
+static_assert(static_cast<int>(TOK_TYPEDEF) == kavo::TYPEDEF);
+static_assert(static_cast<int>(TOK_VOID) == kavo::VOID);
+static_assert(static_cast<int>(TOK_CHAR) == kavo::CHAR);
+static_assert(static_cast<int>(TOK_SHORT) == kavo::SHORT);
+static_assert(static_cast<int>(TOK_INT) == kavo::INT);
+static_assert(static_cast<int>(TOK_LONG) == kavo::LONG);
+static_assert(static_cast<int>(TOK_FLOAT) == kavo::FLOAT);
+static_assert(static_cast<int>(TOK_DOUBLE) == kavo::DOUBLE);
+static_assert(static_cast<int>(TOK_SIGNED) == kavo::SIGNED);
+static_assert(static_cast<int>(TOK_UNSIGNED) == kavo::UNSIGNED);
+static_assert(static_cast<int>(TOK_CONST) == kavo::CONST);
+static_assert(static_cast<int>(TOK_VOLATILE) == kavo::VOLATILE);
+static_assert(static_cast<int>(TOK_STRUCT) == kavo::STRUCT);
+static_assert(static_cast<int>(TOK_UNION) == kavo::UNION);
+static_assert(static_cast<int>(TOK_SEMICOL) == kavo::SEMICOL);
+static_assert(static_cast<int>(TOK_COLON) == kavo::COLON);
+static_assert(static_cast<int>(TOK_COMMA) == kavo::COMMA);
+static_assert(static_cast<int>(TOK_LSQUIG) == kavo::LSQUIG);
+static_assert(static_cast<int>(TOK_RSQUIG) == kavo::RSQUIG);
+static_assert(static_cast<int>(TOK_LPAREN) == kavo::LPAREN);
+static_assert(static_cast<int>(TOK_RPAREN) == kavo::RPAREN);
+static_assert(static_cast<int>(TOK_LBRA) == kavo::LBRA);
+static_assert(static_cast<int>(TOK_RBRA) == kavo::RBRA);
+static_assert(static_cast<int>(TOK_CASE) == kavo::CASE);
+static_assert(static_cast<int>(TOK_DEFAULT) == kavo::DEFAULT);
+static_assert(static_cast<int>(TOK_IF) == kavo::IF);
+static_assert(static_cast<int>(TOK_ELSE) == kavo::ELSE);
+static_assert(static_cast<int>(TOK_SWITCH) == kavo::SWITCH);
+static_assert(static_cast<int>(TOK_WHILE) == kavo::WHILE);
+static_assert(static_cast<int>(TOK_DO) == kavo::DO);
+static_assert(static_cast<int>(TOK_FOR) == kavo::FOR);
+static_assert(static_cast<int>(TOK_GOTO) == kavo::GOTO);
+static_assert(static_cast<int>(TOK_CONTINUE) == kavo::CONTINUE);
+static_assert(static_cast<int>(TOK_BREAK) == kavo::BREAK);
+static_assert(static_cast<int>(TOK_RETURN) == kavo::RETURN);
+static_assert(static_cast<int>(TOK_ASSIGN) == kavo::ASSIGN);
+static_assert(static_cast<int>(TOK_STAREQ) == kavo::STAREQ);
+static_assert(static_cast<int>(TOK_DIVEQ) == kavo::DIVEQ);
+static_assert(static_cast<int>(TOK_MODEQ) == kavo::MODEQ);
+static_assert(static_cast<int>(TOK_PLUSEQ) == kavo::PLUSEQ);
+static_assert(static_cast<int>(TOK_MINUSEQ) == kavo::MINUSEQ);
+static_assert(static_cast<int>(TOK_SHIFTLEQ) == kavo::SHIFTLEQ);
+static_assert(static_cast<int>(TOK_SHIFTREQ) == kavo::SHIFTREQ);
+static_assert(static_cast<int>(TOK_ANDEQ) == kavo::ANDEQ);
+static_assert(static_cast<int>(TOK_EXOREQ) == kavo::EXOREQ);
+static_assert(static_cast<int>(TOK_OREQ) == kavo::OREQ);
+static_assert(static_cast<int>(TOK_BIGGERTHAN) == kavo::BIGGERTHAN);
+static_assert(static_cast<int>(TOK_LESSEQ) == kavo::LESSEQ);
+static_assert(static_cast<int>(TOK_BIGGEREQ) == kavo::BIGGEREQ);
+static_assert(static_cast<int>(TOK_INCR) == kavo::INCR);
+static_assert(static_cast<int>(TOK_DECR) == kavo::DECR);
+static_assert(static_cast<int>(TOK_QUESTION) == kavo::QUESTION);
+static_assert(static_cast<int>(TOK_LOR) == kavo::LOR);
+static_assert(static_cast<int>(TOK_LAND) == kavo::LAND);
+static_assert(static_cast<int>(TOK_OR) == kavo::OR);
+static_assert(static_cast<int>(TOK_EXOR) == kavo::EXOR);
+static_assert(static_cast<int>(TOK_AND) == kavo::AND);
+static_assert(static_cast<int>(TOK_LEQUALS) == kavo::LEQUALS);
+static_assert(static_cast<int>(TOK_LNOTEQ) == kavo::LNOTEQ);
+static_assert(static_cast<int>(TOK_LESSTHAN) == kavo::LESSTHAN);
+static_assert(static_cast<int>(TOK_SHIFTR) == kavo::SHIFTR);
+static_assert(static_cast<int>(TOK_SHIFTL) == kavo::SHIFTL);
+static_assert(static_cast<int>(TOK_STAR) == kavo::STAR);
+static_assert(static_cast<int>(TOK_PLUS) == kavo::PLUS);
+static_assert(static_cast<int>(TOK_MINUS) == kavo::MINUS);
+static_assert(static_cast<int>(TOK_DIV) == kavo::DIV);
+static_assert(static_cast<int>(TOK_MOD) == kavo::MOD);
+static_assert(static_cast<int>(TOK_SIZEOF) == kavo::SIZEOF);
+static_assert(static_cast<int>(TOK_TILDE) == kavo::TILDE);
+static_assert(static_cast<int>(TOK_BANG) == kavo::BANG);
+static_assert(static_cast<int>(TOK_ASMBANG) == kavo::ASMBANG);
+static_assert(static_cast<int>(TOK_AT) == kavo::AT);
+static_assert(static_cast<int>(TOK_ASMDOT) == kavo::ASMDOT);
+static_assert(static_cast<int>(TOK_DOT) == kavo::DOT);
+static_assert(static_cast<int>(TOK_POINTERSYM) == kavo::POINTERSYM);
+static_assert(static_cast<int>(TOK_ENUM) == kavo::ENUM);
+static_assert(static_cast<int>(TOK_ASMEQU) == kavo::ASMEQU);
+static_assert(static_cast<int>(TOK_ASMMACRO3) == kavo::ASMMACRO3);
+static_assert(static_cast<int>(TOK_ASMAT) == kavo::ASMAT);
+static_assert(static_cast<int>(TOK_ELIPSIS) == kavo::ELIPSIS);
+static_assert(static_cast<int>(TOK_INTEGER_CONSTANT) == kavo::INTEGER_CONSTANT);
+static_assert(static_cast<int>(TOK_CHARACTER_CONSTANT) == kavo::CHARACTER_CONSTANT);
+static_assert(static_cast<int>(TOK_FLOATING_CONSTANT) == kavo::FLOATING_CONSTANT);
+static_assert(static_cast<int>(TOK_ENUMERATION_CONSTANT) == kavo::ENUMERATION_CONSTANT);
+static_assert(static_cast<int>(TOK_STRING) == kavo::STRING);
+static_assert(static_cast<int>(TOK_IDENTIFIER) == kavo::IDENTIFIER);
+static_assert(static_cast<int>(TOK_TYPEDEFNAME) == kavo::TYPEDEFNAME);
+static_assert(static_cast<int>(TOK_COMMENT_START) == kavo::COMMENT_START);
+static_assert(static_cast<int>(TOK_COMMENT_END) == kavo::COMMENT_END);
+static_assert(static_cast<int>(TOK_COMMENT_BODY) == kavo::COMMENT_BODY);
+static_assert(static_cast<int>(TOK_RASM) == kavo::RASM);
+static_assert(static_cast<int>(TOK_ASM) == kavo::ASM);
+static_assert(static_cast<int>(TOK_ASMINST) == kavo::ASMINST);
+static_assert(static_cast<int>(TOK_ASMLABEL) == kavo::ASMLABEL);
+static_assert(static_cast<int>(TOK_ASMJMPINST) == kavo::ASMJMPINST);
+static_assert(static_cast<int>(TOK_DOLLARSIGN) == kavo::DOLLARSIGN);

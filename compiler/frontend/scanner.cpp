@@ -1,0 +1,210 @@
+#include "compiler/frontend/scanner.hpp"
+
+#include "compiler/driver/compilation.hpp"
+#include "compiler/driver/fatal_stop.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/frontend/mnemonics.hpp"
+#include "compiler/preprocessor/number_reader.hpp"
+
+#include <string>
+
+namespace kavo::frontend {
+
+namespace {
+
+// Beyond these lengths a comment or string is reported as too long.
+constexpr int MaxCommentLength = 32000;
+constexpr std::size_t MaxStringLength = 256;
+constexpr int EndOfInput = -1;
+
+} // namespace
+
+// The generated scanner only fails when it cannot get memory for its buffer: that is the
+// compiler allocator's unrecoverable condition.
+[[noreturn]] void scannerFailure(const char* /*message*/) { throw FatalStop(fatal::OutOfMemory); }
+
+int& Scanner::line() { return c_.currentLine; }
+int Scanner::currentLine() const { return c_.currentLine; }
+
+std::size_t Scanner::readInput(char* buffer, std::size_t size) {
+    if (input_ == nullptr || inputExhausted_)
+        return 0;
+    const std::size_t got = std::fread(buffer, 1, size, input_);
+    // A read error ends the input like the end of the file does.
+    if (got == 0)
+        inputExhausted_ = true;
+    return got;
+}
+
+int Scanner::token(int kind, std::string_view text) {
+    value_->kind = kind;
+    value_->cval.assign(text);
+    value_->line = line();
+    value_->file = currentFile_;
+    return kind;
+}
+
+int Scanner::keyword(int kind, std::string_view text) {
+    // Inside asm( ... ) "goto" is the jump mnemonic, not the C statement.
+    if (asmMode_) {
+        instructionSeen_ = true;
+        return token(ASMINST, text);
+    }
+    return token(kind, text);
+}
+
+int Scanner::asmToken(int kind, int asmKind, bool asAsm, std::string_view text) {
+    return token(asAsm ? asmKind : kind, text);
+}
+
+int Scanner::markerText(int kind, std::string_view text) {
+    if (lineMarkerMode_) {
+        currentFile_.append(text);
+        return 0;
+    }
+    return token(kind, text);
+}
+
+int Scanner::closeParen(std::string_view text) {
+    asmMode_ = false;
+    instructionSeen_ = false;
+    return token(RPAREN, text);
+}
+
+int Scanner::integer(std::string_view text) {
+    const int value = static_cast<int>(readCompilerNumber(text));
+    if (lineMarkerMode_) {
+        line() = value;
+        return 0;
+    }
+    token(INTEGER_CONSTANT, "");
+    value_->ival = value;
+    return INTEGER_CONSTANT;
+}
+
+int Scanner::identifier(std::string_view text) {
+    if (lineMarkerMode_) {
+        currentFile_.append(text);
+        return 0;
+    }
+    if (!asmMode_)
+        return token(IDENTIFIER, text);
+    // "option" after a mnemonic is the register operand, not the OPTION instruction.
+    if (instructionSeen_ && (text == "option" || text == "OPTION"))
+        return token(IDENTIFIER, text);
+    if (text == "EQU" || text == "equ")
+        return token(ASMEQU, text);
+    switch (classifyMnemonic(text)) {
+    case MnemonicClass::CompareJump:
+        instructionSeen_ = true;
+        // The parser sees a three-operand form; the node made from it is an ordinary mnemonic.
+        token(ASMINST, text);
+        return ASMMACRO3;
+    case MnemonicClass::Instruction:
+        instructionSeen_ = true;
+        return token(ASMINST, text);
+    case MnemonicClass::None:
+        break;
+    }
+    // The first word of a line is a label, later words are operands.
+    return token(instructionSeen_ ? IDENTIFIER : ASMLABEL, text);
+}
+
+int Scanner::string() {
+    const int startLine = line();
+    std::string text;
+    bool tooLong = false;
+    int previous = 0;
+    for (;;) {
+        const int ch = readChar();
+        if (ch == EndOfInput) {
+            c_.diagnostics.standardOutput(
+                strprintf("ERROR(C102): EOF unexpected. String started in line %d\n", startLine));
+            break;
+        }
+        if (ch == '"' && previous != '\\')
+            break;
+        previous = ch;
+        if (text.size() < MaxStringLength) {
+            text.push_back(static_cast<char>(ch));
+        } else if (!tooLong) {
+            tooLong = true;
+            c_.diagnostics.standardOutput(
+                strprintf("ERROR(C103): String too long, started in line %d\n", startLine));
+        }
+    }
+    if (lineMarkerMode_) {
+        currentFile_.append(text);
+        return 0;
+    }
+    return token(STRING, text);
+}
+
+void Scanner::lineComment() {
+    const int startLine = line();
+    for (int count = 0;; ++count) {
+        if (count == MaxCommentLength) {
+            // The rest of the line is scanned as program text and its newline counted there.
+            c_.diagnostics.standardOutput(
+                strprintf("ERROR(C105): Comment too long, started in line %d\n", startLine));
+            return;
+        }
+        const int ch = readChar();
+        if (ch == '\n' || ch == EndOfInput)
+            break;
+    }
+    ++line();
+}
+
+void Scanner::blockComment() {
+    const int startLine = line();
+    int count = 0;
+    int previous = 0;
+    for (;;) {
+        const int ch = readChar();
+        if (ch == EndOfInput) {
+            c_.diagnostics.standardOutput(strprintf(
+                "ERROR(C100): EOF unexpected. Comment started in line %d\n", startLine));
+            return;
+        }
+        if (previous == '*' && ch == '/')
+            return;
+        previous = ch;
+        if (++count == MaxCommentLength + 1) {
+            c_.diagnostics.standardOutput(
+                strprintf("ERROR(C101): Comment too long, started in line %d\n", startLine));
+        }
+    }
+}
+
+void Scanner::startLineMarker() {
+    lineMarkerMode_ = true;
+    currentFile_.clear();
+}
+
+void Scanner::endOfLine() {
+    ++line();
+    lineMarkerMode_ = false;
+    instructionSeen_ = false;
+}
+
+void Scanner::ignoreBackslash(std::string_view text) {
+    if (lineMarkerMode_)
+        currentFile_.append(text);
+}
+
+void Scanner::skipLine() {
+    for (int count = 0; count < MaxCommentLength; ++count) {
+        const int ch = readChar();
+        if (ch == '\n' || ch == EndOfInput)
+            return;
+    }
+}
+
+void Scanner::drain() {
+    while (readChar() != EndOfInput) {
+    }
+}
+
+} // namespace kavo::frontend
