@@ -5,6 +5,6 @@ namespace kavo {
 Compilation::Compilation(CompilerSettings& settings, CompilerIo& io)
     : settings(settings), diagnostics(io), nodes(diagnostics, strings, currentLine),
       items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
-      symbols(diagnostics), instructions(diagnostics) {}
+      symbols(diagnostics), instructions(diagnostics), callTree(diagnostics) {}
 
 } // namespace kavo

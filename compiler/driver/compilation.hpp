@@ -9,6 +9,7 @@
 #include "compiler/driver/node_list.hpp"
 #include "compiler/driver/output_stream.hpp"
 #include "compiler/driver/string_pool.hpp"
+#include "compiler/memory/call_tree.hpp"
 #include "compiler/preprocessor/pragma_table.hpp"
 #include "compiler/preprocessor/substitution.hpp"
 #include "compiler/symbols/symbol_table.hpp"
@@ -39,6 +40,22 @@ struct VpRamReservation {
     std::uint32_t first = 0;
     std::uint32_t last = 0;
     int line = 0;
+};
+
+// The most recent leaf the expression generator produced or passed: statements and
+// declarations read it after an expression.
+struct ExpressionResult {
+    int kind = 0;     // INTEGER_CONSTANT, IDENTIFIER, LONG_IDENTIFIER; 0 when none
+    std::string name; // operand name
+    int value = 0;    // constant value or byte offset
+};
+
+// The call tree: entries newest first.
+struct CallTree {
+    explicit CallTree(Diagnostics& diagnostics) : arena(diagnostics) {}
+    Arena<CallTreeEntry> arena;
+    CallTreeEntry* head = nullptr;
+    int count = 0;
 };
 
 // The program memory image: 4096 words, 0xFFF marking a free word.
@@ -97,8 +114,10 @@ public:
     std::vector<VpRamReservation> vpRamReservations;
     SymbolTable symbols;
     InstructionList instructions;
+    CallTree callTree;
 
     // Code generator state shared with the symbol table and the instruction list.
+    ExpressionResult lastResult;
     int expressionSign = 269;                  // SIGNED or UNSIGNED, as last set for an expression
     bool globalScopeFlag = false;              // instructions made now belong to _GLOBAL_
     const std::string* codegenFile = nullptr;  // the source file of the code being generated

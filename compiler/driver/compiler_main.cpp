@@ -3,7 +3,9 @@
 #include "compiler/driver/banner.hpp"
 #include "compiler/driver/options.hpp"
 #include "compiler/driver/text_format.hpp"
+#include "compiler/frontend/front_end.hpp"
 #include "compiler/preprocessor/preprocessor.hpp"
+#include "compiler/symbols/symbols.hpp"
 
 #include <cerrno>
 
@@ -93,10 +95,17 @@ bool openParserInput(Compilation& c) {
     return true;
 }
 
-// Parsing and everything after it.
+// Parsing and everything after it. A syntax error sets the abort flag: the rest of the
+// input is then read away and nothing is generated.
 void compileParsedInput(Compilation& c) {
+    frontend::FrontEnd frontEnd(c);
     c.diagnostics.io().pumpEvents();
-    backEndDriver(c);
+    while (frontEnd.parse() != 0 && !c.abortFlag)
+        c.diagnostics.io().pumpEvents();
+    if (c.abortFlag)
+        frontEnd.drain();
+    else
+        backEndDriver(c);
 }
 
 } // namespace
@@ -117,23 +126,10 @@ int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
 
     if (!preprocessSource(c) || !openParserInput(c) || !openOutputs(c))
         return 0;
+    pushscope(c, GlobalScope);
     c.message(strprintf("Compiling %s\n", c.sourceFileName.c_str()));
     compileParsedInput(c);
     return 1;
-}
-
-int backEndDriver(Compilation& c) {
-    if (c.abortFlag)
-        return 1;
-    if (c.errors() > 0) {
-        c.abortFlag = true;
-        return 1;
-    }
-    // The scanner, the parser and the code generating passes are not part of this build yet:
-    // say so plainly instead of writing outputs that look complete.
-    c.message("Code generation is not available in this build of the compiler: no code "
-              "generated.\n");
-    return 2;
 }
 
 void closeOutputs(Compilation& c) {

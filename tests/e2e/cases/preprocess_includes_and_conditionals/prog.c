@@ -10,4 +10,4 @@ int led = 0;
 #ifndef OFF
 int port = RB;
 #endif
-x_RB = ON;
+int x_RB = ON;

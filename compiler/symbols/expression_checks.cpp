@@ -1,0 +1,174 @@
+#include "compiler/symbols/expression_checks.hpp"
+
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo {
+
+namespace {
+
+bool isBinaryOperator(int kind) {
+    switch (kind) {
+    case OR:
+    case EXOR:
+    case AND:
+    case SHIFTR:
+    case SHIFTL:
+    case STAR:
+    case PSTAR:
+    case PLUS:
+    case MINUS:
+    case RELMINUS:
+    case DIV:
+    case MOD:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isAssignment(int kind) {
+    return kind >= ASSIGN && kind <= OREQ;
+}
+
+bool isIdentifier(const Item* item) {
+    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
+bool isLargeConstant(const Item* item) {
+    return item != nullptr && item->kind == INTEGER_CONSTANT && item->ival > 255;
+}
+
+bool visible(const Compilation& c, const Item& item) {
+    return !scopeof(c, item.cval).empty();
+}
+
+// 16-bit objects are worked on as LONG_IDENTIFIER leaves.
+void retag(Compilation& c, Item& item) {
+    const Symbol* symbol = findsym(c, item.cval);
+    switch (symbol->type) {
+    case INT:
+    case SHORT:
+    case CHAR:
+        return;
+    case LONG:
+        item.kind = LONG_IDENTIFIER;
+        return;
+    case ARRAY:
+        if (symbol->base == LONG)
+            item.kind = LONG_IDENTIFIER;
+        return;
+    case POINTER:
+    case FARPOINTER:
+    case STRUCT:
+    case UNION:
+    case STRUCT_NAME:
+    case UNION_NAME:
+    case FUNCNAME:
+    case FUNCPTR:
+        return;
+    default:
+        c.message(strprintf("BADIDENT1 %s scope %s type %s\n", item.cval.c_str(),
+                            symbol->scope.c_str(), std::string(kindName(symbol->type)).c_str()));
+    }
+}
+
+int signOfConstantAgainst(const Item& constant, const Item& other) {
+    if (other.kind == LONG_IDENTIFIER)
+        return constant.ival > 32767 ? UNSIGNED : SIGNED;
+    return constant.ival > 127 ? UNSIGNED : SIGNED;
+}
+
+} // namespace
+
+int checkvars(Compilation& c, Item* previous, Item* item) {
+    if (item == nullptr) {
+        c.message("WARNING: checkvars, got null pointer!\n");
+        return 0;
+    }
+    if (item->kind == LONG_IDENTIFIER) {
+        if (visible(c, *item))
+            return 1;
+        c.error(strprintf("ERROR(C18): Line: %d Identifier %s not defined in current scope.\n",
+                          item->line, item->cval.c_str()));
+        return 0;
+    }
+    if (item->kind == IDENTIFIER) {
+        if (visible(c, *item))
+            retag(c, *item);
+        else
+            c.error(strprintf("ERROR(C19): Line: %d Identifier %s not defined in current "
+                              "scope.\n",
+                              item->line, item->cval.c_str()));
+        return 1;
+    }
+    if (isBinaryOperator(item->kind)) {
+        Item* left = item->next;
+        Item* right = left != nullptr ? left->next : nullptr;
+        if (left != nullptr && left->kind == IDENTIFIER && isLargeConstant(right))
+            c.message(
+                strprintf("WARNING(C252): Line: %d Constant value out of range.\n", item->line));
+        else if (isLargeConstant(left) && right != nullptr && right->kind == IDENTIFIER)
+            c.message(
+                strprintf("WARNING(C253): Line: %d Constant value out of range.\n", item->line));
+        return 1;
+    }
+    if (isAssignment(item->kind)) {
+        // Assignments are infix: the value stands before the operator, the target after it.
+        Item* target = item->next;
+        if (target != nullptr && target->kind == IDENTIFIER && isLargeConstant(previous))
+            c.message(
+                strprintf("WARNING(C254): Line: %d Constant value out of range.\n", item->line));
+        else if (target != nullptr && target->kind == INTEGER_CONSTANT && previous != nullptr &&
+                 previous->kind == IDENTIFIER)
+            c.message(
+                strprintf("WARNING(C255): Line: %d Constant value out of range.\n", item->line));
+        return 1;
+    }
+    return 1;
+}
+
+int setsign(Compilation& c, Item* previous, Item* item, int fallback) {
+    if (item == nullptr) {
+        c.message("WARNING: setsign, got null pointer!\n");
+        return 0;
+    }
+    if (isIdentifier(item)) {
+        const Symbol* symbol = visible(c, *item) ? findsym(c, item->cval) : nullptr;
+        if (symbol == nullptr) {
+            c.error(strprintf(item->kind == LONG_IDENTIFIER
+                                  ? "ERROR(C18): Line: %d Identifier %s not defined in current "
+                                    "scope.\n"
+                                  : "ERROR(C19): Line: %d Identifier %s not defined in current "
+                                    "scope.\n",
+                              item->line, item->cval.c_str()));
+            return fallback;
+        }
+        if (symbol->type == POINTER || symbol->type == FARPOINTER)
+            return UNSIGNED;
+        return symbol->sign;
+    }
+    Item* left = nullptr;
+    Item* right = nullptr;
+    if (isBinaryOperator(item->kind)) {
+        left = item->next;
+        right = left != nullptr ? left->next : nullptr;
+    } else if (isAssignment(item->kind)) {
+        left = item->next;
+        right = previous;
+    } else {
+        return fallback;
+    }
+    if (left == nullptr || right == nullptr)
+        return fallback;
+    if (left->kind == INTEGER_CONSTANT && isIdentifier(right))
+        return signOfConstantAgainst(*left, *right);
+    if (right->kind == INTEGER_CONSTANT && isIdentifier(left))
+        return signOfConstantAgainst(*right, *left);
+    const int leftSign = isIdentifier(left) ? setsign(c, nullptr, left, fallback) : SIGNED;
+    const int rightSign = isIdentifier(right) ? setsign(c, nullptr, right, fallback) : SIGNED;
+    return leftSign == UNSIGNED || rightSign == UNSIGNED ? UNSIGNED : SIGNED;
+}
+
+} // namespace kavo

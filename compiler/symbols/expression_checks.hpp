@@ -1,0 +1,16 @@
+#pragma once
+
+#include "compiler/driver/compilation.hpp"
+
+namespace kavo {
+
+// Checks the item of an expression (with the item before it, for the infix assignment):
+// identifiers must be visible and are retagged by size (LONG_IDENTIFIER for 16-bit objects);
+// constants out of range of an 8-bit operand are warned about. 0 when the expression may not
+// be compiled.
+int checkvars(Compilation& c, Item* previous, Item* item);
+
+// SIGNED or UNSIGNED arithmetic for the operation at item; fallback when nothing decides.
+int setsign(Compilation& c, Item* previous, Item* item, int fallback);
+
+} // namespace kavo

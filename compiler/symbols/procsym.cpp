@@ -1,0 +1,321 @@
+#include "compiler/symbols/procsym.hpp"
+
+#include "compiler/codegen/emit.hpp"
+#include "compiler/codegen/genexpr.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
+
+namespace kavo {
+
+namespace {
+
+// What one declaration run has collected so far.
+struct Declaration {
+    int cls = 0;
+    int type = 0;
+    int base = 0;
+    int sign = SIGNED;
+    int qual = 0;
+    bool typeGiven = false;
+    std::string typeName;
+    bool function = false;
+    bool definingTag = false;
+    bool structTypeFollows = false;
+    bool arrayPending = false;
+    bool enumOpen = false;
+    bool enumValueGiven = false;
+    bool fixedLocation = false;
+    int fixedAddress = 0;
+    int enumCounter = 0;
+    bool unsupportedType = false;
+    // A declarator was entered since the last specifier word: the next specifier word
+    // starts a new declaration (struct members and parameters arrive back to back).
+    bool declaredSinceSpecifiers = false;
+    Symbol* lastTag = nullptr;
+};
+
+std::string name(int kind) {
+    return std::string(kindName(kind));
+}
+
+// The remainder keeps the sign of a negative value, as C's % does.
+int modulo256(int value) {
+    return value % 256;
+}
+
+void startNewDeclarationIfNeeded(Declaration& d) {
+    if (!d.declaredSinceSpecifiers)
+        return;
+    d.cls = 0;
+    d.type = 0;
+    d.base = 0;
+    d.sign = SIGNED;
+    d.qual = 0;
+    d.typeGiven = false;
+    d.typeName.clear();
+    d.unsupportedType = false;
+    d.declaredSinceSpecifiers = false;
+}
+
+bool isStorageClass(int kind) {
+    return kind == AUTO || kind == REGISTER || kind == STATIC || kind == EXTERN || kind == TYPEDEF;
+}
+
+bool isTypeWord(int kind) {
+    return kind == VOID || kind == CHAR || kind == SHORT || kind == INT || kind == LONG;
+}
+
+void takeTypeWord(Compilation& c, Declaration& d, const Item& item) {
+    if (d.type == STRUCT || d.type == UNION) {
+        d.type = item.kind;
+    } else if (item.kind == CHAR && d.type == SHORT) {
+        d.type = INT;
+    } else if (!d.typeGiven) {
+        d.type = item.kind;
+    } else {
+        c.error(strprintf("ERROR(C08): Line: %d Conflicting types defined near %s\n", item.line,
+                          name(item.kind).c_str()));
+    }
+    d.typeGiven = true;
+}
+
+bool constantResult(const Compilation& c) {
+    return c.lastResult.kind == INTEGER_CONSTANT;
+}
+
+Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int type,
+              int qual) {
+    Symbol* symbol =
+        addsym(c, target, d.cls, type, qual, item.cval, curscope(c), d.typeName, d.sign, item.line);
+    if (d.fixedLocation)
+        symbol->addr = d.fixedAddress;
+    return symbol;
+}
+
+void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    // A char pointer may address the string table in program memory: it is two bytes.
+    Symbol* symbol = d.base == CHAR ? enter(c, d, target, item, LONG, d.qual)
+                                    : enter(c, d, target, item, POINTER, d.qual);
+    symbol->base = d.base;
+    d.type = d.base;
+    d.sign = SIGNED;
+}
+
+void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    const bool interrupt = item.cval == "__interrupt";
+    if (interrupt && !c.pragmas.has("INTERRUPT_LOC"))
+        c.message(strprintf("WARNING(C112): Line: %d Found interrupt routine \"%s\" but pragma "
+                            "\"%s\" is not defined.\n",
+                            item.line, "__interrupt", "INTERRUPT_LOC"));
+    Symbol* symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
+    symbol->base = d.base;
+    emit(c, PIC_LABEL, interrupt ? item.cval : "@" + item.cval, -1, item.line);
+    if (interrupt)
+        emit(c, PIC_SAVEINT, "", -1, item.line);
+    d.function = false;
+    d.sign = SIGNED;
+}
+
+void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    const int type = d.type == STRUCT || d.type == STRUCT_NAME ? STRUCT_NAME : UNION_NAME;
+    d.lastTag = enter(c, d, target, item, type, d.qual);
+    d.definingTag = false;
+}
+
+void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    d.arrayPending = false;
+    if (!constantResult(c)) {
+        c.error(strprintf("ERROR(C10): Line: %d Expecting constant expression for array size.\n",
+                          item.line));
+        return;
+    }
+    const int count = c.lastResult.value;
+    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
+    symbol->count = count;
+    symbol->base = d.type;
+    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+}
+
+void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    if (d.enumValueGiven) {
+        if (!constantResult(c)) {
+            c.error(strprintf("ERROR(C11): Line: %d Expecting constant expression for enum "
+                              "value.\n",
+                              item.line));
+            return;
+        }
+        d.enumCounter = c.lastResult.value;
+    }
+    enter(c, d, target, item, ENUM, modulo256(d.enumCounter));
+    ++d.enumCounter;
+}
+
+void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    d.typeGiven = false;
+    if (d.unsupportedType)
+        return;
+    if (d.type == POINTER) {
+        declarePointer(c, d, target, item);
+    } else if (d.function) {
+        declareFunction(c, d, target, item);
+    } else if (d.definingTag) {
+        declareTag(c, d, target, item);
+    } else if (d.structTypeFollows) {
+        d.typeName = item.cval;
+        d.structTypeFollows = false;
+        return;
+    } else if (d.arrayPending) {
+        declareArray(c, d, target, item);
+    } else if (d.enumOpen) {
+        declareEnumerator(c, d, target, item);
+    } else if (d.type != 0 || d.cls != 0 || d.qual != 0) {
+        enter(c, d, target, item, d.type, d.qual);
+    } else {
+        c.error(strprintf("ERROR(C12): Line: %d Cannot resolve declaration.\n", item.line));
+        return;
+    }
+    d.declaredSinceSpecifiers = true;
+}
+
+// The last item of a FUNC_PROTO_START ... FUNC_PROTO_END run.
+Item* skipPrototype(Item* item) {
+    while (item != nullptr && item->kind != FUNC_PROTO_END)
+        item = item->next;
+    return item;
+}
+
+// A function declared without a body: its definition declares it, so the prototype enters
+// nothing; entering it as a variable would make the definition a redefinition.
+bool isPrototype(const Declaration& d, const Item& item) {
+    return !d.function && d.type != POINTER && item.next != nullptr &&
+           item.next->kind == FUNC_PROTO_START;
+}
+
+// The last item of a prototype's parameter run: its FUNC_PROTO_START ... FUNC_PROTO_END and
+// the parameter declarations that follow.
+Item* skipPrototypeParameters(Item* identifier) {
+    Item* last = skipPrototype(identifier->next);
+    if (last != nullptr && last->next != nullptr && last->next->kind == DEC_LIST_START)
+        last = last->next;
+    return last;
+}
+
+void refuseFloatingPoint(Compilation& c, Declaration& d, const Item& item) {
+    c.error(strprintf("ERROR(C256): Line: %d Type %s is not supported: there is no floating "
+                      "point arithmetic.\n",
+                      item.line, item.kind == FLOAT ? "float" : "double"));
+    d.unsupportedType = true;
+    d.typeGiven = true;
+}
+
+void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item);
+
+} // namespace
+
+void procsym(Compilation& c, Item* first, SymbolList& target) {
+    Declaration d;
+    for (Item* item = first; item != nullptr; item = item != nullptr ? item->next : nullptr)
+        processItem(c, d, target, item);
+    setsizes(c);
+}
+
+namespace {
+
+void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item) {
+    const int kind = item->kind;
+    if (isStorageClass(kind) || isTypeWord(kind) || kind == SIGNED || kind == UNSIGNED ||
+        kind == CONST || kind == VOLATILE || kind == STRUCT || kind == UNION || kind == FLOAT ||
+        kind == DOUBLE)
+        startNewDeclarationIfNeeded(d);
+
+    if (isStorageClass(kind)) {
+        if (d.cls == 0)
+            d.cls = kind;
+        else
+            c.error(strprintf("ERROR(C09): Line: %d Conflicting class defined near %s\n",
+                              item->line, name(kind).c_str()));
+    } else if (isTypeWord(kind)) {
+        takeTypeWord(c, d, *item);
+    } else if (kind == FLOAT || kind == DOUBLE) {
+        refuseFloatingPoint(c, d, *item);
+    } else if (kind == SIGNED || kind == UNSIGNED) {
+        d.sign = kind;
+        d.type = INT;
+    } else if (kind == CONST || kind == VOLATILE) {
+        if (d.qual == 0)
+            d.qual = kind;
+        else
+            c.message(strprintf("Line: %d : Conflicting qualifier defined near %s\n", item->line,
+                                name(kind).c_str()));
+    } else if (kind == STRUCT || kind == UNION) {
+        if (d.type != 0)
+            c.error(strprintf("ERROR(C13): Line: %d Conflicting types defined near %s curent "
+                              "type is %s\n",
+                              item->line, name(kind).c_str(), name(d.type).c_str()));
+        else
+            d.type = kind;
+    } else if (kind == POINTER) {
+        if (d.function) {
+            d.type = FUNCPTR;
+        } else {
+            d.base = d.type;
+            d.type = POINTER;
+        }
+    } else if (kind == FUNCNAME) {
+        d.function = true;
+        d.base = d.type;
+    } else if (kind == STRUCT_NAME) {
+        d.definingTag = true;
+    } else if (kind == STRUCT_TYPE) {
+        d.structTypeFollows = true;
+    } else if (kind == STRUCT_DEC_START) {
+        if (d.lastTag != nullptr)
+            procsym(c, item->sublist, d.lastTag->members);
+        // The members' end resets what the tag's declaration collected.
+        d.type = 0;
+        d.sign = SIGNED;
+        d.typeGiven = false;
+        d.definingTag = false;
+        d.structTypeFollows = false;
+    } else if (kind == ENUMSTART) {
+        d.enumOpen = true;
+        d.enumCounter = 0;
+    } else if (kind == ENUMEND) {
+        d.enumOpen = false;
+    } else if (kind == ENUM_INIT_VAL) {
+        d.enumValueGiven = true;
+    } else if (kind == ENUM_INIT_VAL_END) {
+        d.enumValueGiven = false;
+    } else if (kind == ARRAY_SIZE) {
+        d.arrayPending = true;
+    } else if (kind == FORCED_MEM_LOC) {
+        if (constantResult(c)) {
+            d.fixedLocation = true;
+            d.fixedAddress = c.lastResult.value;
+        } else {
+            c.error(strprintf("ERROR(C14): Line: %d Constant expression required for memory "
+                              "location.\n",
+                              item->line));
+        }
+    } else if (kind == FORCED_MEM_LOC_END) {
+        d.fixedLocation = false;
+    } else if (kind == EXPSTART) {
+        genexpr(c, item->sublist);
+    } else if (kind == DEC_LIST_START) {
+        procsym(c, item->sublist, c.symbols.main);
+    } else if (kind == FUNC_PROTO_START) {
+        item = skipPrototype(item);
+    } else if (kind == IDENTIFIER && isPrototype(d, *item)) {
+        item = skipPrototypeParameters(item);
+    } else if (kind == IDENTIFIER) {
+        declareIdentifier(c, d, target, *item);
+    } else {
+        c.message(strprintf("procsym: got symbol %s\n", name(kind).c_str()));
+    }
+}
+
+} // namespace
+
+} // namespace kavo

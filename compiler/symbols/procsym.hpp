@@ -1,0 +1,13 @@
+#pragma once
+
+#include "compiler/driver/compilation.hpp"
+#include "compiler/symbols/symbol_table.hpp"
+
+namespace kavo {
+
+// Turns the declaration items of one run (a stretch cut from DEC_LIST_START to DEC_LIST_END,
+// nested runs as sublists) into symbols of target: the main table, or a tag's member list.
+// Sizes and offsets of the whole table are recomputed at the end.
+void procsym(Compilation& c, Item* first, SymbolList& target);
+
+} // namespace kavo
