@@ -219,6 +219,15 @@ TEST(ScannerLineMarkers, OutsideAMarkerLineTheSameCharactersAreTokens) {
     EXPECT_EQ(kinds("#line 1 a.c\n: / ~ ."), "COLON DIV TILDE DOT");
 }
 
+TEST(ScannerLineMarkers, KeywordsInAPathAreStillKeywords) {
+    // Only identifiers, numbers, strings and the path characters are taken into the name: a
+    // path piece that is a keyword reaches the parser as that keyword.
+    FrontEndHarness h("#line 0 src/int.c\n");
+    auto t = scanAll(h);
+    EXPECT_EQ(kindsOf(t), "INT");
+    EXPECT_EQ(h.scanner().currentFile(), "src/.c");
+}
+
 // ---- Assembly mode -----------------------------------------------------------------------------
 
 TEST(ScannerAsm, LabelMnemonicAndOperands) {
