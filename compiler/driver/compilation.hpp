@@ -118,6 +118,11 @@ public:
 
     // Code generator state shared with the symbol table and the instruction list.
     ExpressionResult lastResult;
+    // The byte holding the high half of every 16-bit result that crosses a call; taken from
+    // the temporary pool before code generation and held for the whole run.
+    std::string returnHighRegister;
+    // How many runtime parameter slots the interrupt routine saves (0 until it is known).
+    int interruptSaveCount = 0;
     int expressionSign = 269;                  // SIGNED or UNSIGNED, as last set for an expression
     bool globalScopeFlag = false;              // instructions made now belong to _GLOBAL_
     const std::string* codegenFile = nullptr;  // the source file of the code being generated
