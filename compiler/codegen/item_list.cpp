@@ -33,7 +33,8 @@ bool unlinkItem(Compilation& c, Item*& head, Item* item) {
             item != nullptr ? item->name.c_str() : "", item != nullptr ? item->cval.c_str() : ""));
         return false;
     }
-    if (item->kind == IDENTIFIER && item->cval.starts_with("_tmp_"))
+    if ((item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER) &&
+        item->cval.starts_with("_tmp_"))
         freetmp(c, item->cval);
     (previous != nullptr ? previous->next : head) = item->next;
     item->next = nullptr;

@@ -121,6 +121,16 @@ public:
     // The byte holding the high half of every 16-bit result that crosses a call; taken from
     // the temporary pool before code generation and held for the whole run.
     std::string returnHighRegister;
+    // The temporary holding the result of the last nested expression: kept in use until the
+    // statement that reads it is done (or GETEXPVAL hands it to the enclosing expression).
+    std::string pendingResultTemp;
+    // Temporaries holding the arguments of the open calls, released once the call is made.
+    std::vector<std::vector<std::string>> argumentTemps;
+    // Set when an error stops the expression being generated.
+    bool abortExpression = false;
+    // Arguments passed so far to the call being compiled, and the callees of open calls.
+    int argumentCounter = 0;
+    std::vector<std::string> calleeNames;
     // How many runtime parameter slots the interrupt routine saves (0 until it is known).
     int interruptSaveCount = 0;
     int expressionSign = 269;                  // SIGNED or UNSIGNED, as last set for an expression

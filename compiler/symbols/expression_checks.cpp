@@ -32,6 +32,18 @@ bool isAssignment(int kind) {
     return kind >= ASSIGN && kind <= OREQ;
 }
 
+// Markers the parser puts around operands; the operands of an operator lie beyond them.
+bool isOperandMarker(int kind) {
+    return kind == POSTFIX_EXP_START || kind == POSTFIX_EXP_END || kind == SRC_ADDR ||
+           kind == DEST_ADDR;
+}
+
+Item* operandFrom(Item* item) {
+    while (item != nullptr && isOperandMarker(item->kind))
+        item = item->next;
+    return item;
+}
+
 bool isIdentifier(const Item* item) {
     return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
 }
@@ -40,13 +52,20 @@ bool isLargeConstant(const Item* item) {
     return item != nullptr && item->kind == INTEGER_CONSTANT && item->ival > 255;
 }
 
+// Function names are global wherever their symbol was recorded.
+bool namesFunction(const Compilation& c, const Item& item) {
+    return definedin(c, item.cval, GlobalScope) && findsym(c, item.cval) == nullptr;
+}
+
 bool visible(const Compilation& c, const Item& item) {
-    return !scopeof(c, item.cval).empty();
+    return !scopeof(c, item.cval).empty() || namesFunction(c, item);
 }
 
 // 16-bit objects are worked on as LONG_IDENTIFIER leaves.
 void retag(Compilation& c, Item& item) {
     const Symbol* symbol = findsym(c, item.cval);
+    if (symbol == nullptr)
+        return; // a function name
     switch (symbol->type) {
     case INT:
     case SHORT:
@@ -104,8 +123,8 @@ int checkvars(Compilation& c, Item* previous, Item* item) {
         return 1;
     }
     if (isBinaryOperator(item->kind)) {
-        Item* left = item->next;
-        Item* right = left != nullptr ? left->next : nullptr;
+        Item* left = operandFrom(item->next);
+        Item* right = left != nullptr ? operandFrom(left->next) : nullptr;
         if (left != nullptr && left->kind == IDENTIFIER && isLargeConstant(right))
             c.message(
                 strprintf("WARNING(C252): Line: %d Constant value out of range.\n", item->line));
@@ -116,7 +135,7 @@ int checkvars(Compilation& c, Item* previous, Item* item) {
     }
     if (isAssignment(item->kind)) {
         // Assignments are infix: the value stands before the operator, the target after it.
-        Item* target = item->next;
+        Item* target = operandFrom(item->next);
         if (target != nullptr && target->kind == IDENTIFIER && isLargeConstant(previous))
             c.message(
                 strprintf("WARNING(C254): Line: %d Constant value out of range.\n", item->line));
@@ -135,6 +154,8 @@ int setsign(Compilation& c, Item* previous, Item* item, int fallback) {
         return 0;
     }
     if (isIdentifier(item)) {
+        if (namesFunction(c, *item))
+            return fallback;
         const Symbol* symbol = visible(c, *item) ? findsym(c, item->cval) : nullptr;
         if (symbol == nullptr) {
             c.error(strprintf(item->kind == LONG_IDENTIFIER

@@ -4,7 +4,8 @@
 
 namespace kavo {
 
-// Checks the item of an expression (with the item before it, for the infix assignment):
+// Checks the item of an expression (with the operand before it, for the infix assignment;
+// the parser's operand markers do not count as operands):
 // identifiers must be visible and are retagged by size (LONG_IDENTIFIER for 16-bit objects);
 // constants out of range of an 8-bit operand are warned about. 0 when the expression may not
 // be compiled.

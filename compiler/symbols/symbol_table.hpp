@@ -63,6 +63,7 @@ struct SymbolTable {
     std::vector<std::string> switchStack;
     std::vector<std::string> breakLabels;
     std::vector<std::string> continueLabels;
+    std::vector<std::string> switchEnds; // labels of the PIC_SWEND markers of open switches
     std::vector<int> argumentCounters;
 };
 

@@ -1,0 +1,277 @@
+// Addition, subtraction, the bitwise operators and the operations done by runtime routines.
+//
+// 16-bit sequences chosen here beyond the plain tables:
+// - Mixed 8/16-bit addition and subtraction first widen the 8-bit operand into a 16-bit
+//   temporary (sign-extended when SIGNED), then work byte by byte.
+// - 16-bit subtraction takes the borrow into the high byte the way the divide loop does
+//   (MOVF b+1,W; BTFSS C; INCFSZ b+1,W; SUBWF t+1,F), so the carry afterwards is the borrow
+//   of the whole 16-bit difference and relations on it are right. With a constant high byte
+//   h the same is MOVLW h; BTFSS C; MOVLW h+1; SUBWF t+1,F (h = 255: MOVLW 255; BTFSC C;
+//   SUBWF t+1,F).
+// - A signed relation tests bit 7 of the difference; when the subtraction overflows that
+//   bit is the wrong sign, so RELMINUS under SIGNED arithmetic flips it by the overflow
+//   ((a ^ b) & (a ^ d), bit 7), keeping the carry for the unsigned test untouched.
+#include "compiler/codegen/generator.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/memory/call_tree.hpp"
+#include "compiler/symbols/expression_checks.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo::codegen {
+
+namespace {
+
+constexpr const char* Status = "@__stat__";
+constexpr int Carry = 0;
+constexpr int Zero = 2;
+
+bool isIdentifier(const Item* item) {
+    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
+// The operand sign of the operation at the site, without reporting unknown names twice.
+int operationSign(Site& s) {
+    const Item* a = s.item->next;
+    const Item* b = a->next;
+    for (const Item* operand : {a, b}) {
+        if (isIdentifier(operand) && findsym(s.c, operand->cval) == nullptr)
+            return SIGNED;
+    }
+    return setsign(s.c, s.previous, s.item, SIGNED);
+}
+
+// The operator item becomes the result leaf; the two operands leave the list.
+void finish(Site& s, Item* a, Item* b, int kind, const std::string& name) {
+    becomeLeaf(s.item, kind, name);
+    drop(s, b);
+    drop(s, a);
+}
+
+// The operator and the constant 0 leave; the other operand is the result.
+void keepOperand(Site& s, Item* zero) {
+    drop(s, zero);
+    drop(s, s.item);
+}
+
+void addSixteen(Site& s, Item* a, Item* b) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const std::string t = newTemporary(c, true);
+    if (isConstant(a))
+        std::swap(a, b);
+    if (isConstant(b)) {
+        const int value = b->ival;
+        loadW(c, *b, line);
+        emitOn(c, PIC_ADDWF, *a, 0, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        emitOn(c, PIC_MOVF, *a, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        if (value % 256 != 0) {
+            emit(c, PIC_BTFSC, Status, Carry, line);
+            emit(c, PIC_INCF, t, 1, line, 0, 1);
+        }
+        if ((value >> 8) != 0) {
+            loadW(c, *b, line, true);
+            emit(c, PIC_ADDWF, t, 1, line, 0, 1);
+        }
+    } else {
+        emitOn(c, PIC_MOVF, *a, 0, line);
+        emitOn(c, PIC_ADDWF, *b, 0, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        emitOn(c, PIC_MOVF, *a, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        emit(c, PIC_BTFSC, Status, Carry, line);
+        emit(c, PIC_INCF, t, 1, line, 0, 1);
+        emitOn(c, PIC_MOVF, *b, 0, line, true);
+        emit(c, PIC_ADDWF, t, 1, line, 0, 1);
+    }
+    finish(s, a, b, LONG_IDENTIFIER, t);
+}
+
+// t+1 -= high byte of b, with the borrow of the low bytes (carry clear) taken along.
+void subtractHighWithBorrow(Compilation& c, const Item& b, const std::string& t, int line) {
+    if (b.kind == INTEGER_CONSTANT) {
+        const int high = (b.ival >> 8) & 0xFF;
+        if (high == 255) {
+            emit(c, PIC_MOVLW, "255", -1, line, 255);
+            emit(c, PIC_BTFSC, Status, Carry, line);
+        } else {
+            emit(c, PIC_MOVLW, std::to_string(high), -1, line, high);
+            emit(c, PIC_BTFSS, Status, Carry, line);
+            emit(c, PIC_MOVLW, std::to_string(high + 1), -1, line, high + 1);
+        }
+    } else {
+        emitOn(c, PIC_MOVF, b, 0, line, true);
+        emit(c, PIC_BTFSS, Status, Carry, line);
+        emitOn(c, PIC_INCFSZ, b, 0, line, true);
+    }
+    emit(c, PIC_SUBWF, t, 1, line, 0, 1);
+}
+
+// Flips bit 7 of the difference's top byte by the signed overflow of a - b.
+void correctSignedOverflow(Compilation& c, const Item& a, const Item& b, const std::string& d,
+                           bool wide, int line) {
+    const std::string scratch = "@__SxItmp_";
+    const int top = wide ? 1 : 0;
+    loadW(c, a, line, wide);
+    if (b.kind == INTEGER_CONSTANT) {
+        const int byte = wide ? (b.ival >> 8) & 0xFF : b.ival & 0xFF;
+        emit(c, PIC_XORLW, std::to_string(byte), -1, line, byte);
+    } else {
+        emitOn(c, PIC_XORWF, b, 0, line, wide);
+    }
+    emit(c, PIC_MOVWF, scratch, -1, line);
+    loadW(c, a, line, wide);
+    emit(c, PIC_XORWF, d, 0, line, 0, top);
+    emit(c, PIC_ANDWF, scratch, 0, line);
+    emit(c, PIC_XORWF, d, 1, line, 0, top);
+}
+
+} // namespace
+
+bool generateAddition(Site& s) {
+    Item* a = s.item->next;
+    Item* b = a->next;
+    Compilation& c = s.c;
+    const int line = s.line();
+    if (a->kind == ADDRESS && b->kind == ADDRESS) {
+        const int sum = a->ival + b->ival;
+        finish(s, a, b, ADDRESS, std::to_string(sum));
+        s.item->ival = sum;
+        return true;
+    }
+    if (!isIdentifier(a) && !isIdentifier(b))
+        return false;
+    if (isConstant(b) && b->ival == 0 && isIdentifier(a)) {
+        keepOperand(s, b);
+        return true;
+    }
+    if (isConstant(a) && a->ival == 0 && isIdentifier(b)) {
+        keepOperand(s, a);
+        return true;
+    }
+    if (!isIdentifier(a) && !isConstant(a))
+        return false;
+    if (!isIdentifier(b) && !isConstant(b))
+        return false;
+    if (isWide(a) || isWide(b)) {
+        a = widen(s, a);
+        b = widen(s, b);
+        addSixteen(s, a, b);
+        return true;
+    }
+    const std::string t = newTemporary(c, false);
+    if (isConstant(a) || isConstant(b)) {
+        Item* constant = isConstant(a) ? a : b;
+        Item* identifier = isConstant(a) ? b : a;
+        loadW(c, *constant, line);
+        emitOn(c, PIC_ADDWF, *identifier, 0, line);
+    } else {
+        emitOn(c, PIC_MOVF, *a, 0, line);
+        emitOn(c, PIC_ADDWF, *b, 0, line);
+    }
+    emit(c, PIC_MOVWF, t, -1, line);
+    finish(s, a, b, IDENTIFIER, t);
+    return true;
+}
+
+bool generateSubtraction(Site& s) {
+    Item* a = s.item->next;
+    Item* b = a->next;
+    Compilation& c = s.c;
+    const int line = s.line();
+    if ((!isIdentifier(a) && !isConstant(a)) || (!isIdentifier(b) && !isConstant(b)))
+        return false;
+    const bool relation = s.item->kind == RELMINUS;
+    c.expressionSign = operationSign(s);
+    // a - 0 is a itself; a relation still needs the carry the subtraction leaves.
+    if (!relation && isConstant(b) && b->ival == 0 && isIdentifier(a)) {
+        keepOperand(s, b);
+        return true;
+    }
+    const bool wide = isWide(a) || isWide(b);
+    if (wide) {
+        a = widen(s, a);
+        b = widen(s, b);
+    }
+    const std::string t = newTemporary(c, wide);
+    if (isConstant(a)) {
+        loadW(c, *a, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        emitOn(c, PIC_MOVF, *b, 0, line);
+        emit(c, PIC_SUBWF, t, 1, line);
+    } else {
+        loadW(c, *b, line);
+        emitOn(c, PIC_SUBWF, *a, 0, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+    }
+    if (wide) {
+        loadW(c, *a, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        subtractHighWithBorrow(c, *b, t, line);
+    }
+    if (relation && c.expressionSign == SIGNED)
+        correctSignedOverflow(c, *a, *b, t, wide, line);
+    finish(s, a, b, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
+    return true;
+}
+
+bool generateBitwise(Site& s) {
+    Item* a = s.item->next;
+    Item* b = a->next;
+    Compilation& c = s.c;
+    const int line = s.line();
+    if ((!isIdentifier(a) && !isConstant(a)) || (!isIdentifier(b) && !isConstant(b)))
+        return false;
+    const int kind = s.item->kind;
+    const int op = kind == OR ? PIC_IORWF : kind == AND ? PIC_ANDWF : PIC_XORWF;
+    if (isConstant(a))
+        std::swap(a, b);
+    const bool wide = isWide(a) || isWide(b);
+    const std::string t = newTemporary(c, wide);
+    loadW(c, *b, line);
+    emitOn(c, op, *a, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (wide && isWide(a) && !(b->kind == IDENTIFIER)) {
+        loadW(c, *b, line, true);
+        emitOn(c, op, *a, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    } else if (wide && kind == AND) {
+        // One operand is 8-bit: its high byte counts as 0.
+        emit(c, PIC_CLRF, t, -1, line, 0, 1);
+    } else if (wide) {
+        emitOn(c, PIC_MOVF, isWide(a) ? *a : *b, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    }
+    finish(s, a, b, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
+    return true;
+}
+
+bool generateRuntimeOperation(Site& s) {
+    Item* a = s.item->next;
+    Item* b = a->next;
+    Compilation& c = s.c;
+    const int line = s.line();
+    if ((!isIdentifier(a) && !isConstant(a)) || (!isIdentifier(b) && !isConstant(b)))
+        return false;
+    c.expressionSign = operationSign(s);
+    const int kind = s.item->kind;
+    const char* routine = kind == SHIFTL   ? "@__FUNC_SHIFTL"
+                          : kind == SHIFTR ? "@__FUNC_SHIFTR"
+                          : kind == MOD    ? "@__FUNC_MOD"
+                          : kind == DIV
+                              ? (c.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV")
+                              : "@__FUNC_MULT";
+    loadIntoSlots(c, *a, 1, line);
+    loadIntoSlots(c, *b, 3, line);
+    emit(c, PIC_CALL, routine, -1, line);
+    addcall(c, c.functionName, routine);
+    const std::string t = newTemporary(c, true);
+    emit(c, PIC_MOVWF, t, -1, line);
+    emit(c, PIC_MOVF, c.returnHighRegister, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    finish(s, a, b, LONG_IDENTIFIER, t);
+    return true;
+}
+
+} // namespace kavo::codegen

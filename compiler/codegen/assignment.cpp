@@ -1,0 +1,192 @@
+// Assignment and the compound assignments. The value stands before the operator, the target
+// after it; the assignment's own value is the target.
+#include "compiler/codegen/generator.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/memory/call_tree.hpp"
+#include "compiler/symbols/expression_checks.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo::codegen {
+
+namespace {
+
+constexpr const char* Status = "@__stat__";
+constexpr int Carry = 0;
+
+bool isIdentifier(const Item* item) {
+    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
+const char* targetErrorFormat(int kind) {
+    switch (kind) {
+    case MINUSEQ:
+        return "ERROR(C54): Line: %d Identifier expected near %s.\n";
+    case ANDEQ:
+        return "ERROR(C46): Line: %d Identifier expected near %s.\n";
+    case EXOREQ:
+        return "ERROR(C45): Line: %d Identifier expected near %s.\n";
+    case OREQ:
+        return "ERROR(C47): Line: %d Identifier expected near %s.\n";
+    default:
+        return "ERROR(C48): Line: %d Identifier expected near %s.\n";
+    }
+}
+
+void assignPlain(Compilation& c, const Item& value, const Item& target, int line) {
+    if (value.kind == ADDRESS)
+        emit(c, PIC_MVFADDR, std::to_string(value.ival), -1, line, value.ival);
+    else
+        loadW(c, value, line);
+    emitOn(c, PIC_MOVWF, target, -1, line);
+    if (!isWide(&target))
+        return;
+    if (value.kind == LONG_IDENTIFIER || value.kind == INTEGER_CONSTANT) {
+        loadW(c, value, line, true);
+        emitOn(c, PIC_MOVWF, target, -1, line, true);
+        return;
+    }
+    emitOn(c, PIC_CLRF, target, -1, line, true);
+    if (value.kind == IDENTIFIER && signOf(c, value) == SIGNED) {
+        emitOn(c, PIC_BTFSC, value, 7, line);
+        emitOn(c, PIC_DECF, target, 1, line, true);
+    }
+}
+
+// The high byte of an 8-bit SIGNED value added to (or taken from) a 16-bit target.
+void adjustForNegativeByte(Compilation& c, const Item& value, const Item& target, int step,
+                           int line) {
+    if (value.kind != IDENTIFIER || signOf(c, value) != SIGNED)
+        return;
+    emitOn(c, PIC_BTFSC, value, 7, line);
+    emitOn(c, step, target, 1, line, true);
+}
+
+void assignAdding(Compilation& c, const Item& value, const Item& target, int line) {
+    loadW(c, value, line);
+    emitOn(c, PIC_ADDWF, target, 1, line);
+    if (!isWide(&target))
+        return;
+    emit(c, PIC_BTFSC, Status, Carry, line);
+    emitOn(c, PIC_INCF, target, 1, line, true);
+    if (value.kind == LONG_IDENTIFIER ||
+        (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0)) {
+        loadW(c, value, line, true);
+        emitOn(c, PIC_ADDWF, target, 1, line, true);
+    }
+    adjustForNegativeByte(c, value, target, PIC_DECF, line);
+}
+
+void assignSubtracting(Compilation& c, const Item& value, const Item& target, int line) {
+    loadW(c, value, line);
+    emitOn(c, PIC_SUBWF, target, 1, line);
+    if (!isWide(&target))
+        return;
+    emit(c, PIC_BTFSS, Status, Carry, line);
+    emitOn(c, PIC_DECF, target, 1, line, true);
+    if (value.kind == LONG_IDENTIFIER ||
+        (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0)) {
+        loadW(c, value, line, true);
+        emitOn(c, PIC_SUBWF, target, 1, line, true);
+    }
+    adjustForNegativeByte(c, value, target, PIC_INCF, line);
+}
+
+void assignBitwise(Compilation& c, int op, const Item& value, const Item& target, int line) {
+    loadW(c, value, line);
+    emitOn(c, op, target, 1, line);
+    if (!isWide(&target))
+        return;
+    if (value.kind == LONG_IDENTIFIER || value.kind == INTEGER_CONSTANT) {
+        loadW(c, value, line, true);
+        emitOn(c, op, target, 1, line, true);
+    } else if (op == PIC_ANDWF) {
+        // An 8-bit value's high byte counts as 0.
+        emitOn(c, PIC_CLRF, target, -1, line, true);
+    }
+}
+
+void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Item& target,
+                          int line) {
+    const char* routine = kind == SHIFTLEQ   ? "@__FUNC_SHIFTL"
+                          : kind == SHIFTREQ ? "@__FUNC_SHIFTR"
+                          : kind == MODEQ    ? "@__FUNC_MOD"
+                          : kind == DIVEQ
+                              ? (c.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV")
+                              : "@__FUNC_MULT";
+    loadIntoSlots(c, target, 1, line);
+    loadIntoSlots(c, value, 3, line);
+    emit(c, PIC_CALL, routine, -1, line);
+    addcall(c, c.functionName, routine);
+    emitOn(c, PIC_MOVWF, target, -1, line);
+    if (isWide(&target)) {
+        emit(c, PIC_MOVF, c.returnHighRegister, 0, line);
+        emitOn(c, PIC_MOVWF, target, -1, line, true);
+    }
+}
+
+int operationSign(Compilation& c, Item* value, Item* assignment) {
+    for (const Item* operand :
+         {static_cast<const Item*>(value), static_cast<const Item*>(assignment->next)}) {
+        if (isIdentifier(operand) && findsym(c, operand->cval) == nullptr)
+            return SIGNED;
+    }
+    return setsign(c, value, assignment, SIGNED);
+}
+
+} // namespace
+
+bool generateAssignment(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const int kind = s.item->kind;
+    Item* value = s.previous;
+    Item* target = s.item->next;
+    if (target == nullptr) {
+        c.error(strprintf("ERROR(C50): Line: %d Syntax error near =.\n", line));
+        return false;
+    }
+    if (value == nullptr) {
+        c.error(strprintf("ERROR(C51): Line: %d Syntax error near =.\n", line));
+        return false;
+    }
+    if (!isLeaf(value) || !isLeaf(target))
+        return false;
+    if (!isIdentifier(target)) {
+        c.error(strprintf(kind == ASSIGN ? "ERROR(C50): Line: %d Syntax error near =.\n"
+                                         : targetErrorFormat(kind),
+                          line, std::string(kindName(target->kind)).c_str()));
+        drop(s, s.item);
+        return true;
+    }
+    c.expressionSign = operationSign(c, value, s.item);
+    switch (kind) {
+    case ASSIGN:
+        assignPlain(c, *value, *target, line);
+        break;
+    case PLUSEQ:
+        assignAdding(c, *value, *target, line);
+        break;
+    case MINUSEQ:
+        assignSubtracting(c, *value, *target, line);
+        break;
+    case ANDEQ:
+        assignBitwise(c, PIC_ANDWF, *value, *target, line);
+        break;
+    case OREQ:
+        assignBitwise(c, PIC_IORWF, *value, *target, line);
+        break;
+    case EXOREQ:
+        assignBitwise(c, PIC_XORWF, *value, *target, line);
+        break;
+    default:
+        assignThroughRoutine(c, kind, *value, *target, line);
+        break;
+    }
+    // The target stays in the list as the assignment's value.
+    drop(s, value);
+    drop(s, s.item);
+    return true;
+}
+
+} // namespace kavo::codegen

@@ -1,0 +1,264 @@
+// Call sites, return statements and function ends.
+#include "compiler/codegen/functions.hpp"
+#include "compiler/codegen/generator.hpp"
+#include "compiler/codegen/genexpr.hpp"
+#include "compiler/codegen/runtime_routines.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
+
+namespace kavo {
+
+namespace {
+
+constexpr const char* Status = "@__stat__";
+constexpr int Zero = 2;
+
+const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
+    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->name == name && s->type == FUNCNAME)
+            return s;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int returnSize(Compilation& c, std::string_view function) {
+    const Symbol* symbol = functionSymbol(c, function);
+    if (symbol == nullptr)
+        return -1;
+    return typesize(c, nullptr, symbol->base, "");
+}
+
+namespace codegen {
+
+namespace {
+
+// The argument just compiled, as the call's argument lowering will read it.
+void passArgument(Site& s, const std::string& callee) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const ExpressionResult& r = c.lastResult;
+    if (r.kind == INTEGER_CONSTANT) {
+        emit(c, PIC_FUNCARG, "", INTEGER_CONSTANT, line, r.value);
+        return;
+    }
+    if (r.kind != IDENTIFIER && r.kind != LONG_IDENTIFIER) {
+        c.error(strprintf("ERROR(C39): Line: %d Bad argument in function call. Got %s size = %d "
+                          "argsize = %d. funcname = %s\n",
+                          line, std::string(kindName(r.kind)).c_str(), getsize(c, r.name), 0,
+                          callee.c_str()));
+        return;
+    }
+    const Symbol* symbol = findsym(c, r.name);
+    const int type = symbol != nullptr ? symbol->type : 0;
+    if (type == ARRAY) {
+        // An array is passed by its address.
+        const std::string t = newtmp(c, INT);
+        emit(c, PIC_ADDRESSOF, r.name, -1, line, 0, r.value);
+        emit(c, PIC_MOVWF, t, -1, line);
+        emit(c, PIC_FUNCARG, t, IDENTIFIER, line);
+    } else if (type == STRUCT || type == UNION) {
+        const std::string t = newtmp(c, INT);
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+        emit(c, PIC_MOVWF, t, -1, line);
+        emit(c, PIC_FUNCARG, t, IDENTIFIER, line);
+    } else {
+        emit(c, PIC_FUNCARG, r.name, r.kind, line, 0, r.value);
+    }
+}
+
+bool startCall(Site& s) {
+    Compilation& c = s.c;
+    Item* callee = s.item->next;
+    if (callee == nullptr || callee->kind != IDENTIFIER) {
+        c.error(strprintf("ERROR(C43): Line: %d Expecting function name.\n", s.line()));
+        c.abortExpression = true;
+        return true;
+    }
+    c.symbols.argumentCounters.push_back(c.argumentCounter);
+    c.argumentCounter = 0;
+    c.calleeNames.push_back(callee->cval);
+    c.argumentTemps.emplace_back();
+    emit(c, PIC_FUNCNAME, callee->cval, callee->kind, s.line(), 0, callee->ival);
+    drop(s, callee);
+    drop(s, s.item);
+    return true;
+}
+
+bool pushArgument(Site& s) {
+    Compilation& c = s.c;
+    Item* argument = s.item->next;
+    if (argument == nullptr || argument->kind != EXPSTART)
+        return false;
+    genexpr(c, argument->sublist);
+    // The argument's value must live until the call: the call's argument moves read it.
+    std::string held = takePendingResult(c);
+    if (held.empty())
+        for (const Item* i = argument->sublist; i != nullptr; i = i->next)
+            if (isLeaf(i) && i->cval.starts_with("_tmp_") && i->next == nullptr)
+                held = i->cval;
+    passArgument(s, c.calleeNames.empty() ? std::string() : c.calleeNames.back());
+    if (!held.empty() && !c.argumentTemps.empty())
+        c.argumentTemps.back().push_back(held);
+    ++c.argumentCounter;
+    drop(s, argument);
+    drop(s, s.item);
+    return true;
+}
+
+bool call(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    Item* callee = s.item->next;
+    if (callee == nullptr || callee->kind != IDENTIFIER)
+        return false;
+    const std::string name = callee->cval;
+    emit(c, PIC_CALL, name, -1, line);
+    int size = returnSize(c, name);
+    if (size != 0 && size != 1 && size != 2) {
+        c.message(strprintf("WARNING(C44): Line: %d Assuming int return value for function call "
+                            "to %s.\n",
+                            line, name.c_str()));
+        size = 1;
+    }
+    const std::string t = newtmp(c, size == 2 ? LONG : INT);
+    if (size >= 1)
+        emit(c, PIC_MOVWF, t, -1, line);
+    if (size == 2) {
+        emit(c, PIC_MOVF, c.returnHighRegister, 0, line);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    }
+    becomeLeaf(s.item, size == 2 ? LONG_IDENTIFIER : IDENTIFIER, t);
+    drop(s, callee);
+    if (!c.argumentTemps.empty()) {
+        for (const std::string& held : c.argumentTemps.back())
+            freetmp(c, held);
+        c.argumentTemps.back().clear();
+    }
+    return true;
+}
+
+bool endCall(Site& s) {
+    Compilation& c = s.c;
+    if (!c.symbols.argumentCounters.empty()) {
+        c.argumentCounter = c.symbols.argumentCounters.back();
+        c.symbols.argumentCounters.pop_back();
+    }
+    if (!c.calleeNames.empty())
+        c.calleeNames.pop_back();
+    if (!c.argumentTemps.empty())
+        c.argumentTemps.pop_back();
+    drop(s, s.item);
+    return true;
+}
+
+void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
+    if (r.kind == IDENTIFIER) {
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+    } else if (r.kind == LONG_IDENTIFIER) {
+        c.message(strprintf("WARNING: Line: %d Return value might loose MSB\n", line));
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+    } else if (r.kind == INTEGER_CONSTANT) {
+        if (r.value > 255)
+            c.message(strprintf("WARNING: Line: %d Return value constant looses MSB\n", line));
+        emit(c, r.value == 0 ? PIC_BSF : PIC_BCF, Status, Zero, line);
+        emit(c, PIC_MOVLW, lowByte(r.value), -1, line, r.value % 256);
+    } else {
+        c.error(strprintf("ERROR(C40): Line: %d Return value not supported.\n", line));
+        return;
+    }
+    emit(c, PIC_RETURN, "", -1, line);
+}
+
+void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
+    const std::string& high = c.returnHighRegister;
+    if (r.kind == IDENTIFIER) {
+        emit(c, PIC_CLRF, high, -1, line);
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+    } else if (r.kind == LONG_IDENTIFIER) {
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value + 1);
+        emit(c, PIC_MOVWF, high, -1, line);
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+    } else if (r.kind == INTEGER_CONSTANT) {
+        emit(c, PIC_MOVLW, highByte(r.value), -1, line, r.value >> 8);
+        emit(c, PIC_MOVWF, high, -1, line);
+        emit(c, PIC_MOVLW, lowByte(r.value), -1, line, r.value % 256);
+    } else {
+        c.error(strprintf("ERROR(C41): Line: %d Return value not supported.\n", line));
+        return;
+    }
+    emit(c, PIC_RETURN, "", -1, line);
+}
+
+} // namespace
+
+bool generateCallSite(Site& s) {
+    switch (s.item->kind) {
+    case FUNC_START_PARAM:
+        return startCall(s);
+    case PUSH:
+        return pushArgument(s);
+    case FUNCCALL:
+        return call(s);
+    case FUNC_CLEAR_PARAM:
+        return endCall(s);
+    default:
+        return false;
+    }
+}
+
+bool generateReturn(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    if (s.item->kind == RETURN) {
+        emit(c, PIC_RETURN, "", -1, line);
+    } else {
+        const int size = returnSize(c, c.functionName);
+        if (size == 1)
+            returnOneByte(c, c.lastResult, line);
+        else if (size == 2)
+            returnTwoBytes(c, c.lastResult, line);
+        else
+            c.error(strprintf("ERROR(C42): Line: %d Return value not supported.\n", line));
+    }
+    drop(s, s.item);
+    return true;
+}
+
+} // namespace codegen
+
+void generateFunctionEnd(Compilation& c, int line) {
+    const std::string& name = c.functionName;
+    if (name == "main") {
+        const std::string loop = newlabel(c);
+        emit(c, PIC_LABEL, loop, -1, line);
+        emit(c, PIC_GOTO, loop, -1, line);
+    } else if (name == "__interrupt") {
+        if (c.pragmas.has("INTERRUPT_LOC")) {
+            saveInterruptContext(c);
+            emit(c, PIC_RETFIE, "", -1, line);
+            emit(c, PIC_LABEL, "_ITR_E", -1, line);
+        } else {
+            emit(c, PIC_RETURN, "", -1, line);
+        }
+    } else {
+        // Offset -9 marks the closing return of a function.
+        emit(c, PIC_RETURN, "", -1, line, 0, -9);
+        emit(c, PIC_LABEL, strprintf("@%s_END", name.c_str()), -1, line);
+    }
+    popscope(c);
+}
+
+void generateWalkConditionalJump(Compilation& c, const Node& node) {
+    const int kind = c.lastResult.kind;
+    if (kind != INTEGER_CONSTANT && kind != IDENTIFIER && kind != LONG_IDENTIFIER) {
+        c.error(strprintf("ERROR(C05): %d: Line: %d Identifier expected.\n", kind, node.line));
+        return;
+    }
+    codegen::generateConditionalJump(c, node.kind, node.cval, node.line);
+}
+
+} // namespace kavo

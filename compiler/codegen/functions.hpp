@@ -1,0 +1,18 @@
+#pragma once
+
+#include "compiler/driver/compilation.hpp"
+
+namespace kavo {
+
+// The end of the function being generated (c.functionName): main stops in an endless loop,
+// the interrupt routine returns from the interrupt, any other function returns and gets its
+// end label. The function's scope closes.
+void generateFunctionEnd(Compilation& c, int line);
+
+// The conditional jump of an IF or NIF node met by the driver's walk (C05 on a bad condition).
+void generateWalkConditionalJump(Compilation& c, const Node& node);
+
+// The return size of a function: 0, 1 or 2 bytes; -1 when no function of that name exists.
+int returnSize(Compilation& c, std::string_view function);
+
+} // namespace kavo

@@ -1,0 +1,77 @@
+#pragma once
+
+// Shared pieces of the expression generator: the place being reduced and the small emitters
+// every operation uses. Not part of the compiler's interface outside compiler/codegen.
+
+#include "compiler/codegen/emit.hpp"
+#include "compiler/driver/compilation.hpp"
+
+#include <string>
+
+namespace kavo::codegen {
+
+// The list being reduced and the item an operation stands at.
+struct Site {
+    Compilation& c;
+    Item*& list;
+    Item* previous; // the item before `item`, none at the head
+    Item* item;
+
+    int line() const { return item->line; }
+};
+
+bool isLeaf(const Item* item);
+bool isConstant(const Item* item);
+bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
+
+// A constant's bytes as operand text: the low byte keeps the sign of the remainder; the high
+// byte is the value shifted down, so negative 16-bit values keep their two's-complement
+// pattern.
+std::string lowByte(int value);
+std::string highByte(int value);
+
+// The sign of the symbol an identifier leaf names (SIGNED when unknown).
+int signOf(const Compilation& c, const Item& leaf);
+
+// Instruction with a leaf operand: the leaf's name and its byte offset (+1 for the high byte).
+Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line,
+                    bool high = false);
+// W = the leaf's low (or high) byte: MOVLW for a constant, MOVF for an identifier; an 8-bit
+// identifier's high byte is 0.
+void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
+
+std::string newTemporary(Compilation& c, bool wide);
+// The item becomes a leaf naming a temporary (or any object) at the given offset.
+void becomeLeaf(Item* item, int kind, const std::string& name, int offset = 0);
+void becomeConstant(Item* item, int value);
+// Removes an item from the list; a temporary it names returns to its pool.
+void drop(Site& site, Item* item);
+
+// Copies an 8-bit leaf into a fresh 16-bit temporary (sign-extended when SIGNED); 16-bit
+// leaves and constants are returned unchanged. The returned item replaces `leaf` in the list.
+Item* widen(Site& site, Item* leaf);
+
+// Operations; each returns true when it changed the list.
+bool generateAddition(Site& site);
+bool generateSubtraction(Site& site);
+bool generateBitwise(Site& site);
+bool generateRuntimeOperation(Site& site);
+bool generateRelation(Site& site);
+bool generateAssignment(Site& site);
+bool generateUnary(Site& site);
+bool generateStepping(Site& site); // ++ and --
+bool generateStatement(Site& site);
+bool generateCallSite(Site& site);
+bool generateReturn(Site& site);
+
+// The conditional jump of IF (jump when the last result is false) and NIF (when true).
+void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);
+
+// The result temporary of the last nested expression: released, or taken over by the caller.
+void releasePendingResult(Compilation& c);
+std::string takePendingResult(Compilation& c);
+
+// Loads a leaf into runtime parameter slots first and first + 1, widened to 16 bits.
+void loadIntoSlots(Compilation& c, const Item& leaf, int first, int line);
+
+} // namespace kavo::codegen

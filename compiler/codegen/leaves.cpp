@@ -1,0 +1,121 @@
+#include "compiler/codegen/generator.hpp"
+#include "compiler/codegen/item_list.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo::codegen {
+
+bool isLeaf(const Item* item) {
+    return item != nullptr && (item->kind == INTEGER_CONSTANT || item->kind == IDENTIFIER ||
+                               item->kind == LONG_IDENTIFIER || item->kind == ADDRESS);
+}
+
+bool isConstant(const Item* item) {
+    return item != nullptr && item->kind == INTEGER_CONSTANT;
+}
+
+bool isWide(const Item* item) {
+    return item != nullptr && item->kind == LONG_IDENTIFIER;
+}
+
+std::string lowByte(int value) {
+    return std::to_string(value % 256);
+}
+
+std::string highByte(int value) {
+    return std::to_string(value >> 8);
+}
+
+int signOf(const Compilation& c, const Item& leaf) {
+    if (leaf.kind == INTEGER_CONSTANT)
+        return leaf.ival < 0 ? SIGNED : UNSIGNED;
+    const Symbol* symbol = findsym(c, leaf.cval);
+    if (symbol == nullptr)
+        return SIGNED;
+    if (symbol->type == POINTER)
+        return UNSIGNED;
+    return symbol->sign != 0 ? symbol->sign : SIGNED;
+}
+
+Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line, bool high) {
+    return emit(c, opcode, leaf.cval, dest, line, 0, leaf.ival + (high ? 1 : 0));
+}
+
+void loadW(Compilation& c, const Item& leaf, int line, bool high) {
+    if (leaf.kind == INTEGER_CONSTANT) {
+        const int byte = high ? leaf.ival >> 8 : leaf.ival % 256;
+        emit(c, PIC_MOVLW, high ? highByte(leaf.ival) : lowByte(leaf.ival), -1, line, byte);
+    } else if (high && leaf.kind != LONG_IDENTIFIER) {
+        emit(c, PIC_MOVLW, "0", -1, line);
+    } else {
+        emitOn(c, PIC_MOVF, leaf, 0, line, high);
+    }
+}
+
+std::string newTemporary(Compilation& c, bool wide) {
+    return newtmp(c, wide ? LONG : INT);
+}
+
+void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
+    item->kind = kind;
+    item->cval = name;
+    item->ival = offset;
+    item->sublist = nullptr;
+}
+
+void becomeConstant(Item* item, int value) {
+    item->kind = INTEGER_CONSTANT;
+    item->ival = value;
+    item->cval = std::to_string(value);
+    item->sublist = nullptr;
+}
+
+void drop(Site& site, Item* item) {
+    unlinkItem(site.c, site.list, item);
+}
+
+Item* widen(Site& site, Item* leaf) {
+    if (leaf->kind != IDENTIFIER)
+        return leaf;
+    Compilation& c = site.c;
+    const int line = leaf->line;
+    const std::string t = newTemporary(c, true);
+    emitOn(c, PIC_MOVF, *leaf, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    emit(c, PIC_CLRF, t, -1, line, 0, 1);
+    if (signOf(c, *leaf) == SIGNED) {
+        emitOn(c, PIC_BTFSC, *leaf, 7, line);
+        emit(c, PIC_DECF, t, 1, line, 0, 1);
+    }
+    // The leaf now names the widened copy; a temporary it named before is free again.
+    if (leaf->cval.starts_with("_tmp_"))
+        freetmp(c, leaf->cval);
+    becomeLeaf(leaf, LONG_IDENTIFIER, t);
+    return leaf;
+}
+
+void loadIntoSlots(Compilation& c, const Item& leaf, int first, int line) {
+    const std::string low = newparm(c, first);
+    const std::string high = newparm(c, first + 1);
+    if (leaf.kind == INTEGER_CONSTANT) {
+        loadW(c, leaf, line);
+        emit(c, PIC_MOVWF, low, -1, line);
+        loadW(c, leaf, line, true);
+        emit(c, PIC_MOVWF, high, -1, line);
+        return;
+    }
+    emitOn(c, PIC_MOVF, leaf, 0, line);
+    emit(c, PIC_MOVWF, low, -1, line);
+    if (leaf.kind == LONG_IDENTIFIER) {
+        emitOn(c, PIC_MOVF, leaf, 0, line, true);
+        emit(c, PIC_MOVWF, high, -1, line);
+        return;
+    }
+    emit(c, PIC_CLRF, high, -1, line);
+    if (signOf(c, leaf) == SIGNED) {
+        emitOn(c, PIC_BTFSC, leaf, 7, line);
+        emit(c, PIC_DECF, high, 1, line);
+    }
+}
+
+} // namespace kavo::codegen

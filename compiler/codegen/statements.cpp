@@ -1,0 +1,192 @@
+// The statement nodes the parser places among the expression nodes: labels and jumps,
+// conditional jumps on the last result, the loop and switch stacks, temporaries, scopes.
+#include "compiler/codegen/generator.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo::codegen {
+
+namespace {
+
+constexpr const char* Status = "@__stat__";
+constexpr int Zero = 2;
+
+std::string top(const std::vector<std::string>& stack) {
+    return stack.empty() ? std::string() : stack.back();
+}
+
+std::string pop(std::vector<std::string>& stack) {
+    std::string name = top(stack);
+    if (!stack.empty())
+        stack.pop_back();
+    return name;
+}
+
+// A jump to the innermost break or continue label; outside any loop the jump has no label,
+// which label resolution reports.
+void jumpTo(Compilation& c, const std::vector<std::string>& stack, const char* outOfScope,
+            const Item& item) {
+    if (stack.empty())
+        c.message(strprintf(outOfScope, item.line, std::string(kindName(item.kind)).c_str()));
+    emit(c, PIC_GOTO, top(stack), -1, item.line);
+}
+
+// The case value: the constant just before CASE, else the last result.
+ExpressionResult caseValue(Site& s) {
+    if (isLeaf(s.previous)) {
+        ExpressionResult value{s.previous->kind, s.previous->cval, s.previous->ival};
+        drop(s, s.previous);
+        return value;
+    }
+    return s.c.lastResult;
+}
+
+void generateCase(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const Item* after = s.item->next;
+    const ExpressionResult value = caseValue(s);
+    if (value.kind != INTEGER_CONSTANT) {
+        c.error(strprintf("ERROR(C49): Line: %d Integer Constant expected near %s.\n", line,
+                          after != nullptr ? std::string(kindName(after->kind)).c_str() : ""));
+        return;
+    }
+    int used = value.value;
+    if (used > 255) {
+        used = value.value % 256;
+        c.message(strprintf("WARNING: %d: Line: %d Integer Constant overflow. %d > 255 using %d.\n",
+                            CASE, line, value.value, used));
+    }
+    // Every case needs a label of its own: the node's text is only the keyword.
+    const std::string label = newlabel(c);
+    const std::string switchEnd = top(c.symbols.switchEnds);
+    emitbeforeswend(c, PIC_MOVLW, std::to_string(used), -1, line, used, switchEnd);
+    emitbeforeswend(c, PIC_SUBWF, top(c.symbols.switchStack), 0, line, 0, switchEnd);
+    emitbeforeswend(c, PIC_BTFSC, Status, Zero, line, 0, switchEnd);
+    emitbeforeswend(c, PIC_GOTO, label, -1, line, 0, switchEnd);
+    emit(c, PIC_LABEL, label, -1, line);
+}
+
+void generateDefault(Compilation& c, int line) {
+    const std::string label = newlabel(c);
+    emitbeforeswend(c, PIC_GOTO, label, -1, line, 0, top(c.symbols.switchEnds));
+    emit(c, PIC_LABEL, label, -1, line);
+}
+
+// TOP_TMP_VAR and TOP_SWT_VAR stand for their variable as an identifier.
+void standFor(Compilation& c, Item* item, const std::string& name) {
+    const Symbol* symbol = findsym(c, name);
+    becomeLeaf(item, symbol != nullptr && symbol->type == LONG ? LONG_IDENTIFIER : IDENTIFIER,
+               name);
+}
+
+} // namespace
+
+void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line) {
+    const ExpressionResult& r = c.lastResult;
+    const bool jumpWhenTrue = kind == NIF;
+    if (r.kind == INTEGER_CONSTANT) {
+        if ((r.value != 0) == jumpWhenTrue)
+            emit(c, PIC_GOTO, label, -1, line);
+        return;
+    }
+    emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+    if (r.kind == LONG_IDENTIFIER)
+        emit(c, PIC_IORWF, r.name, 0, line, 0, r.value + 1);
+    emit(c, jumpWhenTrue ? PIC_BTFSS : PIC_BTFSC, Status, Zero, line);
+    emit(c, PIC_GOTO, label, -1, line);
+}
+
+bool generateStatement(Site& s) {
+    Compilation& c = s.c;
+    SymbolTable& t = c.symbols;
+    Item& item = *s.item;
+    const int line = item.line;
+    switch (item.kind) {
+    case LABELNAME:
+        emit(c, PIC_LABEL, item.cval, -1, line);
+        break;
+    case GOTO:
+        emit(c, PIC_GOTO, item.cval, -1, line);
+        break;
+    case IF:
+    case NIF: {
+        const ExpressionResult& r = c.lastResult;
+        if (r.kind != INTEGER_CONSTANT && r.kind != IDENTIFIER && r.kind != LONG_IDENTIFIER) {
+            c.error(strprintf("ERROR(C33): Line: %d Identifier expected near %s.\n", line,
+                              std::string(kindName(r.kind)).c_str()));
+            break;
+        }
+        generateConditionalJump(c, item.kind, item.cval, line);
+        break;
+    }
+    case NEW_BRK_LBL:
+        t.breakLabels.push_back(newlabel(c));
+        break;
+    case TOP_BRK_LBL:
+        emit(c, PIC_LABEL, top(t.breakLabels), -1, line);
+        break;
+    case POP_BRK_LBL:
+        pop(t.breakLabels);
+        break;
+    case BREAK:
+        jumpTo(c, t.breakLabels, "Line: %d : Break out of scope! %s\n", item);
+        break;
+    case NEW_CONT_LBL:
+        t.continueLabels.push_back(newlabel(c));
+        emit(c, PIC_LABEL, t.continueLabels.back(), -1, line);
+        break;
+    case CONTINUE:
+    case TOP_CONT_LBL:
+        jumpTo(c, t.continueLabels, "Line: %d : Continue out of scope! %s\n", item);
+        break;
+    case POP_CONT_LBL:
+        pop(t.continueLabels);
+        break;
+    case NEW_TMP_VAR:
+    case NEW_TMP_VAR_LONG:
+        t.temporaryStack.push_back(newtmp(c, item.kind == NEW_TMP_VAR_LONG ? LONG : INT));
+        break;
+    case TOP_TMP_VAR:
+        standFor(c, s.item, top(t.temporaryStack));
+        return true;
+    case POP_TMP_VAR:
+        freetmp(c, pop(t.temporaryStack));
+        break;
+    case NEW_SWT_VAR:
+        t.switchStack.push_back(newswt(c));
+        break;
+    case TOP_SWT_VAR:
+        standFor(c, s.item, top(t.switchStack));
+        return true;
+    case POP_SWT_VAR:
+        freeswt(c, pop(t.switchStack));
+        break;
+    case SWITCH_END:
+        t.switchEnds.push_back(newlabel(c));
+        emit(c, PIC_SWEND, t.switchEnds.back(), -1, line);
+        break;
+    case CASE:
+        generateCase(s);
+        break;
+    case DEFAULT:
+        generateDefault(c, line);
+        break;
+    case POP_SWITCH:
+        dropswend(c, pop(t.switchEnds));
+        break;
+    case NEWSCOPE:
+        pushscope(c, strprintf("_TMPSCOPE_%d", c.tempScopeCounter++));
+        break;
+    case ENDNEWSCOPE:
+        popscope(c);
+        break;
+    default:
+        return false;
+    }
+    drop(s, s.item);
+    return true;
+}
+
+} // namespace kavo::codegen

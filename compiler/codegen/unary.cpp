@@ -1,0 +1,193 @@
+// Unary operators, sizeof, and the increments and decrements.
+//
+// 16-bit increments and decrements (x a LONG_IDENTIFIER, t a 16-bit temporary):
+//   pre-increment:  INCF x,F; BTFSC Z; INCF x+1,F; then t = x
+//   post-increment: t = x; then INCF x,F; BTFSC Z; INCF x+1,F
+//   pre-decrement:  MOVF x,W; BTFSC Z; DECF x+1,F; DECF x,F; then t = x
+//   post-decrement: t = x; then MOVF x,W; BTFSC Z; DECF x+1,F; DECF x,F
+// (the borrow into the high byte happens when the low byte was 0 before the decrement).
+#include "compiler/codegen/generator.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo::codegen {
+
+namespace {
+
+constexpr const char* Status = "@__stat__";
+constexpr int Carry = 0;
+constexpr int Zero = 2;
+
+bool isIdentifier(const Item* item) {
+    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
+void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
+    emitOn(c, PIC_MOVF, x, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (isWide(&x)) {
+        emitOn(c, PIC_MOVF, x, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    }
+}
+
+void stepWide(Compilation& c, const Item& x, bool increment, int line) {
+    if (increment) {
+        emitOn(c, PIC_INCF, x, 1, line);
+        emit(c, PIC_BTFSC, Status, Zero, line);
+        emitOn(c, PIC_INCF, x, 1, line, true);
+    } else {
+        emitOn(c, PIC_MOVF, x, 0, line);
+        emit(c, PIC_BTFSC, Status, Zero, line);
+        emitOn(c, PIC_DECF, x, 1, line, true);
+        emitOn(c, PIC_DECF, x, 1, line);
+    }
+}
+
+void stepByte(Compilation& c, int kind, const Item& x, const std::string& t, int steps, int line) {
+    const bool increment = kind == PREINC || kind == POSTINC;
+    const int step = increment ? PIC_INCF : PIC_DECF;
+    for (int i = 0; i < steps; ++i)
+        emitOn(c, step, x, 1, line);
+    if (kind == PREINC || kind == PREDEC) {
+        emitOn(c, PIC_MOVF, x, 0, line);
+    } else if (steps == 1) {
+        // The old value, read back through the opposite step.
+        emitOn(c, increment ? PIC_DECF : PIC_INCF, x, 0, line);
+    } else {
+        const int back = increment ? -steps : steps;
+        emit(c, PIC_MOVLW, std::to_string(back), -1, line, back);
+        emitOn(c, PIC_ADDWF, x, 0, line);
+    }
+    emit(c, PIC_MOVWF, t, -1, line);
+}
+
+const char* steppingErrorFormat(int kind) {
+    switch (kind) {
+    case PREINC:
+        return "ERROR(C59): Line: %d Identifier expected near %s.\n";
+    case POSTINC:
+        return "ERROR(C60): Line: %d Identifier expected near %s.\n";
+    case PREDEC:
+        return "ERROR(C61): Line: %d Identifier expected near %s.\n";
+    default:
+        return "ERROR(C62): Line: %d Identifier expected near %s.\n";
+    }
+}
+
+// One word of result: the operator becomes the leaf, the operand leaves.
+void finishUnary(Site& s, Item* operand, int kind, const std::string& t) {
+    becomeLeaf(s.item, kind, t);
+    drop(s, operand);
+}
+
+} // namespace
+
+bool generateUnary(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const int kind = s.item->kind;
+    if (kind == SIZEOFS || kind == SIZEOFL || kind == SIZEOF0) {
+        becomeConstant(s.item, kind == SIZEOFS ? 1 : kind == SIZEOFL ? 2 : 0);
+        return true;
+    }
+    Item* x = s.item->next;
+    if (!isLeaf(x))
+        return false;
+    if (kind == UPLUS) {
+        drop(s, s.item);
+        return true;
+    }
+    const std::string name = std::string(kindName(x->kind));
+    if (kind == SIZEOF) {
+        const std::string t = newTemporary(c, false);
+        emitOn(c, PIC_SIZEOF, *x, -1, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        finishUnary(s, x, IDENTIFIER, t);
+        return true;
+    }
+    if (kind == ADDR) {
+        if (!isIdentifier(x) || x->cval.starts_with("_tmp_")) {
+            c.error(strprintf("ERROR(C34): Line: %d Expecting Identifier.\n", line));
+            drop(s, s.item);
+            return true;
+        }
+        const std::string t = newTemporary(c, false);
+        emitOn(c, PIC_ADDRESSOF, *x, -1, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        finishUnary(s, x, IDENTIFIER, t);
+        return true;
+    }
+    if (!isIdentifier(x)) {
+        const char* format = kind == BANG    ? "ERROR(C36): Line: %d Logical Negation Got %s\n"
+                             : kind == TILDE ? "ERROR(C37): Line: %d Complement Got %s\n"
+                                             : "ERROR(C35): Line: %d Got %s\n";
+        c.error(strprintf(format, line, name.c_str()));
+        drop(s, s.item);
+        return true;
+    }
+    const bool wide = isWide(x);
+    if (kind == BANG) {
+        const std::string t = newTemporary(c, false);
+        emit(c, PIC_CLRF, t, -1, line);
+        emitOn(c, PIC_MOVF, *x, 0, line);
+        if (wide)
+            emitOn(c, PIC_IORWF, *x, 0, line, true);
+        emit(c, PIC_BTFSC, Status, Zero, line);
+        emit(c, PIC_INCF, t, 1, line);
+        finishUnary(s, x, IDENTIFIER, t);
+        return true;
+    }
+    const std::string t = newTemporary(c, wide);
+    emitOn(c, PIC_COMF, *x, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (wide) {
+        emitOn(c, PIC_COMF, *x, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    }
+    if (kind == UMINUS && !wide) {
+        emit(c, PIC_INCF, t, 1, line);
+    } else if (kind == UMINUS) {
+        emit(c, PIC_MOVLW, "1", -1, line, 1);
+        emit(c, PIC_ADDWF, t, 1, line);
+        emit(c, PIC_BTFSC, Status, Carry, line);
+        emit(c, PIC_INCF, t, 1, line, 0, 1);
+    }
+    finishUnary(s, x, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
+    return true;
+}
+
+bool generateStepping(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const int kind = s.item->kind;
+    Item* x = s.item->next;
+    if (!isLeaf(x))
+        return false;
+    if (!isIdentifier(x)) {
+        c.error(strprintf(steppingErrorFormat(kind), line, std::string(kindName(x->kind)).c_str()));
+        drop(s, s.item);
+        return true;
+    }
+    const bool wide = isWide(x);
+    const std::string t = newTemporary(c, wide);
+    if (wide) {
+        const bool increment = kind == PREINC || kind == POSTINC;
+        const bool before = kind == PREINC || kind == PREDEC;
+        if (!before)
+            copyInto(c, *x, t, line);
+        stepWide(c, *x, increment, line);
+        if (before)
+            copyInto(c, *x, t, line);
+    } else {
+        const Symbol* symbol = findsym(c, x->cval);
+        const bool longPointer =
+            symbol != nullptr && symbol->type == POINTER && symbol->base == LONG;
+        stepByte(c, kind, *x, t, longPointer ? 2 : 1, line);
+    }
+    finishUnary(s, x, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
+    return true;
+}
+
+} // namespace kavo::codegen

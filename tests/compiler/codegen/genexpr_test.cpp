@@ -1,0 +1,200 @@
+#include "compiler/codegen/opcodes.hpp"
+#include "tests/support/in_process_compile.hpp"
+#include "tests/support/instruction_dump.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kavo {
+namespace {
+
+using Code = std::vector<std::string>;
+
+class GenexprTest : public ::testing::Test {
+protected:
+    // Compiles the globals and the body of a function f; returns f's instructions up to its
+    // closing return and end label. _tmp_0 is the return-high register.
+    Code body(const std::string& globals, const std::string& statements) {
+        // Every compilation is a run of its own.
+        run.reset();
+        run = std::make_unique<testing::InProcessCompile>();
+        run->run("#pragma CCTEMP_LOC 12\n#pragma PAGEBITS_LOC 3\n" + globals +
+                 "\nvoid f(void) {\n" + statements + "\n}\n");
+        Code code = testing::instructionsBetween(run->c.instructions, "@f", "@f_END");
+        if (!code.empty() && code.back() == "RETURN")
+            code.pop_back();
+        return code;
+    }
+    std::string messages() const {
+        const std::string& all = run->io.messages;
+        std::string text = all.substr(all.find("Compiling prog.c\n") + 17);
+        return text.substr(0, text.find("Code generation is not complete"));
+    }
+
+    std::unique_ptr<testing::InProcessCompile> run;
+};
+
+TEST_F(GenexprTest, FoldedConstantsSetTheZeroFlag) {
+    EXPECT_EQ(body("char x;", "x = 2 + 3;"), (Code{"BCF @__stat__.2", "MOVLW 5", "MOVWF x"}));
+    EXPECT_EQ(body("char x;", "x = 3 - 3;"),
+              (Code{"BSF @__stat__.2", "BSF @__stat__.0", "MOVLW 0", "MOVWF x"}));
+    EXPECT_EQ(body("char x;", "x = 2 - 3;"),
+              (Code{"BCF @__stat__.2", "BCF @__stat__.0", "MOVLW -1", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, AddingZeroIsTheVariableItself) {
+    EXPECT_EQ(body("char x, a;", "x = a + 0;"), (Code{"MOVF a,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, a;", "x = 0 + a;"), (Code{"MOVF a,W", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, EightBitAdditionAndSubtraction) {
+    EXPECT_EQ(body("char x, a, b;", "x = a + b;"),
+              (Code{"MOVF a,W", "ADDWF b,W", "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, a;", "x = 7 + a;"),
+              (Code{"MOVLW 7", "ADDWF a,W", "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, a, b;", "x = a - b;"),
+              (Code{"MOVF b,W", "SUBWF a,W", "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, b;", "x = 9 - b;"),
+              (Code{"MOVLW 9", "MOVWF _tmp_1", "MOVF b,W", "SUBWF _tmp_1,F", "MOVF _tmp_1,W",
+                    "MOVWF x"}));
+    EXPECT_EQ(body("char x, a;", "x = a - 4;"),
+              (Code{"MOVLW 4", "SUBWF a,W", "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, SixteenBitAdditionCarriesIntoTheHighByte) {
+    EXPECT_EQ(body("long l, m;", "l = m + 1;"),
+              (Code{"MOVLW 1", "ADDWF m,W", "MOVWF _tmp_1", "MOVF m+1,W", "MOVWF _tmp_1+1",
+                    "BTFSC @__stat__.0", "INCF _tmp_1+1,F", "MOVF _tmp_1,W", "MOVWF l",
+                    "MOVF _tmp_1+1,W", "MOVWF l+1"}));
+    EXPECT_EQ(
+        body("long l, m;", "l = m + 256;"),
+        (Code{"MOVLW 0", "ADDWF m,W", "MOVWF _tmp_1", "MOVF m+1,W", "MOVWF _tmp_1+1", "MOVLW 1",
+              "ADDWF _tmp_1+1,F", "MOVF _tmp_1,W", "MOVWF l", "MOVF _tmp_1+1,W", "MOVWF l+1"}));
+}
+
+TEST_F(GenexprTest, SixteenBitSubtractionTakesTheBorrowAlong) {
+    EXPECT_EQ(body("unsigned long l, m, n;", "l = m - n;"),
+              (Code{"MOVF n,W", "SUBWF m,W", "MOVWF _tmp_1", "MOVF m+1,W", "MOVWF _tmp_1+1",
+                    "MOVF n+1,W", "BTFSS @__stat__.0", "INCFSZ n+1,W", "SUBWF _tmp_1+1,F",
+                    "MOVF _tmp_1,W", "MOVWF l", "MOVF _tmp_1+1,W", "MOVWF l+1"}));
+}
+
+TEST_F(GenexprTest, DivisionBySign) {
+    const Code signedDivision = body("char a, b; long l;", "l = a / b;");
+    EXPECT_EQ(signedDivision,
+              (Code{"MOVF a,W", "MOVWF _prm_1", "CLRF _prm_2", "BTFSC a.7", "DECF _prm_2,F",
+                    "MOVF b,W", "MOVWF _prm_3", "CLRF _prm_4", "BTFSC b.7", "DECF _prm_4,F",
+                    "CALL @__FUNC_SDIV", "MOVWF _tmp_1", "MOVF _tmp_0,W", "MOVWF _tmp_1+1",
+                    "MOVF _tmp_1,W", "MOVWF l", "MOVF _tmp_1+1,W", "MOVWF l+1"}));
+    const Code unsignedDivision = body("unsigned char a, b; long l;", "l = a / b;");
+    EXPECT_EQ(unsignedDivision[6], "CALL @__FUNC_DIV");
+    EXPECT_EQ(unsignedDivision[0], "MOVF a,W");
+    EXPECT_EQ(unsignedDivision[2], "CLRF _prm_2") << "no sign extension";
+    EXPECT_EQ(unsignedDivision[3], "MOVF b,W");
+}
+
+TEST_F(GenexprTest, EqualityWithZeroTestsTheZeroFlag) {
+    EXPECT_EQ(body("char x, c;", "x = (c == 0);"),
+              (Code{"CLRF _tmp_1", "MOVF c,W", "BTFSC @__stat__.2", "INCF _tmp_1,F",
+                    "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x; long l;", "x = (l != 0);"),
+              (Code{"CLRF _tmp_1", "MOVF l,W", "IORWF l+1,W", "BTFSS @__stat__.2", "INCF _tmp_1,F",
+                    "MOVF _tmp_1,W", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, ACharBelowANegativeConstantUsesTheSignedTest) {
+    EXPECT_EQ(body("char x, c;", "x = (c < -5);"),
+              (Code{// -5 folded
+                    "BCF @__stat__.2",
+                    // d = c - (-5)
+                    "MOVLW -5", "SUBWF c,W", "MOVWF _tmp_1",
+                    // bit 7 of d corrected by the signed overflow
+                    "MOVF c,W", "XORLW 251", "MOVWF @__SxItmp_", "MOVF c,W", "XORWF _tmp_1,W",
+                    "ANDWF @__SxItmp_,W", "XORWF _tmp_1,F",
+                    // t = 1 when d is negative
+                    "CLRF _tmp_2", "BTFSC _tmp_1.7", "INCF _tmp_2,F", "MOVF _tmp_2,W", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, UnsignedRelationsTestTheCarry) {
+    EXPECT_EQ(body("char x; unsigned char u, v;", "x = (u >= v);"),
+              (Code{"MOVF v,W", "SUBWF u,W", "MOVWF _tmp_1", "CLRF _tmp_2", "BTFSC @__stat__.0",
+                    "INCF _tmp_2,F", "MOVF _tmp_2,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x; unsigned char u, v;", "x = (u > v);"),
+              (Code{"MOVF u,W", "SUBWF v,W", "MOVWF _tmp_1", "CLRF _tmp_2", "BTFSS @__stat__.0",
+                    "INCF _tmp_2,F", "MOVF _tmp_2,W", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, AssignmentsAcrossWidths) {
+    EXPECT_EQ(body("char x; long l;", "x = l;"), (Code{"MOVF l,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x; long l;", "l = x;"),
+              (Code{"MOVF x,W", "MOVWF l", "CLRF l+1", "BTFSC x.7", "DECF l+1,F"}));
+    EXPECT_EQ(body("unsigned char u; long l;", "l = u;"),
+              (Code{"MOVF u,W", "MOVWF l", "CLRF l+1"}));
+    EXPECT_EQ(body("long l;", "l = 300;"), (Code{"MOVLW 44", "MOVWF l", "MOVLW 1", "MOVWF l+1"}));
+    EXPECT_EQ(body("long l;", "l = -2;"),
+              (Code{"BCF @__stat__.2", "MOVLW -2", "MOVWF l", "MOVLW -1", "MOVWF l+1"}));
+    EXPECT_EQ(body("char x;", "x = 300;"), (Code{"MOVLW 44", "MOVWF x"}));
+    EXPECT_EQ(messages(), "WARNING(C254): Line: 5 Constant value out of range.\n");
+}
+
+TEST_F(GenexprTest, CompoundAssignments) {
+    EXPECT_EQ(body("long l; char c;", "l += c;"),
+              (Code{"MOVF c,W", "ADDWF l,F", "BTFSC @__stat__.0", "INCF l+1,F", "BTFSC c.7",
+                    "DECF l+1,F"}));
+    EXPECT_EQ(body("long l;", "l -= 1;"),
+              (Code{"MOVLW 1", "SUBWF l,F", "BTFSS @__stat__.0", "DECF l+1,F"}));
+    EXPECT_EQ(body("char x, y;", "x |= y;"), (Code{"MOVF y,W", "IORWF x,F"}));
+    EXPECT_EQ(body("long l; char y;", "l &= y;"), (Code{"MOVF y,W", "ANDWF l,F", "CLRF l+1"}));
+    EXPECT_EQ(body("char x, y;", "x *= y;"),
+              (Code{"MOVF x,W", "MOVWF _prm_1", "CLRF _prm_2", "BTFSC x.7", "DECF _prm_2,F",
+                    "MOVF y,W", "MOVWF _prm_3", "CLRF _prm_4", "BTFSC y.7", "DECF _prm_4,F",
+                    "CALL @__FUNC_MULT", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, IncrementsAndDecrements) {
+    EXPECT_EQ(body("char x;", "x++;"), (Code{"INCF x,F", "DECF x,W", "MOVWF _tmp_1"}));
+    EXPECT_EQ(body("char x;", "--x;"), (Code{"DECF x,F", "MOVF x,W", "MOVWF _tmp_1"}));
+    EXPECT_EQ(body("long l;", "l--;"),
+              (Code{"MOVF l,W", "MOVWF _tmp_1", "MOVF l+1,W", "MOVWF _tmp_1+1", "MOVF l,W",
+                    "BTFSC @__stat__.2", "DECF l+1,F", "DECF l,F"}));
+    EXPECT_EQ(body("long l;", "++l;"),
+              (Code{"INCF l,F", "BTFSC @__stat__.2", "INCF l+1,F", "MOVF l,W", "MOVWF _tmp_1",
+                    "MOVF l+1,W", "MOVWF _tmp_1+1"}));
+}
+
+TEST_F(GenexprTest, UnaryOperators) {
+    EXPECT_EQ(body("char x, y;", "x = ~y;"),
+              (Code{"COMF y,W", "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, y;", "x = !y;"), (Code{"CLRF _tmp_1", "MOVF y,W", "BTFSC @__stat__.2",
+                                                   "INCF _tmp_1,F", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, y;", "x = -y;"),
+              (Code{"COMF y,W", "MOVWF _tmp_1", "INCF _tmp_1,F", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x;", "x = sizeof(long);"), (Code{"MOVLW 2", "MOVWF x"}));
+}
+
+TEST_F(GenexprTest, BitwiseWithALongOperand) {
+    EXPECT_EQ(body("long l, m; char c;", "l = m & c;"),
+              (Code{"MOVF c,W", "ANDWF m,W", "MOVWF _tmp_1", "CLRF _tmp_1+1", "MOVF _tmp_1,W",
+                    "MOVWF l", "MOVF _tmp_1+1,W", "MOVWF l+1"}));
+    EXPECT_EQ(body("long l, m;", "l = m | 0x1234;"),
+              (Code{"MOVLW 52", "IORWF m,W", "MOVWF _tmp_1", "MOVLW 18", "IORWF m+1,W",
+                    "MOVWF _tmp_1+1", "MOVF _tmp_1,W", "MOVWF l", "MOVF _tmp_1+1,W", "MOVWF l+1"}));
+}
+
+TEST_F(GenexprTest, CharacterConstants) {
+    EXPECT_EQ(body("char x;", "x = 'A';"), (Code{"MOVLW 65", "MOVWF x"}));
+    EXPECT_EQ(body("char x;", "x = '\\n';"), (Code{"MOVLW 10", "MOVWF x"}));
+    EXPECT_EQ(body("char x;", "x = '\\x41';"), (Code{"MOVLW 65", "MOVWF x"}));
+    EXPECT_EQ(body("char x;", "x = '\\012';"), (Code{"MOVLW 10", "MOVWF x"}));
+    body("char x;", "x = '\\q';");
+    EXPECT_EQ(messages(), "ERROR(C17): Line 5 Invalid hex char constant.\n");
+}
+
+TEST_F(GenexprTest, UnsupportedConstructsAreReportedNotDropped) {
+    body("char a[4]; char x;", "x = a[1];");
+    EXPECT_NE(messages().find("is not supported by this compiler yet"), std::string::npos)
+        << messages();
+    EXPECT_GT(run->c.errors(), 0);
+}
+
+} // namespace
+} // namespace kavo
