@@ -24,6 +24,8 @@ constexpr std::string_view Mnemonics[] = {
     "JNC",   "JNZ",    "JZ",        "DJNZ",      "IJNZ",     "CSA",      "CSAE",    "CSB",
     "CSBE",  "CSE",    "CSNE",      "MOVB",      "ORG",      "JB",       "JNB",     "ADDB",
     "SUBB",
+    // The PIC-style name of the skip-if-zero increment, which the inline assembler accepts.
+    "INCFSZ",
 };
 
 constexpr std::string_view CompareJumps[] = {"CJA", "CJAE", "CJB", "CJBE", "CJE", "CJNE"};

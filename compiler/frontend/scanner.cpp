@@ -178,9 +178,31 @@ void Scanner::blockComment() {
     }
 }
 
+// A marker "#line N path" names the line and the file of the text that follows. The path is
+// the rest of the line as written, so that any file name works, also one that contains a
+// keyword ("int.c", "asm/x.c") or punctuation ("my-dir/x.c").
 void Scanner::startLineMarker() {
-    lineMarkerMode_ = true;
-    currentFile_.clear();
+    std::string rest;
+    int ch = readChar();
+    while (ch != '\n' && ch != EndOfInput) {
+        rest.push_back(static_cast<char>(ch));
+        ch = readChar();
+    }
+    std::size_t at = rest.find_first_not_of(" \t");
+    std::size_t digits = at;
+    while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9')
+        ++digits;
+    if (at != std::string::npos && digits > at)
+        line() = static_cast<int>(readCompilerNumber(rest.substr(at, digits - at)));
+    std::string path = digits < rest.size() ? rest.substr(digits) : std::string();
+    const std::size_t first = path.find_first_not_of(" \t");
+    const std::size_t last = path.find_last_not_of(" \t\r");
+    path = first == std::string::npos ? std::string() : path.substr(first, last - first + 1);
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+        path = path.substr(1, path.size() - 2);
+    currentFile_ = path;
+    if (ch == '\n')
+        endOfLine();
 }
 
 void Scanner::endOfLine() {
