@@ -16,8 +16,8 @@ constexpr const char* Status = "@__stat__";
 constexpr int Zero = 2;
 
 const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
-    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->name == name && s->type == FUNCNAME)
+    for (const Symbol* s : symbolsNamed(c, name)) {
+        if (s->type == FUNCNAME)
             return s;
     }
     return nullptr;
@@ -238,7 +238,7 @@ void generateFunctionEnd(Compilation& c, int line) {
         emit(c, PIC_GOTO, loop, -1, line);
     } else if (name == "__interrupt") {
         if (c.pragmas.has("INTERRUPT_LOC")) {
-            saveInterruptContext(c);
+            saveInterruptContext(c, line);
             emit(c, PIC_RETFIE, "", -1, line);
             emit(c, PIC_LABEL, "_ITR_E", -1, line);
         } else {

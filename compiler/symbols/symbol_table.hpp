@@ -3,6 +3,7 @@
 #include "compiler/driver/arena.hpp"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kavo {
@@ -50,6 +51,16 @@ struct SymbolTable {
 
     Arena<Symbol> arena;
     SymbolList main;
+    // The main table's symbols by name, in insertion order: lookups stay fast in programs
+    // with thousands of names. Whatever takes a symbol out of the main table must take it
+    // out of here as well.
+    std::unordered_map<std::string, std::vector<Symbol*>> byName;
+    // The first symbol of each name in each scope (key: name, a zero byte, scope).
+    std::unordered_map<std::string, Symbol*> byNameAndScope;
+    // Sizing bookkeeping: the last symbol sized so far, and the earlier ones whose sizing
+    // reports something on every pass (they are sized again each time).
+    Symbol* sizedUpTo = nullptr;
+    std::vector<Symbol*> resizedEachPass;
     std::vector<std::string> scopes; // bottom "_GLOBAL_", top the current scope
 
     std::vector<PoolEntry> temporaries;

@@ -32,12 +32,16 @@ void appendToList(Compilation& c, SymbolList& list, Symbol* symbol) {
     ++list.count;
 }
 
+std::string scopedKey(std::string_view name, std::string_view scope) {
+    std::string key(name);
+    key.push_back('\0');
+    key.append(scope);
+    return key;
+}
+
 Symbol* firstNamed(const Compilation& c, std::string_view name) {
-    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->name == name)
-            return s;
-    }
-    return nullptr;
+    const auto& named = symbolsNamed(c, name);
+    return named.empty() ? nullptr : named.front();
 }
 
 bool onStack(const std::vector<std::string>& stack, std::string_view name) {
@@ -90,13 +94,21 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     symbol->sign = sign;
     symbol->owner = ownerFor(c, name);
     appendToList(c, list, symbol);
+    if (&list == &c.symbols.main) {
+        c.symbols.byName[text].push_back(symbol);
+        c.symbols.byNameAndScope.emplace(scopedKey(text, symbol->scope), symbol);
+    }
     return symbol;
 }
 
+const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view name) {
+    static const std::vector<Symbol*> none;
+    const auto found = c.symbols.byName.find(std::string(name));
+    return found != c.symbols.byName.end() ? found->second : none;
+}
+
 bool definedin(const Compilation& c, std::string_view name, std::string_view scope) {
-    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->name != name)
-            continue;
+    for (const Symbol* s : symbolsNamed(c, name)) {
         if (s->scope == scope || (scope == GlobalScope && s->type == FUNCNAME))
             return true;
     }
@@ -125,11 +137,8 @@ bool inscope(const Compilation& c, std::string_view name) {
 }
 
 Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view scope) {
-    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->name == name && s->scope == scope)
-            return s;
-    }
-    return nullptr;
+    const auto found = c.symbols.byNameAndScope.find(scopedKey(name, scope));
+    return found != c.symbols.byNameAndScope.end() ? found->second : nullptr;
 }
 
 std::string scopeof(const Compilation& c, std::string_view name) {

@@ -25,6 +25,9 @@ bool inscope(const Compilation& c, std::string_view name);
 // The innermost open scope holding the name; "" when none does.
 std::string scopeof(const Compilation& c, std::string_view name);
 
+// The main table's symbols of that name, in insertion order.
+const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view name);
+
 // The symbol the name resolves to through the scope stack, or in an explicit scope.
 Symbol* findsym(const Compilation& c, std::string_view name);
 Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view scope);

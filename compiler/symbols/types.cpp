@@ -11,8 +11,8 @@ namespace kavo {
 namespace {
 
 Symbol* findTag(Compilation& c, std::string_view name) {
-    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->name == name && (s->type == STRUCT_NAME || s->type == UNION_NAME))
+    for (Symbol* s : symbolsNamed(c, name)) {
+        if (s->type == STRUCT_NAME || s->type == UNION_NAME)
             return s;
     }
     return nullptr;
@@ -91,38 +91,99 @@ int typesize(Compilation& c, const Symbol* symbol, int kind, std::string_view na
     }
 }
 
+namespace {
+
+bool isAggregate(int type) {
+    return type == STRUCT || type == UNION || type == STRUCT_NAME || type == UNION_NAME;
+}
+
+bool hasSizeRule(int type) {
+    switch (type) {
+    case 0:
+    case VOID:
+    case ENUM:
+    case CHAR:
+    case SHORT:
+    case INT:
+    case FUNCPTR:
+    case LONG:
+    case FARPOINTER:
+    case POINTER:
+    case STRING:
+    case ARRAY:
+    case FUNCNAME:
+        return true;
+    default:
+        return isAggregate(type);
+    }
+}
+
+bool hasOffsetRule(int type) {
+    return type == FUNCNAME || type == FUNCPTR || isAggregate(type) ||
+           (type >= VOID && type <= LONG) || type == POINTER || type == FARPOINTER ||
+           type == ENUM || type == STRING || type >= FUNCPTR;
+}
+
+// A symbol whose sizing reports something (an unknown size, a type without a rule) is sized
+// again on every pass, so that it reports each time, as a pass over the whole table would.
+bool sizedForGood(const Symbol& s) {
+    if (!hasSizeRule(s.type) || !hasOffsetRule(s.type))
+        return false;
+    if (isAggregate(s.type) || (s.type == FUNCNAME && isAggregate(s.base)))
+        return s.size > 0;
+    return true;
+}
+
+void setoffset(Compilation& c, Symbol& s, int base) {
+    const int type = s.type;
+    if (type == FUNCNAME || type == FUNCPTR) {
+        s.offset = -1;
+    } else if (type == STRUCT_NAME) {
+        s.offset = base;
+        int running = base;
+        for (Symbol* m = s.members.head; m != nullptr; m = m->next) {
+            m->offset = running;
+            running += m->size;
+        }
+    } else if (type == UNION_NAME) {
+        s.offset = base;
+        for (Symbol* m = s.members.head; m != nullptr; m = m->next)
+            m->offset = base;
+    } else if (type == STRUCT || type == UNION) {
+        // Aggregate variables keep their offset: their members' offsets live in the tag.
+    } else if (hasOffsetRule(type)) {
+        s.offset = base;
+    } else {
+        c.error(strprintf("ERROR(C20): Unknown type %d (%s) (%s)\n", type, s.typeName.c_str(),
+                          s.name.c_str()));
+    }
+}
+
+} // namespace
+
 void setsizes(Compilation& c) {
-    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next)
+    SymbolTable& t = c.symbols;
+    // Symbols sized before keep their sizes; only the ones that report each time and the new
+    // ones are sized, which keeps a run over thousands of declarations linear.
+    std::vector<Symbol*> pass = std::move(t.resizedEachPass);
+    t.resizedEachPass.clear();
+    for (Symbol* s = t.sizedUpTo != nullptr ? t.sizedUpTo->next : t.main.head; s != nullptr;
+         s = s->next) {
+        pass.push_back(s);
+        t.sizedUpTo = s;
+    }
+    for (Symbol* s : pass)
         s->size = typesize(c, s, s->type, s->name);
-    setoffsets(c, c.symbols.main, 0);
+    for (Symbol* s : pass) {
+        setoffset(c, *s, 0);
+        if (!sizedForGood(*s))
+            t.resizedEachPass.push_back(s);
+    }
 }
 
 void setoffsets(Compilation& c, SymbolList& list, int base) {
-    for (Symbol* s = list.head; s != nullptr; s = s->next) {
-        const int type = s->type;
-        if (type == FUNCNAME || type == FUNCPTR) {
-            s->offset = -1;
-        } else if (type == STRUCT_NAME) {
-            s->offset = base;
-            int running = base;
-            for (Symbol* m = s->members.head; m != nullptr; m = m->next) {
-                m->offset = running;
-                running += m->size;
-            }
-        } else if (type == UNION_NAME) {
-            s->offset = base;
-            for (Symbol* m = s->members.head; m != nullptr; m = m->next)
-                m->offset = base;
-        } else if (type == STRUCT || type == UNION) {
-            // Aggregate variables keep their offset: their members' offsets live in the tag.
-        } else if ((type >= VOID && type <= LONG) || type == POINTER || type == FARPOINTER ||
-                   type == ENUM || type == STRING || type >= FUNCPTR) {
-            s->offset = base;
-        } else {
-            c.error(strprintf("ERROR(C20): Unknown type %d (%s) (%s)\n", type, s->typeName.c_str(),
-                              s->name.c_str()));
-        }
-    }
+    for (Symbol* s = list.head; s != nullptr; s = s->next)
+        setoffset(c, *s, base);
 }
 
 } // namespace kavo
