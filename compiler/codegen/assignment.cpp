@@ -142,13 +142,13 @@ bool generateAssignment(Site& s) {
     const int kind = s.item->kind;
     Item* value = s.previous;
     Item* target = s.item->next;
-    if (target == nullptr) {
-        c.error(strprintf("ERROR(C50): Line: %d Syntax error near =.\n", line));
-        return false;
-    }
-    if (value == nullptr) {
-        c.error(strprintf("ERROR(C51): Line: %d Syntax error near =.\n", line));
-        return false;
+    // An assignment with a missing side stops the expression at once.
+    if (target == nullptr || value == nullptr) {
+        c.error(strprintf(target == nullptr ? "ERROR(C50): Line: %d Syntax error near =.\n"
+                                            : "ERROR(C51): Line: %d Syntax error near =.\n",
+                          line));
+        c.abortExpression = true;
+        return true;
     }
     if (!isLeaf(value) || !isLeaf(target))
         return false;

@@ -63,6 +63,10 @@ bool generateStepping(Site& site); // ++ and --
 bool generateStatement(Site& site);
 bool generateCallSite(Site& site);
 bool generateReturn(Site& site);
+bool generateElement(Site& site);       // INDEX_ON array SUBSCRIPT index INDEX_OFF
+bool generatePointerAccess(Site& site); // RESOLV_PTR pointer
+bool generateMember(Site& site);        // ST_ADDR_RESOLVE chains
+bool generateString(Site& site);        // a string literal as a value
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);

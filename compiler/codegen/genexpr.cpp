@@ -283,9 +283,40 @@ bool act(codegen::Site& s) {
         return codegen::generateReturn(s);
     if (kind == DEC_LIST_START)
         return declareLocals(s);
+    if (kind == INDEX_ON)
+        return codegen::generateElement(s);
+    if (kind == RESOLV_PTR)
+        return codegen::generatePointerAccess(s);
+    if (kind == ST_ADDR_RESOLVE)
+        return codegen::generateMember(s);
+    if (kind == STRING)
+        return codegen::generateString(s);
     if (kind == ASM_START)
         return skipInlineAssembly(s);
     return codegen::generateStatement(s);
+}
+
+// Member names after a chain of ST_ADDR_RESOLVE and its base are not variables: they are
+// looked up in the struct's tag when the chain is resolved.
+bool skipsCheck(const Item* item, int& membersAhead) {
+    if (item->kind == ST_ADDR_RESOLVE) {
+        int depth = 0;
+        for (const Item* i = item; i != nullptr && i->kind == ST_ADDR_RESOLVE; i = i->next)
+            ++depth;
+        // The chain's first item counts the whole chain; the base follows the last one.
+        if (membersAhead == 0)
+            membersAhead = -depth;
+        return false;
+    }
+    if (membersAhead < 0 && item->kind == IDENTIFIER) {
+        membersAhead = -membersAhead; // the base: checked; its members follow
+        return false;
+    }
+    if (membersAhead > 0 && item->kind == IDENTIFIER) {
+        --membersAhead;
+        return true;
+    }
+    return false;
 }
 
 void noteLeaf(Compilation& c, const Item* item) {
@@ -342,7 +373,10 @@ bool genexpr(Compilation& c, Item*& list) {
     resolveConstantLeaves(c, list);
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
+    int membersAhead = 0;
     for (Item* item = list; item != nullptr; item = item->next) {
+        if (skipsCheck(item, membersAhead))
+            continue;
         if (checkvars(c, previous, item) == 0)
             return false;
         if (!isPlainMarker(item->kind))

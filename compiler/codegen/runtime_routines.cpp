@@ -105,8 +105,7 @@ private:
 };
 
 // Runs body to emit a family at the end of the list and moves it behind PIC_STRINGLOC.
-template <class Body>
-void writeFamily(Compilation& c, int line, int slots, Body body) {
+template <class Body> void writeFamily(Compilation& c, int line, int slots, Body body) {
     Instruction* tail = lastInstruction(c);
     {
         RoutineWriter w(c, line, slots);

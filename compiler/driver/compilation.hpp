@@ -58,6 +58,13 @@ struct CallTree {
     int count = 0;
 };
 
+// A string literal placed in the string table of program memory.
+struct StringConstant {
+    std::string name; // "_str_" and its position
+    std::string text; // escapes translated
+    int position = 0;
+};
+
 // The program memory image: 4096 words, 0xFFF marking a free word.
 constexpr std::size_t ProgramImageWords = 4096;
 constexpr std::uint32_t FreeWord = 0xFFF;
@@ -126,6 +133,9 @@ public:
     std::string pendingResultTemp;
     // Temporaries holding the arguments of the open calls, released once the call is made.
     std::vector<std::vector<std::string>> argumentTemps;
+    // The string table: its literals and the number of characters stored so far.
+    std::vector<StringConstant> stringConstants;
+    int stringTableSize = 0;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
     // Arguments passed so far to the call being compiled, and the callees of open calls.
@@ -137,6 +147,7 @@ public:
     bool globalScopeFlag = false;              // instructions made now belong to _GLOBAL_
     const std::string* codegenFile = nullptr;  // the source file of the code being generated
     std::vector<const Symbol*> tagsBeingSized; // guards sizing against self-containing tags
+    std::vector<const Symbol*> tagsBeingDefined; // their members are still being entered
 
     // Shorthands for the message channels.
     void message(std::string_view text) { diagnostics.message(text); }

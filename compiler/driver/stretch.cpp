@@ -78,7 +78,10 @@ Stretch cutStretch(Compilation& c, Node* first, int startKind, int endKind) {
         level.tail = item;
         if (node->kind == FUNCNAME)
             noteFunctionName(c, node);
-        if (opensStretch(node->kind, startKind))
+        // Inside a struct's member list, the markers of a nested struct's own declaration do
+        // not open a stretch: they would swallow the members' end and everything after it.
+        const bool inMembers = level.endKind == STRUCT_DEC_END;
+        if (opensStretch(node->kind, inMembers && startKind != STRUCT_DEC_START ? -1 : startKind))
             levels.push_back({node->kind == startKind ? endKind : matchingEnd(node->kind), item});
     }
     // The list ended inside the stretch: keep what was cut.

@@ -120,7 +120,9 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
 
 void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const int type = d.type == STRUCT || d.type == STRUCT_NAME ? STRUCT_NAME : UNION_NAME;
-    d.lastTag = enter(c, d, target, item, type, d.qual);
+    // Tags are looked up in the main table, also those defined inside another struct.
+    (void)target;
+    d.lastTag = enter(c, d, c.symbols.main, item, type, d.qual);
     d.definingTag = false;
 }
 
@@ -227,7 +229,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     const int kind = item->kind;
     if (isStorageClass(kind) || isTypeWord(kind) || kind == SIGNED || kind == UNSIGNED ||
         kind == CONST || kind == VOLATILE || kind == STRUCT || kind == UNION || kind == FLOAT ||
-        kind == DOUBLE)
+        kind == DOUBLE || kind == STRUCT_TYPE || kind == STRUCT_NAME)
         startNewDeclarationIfNeeded(d);
 
     if (isStorageClass(kind)) {
@@ -271,8 +273,12 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == STRUCT_TYPE) {
         d.structTypeFollows = true;
     } else if (kind == STRUCT_DEC_START) {
-        if (d.lastTag != nullptr)
+        if (d.lastTag != nullptr) {
+            // An aggregate has its size once all its members are in.
+            c.tagsBeingDefined.push_back(d.lastTag);
             procsym(c, item->sublist, d.lastTag->members);
+            c.tagsBeingDefined.pop_back();
+        }
         // The members' end resets what the tag's declaration collected.
         d.type = 0;
         d.sign = SIGNED;
@@ -305,6 +311,8 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         genexpr(c, item->sublist);
     } else if (kind == DEC_LIST_START) {
         procsym(c, item->sublist, c.symbols.main);
+    } else if (kind == DEC_LIST_END) {
+        // A nested struct's declaration inside a member list leaves its end marker here.
     } else if (kind == FUNC_PROTO_START) {
         item = skipPrototype(item);
     } else if (kind == IDENTIFIER && isPrototype(d, *item)) {

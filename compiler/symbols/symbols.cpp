@@ -73,7 +73,13 @@ void release(Compilation& c, std::vector<PoolEntry>& pool, std::string_view name
 Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, std::string_view name,
                std::string_view scope, std::string_view typeName, int sign, int line) {
     const std::string text(name);
-    if (!isReserved(name)) {
+    if (&list != &c.symbols.main) {
+        // Struct and union members have a name space of their own: only a repeat within the
+        // same aggregate is a redefinition.
+        if (findmember(list, name) != nullptr)
+            c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
+                              text.c_str()));
+    } else if (!isReserved(name)) {
         if (definedin(c, name, scope) || (type == FUNCNAME && definedin(c, name, GlobalScope)))
             c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
                               text.c_str()));

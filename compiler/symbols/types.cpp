@@ -172,9 +172,19 @@ void setsizes(Compilation& c) {
         pass.push_back(s);
         t.sizedUpTo = s;
     }
-    for (Symbol* s : pass)
-        s->size = typesize(c, s, s->type, s->name);
+    auto beingDefined = [&](const Symbol* s) {
+        return std::find(c.tagsBeingDefined.begin(), c.tagsBeingDefined.end(), s) !=
+               c.tagsBeingDefined.end();
+    };
     for (Symbol* s : pass) {
+        if (!beingDefined(s))
+            s->size = typesize(c, s, s->type, s->name);
+    }
+    for (Symbol* s : pass) {
+        if (beingDefined(s)) {
+            t.resizedEachPass.push_back(s);
+            continue;
+        }
         setoffset(c, *s, 0);
         if (!sizedForGood(*s))
             t.resizedEachPass.push_back(s);

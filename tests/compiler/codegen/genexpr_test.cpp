@@ -190,10 +190,77 @@ TEST_F(GenexprTest, CharacterConstants) {
 }
 
 TEST_F(GenexprTest, UnsupportedConstructsAreReportedNotDropped) {
-    body("char a[4]; char x;", "x = a[1];");
+    body("struct s { char a; char b; } arr[2]; char x;", "x = arr[1].a;");
     EXPECT_NE(messages().find("is not supported by this compiler yet"), std::string::npos)
         << messages();
     EXPECT_GT(run->c.errors(), 0);
+}
+
+TEST_F(GenexprTest, ArrayElementsThroughTheIndirectRegister) {
+    EXPECT_EQ(body("char a[4]; char x, i;", "x = a[i];"),
+              (Code{"ADDMEMLOC a", "ADDWF i,W", "SETIRP a", "MOVWF @__fsr__", "MOVF @__f0__,W",
+                    "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char a[4]; char x;", "a[2] = x;"),
+              (Code{"ADDMEMLOC a+2", "SETIRP a", "MOVWF @__fsr__", "MOVF x,W", "MOVWF @__f0__"}));
+    EXPECT_EQ(
+        body("long la[3]; char x, i;", "x = la[i];"),
+        (Code{"BCF @__stat__.0", "RLF i,W", "MOVWF _tmp_1", "ADDMEMLOC la", "ADDWF _tmp_1,W",
+              "SETIRP la", "MOVWF @__fsr__", "MOVF @__f0__,W", "MOVWF _tmp_2", "INCF @__fsr__,F",
+              "MOVF @__f0__,W", "MOVWF _tmp_2+1", "MOVF _tmp_2,W", "MOVWF x"}));
+    EXPECT_EQ(body("char a[4]; char i;", "a[i]++;"),
+              (Code{"ADDMEMLOC a", "ADDWF i,W", "SETIRP a", "MOVWF @__fsr__", "INCF @__f0__,F",
+                    "DECF @__f0__,W", "MOVWF _tmp_1"}));
+}
+
+TEST_F(GenexprTest, SubscriptingSomethingElseIsC55) {
+    body("char x, y;", "x = y[1];");
+    EXPECT_EQ(messages(), "ERROR(C55): Line: 5 Identifier y not an array.\n");
+}
+
+TEST_F(GenexprTest, PointersThroughTheIndirectRegister) {
+    EXPECT_EQ(body("int *p; char x;", "x = *p;"),
+              (Code{"MOVF p,W", "MOVWF @__fsr__", "MOVF @__f0__,W", "MOVWF _tmp_1", "MOVF _tmp_1,W",
+                    "MOVWF x"}));
+    EXPECT_EQ(body("int *p;", "*p = 3;"),
+              (Code{"MOVF p,W", "MOVWF @__fsr__", "MOVLW 3", "MOVWF @__f0__"}));
+    EXPECT_EQ(body("char *s; char x;", "x = *s;"),
+              (Code{"MOVF s,W", "MOVWF _prm_1", "MOVF s+1,W", "MOVWF _prm_2", "CALL @__strings_",
+                    "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF x"}));
+    EXPECT_EQ(body("char x, *q; char a;", "q = &a;"),
+              (Code{"ADDRESSOF a", "MOVWF _tmp_1", "MOVF _tmp_1,W", "MOVWF q", "CLRF q+1",
+                    "BTFSC _tmp_1.7", "DECF q+1,F"}));
+}
+
+TEST_F(GenexprTest, StructMembersAreOffsetsOfTheirVariable) {
+    EXPECT_EQ(body("struct in { char q; long r; };\nstruct out { char t; struct in n; } w; "
+                   "long l;",
+                   "l = w.n.r;"),
+              (Code{"MOVF w+2,W", "MOVWF l", "MOVF w+3,W", "MOVWF l+1"}));
+    EXPECT_EQ(body("struct { char a; char b; } v;", "v.b = 1;"), (Code{"MOVLW 1", "MOVWF v+1"}));
+    body("struct { char a; } v; char x;", "x = v.nope;");
+    EXPECT_EQ(messages(), "ERROR(C29): Line: 5 Identifier nope not defined.\n");
+}
+
+TEST_F(GenexprTest, StringsGoToTheStringTable) {
+    EXPECT_EQ(body("char *s;", "s = \"hi\\n\";"),
+              (Code{"GETSTRADDRHI _str_0", "MOVWF _tmp_1+1", "GETSTRADDR _str_0", "MOVWF _tmp_1",
+                    "MOVF _tmp_1,W", "MOVWF s", "MOVF _tmp_1+1,W", "MOVWF s+1"}));
+    ASSERT_EQ(run->c.stringConstants.size(), 1u);
+    EXPECT_EQ(run->c.stringConstants[0].text, "hi\n");
+    EXPECT_EQ(run->c.stringTableSize, 4);
+    body("char *s;", "s = \"a\\q\";");
+    EXPECT_EQ(messages(), "WARNING: Line: 5 Illegal string construct. \"\\q not valid.\n");
+}
+
+TEST_F(GenexprTest, TheStringTableHoldsPositionsUpTo8190) {
+    // 33 strings of 249 characters (250 positions each) run past position 8190.
+    std::string statements;
+    for (int i = 0; i < 33; ++i)
+        statements += "s = \"" + std::string(249, 'x') + "\";\n";
+    body("char *s;", statements);
+    EXPECT_EQ(run->c.stringConstants.size(), 32u);
+    EXPECT_NE(messages().find("ERROR(C31): Line: 37 No space for string"), std::string::npos)
+        << messages();
 }
 
 } // namespace

@@ -124,10 +124,9 @@ std::uint16_t run(InstructionRunner& runner, const std::string& entry, std::uint
 
 // Edge values and a fixed pseudo-random spread, as 16-bit patterns.
 std::vector<std::pair<std::uint16_t, std::uint16_t>> operandPairs() {
-    const std::vector<std::uint16_t> edges = {0,      1,      2,      3,      7,      10,
-                                              100,    255,    256,    257,    1000,   0x1234,
-                                              0x7FFE, 0x7FFF, 0x8000, 0x8001, 0xABCD, 0xFF00,
-                                              0xFFF9, 0xFFFE, 0xFFFF};
+    const std::vector<std::uint16_t> edges = {
+        0,      1,      2,      3,      7,      10,     100,    255,    256,    257,   1000,
+        0x1234, 0x7FFE, 0x7FFF, 0x8000, 0x8001, 0xABCD, 0xFF00, 0xFFF9, 0xFFFE, 0xFFFF};
     std::vector<std::pair<std::uint16_t, std::uint16_t>> pairs;
     for (std::uint16_t a : edges) {
         for (std::uint16_t b : edges)
@@ -230,20 +229,31 @@ TEST_F(RuntimeRoutinesTest, MultiplyIsWrittenInstructionForInstruction) {
         body.push_back(show(i));
         EXPECT_EQ(i->line, 8400) << show(i);
     }
-    EXPECT_EQ(body, (std::vector<std::string>{
-                        "LABEL @@__FUNC_MULT",  "MOVLW 16",
-                        "MOVWF _prm_5",         "CLRF _tmp_0",
-                        "CLRF _prm_6",          "LABEL @multloop",
-                        "RRF _prm_2,1",         "RRF _prm_1,1",
-                        "BTFSS @__stat__,0",    "GOTO @noadd",
-                        "MOVF _prm_3,0",        "ADDWF _prm_6,1",
-                        "BTFSC @__stat__,0",    "INCF _tmp_0,1",
-                        "MOVF _prm_4,0",        "ADDWF _tmp_0,1",
-                        "LABEL @noadd",         "BCF @__stat__,0",
-                        "RLF _prm_3,1",         "RLF _prm_4,1",
-                        "DECFSZ _prm_5,1",      "GOTO @multloop",
-                        "MOVF _prm_6,0",        "RETURN",
-                        "LABEL @@__FUNC_MULT_END"}));
+    EXPECT_EQ(body, (std::vector<std::string>{"LABEL @@__FUNC_MULT",
+                                              "MOVLW 16",
+                                              "MOVWF _prm_5",
+                                              "CLRF _tmp_0",
+                                              "CLRF _prm_6",
+                                              "LABEL @multloop",
+                                              "RRF _prm_2,1",
+                                              "RRF _prm_1,1",
+                                              "BTFSS @__stat__,0",
+                                              "GOTO @noadd",
+                                              "MOVF _prm_3,0",
+                                              "ADDWF _prm_6,1",
+                                              "BTFSC @__stat__,0",
+                                              "INCF _tmp_0,1",
+                                              "MOVF _prm_4,0",
+                                              "ADDWF _tmp_0,1",
+                                              "LABEL @noadd",
+                                              "BCF @__stat__,0",
+                                              "RLF _prm_3,1",
+                                              "RLF _prm_4,1",
+                                              "DECFSZ _prm_5,1",
+                                              "GOTO @multloop",
+                                              "MOVF _prm_6,0",
+                                              "RETURN",
+                                              "LABEL @@__FUNC_MULT_END"}));
 }
 
 TEST_F(RuntimeRoutinesTest, TheSharedDivideLoopIsWrittenInstructionForInstruction) {
@@ -253,23 +263,53 @@ TEST_F(RuntimeRoutinesTest, TheSharedDivideLoopIsWrittenInstructionForInstructio
     std::vector<std::string> body;
     for (const Instruction* i : afterStringLoc("main"))
         body.push_back(show(i));
-    EXPECT_EQ(body, (std::vector<std::string>{
-                        "LABEL @@__FUNC_MOD", "MOVLW 144",         "MOVWF _prm_6",
-                        "GOTO @rmod",         "LABEL @@__FUNC_DIV", "MOVLW 16",
-                        "MOVWF _prm_6",       "LABEL @rmod",       "CLRF _prm_7",
-                        "CLRF _tmp_0",        "LABEL @divloop",    "RLF _prm_2,0",
-                        "RLF _prm_7,1",       "RLF _tmp_0,1",      "MOVF _prm_3,0",
-                        "SUBWF _prm_7,1",     "MOVF _prm_4,0",     "BTFSS @__stat__,0",
-                        "INCFSZ _prm_4,0",    "SUBWF _tmp_0,1",    "BTFSC @__stat__,0",
-                        "GOTO @uok66ll",      "MOVF _prm_3,0",     "ADDWF _prm_7,1",
-                        "MOVF _prm_4,0",      "BTFSC @__stat__,0", "INCFSZ _prm_4,0",
-                        "ADDWF _tmp_0,1",     "BCF @__stat__,0",   "LABEL @uok66ll",
-                        "RLF _prm_1,1",       "RLF _prm_2,1",      "DECF _prm_6,1",
-                        "MOVLW 31",           "ANDWF _prm_6,0",    "BTFSS @__stat__,2",
-                        "GOTO @divloop",      "BTFSC _prm_6,7",    "GOTO @modret",
-                        "MOVF _prm_2,0",      "MOVWF _tmp_0",      "MOVF _prm_1,0",
-                        "RETURN",             "LABEL @modret",     "MOVF _prm_7,0",
-                        "RETURN",             "LABEL @@__FUNC_DIV_END"}));
+    EXPECT_EQ(body, (std::vector<std::string>{"LABEL @@__FUNC_MOD",
+                                              "MOVLW 144",
+                                              "MOVWF _prm_6",
+                                              "GOTO @rmod",
+                                              "LABEL @@__FUNC_DIV",
+                                              "MOVLW 16",
+                                              "MOVWF _prm_6",
+                                              "LABEL @rmod",
+                                              "CLRF _prm_7",
+                                              "CLRF _tmp_0",
+                                              "LABEL @divloop",
+                                              "RLF _prm_2,0",
+                                              "RLF _prm_7,1",
+                                              "RLF _tmp_0,1",
+                                              "MOVF _prm_3,0",
+                                              "SUBWF _prm_7,1",
+                                              "MOVF _prm_4,0",
+                                              "BTFSS @__stat__,0",
+                                              "INCFSZ _prm_4,0",
+                                              "SUBWF _tmp_0,1",
+                                              "BTFSC @__stat__,0",
+                                              "GOTO @uok66ll",
+                                              "MOVF _prm_3,0",
+                                              "ADDWF _prm_7,1",
+                                              "MOVF _prm_4,0",
+                                              "BTFSC @__stat__,0",
+                                              "INCFSZ _prm_4,0",
+                                              "ADDWF _tmp_0,1",
+                                              "BCF @__stat__,0",
+                                              "LABEL @uok66ll",
+                                              "RLF _prm_1,1",
+                                              "RLF _prm_2,1",
+                                              "DECF _prm_6,1",
+                                              "MOVLW 31",
+                                              "ANDWF _prm_6,0",
+                                              "BTFSS @__stat__,2",
+                                              "GOTO @divloop",
+                                              "BTFSC _prm_6,7",
+                                              "GOTO @modret",
+                                              "MOVF _prm_2,0",
+                                              "MOVWF _tmp_0",
+                                              "MOVF _prm_1,0",
+                                              "RETURN",
+                                              "LABEL @modret",
+                                              "MOVF _prm_7,0",
+                                              "RETURN",
+                                              "LABEL @@__FUNC_DIV_END"}));
 }
 
 TEST_F(RuntimeRoutinesTest, SignedDivideIsWrittenOnlyWhenCalledAndPrecedesTheSharedLoop) {
@@ -279,18 +319,17 @@ TEST_F(RuntimeRoutinesTest, SignedDivideIsWrittenOnlyWhenCalledAndPrecedesTheSha
     std::vector<std::string> body;
     for (const Instruction* i : afterStringLoc("@@__FUNC_MOD"))
         body.push_back(show(i));
-    EXPECT_EQ(body, (std::vector<std::string>{
-                        "LABEL @@__FUNC_SDIV", "MOVF _prm_2,0",     "XORWF _prm_4,0",
-                        "MOVWF _prm_5",        "BTFSS _prm_2,7",    "GOTO @compb",
-                        "COMF _prm_2,1",       "COMF _prm_1,1",     "INCFSZ _prm_1,1",
-                        "GOTO @compb",         "INCF _prm_2,1",     "LABEL @compb",
-                        "BTFSS _prm_4,7",      "GOTO @compd",       "COMF _prm_4,1",
-                        "COMF _prm_3,1",       "INCFSZ _prm_3,1",   "GOTO @compd",
-                        "INCF _prm_4,1",       "LABEL @compd",      "CALL @__FUNC_DIV",
-                        "BTFSS _prm_5,7",      "RETURN",            "MOVWF _prm_5",
-                        "COMF _prm_5,1",       "COMF _tmp_0,1",     "INCFSZ _prm_5,1",
-                        "GOTO @sdivd",         "INCF _tmp_0,1",     "LABEL @sdivd",
-                        "MOVF _prm_5,0",       "RETURN",            "LABEL @@__FUNC_SDIV_END"}));
+    EXPECT_EQ(body,
+              (std::vector<std::string>{
+                  "LABEL @@__FUNC_SDIV",    "MOVF _prm_2,0",  "XORWF _prm_4,0",  "MOVWF _prm_5",
+                  "BTFSS _prm_2,7",         "GOTO @compb",    "COMF _prm_2,1",   "COMF _prm_1,1",
+                  "INCFSZ _prm_1,1",        "GOTO @compb",    "INCF _prm_2,1",   "LABEL @compb",
+                  "BTFSS _prm_4,7",         "GOTO @compd",    "COMF _prm_4,1",   "COMF _prm_3,1",
+                  "INCFSZ _prm_3,1",        "GOTO @compd",    "INCF _prm_4,1",   "LABEL @compd",
+                  "CALL @__FUNC_DIV",       "BTFSS _prm_5,7", "RETURN",          "MOVWF _prm_5",
+                  "COMF _prm_5,1",          "COMF _tmp_0,1",  "INCFSZ _prm_5,1", "GOTO @sdivd",
+                  "INCF _tmp_0,1",          "LABEL @sdivd",   "MOVF _prm_5,0",   "RETURN",
+                  "LABEL @@__FUNC_SDIV_END"}));
     EXPECT_TRUE(hasLabel("@@__FUNC_DIV_END"));
 }
 
@@ -340,11 +379,10 @@ TEST_F(RuntimeRoutinesTest, BothShiftsShareTheChecksAndChooseByBitSevenOfReturnH
     EXPECT_EQ(head, (std::vector<std::string>{"LABEL @@__FUNC_SHIFTR", "BSF _tmp_0,7",
                                               "GOTO @SLRcommon", "LABEL @@__FUNC_SHIFTL",
                                               "BCF _tmp_0,7", "LABEL @SLRcommon"}));
-    EXPECT_EQ(labels(),
-              (std::vector<std::string>{"@@@@@", "@@__FUNC_SHIFTR", "@@__FUNC_SHIFTL",
-                                        "@SLRcommon", "@8120", "@8125", "@8110", "@8130",
-                                        "@@__FUNC_SHIFTL_END", "@sr", "@srloop",
-                                        "@@__FUNC_SHIFTR_END", "l", "l_stop", "r", "r_stop"}));
+    EXPECT_EQ(labels(), (std::vector<std::string>{
+                            "@@@@@", "@@__FUNC_SHIFTR", "@@__FUNC_SHIFTL", "@SLRcommon", "@8120",
+                            "@8125", "@8110", "@8130", "@@__FUNC_SHIFTL_END", "@sr", "@srloop",
+                            "@@__FUNC_SHIFTR_END", "l", "l_stop", "r", "r_stop"}));
 }
 
 TEST_F(RuntimeRoutinesTest, TheSharedShiftPartIsWrittenInstructionForInstruction) {
@@ -357,24 +395,55 @@ TEST_F(RuntimeRoutinesTest, TheSharedShiftPartIsWrittenInstructionForInstruction
         if (!body.empty() || show(i) == "LABEL @SLRcommon")
             body.push_back(show(i));
     }
-    EXPECT_EQ(body, (std::vector<std::string>{
-                        "LABEL @SLRcommon",  "MOVF _prm_2,0",     "IORWF _prm_1,0",
-                        "BTFSS @__stat__,2", "GOTO @8110",        "LABEL @8120",
-                        "CLRF _tmp_0",       "MOVLW 0",           "RETURN",
-                        "LABEL @8125",       "MOVF _prm_2,0",     "MOVWF _tmp_0",
-                        "MOVF _prm_1,0",     "RETURN",            "LABEL @8110",
-                        "MOVF _prm_4,0",     "BTFSS @__stat__,2", "GOTO @8120",
-                        "MOVF _prm_3,0",     "BTFSC @__stat__,2", "GOTO @8125",
-                        "ANDLW 240",         "BTFSS @__stat__,2", "GOTO @8120",
-                        "BTFSC _tmp_0,7",    "GOTO @sr",          "MOVF _prm_2,0",
-                        "MOVWF _tmp_0",      "LABEL @8130",       "BCF @__stat__,0",
-                        "RLF _prm_1,1",      "RLF _tmp_0,1",      "DECFSZ _prm_3,1",
-                        "GOTO @8130",        "MOVF _prm_1,0",     "RETURN",
-                        "LABEL @@__FUNC_SHIFTL_END",              "LABEL @sr",
-                        "MOVF _prm_2,0",     "MOVWF _tmp_0",      "LABEL @srloop",
-                        "BCF @__stat__,0",   "RRF _tmp_0,1",      "RRF _prm_1,1",
-                        "DECFSZ _prm_3,1",   "GOTO @srloop",      "MOVF _prm_1,0",
-                        "RETURN",            "LABEL @@__FUNC_SHIFTR_END"}));
+    EXPECT_EQ(body, (std::vector<std::string>{"LABEL @SLRcommon",
+                                              "MOVF _prm_2,0",
+                                              "IORWF _prm_1,0",
+                                              "BTFSS @__stat__,2",
+                                              "GOTO @8110",
+                                              "LABEL @8120",
+                                              "CLRF _tmp_0",
+                                              "MOVLW 0",
+                                              "RETURN",
+                                              "LABEL @8125",
+                                              "MOVF _prm_2,0",
+                                              "MOVWF _tmp_0",
+                                              "MOVF _prm_1,0",
+                                              "RETURN",
+                                              "LABEL @8110",
+                                              "MOVF _prm_4,0",
+                                              "BTFSS @__stat__,2",
+                                              "GOTO @8120",
+                                              "MOVF _prm_3,0",
+                                              "BTFSC @__stat__,2",
+                                              "GOTO @8125",
+                                              "ANDLW 240",
+                                              "BTFSS @__stat__,2",
+                                              "GOTO @8120",
+                                              "BTFSC _tmp_0,7",
+                                              "GOTO @sr",
+                                              "MOVF _prm_2,0",
+                                              "MOVWF _tmp_0",
+                                              "LABEL @8130",
+                                              "BCF @__stat__,0",
+                                              "RLF _prm_1,1",
+                                              "RLF _tmp_0,1",
+                                              "DECFSZ _prm_3,1",
+                                              "GOTO @8130",
+                                              "MOVF _prm_1,0",
+                                              "RETURN",
+                                              "LABEL @@__FUNC_SHIFTL_END",
+                                              "LABEL @sr",
+                                              "MOVF _prm_2,0",
+                                              "MOVWF _tmp_0",
+                                              "LABEL @srloop",
+                                              "BCF @__stat__,0",
+                                              "RRF _tmp_0,1",
+                                              "RRF _prm_1,1",
+                                              "DECFSZ _prm_3,1",
+                                              "GOTO @srloop",
+                                              "MOVF _prm_1,0",
+                                              "RETURN",
+                                              "LABEL @@__FUNC_SHIFTR_END"}));
     for (const Instruction* i : afterStringLoc("l"))
         EXPECT_EQ(i->line, 8100) << show(i);
 }
@@ -545,10 +614,10 @@ TEST_F(RoutineRunTest, DivideAndModuloAreUnsigned) {
     EXPECT_EQ(run(runner, "DIV", 0xFFFF, 0x8001), 1);
     EXPECT_EQ(run(runner, "MOD", 0xFFFF, 0x8001), 0x7FFE);
     EXPECT_EQ(run(runner, "MOD", 0xFFF9, 2), 1) << "-7 % 2 on the bit patterns";
-    int checked = checkPairs(runner, "DIV", true,
-                             [](std::uint16_t a, std::uint16_t b) { return a / b; });
-    checked += checkPairs(runner, "MOD", true,
-                          [](std::uint16_t a, std::uint16_t b) { return a % b; });
+    int checked =
+        checkPairs(runner, "DIV", true, [](std::uint16_t a, std::uint16_t b) { return a / b; });
+    checked +=
+        checkPairs(runner, "MOD", true, [](std::uint16_t a, std::uint16_t b) { return a % b; });
     EXPECT_EQ(checked, 2 * pairsWithNonZeroRight());
 }
 

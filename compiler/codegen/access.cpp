@@ -1,0 +1,333 @@
+// Memory reached through an address: array elements and pointers through the indirect
+// register (FSR and INDF), struct members by compile-time offsets, string literals in the
+// string table of program memory.
+//
+// An element or a dereferenced pointer that is the target of an assignment or of ++/-- is
+// left as the INDF register itself (FSR pointing at it), so the store goes through; read
+// anywhere else it is copied into a temporary at once, because the next access moves FSR.
+#include "compiler/codegen/generator.hpp"
+#include "compiler/codegen/genexpr.hpp"
+#include "compiler/driver/kinds.hpp"
+#include "compiler/driver/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
+
+#include <cctype>
+
+namespace kavo::codegen {
+
+namespace {
+
+constexpr const char* Status = "@__stat__";
+constexpr const char* Indirect = "@__f0__";
+constexpr const char* FileSelect = "@__fsr__";
+constexpr int Carry = 0;
+// Positions 0 to this hold the string table.
+constexpr int LastStringPosition = 8190;
+
+bool isStoredInto(const Item* before) {
+    if (before == nullptr)
+        return false;
+    const int kind = before->kind;
+    return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
+           kind == PREDEC || kind == POSTDEC;
+}
+
+bool isIdentifier(const Item* item) {
+    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
+// The element at FSR: read into a temporary, or left as INDF for a store.
+void finishIndirect(Site& s, int elementSize, std::vector<Item*> consumed) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    if (isStoredInto(s.previous)) {
+        becomeLeaf(s.item, IDENTIFIER, Indirect);
+    } else {
+        const std::string t = newTemporary(c, elementSize == 2);
+        emit(c, PIC_MOVF, Indirect, 0, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        if (elementSize == 2) {
+            emit(c, PIC_INCF, FileSelect, 1, line);
+            emit(c, PIC_MOVF, Indirect, 0, line);
+            emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        }
+        becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, t);
+    }
+    for (Item* item : consumed)
+        drop(s, item);
+}
+
+std::string decodeString(Compilation& c, const std::string& raw, int line) {
+    std::string text;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 >= raw.size()) {
+            text.push_back(raw[i]);
+            continue;
+        }
+        const char escape = raw[++i];
+        switch (escape) {
+        case 'n':
+            text.push_back('\n');
+            break;
+        case 't':
+            text.push_back('\t');
+            break;
+        case 'v':
+            text.push_back('\v');
+            break;
+        case 'b':
+            text.push_back('\b');
+            break;
+        case 'r':
+            text.push_back('\r');
+            break;
+        case 'f':
+            text.push_back('\f');
+            break;
+        case 'a':
+            text.push_back('\a');
+            break;
+        case '\\':
+            text.push_back('\\');
+            break;
+        case '?':
+            text.push_back('?');
+            break;
+        case '\'':
+            text.push_back('\'');
+            break;
+        case '"':
+            text.push_back('"');
+            break;
+        case '0': {
+            int value = 0;
+            while (i + 1 < raw.size() && raw[i + 1] >= '0' && raw[i + 1] <= '7')
+                value = value * 8 + (raw[++i] - '0');
+            text.push_back(static_cast<char>(value));
+            break;
+        }
+        case 'x': {
+            int value = 0;
+            while (i + 1 < raw.size() && std::isxdigit(static_cast<unsigned char>(raw[i + 1]))) {
+                const char h = raw[++i];
+                value = value * 16 + (std::isdigit(static_cast<unsigned char>(h))
+                                          ? h - '0'
+                                          : std::tolower(static_cast<unsigned char>(h)) - 'a' + 10);
+            }
+            text.push_back(static_cast<char>(value));
+            break;
+        }
+        default:
+            c.message(strprintf("WARNING: Line: %d Illegal string construct. \"\\%c not valid.\n",
+                                line, escape));
+            text.push_back(escape);
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+bool generateElement(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    Item* array = s.item->next;
+    Item* subscript = array != nullptr ? array->next : nullptr;
+    Item* index = subscript != nullptr ? subscript->next : nullptr;
+    Item* end = index != nullptr ? index->next : nullptr;
+    if (!isIdentifier(array) || subscript == nullptr || subscript->kind != SUBSCRIPT ||
+        index == nullptr || index->kind != EXPSTART || end == nullptr || end->kind != INDEX_OFF)
+        return false;
+    const Symbol* symbol = findsym(c, array->cval);
+    if (symbol == nullptr || symbol->type != ARRAY) {
+        c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
+                          array->cval.c_str()));
+        drop(s, end);
+        drop(s, index);
+        drop(s, subscript);
+        drop(s, s.item);
+        return true;
+    }
+    const int base = symbol->base;
+    const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
+    // Arrays of aggregates need a multiplied index; a 16-bit element cannot be stored
+    // through INDF in one go.
+    if ((elementSize != 1 && elementSize != 2) || (elementSize == 2 && isStoredInto(s.previous)))
+        return false;
+    genstatement(c, index->sublist);
+    const ExpressionResult position = c.lastResult;
+    if (position.kind == INTEGER_CONSTANT) {
+        emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0,
+             array->ival + position.value * elementSize);
+    } else {
+        std::string indexRegister = position.name;
+        int indexOffset = position.value;
+        if (elementSize == 2) {
+            const std::string doubled = newTemporary(c, false);
+            emit(c, PIC_BCF, Status, Carry, line);
+            emit(c, PIC_RLF, indexRegister, 0, line, 0, indexOffset);
+            emit(c, PIC_MOVWF, doubled, -1, line);
+            indexRegister = doubled;
+            indexOffset = 0;
+        }
+        emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0, array->ival);
+        emit(c, PIC_ADDWF, indexRegister, 0, line, 0, indexOffset);
+        if (elementSize == 2)
+            freetmp(c, indexRegister);
+    }
+    releasePendingResult(c);
+    emit(c, PIC_SETIRP, array->cval, -1, line);
+    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    finishIndirect(s, elementSize, {end, index, subscript, array});
+    return true;
+}
+
+bool generatePointerAccess(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    Item* pointer = s.item->next;
+    if (!isLeaf(pointer))
+        return false;
+    const Symbol* symbol = isIdentifier(pointer) ? findsym(c, pointer->cval) : nullptr;
+    if (symbol == nullptr)
+        return false;
+    if (symbol->type == LONG && symbol->base == CHAR) {
+        if (isStoredInto(s.previous))
+            return false; // program memory cannot be written
+        // A char pointer may point into program memory: the string reader fetches the byte.
+        loadIntoSlots(c, *pointer, 1, line);
+        emit(c, PIC_CALL, "@__strings_", -1, line);
+        const std::string t = newTemporary(c, false);
+        emit(c, PIC_MOVWF, t, -1, line);
+        becomeLeaf(s.item, IDENTIFIER, t);
+        drop(s, pointer);
+        return true;
+    }
+    const int base = getbase(c, pointer->cval);
+    const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
+    if (symbol->type != POINTER || elementSize == 0) {
+        c.message(strprintf("WARNING: getbase() returns: %s for %s\n",
+                            std::string(kindName(base)).c_str(), pointer->cval.c_str()));
+        return false;
+    }
+    if (elementSize == 2 && isStoredInto(s.previous))
+        return false;
+    emitOn(c, PIC_MOVF, *pointer, 0, line);
+    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    finishIndirect(s, elementSize, {pointer});
+    return true;
+}
+
+bool generateMember(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    int depth = 0;
+    Item* base = s.item;
+    while (base != nullptr && base->kind == ST_ADDR_RESOLVE) {
+        ++depth;
+        base = base->next;
+    }
+    if (base == nullptr || base->kind != IDENTIFIER) {
+        if (base != nullptr && isLeaf(base)) {
+            c.error(strprintf("ERROR(C24): Line: %d Expecting identifier.\n", line));
+            drop(s, s.item);
+            return true;
+        }
+        return false;
+    }
+    std::vector<Item*> members;
+    for (Item* m = base->next; m != nullptr && static_cast<int>(members.size()) < depth;
+         m = m->next)
+        members.push_back(m);
+    const Symbol* symbol = findsym(c, base->cval);
+    // After an error the base variable stands for the whole chain, so the scan goes on.
+    auto fail = [&](const char* format, const std::string& name) {
+        c.error(strprintf(format, line, name.c_str()));
+        for (Item* m : members)
+            drop(s, m);
+        for (Item* extra = s.item; extra != base;) {
+            Item* next = extra->next;
+            drop(s, extra);
+            extra = next;
+        }
+        return true;
+    };
+    if (symbol == nullptr)
+        return fail("ERROR(C25): Line: %d Identifier %s not defined.\n", base->cval);
+    int offset = base->ival;
+    std::string tagName = symbol->typeName;
+    const Symbol* member = nullptr;
+    for (std::size_t j = 0; j < members.size(); ++j) {
+        const Symbol* tag = nullptr;
+        for (const Symbol* candidate : symbolsNamed(c, tagName)) {
+            if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
+                tag = candidate;
+        }
+        if (tag == nullptr)
+            return fail(j == 0 ? "ERROR(C27): Line: %d Identifier %s not defined.\n"
+                               : "ERROR(C28): Line: %d Identifier %s not defined.\n",
+                        tagName);
+        member = findmember(tag->members, members[j]->cval);
+        if (member == nullptr)
+            return fail(j + 1 == members.size()
+                            ? "ERROR(C29): Line: %d Identifier %s not defined.\n"
+                            : "ERROR(C26): Line: %d Identifier %s not defined.\n",
+                        members[j]->cval);
+        offset += member->offset;
+        tagName = member->typeName;
+    }
+    if (member == nullptr)
+        return false;
+    // The member is the base variable at the members' summed offset.
+    const int kind = member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
+    Item* leaf = s.item;
+    becomeLeaf(leaf, kind, base->cval, offset);
+    for (Item* m : members)
+        drop(s, m);
+    for (Item* extra = leaf->next; extra != base;) {
+        Item* next = extra->next;
+        drop(s, extra);
+        extra = next;
+    }
+    drop(s, base);
+    return true;
+}
+
+bool generateString(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    if (isStoredInto(s.previous) && s.previous->kind >= ASSIGN && s.previous->kind <= OREQ) {
+        c.error(strprintf("ERROR(C58): Line: %d Strings cannot be an lvalue.\n", line));
+        drop(s, s.item);
+        return true;
+    }
+    if (isStoredInto(s.previous)) {
+        c.error(strprintf("ERROR(C56): Line: %d String must be an rvalue.\n", line));
+        drop(s, s.item);
+        return true;
+    }
+    const std::string text = decodeString(c, s.item->cval, line);
+    const int position = c.stringTableSize;
+    if (position + static_cast<int>(text.size()) > LastStringPosition) {
+        c.error(strprintf("ERROR(C31): Line: %d No space for string \"%s\"\n", line,
+                          s.item->cval.c_str()));
+        drop(s, s.item);
+        return true;
+    }
+    const std::string name = strprintf("_str_%d", position);
+    Symbol* symbol = addsym(c, c.symbols.main, 0, STRING, 0, name, GlobalScope, "", UNSIGNED, line);
+    symbol->size = static_cast<int>(text.size()) + 1;
+    c.stringConstants.push_back({name, text, position});
+    c.stringTableSize += static_cast<int>(text.size()) + 1;
+    // The value is a two-byte pointer into the string table.
+    const std::string t = newTemporary(c, true);
+    emit(c, PIC_GETSTRADDRHI, name, -1, line);
+    emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    emit(c, PIC_GETSTRADDR, name, -1, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    becomeLeaf(s.item, LONG_IDENTIFIER, t);
+    return true;
+}
+
+} // namespace kavo::codegen
