@@ -165,7 +165,7 @@ void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
         if (r.value > 255)
             c.message(strprintf("WARNING: Line: %d Return value constant looses MSB\n", line));
         emit(c, r.value == 0 ? PIC_BSF : PIC_BCF, Status, Zero, line);
-        emit(c, PIC_MOVLW, lowByte(r.value), -1, line, r.value % 256);
+        emit(c, PIC_MOVLW, lowByte(r.value), -1, line, r.value & 0xFF);
     } else {
         c.error(strprintf("ERROR(C40): Line: %d Return value not supported.\n", line));
         return;
@@ -183,9 +183,9 @@ void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
         emit(c, PIC_MOVWF, high, -1, line);
         emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
     } else if (r.kind == INTEGER_CONSTANT) {
-        emit(c, PIC_MOVLW, highByte(r.value), -1, line, r.value >> 8);
+        emit(c, PIC_MOVLW, highByte(r.value), -1, line, (r.value >> 8) & 0xFF);
         emit(c, PIC_MOVWF, high, -1, line);
-        emit(c, PIC_MOVLW, lowByte(r.value), -1, line, r.value % 256);
+        emit(c, PIC_MOVLW, lowByte(r.value), -1, line, r.value & 0xFF);
     } else {
         c.error(strprintf("ERROR(C41): Line: %d Return value not supported.\n", line));
         return;

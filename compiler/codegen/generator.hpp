@@ -24,9 +24,8 @@ bool isLeaf(const Item* item);
 bool isConstant(const Item* item);
 bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 
-// A constant's bytes as operand text: the low byte keeps the sign of the remainder; the high
-// byte is the value shifted down, so negative 16-bit values keep their two's-complement
-// pattern.
+// A constant's bytes as operand text, 0 to 255: a negative value is written as its
+// two's-complement byte, so that the word encoded from the text is the one meant.
 std::string lowByte(int value);
 std::string highByte(int value);
 

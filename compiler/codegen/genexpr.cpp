@@ -107,6 +107,7 @@ void emitFoldedFlags(Compilation& c, int kind, std::int32_t value, int line) {
 }
 
 void makeConstant(Item* item, std::int32_t value) {
+    item->reserved = 0;
     item->kind = INTEGER_CONSTANT;
     item->ival = value;
     item->cval = std::to_string(value);
@@ -274,6 +275,7 @@ bool act(codegen::Site& s) {
         return generateNested(s);
     if (kind == GETEXPVAL) {
         putBackLastResult(c, item);
+        item->reserved = 0;
         codegen::takePendingResult(c);
         return true;
     }
@@ -317,6 +319,15 @@ bool skipsCheck(const Item* item, int& membersAhead) {
         return true;
     }
     return false;
+}
+
+// The last result is the most recent leaf produced or passed: a leaf counts the first time
+// the scan passes it (the scan passes the same leaves again after every change).
+void noteFirstPass(Compilation& c, Item* item) {
+    if (!codegen::isLeaf(item) || item->reserved != 0)
+        return;
+    item->reserved = 1;
+    c.lastResult = {item->kind, item->cval, item->ival};
 }
 
 void noteLeaf(Compilation& c, const Item* item) {
@@ -398,6 +409,7 @@ bool genexpr(Compilation& c, Item*& list) {
                 acted = true;
                 break;
             }
+            noteFirstPass(c, item);
             recent.push_back(item);
         }
         if (!acted)

@@ -19,11 +19,11 @@ bool isWide(const Item* item) {
 }
 
 std::string lowByte(int value) {
-    return std::to_string(value % 256);
+    return std::to_string(value & 0xFF);
 }
 
 std::string highByte(int value) {
-    return std::to_string(value >> 8);
+    return std::to_string((value >> 8) & 0xFF);
 }
 
 int signOf(const Compilation& c, const Item& leaf) {
@@ -43,7 +43,7 @@ Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int 
 
 void loadW(Compilation& c, const Item& leaf, int line, bool high) {
     if (leaf.kind == INTEGER_CONSTANT) {
-        const int byte = high ? leaf.ival >> 8 : leaf.ival % 256;
+        const int byte = high ? (leaf.ival >> 8) & 0xFF : leaf.ival & 0xFF;
         emit(c, PIC_MOVLW, high ? highByte(leaf.ival) : lowByte(leaf.ival), -1, line, byte);
     } else if (high && leaf.kind != LONG_IDENTIFIER) {
         emit(c, PIC_MOVLW, "0", -1, line);
@@ -57,6 +57,7 @@ std::string newTemporary(Compilation& c, bool wide) {
 }
 
 void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
+    item->reserved = 0; // a new leaf: the scan notes it when it first passes it
     item->kind = kind;
     item->cval = name;
     item->ival = offset;
@@ -64,6 +65,7 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
 }
 
 void becomeConstant(Item* item, int value) {
+    item->reserved = 0;
     item->kind = INTEGER_CONSTANT;
     item->ival = value;
     item->cval = std::to_string(value);

@@ -61,7 +61,7 @@ void generateCase(Site& s) {
     // Every case needs a label of its own: the node's text is only the keyword.
     const std::string label = newlabel(c);
     const std::string switchEnd = top(c.symbols.switchEnds);
-    emitbeforeswend(c, PIC_MOVLW, std::to_string(used), -1, line, used, switchEnd);
+    emitbeforeswend(c, PIC_MOVLW, std::to_string(used & 0xFF), -1, line, used, switchEnd);
     emitbeforeswend(c, PIC_SUBWF, top(c.symbols.switchStack), 0, line, 0, switchEnd);
     emitbeforeswend(c, PIC_BTFSC, Status, Zero, line, 0, switchEnd);
     emitbeforeswend(c, PIC_GOTO, label, -1, line, 0, switchEnd);

@@ -100,75 +100,125 @@ public:
 
 private:
     static bool takesNoWord(int opcode) {
+        // SETIRP selects the upper half of RAM; the runner keeps everything in bank 0.
         return opcode == PIC_LABEL || opcode == PIC_STRINGLOC || opcode == PIC_SAVEINT ||
-               opcode == PIC_RESTOREINT || opcode == PIC_RASMSTART || opcode == PIC_RASMEND;
+               opcode == PIC_RESTOREINT || opcode == PIC_RASMSTART || opcode == PIC_RASMEND ||
+               opcode == PIC_SETIRP;
     }
     static int fileOpBase(int opcode) {
         switch (opcode) {
-        case PIC_SUBWF: return 0x080;
-        case PIC_DECF: return 0x0C0;
-        case PIC_IORWF: return 0x100;
-        case PIC_ANDWF: return 0x140;
-        case PIC_XORWF: return 0x180;
-        case PIC_ADDWF: return 0x1C0;
-        case PIC_MOVF: return 0x200;
-        case PIC_COMF: return 0x240;
-        case PIC_INCF: return 0x280;
-        case PIC_DECFSZ: return 0x2C0;
-        case PIC_RRF: return 0x300;
-        case PIC_RLF: return 0x340;
-        case PIC_SWAPF: return 0x380;
-        case PIC_INCFSZ: return 0x3C0;
-        default: return -1;
+        case PIC_SUBWF:
+            return 0x080;
+        case PIC_DECF:
+            return 0x0C0;
+        case PIC_IORWF:
+            return 0x100;
+        case PIC_ANDWF:
+            return 0x140;
+        case PIC_XORWF:
+            return 0x180;
+        case PIC_ADDWF:
+            return 0x1C0;
+        case PIC_MOVF:
+            return 0x200;
+        case PIC_COMF:
+            return 0x240;
+        case PIC_INCF:
+            return 0x280;
+        case PIC_DECFSZ:
+            return 0x2C0;
+        case PIC_RRF:
+            return 0x300;
+        case PIC_RLF:
+            return 0x340;
+        case PIC_SWAPF:
+            return 0x380;
+        case PIC_INCFSZ:
+            return 0x3C0;
+        default:
+            return -1;
         }
     }
     static int registerOnlyBase(int opcode) {
         switch (opcode) {
-        case PIC_MOVWF: return 0x020;
-        case PIC_CLRF: return 0x060;
-        default: return -1;
+        case PIC_MOVWF:
+            return 0x020;
+        case PIC_CLRF:
+            return 0x060;
+        default:
+            return -1;
         }
     }
     static int bitOpBase(int opcode) {
         switch (opcode) {
-        case PIC_BCF: return 0x400;
-        case PIC_BSF: return 0x500;
-        case PIC_BTFSC: return 0x600;
-        case PIC_BTFSS: return 0x700;
-        default: return -1;
+        case PIC_BCF:
+            return 0x400;
+        case PIC_BSF:
+            return 0x500;
+        case PIC_BTFSC:
+            return 0x600;
+        case PIC_BTFSS:
+            return 0x700;
+        default:
+            return -1;
         }
     }
     static int literalBase(int opcode) {
         switch (opcode) {
-        case PIC_RETLW: return 0x800;
-        case PIC_MOVLW: return 0xC00;
-        case PIC_IORLW: return 0xD00;
-        case PIC_ANDLW: return 0xE00;
-        case PIC_XORLW: return 0xF00;
-        default: return -1;
+        case PIC_RETLW:
+            return 0x800;
+        case PIC_MOVLW:
+            return 0xC00;
+        case PIC_IORLW:
+            return 0xD00;
+        case PIC_ANDLW:
+            return 0xE00;
+        case PIC_XORLW:
+            return 0xF00;
+        default:
+            return -1;
         }
     }
     static int fixedWord(int opcode) {
         switch (opcode) {
-        case PIC_NOP: return 0x000;
-        case PIC_OPTION: return 0x002;
-        case PIC_SLEEP: return 0x003;
-        case PIC_CLRWDT: return 0x004;
-        case PIC_RETURN: return 0x00C;
-        case PIC_RETP: return 0x00D;
-        case PIC_RETFIE: return 0x00E;
-        case PIC_RETIW: return 0x00F;
-        case PIC_JMPW: return 0x022;
-        case PIC_CLRW: return 0x040;
-        case PIC_IREAD: return 0x041;
-        case PIC_MOVMW: return 0x042;
-        case PIC_MOVWM: return 0x043;
-        case PIC_SC: return 0x703;
-        case PIC_CLC: return 0x403;
-        case PIC_CLZ: return 0x443;
-        case PIC_SKIP: return 0x602;
-        case PIC_NOTW: return 0xFFF;
-        default: return -1;
+        case PIC_NOP:
+            return 0x000;
+        case PIC_OPTION:
+            return 0x002;
+        case PIC_SLEEP:
+            return 0x003;
+        case PIC_CLRWDT:
+            return 0x004;
+        case PIC_RETURN:
+            return 0x00C;
+        case PIC_RETP:
+            return 0x00D;
+        case PIC_RETFIE:
+            return 0x00E;
+        case PIC_RETIW:
+            return 0x00F;
+        case PIC_JMPW:
+            return 0x022;
+        case PIC_CLRW:
+            return 0x040;
+        case PIC_IREAD:
+            return 0x041;
+        case PIC_MOVMW:
+            return 0x042;
+        case PIC_MOVWM:
+            return 0x043;
+        case PIC_SC:
+            return 0x703;
+        case PIC_CLC:
+            return 0x403;
+        case PIC_CLZ:
+            return 0x443;
+        case PIC_SKIP:
+            return 0x602;
+        case PIC_NOTW:
+            return 0xFFF;
+        default:
+            return -1;
         }
     }
     static bool usesRegister(int opcode) {
@@ -302,8 +352,8 @@ private:
             } else if (bitOpBase(op) >= 0) {
                 if (i->dest < 0 || i->dest > 7)
                     throw InstructionRunnerError("bit number out of range: " + describe(i));
-                word = static_cast<unsigned>(bitOpBase(op)) +
-                       32u * static_cast<unsigned>(i->dest) + registerOf(i);
+                word = static_cast<unsigned>(bitOpBase(op)) + 32u * static_cast<unsigned>(i->dest) +
+                       registerOf(i);
             } else if (literalBase(op) >= 0) {
                 word = static_cast<unsigned>(literalBase(op)) + literalOf(i, 255);
             } else if (fixedWord(op) >= 0) {
@@ -318,6 +368,9 @@ private:
                 word = 0x900 + to;
             } else if (op == PIC_GOTO) {
                 word = 0xA00 + target(i);
+            } else if (op == PIC_ADDMEMLOC || op == PIC_ADDRESSOF) {
+                // The data address of the operand plus its offset, as a literal.
+                word = 0xC00 + ((ramAddress(i->operand) + static_cast<unsigned>(i->offset)) & 0xFF);
             } else {
                 throw InstructionRunnerError("not supported by the runner: " + describe(i));
             }

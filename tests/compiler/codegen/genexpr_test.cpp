@@ -38,7 +38,7 @@ TEST_F(GenexprTest, FoldedConstantsSetTheZeroFlag) {
     EXPECT_EQ(body("char x;", "x = 3 - 3;"),
               (Code{"BSF @__stat__.2", "BSF @__stat__.0", "MOVLW 0", "MOVWF x"}));
     EXPECT_EQ(body("char x;", "x = 2 - 3;"),
-              (Code{"BCF @__stat__.2", "BCF @__stat__.0", "MOVLW -1", "MOVWF x"}));
+              (Code{"BCF @__stat__.2", "BCF @__stat__.0", "MOVLW 255", "MOVWF x"}));
 }
 
 TEST_F(GenexprTest, AddingZeroIsTheVariableItself) {
@@ -106,7 +106,7 @@ TEST_F(GenexprTest, ACharBelowANegativeConstantUsesTheSignedTest) {
               (Code{// -5 folded
                     "BCF @__stat__.2",
                     // d = c - (-5)
-                    "MOVLW -5", "SUBWF c,W", "MOVWF _tmp_1",
+                    "MOVLW 251", "SUBWF c,W", "MOVWF _tmp_1",
                     // bit 7 of d corrected by the signed overflow
                     "MOVF c,W", "XORLW 251", "MOVWF @__SxItmp_", "MOVF c,W", "XORWF _tmp_1,W",
                     "ANDWF @__SxItmp_,W", "XORWF _tmp_1,F",
@@ -131,7 +131,7 @@ TEST_F(GenexprTest, AssignmentsAcrossWidths) {
               (Code{"MOVF u,W", "MOVWF l", "CLRF l+1"}));
     EXPECT_EQ(body("long l;", "l = 300;"), (Code{"MOVLW 44", "MOVWF l", "MOVLW 1", "MOVWF l+1"}));
     EXPECT_EQ(body("long l;", "l = -2;"),
-              (Code{"BCF @__stat__.2", "MOVLW -2", "MOVWF l", "MOVLW -1", "MOVWF l+1"}));
+              (Code{"BCF @__stat__.2", "MOVLW 254", "MOVWF l", "MOVLW 255", "MOVWF l+1"}));
     EXPECT_EQ(body("char x;", "x = 300;"), (Code{"MOVLW 44", "MOVWF x"}));
     EXPECT_EQ(messages(), "WARNING(C254): Line: 5 Constant value out of range.\n");
 }
