@@ -25,6 +25,12 @@ constexpr int Carry = 0;
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
 
+// A plain assignment can store a 16-bit value through INDF (low byte, then FSR + 1); the
+// compound operators and ++/-- on such a target are not supported.
+bool isPlainAssignment(const Item* before) {
+    return before != nullptr && before->kind == ASSIGN;
+}
+
 bool isStoredInto(const Item* before) {
     if (before == nullptr)
         return false;
@@ -42,7 +48,7 @@ void finishIndirect(Site& s, int elementSize, std::vector<Item*> consumed) {
     Compilation& c = s.c;
     const int line = s.line();
     if (isStoredInto(s.previous)) {
-        becomeLeaf(s.item, IDENTIFIER, Indirect);
+        becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
     } else {
         const std::string t = newTemporary(c, elementSize == 2);
         emit(c, PIC_MOVF, Indirect, 0, line);
@@ -153,7 +159,8 @@ bool generateElement(Site& s) {
     const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
     // Arrays of aggregates need a multiplied index; a 16-bit element cannot be stored
     // through INDF in one go.
-    if ((elementSize != 1 && elementSize != 2) || (elementSize == 2 && isStoredInto(s.previous)))
+    if ((elementSize != 1 && elementSize != 2) ||
+        (elementSize == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous)))
         return false;
     genstatement(c, index->sublist);
     const ExpressionResult position = c.lastResult;
@@ -211,13 +218,124 @@ bool generatePointerAccess(Site& s) {
                             std::string(kindName(base)).c_str(), pointer->cval.c_str()));
         return false;
     }
-    if (elementSize == 2 && isStoredInto(s.previous))
+    if (elementSize == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))
         return false;
     emitOn(c, PIC_MOVF, *pointer, 0, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     finishIndirect(s, elementSize, {pointer});
     return true;
 }
+
+namespace {
+
+struct ResolvedMember {
+    int offset = 0;
+    const Symbol* member = nullptr;
+    const char* errorFormat = nullptr; // set when the chain does not resolve
+    std::string errorName;
+};
+
+// Follows a chain of member names from an aggregate's tag: the summed offset and the last
+// member.
+ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
+                              const std::vector<Item*>& members) {
+    ResolvedMember result;
+    for (std::size_t j = 0; j < members.size(); ++j) {
+        const Symbol* tag = nullptr;
+        for (const Symbol* candidate : symbolsNamed(c, tagName)) {
+            if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
+                tag = candidate;
+        }
+        if (tag == nullptr) {
+            result.errorFormat = j == 0 ? "ERROR(C27): Line: %d Identifier %s not defined.\n"
+                                        : "ERROR(C28): Line: %d Identifier %s not defined.\n";
+            result.errorName = tagName;
+            return result;
+        }
+        result.member = findmember(tag->members, members[j]->cval);
+        if (result.member == nullptr) {
+            result.errorFormat = j + 1 == members.size()
+                                     ? "ERROR(C29): Line: %d Identifier %s not defined.\n"
+                                     : "ERROR(C26): Line: %d Identifier %s not defined.\n";
+            result.errorName = members[j]->cval;
+            return result;
+        }
+        result.offset += result.member->offset;
+        tagName = result.member->typeName;
+    }
+    return result;
+}
+
+int scalarSize(int type) {
+    return type == LONG ? 2 : type == CHAR || type == INT || type == SHORT ? 1 : 0;
+}
+
+// The items from `from` up to (not including) `to`.
+std::vector<Item*> itemsBetween(Item* from, const Item* to) {
+    std::vector<Item*> items;
+    for (Item* i = from; i != nullptr && i != to; i = i->next)
+        items.push_back(i);
+    return items;
+}
+
+// A member of an element of an array of structs: the element's address is computed at run
+// time (index times element size through the multiply routine, plus the array's address and
+// the member's offset) into FSR, and the member is reached through INDF.
+bool memberOfElement(Site& s, Item* indexOn, int depth) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    Item* array = indexOn->next;
+    Item* subscript = array != nullptr ? array->next : nullptr;
+    Item* index = subscript != nullptr ? subscript->next : nullptr;
+    Item* end = index != nullptr ? index->next : nullptr;
+    if (array == nullptr || array->kind != IDENTIFIER || subscript == nullptr ||
+        subscript->kind != SUBSCRIPT || index == nullptr || index->kind != EXPSTART ||
+        end == nullptr || end->kind != INDEX_OFF)
+        return false;
+    std::vector<Item*> members;
+    for (Item* m = end->next; m != nullptr && static_cast<int>(members.size()) < depth; m = m->next)
+        members.push_back(m);
+    const Symbol* symbol = findsym(c, array->cval);
+    if (symbol == nullptr || symbol->type != ARRAY ||
+        (symbol->base != STRUCT && symbol->base != UNION))
+        return false;
+    const ResolvedMember resolved = resolveMembers(c, symbol->typeName, members);
+    const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
+    if (resolved.errorFormat != nullptr || size == 0 ||
+        (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous)))
+        return false;
+    const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
+    genstatement(c, index->sublist);
+    const ExpressionResult position = c.lastResult;
+    const int offset = array->ival + resolved.offset;
+    if (position.kind == INTEGER_CONSTANT) {
+        emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0, offset + position.value * elementSize);
+    } else {
+        const std::string base = newTemporary(c, false);
+        emit(c, PIC_ADDRESSOF, array->cval, -1, line, 0, offset);
+        emit(c, PIC_MOVWF, base, -1, line);
+        Item factor;
+        factor.kind = position.kind;
+        factor.cval = position.name;
+        factor.ival = position.value;
+        loadIntoSlots(c, factor, 1, line);
+        Item size16;
+        size16.kind = INTEGER_CONSTANT;
+        size16.ival = elementSize;
+        loadIntoSlots(c, size16, 3, line);
+        emit(c, PIC_CALL, "@__FUNC_MULT", -1, line);
+        emit(c, PIC_ADDWF, base, 0, line);
+        freetmp(c, base);
+    }
+    releasePendingResult(c);
+    emit(c, PIC_SETIRP, array->cval, -1, line);
+    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
+    finishIndirect(s, size, consumed);
+    return true;
+}
+
+} // namespace
 
 bool generateMember(Site& s) {
     Compilation& c = s.c;
@@ -228,6 +346,8 @@ bool generateMember(Site& s) {
         ++depth;
         base = base->next;
     }
+    if (base != nullptr && base->kind == INDEX_ON)
+        return memberOfElement(s, base, depth);
     if (base == nullptr || base->kind != IDENTIFIER) {
         if (base != nullptr && isLeaf(base)) {
             c.error(strprintf("ERROR(C24): Line: %d Expecting identifier.\n", line));
@@ -241,56 +361,30 @@ bool generateMember(Site& s) {
          m = m->next)
         members.push_back(m);
     const Symbol* symbol = findsym(c, base->cval);
-    // After an error the base variable stands for the whole chain, so the scan goes on.
-    auto fail = [&](const char* format, const std::string& name) {
-        c.error(strprintf(format, line, name.c_str()));
+    ResolvedMember resolved;
+    if (symbol == nullptr) {
+        resolved.errorFormat = "ERROR(C25): Line: %d Identifier %s not defined.\n";
+        resolved.errorName = base->cval;
+    } else {
+        resolved = resolveMembers(c, symbol->typeName, members);
+    }
+    if (resolved.errorFormat != nullptr || resolved.member == nullptr) {
+        if (resolved.errorFormat != nullptr)
+            c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
+        // After an error the base variable stands for the whole chain, so the scan goes on.
         for (Item* m : members)
             drop(s, m);
-        for (Item* extra = s.item; extra != base;) {
-            Item* next = extra->next;
+        for (Item* extra : itemsBetween(s.item, base))
             drop(s, extra);
-            extra = next;
-        }
         return true;
-    };
-    if (symbol == nullptr)
-        return fail("ERROR(C25): Line: %d Identifier %s not defined.\n", base->cval);
-    int offset = base->ival;
-    std::string tagName = symbol->typeName;
-    const Symbol* member = nullptr;
-    for (std::size_t j = 0; j < members.size(); ++j) {
-        const Symbol* tag = nullptr;
-        for (const Symbol* candidate : symbolsNamed(c, tagName)) {
-            if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
-                tag = candidate;
-        }
-        if (tag == nullptr)
-            return fail(j == 0 ? "ERROR(C27): Line: %d Identifier %s not defined.\n"
-                               : "ERROR(C28): Line: %d Identifier %s not defined.\n",
-                        tagName);
-        member = findmember(tag->members, members[j]->cval);
-        if (member == nullptr)
-            return fail(j + 1 == members.size()
-                            ? "ERROR(C29): Line: %d Identifier %s not defined.\n"
-                            : "ERROR(C26): Line: %d Identifier %s not defined.\n",
-                        members[j]->cval);
-        offset += member->offset;
-        tagName = member->typeName;
     }
-    if (member == nullptr)
-        return false;
     // The member is the base variable at the members' summed offset.
-    const int kind = member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
-    Item* leaf = s.item;
-    becomeLeaf(leaf, kind, base->cval, offset);
+    const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
+    becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
     for (Item* m : members)
         drop(s, m);
-    for (Item* extra = leaf->next; extra != base;) {
-        Item* next = extra->next;
+    for (Item* extra : itemsBetween(s.item->next, base->next))
         drop(s, extra);
-        extra = next;
-    }
-    drop(s, base);
     return true;
 }
 

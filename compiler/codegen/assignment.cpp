@@ -33,6 +33,17 @@ const char* targetErrorFormat(int kind) {
     }
 }
 
+// The high byte of a 16-bit target: the next register, or, through INDF, the register
+// after the one FSR points at.
+void storeHighByte(Compilation& c, int opcode, const Item& target, int line) {
+    if (target.cval == "@__f0__") {
+        emit(c, PIC_INCF, "@__fsr__", 1, line);
+        emit(c, opcode, "@__f0__", -1, line);
+        return;
+    }
+    emitOn(c, opcode, target, -1, line, true);
+}
+
 void assignPlain(Compilation& c, const Item& value, const Item& target, int line) {
     if (value.kind == ADDRESS)
         emit(c, PIC_MVFADDR, std::to_string(value.ival), -1, line, value.ival);
@@ -43,10 +54,20 @@ void assignPlain(Compilation& c, const Item& value, const Item& target, int line
         return;
     if (value.kind == LONG_IDENTIFIER || value.kind == INTEGER_CONSTANT) {
         loadW(c, value, line, true);
-        emitOn(c, PIC_MOVWF, target, -1, line, true);
+        storeHighByte(c, PIC_MOVWF, target, line);
         return;
     }
-    emitOn(c, PIC_CLRF, target, -1, line, true);
+    if (target.cval == "@__f0__" && value.kind == IDENTIFIER && signOf(c, value) == SIGNED) {
+        // Sign-extend through W: FSR moves on to the high byte before it is written.
+        emit(c, PIC_MOVLW, "0", -1, line);
+        emitOn(c, PIC_BTFSC, value, 7, line);
+        emit(c, PIC_MOVLW, "255", -1, line, 255);
+        storeHighByte(c, PIC_MOVWF, target, line);
+        return;
+    }
+    storeHighByte(c, PIC_CLRF, target, line);
+    if (target.cval == "@__f0__")
+        return;
     if (value.kind == IDENTIFIER && signOf(c, value) == SIGNED) {
         emitOn(c, PIC_BTFSC, value, 7, line);
         emitOn(c, PIC_DECF, target, 1, line, true);

@@ -39,7 +39,8 @@ public:
 
 class InstructionRunner {
 public:
-    // presets pins names at RAM addresses before the automatic placement.
+    // presets pins names at RAM addresses before the automatic placement (one byte each
+    // is reserved there: pin arrays where nothing else is placed, e.g. the globals 0x08..).
     explicit InstructionRunner(const Instruction* head,
                                std::map<std::string, unsigned> presets = {},
                                sxsim::DeviceKind kind = sxsim::DeviceKind::SX28)
@@ -222,7 +223,8 @@ private:
         }
     }
     static bool usesRegister(int opcode) {
-        return fileOpBase(opcode) >= 0 || registerOnlyBase(opcode) >= 0 || bitOpBase(opcode) >= 0;
+        return fileOpBase(opcode) >= 0 || registerOnlyBase(opcode) >= 0 || bitOpBase(opcode) >= 0 ||
+               opcode == PIC_ADDMEMLOC || opcode == PIC_ADDRESSOF;
     }
     static bool isNumber(const std::string& text) {
         if (text.empty())

@@ -190,7 +190,7 @@ TEST_F(GenexprTest, CharacterConstants) {
 }
 
 TEST_F(GenexprTest, UnsupportedConstructsAreReportedNotDropped) {
-    body("struct s { char a; char b; } arr[2]; char x;", "x = arr[1].a;");
+    body("long *lp;", "*lp += 1;");
     EXPECT_NE(messages().find("is not supported by this compiler yet"), std::string::npos)
         << messages();
     EXPECT_GT(run->c.errors(), 0);

@@ -784,7 +784,7 @@ TEST_F(RuntimeRoutinesTest, RunnerEncodesAsTheObjectFileDoes) {
 }
 
 TEST_F(RuntimeRoutinesTest, RunnerRefusesWhatItCannotPlace) {
-    emit(c, PIC_ADDRESSOF, "x");
+    emit(c, PIC_GETSTRADDR, "_str_0");
     EXPECT_THROW(InstructionRunner(c.instructions.head()), InstructionRunnerError);
 }
 

@@ -240,5 +240,32 @@ TEST(CompiledSemantics, ArraysThroughTheIndirectRegister) {
         EXPECT_EQ(p.byte("a", i), i == 1 ? 4 : 3 * i) << i;
 }
 
+TEST(CompiledSemantics, SixteenBitElementsAndPointers) {
+    CompiledProgram p("long w[3]; long *lp; char i, c; long r, q;\n"
+                      "void main(void) { for (i = 0; i < 3; i++) w[i] = c; w[2] = 997;"
+                      " r = w[2]; lp = &q; *lp = -2; }\n",
+                      {{"w", 0x08}});
+    p.run({{"c", -3}});
+    EXPECT_EQ(p.word("r"), 997);
+    EXPECT_EQ(p.byte("w", 0) | (p.byte("w", 1) << 8), u16(-3)) << "sign-extended through INDF";
+    EXPECT_EQ(p.byte("w", 2) | (p.byte("w", 3) << 8), u16(-3));
+    EXPECT_EQ(p.byte("w", 4) | (p.byte("w", 5) << 8), 997);
+    EXPECT_EQ(p.word("q"), u16(-2));
+}
+
+TEST(CompiledSemantics, MembersOfArrayElements) {
+    CompiledProgram p(
+        "struct pt { char x; char y; } pts[3]; char i, sum;\n"
+        "void main(void) { for (i = 0; i < 3; i++) { pts[i].x = i; pts[i].y = i + 10; }"
+        " sum = pts[1].y + pts[2].x; }\n",
+        {{"pts", 0x08}});
+    p.run({});
+    EXPECT_EQ(p.byte("sum"), 13);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(p.byte("pts", 2 * i), i);
+        EXPECT_EQ(p.byte("pts", 2 * i + 1), i + 10);
+    }
+}
+
 } // namespace
 } // namespace kavo
