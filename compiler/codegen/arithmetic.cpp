@@ -13,7 +13,6 @@
 //   ((a ^ b) & (a ^ d), bit 7), keeping the carry for the unsigned test untouched.
 #include "compiler/codegen/generator.hpp"
 #include "compiler/driver/kinds.hpp"
-#include "compiler/memory/call_tree.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
@@ -27,6 +26,11 @@ constexpr int Zero = 2;
 
 bool isIdentifier(const Item* item) {
     return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
+// Identifiers and constants are what these operations work on.
+bool isValue(const Item* item) {
+    return isIdentifier(item) || isConstant(item);
 }
 
 // The operand sign of the operation at the site, without reporting unknown names twice.
@@ -150,9 +154,7 @@ bool generateAddition(Site& s) {
         keepOperand(s, a);
         return true;
     }
-    if (!isIdentifier(a) && !isConstant(a))
-        return false;
-    if (!isIdentifier(b) && !isConstant(b))
+    if (!isValue(a) || !isValue(b))
         return false;
     if (isWide(a) || isWide(b)) {
         a = widen(s, a);
@@ -180,7 +182,7 @@ bool generateSubtraction(Site& s) {
     Item* b = a->next;
     Compilation& c = s.c;
     const int line = s.line();
-    if ((!isIdentifier(a) && !isConstant(a)) || (!isIdentifier(b) && !isConstant(b)))
+    if (!isValue(a) || !isValue(b))
         return false;
     const bool relation = s.item->kind == RELMINUS;
     c.expressionSign = operationSign(s);
@@ -221,7 +223,7 @@ bool generateBitwise(Site& s) {
     Item* b = a->next;
     Compilation& c = s.c;
     const int line = s.line();
-    if ((!isIdentifier(a) && !isConstant(a)) || (!isIdentifier(b) && !isConstant(b)))
+    if (!isValue(a) || !isValue(b))
         return false;
     const int kind = s.item->kind;
     const int op = kind == OR ? PIC_IORWF : kind == AND ? PIC_ANDWF : PIC_XORWF;
@@ -252,20 +254,10 @@ bool generateRuntimeOperation(Site& s) {
     Item* b = a->next;
     Compilation& c = s.c;
     const int line = s.line();
-    if ((!isIdentifier(a) && !isConstant(a)) || (!isIdentifier(b) && !isConstant(b)))
+    if (!isValue(a) || !isValue(b))
         return false;
     c.expressionSign = operationSign(s);
-    const int kind = s.item->kind;
-    const char* routine = kind == SHIFTL   ? "@__FUNC_SHIFTL"
-                          : kind == SHIFTR ? "@__FUNC_SHIFTR"
-                          : kind == MOD    ? "@__FUNC_MOD"
-                          : kind == DIV
-                              ? (c.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV")
-                              : "@__FUNC_MULT";
-    loadIntoSlots(c, *a, 1, line);
-    loadIntoSlots(c, *b, 3, line);
-    emit(c, PIC_CALL, routine, -1, line);
-    addcall(c, c.functionName, routine);
+    callRuntimeRoutine(c, s.item->kind, *a, *b, line);
     const std::string t = newTemporary(c, true);
     emit(c, PIC_MOVWF, t, -1, line);
     emit(c, PIC_MOVF, c.returnHighRegister, 0, line);

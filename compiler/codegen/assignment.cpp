@@ -3,7 +3,6 @@
 #include "compiler/codegen/generator.hpp"
 #include "compiler/driver/kinds.hpp"
 #include "compiler/driver/text_format.hpp"
-#include "compiler/memory/call_tree.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
@@ -129,16 +128,7 @@ void assignBitwise(Compilation& c, int op, const Item& value, const Item& target
 
 void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Item& target,
                           int line) {
-    const char* routine = kind == SHIFTLEQ   ? "@__FUNC_SHIFTL"
-                          : kind == SHIFTREQ ? "@__FUNC_SHIFTR"
-                          : kind == MODEQ    ? "@__FUNC_MOD"
-                          : kind == DIVEQ
-                              ? (c.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV")
-                              : "@__FUNC_MULT";
-    loadIntoSlots(c, target, 1, line);
-    loadIntoSlots(c, value, 3, line);
-    emit(c, PIC_CALL, routine, -1, line);
-    addcall(c, c.functionName, routine);
+    callRuntimeRoutine(c, kind, target, value, line);
     emitOn(c, PIC_MOVWF, target, -1, line);
     if (isWide(&target)) {
         emit(c, PIC_MOVF, c.returnHighRegister, 0, line);

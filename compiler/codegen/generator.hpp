@@ -74,6 +74,11 @@ void generateConditionalJump(Compilation& c, int kind, const std::string& label,
 void releasePendingResult(Compilation& c);
 std::string takePendingResult(Compilation& c);
 
+// The runtime routine of a multiply, divide, remainder or shift (the operator or its
+// compound assignment): left and right operands go to slots 1-2 and 3-4, the call is made and
+// recorded in the call tree; the result is in W (low) and the return-high register.
+void callRuntimeRoutine(Compilation& c, int kind, const Item& left, const Item& right, int line);
+
 // Loads a leaf into runtime parameter slots first and first + 1, widened to 16 bits.
 void loadIntoSlots(Compilation& c, const Item& leaf, int first, int line);
 

@@ -1,6 +1,7 @@
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
 #include "compiler/driver/kinds.hpp"
+#include "compiler/memory/call_tree.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {
@@ -94,6 +95,22 @@ Item* widen(Site& site, Item* leaf) {
         freetmp(c, leaf->cval);
     becomeLeaf(leaf, LONG_IDENTIFIER, t);
     return leaf;
+}
+
+void callRuntimeRoutine(Compilation& c, int kind, const Item& left, const Item& right, int line) {
+    const char* routine = "@__FUNC_MULT";
+    if (kind == SHIFTL || kind == SHIFTLEQ)
+        routine = "@__FUNC_SHIFTL";
+    else if (kind == SHIFTR || kind == SHIFTREQ)
+        routine = "@__FUNC_SHIFTR";
+    else if (kind == MOD || kind == MODEQ)
+        routine = "@__FUNC_MOD";
+    else if (kind == DIV || kind == DIVEQ)
+        routine = c.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV";
+    loadIntoSlots(c, left, 1, line);
+    loadIntoSlots(c, right, 3, line);
+    emit(c, PIC_CALL, routine, -1, line);
+    addcall(c, c.functionName, routine);
 }
 
 void loadIntoSlots(Compilation& c, const Item& leaf, int first, int line) {
