@@ -414,12 +414,21 @@ bool generateString(Site& s) {
     symbol->size = static_cast<int>(text.size()) + 1;
     c.stringConstants.push_back({name, text, position});
     c.stringTableSize += static_cast<int>(text.size()) + 1;
-    // The value is a two-byte pointer into the string table.
     const std::string t = newTemporary(c, true);
-    emit(c, PIC_GETSTRADDRHI, name, -1, line);
-    emit(c, PIC_MOVWF, t, -1, line, 0, 1);
-    emit(c, PIC_GETSTRADDR, name, -1, line);
-    emit(c, PIC_MOVWF, t, -1, line);
+    if (s.previous != nullptr && s.previous->kind == ADDR) {
+        // The address of a string: both bytes of its place.
+        emit(c, PIC_ADDRESSOF, name, -1, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        emit(c, PIC_ADDRESSOF, name, -1, line, 0, 1);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        drop(s, s.previous);
+    } else {
+        // The value is a two-byte pointer into the string table.
+        emit(c, PIC_GETSTRADDRHI, name, -1, line);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        emit(c, PIC_GETSTRADDR, name, -1, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+    }
     becomeLeaf(s.item, LONG_IDENTIFIER, t);
     return true;
 }

@@ -252,6 +252,12 @@ TEST_F(GenexprTest, StringsGoToTheStringTable) {
     EXPECT_EQ(messages(), "WARNING: Line: 5 Illegal string construct. \"\\q not valid.\n");
 }
 
+TEST_F(GenexprTest, TheAddressOfAString) {
+    EXPECT_EQ(body("char *s;", "s = &\"ab\";"),
+              (Code{"ADDRESSOF _str_0", "MOVWF _tmp_1", "ADDRESSOF _str_0+1", "MOVWF _tmp_1+1",
+                    "MOVF _tmp_1,W", "MOVWF s", "MOVF _tmp_1+1,W", "MOVWF s+1"}));
+}
+
 TEST_F(GenexprTest, TheStringTableHoldsPositionsUpTo8190) {
     // 33 strings of 249 characters (250 positions each) run past position 8190.
     std::string statements;
