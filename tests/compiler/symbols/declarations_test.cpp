@@ -123,6 +123,17 @@ TEST_F(DeclarationTest, StructAndUnionMembers) {
     EXPECT_EQ(symbol("w"), "w UNION size=2 SIGNED qual=0 count=0 base= offset=-1 addr=-1 _GLOBAL_");
 }
 
+TEST_F(DeclarationTest, ANestedAnonymousStructKeepsTheRestOfTheProgram) {
+    compile("struct pt { char a; struct { char q; long r; } in; char z; } v;\nint after;\n");
+    const Symbol* tag = findsymin(run.c, "pt", GlobalScope);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->size, 5);
+    EXPECT_EQ(findmember(tag->members, "in")->offset, 1);
+    EXPECT_EQ(findmember(tag->members, "z")->offset, 4);
+    EXPECT_NE(findsymin(run.c, "after", GlobalScope), nullptr);
+    EXPECT_EQ(diagnostics(), "");
+}
+
 TEST_F(DeclarationTest, EachMemberDeclarationStartsWithItsOwnSign) {
     compile("struct s { unsigned char a; char b; };\nvoid f(unsigned char p, char q) { }\n");
     EXPECT_EQ(findmember(findsymin(run.c, "s", GlobalScope)->members, "b")->sign, SIGNED);
@@ -200,11 +211,11 @@ TEST_F(DeclarationTest, InterruptRoutineWithoutItsPragma) {
     std::vector<std::string> listed;
     for (const Instruction* i = run.c.instructions.head(); i != nullptr; i = i->next)
         listed.push_back(std::string(opcodeName(i->opcode)) + " " + i->operand);
-    EXPECT_EQ(listed, (std::vector<std::string>{
-                          "PIC_LABEL @@@@@", "PIC_INTERRUPT __interrupt", "PIC_STRINGLOC strings",
-                          "PIC_LABEL __interrupt", "PIC_SAVEINT ", "PIC_RETFIE ",
-                          "PIC_LABEL _ITR_E", "PIC_LABEL @main", "PIC_LABEL _BCL_0",
-                          "PIC_GOTO _BCL_0"}));
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{"PIC_LABEL @@@@@", "PIC_INTERRUPT __interrupt",
+                                        "PIC_STRINGLOC strings", "PIC_LABEL __interrupt",
+                                        "PIC_SAVEINT ", "PIC_RETFIE ", "PIC_LABEL _ITR_E",
+                                        "PIC_LABEL @main", "PIC_LABEL _BCL_0", "PIC_GOTO _BCL_0"}));
 }
 
 TEST_F(DeclarationTest, RedefinitionsAtFileLevelAndInFunctions) {
