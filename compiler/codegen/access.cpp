@@ -18,10 +18,8 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
 constexpr const char* Indirect = "@__f0__";
 constexpr const char* FileSelect = "@__fsr__";
-constexpr int Carry = 0;
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
 
@@ -37,10 +35,6 @@ bool isStoredInto(const Item* before) {
     const int kind = before->kind;
     return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
            kind == PREDEC || kind == POSTDEC;
-}
-
-bool isIdentifier(const Item* item) {
-    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
 }
 
 // The element at FSR: read into a temporary, or left as INDF for a store.

@@ -20,14 +20,6 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
-constexpr int Carry = 0;
-constexpr int Zero = 2;
-
-bool isIdentifier(const Item* item) {
-    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
-}
-
 // Identifiers and constants are what these operations work on.
 bool isValue(const Item* item) {
     return isIdentifier(item) || isConstant(item);

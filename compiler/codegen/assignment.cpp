@@ -10,13 +10,6 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
-constexpr int Carry = 0;
-
-bool isIdentifier(const Item* item) {
-    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
-}
-
 const char* targetErrorFormat(int kind) {
     switch (kind) {
     case MINUSEQ:

@@ -12,9 +12,6 @@ namespace kavo {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
-constexpr int Zero = 2;
-
 const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
     for (const Symbol* s : symbolsNamed(c, name)) {
         if (s->type == FUNCNAME)

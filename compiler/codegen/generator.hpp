@@ -20,7 +20,13 @@ struct Site {
     int line() const { return item->line; }
 };
 
+// The STATUS register and its flag bits.
+constexpr const char* Status = "@__stat__";
+constexpr int Carry = 0;
+constexpr int Zero = 2;
+
 bool isLeaf(const Item* item);
+bool isIdentifier(const Item* item); // an 8- or 16-bit identifier leaf
 bool isConstant(const Item* item);
 bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 

@@ -11,6 +11,10 @@ bool isLeaf(const Item* item) {
                                item->kind == LONG_IDENTIFIER || item->kind == ADDRESS);
 }
 
+bool isIdentifier(const Item* item) {
+    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
+}
+
 bool isConstant(const Item* item) {
     return item != nullptr && item->kind == INTEGER_CONSTANT;
 }

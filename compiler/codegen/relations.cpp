@@ -9,10 +9,6 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
-constexpr int Carry = 0;
-constexpr int Zero = 2;
-
 bool isRelation(int kind) {
     return kind == LEQUALS || kind == LNOTEQ || kind == LESSTHAN || kind == BIGGERTHAN ||
            kind == LESSEQ || kind == BIGGEREQ;

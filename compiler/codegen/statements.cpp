@@ -9,9 +9,6 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
-constexpr int Zero = 2;
-
 std::string top(const std::vector<std::string>& stack) {
     return stack.empty() ? std::string() : stack.back();
 }

@@ -15,14 +15,6 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Status = "@__stat__";
-constexpr int Carry = 0;
-constexpr int Zero = 2;
-
-bool isIdentifier(const Item* item) {
-    return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
-}
-
 void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
     emitOn(c, PIC_MOVF, x, 0, line);
     emit(c, PIC_MOVWF, t, -1, line);
