@@ -1,6 +1,6 @@
 // kavo: the Kavo C compiler on the command line. Messages go to standard output; the exit
 // status is 0 when the compilation succeeded and 1 otherwise.
-#include "compiler/driver/compiler_entry.hpp"
+#include "compiler/pipeline/compiler_entry.hpp"
 
 #include <cstdio>
 #include <iostream>

@@ -1,9 +1,9 @@
 // Parse speed on a generated 20,000-line program. Not a test: it prints its figures.
 //   frontend_parse_bench [lines]
 #include "bench/frontend/generated_program.hpp"
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/compiler_entry.hpp"
 #include "compiler/frontend/front_end.hpp"
+#include "compiler/pipeline/compiler_entry.hpp"
+#include "compiler/run/compilation.hpp"
 #include "tests/support/capture_io.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -31,7 +31,7 @@ ParseFigures parseOnly(const std::string& preprocessFile) {
     kavo::CompilerSettings settings;
     kavo::testing::CaptureIo io;
     kavo::Compilation c(settings, io);
-    c.parserInput.reset(std::fopen(preprocessFile.c_str(), "rb"));
+    c.files.parserInput.reset(std::fopen(preprocessFile.c_str(), "rb"));
     ParseFigures figures;
     const auto start = Clock::now();
     kavo::frontend::FrontEnd frontEnd(c);

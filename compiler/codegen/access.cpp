@@ -5,10 +5,10 @@
 // An element or a dereferenced pointer that is the target of an assignment or of ++/-- is
 // left as the INDF register itself (FSR pointing at it), so the store goes through; read
 // anywhere else it is copied into a temporary at once, because the next access moves FSR.
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/genexpr.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -157,7 +157,7 @@ bool generateElement(Site& s) {
         (elementSize == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous)))
         return false;
     genstatement(c, index->sublist);
-    const ExpressionResult position = c.lastResult;
+    const ExpressionResult position = c.codegen.lastResult;
     if (position.kind == INTEGER_CONSTANT) {
         emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0,
              array->ival + position.value * elementSize);
@@ -300,7 +300,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         return false;
     const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
     genstatement(c, index->sublist);
-    const ExpressionResult position = c.lastResult;
+    const ExpressionResult position = c.codegen.lastResult;
     const int offset = array->ival + resolved.offset;
     if (position.kind == INTEGER_CONSTANT) {
         emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0, offset + position.value * elementSize);
@@ -396,7 +396,7 @@ bool generateString(Site& s) {
         return true;
     }
     const std::string text = decodeString(c, s.item->cval, line);
-    const int position = c.stringTableSize;
+    const int position = c.codegen.stringTableSize;
     if (position + static_cast<int>(text.size()) > LastStringPosition) {
         c.error(strprintf("ERROR(C31): Line: %d No space for string \"%s\"\n", line,
                           s.item->cval.c_str()));
@@ -406,8 +406,8 @@ bool generateString(Site& s) {
     const std::string name = strprintf("_str_%d", position);
     Symbol* symbol = addsym(c, c.symbols.main, 0, STRING, 0, name, GlobalScope, "", UNSIGNED, line);
     symbol->size = static_cast<int>(text.size()) + 1;
-    c.stringConstants.push_back({name, text, position});
-    c.stringTableSize += static_cast<int>(text.size()) + 1;
+    c.codegen.stringConstants.push_back({name, text, position});
+    c.codegen.stringTableSize += static_cast<int>(text.size()) + 1;
     const std::string t = newTemporary(c, true);
     if (s.previous != nullptr && s.previous->kind == ADDR) {
         // The address of a string: both bytes of its place.

@@ -11,8 +11,8 @@
 // - A signed relation tests bit 7 of the difference; when the subtraction overflows that
 //   bit is the wrong sign, so RELMINUS under SIGNED arithmetic flips it by the overflow
 //   ((a ^ b) & (a ^ d), bit 7), keeping the carry for the unsigned test untouched.
+#include "compiler/base/kinds.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/driver/kinds.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
@@ -177,7 +177,7 @@ bool generateSubtraction(Site& s) {
     if (!isValue(a) || !isValue(b))
         return false;
     const bool relation = s.item->kind == RELMINUS;
-    c.expressionSign = operationSign(s);
+    c.codegen.expressionSign = operationSign(s);
     // a - 0 is a itself; a relation still needs the carry the subtraction leaves.
     if (!relation && isConstant(b) && b->ival == 0 && isIdentifier(a)) {
         keepOperand(s, b);
@@ -204,7 +204,7 @@ bool generateSubtraction(Site& s) {
         emit(c, PIC_MOVWF, t, -1, line, 0, 1);
         subtractHighWithBorrow(c, *b, t, line);
     }
-    if (relation && c.expressionSign == SIGNED)
+    if (relation && c.codegen.expressionSign == SIGNED)
         correctSignedOverflow(c, *a, *b, t, wide, line);
     finish(s, a, b, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
     return true;
@@ -248,11 +248,11 @@ bool generateRuntimeOperation(Site& s) {
     const int line = s.line();
     if (!isValue(a) || !isValue(b))
         return false;
-    c.expressionSign = operationSign(s);
+    c.codegen.expressionSign = operationSign(s);
     callRuntimeRoutine(c, s.item->kind, *a, *b, line);
     const std::string t = newTemporary(c, true);
     emit(c, PIC_MOVWF, t, -1, line);
-    emit(c, PIC_MOVF, c.returnHighRegister, 0, line);
+    emit(c, PIC_MOVF, c.codegen.returnHighRegister, 0, line);
     emit(c, PIC_MOVWF, t, -1, line, 0, 1);
     finish(s, a, b, LONG_IDENTIFIER, t);
     return true;

@@ -1,8 +1,8 @@
 // Assignment and the compound assignments. The value stands before the operator, the target
 // after it; the assignment's own value is the target.
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
@@ -124,7 +124,7 @@ void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Ite
     callRuntimeRoutine(c, kind, target, value, line);
     emitOn(c, PIC_MOVWF, target, -1, line);
     if (isWide(&target)) {
-        emit(c, PIC_MOVF, c.returnHighRegister, 0, line);
+        emit(c, PIC_MOVF, c.codegen.returnHighRegister, 0, line);
         emitOn(c, PIC_MOVWF, target, -1, line, true);
     }
 }
@@ -151,7 +151,7 @@ bool generateAssignment(Site& s) {
         c.error(strprintf(target == nullptr ? "ERROR(C50): Line: %d Syntax error near =.\n"
                                             : "ERROR(C51): Line: %d Syntax error near =.\n",
                           line));
-        c.abortExpression = true;
+        c.codegen.abortExpression = true;
         return true;
     }
     if (!isLeaf(value) || !isLeaf(target))
@@ -163,7 +163,7 @@ bool generateAssignment(Site& s) {
         drop(s, s.item);
         return true;
     }
-    c.expressionSign = operationSign(c, value, s.item);
+    c.codegen.expressionSign = operationSign(c, value, s.item);
     switch (kind) {
     case ASSIGN:
         assignPlain(c, *value, *target, line);

@@ -1,10 +1,10 @@
 // Call sites, return statements and function ends.
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/codegen/runtime_routines.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -37,7 +37,7 @@ namespace {
 void passArgument(Site& s, const std::string& callee) {
     Compilation& c = s.c;
     const int line = s.line();
-    const ExpressionResult& r = c.lastResult;
+    const ExpressionResult& r = c.codegen.lastResult;
     if (r.kind == INTEGER_CONSTANT) {
         emit(c, PIC_FUNCARG, "", INTEGER_CONSTANT, line, r.value);
         return;
@@ -72,13 +72,13 @@ bool startCall(Site& s) {
     Item* callee = s.item->next;
     if (callee == nullptr || callee->kind != IDENTIFIER) {
         c.error(strprintf("ERROR(C43): Line: %d Expecting function name.\n", s.line()));
-        c.abortExpression = true;
+        c.codegen.abortExpression = true;
         return true;
     }
-    c.symbols.argumentCounters.push_back(c.argumentCounter);
-    c.argumentCounter = 0;
-    c.calleeNames.push_back(callee->cval);
-    c.argumentTemps.emplace_back();
+    c.symbols.argumentCounters.push_back(c.codegen.argumentCounter);
+    c.codegen.argumentCounter = 0;
+    c.codegen.calleeNames.push_back(callee->cval);
+    c.codegen.argumentTemps.emplace_back();
     emit(c, PIC_FUNCNAME, callee->cval, callee->kind, s.line(), 0, callee->ival);
     drop(s, callee);
     drop(s, s.item);
@@ -97,10 +97,10 @@ bool pushArgument(Site& s) {
         for (const Item* i = argument->sublist; i != nullptr; i = i->next)
             if (isLeaf(i) && i->cval.starts_with("_tmp_") && i->next == nullptr)
                 held = i->cval;
-    passArgument(s, c.calleeNames.empty() ? std::string() : c.calleeNames.back());
-    if (!held.empty() && !c.argumentTemps.empty())
-        c.argumentTemps.back().push_back(held);
-    ++c.argumentCounter;
+    passArgument(s, c.codegen.calleeNames.empty() ? std::string() : c.codegen.calleeNames.back());
+    if (!held.empty() && !c.codegen.argumentTemps.empty())
+        c.codegen.argumentTemps.back().push_back(held);
+    ++c.codegen.argumentCounter;
     drop(s, argument);
     drop(s, s.item);
     return true;
@@ -125,15 +125,15 @@ bool call(Site& s) {
     if (size >= 1)
         emit(c, PIC_MOVWF, t, -1, line);
     if (size == 2) {
-        emit(c, PIC_MOVF, c.returnHighRegister, 0, line);
+        emit(c, PIC_MOVF, c.codegen.returnHighRegister, 0, line);
         emit(c, PIC_MOVWF, t, -1, line, 0, 1);
     }
     becomeLeaf(s.item, size == 2 ? LONG_IDENTIFIER : IDENTIFIER, t);
     drop(s, callee);
-    if (!c.argumentTemps.empty()) {
-        for (const std::string& held : c.argumentTemps.back())
+    if (!c.codegen.argumentTemps.empty()) {
+        for (const std::string& held : c.codegen.argumentTemps.back())
             freetmp(c, held);
-        c.argumentTemps.back().clear();
+        c.codegen.argumentTemps.back().clear();
     }
     return true;
 }
@@ -141,13 +141,13 @@ bool call(Site& s) {
 bool endCall(Site& s) {
     Compilation& c = s.c;
     if (!c.symbols.argumentCounters.empty()) {
-        c.argumentCounter = c.symbols.argumentCounters.back();
+        c.codegen.argumentCounter = c.symbols.argumentCounters.back();
         c.symbols.argumentCounters.pop_back();
     }
-    if (!c.calleeNames.empty())
-        c.calleeNames.pop_back();
-    if (!c.argumentTemps.empty())
-        c.argumentTemps.pop_back();
+    if (!c.codegen.calleeNames.empty())
+        c.codegen.calleeNames.pop_back();
+    if (!c.codegen.argumentTemps.empty())
+        c.codegen.argumentTemps.pop_back();
     drop(s, s.item);
     return true;
 }
@@ -171,7 +171,7 @@ void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
 }
 
 void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
-    const std::string& high = c.returnHighRegister;
+    const std::string& high = c.codegen.returnHighRegister;
     if (r.kind == IDENTIFIER) {
         emit(c, PIC_CLRF, high, -1, line);
         emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
@@ -213,11 +213,11 @@ bool generateReturn(Site& s) {
     if (s.item->kind == RETURN) {
         emit(c, PIC_RETURN, "", -1, line);
     } else {
-        const int size = returnSize(c, c.functionName);
+        const int size = returnSize(c, c.codegen.functionName);
         if (size == 1)
-            returnOneByte(c, c.lastResult, line);
+            returnOneByte(c, c.codegen.lastResult, line);
         else if (size == 2)
-            returnTwoBytes(c, c.lastResult, line);
+            returnTwoBytes(c, c.codegen.lastResult, line);
         else
             c.error(strprintf("ERROR(C42): Line: %d Return value not supported.\n", line));
     }
@@ -228,7 +228,7 @@ bool generateReturn(Site& s) {
 } // namespace codegen
 
 void generateFunctionEnd(Compilation& c, int line) {
-    const std::string& name = c.functionName;
+    const std::string& name = c.codegen.functionName;
     if (name == "main") {
         const std::string loop = newlabel(c);
         emit(c, PIC_LABEL, loop, -1, line);
@@ -250,7 +250,7 @@ void generateFunctionEnd(Compilation& c, int line) {
 }
 
 void generateWalkConditionalJump(Compilation& c, const Node& node) {
-    const int kind = c.lastResult.kind;
+    const int kind = c.codegen.lastResult.kind;
     if (kind != INTEGER_CONSTANT && kind != IDENTIFIER && kind != LONG_IDENTIFIER) {
         c.error(strprintf("ERROR(C05): %d: Line: %d Identifier expected.\n", kind, node.line));
         return;

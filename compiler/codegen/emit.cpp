@@ -1,6 +1,6 @@
 #include "compiler/codegen/emit.hpp"
 
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo {
@@ -16,8 +16,8 @@ Instruction* makeInstruction(Compilation& c, int opcode, std::string_view operan
     instruction->line = line;
     instruction->value = value;
     instruction->offset = offset;
-    instruction->file =
-        c.codegenFile != nullptr ? c.codegenFile : c.strings.intern(c.sourceFileName);
+    instruction->file = c.codegen.codegenFile != nullptr ? c.codegen.codegenFile
+                                                         : c.strings.intern(c.files.sourceFileName);
     return instruction;
 }
 
@@ -41,7 +41,7 @@ Instruction* emit(Compilation& c, int opcode, std::string_view operand, int dest
             c.error(strprintf("ERROR(C118): Line: %d Label %s previously declared near line %d.\n",
                               line, instruction->operand.c_str(), earlier->line));
     }
-    instruction->scope = c.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, operand);
+    instruction->scope = c.codegen.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, operand);
     c.instructions.append(instruction);
     return instruction;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "compiler/codegen/instruction_list.hpp"
-#include "compiler/codegen/opcodes.hpp"
-#include "compiler/driver/compilation.hpp"
+#include "compiler/run/compilation.hpp"
+#include "compiler/tables/instruction_list.hpp"
+#include "compiler/tables/opcodes.hpp"
 
 #include <string_view>
 

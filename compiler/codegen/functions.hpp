@@ -1,10 +1,10 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
+#include "compiler/run/compilation.hpp"
 
 namespace kavo {
 
-// The end of the function being generated (c.functionName): main stops in an endless loop,
+// The end of the function being generated (c.codegen.functionName): main stops in an endless loop,
 // the interrupt routine returns from the interrupt, any other function returns and gets its
 // end label. The function's scope closes.
 void generateFunctionEnd(Compilation& c, int line);

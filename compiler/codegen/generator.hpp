@@ -4,7 +4,7 @@
 // every operation uses. Not part of the compiler's interface outside compiler/codegen.
 
 #include "compiler/codegen/emit.hpp"
-#include "compiler/driver/compilation.hpp"
+#include "compiler/run/compilation.hpp"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 #include "compiler/codegen/genexpr.hpp"
 
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/procsym.hpp"
 #include "compiler/symbols/symbols.hpp"
@@ -193,9 +193,9 @@ bool isCallSite(int kind) {
 
 // The value of a nested expression goes back into the list where GETEXPVAL stands.
 void putBackLastResult(const Compilation& c, Item* item) {
-    item->kind = c.lastResult.kind != 0 ? c.lastResult.kind : NULLFUNC;
-    item->cval = c.lastResult.name;
-    item->ival = c.lastResult.value;
+    item->kind = c.codegen.lastResult.kind != 0 ? c.codegen.lastResult.kind : NULLFUNC;
+    item->cval = c.codegen.lastResult.name;
+    item->ival = c.codegen.lastResult.value;
 }
 
 // Declarations inside a block of a statement: the run up to the matching DEC_LIST_END.
@@ -327,12 +327,12 @@ void noteFirstPass(Compilation& c, Item* item) {
     if (!codegen::isLeaf(item) || item->reserved != 0)
         return;
     item->reserved = 1;
-    c.lastResult = {item->kind, item->cval, item->ival};
+    c.codegen.lastResult = {item->kind, item->cval, item->ival};
 }
 
 void noteLeaf(Compilation& c, const Item* item) {
     if (codegen::isLeaf(item))
-        c.lastResult = {item->kind, item->cval, item->ival};
+        c.codegen.lastResult = {item->kind, item->cval, item->ival};
 }
 
 // A construct the generator cannot compile yet is an error, never silently dropped code.
@@ -351,14 +351,14 @@ void reportLeftovers(Compilation& c, const Item* list) {
 namespace codegen {
 
 void releasePendingResult(Compilation& c) {
-    if (!c.pendingResultTemp.empty())
-        freetmp(c, c.pendingResultTemp);
-    c.pendingResultTemp.clear();
+    if (!c.codegen.pendingResultTemp.empty())
+        freetmp(c, c.codegen.pendingResultTemp);
+    c.codegen.pendingResultTemp.clear();
 }
 
 std::string takePendingResult(Compilation& c) {
-    std::string name = std::move(c.pendingResultTemp);
-    c.pendingResultTemp.clear();
+    std::string name = std::move(c.codegen.pendingResultTemp);
+    c.codegen.pendingResultTemp.clear();
     return name;
 }
 
@@ -371,7 +371,7 @@ bool genstatement(Compilation& c, Item*& list) {
     while (last != nullptr && last->next != nullptr)
         last = last->next;
     if (last != nullptr && codegen::isLeaf(last) && last->cval.starts_with("_tmp_")) {
-        c.pendingResultTemp = last->cval;
+        c.codegen.pendingResultTemp = last->cval;
         last->kind = NULLFUNC;
     }
     while (list != nullptr)
@@ -380,7 +380,7 @@ bool genstatement(Compilation& c, Item*& list) {
 }
 
 bool genexpr(Compilation& c, Item*& list) {
-    c.expressionSign = SIGNED;
+    c.codegen.expressionSign = SIGNED;
     resolveConstantLeaves(c, list);
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
@@ -397,7 +397,7 @@ bool genexpr(Compilation& c, Item*& list) {
     // changes the list at or after the item two places before it, so the scan resumes there.
     std::vector<Item*> recent;
     Item* resumeAt = list;
-    while (!c.abortExpression) {
+    while (!c.codegen.abortExpression) {
         bool acted = false;
         previous = nullptr;
         for (Item* item = list; item != nullptr && item != resumeAt; item = item->next)
@@ -417,8 +417,8 @@ bool genexpr(Compilation& c, Item*& list) {
         // Resume two items before the place that changed (those stayed in the list).
         resumeAt = recent.size() >= 3 ? recent[recent.size() - 3] : list;
     }
-    const bool stopped = c.abortExpression;
-    c.abortExpression = false;
+    const bool stopped = c.codegen.abortExpression;
+    c.codegen.abortExpression = false;
     if (!stopped)
         reportLeftovers(c, list);
     Item* last = list;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
+#include "compiler/run/compilation.hpp"
 
 namespace kavo {
 
 // Compiles one expression's item list by repeated reduction: wherever an operator is directly
 // followed by the leaves it needs, the operation is done (folded when every operand is a
 // constant), and operator and operands become one leaf. The last leaf is left in
-// c.lastResult. Returns false when an error stopped the expression.
+// c.codegen.lastResult. Returns false when an error stopped the expression.
 //
 // Statement nodes among the expression nodes (labels, jumps, loops, switches, calls,
 // returns) are generated in order as the scan reaches them. A construct the generator does

@@ -1,7 +1,7 @@
 #include "compiler/codegen/item_list.hpp"
 
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
+#include "compiler/run/compilation.hpp"
 
 namespace kavo {
 

@@ -1,8 +1,8 @@
+#include "compiler/base/kinds.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/memory/call_tree.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/tables/call_tree.hpp"
 
 namespace kavo::codegen {
 
@@ -110,11 +110,11 @@ void callRuntimeRoutine(Compilation& c, int kind, const Item& left, const Item& 
     else if (kind == MOD || kind == MODEQ)
         routine = "@__FUNC_MOD";
     else if (kind == DIV || kind == DIVEQ)
-        routine = c.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV";
+        routine = c.codegen.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV";
     loadIntoSlots(c, left, 1, line);
     loadIntoSlots(c, right, 3, line);
     emit(c, PIC_CALL, routine, -1, line);
-    addcall(c, c.functionName, routine);
+    addcall(c.callTree, c.codegen.functionName, routine);
 }
 
 void loadIntoSlots(Compilation& c, const Item& leaf, int first, int line) {

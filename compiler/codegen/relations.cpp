@@ -1,9 +1,9 @@
 // Relations: the parser writes a relation as EQU_MARK, the difference d of its operands, and
 // the relation's node. The relation turns d (and the carry its subtraction left) into a 0/1
 // byte: CLRF t, a test, INCF t,F that the test skips.
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 
 namespace kavo::codegen {
 
@@ -48,7 +48,7 @@ bool generateRelation(Site& s) {
         return false;
     }
     const int kind = relation->kind;
-    const bool useCarry = d->kind == INTEGER_CONSTANT || c.expressionSign == UNSIGNED;
+    const bool useCarry = d->kind == INTEGER_CONSTANT || c.codegen.expressionSign == UNSIGNED;
     const std::string t = newTemporary(c, false);
     emit(c, PIC_CLRF, t, -1, line);
     if (kind == LEQUALS || kind == LNOTEQ) {

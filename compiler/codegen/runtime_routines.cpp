@@ -1,8 +1,8 @@
 #include "compiler/codegen/runtime_routines.hpp"
 
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 #include <algorithm>
@@ -68,15 +68,15 @@ public:
         // Slots are made in ascending order: a slot is made only above the highest one yet.
         for (int n = 1; n <= slots; ++n)
             slot_[static_cast<std::size_t>(n)] = newparm(c, n);
-        savedGlobalScope_ = c.globalScopeFlag;
-        c.globalScopeFlag = true;
+        savedGlobalScope_ = c.codegen.globalScopeFlag;
+        c.codegen.globalScopeFlag = true;
     }
-    ~RoutineWriter() { c_.globalScopeFlag = savedGlobalScope_; }
+    ~RoutineWriter() { c_.codegen.globalScopeFlag = savedGlobalScope_; }
     RoutineWriter(const RoutineWriter&) = delete;
     RoutineWriter& operator=(const RoutineWriter&) = delete;
 
     const std::string& s(int n) const { return slot_[static_cast<std::size_t>(n)]; }
-    const std::string& high() const { return c_.returnHighRegister; }
+    const std::string& high() const { return c_.codegen.returnHighRegister; }
 
     void label(const std::string& name) { emit(c_, PIC_LABEL, name, NoDest, line_); }
     void op(int opcode, const std::string& f, int dest) { emit(c_, opcode, f, dest, line_); }
@@ -374,7 +374,7 @@ void saveInterruptContext(Compilation& c, int line) {
             saveSeen = true;
         }
     }
-    c.interruptSaveCount = count;
+    c.codegen.interruptSaveCount = count;
     if (count == 0)
         return;
 
@@ -382,7 +382,7 @@ void saveInterruptContext(Compilation& c, int line) {
     std::vector<std::string> saves;
     for (int n = 1; n <= count; ++n)
         slots.push_back(newparm(c, n));
-    slots.push_back(c.returnHighRegister);
+    slots.push_back(c.codegen.returnHighRegister);
     for (int n = 1; n <= count + 1; ++n) {
         const std::string name = strprintf("_svi_%d", n);
         if (findsymin(c, name, GlobalScope) == nullptr)
@@ -390,8 +390,8 @@ void saveInterruptContext(Compilation& c, int line) {
         saves.push_back(name);
     }
 
-    const bool savedGlobalScope = c.globalScopeFlag;
-    c.globalScopeFlag = true;
+    const bool savedGlobalScope = c.codegen.globalScopeFlag;
+    c.codegen.globalScopeFlag = true;
     const int saveLine = saveAt->line;
     Instruction* tail = lastInstruction(c);
     for (std::size_t n = 0; n < slots.size(); ++n) {
@@ -403,7 +403,7 @@ void saveInterruptContext(Compilation& c, int line) {
         emit(c, PIC_MOVF, saves[n], ToW, line);
         emit(c, PIC_MOVWF, slots[n], NoDest, line);
     }
-    c.globalScopeFlag = savedGlobalScope;
+    c.codegen.globalScopeFlag = savedGlobalScope;
 }
 
 } // namespace kavo

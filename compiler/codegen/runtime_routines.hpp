@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
+#include "compiler/run/compilation.hpp"
 
 namespace kavo {
 
@@ -18,7 +18,7 @@ constexpr int MultiplyRoutineLine = 8400;
 // they run in the reverse order: multiply, then the divide family, then the shifts.
 //
 // Operands: slots 1 and 2 hold the left operand (low, high), 3 and 4 the right one, 5 to 7
-// are scratch; results come back low byte in W, high byte in c.returnHighRegister.
+// are scratch; results come back low byte in W, high byte in c.codegen.returnHighRegister.
 void generateRuntimeRoutines(Compilation& c);
 
 // The three generators one by one (generateRuntimeRoutines runs them in the order above);
@@ -37,7 +37,7 @@ int interruptSlotsFor(std::string_view routine);
 // the calls from the routine's label to the end of the list; when N > 0 the slots 1..N and
 // the return-high register are copied into "_svi_1".."_svi_{N+1}" right after the routine's
 // PIC_SAVEINT and copied back, in the same order, at the end of the list (restores carry
-// line). Sets c.interruptSaveCount to N.
+// line). Sets c.codegen.interruptSaveCount to N.
 void saveInterruptContext(Compilation& c, int line = 0);
 
 } // namespace kavo

@@ -1,8 +1,8 @@
 // The statement nodes the parser places among the expression nodes: labels and jumps,
 // conditional jumps on the last result, the loop and switch stacks, temporaries, scopes.
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {
@@ -36,7 +36,7 @@ ExpressionResult caseValue(Site& s) {
         drop(s, s.previous);
         return value;
     }
-    return s.c.lastResult;
+    return s.c.codegen.lastResult;
 }
 
 void generateCase(Site& s) {
@@ -81,7 +81,7 @@ void standFor(Compilation& c, Item* item, const std::string& name) {
 } // namespace
 
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line) {
-    const ExpressionResult& r = c.lastResult;
+    const ExpressionResult& r = c.codegen.lastResult;
     const bool jumpWhenTrue = kind == NIF;
     if (r.kind == INTEGER_CONSTANT) {
         if ((r.value != 0) == jumpWhenTrue)
@@ -109,7 +109,7 @@ bool generateStatement(Site& s) {
         break;
     case IF:
     case NIF: {
-        const ExpressionResult& r = c.lastResult;
+        const ExpressionResult& r = c.codegen.lastResult;
         if (r.kind != INTEGER_CONSTANT && r.kind != IDENTIFIER && r.kind != LONG_IDENTIFIER) {
             c.error(strprintf("ERROR(C33): Line: %d Identifier expected near %s.\n", line,
                               std::string(kindName(r.kind)).c_str()));
@@ -174,7 +174,7 @@ bool generateStatement(Site& s) {
         dropswend(c, pop(t.switchEnds));
         break;
     case NEWSCOPE:
-        pushscope(c, strprintf("_TMPSCOPE_%d", c.tempScopeCounter++));
+        pushscope(c, strprintf("_TMPSCOPE_%d", c.codegen.tempScopeCounter++));
         break;
     case ENDNEWSCOPE:
         popscope(c);

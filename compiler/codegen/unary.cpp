@@ -6,9 +6,9 @@
 //   pre-decrement:  MOVF x,W; BTFSC Z; DECF x+1,F; DECF x,F; then t = x
 //   post-decrement: t = x; then MOVF x,W; BTFSC Z; DECF x+1,F; DECF x,F
 // (the borrow into the high byte happens when the low byte was 0 before the decrement).
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {

@@ -1,10 +1,12 @@
 #include "compiler/frontend/fragment.hpp"
 
-#include "compiler/driver/node_list.hpp"
+#include "compiler/base/node_list.hpp"
 
 namespace kavo::frontend {
 
-StackValue FragmentBuilder::mark(int kind) { return single(nodes_.makeNode(kind)); }
+StackValue FragmentBuilder::mark(int kind) {
+    return single(nodes_.makeNode(kind));
+}
 
 StackValue FragmentBuilder::token(const StackValue& symbol) {
     return single(nodes_.nodeFromValue(*symbol.token));
@@ -30,9 +32,12 @@ StackValue FragmentBuilder::ident(const StackValue& fragment) {
     return single(nodes_.dupident(fragment.head));
 }
 
-StackValue FragmentBuilder::label() { return single(nodes_.newLabelNode()); }
+StackValue FragmentBuilder::label() {
+    return single(nodes_.newLabelNode());
+}
 
-StackValue FragmentBuilder::join(int tag, StackValue head, std::initializer_list<StackValue> parts) {
+StackValue FragmentBuilder::join(int tag, StackValue head,
+                                 std::initializer_list<StackValue> parts) {
     for (const StackValue& part : parts) {
         // The tail has no successor, so append links the part at once without a walk.
         nodes_.append(tag, head.tail, part.head);

@@ -1,7 +1,7 @@
 #include "compiler/frontend/front_end.hpp"
 
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/text_format.hpp"
+#include "compiler/run/compilation.hpp"
 #include "grammar.hpp"
 
 #include <algorithm>
@@ -20,7 +20,7 @@ constexpr std::ptrdiff_t MaxStackDepth = StackGrowth * 1000;
 } // namespace
 
 FrontEnd::FrontEnd(Compilation& c)
-    : c_(c), scanner_(c, c.parserInput.get()), builder_(c.nodes) {}
+    : c_(c), scanner_(c, c.files.parserInput.get()), builder_(c.nodes) {}
 
 int FrontEnd::parse() {
     const int result = kavoparseparse(*this, builder_);

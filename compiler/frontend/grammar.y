@@ -24,7 +24,7 @@ class FrontEnd;
 }
 
 %code {
-#include "compiler/driver/kinds.hpp"
+#include "compiler/base/kinds.hpp"
 #include "compiler/frontend/front_end.hpp"
 
 using namespace kavo;

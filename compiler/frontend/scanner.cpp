@@ -1,11 +1,11 @@
 #include "compiler/frontend/scanner.hpp"
 
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/fatal_stop.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/fatal_stop.hpp"
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/number_reader.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/frontend/mnemonics.hpp"
-#include "compiler/preprocessor/number_reader.hpp"
+#include "compiler/run/compilation.hpp"
 
 #include <string>
 
@@ -22,10 +22,16 @@ constexpr int EndOfInput = -1;
 
 // The generated scanner only fails when it cannot get memory for its buffer: that is the
 // compiler allocator's unrecoverable condition.
-[[noreturn]] void scannerFailure(const char* /*message*/) { throw FatalStop(fatal::OutOfMemory); }
+[[noreturn]] void scannerFailure(const char* /*message*/) {
+    throw FatalStop(fatal::OutOfMemory);
+}
 
-int& Scanner::line() { return c_.currentLine; }
-int Scanner::currentLine() const { return c_.currentLine; }
+int& Scanner::line() {
+    return c_.currentLine;
+}
+int Scanner::currentLine() const {
+    return c_.currentLine;
+}
 
 std::size_t Scanner::readInput(char* buffer, std::size_t size) {
     if (input_ == nullptr || inputExhausted_)
@@ -164,8 +170,8 @@ void Scanner::blockComment() {
     for (;;) {
         const int ch = readChar();
         if (ch == EndOfInput) {
-            c_.diagnostics.standardOutput(strprintf(
-                "ERROR(C100): EOF unexpected. Comment started in line %d\n", startLine));
+            c_.diagnostics.standardOutput(
+                strprintf("ERROR(C100): EOF unexpected. Comment started in line %d\n", startLine));
             return;
         }
         if (previous == '*' && ch == '/')

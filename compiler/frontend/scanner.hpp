@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/driver/node.hpp"
+#include "compiler/base/node.hpp"
 
 #include <cstdio>
 #include <string>

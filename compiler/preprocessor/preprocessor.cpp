@@ -1,9 +1,9 @@
 #include "compiler/preprocessor/preprocessor.hpp"
 
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/number_reader.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/preprocessor/comment_stripper.hpp"
-#include "compiler/preprocessor/number_reader.hpp"
-#include "compiler/preprocessor/substitution.hpp"
+#include "compiler/tables/substitution.hpp"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/output_stream.hpp"
-#include "compiler/preprocessor/word_splitter.hpp"
+#include "compiler/base/output_stream.hpp"
+#include "compiler/base/word_splitter.hpp"
+#include "compiler/run/compilation.hpp"
 
 #include <fstream>
 #include <optional>

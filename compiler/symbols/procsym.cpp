@@ -1,9 +1,9 @@
 #include "compiler/symbols/procsym.hpp"
 
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/genexpr.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -82,7 +82,7 @@ void takeTypeWord(Compilation& c, Declaration& d, const Item& item) {
 }
 
 bool constantResult(const Compilation& c) {
-    return c.lastResult.kind == INTEGER_CONSTANT;
+    return c.codegen.lastResult.kind == INTEGER_CONSTANT;
 }
 
 Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int type,
@@ -133,7 +133,7 @@ void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item
                           item.line));
         return;
     }
-    const int count = c.lastResult.value;
+    const int count = c.codegen.lastResult.value;
     Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
     symbol->count = count;
     symbol->base = d.type;
@@ -148,7 +148,7 @@ void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const
                               item.line));
             return;
         }
-        d.enumCounter = c.lastResult.value;
+        d.enumCounter = c.codegen.lastResult.value;
     }
     enter(c, d, target, item, ENUM, modulo256(d.enumCounter));
     ++d.enumCounter;
@@ -275,9 +275,9 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == STRUCT_DEC_START) {
         if (d.lastTag != nullptr) {
             // An aggregate has its size once all its members are in.
-            c.tagsBeingDefined.push_back(d.lastTag);
+            c.symbols.tagsBeingDefined.push_back(d.lastTag);
             procsym(c, item->sublist, d.lastTag->members);
-            c.tagsBeingDefined.pop_back();
+            c.symbols.tagsBeingDefined.pop_back();
         }
         // The members' end resets what the tag's declaration collected.
         d.type = 0;
@@ -299,7 +299,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FORCED_MEM_LOC) {
         if (constantResult(c)) {
             d.fixedLocation = true;
-            d.fixedAddress = c.lastResult.value;
+            d.fixedAddress = c.codegen.lastResult.value;
         } else {
             c.error(strprintf("ERROR(C14): Line: %d Constant expression required for memory "
                               "location.\n",

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
-#include "compiler/symbols/symbol_table.hpp"
+#include "compiler/run/compilation.hpp"
+#include "compiler/tables/symbol_table.hpp"
 
 namespace kavo {
 

@@ -1,6 +1,6 @@
-#include "compiler/codegen/instruction_list.hpp"
-#include "compiler/driver/kinds.hpp"
+#include "compiler/base/kinds.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/tables/instruction_list.hpp"
 
 #include <unordered_map>
 

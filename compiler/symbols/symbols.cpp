@@ -1,8 +1,8 @@
 #include "compiler/symbols/symbols.hpp"
 
-#include "compiler/driver/fatal_stop.hpp"
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/fatal_stop.hpp"
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/symbols/types.hpp"
 
 #include <algorithm>
@@ -19,7 +19,7 @@ bool isReserved(std::string_view name) {
 std::string ownerFor(const Compilation& c, std::string_view name) {
     if (isReserved(name) || name.starts_with("_tmp_") || name.starts_with("_prm_"))
         return {};
-    return c.functionName;
+    return c.codegen.functionName;
 }
 
 void appendToList(Compilation& c, SymbolList& list, Symbol* symbol) {
@@ -218,7 +218,7 @@ int getaddr(const Compilation& c, std::string_view name, std::string_view scope)
 std::string newtmp(Compilation& c, int type) {
     const int size = typesize(c, nullptr, type, "");
     for (PoolEntry& entry : c.symbols.temporaries) {
-        if (entry.inUse || entry.signKey != c.expressionSign)
+        if (entry.inUse || entry.signKey != c.codegen.expressionSign)
             continue;
         const Symbol* symbol = findsymin(c, entry.name, GlobalScope);
         if (symbol != nullptr && symbol->size == size) {
@@ -227,8 +227,9 @@ std::string newtmp(Compilation& c, int type) {
         }
     }
     const std::string name = strprintf("_tmp_%d", c.symbols.temporaryCounter++);
-    c.symbols.temporaries.push_back({name, true, c.expressionSign});
-    addsym(c, c.symbols.main, 0, type, 0, name, GlobalScope, "", c.expressionSign, c.currentLine);
+    c.symbols.temporaries.push_back({name, true, c.codegen.expressionSign});
+    addsym(c, c.symbols.main, 0, type, 0, name, GlobalScope, "", c.codegen.expressionSign,
+           c.currentLine);
     setsizes(c);
     return name;
 }

@@ -1,7 +1,7 @@
 #include "compiler/symbols/types.hpp"
 
-#include "compiler/driver/kinds.hpp"
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 #include <algorithm>
@@ -36,12 +36,12 @@ int aggregateSize(Compilation& c, std::string_view tagName) {
     if (tag->size > 0)
         return tag->size;
     // A tag that contains itself has no size; without this guard sizing it never ends.
-    if (std::find(c.tagsBeingSized.begin(), c.tagsBeingSized.end(), tag) !=
-        c.tagsBeingSized.end()) {
+    if (std::find(c.symbols.tagsBeingSized.begin(), c.symbols.tagsBeingSized.end(), tag) !=
+        c.symbols.tagsBeingSized.end()) {
         c.message(strprintf("Symbol: %s: Unknown size!\n", tag->name.c_str()));
         return 0;
     }
-    c.tagsBeingSized.push_back(tag);
+    c.symbols.tagsBeingSized.push_back(tag);
     int total = 0;
     for (Symbol* m = tag->members.head; m != nullptr; m = m->next) {
         m->size = typesize(c, m, memberKind(*m),
@@ -49,7 +49,7 @@ int aggregateSize(Compilation& c, std::string_view tagName) {
                                                                  : std::string_view(m->name));
         total = tag->type == UNION_NAME ? std::max(total, m->size) : total + m->size;
     }
-    c.tagsBeingSized.pop_back();
+    c.symbols.tagsBeingSized.pop_back();
     tag->size = total;
     return total;
 }
@@ -173,8 +173,8 @@ void setsizes(Compilation& c) {
         t.sizedUpTo = s;
     }
     auto beingDefined = [&](const Symbol* s) {
-        return std::find(c.tagsBeingDefined.begin(), c.tagsBeingDefined.end(), s) !=
-               c.tagsBeingDefined.end();
+        return std::find(c.symbols.tagsBeingDefined.begin(), c.symbols.tagsBeingDefined.end(), s) !=
+               c.symbols.tagsBeingDefined.end();
     };
     for (Symbol* s : pass) {
         if (!beingDefined(s))

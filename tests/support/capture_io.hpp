@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compiler/driver/compiler_io.hpp"
+#include "compiler/base/compiler_io.hpp"
 
 #include <deque>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/compiler_main.hpp"
+#include "compiler/pipeline/compiler_main.hpp"
+#include "compiler/run/compilation.hpp"
 #include "tests/support/capture_io.hpp"
 #include "tests/support/temp_dir.hpp"
 

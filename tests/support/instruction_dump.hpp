@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compiler/codegen/instruction_list.hpp"
-#include "compiler/codegen/opcodes.hpp"
+#include "compiler/tables/instruction_list.hpp"
+#include "compiler/tables/opcodes.hpp"
 
 #include <string>
 #include <vector>

@@ -16,8 +16,8 @@
 // Words are encoded as the object file encodes them: v = register + 32 x destination for file
 // register operations, bit x 32 + register for bit operations, the literal, or the target.
 
-#include "compiler/codegen/instruction_list.hpp"
-#include "compiler/codegen/opcodes.hpp"
+#include "compiler/tables/instruction_list.hpp"
+#include "compiler/tables/opcodes.hpp"
 #include "simulator/core.hpp"
 #include "simulator/device.hpp"
 

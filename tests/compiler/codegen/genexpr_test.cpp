@@ -1,4 +1,4 @@
-#include "compiler/codegen/opcodes.hpp"
+#include "compiler/tables/opcodes.hpp"
 #include "tests/support/in_process_compile.hpp"
 #include "tests/support/instruction_dump.hpp"
 
@@ -245,9 +245,9 @@ TEST_F(GenexprTest, StringsGoToTheStringTable) {
     EXPECT_EQ(body("char *s;", "s = \"hi\\n\";"),
               (Code{"GETSTRADDRHI _str_0", "MOVWF _tmp_1+1", "GETSTRADDR _str_0", "MOVWF _tmp_1",
                     "MOVF _tmp_1,W", "MOVWF s", "MOVF _tmp_1+1,W", "MOVWF s+1"}));
-    ASSERT_EQ(run->c.stringConstants.size(), 1u);
-    EXPECT_EQ(run->c.stringConstants[0].text, "hi\n");
-    EXPECT_EQ(run->c.stringTableSize, 4);
+    ASSERT_EQ(run->c.codegen.stringConstants.size(), 1u);
+    EXPECT_EQ(run->c.codegen.stringConstants[0].text, "hi\n");
+    EXPECT_EQ(run->c.codegen.stringTableSize, 4);
     body("char *s;", "s = \"a\\q\";");
     EXPECT_EQ(messages(), "WARNING: Line: 5 Illegal string construct. \"\\q not valid.\n");
 }
@@ -264,7 +264,7 @@ TEST_F(GenexprTest, TheStringTableHoldsPositionsUpTo8190) {
     for (int i = 0; i < 33; ++i)
         statements += "s = \"" + std::string(249, 'x') + "\";\n";
     body("char *s;", statements);
-    EXPECT_EQ(run->c.stringConstants.size(), 32u);
+    EXPECT_EQ(run->c.codegen.stringConstants.size(), 32u);
     EXPECT_NE(messages().find("ERROR(C31): Line: 37 No space for string"), std::string::npos)
         << messages();
 }

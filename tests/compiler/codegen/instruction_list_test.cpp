@@ -1,6 +1,6 @@
+#include "compiler/base/kinds.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/item_list.hpp"
-#include "compiler/driver/kinds.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "tests/support/capture_io.hpp"
 
@@ -74,12 +74,12 @@ TEST_F(InstructionListTest, TheScopeFieldFollowsTheOperandsSymbol) {
     EXPECT_EQ(emit(c, PIC_MOVF, t, 0)->scope, GlobalScope);
     EXPECT_EQ(emit(c, PIC_MOVF, "g", 0)->scope, GlobalScope);
     EXPECT_EQ(emit(c, PIC_GOTO, "somewhere")->scope, "");
-    c.globalScopeFlag = true;
+    c.codegen.globalScopeFlag = true;
     EXPECT_EQ(emit(c, PIC_MOVF, "local", 0)->scope, GlobalScope);
 }
 
 TEST_F(InstructionListTest, InstructionsCarryTheGeneratorsFile) {
-    c.codegenFile = c.strings.intern("inc/dev.h");
+    c.codegen.codegenFile = c.strings.intern("inc/dev.h");
     EXPECT_EQ(*emit(c, PIC_NOP)->file, "inc/dev.h");
 }
 

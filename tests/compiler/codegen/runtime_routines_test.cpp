@@ -1,7 +1,7 @@
 #include "compiler/codegen/runtime_routines.hpp"
 
+#include "compiler/base/kinds.hpp"
 #include "compiler/codegen/emit.hpp"
-#include "compiler/driver/kinds.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "tests/support/capture_io.hpp"
 #include "tests/support/instruction_runner.hpp"
@@ -41,7 +41,7 @@ class RuntimeRoutinesTest : public ::testing::Test {
 protected:
     RuntimeRoutinesTest() {
         pushscope(c, GlobalScope);
-        c.returnHighRegister = High;
+        c.codegen.returnHighRegister = High;
     }
 
     // The start of a program as the driver leaves it before user code.
@@ -451,9 +451,9 @@ TEST_F(RuntimeRoutinesTest, TheSharedShiftPartIsWrittenInstructionForInstruction
 TEST_F(RuntimeRoutinesTest, TheGlobalScopeFlagIsRestored) {
     startProgram();
     addCaller("main", "@__FUNC_MULT");
-    c.globalScopeFlag = false;
+    c.codegen.globalScopeFlag = false;
     generateRuntimeRoutines(c);
-    EXPECT_FALSE(c.globalScopeFlag);
+    EXPECT_FALSE(c.codegen.globalScopeFlag);
     for (const Instruction* i : afterStringLoc("main"))
         EXPECT_EQ(i->scope, "_GLOBAL_") << show(i);
 }
@@ -527,7 +527,7 @@ std::vector<std::string> copies(int count, bool save) {
 
 TEST_F(InterruptContextTest, AMultiplyingInterruptRoutineSavesSlotsOneToSixAndReturnHigh) {
     interruptRoutine({}, {"@__FUNC_MULT"});
-    EXPECT_EQ(c.interruptSaveCount, 6);
+    EXPECT_EQ(c.codegen.interruptSaveCount, 6);
     std::vector<std::string> saves = copies(6, true);
     saves.push_back("MOVLW 1");
     EXPECT_EQ(between(PIC_SAVEINT, "", PIC_CALL), saves);
@@ -552,20 +552,20 @@ TEST_F(InterruptContextTest, AMultiplyingInterruptRoutineSavesSlotsOneToSixAndRe
 
 TEST_F(InterruptContextTest, TheLargestNeedWins) {
     interruptRoutine({}, {"@__FUNC_SHIFTL", "@__FUNC_MOD", "@__strings_"});
-    EXPECT_EQ(c.interruptSaveCount, 7);
+    EXPECT_EQ(c.codegen.interruptSaveCount, 7);
     EXPECT_NE(findsymin(c, "_svi_8", GlobalScope), nullptr);
     EXPECT_EQ(between(PIC_SAVEINT, "", PIC_MOVLW), copies(7, true));
 }
 
 TEST_F(InterruptContextTest, TheStringReaderAloneNeedsTwo) {
     interruptRoutine({}, {"@__strings_"});
-    EXPECT_EQ(c.interruptSaveCount, 2);
+    EXPECT_EQ(c.codegen.interruptSaveCount, 2);
     EXPECT_EQ(between(PIC_SAVEINT, "", PIC_MOVLW), copies(2, true));
 }
 
 TEST_F(InterruptContextTest, CallsOutsideTheInterruptRoutineDoNotCount) {
     interruptRoutine({"@__FUNC_DIV"}, {"helper"});
-    EXPECT_EQ(c.interruptSaveCount, 0);
+    EXPECT_EQ(c.codegen.interruptSaveCount, 0);
     EXPECT_EQ(between(PIC_SAVEINT, "", PIC_CALL), (std::vector<std::string>{"MOVLW 1"}));
     EXPECT_EQ(between(PIC_CALL, "helper", PIC_RETFIE), (std::vector<std::string>{"MOVWF x"}));
     EXPECT_EQ(findsymin(c, "_svi_1", GlobalScope), nullptr);

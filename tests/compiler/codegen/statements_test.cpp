@@ -1,4 +1,4 @@
-#include "compiler/codegen/opcodes.hpp"
+#include "compiler/tables/opcodes.hpp"
 #include "tests/support/in_process_compile.hpp"
 #include "tests/support/instruction_dump.hpp"
 
@@ -180,7 +180,7 @@ TEST_F(StatementTest, AnInterruptRoutineThatMultipliesSavesItsSlots) {
     ASSERT_NE(retfie, code.end());
     EXPECT_EQ(*(retfie - 2), "MOVF _svi_7,W");
     EXPECT_EQ(*(retfie - 1), "MOVWF _tmp_0");
-    EXPECT_EQ(run->c.interruptSaveCount, 6);
+    EXPECT_EQ(run->c.codegen.interruptSaveCount, 6);
 }
 
 TEST_F(StatementTest, TheClosingReturnOfAFunctionIsMarked) {

@@ -1,6 +1,6 @@
 #include "tests/compiler/frontend/frontend_harness.hpp"
 
-#include "compiler/driver/text_format.hpp"
+#include "compiler/base/text_format.hpp"
 
 namespace kavo::testing {
 
@@ -8,8 +8,7 @@ std::string dumpNodes(const Node* head) {
     std::string out;
     for (const Node* n = head; n != nullptr; n = n->next) {
         out += strprintf("%-20s cval: %-15s ival: %3d line: %d\n",
-                         std::string(kindName(n->kind)).c_str(), n->cval.c_str(), n->ival,
-                         n->line);
+                         std::string(kindName(n->kind)).c_str(), n->cval.c_str(), n->ival, n->line);
     }
     return out;
 }

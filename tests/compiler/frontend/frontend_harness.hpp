@@ -1,9 +1,9 @@
 #pragma once
 
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/compiler_settings.hpp"
-#include "compiler/driver/kinds.hpp"
+#include "compiler/base/kinds.hpp"
 #include "compiler/frontend/front_end.hpp"
+#include "compiler/run/compilation.hpp"
+#include "compiler/run/compiler_settings.hpp"
 #include "tests/support/capture_io.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -27,7 +27,7 @@ class FrontEndHarness {
 public:
     explicit FrontEndHarness(const std::string& text) {
         writeFile("input.pre", text);
-        c.parserInput.reset(std::fopen("input.pre", "rb"));
+        c.files.parserInput.reset(std::fopen("input.pre", "rb"));
         frontEnd = std::make_unique<frontend::FrontEnd>(c);
     }
 

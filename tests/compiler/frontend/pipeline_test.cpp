@@ -1,6 +1,6 @@
 // The front end inside a whole compiler run: preprocessor, then parser, then the back end only
 // when the parse succeeded.
-#include "compiler/driver/compiler_entry.hpp"
+#include "compiler/pipeline/compiler_entry.hpp"
 #include "tests/support/capture_io.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -62,11 +62,13 @@ TEST_F(FrontEndPipeline, AValidProgramGetsPastTheParser) {
 TEST_F(FrontEndPipeline, EachRunReadsOnlyItsOwnInput) {
     // The first run stops in the middle of its input; the second must not see the rest.
     compileFile("first.c", "int a b;\nint c;\n" + string(20000, ' ') + "\nint d;\n");
-    EXPECT_EQ(afterCompiling("first.c"), "ERROR(C01): Line:   1 Syntax error.  Unknown construct.\n");
+    EXPECT_EQ(afterCompiling("first.c"),
+              "ERROR(C01): Line:   1 Syntax error.  Unknown construct.\n");
     compileFile("second.c", "int e;\n");
     EXPECT_EQ(io.messages.find("ERROR(C01)"), string::npos) << io.messages;
     compileFile("third.c", "int f g;\n");
-    EXPECT_EQ(afterCompiling("third.c"), "ERROR(C01): Line:   1 Syntax error.  Unknown construct.\n");
+    EXPECT_EQ(afterCompiling("third.c"),
+              "ERROR(C01): Line:   1 Syntax error.  Unknown construct.\n");
 }
 
 TEST_F(FrontEndPipeline, AsmBlocksSurviveThePreprocessor) {

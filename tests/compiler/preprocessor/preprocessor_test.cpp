@@ -1,5 +1,5 @@
-#include "compiler/driver/compilation.hpp"
 #include "compiler/preprocessor/preprocessor.hpp"
+#include "compiler/run/compilation.hpp"
 #include "tests/support/capture_io.hpp"
 #include "tests/support/temp_dir.hpp"
 

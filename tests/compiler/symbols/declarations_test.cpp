@@ -1,6 +1,6 @@
-#include "compiler/codegen/opcodes.hpp"
-#include "compiler/driver/kinds.hpp"
+#include "compiler/base/kinds.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/tables/opcodes.hpp"
 #include "tests/support/in_process_compile.hpp"
 
 #include <gtest/gtest.h>

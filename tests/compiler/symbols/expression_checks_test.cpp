@@ -1,5 +1,5 @@
+#include "compiler/base/kinds.hpp"
 #include "compiler/codegen/item_list.hpp"
-#include "compiler/driver/kinds.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "tests/support/capture_io.hpp"

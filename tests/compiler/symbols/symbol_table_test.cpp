@@ -1,6 +1,6 @@
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/fatal_stop.hpp"
-#include "compiler/driver/kinds.hpp"
+#include "compiler/base/fatal_stop.hpp"
+#include "compiler/base/kinds.hpp"
+#include "compiler/run/compilation.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 #include "tests/support/capture_io.hpp"
@@ -24,7 +24,7 @@ protected:
 };
 
 TEST_F(SymbolTableTest, NewSymbolsStartUnplacedAndKeepInsertionOrder) {
-    c.functionName = "main";
+    c.codegen.functionName = "main";
     Symbol* a = declare("a");
     Symbol* b = declare("b", LONG);
     EXPECT_EQ(c.symbols.main.head, a);
@@ -115,7 +115,7 @@ TEST_F(SymbolTableTest, TemporariesAreReusedByPoolOrderSizeAndSign) {
     freetmp(c, t0);
     EXPECT_EQ(newtmp(c, CHAR), "_tmp_0") << "the lowest free one of the same size";
     EXPECT_EQ(newtmp(c, LONG), "_tmp_2") << "a different size makes a new one";
-    c.expressionSign = UNSIGNED;
+    c.codegen.expressionSign = UNSIGNED;
     EXPECT_EQ(newtmp(c, INT), "_tmp_3") << "a different sign makes a new one";
     EXPECT_EQ(getsize(c, "_tmp_2"), 2);
     EXPECT_EQ(getbase(c, "_tmp_2"), LONG);

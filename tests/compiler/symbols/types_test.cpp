@@ -1,5 +1,5 @@
-#include "compiler/driver/compilation.hpp"
-#include "compiler/driver/kinds.hpp"
+#include "compiler/base/kinds.hpp"
+#include "compiler/run/compilation.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 #include "tests/support/capture_io.hpp"

@@ -1,0 +1,144 @@
+#include "compiler/pipeline/compiler_main.hpp"
+
+#include "compiler/base/text_format.hpp"
+#include "compiler/frontend/front_end.hpp"
+#include "compiler/pipeline/banner.hpp"
+#include "compiler/pipeline/options.hpp"
+#include "compiler/preprocessor/preprocessor.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+#include <cerrno>
+
+namespace kavo {
+
+namespace {
+
+std::optional<std::string> takeFileName(Compilation& c, const std::vector<std::string>& argv) {
+    if (argv.size() <= 1) {
+        c.diagnostics.standardOutput("Enter File to compile [file.c]: ");
+        auto word = c.diagnostics.io().readWord();
+        if (!word || word->empty()) {
+            c.error("No file name given: nothing to compile.\n");
+            return std::nullopt;
+        }
+        return word;
+    }
+    if (argv.size() == 2)
+        return argv[1];
+    if (!readCommandLine(c, argv))
+        return std::nullopt;
+    return argv.back();
+}
+
+// Everything from the first "." on is dropped, even a "." in a directory part.
+std::string cutAtFirstDot(const std::string& name) {
+    return name.substr(0, name.find('.'));
+}
+
+std::string outputName(const std::string& directory, const std::string& stem,
+                       const std::string& extension) {
+    return directory + stem + "." + extension;
+}
+
+bool openOutput(Compilation& c, OutputStream& stream, const std::string& directory,
+                const std::string& extension, const char* failure) {
+    c.files.fileName = outputName(directory, c.files.fileStem, extension);
+    if (stream.open(c.files.fileName))
+        return true;
+    c.message(strprintf(failure, c.files.fileName.c_str()));
+    return false;
+}
+
+bool openOutputs(Compilation& c) {
+    const CompilerSettings& s = c.settings;
+    if (!openOutput(c, c.files.assemblyFile, s.asmDir, s.asmExtension,
+                    "Cannot open assembler output file %s!... exiting.\n"))
+        return false;
+    if (!openOutput(c, c.files.listingFile, s.asmDir, s.lstExtension,
+                    "Cannot open assembler listing file %s!... exiting.\n"))
+        return false;
+    if (c.flags.mapFileEnabled && !openOutput(c, c.files.mapFile, s.mapDir, s.mapExtension,
+                                              "Cannot open emulator map file %s!... exiting.\n"))
+        return false;
+    return openOutput(c, c.files.objectFile, s.objDir, s.objExtension,
+                      "Cannot open object output file %s!... exiting.\n");
+}
+
+bool preprocessSource(Compilation& c) {
+    const CompilerSettings& s = c.settings;
+    c.files.fileName = outputName(s.tmpDir, c.files.fileStem, s.preExtension);
+    if (!c.files.preprocessFile.open(c.files.fileName)) {
+        c.message(strprintf("Cannot open preprocess file %s!...(%d - %d)\n",
+                            c.files.fileName.c_str(), errno, 2));
+        return false;
+    }
+    c.message(strprintf("Preprocessing %s\n", c.files.sourceFileName.c_str()));
+    c.files.preprocessFile.write(banner("//"));
+    c.files.preprocessFile.write(strprintf("#line 0 %s\n", c.files.sourceFileName.c_str()));
+    Preprocessor(c, c.files.preprocessFile).preprocess(c.files.sourceFileName);
+    c.message(strprintf("Done preprocessing %s\n", c.files.sourceFileName.c_str()));
+    if (!c.files.preprocessFile.close()) {
+        c.error(strprintf("Cannot write preprocess file %s!\n", c.files.fileName.c_str()));
+        return false;
+    }
+    return true;
+}
+
+bool openParserInput(Compilation& c) {
+    // An empty stem (a name starting with ".") reads the fixed file "mm4.in".
+    const std::string input = c.files.fileStem.empty() ? std::string("mm4.in") : c.files.fileName;
+    c.files.parserInput.reset(std::fopen(input.c_str(), "r"));
+    if (!c.files.parserInput) {
+        c.message(strprintf("Cannot open %s!... exiting.\n", input.c_str()));
+        return false;
+    }
+    return true;
+}
+
+// Parsing and everything after it. A syntax error sets the abort flag: the rest of the
+// input is then read away and nothing is generated.
+void compileParsedInput(Compilation& c) {
+    frontend::FrontEnd frontEnd(c);
+    c.diagnostics.io().pumpEvents();
+    while (frontEnd.parse() != 0 && !c.abortFlag)
+        c.diagnostics.io().pumpEvents();
+    if (c.abortFlag)
+        frontEnd.drain();
+    else
+        backEndDriver(c);
+}
+
+} // namespace
+
+int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
+    c.diagnostics.standardOutput(banner(""));
+    c.tmpPrefixLength = static_cast<int>(std::string("_tmp_").size());
+    c.files.assemblyFile.bindToStandardOutput(c.diagnostics);
+    c.files.objectFile.bindToStandardOutput(c.diagnostics);
+
+    const auto given = takeFileName(c, argv);
+    if (!given)
+        return 0;
+    c.files.givenFileName = *given;
+    c.files.fileStem = cutAtFirstDot(*given);
+    const CompilerSettings& s = c.settings;
+    c.files.sourceFileName =
+        *c.strings.intern(outputName(s.srcDir, c.files.fileStem, s.srcExtension));
+
+    if (!preprocessSource(c) || !openParserInput(c) || !openOutputs(c))
+        return 0;
+    pushscope(c, GlobalScope);
+    c.message(strprintf("Compiling %s\n", c.files.sourceFileName.c_str()));
+    compileParsedInput(c);
+    return 1;
+}
+
+void closeOutputs(Compilation& c) {
+    c.files.preprocessFile.close();
+    c.files.assemblyFile.close();
+    c.files.listingFile.close();
+    c.files.objectFile.close();
+    c.files.mapFile.close();
+}
+
+} // namespace kavo

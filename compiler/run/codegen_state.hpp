@@ -1,0 +1,59 @@
+#pragma once
+
+#include "compiler/base/kinds.hpp"
+
+#include <string>
+#include <vector>
+
+namespace kavo {
+
+// The most recent leaf the expression generator produced or passed: statements and
+// declarations read it after an expression.
+struct ExpressionResult {
+    int kind = 0;     // INTEGER_CONSTANT, IDENTIFIER, LONG_IDENTIFIER; 0 when none
+    std::string name; // operand name
+    int value = 0;    // constant value or byte offset
+};
+
+// A string literal placed in the string table of program memory.
+struct StringConstant {
+    std::string name; // "_str_" and its position
+    std::string text; // escapes translated
+    int position = 0;
+};
+
+// What the code generator carries from one expression, statement or function to the next.
+struct CodegenState {
+    ExpressionResult lastResult;
+    // The function being generated, as the last FUNCNAME noted it (and its second copy, which
+    // only the stretch cutting writes).
+    std::string functionName;
+    std::string functionName2;
+    // The byte holding the high half of every 16-bit result that crosses a call; taken from
+    // the temporary pool before code generation and held for the whole run.
+    std::string returnHighRegister;
+    // The temporary holding the result of the last nested expression: kept in use until the
+    // statement that reads it is done (or GETEXPVAL hands it to the enclosing expression).
+    std::string pendingResultTemp;
+    // Temporaries holding the arguments of the open calls, released once the call is made.
+    std::vector<std::vector<std::string>> argumentTemps;
+    // The string table: its literals and the number of characters stored so far.
+    std::vector<StringConstant> stringConstants;
+    int stringTableSize = 0;
+    // Set when an error stops the expression being generated.
+    bool abortExpression = false;
+    // Arguments passed so far to the call being compiled, and the callees of open calls.
+    int argumentCounter = 0;
+    std::vector<std::string> calleeNames;
+    // How many runtime parameter slots the interrupt routine saves (0 until it is known).
+    int interruptSaveCount = 0;
+    int expressionSign = SIGNED; // SIGNED or UNSIGNED, as last set for an expression
+    int defaultExpressionType = SIGNED;
+    bool globalScopeFlag = false;             // instructions made now belong to _GLOBAL_
+    const std::string* codegenFile = nullptr; // the source file of the code being generated
+    int tempScopeCounter = 0;                 // numbers the "_TMPSCOPE_%d" scopes
+    bool vpCodeSeen = false;                  // a Virtual Peripheral function was generated
+    bool vpMode = false;                      // inline assembly is Virtual Peripheral code
+};
+
+} // namespace kavo

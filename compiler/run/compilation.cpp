@@ -1,0 +1,10 @@
+#include "compiler/run/compilation.hpp"
+
+namespace kavo {
+
+Compilation::Compilation(CompilerSettings& settings, CompilerIo& io)
+    : settings(settings), diagnostics(io), nodes(diagnostics, strings, currentLine),
+      items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
+      symbols(diagnostics), instructions(diagnostics), callTree(diagnostics) {}
+
+} // namespace kavo

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "compiler/base/arena.hpp"
+#include "compiler/base/compiler_io.hpp"
+#include "compiler/base/diagnostics.hpp"
+#include "compiler/base/node.hpp"
+#include "compiler/base/node_list.hpp"
+#include "compiler/base/stretch.hpp"
+#include "compiler/base/string_pool.hpp"
+#include "compiler/run/codegen_state.hpp"
+#include "compiler/run/compiler_settings.hpp"
+#include "compiler/run/run_files.hpp"
+#include "compiler/tables/call_tree.hpp"
+#include "compiler/tables/instruction_list.hpp"
+#include "compiler/tables/pragma_table.hpp"
+#include "compiler/tables/program_image.hpp"
+#include "compiler/tables/substitution.hpp"
+#include "compiler/tables/symbol_table.hpp"
+#include "compiler/tables/vp_ram.hpp"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kavo {
+
+// Flags set by the command line and the configuration file; every run starts with them at 0.
+struct RunFlags {
+    bool mapFileEnabled = false;
+    std::uint32_t reuseMemory = 0;
+    std::uint32_t printScope = 0;
+    std::uint32_t asmFormat = 0;
+    std::uint32_t replaceAtFlag = 0;
+    std::uint32_t replaceUnderscoreFlag = 0;
+    std::uint32_t debugForm = 0;
+    std::uint32_t remapFlag = 0;
+};
+
+// Everything one compilation knows. A run is one Compilation: constructing it is the run
+// reset, destroying it releases every record the run made, and no state survives into the
+// next run except the CompilerSettings the caller keeps.
+class Compilation {
+public:
+    Compilation(CompilerSettings& settings, CompilerIo& io);
+    Compilation(const Compilation&) = delete;
+    Compilation& operator=(const Compilation&) = delete;
+
+    CompilerSettings& settings;
+    Diagnostics diagnostics;
+    RunFlags flags;
+    RunFiles files;
+
+    // Run status.
+    bool abortFlag = false;
+    bool successFlag = false;
+    int tmpPrefixLength = 5;
+    // The scanner's current line; marker nodes take their line from it.
+    int currentLine = 0;
+
+    // Tables.
+    StringPool strings;
+    NodeList nodes;
+    Arena<Item> items;
+    PragmaTable pragmas;
+    SubstitutionTable defines;
+    SubstitutionTable replaces;
+    std::vector<std::uint32_t> programImage;
+    std::vector<VpRamReservation> vpRamReservations;
+    SymbolTable symbols;
+    InstructionList instructions;
+    CallTree callTree;
+
+    // State the passes carry between their calls.
+    CodegenState codegen;
+
+    // The tables a stretch is cut into.
+    StretchTables stretchTables() {
+        return {items, strings, diagnostics, codegen.functionName, codegen.functionName2};
+    }
+
+    // Shorthands for the message channels.
+    void message(std::string_view text) { diagnostics.message(text); }
+    void error(std::string_view text) { diagnostics.error(text); }
+    int errors() const { return diagnostics.errors(); }
+};
+
+} // namespace kavo

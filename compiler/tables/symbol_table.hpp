@@ -1,0 +1,87 @@
+#pragma once
+
+#include "compiler/base/arena.hpp"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kavo {
+
+struct Symbol;
+
+// A list of symbols in insertion order: the main table, or the members of a struct or union
+// tag. Struct offsets, the symbol listing and RAM placement all follow this order.
+struct SymbolList {
+    Symbol* head = nullptr;
+    Symbol* tail = nullptr;
+    int count = 0;
+};
+
+// Every name the compiler knows. Types, classes and signs are node kinds.
+struct Symbol {
+    std::string name;
+    int cls = 0;          // AUTO, REGISTER, STATIC, EXTERN, TYPEDEF or 0
+    int type = 0;         // a node kind: CHAR, INT, LONG, POINTER, ARRAY, FUNCNAME, ...
+    std::string typeName; // tag name of struct and union typed symbols
+    int qual = 0;         // CONST, VOLATILE or 0; an enumerator's value; an array's count % 256
+    int size = 0;         // bytes; 0 until computed
+    std::string scope;    // "_GLOBAL_", a function name or a "_TMPSCOPE_%d" block
+    Symbol* next = nullptr;
+    int sign = 0;       // SIGNED or UNSIGNED
+    SymbolList members; // of a struct or union tag
+    int count = 0;      // element count of an array
+    int base = 0;       // what a pointer points to, an array holds, a function returns
+    int addr = -1;      // data-memory address; -1 until placed
+    int offset = -1;    // byte offset of a member; -1 until computed
+    std::string owner;  // the function being compiled when the symbol was made
+    int uses = 0;       // operand count for placement; -(uses + 1) once taken
+};
+
+// A pool entry of the temporaries and switch variables.
+struct PoolEntry {
+    std::string name;
+    bool inUse = false;
+    int signKey = 0;
+};
+
+// The run's symbol table with its scope stack, name pools and the code generator's stacks.
+struct SymbolTable {
+    explicit SymbolTable(Diagnostics& diagnostics) : arena(diagnostics) {}
+
+    Arena<Symbol> arena;
+    SymbolList main;
+    // The main table's symbols by name, in insertion order: lookups stay fast in programs
+    // with thousands of names. Whatever takes a symbol out of the main table must take it
+    // out of here as well.
+    std::unordered_map<std::string, std::vector<Symbol*>> byName;
+    // The first symbol of each name in each scope (key: name, a zero byte, scope).
+    std::unordered_map<std::string, Symbol*> byNameAndScope;
+    // Sizing bookkeeping: the last symbol sized so far, and the earlier ones whose sizing
+    // reports something on every pass (they are sized again each time).
+    Symbol* sizedUpTo = nullptr;
+    std::vector<Symbol*> resizedEachPass;
+    std::vector<std::string> scopes; // bottom "_GLOBAL_", top the current scope
+
+    std::vector<PoolEntry> temporaries;
+    std::vector<PoolEntry> switchVariables;
+    int temporaryCounter = 0;
+    int switchCounter = 0;
+    int highestParameterSlot = 0;
+    int branchLabelCounter = 0;
+
+    std::vector<std::string> temporaryStack;
+    std::vector<std::string> switchStack;
+    std::vector<std::string> breakLabels;
+    std::vector<std::string> continueLabels;
+    std::vector<std::string> switchEnds; // labels of the PIC_SWEND markers of open switches
+    std::vector<int> argumentCounters;
+
+    std::vector<const Symbol*> tagsBeingSized;   // guards sizing against self-containing tags
+    std::vector<const Symbol*> tagsBeingDefined; // their members are still being entered
+};
+
+// A list holds at most this many symbols.
+constexpr int MaxSymbolsPerList = 10001;
+
+} // namespace kavo

@@ -1,0 +1,98 @@
+// The compiler's folders are layers: a file may include its own layer and the layers listed
+// before it, never a later one. The one sanctioned exception is the declaration processing,
+// which folds array sizes and fixed addresses through the expression generator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> Layers = {"base",     "tables",  "run",     "preprocessor",
+                                         "frontend", "symbols", "codegen", "memory",
+                                         "backend",  "pipeline"};
+
+// file (relative to compiler/) -> the later layer it may include.
+const std::set<std::pair<std::string, std::string>> Exceptions = {
+    {"symbols/procsym.cpp", "codegen"},
+};
+
+int layerIndex(const std::string& folder) {
+    const auto it = std::find(Layers.begin(), Layers.end(), folder);
+    return it == Layers.end() ? -1 : static_cast<int>(it - Layers.begin());
+}
+
+fs::path compilerRoot() {
+    const char* root = std::getenv("KAVO_SOURCE_DIR");
+    return fs::path(root != nullptr ? root : ".") / "compiler";
+}
+
+struct Include {
+    std::string file;   // relative to compiler/
+    std::string target; // what the #include names
+};
+
+std::vector<Include> includesOf(const fs::path& root) {
+    static const std::regex includeLine(R"(^\s*#\s*include\s*[<"]([^">]+)[">])");
+    std::vector<Include> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() ||
+            (ext != ".cpp" && ext != ".hpp" && ext != ".y" && ext != ".l"))
+            continue;
+        std::ifstream in(entry.path());
+        std::string line;
+        std::smatch match;
+        while (std::getline(in, line)) {
+            if (std::regex_search(line, match, includeLine))
+                found.push_back({fs::relative(entry.path(), root).generic_string(), match[1]});
+        }
+    }
+    return found;
+}
+
+std::string folderOf(const std::string& relative) {
+    return relative.substr(0, relative.find('/'));
+}
+
+TEST(Layering, EveryCompilerFolderIsALayer) {
+    for (const auto& entry : fs::directory_iterator(compilerRoot())) {
+        if (!entry.is_directory())
+            continue;
+        EXPECT_NE(layerIndex(entry.path().filename().string()), -1)
+            << entry.path().filename() << " is not in the list of layers";
+    }
+}
+
+TEST(Layering, NoFileIncludesALaterLayer) {
+    const std::vector<Include> includes = includesOf(compilerRoot());
+    ASSERT_GT(includes.size(), 100u) << "the source tree was not found";
+    for (const Include& include : includes) {
+        if (include.target.rfind("compiler/", 0) != 0)
+            continue;
+        const std::string own = folderOf(include.file);
+        const std::string used = folderOf(include.target.substr(9));
+        if (layerIndex(used) <= layerIndex(own) || Exceptions.count({include.file, used}) != 0)
+            continue;
+        ADD_FAILURE() << include.file << " includes " << include.target << ": " << used
+                      << " is a later layer than " << own;
+    }
+}
+
+TEST(Layering, TheCompilerNeedsNeitherQtNorTheSimulatorNorTheTools) {
+    for (const Include& include : includesOf(compilerRoot())) {
+        EXPECT_NE(include.target.front(), 'Q') << include.file << " includes Qt";
+        EXPECT_NE(include.target.rfind("simulator/", 0), 0u) << include.file;
+        EXPECT_NE(include.target.rfind("tools/", 0), 0u) << include.file;
+    }
+}
+
+} // namespace
