@@ -7,4 +7,6 @@ Compilation::Compilation(CompilerSettings& settings, CompilerIo& io)
       items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
       symbols(diagnostics), instructions(diagnostics), callTree(diagnostics) {}
 
+Compilation::~Compilation() = default;
+
 } // namespace kavo

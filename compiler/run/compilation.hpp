@@ -44,6 +44,9 @@ public:
     Compilation(CompilerSettings& settings, CompilerIo& io);
     Compilation(const Compilation&) = delete;
     Compilation& operator=(const Compilation&) = delete;
+    // Out of line, so that back-end state held through unique_ptr can stay an incomplete
+    // type here: a change to a back-end table must not rebuild the front end.
+    ~Compilation();
 
     CompilerSettings& settings;
     Diagnostics diagnostics;
