@@ -1,0 +1,99 @@
+#pragma once
+
+// Compiles a C program through the whole compiler, exactly as kavo does, loads the object file
+// it wrote into the SX core model and runs it until main's closing loop. Tests then read the
+// program's variables by name: the generated code is proven by what it computes.
+
+#include "compiler/run/compilation.hpp"
+#include "simulator/core.hpp"
+#include "simulator/device.hpp"
+#include "simulator/intel_hex.hpp"
+#include "simulator/program_loader.hpp"
+#include "tests/support/in_process_compile.hpp"
+
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <stdexcept>
+#include <string>
+
+namespace kavo::testing {
+
+class CompiledProgram {
+public:
+    // The program must compile without errors; the messages are kept for the failure text.
+    explicit CompiledProgram(const std::string& source,
+                             sxsim::DeviceKind kind = sxsim::DeviceKind::SX28)
+        : core_(sxsim::deviceFor(kind)) {
+        compile_.run(source);
+        if (!compile_.c.successFlag)
+            throw std::runtime_error("the program did not compile:\n" + compile_.io.messages);
+        const sxsim::HexImage image = sxsim::readIntelHexFile("prog.obj");
+        sxsim::loadImage(core_, image);
+    }
+
+    // Power-on reset, then the given variables set (low byte first), ready to run again.
+    void restart(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
+        core_.reset();
+        for (auto [name, value] : inputs) {
+            const Symbol* symbol = find(name, "_GLOBAL_");
+            for (int byte = 0; byte < symbol->size; ++byte)
+                core_.writeFlat(static_cast<unsigned>(symbol->addr + byte),
+                                static_cast<std::uint8_t>((value >> (8 * byte)) & 0xFF));
+        }
+    }
+
+    // Runs until main's closing self-jump; a program still running after maxSteps is a failure.
+    sxsim::RunResult runToEnd(std::uint64_t maxSteps = 2'000'000) {
+        const sxsim::RunResult result = core_.run(maxSteps);
+        if (result.reason != sxsim::StopReason::SelfJump)
+            throw std::runtime_error(std::string("the program stopped with ") +
+                                     sxsim::stopReasonName(result.reason));
+        return result;
+    }
+
+    // The variable's bytes, low byte first, as an unsigned number.
+    unsigned value(const std::string& name, const std::string& scope = "_GLOBAL_") const {
+        const Symbol* symbol = find(name, scope);
+        unsigned result = 0;
+        for (int byte = symbol->size - 1; byte >= 0; --byte)
+            result = result << 8 | core_.readFlat(static_cast<unsigned>(symbol->addr + byte));
+        return result;
+    }
+
+    // The same, read as a two's-complement number of the variable's width.
+    int signedValue(const std::string& name, const std::string& scope = "_GLOBAL_") const {
+        const Symbol* symbol = find(name, scope);
+        const unsigned raw = value(name, scope);
+        const unsigned bits = 8u * static_cast<unsigned>(symbol->size);
+        return raw >= (1u << (bits - 1)) ? static_cast<int>(raw) - (1 << bits)
+                                         : static_cast<int>(raw);
+    }
+
+    // Element index of a global byte array.
+    unsigned element(const std::string& name, int index) const {
+        const Symbol* symbol = find(name, "_GLOBAL_");
+        return core_.readFlat(static_cast<unsigned>(symbol->addr + index));
+    }
+
+    sxsim::Core& core() { return core_; }
+    Compilation& compilation() { return compile_.c; }
+    const std::string& messages() const { return compile_.io.messages; }
+
+private:
+    const Symbol* find(const std::string& name, const std::string& scope) const {
+        for (const Symbol* s = compile_.c.symbols.main.head; s != nullptr; s = s->next) {
+            if (s->name == name && s->scope == scope) {
+                if (s->addr < 0)
+                    throw std::runtime_error(name + " has no RAM address");
+                return s;
+            }
+        }
+        throw std::runtime_error("no variable " + name + " in " + scope);
+    }
+
+    InProcessCompile compile_;
+    sxsim::Core core_;
+};
+
+} // namespace kavo::testing
