@@ -1,3 +1,6 @@
+// The compiler's options: readCommandLine applies the command-line options (applyOption,
+// redirectOutput, useConfigFile), readConfigFile the settings of the configuration file
+// (applyConfigSetting).
 #include "compiler/pipeline/options.hpp"
 
 #include "compiler/base/number_reader.hpp"
