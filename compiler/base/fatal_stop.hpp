@@ -8,8 +8,8 @@ namespace kavo {
 // An unrecoverable condition of the compiler core. It unwinds to the compiler entry, which
 // reports "Error Location Number: %d Error Status Code: %d"; the process (or the IDE) survives.
 struct FatalStop : std::runtime_error {
-    FatalStop(int location, int status = 1)
-        : std::runtime_error("compiler fatal stop"), location(location), status(status) {}
+    FatalStop(int stopLocation, int stopStatus = 1)
+        : std::runtime_error("compiler fatal stop"), location(stopLocation), status(stopStatus) {}
     int location;
     int status;
 };

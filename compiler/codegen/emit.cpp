@@ -1,3 +1,6 @@
+// Appending instructions to the run's instruction list: emit (with the duplicate-label check),
+// emitbeforeswend for a switch's comparisons, which collect before its PIC_SWEND marker, and
+// dropswend, which removes that marker once the switch is done.
 #include "compiler/codegen/emit.hpp"
 
 #include "compiler/base/text_format.hpp"

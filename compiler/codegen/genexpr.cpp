@@ -1,3 +1,6 @@
+// The expression generator's driver: genexpr reduces an expression's item list operation by
+// operation (act), folding constants first (foldBinaryAt, foldUnaryAt); genstatement wraps it
+// for expression statements; characterConstantValue reads character constants.
 #include "compiler/codegen/genexpr.hpp"
 
 #include "compiler/base/kinds.hpp"

@@ -1,3 +1,5 @@
+// Editing an expression's item list: linkItemAfter inserts an item, unlinkItem removes one and
+// returns a temporary it names to its pool.
 #include "compiler/codegen/item_list.hpp"
 
 #include "compiler/base/kinds.hpp"

@@ -1,3 +1,6 @@
+// Leaves, the operands an operation works on: loading them into W (loadW) or runtime slots
+// (loadIntoSlots), turning items into leaves (becomeLeaf, becomeConstant), widening 8-bit
+// leaves to 16 bits (widen) and calling a runtime routine with two leaves (callRuntimeRoutine).
 #include "compiler/base/kinds.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"

@@ -1,3 +1,7 @@
+// The runtime routines a program calls: generateRuntimeRoutines writes the multiply
+// (generateMultiplyRoutine), divide (generateDivideRoutines) and shift (generateShiftRoutines)
+// families in front of the user's code; saveInterruptContext and interruptSlotsFor protect
+// their parameter slots around the interrupt routine.
 #include "compiler/codegen/runtime_routines.hpp"
 
 #include "compiler/base/kinds.hpp"

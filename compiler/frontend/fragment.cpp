@@ -1,3 +1,6 @@
+// The node operations the grammar actions are written in: mark, token/tokenAs, copy/copyAs,
+// ident and label make nodes; join chains fragments; toNodeList hands a finished external
+// declaration to the run's node list.
 #include "compiler/frontend/fragment.hpp"
 
 #include "compiler/base/node_list.hpp"

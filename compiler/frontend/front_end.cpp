@@ -1,3 +1,6 @@
+// The front end of one run: parse runs the generated parser over the preprocess file,
+// nextToken feeds it from the scanner, syntaxError reports, growStacks enlarges the parser's
+// stacks within a fixed limit, and declarationDone closes each external declaration.
 #include "compiler/frontend/front_end.hpp"
 
 #include "compiler/base/text_format.hpp"

@@ -85,8 +85,10 @@ void growParserStacks(kavo::frontend::FrontEnd& fe, State** states, StackValue**
 
 translation_unit
     : comment                                   { $$ = $1; }
-    | external_declaration                      { b.toNodeList(__LINE__, $1); fe.declarationDone(); $$ = $1; }
-    | translation_unit external_declaration     { b.toNodeList(__LINE__, $2); fe.declarationDone(); $$ = $1; }
+    | external_declaration
+        { b.toNodeList(__LINE__, $1); fe.declarationDone(); $$ = $1; }
+    | translation_unit external_declaration
+        { b.toNodeList(__LINE__, $2); fe.declarationDone(); $$ = $1; }
     ;
 
 external_declaration
@@ -96,20 +98,98 @@ external_declaration
 
 function_definition
     : declarator compound_statement
-        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($1), b.mark(DEC_LIST_START), b.mark(INT), b.mark(FUNCNAME), $1, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($1), $2, b.mark(FUNCEND)}); }
+        /* FUNCSTART SCOPENAME ident(declarator) DEC_LIST_START INT FUNCNAME declarator
+           DEC_LIST_END SCOPENAME ident(declarator) compound_statement FUNCEND */
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {
+              b.mark(SCOPENAME),
+              b.ident($1),
+              b.mark(DEC_LIST_START),
+              b.mark(INT),
+              b.mark(FUNCNAME),
+              $1,
+              b.mark(DEC_LIST_END),
+              b.mark(SCOPENAME),
+              b.ident($1),
+              $2,
+              b.mark(FUNCEND)
+          }); }
     | declaration_specifiers declarator compound_statement
-        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($2), b.mark(DEC_LIST_START), $1, b.mark(FUNCNAME), $2, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($2), $3, b.mark(FUNCEND)}); }
+        /* FUNCSTART SCOPENAME ident(declarator) DEC_LIST_START declaration_specifiers FUNCNAME
+           declarator DEC_LIST_END SCOPENAME ident(declarator) compound_statement FUNCEND */
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {
+              b.mark(SCOPENAME),
+              b.ident($2),
+              b.mark(DEC_LIST_START),
+              $1,
+              b.mark(FUNCNAME),
+              $2,
+              b.mark(DEC_LIST_END),
+              b.mark(SCOPENAME),
+              b.ident($2),
+              $3,
+              b.mark(FUNCEND)
+          }); }
     | declarator declaration_list compound_statement
-        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($1), b.mark(DEC_LIST_START), b.mark(INT), b.mark(FUNCNAME), $1, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($1), $2, b.mark(FUNCARGS), b.copy($1), $3, b.mark(FUNCEND)}); }
+        /* FUNCSTART SCOPENAME ident(declarator) DEC_LIST_START INT FUNCNAME declarator
+           DEC_LIST_END SCOPENAME ident(declarator) declaration_list FUNCARGS copy(declarator)
+           compound_statement FUNCEND */
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {
+              b.mark(SCOPENAME),
+              b.ident($1),
+              b.mark(DEC_LIST_START),
+              b.mark(INT),
+              b.mark(FUNCNAME),
+              $1,
+              b.mark(DEC_LIST_END),
+              b.mark(SCOPENAME),
+              b.ident($1),
+              $2,
+              b.mark(FUNCARGS),
+              b.copy($1),
+              $3,
+              b.mark(FUNCEND)
+          }); }
     | declaration_specifiers declarator declaration_list compound_statement
-        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {b.mark(SCOPENAME), b.ident($2), b.mark(DEC_LIST_START), $1, b.mark(FUNCNAME), $2, b.mark(DEC_LIST_END), b.mark(SCOPENAME), b.ident($2), $3, b.mark(FUNCARGS), b.copy($2), $4, b.mark(FUNCEND)}); }
+        /* FUNCSTART SCOPENAME ident(declarator) DEC_LIST_START declaration_specifiers FUNCNAME
+           declarator DEC_LIST_END SCOPENAME ident(declarator) declaration_list FUNCARGS
+           copy(declarator) compound_statement FUNCEND */
+        { $$ = b.join(__LINE__, b.mark(FUNCSTART), {
+              b.mark(SCOPENAME),
+              b.ident($2),
+              b.mark(DEC_LIST_START),
+              $1,
+              b.mark(FUNCNAME),
+              $2,
+              b.mark(DEC_LIST_END),
+              b.mark(SCOPENAME),
+              b.ident($2),
+              $3,
+              b.mark(FUNCARGS),
+              b.copy($2),
+              $4,
+              b.mark(FUNCEND)
+          }); }
     ;
 
 declaration
     : declaration_specifiers SEMICOL
         { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {$1, b.mark(DEC_LIST_END)}); }
     | declaration_specifiers init_declarator_list AT constant_expression SEMICOL
-        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {b.mark(EXPSTART), $4, b.mark(EXPEND), b.mark(DEC_LIST_START), b.mark(FORCED_MEM_LOC), $1, $2, b.mark(FORCED_MEM_LOC_END), b.mark(DEC_LIST_END), b.mark(DEC_LIST_END)}); }
+        /* DEC_LIST_START EXPSTART constant_expression EXPEND DEC_LIST_START FORCED_MEM_LOC
+           declaration_specifiers init_declarator_list FORCED_MEM_LOC_END DEC_LIST_END
+           DEC_LIST_END */
+        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {
+              b.mark(EXPSTART),
+              $4,
+              b.mark(EXPEND),
+              b.mark(DEC_LIST_START),
+              b.mark(FORCED_MEM_LOC),
+              $1,
+              $2,
+              b.mark(FORCED_MEM_LOC_END),
+              b.mark(DEC_LIST_END),
+              b.mark(DEC_LIST_END)
+          }); }
     | declaration_specifiers init_declarator_list SEMICOL
         { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {$1, $2, b.mark(DEC_LIST_END)}); }
     ;
@@ -158,10 +238,38 @@ type_qualifier
 
 struct_or_union_specifier
     : struct_or_union LSQUIG struct_declaration_list RSQUIG
+        /* struct_or_union STRUCT_NAME IDENTIFIER(l1) STRUCT_DEC_START struct_declaration_list
+           STRUCT_DEC_END DEC_LIST_END DEC_LIST_START STRUCT_TYPE IDENTIFIER(l1)
+           copy(struct_or_union) */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, $1, {b.mark(STRUCT_NAME), b.copyAs(l1, IDENTIFIER), b.mark(STRUCT_DEC_START), $3, b.mark(STRUCT_DEC_END), b.mark(DEC_LIST_END), b.mark(DEC_LIST_START), b.mark(STRUCT_TYPE), b.copyAs(l1, IDENTIFIER), b.copy($1)}); }
+          $$ = b.join(__LINE__, $1, {
+              b.mark(STRUCT_NAME),
+              b.copyAs(l1, IDENTIFIER),
+              b.mark(STRUCT_DEC_START),
+              $3,
+              b.mark(STRUCT_DEC_END),
+              b.mark(DEC_LIST_END),
+              b.mark(DEC_LIST_START),
+              b.mark(STRUCT_TYPE),
+              b.copyAs(l1, IDENTIFIER),
+              b.copy($1)
+          }); }
     | struct_or_union identifier LSQUIG struct_declaration_list RSQUIG
-        { $$ = b.join(__LINE__, $1, {b.mark(STRUCT_NAME), $2, b.mark(STRUCT_DEC_START), $4, b.mark(STRUCT_DEC_END), b.mark(DEC_LIST_END), b.mark(DEC_LIST_START), b.mark(STRUCT_TYPE), b.copy($2), b.copy($1)}); }
+        /* struct_or_union STRUCT_NAME identifier STRUCT_DEC_START struct_declaration_list
+           STRUCT_DEC_END DEC_LIST_END DEC_LIST_START STRUCT_TYPE copy(identifier)
+           copy(struct_or_union) */
+        { $$ = b.join(__LINE__, $1, {
+              b.mark(STRUCT_NAME),
+              $2,
+              b.mark(STRUCT_DEC_START),
+              $4,
+              b.mark(STRUCT_DEC_END),
+              b.mark(DEC_LIST_END),
+              b.mark(DEC_LIST_START),
+              b.mark(STRUCT_TYPE),
+              b.copy($2),
+              b.copy($1)
+          }); }
     | struct_or_union identifier
         { $$ = b.join(__LINE__, b.mark(STRUCT_TYPE), {$2, $1}); }
     ;
@@ -184,7 +292,14 @@ init_declarator_list
 init_declarator
     : declarator                        { $$ = $1; }
     | declarator ASSIGN initializer
-        { $$ = b.join(__LINE__, $1, {b.mark(EXPSTART), $3, b.token($2), b.copy($1), b.mark(EXPEND)}); }
+        /* declarator EXPSTART initializer ASSIGN copy(declarator) EXPEND */
+        { $$ = b.join(__LINE__, $1, {
+              b.mark(EXPSTART),
+              $3,
+              b.token($2),
+              b.copy($1),
+              b.mark(EXPEND)
+          }); }
     ;
 
 struct_declaration
@@ -226,7 +341,14 @@ enumerator_list
 enumerator
     : identifier                            { $$ = $1; }
     | identifier ASSIGN constant_expression
-        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ENUM_INIT_VAL), $1, b.mark(ENUM_INIT_VAL_END)}); }
+        /* EXPSTART constant_expression EXPEND ENUM_INIT_VAL identifier ENUM_INIT_VAL_END */
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {
+              $3,
+              b.mark(EXPEND),
+              b.mark(ENUM_INIT_VAL),
+              $1,
+              b.mark(ENUM_INIT_VAL_END)
+          }); }
     ;
 
 declarator
@@ -241,7 +363,16 @@ direct_declarator
     | direct_declarator LBRA constant_expression RBRA
         { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
     | direct_declarator LPAREN parameter_type_list RPAREN
-        { $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), b.copy($3), b.mark(FUNC_PROTO_END), b.mark(DEC_LIST_START), $3, b.mark(DEC_LIST_END)}); }
+        /* direct_declarator FUNC_PROTO_START copy(parameter_type_list) FUNC_PROTO_END
+           DEC_LIST_START parameter_type_list DEC_LIST_END */
+        { $$ = b.join(__LINE__, $1, {
+              b.mark(FUNC_PROTO_START),
+              b.copy($3),
+              b.mark(FUNC_PROTO_END),
+              b.mark(DEC_LIST_START),
+              $3,
+              b.mark(DEC_LIST_END)
+          }); }
     | direct_declarator LPAREN RPAREN           { $$ = $1; }
     | direct_declarator LPAREN identifier_list RPAREN
         { $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), $3, b.mark(FUNC_PROTO_END)}); }
@@ -311,7 +442,8 @@ direct_abstract_declarator
     | LPAREN RPAREN                                                 { $$ = b.mark(NULLFUNC); }
     | LPAREN parameter_type_list RPAREN                             { $$ = $2; }
     | direct_abstract_declarator LPAREN RPAREN                      { $$ = $1; }
-    | direct_abstract_declarator LPAREN parameter_type_list RPAREN  { $$ = b.join(__LINE__, $1, {$3}); }
+    | direct_abstract_declarator LPAREN parameter_type_list RPAREN
+        { $$ = b.join(__LINE__, $1, {$3}); }
     ;
 
 statement
@@ -344,9 +476,22 @@ compound_statement
     | LSQUIG statement_list RSQUIG
         { $$ = b.join(__LINE__, b.token($1), {$2, b.token($3)}); }
     | LSQUIG declaration_list RSQUIG
-        { $$ = b.join(__LINE__, b.token($1), {b.mark(NEWSCOPE), $2, b.mark(ENDNEWSCOPE), b.token($3)}); }
+        /* LSQUIG NEWSCOPE declaration_list ENDNEWSCOPE RSQUIG */
+        { $$ = b.join(__LINE__, b.token($1), {
+              b.mark(NEWSCOPE),
+              $2,
+              b.mark(ENDNEWSCOPE),
+              b.token($3)
+          }); }
     | LSQUIG declaration_list statement_list RSQUIG
-        { $$ = b.join(__LINE__, b.token($1), {b.mark(NEWSCOPE), $2, $3, b.mark(ENDNEWSCOPE), b.token($4)}); }
+        /* LSQUIG NEWSCOPE declaration_list statement_list ENDNEWSCOPE RSQUIG */
+        { $$ = b.join(__LINE__, b.token($1), {
+              b.mark(NEWSCOPE),
+              $2,
+              $3,
+              b.mark(ENDNEWSCOPE),
+              b.token($4)
+          }); }
     ;
 
 statement_list
@@ -359,49 +504,198 @@ selection_statement
         { const StackValue l1 = b.label();
           $$ = b.join(__LINE__, $3, {b.copyAs(l1, IF), $5, b.copyAs(l1, LABELNAME)}); }
     | IF LPAREN expression RPAREN statement ELSE statement
+        /* expression IF(l1) statement$5 GOTO(l2) LABELNAME(l1) statement$7 LABELNAME(l2) */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, $3, {b.copyAs(l1, IF), $5, b.copyAs(l2, GOTO), b.copyAs(l1, LABELNAME), $7, b.copyAs(l2, LABELNAME)}); }
+          $$ = b.join(__LINE__, $3, {
+              b.copyAs(l1, IF),
+              $5,
+              b.copyAs(l2, GOTO),
+              b.copyAs(l1, LABELNAME),
+              $7,
+              b.copyAs(l2, LABELNAME)
+          }); }
     | SWITCH LPAREN expression RPAREN statement
-        { $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.mark(EXPSTART), b.mark(NEW_SWT_VAR), $3, b.mark(GETEXPVAL), b.mark(ASSIGN), b.mark(TOP_SWT_VAR), b.mark(EXPEND), b.mark(SWITCH_END), b.mark(BREAK), $5, b.mark(POP_SWT_VAR), b.mark(POP_SWITCH), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+        /* NEW_BRK_LBL EXPSTART NEW_SWT_VAR expression GETEXPVAL ASSIGN TOP_SWT_VAR EXPEND
+           SWITCH_END BREAK statement POP_SWT_VAR POP_SWITCH TOP_BRK_LBL POP_BRK_LBL */
+        { $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.mark(EXPSTART),
+              b.mark(NEW_SWT_VAR),
+              $3,
+              b.mark(GETEXPVAL),
+              b.mark(ASSIGN),
+              b.mark(TOP_SWT_VAR),
+              b.mark(EXPEND),
+              b.mark(SWITCH_END),
+              b.mark(BREAK),
+              $5,
+              b.mark(POP_SWT_VAR),
+              b.mark(POP_SWITCH),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     ;
 
 iteration_statement
     : WHILE LPAREN expression RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression IF(l2) statement GOTO(l1)
+           LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $3, b.copyAs(l2, IF), $5, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $3,
+              b.copyAs(l2, IF),
+              $5,
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | DO statement WHILE LPAREN expression RPAREN SEMICOL
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement expression NIF(l1) POP_CONT_LBL
+           TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $2, $5, b.copyAs(l1, NIF), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $2,
+              $5,
+              b.copyAs(l1, NIF),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN SEMICOL SEMICOL RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement GOTO(l1) POP_CONT_LBL TOP_BRK_LBL
+           POP_BRK_LBL */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $6, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $6,
+              b.copyAs(l1, GOTO),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN SEMICOL SEMICOL expression RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement expression GOTO(l1) POP_CONT_LBL
+           TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $7, $5, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $7,
+              $5,
+              b.copyAs(l1, GOTO),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN SEMICOL expression SEMICOL RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression IF(l2) statement GOTO(l1)
+           LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $4, b.copyAs(l2, IF), $7, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $4,
+              b.copyAs(l2, IF),
+              $7,
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN SEMICOL expression SEMICOL expression RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression$4 IF(l2) statement expression$6
+           GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $4, b.copyAs(l2, IF), $8, $6, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $4,
+              b.copyAs(l2, IF),
+              $8,
+              $6,
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN expression SEMICOL SEMICOL RPAREN statement
+        /* NEW_BRK_LBL expression NEW_CONT_LBL LABELNAME(l1) statement GOTO(l1) POP_CONT_LBL
+           TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.mark(NEW_CONT_LBL), b.copyAs(l1, LABELNAME), $7, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              $3,
+              b.mark(NEW_CONT_LBL),
+              b.copyAs(l1, LABELNAME),
+              $7,
+              b.copyAs(l1, GOTO),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN expression SEMICOL SEMICOL expression RPAREN statement
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL statement expression$6 GOTO(l1)
+           POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $8, $6, b.copyAs(l1, GOTO), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              $3,
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $8,
+              $6,
+              b.copyAs(l1, GOTO),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN expression SEMICOL expression SEMICOL RPAREN statement
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL expression$5 IF(l2) statement
+           GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $5, b.copyAs(l2, IF), $8, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              $3,
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $5,
+              b.copyAs(l2, IF),
+              $8,
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     | FOR LPAREN expression SEMICOL expression SEMICOL expression RPAREN statement
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL expression$5 IF(l2) statement
+           expression$7 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {$3, b.copyAs(l1, LABELNAME), b.mark(NEW_CONT_LBL), $5, b.copyAs(l2, IF), $9, $7, b.copyAs(l1, GOTO), b.copyAs(l2, LABELNAME), b.mark(POP_CONT_LBL), b.mark(TOP_BRK_LBL), b.mark(POP_BRK_LBL)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              $3,
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $5,
+              b.copyAs(l2, IF),
+              $9,
+              $7,
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
     ;
 
 jump_statement
@@ -413,7 +707,8 @@ jump_statement
     ;
 
 expression
-    : assignment_expression                     { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    : assignment_expression
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
     | expression COMMA assignment_expression    { $$ = b.join(__LINE__, $1, {$3}); }
     ;
 
@@ -440,9 +735,39 @@ assignment_operator
 conditional_expression
     : logical_OR_expression         { $$ = $1; }
     | logical_OR_expression QUESTION expression COLON conditional_expression
+        /* EXPSTART NEW_TMP_VAR_LONG NEW_TMP_VAR_LONG logical_OR_expression EXPEND IF(l1)
+           expression GETEXPVAL ASSIGN TOP_TMP_VAR GOTO(l2) LABELNAME(l1) EXPSTART
+           conditional_expression GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l2) TOP_TMP_VAR
+           GETEXPVAL POP_TMP_VAR ASSIGN TOP_TMP_VAR GETEXPVAL POP_TMP_VAR */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(EXPSTART), {b.mark(NEW_TMP_VAR_LONG), b.mark(NEW_TMP_VAR_LONG), $1, b.mark(EXPEND), b.copyAs(l1, IF), $3, b.mark(GETEXPVAL), b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.copyAs(l2, GOTO), b.copyAs(l1, LABELNAME), b.mark(EXPSTART), $5, b.mark(GETEXPVAL), b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l2, LABELNAME), b.mark(TOP_TMP_VAR), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR), b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR)}); }
+          $$ = b.join(__LINE__, b.mark(EXPSTART), {
+              b.mark(NEW_TMP_VAR_LONG),
+              b.mark(NEW_TMP_VAR_LONG),
+              $1,
+              b.mark(EXPEND),
+              b.copyAs(l1, IF),
+              $3,
+              b.mark(GETEXPVAL),
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.copyAs(l2, GOTO),
+              b.copyAs(l1, LABELNAME),
+              b.mark(EXPSTART),
+              $5,
+              b.mark(GETEXPVAL),
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.mark(EXPEND),
+              b.copyAs(l2, LABELNAME),
+              b.mark(TOP_TMP_VAR),
+              b.mark(GETEXPVAL),
+              b.mark(POP_TMP_VAR),
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.mark(GETEXPVAL),
+              b.mark(POP_TMP_VAR)
+          }); }
     ;
 
 constant_expression
@@ -452,16 +777,53 @@ constant_expression
 logical_OR_expression
     : logical_AND_expression        { $$ = $1; }
     | logical_OR_expression LOR logical_AND_expression
+        /* NEW_TMP_VAR EXPSTART logical_OR_expression ASSIGN TOP_TMP_VAR EXPEND IF(l1) GOTO(l2)
+           LABELNAME(l1) EXPSTART logical_AND_expression ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l2)
+           GETEXPVAL POP_TMP_VAR */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {b.mark(EXPSTART), $1, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l1, IF), b.copyAs(l2, GOTO), b.copyAs(l1, LABELNAME), b.mark(EXPSTART), $3, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l2, LABELNAME), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {
+              b.mark(EXPSTART),
+              $1,
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.mark(EXPEND),
+              b.copyAs(l1, IF),
+              b.copyAs(l2, GOTO),
+              b.copyAs(l1, LABELNAME),
+              b.mark(EXPSTART),
+              $3,
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.mark(EXPEND),
+              b.copyAs(l2, LABELNAME),
+              b.mark(GETEXPVAL),
+              b.mark(POP_TMP_VAR)
+          }); }
     ;
 
 logical_AND_expression
     : inclusive_OR_expression       { $$ = $1; }
     | logical_AND_expression LAND inclusive_OR_expression
+        /* NEW_TMP_VAR EXPSTART logical_AND_expression ASSIGN TOP_TMP_VAR EXPEND IF(l1) EXPSTART
+           inclusive_OR_expression ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l1) GETEXPVAL POP_TMP_VAR */
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {b.mark(EXPSTART), $1, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l1, IF), b.mark(EXPSTART), $3, b.mark(ASSIGN), b.mark(TOP_TMP_VAR), b.mark(EXPEND), b.copyAs(l1, LABELNAME), b.mark(GETEXPVAL), b.mark(POP_TMP_VAR)}); }
+          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {
+              b.mark(EXPSTART),
+              $1,
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.mark(EXPEND),
+              b.copyAs(l1, IF),
+              b.mark(EXPSTART),
+              $3,
+              b.mark(ASSIGN),
+              b.mark(TOP_TMP_VAR),
+              b.mark(EXPEND),
+              b.copyAs(l1, LABELNAME),
+              b.mark(GETEXPVAL),
+              b.mark(POP_TMP_VAR)
+          }); }
     ;
 
 inclusive_OR_expression
@@ -537,9 +899,23 @@ unary_expression
     : postfix_expression
         { $$ = b.join(__LINE__, b.mark(POSTFIX_EXP_START), {$1, b.mark(POSTFIX_EXP_END)}); }
     | INCR unary_expression
-        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($1, PREINC), b.mark(POSTFIX_EXP_START), $2, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+        /* POSTINC_START PREINC POSTFIX_EXP_START unary_expression POSTINC_END POSTFIX_EXP_END */
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {
+              b.tokenAs($1, PREINC),
+              b.mark(POSTFIX_EXP_START),
+              $2,
+              b.mark(POSTINC_END),
+              b.mark(POSTFIX_EXP_END)
+          }); }
     | DECR unary_expression
-        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($1, PREDEC), b.mark(POSTFIX_EXP_START), $2, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+        /* POSTINC_START PREDEC POSTFIX_EXP_START unary_expression POSTINC_END POSTFIX_EXP_END */
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {
+              b.tokenAs($1, PREDEC),
+              b.mark(POSTFIX_EXP_START),
+              $2,
+              b.mark(POSTINC_END),
+              b.mark(POSTFIX_EXP_END)
+          }); }
     | unary_operator cast_expression    { $$ = b.join(__LINE__, $1, {$2}); }
     | SIZEOF identifier                 { $$ = b.join(__LINE__, b.mark(SIZEOF), {$2}); }
     | SIZEOF LPAREN identifier RPAREN   { $$ = b.join(__LINE__, b.mark(SIZEOF), {$3}); }
@@ -570,17 +946,48 @@ postfix_expression
     | postfix_expression LBRA expression RBRA
         { $$ = b.join(__LINE__, b.mark(INDEX_ON), {$1, b.mark(SUBSCRIPT), $3, b.mark(INDEX_OFF)}); }
     | postfix_expression LPAREN RPAREN
-        { $$ = b.join(__LINE__, b.mark(EXPSTART), {b.mark(FUNCCALL), $1, b.mark(EXPEND), b.mark(GETEXPVAL)}); }
+        /* EXPSTART FUNCCALL postfix_expression EXPEND GETEXPVAL */
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {
+              b.mark(FUNCCALL),
+              $1,
+              b.mark(EXPEND),
+              b.mark(GETEXPVAL)
+          }); }
     | postfix_expression LPAREN argument_expression_list RPAREN
-        { $$ = b.join(__LINE__, b.mark(EXPSTART), {b.mark(FUNC_START_PARAM), b.copy($1), $3, b.mark(FUNCCALL), $1, b.mark(FUNC_CLEAR_PARAM), b.mark(EXPEND), b.mark(GETEXPVAL)}); }
+        /* EXPSTART FUNC_START_PARAM copy(postfix_expression) argument_expression_list FUNCCALL
+           postfix_expression FUNC_CLEAR_PARAM EXPEND GETEXPVAL */
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {
+              b.mark(FUNC_START_PARAM),
+              b.copy($1),
+              $3,
+              b.mark(FUNCCALL),
+              $1,
+              b.mark(FUNC_CLEAR_PARAM),
+              b.mark(EXPEND),
+              b.mark(GETEXPVAL)
+          }); }
     | postfix_expression DOT identifier
         { $$ = b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {$1, $3}); }
     | postfix_expression POINTERSYM identifier
         { $$ = $1; }
     | postfix_expression INCR
-        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($2, POSTINC), b.mark(POSTFIX_EXP_START), $1, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+        /* POSTINC_START POSTINC POSTFIX_EXP_START postfix_expression POSTINC_END POSTFIX_EXP_END */
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {
+              b.tokenAs($2, POSTINC),
+              b.mark(POSTFIX_EXP_START),
+              $1,
+              b.mark(POSTINC_END),
+              b.mark(POSTFIX_EXP_END)
+          }); }
     | postfix_expression DECR
-        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {b.tokenAs($2, POSTDEC), b.mark(POSTFIX_EXP_START), $1, b.mark(POSTINC_END), b.mark(POSTFIX_EXP_END)}); }
+        /* POSTINC_START POSTDEC POSTFIX_EXP_START postfix_expression POSTINC_END POSTFIX_EXP_END */
+        { $$ = b.join(__LINE__, b.mark(POSTINC_START), {
+              b.tokenAs($2, POSTDEC),
+              b.mark(POSTFIX_EXP_START),
+              $1,
+              b.mark(POSTINC_END),
+              b.mark(POSTFIX_EXP_END)
+          }); }
     ;
 
 primary_expression
@@ -597,9 +1004,22 @@ string_list
 
 argument_expression_list
     : assignment_expression
-        { $$ = b.join(__LINE__, b.mark(PUSH), {b.mark(EXPSTART), b.mark(SRC_ADDR), $1, b.mark(EXPEND)}); }
+        /* PUSH EXPSTART SRC_ADDR assignment_expression EXPEND */
+        { $$ = b.join(__LINE__, b.mark(PUSH), {
+              b.mark(EXPSTART),
+              b.mark(SRC_ADDR),
+              $1,
+              b.mark(EXPEND)
+          }); }
     | argument_expression_list COMMA assignment_expression
-        { $$ = b.join(__LINE__, $1, {b.mark(PUSH), b.mark(EXPSTART), b.mark(SRC_ADDR), $3, b.mark(EXPEND)}); }
+        /* argument_expression_list PUSH EXPSTART SRC_ADDR assignment_expression EXPEND */
+        { $$ = b.join(__LINE__, $1, {
+              b.mark(PUSH),
+              b.mark(EXPSTART),
+              b.mark(SRC_ADDR),
+              $3,
+              b.mark(EXPEND)
+          }); }
     ;
 
 constant
@@ -617,7 +1037,13 @@ asm_code
     : ASM LPAREN asm_inst_list RPAREN SEMICOL
         { $$ = b.join(__LINE__, b.mark(ASM_START), {$3, b.mark(ASM_END)}); }
     | RASM LPAREN asm_inst_list RPAREN SEMICOL
-        { $$ = b.join(__LINE__, b.mark(ASM_START), {b.mark(RASM_START), $3, b.mark(RASM_END), b.mark(ASM_END)}); }
+        /* ASM_START RASM_START asm_inst_list RASM_END ASM_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_START), {
+              b.mark(RASM_START),
+              $3,
+              b.mark(RASM_END),
+              b.mark(ASM_END)
+          }); }
     ;
 
 asm_inst_list
@@ -629,137 +1055,658 @@ asm_inst
     : ASMINST
         { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.mark(ASM_INST_END)}); }
     | ASMLABEL ASMINST
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.token($3), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              b.token($3),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.token($4), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              b.token($4),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMJMPINST COLON identifier
         { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $3, b.mark(ASM_INST_END)}); }
     | ASMLABEL ASMJMPINST COLON identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMJMPINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMJMPINST COLON identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMJMPINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMJMPINST identifier
         { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(ASM_INST_END)}); }
     | ASMLABEL ASMJMPINST identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMJMPINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMJMPINST identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMJMPINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier
         { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(ASM_INST_END)}); }
     | ASMLABEL ASMINST identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST ASMAT identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.mark(ASM_PAGE), b.copy($3), b.token($1), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASM_PAGE copy(identifier) ASMINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.mark(ASM_PAGE),
+              b.copy($3),
+              b.token($1),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST ASMAT identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.mark(ASM_PAGE), b.copy($4), b.token($2), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASM_PAGE copy(identifier) ASMINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.mark(ASM_PAGE),
+              b.copy($4),
+              b.token($2),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST ASMAT identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.mark(ASM_PAGE), b.copy($5), b.token($3), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASM_PAGE copy(identifier) ASMINST identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.mark(ASM_PAGE),
+              b.copy($5),
+              b.token($3),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier COMMA INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier COMMA INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              b.token($4),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              b.token($5),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              b.token($6),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$2 COMMA identifier$4 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$3 COMMA identifier$5 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$4 COMMA identifier$6 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              $6,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+        /* movb: ASM_INST_START ASMINST identifier$2 INTEGER_CONSTANT identifier$6
+           INTEGER_CONSTANT ASM_INST_END */
+        /* otherwise: ASM_INST_START ASMINST identifier$2 ASMADDBDOT INTEGER_CONSTANT COMMA
+           identifier$6 ASMADDBDOT INTEGER_CONSTANT ASM_INST_END */
         { $$ = isMovb($1)
-              ? b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.token($4), $6, b.token($8), b.mark(ASM_INST_END)})
-              : b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(ASMADDBDOT), b.token($4), b.mark(COMMA), $6, b.mark(ASMADDBDOT), b.token($8), b.mark(ASM_INST_END)}); }
+              ? b.join(__LINE__, b.mark(ASM_INST_START), {
+                  b.token($1),
+                  $2,
+                  b.token($4),
+                  $6,
+                  b.token($8),
+                  b.mark(ASM_INST_END)
+              })
+              : b.join(__LINE__, b.mark(ASM_INST_START), {
+                  b.token($1),
+                  $2,
+                  b.mark(ASMADDBDOT),
+                  b.token($4),
+                  b.mark(COMMA),
+                  $6,
+                  b.mark(ASMADDBDOT),
+                  b.token($8),
+                  b.mark(ASM_INST_END)
+              }); }
     | ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+        /* movb: ASM_INST_START ASMLABEL ASMINST identifier$3 INTEGER_CONSTANT identifier$7
+           INTEGER_CONSTANT ASM_INST_END */
+        /* otherwise: ASM_INST_START ASMLABEL ASMINST identifier$3 ASMADDBDOT INTEGER_CONSTANT
+           COMMA identifier$7 ASMADDBDOT INTEGER_CONSTANT ASM_INST_END */
         { $$ = isMovb($2)
-              ? b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.token($5), $7, b.token($9), b.mark(ASM_INST_END)})
-              : b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(ASMADDBDOT), b.token($5), b.mark(COMMA), $7, b.mark(ASMADDBDOT), b.token($9), b.mark(ASM_INST_END)}); }
-    | COLON ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+              ? b.join(__LINE__, b.mark(ASM_INST_START), {
+                  b.token($1),
+                  b.token($2),
+                  $3,
+                  b.token($5),
+                  $7,
+                  b.token($9),
+                  b.mark(ASM_INST_END)
+              })
+              : b.join(__LINE__, b.mark(ASM_INST_START), {
+                  b.token($1),
+                  b.token($2),
+                  $3,
+                  b.mark(ASMADDBDOT),
+                  b.token($5),
+                  b.mark(COMMA),
+                  $7,
+                  b.mark(ASMADDBDOT),
+                  b.token($9),
+                  b.mark(ASM_INST_END)
+              }); }
+    | COLON ASMLABEL ASMINST identifier ASMDOT
+      INTEGER_CONSTANT COMMA identifier ASMDOT INTEGER_CONSTANT
+        /* movb: ASM_INST_START ASMLABEL ASMINST identifier$4 INTEGER_CONSTANT identifier$8
+           INTEGER_CONSTANT ASM_INST_END */
+        /* otherwise: ASM_INST_START ASMLABEL ASMINST identifier$4 ASMADDBDOT INTEGER_CONSTANT
+           COMMA identifier$8 ASMADDBDOT INTEGER_CONSTANT ASM_INST_END */
         { $$ = isMovb($3)
-              ? b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.token($6), $8, b.token($10), b.mark(ASM_INST_END)})
-              : b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(ASMADDBDOT), b.token($6), b.mark(COMMA), $8, b.mark(ASMADDBDOT), b.token($10), b.mark(ASM_INST_END)}); }
+              ? b.join(__LINE__, b.mark(ASM_INST_START), {
+                  b.token($2),
+                  b.token($3),
+                  $4,
+                  b.token($6),
+                  $8,
+                  b.token($10),
+                  b.mark(ASM_INST_END)
+              })
+              : b.join(__LINE__, b.mark(ASM_INST_START), {
+                  b.token($2),
+                  b.token($3),
+                  $4,
+                  b.mark(ASMADDBDOT),
+                  b.token($6),
+                  b.mark(COMMA),
+                  $8,
+                  b.mark(ASMADDBDOT),
+                  b.token($10),
+                  b.mark(ASM_INST_END)
+              }); }
     | ASMINST identifier COMMA identifier ASMDOT INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, b.mark(ASMADDBDOT), b.token($6), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$2 COMMA identifier$4 ASMADDBDOT INTEGER_CONSTANT
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              $4,
+              b.mark(ASMADDBDOT),
+              b.token($6),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier COMMA identifier ASMDOT INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, b.mark(ASMADDBDOT), b.token($7), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$3 COMMA identifier$5 ASMADDBDOT
+           INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              $5,
+              b.mark(ASMADDBDOT),
+              b.token($7),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier COMMA identifier ASMDOT INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, b.mark(ASMADDBDOT), b.token($8), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$4 COMMA identifier$6 ASMADDBDOT
+           INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              $6,
+              b.mark(ASMADDBDOT),
+              b.token($8),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMMACRO3 identifier COMMA identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, b.mark(COMMA), $6, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMMACRO3 identifier$2 COMMA identifier$4 COMMA identifier$6
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              $4,
+              b.mark(COMMA),
+              $6,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMMACRO3 identifier COMMA identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, b.mark(COMMA), $7, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMMACRO3 identifier$3 COMMA identifier$5 COMMA identifier$7
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              $5,
+              b.mark(COMMA),
+              $7,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMMACRO3 identifier COMMA identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, b.mark(COMMA), $8, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMMACRO3 identifier$4 COMMA identifier$6 COMMA identifier$8
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              $6,
+              b.mark(COMMA),
+              $8,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMMACRO3 identifier COMMA INTEGER_CONSTANT COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(COMMA), $6, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMMACRO3 identifier$2 COMMA INTEGER_CONSTANT COMMA identifier$6
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              b.token($4),
+              b.mark(COMMA),
+              $6,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMMACRO3 identifier COMMA INTEGER_CONSTANT COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(COMMA), $7, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMMACRO3 identifier$3 COMMA INTEGER_CONSTANT COMMA
+           identifier$7 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              b.token($5),
+              b.mark(COMMA),
+              $7,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMMACRO3 identifier COMMA INTEGER_CONSTANT COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(COMMA), $8, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMMACRO3 identifier$4 COMMA INTEGER_CONSTANT COMMA
+           identifier$8 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              b.token($6),
+              b.mark(COMMA),
+              $8,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier ASMDOT INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier COMMA INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              b.token($4),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              b.token($5),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier COMMA INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              b.token($6),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), b.token($4), b.mark(ASMCOMMA), $6, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$2 COMMA INTEGER_CONSTANT ASMCOMMA identifier$6
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              b.token($4),
+              b.mark(ASMCOMMA),
+              $6,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), b.token($5), b.mark(ASMCOMMA), $7, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$3 COMMA INTEGER_CONSTANT ASMCOMMA
+           identifier$7 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              b.token($5),
+              b.mark(ASMCOMMA),
+              $7,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier ASMDOT INTEGER_CONSTANT COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), b.token($6), b.mark(ASMCOMMA), $8, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$4 COMMA INTEGER_CONSTANT ASMCOMMA
+           identifier$8 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              b.token($6),
+              b.mark(ASMCOMMA),
+              $8,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier COMMA asm_operand_operator identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, b.mark(COMMA), $4, $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$2 COMMA asm_operand_operator identifier$5
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              b.mark(COMMA),
+              $4,
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier COMMA asm_operand_operator identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, b.mark(COMMA), $5, $6, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$3 COMMA asm_operand_operator identifier$6
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              b.mark(COMMA),
+              $5,
+              $6,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier COMMA asm_operand_operator identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, b.mark(COMMA), $6, $7, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$4 COMMA asm_operand_operator identifier$7
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              b.mark(COMMA),
+              $6,
+              $7,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST ASMBANG identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.mark(ASMBANG), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST ASMBANG identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.mark(ASMBANG),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST ASMBANG identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.mark(ASMBANG), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST ASMBANG identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              b.mark(ASMBANG),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST ASMBANG identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.mark(ASMBANG), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST ASMBANG identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              b.mark(ASMBANG),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST ASMBANG identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $5, b.mark(ASMBANG), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$5 ASMBANG identifier$3 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $5,
+              b.mark(ASMBANG),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST ASMBANG identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $6, b.mark(ASMBANG), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$6 ASMBANG identifier$4 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $6,
+              b.mark(ASMBANG),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST ASMBANG identifier COMMA identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $7, b.mark(ASMBANG), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$7 ASMBANG identifier$5 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $7,
+              b.mark(ASMBANG),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST ASMBANG identifier COMMA INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($5), b.mark(ASMBANG), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST INTEGER_CONSTANT ASMBANG identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($5),
+              b.mark(ASMBANG),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST ASMBANG identifier COMMA INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), b.token($6), b.mark(ASMBANG), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST INTEGER_CONSTANT ASMBANG identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              b.token($6),
+              b.mark(ASMBANG),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST ASMBANG identifier COMMA INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), b.token($7), b.mark(ASMBANG), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST INTEGER_CONSTANT ASMBANG identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              b.token($7),
+              b.mark(ASMBANG),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier COMMA identifier MINUS identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, $6, b.mark(MINUS), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$2 identifier$6 MINUS identifier$4 ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              $6,
+              b.mark(MINUS),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier COMMA identifier MINUS identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, $7, b.mark(MINUS), $5, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$3 identifier$7 MINUS identifier$5
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              $7,
+              b.mark(MINUS),
+              $5,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier COMMA identifier MINUS identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, $8, b.mark(MINUS), $6, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$4 identifier$8 MINUS identifier$6
+           ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              $8,
+              b.mark(MINUS),
+              $6,
+              b.mark(ASM_INST_END)
+          }); }
     | ASMINST identifier PLUS identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), $2, $4, b.mark(PLUS), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMINST identifier$2 identifier$4 PLUS ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              $2,
+              $4,
+              b.mark(PLUS),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMINST identifier PLUS identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($1), b.token($2), $3, $5, b.mark(PLUS), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$3 identifier$5 PLUS ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($1),
+              b.token($2),
+              $3,
+              $5,
+              b.mark(PLUS),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMINST identifier PLUS identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($3), $4, $6, b.mark(PLUS), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMLABEL ASMINST identifier$4 identifier$6 PLUS ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($3),
+              $4,
+              $6,
+              b.mark(PLUS),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMEQU INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($1), b.token($3), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMEQU ASMLABEL INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($1),
+              b.token($3),
+              b.mark(ASM_INST_END)
+          }); }
     | ASMLABEL ASMEQU identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($2), b.token($1), $3, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMEQU ASMLABEL identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($2),
+              b.token($1),
+              $3,
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMEQU INTEGER_CONSTANT
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($3), b.token($2), b.token($4), b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMEQU ASMLABEL INTEGER_CONSTANT ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($3),
+              b.token($2),
+              b.token($4),
+              b.mark(ASM_INST_END)
+          }); }
     | COLON ASMLABEL ASMEQU identifier
-        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {b.token($3), b.token($2), $4, b.mark(ASM_INST_END)}); }
+        /* ASM_INST_START ASMEQU ASMLABEL identifier ASM_INST_END */
+        { $$ = b.join(__LINE__, b.mark(ASM_INST_START), {
+              b.token($3),
+              b.token($2),
+              $4,
+              b.mark(ASM_INST_END)
+          }); }
     ;
 
 asm_operand_operator

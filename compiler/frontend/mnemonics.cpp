@@ -1,3 +1,5 @@
+// The assembly words the scanner knows: classifyMnemonic sorts a word (any case) into an
+// ordinary mnemonic, a compare-and-jump macro (three operands) or no mnemonic at all.
 #include "compiler/frontend/mnemonics.hpp"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The scanner's actions behind the Flex rules: token, keyword, asmToken, integer, identifier
+// and string make the tokens; lineComment, blockComment, startLineMarker, endOfLine and
+// skipLine track comments and line numbers; readInput feeds Flex from the preprocess file.
 #include "compiler/frontend/scanner.hpp"
 
 #include "compiler/base/fatal_stop.hpp"

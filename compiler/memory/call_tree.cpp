@@ -1,3 +1,5 @@
+// The call tree of the program: buildcalltree enters every function the node list defines and
+// every call it makes; isfunction tells whether a name is a defined function.
 #include "compiler/memory/call_tree.hpp"
 
 #include "compiler/base/kinds.hpp"

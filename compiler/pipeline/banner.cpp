@@ -1,3 +1,5 @@
+// The compiler's banner, written before the output of every run with the prefix each output
+// file needs (banner).
 #include "compiler/pipeline/banner.hpp"
 
 namespace kavo {

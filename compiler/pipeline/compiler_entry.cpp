@@ -1,3 +1,5 @@
+// The entry of one whole run: compile makes a fresh Compilation, runs the compiler main and
+// turns a fatal stop or an exhausted memory into an outcome; fatalStopText formats a stop.
 #include "compiler/pipeline/compiler_entry.hpp"
 
 #include "compiler/base/text_format.hpp"

@@ -1,3 +1,6 @@
+// The compiler main: compilerMain reads the options, takes the file name, preprocesses
+// (preprocessSource), opens the outputs and the parser input, parses and runs the back end
+// (compileParsedInput); closeOutputs closes whatever the run left open.
 #include "compiler/pipeline/compiler_main.hpp"
 
 #include "compiler/base/text_format.hpp"

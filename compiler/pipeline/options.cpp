@@ -1,3 +1,6 @@
+// The compiler's options: readCommandLine applies the command-line options (applyOption,
+// redirectOutput, useConfigFile), readConfigFile the settings of the configuration file
+// (applyConfigSetting).
 #include "compiler/pipeline/options.hpp"
 
 #include "compiler/base/number_reader.hpp"
@@ -184,20 +187,20 @@ void applyConfigSetting(Compilation& c, const std::string& key, const std::strin
         {"TMP_DIR", &s.tmpDir}, {"ASM_DIR", &s.asmDir}, {"SRC_DIR", &s.srcDir},
         {"VP_DIR", &s.vpDir},   {"MAP_DIR", &s.mapDir}, {"OBJ_DIR", &s.objDir}};
 
-    if (auto it = extensions.find(key); it != extensions.end()) {
+    if (auto ext = extensions.find(key); ext != extensions.end()) {
         if (value.size() > MaxExtensionLength) {
             c.message(strprintf("%s: In config file \"%s\" Extensions are limited to 3 "
                                 "characters.\n",
                                 key.c_str(), ConfigFileName));
             return;
         }
-        *it->second = value;
-    } else if (auto it = numbers.find(key); it != numbers.end()) {
-        *it->second = readCompilerNumber(value);
+        *ext->second = value;
+    } else if (auto number = numbers.find(key); number != numbers.end()) {
+        *number->second = readCompilerNumber(value);
     } else if (key == "INCLUDE_DIR") {
         c.pragmas.set("INCLUDE_DIR", value);
-    } else if (auto it = directories.find(key); it != directories.end()) {
-        *it->second = normaliseDirectory(value);
+    } else if (auto dir = directories.find(key); dir != directories.end()) {
+        *dir->second = normaliseDirectory(value);
         if (key == "MAP_DIR")
             f.mapFileEnabled = true;
     }

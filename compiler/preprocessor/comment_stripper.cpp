@@ -1,3 +1,5 @@
+// Comment removal for the preprocessor, one line at a time: stripComments drops "//" tails and
+// "/* ... */" blocks, carrying an open block comment over to the next line.
 #include "compiler/preprocessor/comment_stripper.hpp"
 
 namespace kavo {

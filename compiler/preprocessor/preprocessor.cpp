@@ -1,3 +1,7 @@
+// The preprocessor pass: reads the source and its includes line by line into the preprocess
+// file. preprocess drives the files, recognise and processMainLine dispatch the directives
+// (doDefine, doPragma, doInclude; #ifdef/#ifndef through conditional and region), and
+// reportUnsupported names the directives it refuses.
 #include "compiler/preprocessor/preprocessor.hpp"
 
 #include "compiler/base/number_reader.hpp"

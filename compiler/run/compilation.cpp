@@ -2,8 +2,8 @@
 
 namespace kavo {
 
-Compilation::Compilation(CompilerSettings& settings, CompilerIo& io)
-    : settings(settings), diagnostics(io), nodes(diagnostics, strings, currentLine),
+Compilation::Compilation(CompilerSettings& runSettings, CompilerIo& io)
+    : settings(runSettings), diagnostics(io), nodes(diagnostics, strings, currentLine),
       items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
       symbols(diagnostics), instructions(diagnostics), callTree(diagnostics) {}
 

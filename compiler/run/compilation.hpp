@@ -41,7 +41,7 @@ struct RunFlags {
 // next run except the CompilerSettings the caller keeps.
 class Compilation {
 public:
-    Compilation(CompilerSettings& settings, CompilerIo& io);
+    Compilation(CompilerSettings& runSettings, CompilerIo& io);
     Compilation(const Compilation&) = delete;
     Compilation& operator=(const Compilation&) = delete;
     // Out of line, so that back-end state held through unique_ptr can stay an incomplete

@@ -1,3 +1,6 @@
+// Checks an expression's items before generation: checkvars makes sure identifiers are visible
+// and retags them by size, warning about constants too wide for their operand; setsign
+// decides whether an operation is SIGNED or UNSIGNED.
 #include "compiler/symbols/expression_checks.hpp"
 
 #include "compiler/base/kinds.hpp"

@@ -1,3 +1,7 @@
+// Declaration processing: procsym walks a declaration's items and enters what they declare
+// (declareIdentifier, declarePointer, declareArray, declareFunction, declareTag,
+// declareEnumerator) into the symbol table or a member list; prototypes are skipped and
+// floating point is refused (refuseFloatingPoint).
 #include "compiler/symbols/procsym.hpp"
 
 #include "compiler/base/kinds.hpp"

@@ -1,3 +1,5 @@
+// Placement order for RAM allocation: countuses counts every unplaced symbol's operand uses in
+// the instruction list, mostused picks the next symbol to place.
 #include "compiler/base/kinds.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/tables/instruction_list.hpp"

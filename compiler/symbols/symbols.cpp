@@ -1,3 +1,7 @@
+// The symbol table: addsym with its redefinition checks; the scope stack (pushscope, popscope,
+// curscope, inscope, scopeof); look-ups (findsym, findsymin, findmember, getsize, gettype,
+// getsign, getbase, getaddr, getoffset); and the pools of temporaries, switch variables,
+// parameter slots and labels (newtmp/freetmp, newswt/freeswt, newparm, newlabel).
 #include "compiler/symbols/symbols.hpp"
 
 #include "compiler/base/fatal_stop.hpp"

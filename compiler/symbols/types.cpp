@@ -1,3 +1,6 @@
+// Sizes and offsets of declared objects: typesize gives an object's size in bytes (struct tags
+// sum their members, union tags take the largest), setsizes sizes the whole table, and
+// setoffsets/setoffset lay out plain objects and struct and union members.
 #include "compiler/symbols/types.hpp"
 
 #include "compiler/base/kinds.hpp"

@@ -87,7 +87,7 @@ std::vector<std::string> caseNames() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WholeProgram, ::testing::ValuesIn(caseNames()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& caseInfo) { return caseInfo.param; });
 
 } // namespace
 } // namespace kavo
