@@ -182,8 +182,7 @@ namespace {
 // c left its result in W and set Z from it, and surely ran.
 bool setsZeroFromW(const Match& m) {
     const Instruction* c = m.p(0);
-    if (c == nullptr || !m.unguarded(0) || c->operand == IndirectRegister ||
-        c->operand == StatusRegister)
+    if (c == nullptr || !m.unguarded(0) || c->operand == StatusRegister)
         return false;
     switch (c->opcode) {
     case PIC_ADDWF:
