@@ -34,6 +34,25 @@ bool isTableEntry(const Instruction& i) {
     }
 }
 
+// Words a skip passes together with the word it guards (selection words), and records that
+// take no word at all: a skip before them still guards the next real word.
+bool passedWithSkippedWord(const Instruction& i) {
+    switch (i.opcode) {
+    case PIC_PAGE:
+    case PIC_BANK:
+    case PIC_LABEL:
+    case PIC_STRINGLOC:
+    case PIC_SWEND:
+    case PIC_RASMSTART:
+    case PIC_RASMEND:
+    case PIC_FUNCNAME:
+    case PIC_FUNCARG:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 Code::Code(InstructionList& list) : list_(list) {
@@ -92,7 +111,7 @@ bool Code::guarded(std::size_t k) const {
         const Instruction& before = *v_[k - 1];
         if (isSkip(before))
             return true;
-        if (before.opcode != PIC_PAGE && before.opcode != PIC_BANK)
+        if (!passedWithSkippedWord(before))
             return false;
         --k;
     }

@@ -58,7 +58,8 @@ public:
     // A word the rules must not touch: raw assembly, Virtual Peripheral code or a computed
     // jump table (every word there has a fixed position).
     bool fixed(std::size_t k) const { return k < fixed_.size() && fixed_[k]; }
-    // The word before k (looking back over PAGE and BANK words) is a skip.
+    // The word before k is a skip (looking back over PAGE and BANK words and over records that
+    // take no word, such as labels).
     bool guarded(std::size_t k) const;
     void refresh();
     InstructionList& list() { return list_; }

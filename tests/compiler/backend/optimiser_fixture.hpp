@@ -166,7 +166,7 @@ inline bool observed(unsigned address) {
     return true;
 }
 
-// Runs a list framed as "LABEL @t; <list>; LABEL _end; GOTO _end; <tail>" from @t.
+// Runs a list framed as "LABEL @t; <list>; NOP; LABEL _end; GOTO _end; <tail>" from @t.
 class Framed {
 public:
     enum class Pass { None, Rules, All };
@@ -206,6 +206,8 @@ public:
     static Lines frame(const Lines& body, const Lines& tail) {
         Lines all{"LABEL @t"};
         all.insert(all.end(), body.begin(), body.end());
+        // A skip ending the body passes this word, not the stop.
+        all.push_back("NOP");
         all.push_back("LABEL _end");
         all.push_back("GOTO _end");
         all.insert(all.end(), tail.begin(), tail.end());
