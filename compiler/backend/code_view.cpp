@@ -83,6 +83,32 @@ void Code::refresh() {
         if (isComputedJump(i))
             table = true;
     }
+    findRunLocalTemporaries();
+}
+
+void Code::findRunLocalTemporaries() {
+    runLocal_.clear();
+    std::set<std::string> broken;
+    std::set<std::pair<std::string, int>> storedInRun;
+    for (std::size_t k = 0; k < v_.size(); ++k) {
+        const Instruction& i = *v_[k];
+        const Effects e = effectsOf(i);
+        if (e.barrier || i.opcode == PIC_LABEL || fixed_[k])
+            storedInRun.clear();
+        if (!isTemporary(i.operand))
+            continue;
+        runLocal_.insert(i.operand);
+        const bool byteOrBit = i.opcode >= PIC_ADDWF && i.opcode <= PIC_BTFSS;
+        const auto byte = std::make_pair(i.operand, i.offset);
+        if (!byteOrBit || e.barrier || fixed_[k] ||
+            ((e.readsRegister || e.readsEveryRegister) && storedInRun.count(byte) == 0))
+            broken.insert(i.operand);
+        const bool store = i.opcode == PIC_MOVWF || i.opcode == PIC_CLRF;
+        if (store && !guarded(k))
+            storedInRun.insert(byte);
+    }
+    for (const std::string& name : broken)
+        runLocal_.erase(name);
 }
 
 void Code::erase(std::size_t k) {

@@ -32,15 +32,19 @@ bool writes(const Instruction& i, const Effects& e, const Resource& r) {
 } // namespace
 
 bool deadFrom(const Code& code, std::size_t k, const Resource& r) {
+    // A run-local temporary is never read past a label, a transfer or the end of the list.
+    const bool runLocal = r.flag == 0 && code.runLocal(r.reg->operand);
     for (; k < code.size(); ++k) {
         const Instruction& i = *code.at(k);
         const Effects e = effectsOf(i);
-        if (e.barrier || reads(i, e, r))
+        if (reads(i, e, r))
             return false;
+        if (e.barrier || i.opcode == PIC_LABEL)
+            return runLocal;
         if (writes(i, e, r) && !code.guarded(k))
             return true;
     }
-    return false;
+    return runLocal;
 }
 
 bool flagsDeadFrom(const Code& code, std::size_t k, unsigned flags) {

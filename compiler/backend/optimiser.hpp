@@ -8,6 +8,7 @@
 #include "compiler/tables/opcodes.hpp"
 
 #include <cstddef>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,11 +64,19 @@ public:
     bool guarded(std::size_t k) const;
     void refresh();
     InstructionList& list() { return list_; }
+    // A temporary every read of which follows a store of the same byte within one straight
+    // run (no label, transfer or unknown word between them, the store not guarded by a skip):
+    // whatever path reaches such a read passes that store, so at a label, a transfer or the
+    // end of the list the temporary's value is never read again.
+    bool runLocal(const std::string& temporary) const { return runLocal_.count(temporary) != 0; }
 
 private:
     InstructionList& list_;
     std::vector<Instruction*> v_;
     std::vector<bool> fixed_;
+    std::set<std::string> runLocal_;
+
+    void findRunLocalTemporaries();
 };
 
 // The resource is written before it is read on every path from position k on (k itself
