@@ -1,0 +1,166 @@
+// Argument lowering (lowerArguments): each call's PIC_FUNCNAME / PIC_FUNCARG markers become
+// moves through W into the called function's parameters, placed right before the call, so
+// that an argument holding a nested call's result, or a nested call of the same function,
+// cannot overwrite a parameter already set. A one-byte argument for a two-byte parameter is
+// widened (sign-extended when signed); a two-byte argument for a one-byte parameter passes its
+// low byte with a warning; an argument with no parameter gives C30 and C81; any other size
+// pairing gives C39. The markers are then removed.
+#include "compiler/backend/optimiser.hpp"
+
+#include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
+
+namespace kavo::optimiser {
+
+namespace {
+
+struct PendingCall {
+    std::string callee;
+    std::vector<const Instruction*> arguments;
+};
+
+// The parameters of a function: the symbols of its own scope other than the function itself,
+// in declaration order.
+std::vector<const Symbol*> parametersOf(const Compilation& c, const std::string& function) {
+    std::vector<const Symbol*> parameters;
+    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->scope == function && s->type != FUNCNAME)
+            parameters.push_back(s);
+    }
+    return parameters;
+}
+
+const Symbol* argumentSymbol(const Compilation& c, const Instruction& argument) {
+    if (!argument.scope.empty()) {
+        if (const Symbol* s = findsymin(c, argument.operand, argument.scope))
+            return s;
+    }
+    const auto& named = symbolsNamed(c, argument.operand);
+    return named.empty() ? nullptr : named.front();
+}
+
+int argumentSize(const Compilation& c, const Instruction& argument) {
+    if (argument.dest == INTEGER_CONSTANT)
+        return argument.value >= -128 && argument.value <= 255 ? 1 : 2;
+    if (argument.dest == LONG_IDENTIFIER)
+        return 2;
+    return argument.dest == IDENTIFIER ? 1 : (argumentSymbol(c, argument) ? 0 : -1);
+}
+
+// Writes the moves before position at, in order.
+class MoveWriter {
+public:
+    MoveWriter(Code& code, std::size_t at, const Instruction& call)
+        : code_(code), at_(at), call_(call) {}
+
+    void add(int opcode, const std::string& operand, int dest, int offset, const std::string& scope,
+             int value = 0) {
+        Instruction* made = code_.insertBefore(at_++, call_, opcode, operand, dest);
+        made->offset = offset;
+        made->scope = scope;
+        made->value = value;
+    }
+    std::size_t position() const { return at_; }
+
+private:
+    Code& code_;
+    std::size_t at_;
+    const Instruction& call_;
+};
+
+void moveConstant(MoveWriter& out, const Instruction& argument, const Symbol& parameter) {
+    const int value = argument.value;
+    if (parameter.size == 2) {
+        const int high = (value >> 8) & 0xFF;
+        out.add(PIC_MOVLW, std::to_string(high), -1, 0, "", high);
+        out.add(PIC_MOVWF, parameter.name, -1, 1, parameter.scope);
+    }
+    const int low = value & 0xFF;
+    out.add(PIC_MOVLW, std::to_string(low), -1, 0, "", low);
+    out.add(PIC_MOVWF, parameter.name, -1, 0, parameter.scope);
+}
+
+void moveByte(MoveWriter& out, const Instruction& argument, int byte, const Symbol& parameter,
+              int parameterByte) {
+    out.add(PIC_MOVF, argument.operand, 0, argument.offset + byte, argument.scope);
+    out.add(PIC_MOVWF, parameter.name, -1, parameterByte, parameter.scope);
+}
+
+bool isSigned(const Compilation& c, const Instruction& argument) {
+    const Symbol* s = argumentSymbol(c, argument);
+    return s != nullptr && s->sign == SIGNED;
+}
+
+void moveArgument(Compilation& c, MoveWriter& out, const Instruction& argument,
+                  const Symbol& parameter, const std::string& callee) {
+    const int size = argumentSize(c, argument);
+    const int line = argument.line;
+    if (argument.dest == INTEGER_CONSTANT && (parameter.size == 1 || parameter.size == 2)) {
+        if (size == 2 && parameter.size == 1)
+            c.message(strprintf("WARNING: Line: %d Argument to function looses MSB.\n", line));
+        moveConstant(out, argument, parameter);
+    } else if (size == 1 && parameter.size == 1) {
+        moveByte(out, argument, 0, parameter, 0);
+    } else if (size == 1 && parameter.size == 2) {
+        moveByte(out, argument, 0, parameter, 0);
+        out.add(PIC_CLRF, parameter.name, -1, 1, parameter.scope);
+        if (isSigned(c, argument)) {
+            out.add(PIC_BTFSC, argument.operand, 7, argument.offset, argument.scope);
+            out.add(PIC_DECF, parameter.name, 1, 1, parameter.scope);
+        }
+    } else if (size == 2 && parameter.size == 2) {
+        moveByte(out, argument, 0, parameter, 0);
+        moveByte(out, argument, 1, parameter, 1);
+    } else if (size == 2 && parameter.size == 1) {
+        c.message(strprintf("WARNING: Line: %d Argument to function looses MSB.\n", line));
+        moveByte(out, argument, 0, parameter, 0);
+    } else {
+        c.error(strprintf("ERROR(C39): Line: %d Argument expected Got %s size = %d argsize = "
+                          "%d. funcname = %s\n",
+                          line, std::string(kindName(argument.dest)).c_str(), size, parameter.size,
+                          callee.c_str()));
+    }
+}
+
+void lowerCall(Compilation& c, Code& code, std::size_t callAt, const PendingCall& call) {
+    const std::vector<const Symbol*> parameters = parametersOf(c, call.callee);
+    MoveWriter out(code, callAt, *code.at(callAt));
+    for (std::size_t k = 0; k < call.arguments.size(); ++k) {
+        const Instruction& argument = *call.arguments[k];
+        if (k >= parameters.size()) {
+            c.error(strprintf("ERROR(C30): Line: %d Too many arguments in function call.\n",
+                              argument.line));
+            c.error(strprintf("ERROR(C81): Line: %d Too many arguments in function call.\n",
+                              argument.line));
+            continue;
+        }
+        moveArgument(c, out, argument, *parameters[k], call.callee);
+    }
+}
+
+} // namespace
+
+void lowerArguments(Compilation& c) {
+    Code code(c.instructions);
+    std::vector<PendingCall> open;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const Instruction& at = *code.at(i);
+        if (at.opcode == PIC_FUNCNAME) {
+            open.push_back({at.operand, {}});
+        } else if (at.opcode == PIC_FUNCARG && !open.empty()) {
+            open.back().arguments.push_back(&at);
+        } else if (at.opcode == PIC_CALL && !open.empty() && open.back().callee == at.operand) {
+            const std::size_t before = code.size();
+            lowerCall(c, code, i, open.back());
+            i += code.size() - before;
+            open.pop_back();
+        }
+    }
+    for (std::size_t i = code.size(); i-- > 0;) {
+        if (code.is(i, PIC_FUNCNAME) || code.is(i, PIC_FUNCARG))
+            code.erase(i);
+    }
+}
+
+} // namespace kavo::optimiser

@@ -1,0 +1,154 @@
+// The editable view of the instruction list the rules work on (Code): a vector in list order,
+// kept in step with the list through the list's own insertAfter and remove, and the marks of
+// words whose position is fixed (raw assembly, Virtual Peripheral code, computed jump
+// tables).
+#include "compiler/backend/optimiser.hpp"
+
+namespace kavo::optimiser {
+
+namespace {
+
+// The program counter is written: the words after form a table entered by offset.
+bool isComputedJump(const Instruction& i) {
+    if (i.opcode == PIC_JMPW)
+        return true;
+    return i.operand == PcRegister &&
+           (i.opcode == PIC_MOVWF || i.opcode == PIC_CLRF || i.opcode == PIC_BCF ||
+            i.opcode == PIC_BSF || ((i.opcode <= PIC_XORWF) && i.dest == 1));
+}
+
+bool isTableEntry(const Instruction& i) {
+    switch (i.opcode) {
+    case PIC_GOTO:
+    case PIC_RETLW:
+    case PIC_RETURN:
+    case PIC_RETP:
+    case PIC_NOP:
+    case PIC_PAGE:
+    case PIC_BANK:
+    case PIC_PROGLOC:
+    case PIC_LABEL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Words a skip passes together with the word it guards (selection words), and records that
+// take no word at all: a skip before them still guards the next real word.
+bool passedWithSkippedWord(const Instruction& i) {
+    switch (i.opcode) {
+    case PIC_PAGE:
+    case PIC_BANK:
+    case PIC_LABEL:
+    case PIC_STRINGLOC:
+    case PIC_SWEND:
+    case PIC_RASMSTART:
+    case PIC_RASMEND:
+    case PIC_FUNCNAME:
+    case PIC_FUNCARG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Code::Code(InstructionList& list) : list_(list) {
+    refresh();
+}
+
+void Code::refresh() {
+    v_.clear();
+    for (Instruction* i = list_.head(); i != nullptr; i = i->next)
+        v_.push_back(i);
+    fixed_.assign(v_.size(), false);
+    int rawDepth = 0;
+    bool vp = false;
+    bool table = false;
+    for (std::size_t k = 0; k < v_.size(); ++k) {
+        const Instruction& i = *v_[k];
+        if (i.opcode == PIC_RASMSTART)
+            ++rawDepth;
+        if (i.opcode == PIC_VPSTART)
+            vp = true;
+        table = table && isTableEntry(i);
+        fixed_[k] = rawDepth > 0 || vp || table || i.opcode == PIC_RASMEND ||
+                    i.opcode == PIC_VPDONE || isComputedJump(i);
+        if (i.opcode == PIC_RASMEND && rawDepth > 0)
+            --rawDepth;
+        if (i.opcode == PIC_VPDONE)
+            vp = false;
+        if (isComputedJump(i))
+            table = true;
+    }
+    findRunLocalTemporaries();
+}
+
+void Code::findRunLocalTemporaries() {
+    runLocal_.clear();
+    std::set<std::string> broken;
+    std::set<std::pair<std::string, int>> storedInRun;
+    for (std::size_t k = 0; k < v_.size(); ++k) {
+        const Instruction& i = *v_[k];
+        const Effects e = effectsOf(i);
+        if (e.barrier || i.opcode == PIC_LABEL || fixed_[k])
+            storedInRun.clear();
+        if (!isTemporary(i.operand))
+            continue;
+        runLocal_.insert(i.operand);
+        const bool byteOrBit = i.opcode >= PIC_ADDWF && i.opcode <= PIC_BTFSS;
+        const auto byte = std::make_pair(i.operand, i.offset);
+        if (!byteOrBit || e.barrier || fixed_[k] ||
+            ((e.readsRegister || e.readsEveryRegister) && storedInRun.count(byte) == 0))
+            broken.insert(i.operand);
+        const bool store = i.opcode == PIC_MOVWF || i.opcode == PIC_CLRF;
+        if (store && !guarded(k))
+            storedInRun.insert(byte);
+    }
+    for (const std::string& name : broken)
+        runLocal_.erase(name);
+}
+
+void Code::erase(std::size_t k) {
+    list_.remove(k > 0 ? v_[k - 1] : nullptr, v_[k]);
+    v_.erase(v_.begin() + static_cast<std::ptrdiff_t>(k));
+    fixed_.erase(fixed_.begin() + static_cast<std::ptrdiff_t>(k));
+}
+
+Instruction* Code::insertBefore(std::size_t k, const Instruction& like, int opcode,
+                                const std::string& operand, int dest) {
+    Instruction* made = list_.make();
+    made->opcode = opcode;
+    made->operand = operand;
+    made->dest = dest;
+    made->line = like.line;
+    made->file = like.file;
+    made->scope = like.scope;
+    list_.insertAfter(k > 0 ? v_[k - 1] : nullptr, made);
+    v_.insert(v_.begin() + static_cast<std::ptrdiff_t>(k), made);
+    fixed_.insert(fixed_.begin() + static_cast<std::ptrdiff_t>(k), false);
+    return made;
+}
+
+bool Code::guarded(std::size_t k) const {
+    while (k > 0) {
+        const Instruction& before = *v_[k - 1];
+        if (isSkip(before))
+            return true;
+        if (!passedWithSkippedWord(before))
+            return false;
+        --k;
+    }
+    return false;
+}
+
+int usesOf(const Code& code, const std::string& name) {
+    int uses = 0;
+    for (std::size_t k = 0; k < code.size(); ++k)
+        uses += code.at(k)->operand == name ? 1 : 0;
+    return uses;
+}
+
+} // namespace kavo::optimiser
