@@ -36,8 +36,11 @@ std::pair<Instruction*, Instruction*> findSwitchEnd(Compilation& c, std::string_
 
 } // namespace
 
-Instruction* emit(Compilation& c, int opcode, std::string_view operand, int dest, int line,
-                  int value, int offset) {
+namespace {
+
+// A record as emit() makes it: C118 for a repeated label, the operand's scope.
+Instruction* makeChecked(Compilation& c, int opcode, std::string_view operand, int dest, int line,
+                         int value, int offset) {
     Instruction* instruction = makeInstruction(c, opcode, operand, dest, line, value, offset);
     if (opcode == PIC_LABEL) {
         if (const Instruction* earlier = c.instructions.findLabel(instruction->operand))
@@ -45,7 +48,22 @@ Instruction* emit(Compilation& c, int opcode, std::string_view operand, int dest
                               line, instruction->operand.c_str(), earlier->line));
     }
     instruction->scope = c.codegen.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, operand);
+    return instruction;
+}
+
+} // namespace
+
+Instruction* emit(Compilation& c, int opcode, std::string_view operand, int dest, int line,
+                  int value, int offset) {
+    Instruction* instruction = makeChecked(c, opcode, operand, dest, line, value, offset);
     c.instructions.append(instruction);
+    return instruction;
+}
+
+Instruction* emitafter(Compilation& c, Instruction* at, int opcode, std::string_view operand,
+                       int dest, int line, int value, int offset) {
+    Instruction* instruction = makeChecked(c, opcode, operand, dest, line, value, offset);
+    c.instructions.insertAfter(at, instruction);
     return instruction;
 }
 

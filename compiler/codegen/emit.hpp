@@ -13,6 +13,10 @@ namespace kavo {
 Instruction* emit(Compilation& c, int opcode, std::string_view operand = {}, int dest = -1,
                   int line = 0, int value = 0, int offset = 0);
 
+// As emit(), but inserts the instruction after at (at the head when at is none).
+Instruction* emitafter(Compilation& c, Instruction* at, int opcode, std::string_view operand = {},
+                       int dest = -1, int line = 0, int value = 0, int offset = 0);
+
 // Inserts an instruction just before the PIC_SWEND marker of switchEnd, where a switch
 // statement's comparisons collect; at the end when there is no such marker.
 Instruction* emitbeforeswend(Compilation& c, int opcode, std::string_view operand, int dest,

@@ -2,7 +2,7 @@
 #include "compiler/pipeline/compiler_main.hpp"
 
 #include "compiler/codegen/runtime_routines.hpp"
-#include "compiler/memory/call_tree.hpp"
+#include "compiler/memory/memory.hpp"
 #include "compiler/pipeline/back_end_steps.hpp"
 #include "compiler/pipeline/main_walk.hpp"
 
@@ -16,6 +16,7 @@ int backEndDriver(Compilation& c) {
         return 1;
     }
     enterRuntimeNames(c);
+    readbanklayout(c);
     enterVpReservations(c);
     enterFixedRegisters(c);
     emitProgramAnchor(c);

@@ -5,7 +5,7 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
-#include "compiler/memory/call_tree.hpp"
+#include "compiler/memory/memory.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo {
@@ -17,30 +17,20 @@ void enterRuntimeNames(Compilation& c) {
         addcall(c.callTree, name);
 }
 
-namespace {
-
-Symbol* enterFixed(Compilation& c, std::string_view name, int type, int address) {
-    Symbol* symbol = addsym(c, c.symbols.main, 0, type, 0, name, GlobalScope, "", SIGNED, 0);
-    symbol->addr = address;
-    return symbol;
-}
-
-} // namespace
-
 // The RAM that #vpmem lines reserved for Virtual Peripheral code, one byte a symbol.
 void enterVpReservations(Compilation& c) {
     int counter = 0;
     for (const VpRamReservation& range : c.vpRamReservations) {
         for (std::uint32_t address = range.first; address <= range.last; ++address)
-            enterFixed(c, strprintf("_asm_%03d", ++counter), INT, static_cast<int>(address));
+            setfixedloc(c, strprintf("_asm_%03d", ++counter), static_cast<int>(address), INT);
     }
 }
 
 void enterFixedRegisters(Compilation& c) {
-    enterFixed(c, "@__f0__", INT, 0);
-    enterFixed(c, "@__pc__", INT, 2);
-    enterFixed(c, "@__fsr__", INT, 4);
-    enterFixed(c, "@__stat__", INT, 3);
+    setfixedloc(c, "@__f0__", 0, INT);
+    setfixedloc(c, "@__pc__", 2, INT);
+    setfixedloc(c, "@__fsr__", 4, INT);
+    setfixedloc(c, "@__stat__", 3, INT);
 }
 
 void checkInterruptPragmas(Compilation& c) {
@@ -65,9 +55,9 @@ void enterCompilerTemporaries(Compilation& c) {
     if (location > 12)
         c.error(strprintf("ERROR(C188): Pragma %s MUST be in the common bank (4 bytes).\n",
                           "CCTEMP_LOC"));
-    enterFixed(c, "@__P0tmp_", INT, location);
-    enterFixed(c, "@__SxItmp_", INT, location + 1);
-    enterFixed(c, "@__SxLtmp_", LONG, c.flags.remapFlag == 0 ? location + 2 : location);
+    setfixedloc(c, "@__P0tmp_", location, INT);
+    setfixedloc(c, "@__SxItmp_", location + 1, INT);
+    setfixedloc(c, "@__SxLtmp_", c.flags.remapFlag == 0 ? location + 2 : location, LONG);
 }
 
 void defaultPageBits(Compilation& c) {

@@ -1,11 +1,14 @@
 #include "compiler/run/compilation.hpp"
 
+#include "compiler/tables/ram_map.hpp"
+
 namespace kavo {
 
 Compilation::Compilation(CompilerSettings& runSettings, CompilerIo& io)
     : settings(runSettings), diagnostics(io), nodes(diagnostics, strings, currentLine),
       items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
-      symbols(diagnostics), instructions(diagnostics), callTree(diagnostics) {}
+      symbols(diagnostics), instructions(diagnostics), callTree(diagnostics),
+      ram(std::make_unique<RamMap>()) {}
 
 Compilation::~Compilation() = default;
 

@@ -111,6 +111,35 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     return symbol;
 }
 
+void removesym(Compilation& c, Symbol* previous, Symbol* symbol) {
+    SymbolTable& t = c.symbols;
+    (previous != nullptr ? previous->next : t.main.head) = symbol->next;
+    if (t.main.tail == symbol)
+        t.main.tail = previous;
+    --t.main.count;
+    if (t.sizedUpTo == symbol)
+        t.sizedUpTo = previous;
+    std::erase(t.resizedEachPass, symbol);
+    auto named = t.byName.find(symbol->name);
+    if (named != t.byName.end()) {
+        std::erase(named->second, symbol);
+        if (named->second.empty())
+            t.byName.erase(named);
+    }
+    // The scoped lookup falls back on the next symbol of that name and scope, if any.
+    const std::string key = scopedKey(symbol->name, symbol->scope);
+    const auto scoped = t.byNameAndScope.find(key);
+    if (scoped == t.byNameAndScope.end() || scoped->second != symbol)
+        return;
+    t.byNameAndScope.erase(scoped);
+    for (Symbol* other : symbolsNamed(c, symbol->name)) {
+        if (other->scope == symbol->scope) {
+            t.byNameAndScope.emplace(key, other);
+            break;
+        }
+    }
+}
+
 const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view name) {
     static const std::vector<Symbol*> none;
     const auto found = c.symbols.byName.find(std::string(name));

@@ -1,0 +1,166 @@
+// The interrupt routine's own temporaries and context: `makeinterrupttemps` renames every
+// "_tmp_" operand of the routine to "_itr_" (same suffix), so that the routine never works in
+// a temporary the main line may be holding, and saves on entry and restores on exit each
+// compiler scratch byte that the routine, or any function it reaches, changes.
+//
+// The return-high register keeps its name: the routine's own calls return their high byte
+// in it like every other call. Because the routine can land between a main-line call's
+// return and the read of that high byte, the register is saved and restored instead.
+// "@__P0tmp_" is always saved: the bank pass, which runs later, may use it anywhere.
+#include "compiler/base/text_format.hpp"
+#include "compiler/codegen/emit.hpp"
+#include "compiler/memory/memory_internal.hpp"
+#include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
+#include "compiler/tables/ram_map.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <utility>
+
+namespace kavo {
+
+namespace {
+
+using ScratchByte = std::pair<std::string, int>; // name and byte offset
+
+const FunctionSpan* interruptSpan(const std::vector<FunctionSpan>& spans) {
+    for (const FunctionSpan& span : spans) {
+        if (span.function == "__interrupt")
+            return &span;
+    }
+    return nullptr;
+}
+
+template <class Visit> void eachInstruction(const FunctionSpan& span, Visit visit) {
+    for (Instruction* i = span.label;; i = i->next) {
+        visit(*i);
+        if (i == span.last)
+            break;
+    }
+}
+
+void renameTemporaries(Compilation& c, const FunctionSpan& span) {
+    const std::string& high = c.codegen.returnHighRegister;
+    eachInstruction(span, [&](Instruction& i) {
+        if (!i.operand.starts_with("_tmp_") || i.operand == high)
+            return;
+        const std::string renamed = "_itr_" + i.operand.substr(5);
+        if (findsymin(c, renamed, GlobalScope) == nullptr) {
+            const Symbol* original = findsymin(c, i.operand, GlobalScope);
+            Symbol* made = addsym(c, c.symbols.main, 0, original ? original->type : INT, 0, renamed,
+                                  GlobalScope, "", original ? original->sign : SIGNED, i.line);
+            made->size = original ? original->size : 1;
+        }
+        i.operand = renamed;
+        i.scope = GlobalScope;
+    });
+}
+
+// Scratch bytes the main line may hold while the interrupt routine runs and that the routine
+// or a function it reaches writes or reads.
+std::set<ScratchByte> scratchToSave(const Compilation& c, const std::vector<FunctionSpan>& spans) {
+    std::set<ScratchByte> bytes{{ScratchP0, 0}};
+    const std::string& high = c.codegen.returnHighRegister;
+    for (const FunctionSpan& span : spans) {
+        if (!c.ram->interruptReachable.contains(span.function))
+            continue;
+        eachInstruction(span, [&](const Instruction& i) {
+            const std::string& name = i.operand;
+            if (name == ScratchInt || name == ScratchP0 || (!high.empty() && name == high) ||
+                name.starts_with("_prm_"))
+                bytes.insert({name, 0});
+            else if (name == ScratchLong)
+                bytes.insert({name, i.offset});
+        });
+    }
+    if (bytes.contains({ScratchLong, 0}) || bytes.contains({ScratchLong, 1})) {
+        bytes.insert({ScratchLong, 0});
+        bytes.insert({ScratchLong, 1});
+    }
+    return bytes;
+}
+
+bool isSaveSlot(const Instruction* i) {
+    return i != nullptr && i->opcode == PIC_MOVWF && i->operand.starts_with("_svi_");
+}
+
+// The bytes the routine's entry already copies into "_svi_" slots, and the last such copy.
+std::set<ScratchByte> savedAlready(const FunctionSpan& span, Instruction*& lastSave) {
+    std::set<ScratchByte> saved;
+    eachInstruction(span, [&](Instruction& i) {
+        if (i.opcode == PIC_MOVF && isSaveSlot(i.next)) {
+            saved.insert({i.operand, i.offset});
+            lastSave = i.next;
+        }
+    });
+    return saved;
+}
+
+Instruction* entryPoint(const FunctionSpan& span) {
+    Instruction* at = span.label;
+    eachInstruction(span, [&](Instruction& i) {
+        if (i.opcode == PIC_SAVEINT && at == span.label)
+            at = &i;
+    });
+    return at;
+}
+
+// The instruction before the routine's closing return from interrupt.
+Instruction* beforeExit(const FunctionSpan& span) {
+    Instruction* before = nullptr;
+    for (Instruction* i = span.label; i != span.last && i->next != nullptr; i = i->next) {
+        if (i->next->opcode == PIC_RETFIE)
+            before = i;
+    }
+    return before;
+}
+
+int highestSaveSlot(const Compilation& c) {
+    int highest = 0;
+    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->name.starts_with("_svi_"))
+            highest = std::max(highest, std::atoi(s->name.c_str() + 5));
+    }
+    return highest;
+}
+
+void saveScratch(Compilation& c, const FunctionSpan& span, const std::set<ScratchByte>& bytes) {
+    Instruction* lastSave = nullptr;
+    const std::set<ScratchByte> saved = savedAlready(span, lastSave);
+    Instruction* exitAt = beforeExit(span);
+    if (exitAt == nullptr)
+        return; // no return from interrupt: nothing resumes the main line
+    Instruction* saveAt = lastSave != nullptr ? lastSave : entryPoint(span);
+    int slot = highestSaveSlot(c);
+    const bool globalScope = c.codegen.globalScopeFlag;
+    c.codegen.globalScopeFlag = true;
+    for (const auto& [name, offset] : bytes) {
+        if (saved.contains({name, offset}))
+            continue;
+        const std::string copy = strprintf("_svi_%d", ++slot);
+        addsym(c, c.symbols.main, 0, INT, 0, copy, GlobalScope, "", SIGNED, saveAt->line);
+        setsizes(c);
+        const int line = saveAt->line;
+        saveAt = emitafter(c, saveAt, PIC_MOVF, name, 0, line, 0, offset);
+        saveAt = emitafter(c, saveAt, PIC_MOVWF, copy, -1, line);
+        exitAt = emitafter(c, exitAt, PIC_MOVF, copy, 0, exitAt->line);
+        exitAt = emitafter(c, exitAt, PIC_MOVWF, name, -1, exitAt->line, 0, offset);
+    }
+    c.codegen.globalScopeFlag = globalScope;
+}
+
+} // namespace
+
+void makeinterrupttemps(Compilation& c) {
+    const std::vector<FunctionSpan> spans = functionspans(c);
+    const FunctionSpan* routine = interruptSpan(spans);
+    if (routine == nullptr)
+        return;
+    renameTemporaries(c, *routine);
+    preparerelation(c);
+    saveScratch(c, *routine, scratchToSave(c, spans));
+}
+
+} // namespace kavo

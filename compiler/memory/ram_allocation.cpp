@@ -1,0 +1,107 @@
+// RAM placement: `figureoutloc` gives every variable still unplaced an address, through
+// `findregloc`, which tries register reuse first, then the common ranges, then the bank
+// table, and reports C114 when nothing fits. The used and reused counters add up what was
+// placed fresh and what was placed on a reused location.
+#include "compiler/base/kinds.hpp"
+#include "compiler/memory/memory_internal.hpp"
+#include "compiler/tables/ram_map.hpp"
+
+namespace kavo {
+
+namespace {
+
+// Enumerators, functions and tags take no RAM; string entries live in program memory.
+bool takesNoRam(const Symbol& s) {
+    return s.type == ENUM || s.type == FUNCNAME || s.type == FUNCPTR || s.type == STRUCT_NAME ||
+           s.type == UNION_NAME || s.name.starts_with("_str_");
+}
+
+bool insideOneBank(const Compilation& c, int first, int size) {
+    for (const RamRange& bank : c.ram->banks) {
+        if (bank.start <= first && first + size - 1 <= bank.end)
+            return true;
+    }
+    return false;
+}
+
+bool blockFree(const Compilation& c, int first, int size) {
+    for (int a = first; a < first + size; ++a) {
+        if (!addressfree(c, a))
+            return false;
+    }
+    return true;
+}
+
+bool fits(const Compilation& c, int first, int size) {
+    return insideOneBank(c, first, size) && blockFree(c, first, size);
+}
+
+// A block in common ranges 1 to 3 (range 0 is the compiler's own). A block never ends on a
+// range's last address.
+int commonBlock(const Compilation& c, int size) {
+    for (int n = 1; n <= 3; ++n) {
+        const RamRange& range = c.ram->common[static_cast<std::size_t>(n)];
+        for (int a = range.start; a < range.end - size + 1 && a < 32; ++a) {
+            if (fits(c, a, size))
+                return a;
+        }
+    }
+    return -1;
+}
+
+int bankBlock(const Compilation& c, int size) {
+    for (const RamRange& bank : c.ram->banks) {
+        for (int a = bank.start; a <= bank.end - size + 1; ++a) {
+            if (fits(c, a, size))
+                return a;
+        }
+    }
+    return -1;
+}
+
+// Drops the placement index however placement ends (C135 unwinds through it).
+struct IndexedPlacement {
+    explicit IndexedPlacement(Compilation& c) : c(c) { indexplacements(c); }
+    ~IndexedPlacement() { dropplacementindex(c); }
+    IndexedPlacement(const IndexedPlacement&) = delete;
+    IndexedPlacement& operator=(const IndexedPlacement&) = delete;
+    Compilation& c;
+};
+
+} // namespace
+
+int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool tryCommon) {
+    RamMap& ram = *c.ram;
+    if (c.flags.reuseMemory >= 1 && cls != STATIC) {
+        const int shared = reuseloc(c, size, usedBy);
+        if (shared >= 1) {
+            ram.reused += size;
+            return shared;
+        }
+    }
+    int address = tryCommon ? commonBlock(c, size) : -1;
+    if (address < 0)
+        address = bankBlock(c, size);
+    if (address >= 0) {
+        ram.used += size;
+        return address;
+    }
+    c.error("ERROR(C114): not enough register memory in this chip!\n");
+    return -1;
+}
+
+int figureoutloc(Compilation& c) {
+    preparerelation(c);
+    IndexedPlacement index(c);
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->addr >= 0 || takesNoRam(*s))
+            continue;
+        // A symbol whose size is unknown still gets an address of its own.
+        const int size = s->size > 0 ? s->size : 1;
+        s->addr = findregloc(c, size, usedby(*s), s->cls, true);
+        noteplaced(c, s);
+    }
+    return 1;
+}
+
+} // namespace kavo

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kavo {
+
+struct Symbol;
+
+// An inclusive address range; end below start means an empty range.
+struct RamRange {
+    int start = 0;
+    int end = -1;
+};
+
+// The register file as the chip's pragmas describe it, and what RAM placement has done so
+// far in this run.
+struct RamMap {
+    // Where variables may go: up to sixteen address ranges, in the order they are filled.
+    std::array<RamRange, 16> banks{};
+    // Bank offsets reachable whatever bank is selected; entry 0 is the compiler's own.
+    std::array<RamRange, 4> common{};
+    // Bytes placed fresh, and bytes placed on a location another variable already holds.
+    int used = 0;
+    int reused = 0;
+
+    // Calls the call tree does not list but that make two functions live at the same time:
+    // a call made while another call's arguments are being loaded (the loaded parameters
+    // must survive it), and calls written in inline assembly. Caller -> callees.
+    std::map<std::string, std::vector<std::string>> extraCalls;
+    // Functions the interrupt routine can reach: they may run in the middle of any other.
+    std::set<std::string> interruptReachable;
+    // Relation answers already worked out, keyed by the ordered pair of names.
+    std::map<std::pair<std::string, std::string>, bool> relatedMemo;
+
+    // An index of the placed symbols, kept while every variable is being placed: how many
+    // symbols cover each address up to coverage.size() - 1, and the symbols by first address.
+    bool indexed = false;
+    std::vector<int> coverage;
+    std::map<int, std::vector<Symbol*>> placedAt;
+    int largestPlaced = 1;
+};
+
+} // namespace kavo
