@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev
     bison flex
     gputils gpsim
+    srecord
 )
 
 missing=()

@@ -1,13 +1,49 @@
 #pragma once
 
+// The back end's passes and writers, as the back-end driver calls them.
+#include "compiler/base/output_stream.hpp"
 #include "compiler/run/compilation.hpp"
 
+#include <string>
+#include <string_view>
+
 namespace kavo {
+
+// --- Argument lowering and peephole optimisation ---
 
 // Lowers the call-argument markers into moves into the callee's parameters; with rules on,
 // then rewrites short instruction patterns into cheaper ones until none applies, drops stores
 // into temporaries nothing reads, merges temporaries whose uses never overlap and merges
 // adjacent compiler labels. Every rewrite keeps what later code reads.
 void optimise(Compilation& c, bool rules = true);
+
+// --- Assembly source, string table and object file ---
+
+// Replaces the PIC_STRINGLOC placeholder by the string table in program memory and its reader
+// routine "@__strings_" (plain layout up to 169 bytes, packed three bytes in two words from
+// 170 on). Runs once, after the call-tree work.
+void makestrings(Compilation& c);
+
+// Writes the placed instruction list as SX assembly: listingMode 0 for the assembly file,
+// 1 for the listing, where margin (fourteen blanks) and the address and word columns lead
+// each line. Replaces "@" by "A" in the operands in place unless REPLACE_AT_FLAG is set, so
+// later writers see the names as written. Returns 1.
+int writeasm(Compilation& c, OutputStream& file, int listingMode, std::string_view margin);
+
+// Encodes every instruction (the word stays on it for the listing) and writes the Intel HEX
+// object file: program records of at most 8 words, Virtual Peripheral fill records, the
+// configuration words from the pragmas and the end record.
+void writehex(Compilation& c, OutputStream& file);
+
+// The four hex digits of a 12-bit word as the object file holds it, low byte first: 0x0C0A
+// is "0A0C".
+std::string hexword(int value);
+
+// The Intel HEX checksum of a record whose data bytes are dataText (hex digits).
+int hexchecksum(int byteCount, int byteAddress, int recordType, std::string_view dataText);
+
+// Writes the Virtual Peripheral image's words first to last as data records, when a Virtual
+// Peripheral file was loaded and first < last.
+void fillhex(Compilation& c, OutputStream& file, int first, int last);
 
 } // namespace kavo

@@ -85,4 +85,34 @@ void dropswend(Compilation& c, std::string_view switchEnd) {
         c.instructions.remove(previous, marker);
 }
 
+Instruction* lastInstruction(const Compilation& c) {
+    Instruction* last = c.instructions.head();
+    while (last != nullptr && last->next != nullptr)
+        last = last->next;
+    return last;
+}
+
+Instruction* findStringLoc(const Compilation& c) {
+    for (Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
+        if (i->opcode == PIC_STRINGLOC)
+            return i;
+    }
+    return nullptr;
+}
+
+void moveEmittedAfter(Compilation& c, Instruction* tail, Instruction* anchor) {
+    if (tail == nullptr || anchor == nullptr || anchor == tail)
+        return;
+    const bool cache = c.instructions.cacheEnabled();
+    c.instructions.setCacheEnabled(false);
+    Instruction* cursor = anchor;
+    while (tail->next != nullptr) {
+        Instruction* moved = tail->next;
+        c.instructions.remove(tail, moved);
+        c.instructions.insertAfter(cursor, moved);
+        cursor = moved;
+    }
+    c.instructions.setCacheEnabled(cache);
+}
+
 } // namespace kavo

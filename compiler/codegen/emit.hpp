@@ -25,4 +25,14 @@ Instruction* emitbeforeswend(Compilation& c, int opcode, std::string_view operan
 // Removes the PIC_SWEND marker of switchEnd.
 void dropswend(Compilation& c, std::string_view switchEnd);
 
+// The last record of the list; none when it is empty.
+Instruction* lastInstruction(const Compilation& c);
+
+// The PIC_STRINGLOC placeholder; none when there is none.
+Instruction* findStringLoc(const Compilation& c);
+
+// Moves every record after tail (the records just emitted at the end) to follow anchor, in
+// their order. emit() only appends; emitting first keeps its label check, scope and file.
+void moveEmittedAfter(Compilation& c, Instruction* tail, Instruction* anchor);
+
 } // namespace kavo

@@ -33,38 +33,6 @@ bool calls(const Compilation& c, std::string_view routine) {
     return false;
 }
 
-Instruction* lastInstruction(const Compilation& c) {
-    Instruction* last = c.instructions.head();
-    while (last != nullptr && last->next != nullptr)
-        last = last->next;
-    return last;
-}
-
-Instruction* findStringLoc(const Compilation& c) {
-    for (Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
-        if (i->opcode == PIC_STRINGLOC)
-            return i;
-    }
-    return nullptr;
-}
-
-// Moves every record after tail (the records just emitted at the end) to follow anchor, in
-// their order. emit() only appends; emitting first keeps its label check, scope and file.
-void moveEmittedAfter(Compilation& c, Instruction* tail, Instruction* anchor) {
-    if (tail == nullptr || anchor == nullptr || anchor == tail)
-        return;
-    const bool cache = c.instructions.cacheEnabled();
-    c.instructions.setCacheEnabled(false);
-    Instruction* cursor = anchor;
-    while (tail->next != nullptr) {
-        Instruction* moved = tail->next;
-        c.instructions.remove(tail, moved);
-        c.instructions.insertAfter(cursor, moved);
-        cursor = moved;
-    }
-    c.instructions.setCacheEnabled(cache);
-}
-
 // Writes one routine family at one source line, every record in the global scope.
 class RoutineWriter {
 public:

@@ -1,5 +1,6 @@
 #include "compiler/run/compilation.hpp"
 
+#include "compiler/tables/assembler_names.hpp"
 #include "compiler/tables/ram_map.hpp"
 
 namespace kavo {
@@ -8,7 +9,7 @@ Compilation::Compilation(CompilerSettings& runSettings, CompilerIo& io)
     : settings(runSettings), diagnostics(io), nodes(diagnostics, strings, currentLine),
       items(diagnostics), pragmas(diagnostics), programImage(ProgramImageWords, FreeWord),
       symbols(diagnostics), instructions(diagnostics), callTree(diagnostics),
-      ram(std::make_unique<RamMap>()) {}
+      assemblerNames(std::make_unique<AssemblerNames>()), ram(std::make_unique<RamMap>()) {}
 
 Compilation::~Compilation() = default;
 

@@ -26,6 +26,7 @@
 namespace kavo {
 
 struct RamMap;
+class AssemblerNames;
 
 // Flags set by the command line and the configuration file; every run starts with them at 0.
 struct RunFlags {
@@ -71,10 +72,15 @@ public:
     SubstitutionTable defines;
     SubstitutionTable replaces;
     std::vector<std::uint32_t> programImage;
+    // Set when a Virtual Peripheral file filled programImage: the object file then fills the
+    // gaps the program leaves with the image's words.
+    bool vpImageLoaded = false;
     std::vector<VpRamReservation> vpRamReservations;
     SymbolTable symbols;
     InstructionList instructions;
     CallTree callTree;
+    // The names the assembly text gives symbols, shared by the EQU section and the code.
+    std::unique_ptr<AssemblerNames> assemblerNames;
 
     // State the passes carry between their calls.
     CodegenState codegen;

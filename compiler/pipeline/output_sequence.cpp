@@ -1,0 +1,81 @@
+// The output sequence that ends a compilation: writes the assembly source, the object file
+// and the listing in that order, closes them and reports the outcome. Operation:
+// `writeoutputs`.
+//
+// The call-tree listing, the symbol listing, the EQU section, the intermediate-instruction
+// dump (ASM_FORMAT) and the map file belong to the listing writer; this sequence writes the
+// banner and the code around the place they take.
+#include "compiler/pipeline/output_sequence.hpp"
+
+#include "compiler/backend/backend.hpp"
+#include "compiler/base/text_format.hpp"
+#include "compiler/pipeline/banner.hpp"
+
+#include <string>
+
+namespace kavo {
+
+namespace {
+
+const std::string ListingMargin(14, ' ');
+
+void writeAssemblyFile(Compilation& c) {
+    c.message("Creating assembly code.\n");
+    c.files.assemblyFile.write(banner("; "));
+    if (c.flags.asmFormat == 0)
+        writeasm(c, c.files.assemblyFile, 0, "");
+}
+
+void writeObjectFile(Compilation& c, const RegisterMemoryUse& ram) {
+    if (c.errors() > 0) {
+        const char* format = c.errors() == 1 ? "Found %d error.  No code generated.\n"
+                                             : "Found %d errors.  No code generated.\n";
+        c.message(strprintf(format, c.errors()));
+        return;
+    }
+    c.message("Creating object code.\n");
+    writehex(c, c.files.objectFile);
+    c.message(strprintf("Register memory used: %d locations.\n", ram.used));
+    c.message(strprintf("Register memory reused: %d locations.\n", ram.reused));
+}
+
+void writeListingFile(Compilation& c) {
+    c.message("Creating assembly listing file.\n");
+    c.files.listingFile.write(banner(ListingMargin + "; "));
+    if (c.flags.asmFormat == 0)
+        writeasm(c, c.files.listingFile, 1, ListingMargin);
+}
+
+// A file that cannot be written completely (a full disk) is an error, not a success.
+void closeOutput(Compilation& c, OutputStream& file) {
+    const std::string path = file.path();
+    if (!file.close())
+        c.error(strprintf("Cannot write %s!\n", path.c_str()));
+}
+
+void closeOutputFiles(Compilation& c) {
+    closeOutput(c, c.files.assemblyFile);
+    closeOutput(c, c.files.objectFile);
+    closeOutput(c, c.files.listingFile);
+    if (c.flags.mapFileEnabled)
+        closeOutput(c, c.files.mapFile);
+}
+
+} // namespace
+
+int writeoutputs(Compilation& c, const RegisterMemoryUse& ram) {
+    writeAssemblyFile(c);
+    writeObjectFile(c, ram);
+    writeListingFile(c);
+    closeOutputFiles(c);
+    if (c.errors() > 0) {
+        c.successFlag = false;
+        return 2;
+    }
+    c.message(strprintf("Object file is: %s\n", c.files.fileName.c_str()));
+    c.message("Compilation completed successfully.\n");
+    c.successFlag = true;
+    return 1;
+}
+
+} // namespace kavo
