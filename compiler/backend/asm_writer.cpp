@@ -38,18 +38,18 @@ void writeHeader(Compilation& c, OutputStream& file, const std::string& m) {
     file.write(strprintf("%s\tDEVICE PAGES%u,BANKS8\n", m.c_str(), (romEnd + 1) / 512));
     file.write(strprintf("%s\tDEVICE STACKX,OPTIONX\n", m.c_str()));
     if (c.flags.debugForm == 0) {
-        file.write(strprintf("%s;            Assembly code starts here                   \n",
-                             m.c_str()));
-        file.write(strprintf("%s;--------------------------------------------------------\n",
-                             m.c_str()));
+        file.write(
+            strprintf("%s;            Assembly code starts here                   \n", m.c_str()));
+        file.write(
+            strprintf("%s;--------------------------------------------------------\n", m.c_str()));
         return;
     }
-    file.write(strprintf(
-        "%s;SCOPE          PC    OPCODE     VARIABLE/LABEL (OFFSET),DEST SOURCE-LINE\n",
-        m.c_str()));
-    file.write(strprintf(
-        "%s;------------------------------------------------------------------------\n",
-        m.c_str()));
+    file.write(
+        strprintf("%s;SCOPE          PC    OPCODE     VARIABLE/LABEL (OFFSET),DEST SOURCE-LINE\n",
+                  m.c_str()));
+    file.write(
+        strprintf("%s;------------------------------------------------------------------------\n",
+                  m.c_str()));
 }
 
 // A data word's comment shows the characters it holds.

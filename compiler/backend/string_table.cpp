@@ -181,9 +181,7 @@ private:
         emit(c_, opcode, f, dest, StringTableLine);
     }
     void store(const std::string& f) { emit(c_, PIC_MOVWF, f, -1, StringTableLine); }
-    void literal(int opcode, int k) {
-        emit(c_, opcode, std::to_string(k), -1, StringTableLine, k);
-    }
+    void literal(int opcode, int k) { emit(c_, opcode, std::to_string(k), -1, StringTableLine, k); }
     void bit(int opcode, int bitNumber) { emit(c_, opcode, Status, bitNumber, StringTableLine); }
     void jump(const std::string& target) { emit(c_, PIC_GOTO, target, -1, StringTableLine); }
     void ret() { emit(c_, PIC_RETURN, {}, -1, StringTableLine); }

@@ -230,10 +230,10 @@ TEST_F(HexFileTest, SrecCatAcceptsTheFileAndGpdasmReadsTheInstructions) {
     writeFile();
     EXPECT_EQ(commandOutput("srec_cat prog.hex -intel -o /dev/null 2>&1"), "");
     const std::string listing = commandOutput("gpdasm -p sx28 prog.hex");
-    for (const char* line : {"000:  c0a  movlw   0x0a", "001:  030  movwf   0x10",
-                             "002:  1f0  addwf   0x10, 0x1", "003:  643  btfsc   0x03, 0x2",
-                             "005:  011  page    0x200", "006:  01b  bank    0x60",
-                             "007:  041  iread", "008:  841  retlw   0x41"})
+    for (const char* line :
+         {"000:  c0a  movlw   0x0a", "001:  030  movwf   0x10", "002:  1f0  addwf   0x10, 0x1",
+          "003:  643  btfsc   0x03, 0x2", "005:  011  page    0x200", "006:  01b  bank    0x60",
+          "007:  041  iread", "008:  841  retlw   0x41"})
         EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
     // gpdasm's SX table prints CALL and JMP words as "dw"; the 12-bit PIC core it knows as
     // 16c54 shares their encoding (CALL 9kk, GOTO Akk-Bkk) and names them.
