@@ -8,8 +8,8 @@
 // saves around a call of the reader.
 //
 // The reader's code sits at the placeholder, in front of the runtime routines, where CALL can
-// reach it; the data words go to the end of the program so that a long table never pushes the
-// routines' entries out of the first half page.
+// reach it; the data words go to the end of the program (before a trailing reset jump) so that
+// a long table never pushes the routines' entries out of the first half page.
 #include "compiler/backend/backend.hpp"
 
 #include "compiler/base/text_format.hpp"
@@ -203,6 +203,17 @@ void removePlaceholder(Compilation& c, Instruction* placeholder) {
     c.instructions.setCacheEnabled(cache);
 }
 
+// The data words go last, but in front of a trailing reset jump: that jump has its own
+// address at the top of memory, and the program's words stay one run.
+Instruction* tableAnchor(Compilation& c, Instruction* last) {
+    if (last == nullptr || last->opcode != PIC_RESET)
+        return last;
+    Instruction* previous = c.instructions.head();
+    while (previous != nullptr && previous->next != last)
+        previous = previous->next;
+    return previous != nullptr ? previous : last;
+}
+
 } // namespace
 
 void makestrings(Compilation& c) {
@@ -228,7 +239,9 @@ void makestrings(Compilation& c) {
     else
         writer.plainReader();
     moveEmittedAfter(c, tail, placeholder);
+    tail = lastInstruction(c);
     writer.table(words);
+    moveEmittedAfter(c, tail, tableAnchor(c, tail));
 }
 
 } // namespace kavo
