@@ -113,6 +113,19 @@ TEST_F(HexWriterTest, GapsAreFilledFromALoadedVirtualPeripheralImage) {
     EXPECT_EQ(lines[5].substr(0, 9), ":04001C00");
 }
 
+// Virtual Peripheral code is placed from address 0 again, after code placed higher up.
+TEST_F(HexWriterTest, VirtualPeripheralCodeStartsItsOwnRecordsAtZero) {
+    c.pragmas.set("ROM_END", "511");
+    program(5, 2);
+    placed(PIC_VPSTART, 7, 0);
+    program(0, 2);
+    placed(PIC_VPDONE, 2, 0);
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].substr(0, 9), ":04000A00");
+    EXPECT_EQ(lines[1].substr(0, 9), ":04000000");
+}
+
 TEST_F(HexWriterTest, AOneWordGapIsNotFilled) {
     c.vpImageLoaded = true;
     c.pragmas.set("ROM_END", "4");
