@@ -196,6 +196,21 @@ TEST_F(AsmWriterTest, NamesInSeveralScopesAndByteOffsets) {
     EXPECT_EQ(textOf(PIC_BTFSC, "i", 7, 0, 1, "g"), "SNB i_0_1.7");
 }
 
+// The listing is written after the assembly file, from operands already rewritten: both must
+// show the same names.
+TEST_F(AsmWriterTest, TheListingNamesWhatTheAssemblyFileNames) {
+    placed(PIC_MOVWF, 0, 0x10, "i", -1, 1)->scope = "f";
+    placed(PIC_MOVWF, 1, 0x11, "i", -1, 1)->scope = "g";
+    placed(PIC_MOVWF, 2, 0x12, "@__SxItmp_", -1, 1)->scope = "_GLOBAL_";
+    placed(PIC_MOVWF, 3, 0x13, "A__SxItmp_", -1, 1)->scope = "h";
+    const std::string assembly = asmText();
+    const std::string listing = asmText(1, std::string(14, ' '));
+    for (const char* text : {"MOV i,W", "MOV i_0,W", "MOV A__SxItmp_,W", "MOV A__SxItmp__1,W"}) {
+        EXPECT_NE(assembly.find(code(text, 1)), std::string::npos) << text << "\n" << assembly;
+        EXPECT_NE(listing.find(code(text, 1)), std::string::npos) << text << "\n" << listing;
+    }
+}
+
 TEST_F(AsmWriterTest, DataWordsShowTheirCharactersInTheComment) {
     auto dataWord = [&](int address, int first, int second) {
         Instruction* i = placed(PIC_PROGLOC, address, 0, std::to_string(first));
