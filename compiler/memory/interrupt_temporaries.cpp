@@ -7,6 +7,9 @@
 // in it like every other call. Because the routine can land between a main-line call's
 // return and the read of that high byte, the register is saved and restored instead.
 // "@__P0tmp_" is always saved: the bank pass, which runs later, may use it anywhere.
+//
+// A function both the routine and the main line call cannot run twice at once (its
+// variables have one place each): such a program is refused with C252.
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/memory/memory_internal.hpp"
@@ -151,6 +154,29 @@ void saveScratch(Compilation& c, const FunctionSpan& span, const std::set<Scratc
     c.codegen.globalScopeFlag = globalScope;
 }
 
+// Functions of the main line the interrupt routine also calls: their variables and
+// temporaries have one place each, so a call from the interrupt in the middle of a main-line
+// call would overwrite them. The runtime routines are safe: their slots are saved above.
+void refuseSharedFunctions(Compilation& c) {
+    const auto& fromInterrupt = c.ram->interruptReachable;
+    std::set<std::string> fromMain;
+    std::vector<std::string> pending{"main"};
+    while (!pending.empty()) {
+        const std::string function = pending.back();
+        pending.pop_back();
+        if (function == "__interrupt" || !fromMain.insert(function).second)
+            continue;
+        for (const std::string& callee : relatedcallees(c, function))
+            pending.push_back(callee);
+    }
+    for (const std::string& function : fromMain) {
+        if (fromInterrupt.contains(function) && !function.starts_with("@"))
+            c.error(strprintf("ERROR(C252): Function %s is called both from the interrupt "
+                              "routine and from the main program.\n",
+                              function.c_str()));
+    }
+}
+
 } // namespace
 
 void makeinterrupttemps(Compilation& c) {
@@ -160,6 +186,7 @@ void makeinterrupttemps(Compilation& c) {
         return;
     renameTemporaries(c, *routine);
     preparerelation(c);
+    refuseSharedFunctions(c);
     saveScratch(c, *routine, scratchToSave(c, spans));
 }
 

@@ -179,3 +179,32 @@ TEST(InterruptTemporaries, ARoutineThatCallsNothingStillSavesP0tmp) {
 
 } // namespace
 } // namespace kavo
+
+namespace kavo {
+namespace {
+
+TEST(InterruptTemporaries, AFunctionCalledFromBothTheRoutineAndTheMainLineIsRefused) {
+    testing::MemoryRun shared("#pragma INTERRUPT_LOC 0\nchar x;\n"
+                              "void bump(void) { char t; t = x; x = t + 1; }\n"
+                              "void inner(void) { bump(); }\n"
+                              "void __interrupt(void) { inner(); }\n"
+                              "void main(void) { bump(); }\n");
+    EXPECT_NE(shared.messages().find("ERROR(C252): Function bump is called both from the "
+                                     "interrupt routine and from the main program.\n"),
+              std::string::npos)
+        << shared.messages();
+    EXPECT_EQ(shared.messages().find("Function inner"), std::string::npos);
+    EXPECT_EQ(shared.c().errors(), 1);
+
+    testing::MemoryRun separate("#pragma INTERRUPT_LOC 0\nchar x, y;\n"
+                                "void bump(void) { x = x * y; }\n"
+                                "void __interrupt(void) { bump(); y = x * 3; }\n"
+                                "void main(void) { y = x * y; }\n",
+                                1,
+                                std::string(testing::SmallChip) +
+                                    "#pragma BANK_START_02 0x30\n#pragma BANK_END_02 0x3F\n");
+    EXPECT_EQ(separate.c().errors(), 0) << separate.messages(); // the multiply is shared safely
+}
+
+} // namespace
+} // namespace kavo
