@@ -36,17 +36,9 @@ const FunctionSpan* interruptSpan(const std::vector<FunctionSpan>& spans) {
     return nullptr;
 }
 
-template <class Visit> void eachInstruction(const FunctionSpan& span, Visit visit) {
-    for (Instruction* i = span.label;; i = i->next) {
-        visit(*i);
-        if (i == span.last)
-            break;
-    }
-}
-
 void renameTemporaries(Compilation& c, const FunctionSpan& span) {
     const std::string& high = c.codegen.returnHighRegister;
-    eachInstruction(span, [&](Instruction& i) {
+    forEachInSpan(span, [&](Instruction& i) {
         if (!i.operand.starts_with("_tmp_") || i.operand == high)
             return;
         const std::string renamed = "_itr_" + i.operand.substr(5);
@@ -69,7 +61,7 @@ std::set<ScratchByte> scratchToSave(const Compilation& c, const std::vector<Func
     for (const FunctionSpan& span : spans) {
         if (!c.ram->interruptReachable.contains(span.function))
             continue;
-        eachInstruction(span, [&](const Instruction& i) {
+        forEachInSpan(span, [&](const Instruction& i) {
             const std::string& name = i.operand;
             if (name == ScratchInt || name == ScratchP0 || (!high.empty() && name == high) ||
                 name.starts_with("_prm_"))
@@ -92,7 +84,7 @@ bool isSaveSlot(const Instruction* i) {
 // The bytes the routine's entry already copies into "_svi_" slots, and the last such copy.
 std::set<ScratchByte> savedAlready(const FunctionSpan& span, Instruction*& lastSave) {
     std::set<ScratchByte> saved;
-    eachInstruction(span, [&](Instruction& i) {
+    forEachInSpan(span, [&](Instruction& i) {
         if (i.opcode == PIC_MOVF && isSaveSlot(i.next)) {
             saved.insert({i.operand, i.offset});
             lastSave = i.next;
@@ -103,7 +95,7 @@ std::set<ScratchByte> savedAlready(const FunctionSpan& span, Instruction*& lastS
 
 Instruction* entryPoint(const FunctionSpan& span) {
     Instruction* at = span.label;
-    eachInstruction(span, [&](Instruction& i) {
+    forEachInSpan(span, [&](Instruction& i) {
         if (i.opcode == PIC_SAVEINT && at == span.label)
             at = &i;
     });

@@ -18,6 +18,15 @@ struct FunctionSpan {
     Instruction* last = nullptr;  // the last instruction of the body
 };
 
+// Calls visit on each instruction of the span, in order.
+template <class Visit> void forEachInSpan(const FunctionSpan& span, Visit visit) {
+    for (Instruction* i = span.label; i != nullptr; i = i->next) {
+        visit(*i);
+        if (i == span.last)
+            break;
+    }
+}
+
 // The bodies of every function of the call tree (runtime routines and "__interrupt"
 // included) in program order.
 std::vector<FunctionSpan> functionspans(const Compilation& c);
