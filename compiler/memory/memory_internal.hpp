@@ -38,6 +38,9 @@ std::string usedby(const Symbol& symbol);
 // the interrupt routine reaches. Run once before register reuse asks anything.
 void preparerelation(Compilation& c);
 
+// C135 and the fatal stop when the calls (with those noted apart from the tree) form a cycle.
+void refuserecursion(Compilation& c);
+
 // The callees the relation follows from a function: its call-tree calls and the calls noted
 // apart from the tree.
 std::vector<std::string> relatedcallees(const Compilation& c, const std::string& function);

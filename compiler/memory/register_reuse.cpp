@@ -2,6 +2,9 @@
 // holds when the two functions can never be active at the same time; `scopesrelated` is that
 // call relation (with C135 for a chain of calls 150 deep, taken as recursion).
 //
+// `refuserecursion` stops the compilation (C135) at any call cycle, whether reuse is on or
+// not: every variable has one place, so a function cannot be active twice.
+//
 // Two functions are active together only when one reaches the other through calls; the
 // relation also counts the calls made while another call's arguments are being loaded and
 // the calls of inline assembly, and every function the interrupt routine reaches counts as
@@ -13,6 +16,7 @@
 #include "compiler/tables/ram_map.hpp"
 
 #include <array>
+#include <set>
 
 namespace kavo {
 
@@ -36,6 +40,19 @@ bool isRuntimeRoutine(std::string_view name) {
                         std::string(function).c_str()));
     c.message("Compiler exiting. Clear this error before compiling again.\n");
     throw FatalStop(fatal::CircularCall);
+}
+
+// Depth-first search for a call cycle through function; marks what it has finished.
+void refuseCycleFrom(Compilation& c, const std::string& function, std::set<std::string>& open,
+                     std::set<std::string>& done) {
+    if (done.contains(function))
+        return;
+    if (!open.insert(function).second)
+        circularCall(c, function);
+    for (const std::string& callee : relatedcallees(c, function))
+        refuseCycleFrom(c, callee, open, done);
+    open.erase(function);
+    done.insert(function);
 }
 
 bool related(Compilation& c, const std::string& a, const std::string& b) {
@@ -103,6 +120,13 @@ bool scopesrelated(Compilation& c, std::string_view a, std::string_view b, int d
     }
     memo[{first, second}] = answer;
     return answer;
+}
+
+void refuserecursion(Compilation& c) {
+    std::set<std::string> open;
+    std::set<std::string> done;
+    for (const CallTreeEntry* e = c.callTree.head; e != nullptr; e = e->next)
+        refuseCycleFrom(c, e->name, open, done);
 }
 
 int reuseloc(Compilation& c, int size, std::string_view usedBy) {
