@@ -60,8 +60,9 @@ std::vector<FunctionSpan> functionspans(const Compilation& c) {
     return spans;
 }
 
-std::string usedby(const Symbol& symbol) {
-    return symbol.scope == GlobalScope ? std::string() : symbol.owner;
+const std::string& usedby(const Symbol& symbol) {
+    static const std::string global;
+    return symbol.scope == GlobalScope ? global : symbol.owner;
 }
 
 std::vector<std::string> relatedcallees(const Compilation& c, const std::string& function) {

@@ -32,7 +32,7 @@ template <class Visit> void forEachInSpan(const FunctionSpan& span, Visit visit)
 std::vector<FunctionSpan> functionspans(const Compilation& c);
 
 // The function whose variable a symbol is, for register reuse: "" for a global.
-std::string usedby(const Symbol& symbol);
+const std::string& usedby(const Symbol& symbol);
 
 // Adds to the relation the calls written in inline assembly, and works out which functions
 // the interrupt routine reaches. Run once before register reuse asks anything.

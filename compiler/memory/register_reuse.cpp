@@ -17,6 +17,7 @@
 
 #include <array>
 #include <set>
+#include <unordered_map>
 
 namespace kavo {
 
@@ -81,13 +82,23 @@ bool donor(const Compilation& c, const Symbol& s, int size) {
     return false;
 }
 
+// Answers of the relation to one requester, by the other function's name.
+using Verdicts = std::unordered_map<std::string, bool>;
+
 // Every symbol on any byte of the block must be a non-static variable of a function
 // unrelated to the requester.
-bool mayShare(Compilation& c, int location, int size, const std::string& requester) {
+bool mayShare(Compilation& c, int location, int size, const std::string& requester,
+              Verdicts& verdicts) {
     if (requester == "__interrupt")
         return false;
     for (const Symbol* t : symbolscovering(c, location, location + size - 1)) {
-        if (t->cls == STATIC || related(c, usedby(*t), requester))
+        if (t->cls == STATIC)
+            return false;
+        const std::string& owner = usedby(*t);
+        auto known = verdicts.find(owner);
+        if (known == verdicts.end())
+            known = verdicts.emplace(owner, related(c, owner, requester)).first;
+        if (known->second)
             return false;
     }
     return true;
@@ -102,8 +113,11 @@ bool scopesrelated(Compilation& c, std::string_view a, std::string_view b, int d
         return true;
     const std::string first(a);
     const std::string second(b);
+    std::string key = first;
+    key.push_back('\0');
+    key.append(second);
     auto& memo = c.ram->relatedMemo;
-    const auto known = memo.find({first, second});
+    const auto known = memo.find(key);
     if (known != memo.end())
         return known->second;
     if (findcall(c.callTree, first) == nullptr)
@@ -118,7 +132,7 @@ bool scopesrelated(Compilation& c, std::string_view a, std::string_view b, int d
             break;
         }
     }
-    memo[{first, second}] = answer;
+    memo[key] = answer;
     return answer;
 }
 
@@ -134,10 +148,11 @@ int reuseloc(Compilation& c, int size, std::string_view usedBy) {
         return -1;
     const std::string requester(usedBy);
     std::set<int> refused;
+    Verdicts verdicts;
     for (const Symbol* d = c.symbols.main.head; d != nullptr; d = d->next) {
         if (!donor(c, *d, size) || refused.contains(d->addr))
             continue;
-        if (mayShare(c, d->addr, size, requester))
+        if (mayShare(c, d->addr, size, requester, verdicts))
             return d->addr;
         refused.insert(d->addr);
     }
