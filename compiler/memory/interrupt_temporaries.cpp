@@ -8,6 +8,8 @@
 // return and the read of that high byte, the register is saved and restored instead.
 // "@__P0tmp_" is always saved: the bank pass, which runs later, may use it anywhere.
 //
+// A return statement in the routine jumps to the restores and the return from interrupt.
+//
 // A function both the routine and the main line call cannot run twice at once (its
 // variables have one place each): such a program is refused with C252.
 #include "compiler/base/text_format.hpp"
@@ -169,6 +171,37 @@ void refuseSharedFunctions(Compilation& c) {
     }
 }
 
+bool isRestore(const Instruction* load, const Instruction* store) {
+    return load->opcode == PIC_MOVF && load->operand.starts_with("_svi_") &&
+           store->opcode == PIC_MOVWF;
+}
+
+// A return statement inside the routine would leave with a plain return, skipping the
+// restores and the return from interrupt: it jumps to the exit sequence instead.
+void routeReturnsThroughExit(Compilation& c, const FunctionSpan& span) {
+    std::vector<Instruction*> body;
+    forEachInSpan(span, [&](Instruction& i) { body.push_back(&i); });
+    std::size_t exit = body.size();
+    while (exit > 0 && body[exit - 1]->opcode != PIC_RETFIE)
+        --exit;
+    if (exit-- == 0)
+        return;
+    while (exit >= 3 && isRestore(body[exit - 2], body[exit - 1]))
+        exit -= 2;
+    std::string label;
+    for (std::size_t n = 0; n < exit; ++n) {
+        if (body[n]->opcode != PIC_RETURN)
+            continue;
+        if (label.empty()) {
+            label = newlabel(c);
+            emitafter(c, body[exit - 1], PIC_LABEL, label, -1, body[exit]->line);
+        }
+        body[n]->opcode = PIC_GOTO;
+        body[n]->operand = label;
+        body[n]->scope = GlobalScope;
+    }
+}
+
 } // namespace
 
 void makeinterrupttemps(Compilation& c) {
@@ -180,6 +213,7 @@ void makeinterrupttemps(Compilation& c) {
     preparerelation(c);
     refuseSharedFunctions(c);
     saveScratch(c, *routine, scratchToSave(c, spans));
+    routeReturnsThroughExit(c, *routine);
 }
 
 } // namespace kavo

@@ -208,3 +208,29 @@ TEST(InterruptTemporaries, AFunctionCalledFromBothTheRoutineAndTheMainLineIsRefu
 
 } // namespace
 } // namespace kavo
+
+namespace kavo {
+namespace {
+
+TEST(InterruptTemporaries, AReturnStatementLeavesThroughTheRestoresAndRetfie) {
+    testing::MemoryRun run("#pragma INTERRUPT_LOC 0\nchar x, y;\n"
+                           "void __interrupt(void) { if (x) return; y = 1; }\n"
+                           "void main(void) { x = y; }\n");
+    const Code routine = codeOf(run.c(), "__interrupt", "_ITR_E");
+    EXPECT_EQ(count(routine, "RETURN"), 0);
+    const auto jump = std::find_if(routine.begin(), routine.end(), [](const std::string& l) {
+        return l.starts_with("GOTO _BCL_");
+    });
+    ASSERT_NE(jump, routine.end());
+    const std::string exitLabel = "LABEL " + jump->substr(5);
+    const auto label = std::find(routine.begin(), routine.end(), exitLabel);
+    ASSERT_NE(label, routine.end());
+    EXPECT_EQ(*(label + 1), "MOVF _svi_1,W"); // the restores follow the label
+    EXPECT_EQ(*(label + 2), "MOVWF @__P0tmp_");
+    EXPECT_EQ(*(label + 3), "RETFIE");
+    EXPECT_TRUE(has(routine, "MOVWF y"));
+    EXPECT_LT(jump - routine.begin(), label - routine.begin());
+}
+
+} // namespace
+} // namespace kavo
