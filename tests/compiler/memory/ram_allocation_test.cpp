@@ -122,6 +122,20 @@ TEST(FixedPlacement, SetfixedlocWarnsOnEveryTakenByteAndEntersUnplacedAtMinusOne
     EXPECT_TRUE(addressfree(c, 29));
 }
 
+TEST(FixedPlacement, VirtualPeripheralRamIsReservedAndAClashWithARegisterIsC240) {
+    MemoryRun run("#vpmem 3\n#vpmem 16 17\nchar a, b, c, d, e;\n"
+                  "void main(void) { a = 1; b = 2; c = 3; d = 4; e = 5; }\n",
+                  0);
+    EXPECT_NE(run.allMessages().find(
+                  "WARNING(C240): Memory allocation conflict for @__stat__ address 3\n"),
+              std::string::npos)
+        << run.allMessages();
+    EXPECT_EQ(run.address("_asm_002", GlobalScope), 16);
+    EXPECT_EQ(run.address("_asm_003", GlobalScope), 17);
+    EXPECT_EQ(run.address("d", GlobalScope), 11);
+    EXPECT_EQ(run.address("e", GlobalScope), 18); // 16 and 17 belong to the peripheral
+}
+
 TEST(Reuse, TwoLeafFunctionsCalledOnlyFromMainShareEqualSizedLocals) {
     MemoryRun run(TwoLeaves, 1);
     EXPECT_GE(run.at("a"), 8);
