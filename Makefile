@@ -1,14 +1,19 @@
-# The two set-up commands of the README. Both install what the build needs first.
+# The set-up commands of the README. Each installs what the build needs first.
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-asan
 BUILD_TYPE ?= RelWithDebInfo
 
-.PHONY: run test deps build clean
+# A sanitizer report exits with its own status, so that a report from a program a test runs
+# (kavo, sxsim) is never taken for that program's ordinary failure status of 1.
+SANITIZER_ENV = ASAN_OPTIONS=exitcode=86 UBSAN_OPTIONS=print_stacktrace=1:exitcode=87
+
+.PHONY: run test check deps build build-sanitized clean
 
 deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) > /dev/null
 	@cmake --build $(BUILD_DIR)
 
 run: build
@@ -17,5 +22,17 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j 2
 
+# The debug build with AddressSanitizer and UndefinedBehaviorSanitizer (assertions on too).
+build-sanitized: deps
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVO_WERROR=ON \
+		-DKAVO_SANITIZE=ON > /dev/null
+	@cmake --build $(SANITIZE_DIR)
+
+# What CI runs: the whole suite on the normal build with warnings as errors, then again
+# under the sanitizers.
+check: CMAKE_ARGS = -DKAVO_WERROR=ON
+check: test build-sanitized
+	@cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j 2
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -1,4 +1,4 @@
-/* Toggles port B bit 0 with a software delay. */
+/* Blinker: toggles port B bit 0 with a software delay between the changes. */
 #include "sx28.h"
 
 #define DELAY 200

@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Compiles the bundled example with the freshly built compiler and shows where the outputs went.
+# Compiles the bundled examples with the freshly built compiler and runs each object file the
+# compiler produced in the simulator, which prints the program's final state (its variables
+# named from the assembly file's EQU section).
 set -u
 kavo="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+sxsim="$(dirname "$kavo")/sxsim"
 cd "$(dirname "$0")/../examples"
-"$kavo" blink.c
-status=$?
-echo
-echo "kavo exit status: $status"
-echo "Outputs in $(pwd):"
-for f in blink.pre blink.asm blink.lst blink.obj; do
-    [ -e "$f" ] && printf '  %-10s %6d bytes\n' "$f" "$(stat -c %s "$f")"
+for program in blink table arith16 timer; do
+    echo "=== $program.c"
+    "$kavo" "$program.c"
+    echo "kavo exit status: $?"
+    if [ -s "$program.obj" ] && [ -x "$sxsim" ]; then
+        # blink never stops by itself: a step limit ends it.
+        "$sxsim" "$program.obj" --steps 2000000 --map "$program.asm"
+        echo "sxsim exit status: $?"
+    fi
+    echo
 done
 exit 0

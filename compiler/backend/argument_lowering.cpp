@@ -15,9 +15,14 @@ namespace kavo::optimiser {
 
 namespace {
 
+struct Argument {
+    const Instruction* marker;
+    bool address;
+};
+
 struct PendingCall {
     std::string callee;
-    std::vector<const Instruction*> arguments;
+    std::vector<Argument> arguments;
 };
 
 // The parameters of a function: the symbols of its own scope other than the function itself,
@@ -87,13 +92,21 @@ void moveByte(MoveWriter& out, const Instruction& argument, int byte, const Symb
     out.add(PIC_MOVWF, parameter.name, -1, parameterByte, parameter.scope);
 }
 
+// An array argument arrives as its address, stored into a temporary just before the marker:
+// an address is widened with a zero high byte, never sign-extended.
+bool isAddress(const Code& code, std::size_t marker) {
+    return marker >= 2 && code.is(marker - 1, PIC_MOVWF) && code.is(marker - 2, PIC_ADDRESSOF) &&
+           code.at(marker - 1)->operand == code.at(marker)->operand;
+}
+
 bool isSigned(const Compilation& c, const Instruction& argument) {
     const Symbol* s = argumentSymbol(c, argument);
     return s != nullptr && s->sign == SIGNED;
 }
 
-void moveArgument(Compilation& c, MoveWriter& out, const Instruction& argument,
-                  const Symbol& parameter, const std::string& callee) {
+void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const Symbol& parameter,
+                  const std::string& callee) {
+    const Instruction& argument = *passed.marker;
     const int size = argumentSize(c, argument);
     const int line = argument.line;
     if (argument.dest == INTEGER_CONSTANT && (parameter.size == 1 || parameter.size == 2)) {
@@ -105,7 +118,7 @@ void moveArgument(Compilation& c, MoveWriter& out, const Instruction& argument,
     } else if (size == 1 && parameter.size == 2) {
         moveByte(out, argument, 0, parameter, 0);
         out.add(PIC_CLRF, parameter.name, -1, 1, parameter.scope);
-        if (isSigned(c, argument)) {
+        if (!passed.address && isSigned(c, argument)) {
             out.add(PIC_BTFSC, argument.operand, 7, argument.offset, argument.scope);
             out.add(PIC_DECF, parameter.name, 1, 1, parameter.scope);
         }
@@ -127,7 +140,7 @@ void lowerCall(Compilation& c, Code& code, std::size_t callAt, const PendingCall
     const std::vector<const Symbol*> parameters = parametersOf(c, call.callee);
     MoveWriter out(code, callAt, *code.at(callAt));
     for (std::size_t k = 0; k < call.arguments.size(); ++k) {
-        const Instruction& argument = *call.arguments[k];
+        const Instruction& argument = *call.arguments[k].marker;
         if (k >= parameters.size()) {
             c.error(strprintf("ERROR(C30): Line: %d Too many arguments in function call.\n",
                               argument.line));
@@ -135,7 +148,7 @@ void lowerCall(Compilation& c, Code& code, std::size_t callAt, const PendingCall
                               argument.line));
             continue;
         }
-        moveArgument(c, out, argument, *parameters[k], call.callee);
+        moveArgument(c, out, call.arguments[k], *parameters[k], call.callee);
     }
 }
 
@@ -149,7 +162,7 @@ void lowerArguments(Compilation& c) {
         if (at.opcode == PIC_FUNCNAME) {
             open.push_back({at.operand, {}});
         } else if (at.opcode == PIC_FUNCARG && !open.empty()) {
-            open.back().arguments.push_back(&at);
+            open.back().arguments.push_back({&at, isAddress(code, i)});
         } else if (at.opcode == PIC_CALL && !open.empty() && open.back().callee == at.operand) {
             const std::size_t before = code.size();
             lowerCall(c, code, i, open.back());

@@ -38,42 +38,57 @@ void writeHeader(Compilation& c, OutputStream& file, const std::string& m) {
     file.write(strprintf("%s\tDEVICE PAGES%u,BANKS8\n", m.c_str(), (romEnd + 1) / 512));
     file.write(strprintf("%s\tDEVICE STACKX,OPTIONX\n", m.c_str()));
     if (c.flags.debugForm == 0) {
-        file.write(strprintf("%s;            Assembly code starts here                   \n",
-                             m.c_str()));
-        file.write(strprintf("%s;--------------------------------------------------------\n",
-                             m.c_str()));
+        file.write(
+            strprintf("%s;            Assembly code starts here                   \n", m.c_str()));
+        file.write(
+            strprintf("%s;--------------------------------------------------------\n", m.c_str()));
         return;
     }
-    file.write(strprintf(
-        "%s;SCOPE          PC    OPCODE     VARIABLE/LABEL (OFFSET),DEST SOURCE-LINE\n",
-        m.c_str()));
-    file.write(strprintf(
-        "%s;------------------------------------------------------------------------\n",
-        m.c_str()));
+    file.write(
+        strprintf("%s;SCOPE          PC    OPCODE     VARIABLE/LABEL (OFFSET),DEST SOURCE-LINE\n",
+                  m.c_str()));
+    file.write(
+        strprintf("%s;------------------------------------------------------------------------\n",
+                  m.c_str()));
+}
+
+// "%-25s" and the line comment, the layout of every instruction line: six blanks before the
+// text and fifteen after it, or for labels and ORG none before and twenty-one after. Built
+// without printf since it is written once per instruction.
+std::string commentedLine(bool indented, const std::string& text, int line,
+                          const std::string& tail = {}) {
+    constexpr std::size_t Width = 25;
+    std::string out = indented ? "      " : "";
+    out += text;
+    if (text.size() < Width)
+        out.append(Width - text.size(), ' ');
+    out.append(indented ? 15 : 21, ' ');
+    out += "; Line: ";
+    out += std::to_string(line);
+    out += tail;
+    out += '\n';
+    return out;
 }
 
 // A data word's comment shows the characters it holds.
-std::string dataWordLine(const std::string& text, const Instruction& i) {
+std::string dataWordTail(const Instruction& i) {
     const bool first = isPrintable(i.value);
     const bool second = isPrintable(i.secondValue);
     if (first && second)
-        return strprintf("      %-25s               ; Line: %d, '%c', '%c'\n", text.c_str(), i.line,
-                         i.value, i.secondValue);
+        return strprintf(", '%c', '%c'", i.value, i.secondValue);
     if (first)
-        return strprintf("      %-25s               ; Line: %d, '%c'\n", text.c_str(), i.line,
-                         i.value);
+        return strprintf(", '%c'", i.value);
     if (second)
-        return strprintf("      %-25s               ; Line: %d,    , '%c'\n", text.c_str(), i.line,
-                         i.secondValue);
-    return strprintf("      %-25s               ; Line: %d\n", text.c_str(), i.line);
+        return strprintf(",    , '%c'", i.secondValue);
+    return {};
 }
 
 std::string instructionLine(const std::string& text, const Instruction& i) {
     if (i.opcode == PIC_LABEL || i.opcode == PIC_ORG)
-        return strprintf("%-25s                     ; Line: %d\n", text.c_str(), i.line);
+        return commentedLine(false, text, i.line);
     if (i.opcode == PIC_PROGLOC)
-        return dataWordLine(text, i);
-    return strprintf("      %-25s               ; Line: %d\n", text.c_str(), i.line);
+        return commentedLine(true, text, i.line, dataWordTail(i));
+    return commentedLine(true, text, i.line);
 }
 
 std::string addressColumn(const Instruction& i) {
@@ -114,9 +129,7 @@ private:
             file_.write(m_ + ";\n");
         previousLine_ = i.line;
         if (i.address != expectedAddress_) {
-            const std::string org = strprintf("ORG %d", i.address);
-            file_.write(strprintf("%s      %-25s               ; Line: %d\n", m_.c_str(),
-                                  org.c_str(), i.line));
+            file_.write(m_ + commentedLine(true, strprintf("ORG %d", i.address), i.line));
             expectedAddress_ = i.address;
         }
         if (listing_)

@@ -50,8 +50,8 @@ void writeDataRecord(OutputStream& file, int wordAddress, const std::string& dat
         file.write(spacedRecord(byteAddress, data, checksum));
         return;
     }
-    file.write(strprintf(":%02X%04X%02X%s%02X\n", byteCount, byteAddress, DataRecord,
-                         data.c_str(), checksum));
+    file.write(strprintf(":%02X%04X%02X%s%02X\n", byteCount, byteAddress, DataRecord, data.c_str(),
+                         checksum));
 }
 
 struct ConfigRecord {
@@ -70,8 +70,8 @@ std::optional<ConfigRecord> configWord(Compilation& c, const char* valueName,
     if (!c.pragmas.has(valueName))
         return std::nullopt;
     const int value = configValue(c, valueName);
-    const int location =
-        static_cast<int>(c.pragmas.number(locationName, static_cast<std::uint32_t>(defaultLocation)));
+    const int location = static_cast<int>(
+        c.pragmas.number(locationName, static_cast<std::uint32_t>(defaultLocation)));
     return ConfigRecord{location, hexword(value)};
 }
 
@@ -153,8 +153,7 @@ public:
                 fillhex(c_, file_, placed[k]->address + 1, next->address - 1);
             }
         }
-        c_.message(
-            strprintf("Program memory used: %d locations.\n", programMemoryUsed(placed)));
+        c_.message(strprintf("Program memory used: %d locations.\n", programMemoryUsed(placed)));
         flush();
         const int afterProgram = placed.empty() ? 0 : placed.back()->address + 1;
         fillhex(c_, file_, afterProgram, static_cast<int>(c_.pragmas.number("ROM_END", 511)));

@@ -7,20 +7,28 @@
 
 namespace kavo {
 
-void optimise(Compilation& c, bool rules) {
+namespace optimiser {
+
+void runOptimiser(Compilation& c, bool rules, std::vector<int>* fired) {
     const bool cache = c.instructions.cacheEnabled();
     c.instructions.setCacheEnabled(false);
-    optimiser::lowerArguments(c);
+    lowerArguments(c);
     if (rules) {
-        optimiser::Code code(c.instructions);
-        optimiser::runRules(c, code);
-        while (optimiser::dropUnusedTemporaryStores(c, code))
-            optimiser::runRules(c, code);
-        while (optimiser::mergeTemporaries(c, code))
+        Code code(c.instructions);
+        runRules(c, code, fired);
+        while (dropUnusedTemporaryStores(c, code))
+            runRules(c, code, fired);
+        while (mergeTemporaries(c, code))
             code.refresh();
-        optimiser::mergeLabels(code);
+        mergeLabels(code);
     }
     c.instructions.setCacheEnabled(cache);
+}
+
+} // namespace optimiser
+
+void optimise(Compilation& c, bool rules) {
+    optimiser::runOptimiser(c, rules, nullptr);
 }
 
 } // namespace kavo

@@ -95,7 +95,10 @@ bool isCompilerLabel(const std::string& name);
 int usesOf(const Code& code, const std::string& name);
 
 void lowerArguments(Compilation& c);
-bool runRules(Compilation& c, Code& code);
+// fired, when given, counts the rewrites of each rule (index in peepholeRules()).
+bool runRules(Compilation& c, Code& code, std::vector<int>* fired = nullptr);
+// optimise, with the rewrites of each rule counted into fired when given.
+void runOptimiser(Compilation& c, bool rules, std::vector<int>* fired);
 bool dropUnusedTemporaryStores(Compilation& c, Code& code);
 bool mergeTemporaries(Compilation& c, Code& code);
 void mergeLabels(Code& code);

@@ -54,17 +54,22 @@ const std::vector<Rule>& peepholeRules() {
     return rules;
 }
 
-bool runRules(Compilation& c, Code& code) {
+bool runRules(Compilation& c, Code& code, std::vector<int>* fired) {
     bool changedAny = false;
     // Every rule shortens the list or turns its pattern into one no rule matches again; the
     // bound only keeps a mistake from hanging the compiler.
     for (int walk = 0; walk < 10000; ++walk) {
         bool changed = false;
         for (std::size_t i = 0; i < code.size(); ++i) {
-            for (Rule rule : peepholeRules()) {
+            const auto& rules = peepholeRules();
+            for (std::size_t r = 0; r < rules.size(); ++r) {
                 Match m(c, code, i);
-                if (rule(m)) {
+                if (rules[r](m)) {
                     changed = true;
+                    if (fired != nullptr) {
+                        fired->resize(rules.size());
+                        ++(*fired)[r];
+                    }
                     code.refresh();
                     break;
                 }

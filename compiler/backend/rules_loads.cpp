@@ -34,6 +34,8 @@ bool rule3ReturnLiteral(Match& m) {
     Instruction* c = m.p(0);
     c->opcode = PIC_RETLW;
     c->value = c->value != 0 ? c->value : m.literal(0);
+    // The offset field marks a function's closing return; the RETLW takes that role over.
+    c->offset = m.p(1)->offset;
     m.erase(1, 1);
     return true;
 }

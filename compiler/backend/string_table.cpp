@@ -8,8 +8,8 @@
 // saves around a call of the reader.
 //
 // The reader's code sits at the placeholder, in front of the runtime routines, where CALL can
-// reach it; the data words go to the end of the program so that a long table never pushes the
-// routines' entries out of the first half page.
+// reach it; the data words go to the end of the program (before a trailing reset jump) so that
+// a long table never pushes the routines' entries out of the first half page.
 #include "compiler/backend/backend.hpp"
 
 #include "compiler/base/text_format.hpp"
@@ -181,9 +181,7 @@ private:
         emit(c_, opcode, f, dest, StringTableLine);
     }
     void store(const std::string& f) { emit(c_, PIC_MOVWF, f, -1, StringTableLine); }
-    void literal(int opcode, int k) {
-        emit(c_, opcode, std::to_string(k), -1, StringTableLine, k);
-    }
+    void literal(int opcode, int k) { emit(c_, opcode, std::to_string(k), -1, StringTableLine, k); }
     void bit(int opcode, int bitNumber) { emit(c_, opcode, Status, bitNumber, StringTableLine); }
     void jump(const std::string& target) { emit(c_, PIC_GOTO, target, -1, StringTableLine); }
     void ret() { emit(c_, PIC_RETURN, {}, -1, StringTableLine); }
@@ -203,6 +201,17 @@ void removePlaceholder(Compilation& c, Instruction* placeholder) {
     c.instructions.setCacheEnabled(false);
     c.instructions.remove(previous, placeholder);
     c.instructions.setCacheEnabled(cache);
+}
+
+// The data words go last, but in front of a trailing reset jump: that jump has its own
+// address at the top of memory, and the program's words stay one run.
+Instruction* tableAnchor(Compilation& c, Instruction* last) {
+    if (last == nullptr || last->opcode != PIC_RESET)
+        return last;
+    Instruction* previous = c.instructions.head();
+    while (previous != nullptr && previous->next != last)
+        previous = previous->next;
+    return previous != nullptr ? previous : last;
 }
 
 } // namespace
@@ -230,7 +239,9 @@ void makestrings(Compilation& c) {
     else
         writer.plainReader();
     moveEmittedAfter(c, tail, placeholder);
+    tail = lastInstruction(c);
     writer.table(words);
+    moveEmittedAfter(c, tail, tableAnchor(c, tail));
 }
 
 } // namespace kavo

@@ -1,7 +1,12 @@
 /* The grammar of Kavo C: C with fixed-address declarations ("@") and asm( ... ) / rasm( ... )
    blocks of SX assembly. It builds no tree: each action joins the fragments of its symbols,
    with marker nodes around the stretches later passes cut out, and each complete external
-   declaration goes onto the run's node list. */
+   declaration goes onto the run's node list.
+
+   A comment above a long action lists the nodes it produces, in order: upper case is a marker
+   or token node of that kind, lower case the fragment of that symbol of the rule (with $k when
+   the name repeats), copy(x) and ident(x) copy x's first node or identifier, KIND(l1) is label
+   l1 copied as that kind. */
 
 %require "3.8"
 %define api.pure full

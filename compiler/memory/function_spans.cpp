@@ -60,8 +60,9 @@ std::vector<FunctionSpan> functionspans(const Compilation& c) {
     return spans;
 }
 
-std::string usedby(const Symbol& symbol) {
-    return symbol.scope == GlobalScope ? std::string() : symbol.owner;
+const std::string& usedby(const Symbol& symbol) {
+    static const std::string global;
+    return symbol.scope == GlobalScope ? global : symbol.owner;
 }
 
 std::vector<std::string> relatedcallees(const Compilation& c, const std::string& function) {
@@ -83,18 +84,15 @@ namespace {
 // Calls written as instructions (inline assembly) that the call tree does not list.
 void noteInstructionCalls(Compilation& c) {
     for (const FunctionSpan& span : functionspans(c)) {
-        const CallTreeEntry* entry = findcall(c.callTree, span.function);
-        for (const Instruction* i = span.label;; i = i->next) {
-            if (i->opcode == PIC_CALL && findcall(c.callTree, i->operand) != nullptr &&
-                (entry == nullptr || std::find(entry->calls.begin(), entry->calls.end(),
-                                               i->operand) == entry->calls.end())) {
-                auto& extra = c.ram->extraCalls[span.function];
-                if (std::find(extra.begin(), extra.end(), i->operand) == extra.end())
-                    extra.push_back(i->operand);
-            }
-            if (i == span.last)
-                break;
-        }
+        const std::vector<std::string> listed = relatedcallees(c, span.function);
+        forEachInSpan(span, [&](const Instruction& i) {
+            if (i.opcode != PIC_CALL || findcall(c.callTree, i.operand) == nullptr ||
+                std::find(listed.begin(), listed.end(), i.operand) != listed.end())
+                return;
+            auto& extra = c.ram->extraCalls[span.function];
+            if (std::find(extra.begin(), extra.end(), i.operand) == extra.end())
+                extra.push_back(i.operand);
+        });
     }
 }
 

@@ -62,15 +62,13 @@ void separatefunctiontemps(Compilation& c) {
         // The interrupt routine has its own names; runtime routines use none.
         if (span.function == "__interrupt" || span.function.starts_with("@"))
             continue;
-        for (Instruction* i = span.label;; i = i->next) {
-            if (pooled(i->operand) && i->operand != high) {
-                renamed.insert(i->operand);
-                i->operand = ownTemporary(c, i->operand, span.function);
-                i->scope = span.function;
+        forEachInSpan(span, [&](Instruction& i) {
+            if (pooled(i.operand) && i.operand != high) {
+                renamed.insert(i.operand);
+                i.operand = ownTemporary(c, i.operand, span.function);
+                i.scope = span.function;
             }
-            if (i == span.last)
-                break;
-        }
+        });
     }
     removeUnusedPooled(c, renamed);
 }

@@ -7,6 +7,11 @@
 // in it like every other call. Because the routine can land between a main-line call's
 // return and the read of that high byte, the register is saved and restored instead.
 // "@__P0tmp_" is always saved: the bank pass, which runs later, may use it anywhere.
+//
+// A return statement in the routine jumps to the restores and the return from interrupt.
+//
+// A function both the routine and the main line call cannot run twice at once (its
+// variables have one place each): such a program is refused with C252.
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/memory/memory_internal.hpp"
@@ -33,17 +38,9 @@ const FunctionSpan* interruptSpan(const std::vector<FunctionSpan>& spans) {
     return nullptr;
 }
 
-template <class Visit> void eachInstruction(const FunctionSpan& span, Visit visit) {
-    for (Instruction* i = span.label;; i = i->next) {
-        visit(*i);
-        if (i == span.last)
-            break;
-    }
-}
-
 void renameTemporaries(Compilation& c, const FunctionSpan& span) {
     const std::string& high = c.codegen.returnHighRegister;
-    eachInstruction(span, [&](Instruction& i) {
+    forEachInSpan(span, [&](Instruction& i) {
         if (!i.operand.starts_with("_tmp_") || i.operand == high)
             return;
         const std::string renamed = "_itr_" + i.operand.substr(5);
@@ -66,7 +63,7 @@ std::set<ScratchByte> scratchToSave(const Compilation& c, const std::vector<Func
     for (const FunctionSpan& span : spans) {
         if (!c.ram->interruptReachable.contains(span.function))
             continue;
-        eachInstruction(span, [&](const Instruction& i) {
+        forEachInSpan(span, [&](const Instruction& i) {
             const std::string& name = i.operand;
             if (name == ScratchInt || name == ScratchP0 || (!high.empty() && name == high) ||
                 name.starts_with("_prm_"))
@@ -89,7 +86,7 @@ bool isSaveSlot(const Instruction* i) {
 // The bytes the routine's entry already copies into "_svi_" slots, and the last such copy.
 std::set<ScratchByte> savedAlready(const FunctionSpan& span, Instruction*& lastSave) {
     std::set<ScratchByte> saved;
-    eachInstruction(span, [&](Instruction& i) {
+    forEachInSpan(span, [&](Instruction& i) {
         if (i.opcode == PIC_MOVF && isSaveSlot(i.next)) {
             saved.insert({i.operand, i.offset});
             lastSave = i.next;
@@ -100,7 +97,7 @@ std::set<ScratchByte> savedAlready(const FunctionSpan& span, Instruction*& lastS
 
 Instruction* entryPoint(const FunctionSpan& span) {
     Instruction* at = span.label;
-    eachInstruction(span, [&](Instruction& i) {
+    forEachInSpan(span, [&](Instruction& i) {
         if (i.opcode == PIC_SAVEINT && at == span.label)
             at = &i;
     });
@@ -151,6 +148,60 @@ void saveScratch(Compilation& c, const FunctionSpan& span, const std::set<Scratc
     c.codegen.globalScopeFlag = globalScope;
 }
 
+// Functions of the main line the interrupt routine also calls: their variables and
+// temporaries have one place each, so a call from the interrupt in the middle of a main-line
+// call would overwrite them. The runtime routines are safe: their slots are saved above.
+void refuseSharedFunctions(Compilation& c) {
+    const auto& fromInterrupt = c.ram->interruptReachable;
+    std::set<std::string> fromMain;
+    std::vector<std::string> pending{"main"};
+    while (!pending.empty()) {
+        const std::string function = pending.back();
+        pending.pop_back();
+        if (function == "__interrupt" || !fromMain.insert(function).second)
+            continue;
+        for (const std::string& callee : relatedcallees(c, function))
+            pending.push_back(callee);
+    }
+    for (const std::string& function : fromMain) {
+        if (fromInterrupt.contains(function) && !function.starts_with("@"))
+            c.error(strprintf("ERROR(C252): Function %s is called both from the interrupt "
+                              "routine and from the main program.\n",
+                              function.c_str()));
+    }
+}
+
+bool isRestore(const Instruction* load, const Instruction* store) {
+    return load->opcode == PIC_MOVF && load->operand.starts_with("_svi_") &&
+           store->opcode == PIC_MOVWF;
+}
+
+// A return statement inside the routine would leave with a plain return, skipping the
+// restores and the return from interrupt: it jumps to the exit sequence instead.
+void routeReturnsThroughExit(Compilation& c, const FunctionSpan& span) {
+    std::vector<Instruction*> body;
+    forEachInSpan(span, [&](Instruction& i) { body.push_back(&i); });
+    std::size_t exit = body.size();
+    while (exit > 0 && body[exit - 1]->opcode != PIC_RETFIE)
+        --exit;
+    if (exit-- == 0)
+        return;
+    while (exit >= 3 && isRestore(body[exit - 2], body[exit - 1]))
+        exit -= 2;
+    std::string label;
+    for (std::size_t n = 0; n < exit; ++n) {
+        if (body[n]->opcode != PIC_RETURN)
+            continue;
+        if (label.empty()) {
+            label = newlabel(c);
+            emitafter(c, body[exit - 1], PIC_LABEL, label, -1, body[exit]->line);
+        }
+        body[n]->opcode = PIC_GOTO;
+        body[n]->operand = label;
+        body[n]->scope = GlobalScope;
+    }
+}
+
 } // namespace
 
 void makeinterrupttemps(Compilation& c) {
@@ -160,7 +211,9 @@ void makeinterrupttemps(Compilation& c) {
         return;
     renameTemporaries(c, *routine);
     preparerelation(c);
+    refuseSharedFunctions(c);
     saveScratch(c, *routine, scratchToSave(c, spans));
+    routeReturnsThroughExit(c, *routine);
 }
 
 } // namespace kavo

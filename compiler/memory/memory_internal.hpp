@@ -18,16 +18,28 @@ struct FunctionSpan {
     Instruction* last = nullptr;  // the last instruction of the body
 };
 
+// Calls visit on each instruction of the span, in order.
+template <class Visit> void forEachInSpan(const FunctionSpan& span, Visit visit) {
+    for (Instruction* i = span.label; i != nullptr; i = i->next) {
+        visit(*i);
+        if (i == span.last)
+            break;
+    }
+}
+
 // The bodies of every function of the call tree (runtime routines and "__interrupt"
 // included) in program order.
 std::vector<FunctionSpan> functionspans(const Compilation& c);
 
 // The function whose variable a symbol is, for register reuse: "" for a global.
-std::string usedby(const Symbol& symbol);
+const std::string& usedby(const Symbol& symbol);
 
 // Adds to the relation the calls written in inline assembly, and works out which functions
 // the interrupt routine reaches. Run once before register reuse asks anything.
 void preparerelation(Compilation& c);
+
+// C135 and the fatal stop when the calls (with those noted apart from the tree) form a cycle.
+void refuserecursion(Compilation& c);
 
 // The callees the relation follows from a function: its call-tree calls and the calls noted
 // apart from the tree.

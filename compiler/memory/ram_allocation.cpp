@@ -92,6 +92,7 @@ int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool 
 
 int figureoutloc(Compilation& c) {
     preparerelation(c);
+    refuserecursion(c);
     IndexedPlacement index(c);
     for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
         if (s->addr >= 0 || takesNoRam(*s))

@@ -2,6 +2,9 @@
 // holds when the two functions can never be active at the same time; `scopesrelated` is that
 // call relation (with C135 for a chain of calls 150 deep, taken as recursion).
 //
+// `refuserecursion` stops the compilation (C135) at any call cycle, whether reuse is on or
+// not: every variable has one place, so a function cannot be active twice.
+//
 // Two functions are active together only when one reaches the other through calls; the
 // relation also counts the calls made while another call's arguments are being loaded and
 // the calls of inline assembly, and every function the interrupt routine reaches counts as
@@ -13,6 +16,8 @@
 #include "compiler/tables/ram_map.hpp"
 
 #include <array>
+#include <set>
+#include <unordered_map>
 
 namespace kavo {
 
@@ -36,6 +41,19 @@ bool isRuntimeRoutine(std::string_view name) {
                         std::string(function).c_str()));
     c.message("Compiler exiting. Clear this error before compiling again.\n");
     throw FatalStop(fatal::CircularCall);
+}
+
+// Depth-first search for a call cycle through function; marks what it has finished.
+void refuseCycleFrom(Compilation& c, const std::string& function, std::set<std::string>& open,
+                     std::set<std::string>& done) {
+    if (done.contains(function))
+        return;
+    if (!open.insert(function).second)
+        circularCall(c, function);
+    for (const std::string& callee : relatedcallees(c, function))
+        refuseCycleFrom(c, callee, open, done);
+    open.erase(function);
+    done.insert(function);
 }
 
 bool related(Compilation& c, const std::string& a, const std::string& b) {
@@ -64,13 +82,23 @@ bool donor(const Compilation& c, const Symbol& s, int size) {
     return false;
 }
 
+// Answers of the relation to one requester, by the other function's name.
+using Verdicts = std::unordered_map<std::string, bool>;
+
 // Every symbol on any byte of the block must be a non-static variable of a function
 // unrelated to the requester.
-bool mayShare(Compilation& c, int location, int size, const std::string& requester) {
+bool mayShare(Compilation& c, int location, int size, const std::string& requester,
+              Verdicts& verdicts) {
     if (requester == "__interrupt")
         return false;
     for (const Symbol* t : symbolscovering(c, location, location + size - 1)) {
-        if (t->cls == STATIC || related(c, usedby(*t), requester))
+        if (t->cls == STATIC)
+            return false;
+        const std::string& owner = usedby(*t);
+        auto known = verdicts.find(owner);
+        if (known == verdicts.end())
+            known = verdicts.emplace(owner, related(c, owner, requester)).first;
+        if (known->second)
             return false;
     }
     return true;
@@ -85,8 +113,11 @@ bool scopesrelated(Compilation& c, std::string_view a, std::string_view b, int d
         return true;
     const std::string first(a);
     const std::string second(b);
+    std::string key = first;
+    key.push_back('\0');
+    key.append(second);
     auto& memo = c.ram->relatedMemo;
-    const auto known = memo.find({first, second});
+    const auto known = memo.find(key);
     if (known != memo.end())
         return known->second;
     if (findcall(c.callTree, first) == nullptr)
@@ -101,8 +132,15 @@ bool scopesrelated(Compilation& c, std::string_view a, std::string_view b, int d
             break;
         }
     }
-    memo[{first, second}] = answer;
+    memo[key] = answer;
     return answer;
+}
+
+void refuserecursion(Compilation& c) {
+    std::set<std::string> open;
+    std::set<std::string> done;
+    for (const CallTreeEntry* e = c.callTree.head; e != nullptr; e = e->next)
+        refuseCycleFrom(c, e->name, open, done);
 }
 
 int reuseloc(Compilation& c, int size, std::string_view usedBy) {
@@ -110,10 +148,11 @@ int reuseloc(Compilation& c, int size, std::string_view usedBy) {
         return -1;
     const std::string requester(usedBy);
     std::set<int> refused;
+    Verdicts verdicts;
     for (const Symbol* d = c.symbols.main.head; d != nullptr; d = d->next) {
         if (!donor(c, *d, size) || refused.contains(d->addr))
             continue;
-        if (mayShare(c, d->addr, size, requester))
+        if (mayShare(c, d->addr, size, requester, verdicts))
             return d->addr;
         refused.insert(d->addr);
     }

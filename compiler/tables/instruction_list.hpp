@@ -18,16 +18,16 @@ struct Instruction {
     std::string operand; // name or literal text; "" when none
     int dest = -1;       // 0 to W, 1 to the register; the bit number for bit instructions
     int line = 0;
-    int value = 0;     // character or literal value kept for comments
+    int value = 0;       // character or literal value kept for comments
     int secondValue = 0; // a data word's second character, shown in its comment when printable
-    int offset = 0;    // added to the operand's address (member, element, high byte)
-    std::string scope; // scope of the operand symbol
-    int address = 0;   // program address
-    int resolved = 0;  // numeric operand
+    int offset = 0;      // added to the operand's address (member, element, high byte)
+    std::string scope;   // scope of the operand symbol
+    int address = 0;     // program address
+    int resolved = 0;    // numeric operand
     int pageFlag = 0;
     int targetFunction = -1;
     int targetLabel = -1;
-    int word = NoMachineWord; // the 12-bit machine word, set by the object file writer
+    int word = NoMachineWord;          // the 12-bit machine word, set by the object file writer
     const std::string* file = nullptr; // interned source file name
     Instruction* next = nullptr;
     bool unlinked = false; // taken out of the list by remove()

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 namespace kavo {
@@ -34,8 +34,9 @@ struct RamMap {
     std::map<std::string, std::vector<std::string>> extraCalls;
     // Functions the interrupt routine can reach: they may run in the middle of any other.
     std::set<std::string> interruptReachable;
-    // Relation answers already worked out, keyed by the ordered pair of names.
-    std::map<std::pair<std::string, std::string>, bool> relatedMemo;
+    // Relation answers already worked out, keyed by the ordered pair of names joined by a
+    // zero byte.
+    std::unordered_map<std::string, bool> relatedMemo;
 
     // An index of the placed symbols, kept while every variable is being placed: how many
     // symbols cover each address up to coverage.size() - 1, and the symbols by first address.

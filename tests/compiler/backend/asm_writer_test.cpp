@@ -56,8 +56,8 @@ TEST_F(AsmWriterTest, AGapInTheAddressesWritesAnotherOrg) {
     placed(PIC_NOP, 0x180, 0);
     placed(PIC_GOTO, 0x7FF, 0, "@main", -1, 9);
     EXPECT_EQ(asmText(), Header + ";\n" + code("ORG 0", 1) + code("NOP", 1) + code("NOP", 1) +
-                             code("ORG 384", 1) + code("NOP", 1) + ";\n" +
-                             code("ORG 2047", 9) + code("JMP Amain", 9));
+                             code("ORG 384", 1) + code("NOP", 1) + ";\n" + code("ORG 2047", 9) +
+                             code("JMP Amain", 9));
 }
 
 using AsmWriterWithoutRomEnd = BackendTest;
@@ -71,12 +71,12 @@ TEST_F(AsmWriterTest, DebugFormHeaderAndListingMargin) {
     c.flags.debugForm = 1;
     placed(PIC_NOP, 5, 0);
     const std::string m(14, ' ');
-    EXPECT_EQ(
-        asmText(1, m),
-        m + "\tDEVICE PAGES4,BANKS8\n" + m + "\tDEVICE STACKX,OPTIONX\n" + m +
-            ";SCOPE          PC    OPCODE     VARIABLE/LABEL (OFFSET),DEST SOURCE-LINE\n" + m +
-            ";------------------------------------------------------------------------\n" + m +
-            ";\n" + m + code("ORG 5", 1) + "005-          " + code("NOP", 1));
+    EXPECT_EQ(asmText(1, m),
+              m + "\tDEVICE PAGES4,BANKS8\n" + m + "\tDEVICE STACKX,OPTIONX\n" + m +
+                  ";SCOPE          PC    OPCODE     VARIABLE/LABEL (OFFSET),DEST SOURCE-LINE\n" +
+                  m +
+                  ";------------------------------------------------------------------------\n" +
+                  m + ";\n" + m + code("ORG 5", 1) + "005-          " + code("NOP", 1));
 }
 
 TEST_F(AsmWriterTest, ListingModeShowsAddressAndWord) {
@@ -115,13 +115,13 @@ TEST_F(AsmWriterTest, TwoFormInstructionsFollowTheDestination) {
         const char* toW;
     };
     const std::vector<Row> rows = {
-        {PIC_ADDWF, "ADD x,W", "ADD W,x"},       {PIC_ANDWF, "AND x,W", "AND W,x"},
-        {PIC_COMF, "NOT x", "MOV W,/x"},         {PIC_DECF, "DEC x", "MOV W,--x"},
-        {PIC_DECFSZ, "DECSZ x", "MOVSZ W,--x"},  {PIC_INCF, "INC x", "MOV W,++x"},
-        {PIC_INCFSZ, "INCSZ x", "MOVSZ W,++x"},  {PIC_IORWF, "OR x,W", "OR W,x"},
-        {PIC_MOVF, "TEST x", "MOV W,x"},         {PIC_RLF, "RL x", "MOV W,<<x"},
-        {PIC_RRF, "RR x", "MOV W,>>x"},          {PIC_SUBWF, "SUB x,W", "MOV W,x-W"},
-        {PIC_SWAPF, "SWAP x", "MOV W,<>x"},      {PIC_XORWF, "XOR x,W", "XOR W,x"},
+        {PIC_ADDWF, "ADD x,W", "ADD W,x"},      {PIC_ANDWF, "AND x,W", "AND W,x"},
+        {PIC_COMF, "NOT x", "MOV W,/x"},        {PIC_DECF, "DEC x", "MOV W,--x"},
+        {PIC_DECFSZ, "DECSZ x", "MOVSZ W,--x"}, {PIC_INCF, "INC x", "MOV W,++x"},
+        {PIC_INCFSZ, "INCSZ x", "MOVSZ W,++x"}, {PIC_IORWF, "OR x,W", "OR W,x"},
+        {PIC_MOVF, "TEST x", "MOV W,x"},        {PIC_RLF, "RL x", "MOV W,<<x"},
+        {PIC_RRF, "RR x", "MOV W,>>x"},         {PIC_SUBWF, "SUB x,W", "MOV W,x-W"},
+        {PIC_SWAPF, "SWAP x", "MOV W,<>x"},     {PIC_XORWF, "XOR x,W", "XOR W,x"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(textOf(row.opcode, "x", 1), row.toRegister);
@@ -157,12 +157,12 @@ TEST_F(AsmWriterTest, OneFormInstructions) {
     EXPECT_EQ(textOf(PIC_PROGLOC, "72"), "DW 72");
     EXPECT_EQ(textOf(PIC_ORG, "256"), "ORG 256");
     const std::vector<std::pair<int, const char*>> fixed = {
-        {PIC_CLRW, "CLR W"},     {PIC_NOP, "NOP"},       {PIC_CLRWDT, "CLR !WDT"},
-        {PIC_RETFIE, "RETI"},    {PIC_RETURN, "RET"},    {PIC_RETP, "RETP"},
-        {PIC_RETIW, "RETIW"},    {PIC_SLEEP, "SLEEP"},   {PIC_OPTION, "MOV !OPTION,W"},
-        {PIC_JMPW, "JMP W"},     {PIC_SC, "SC"},         {PIC_NOTW, "NOT W"},
-        {PIC_CLC, "CLC"},        {PIC_CLZ, "CLZ"},       {PIC_SKIP, "SKIP"},
-        {PIC_MOVMW, "MOV W,M"},  {PIC_MOVWM, "MOV M,W"}, {PIC_IREAD, "IREAD"},
+        {PIC_CLRW, "CLR W"},    {PIC_NOP, "NOP"},       {PIC_CLRWDT, "CLR !WDT"},
+        {PIC_RETFIE, "RETI"},   {PIC_RETURN, "RET"},    {PIC_RETP, "RETP"},
+        {PIC_RETIW, "RETIW"},   {PIC_SLEEP, "SLEEP"},   {PIC_OPTION, "MOV !OPTION,W"},
+        {PIC_JMPW, "JMP W"},    {PIC_SC, "SC"},         {PIC_NOTW, "NOT W"},
+        {PIC_CLC, "CLC"},       {PIC_CLZ, "CLZ"},       {PIC_SKIP, "SKIP"},
+        {PIC_MOVMW, "MOV W,M"}, {PIC_MOVWM, "MOV M,W"}, {PIC_IREAD, "IREAD"},
     };
     for (const auto& [opcode, text] : fixed)
         EXPECT_EQ(textOf(opcode, ""), text);
@@ -194,6 +194,21 @@ TEST_F(AsmWriterTest, NamesInSeveralScopesAndByteOffsets) {
     EXPECT_EQ(textOf(PIC_MOVWF, "12", -1, 0, 0, "f"), "MOV 12,W");
     EXPECT_EQ(textOf(PIC_MOVWF, "12", -1, 0, 1, "f"), "MOV 13,W") << "the byte reached";
     EXPECT_EQ(textOf(PIC_BTFSC, "i", 7, 0, 1, "g"), "SNB i_0_1.7");
+}
+
+// The listing is written after the assembly file, from operands already rewritten: both must
+// show the same names.
+TEST_F(AsmWriterTest, TheListingNamesWhatTheAssemblyFileNames) {
+    placed(PIC_MOVWF, 0, 0x10, "i", -1, 1)->scope = "f";
+    placed(PIC_MOVWF, 1, 0x11, "i", -1, 1)->scope = "g";
+    placed(PIC_MOVWF, 2, 0x12, "@__SxItmp_", -1, 1)->scope = "_GLOBAL_";
+    placed(PIC_MOVWF, 3, 0x13, "A__SxItmp_", -1, 1)->scope = "h";
+    const std::string assembly = asmText();
+    const std::string listing = asmText(1, std::string(14, ' '));
+    for (const char* text : {"MOV i,W", "MOV i_0,W", "MOV A__SxItmp_,W", "MOV A__SxItmp__1,W"}) {
+        EXPECT_NE(assembly.find(code(text, 1)), std::string::npos) << text << "\n" << assembly;
+        EXPECT_NE(listing.find(code(text, 1)), std::string::npos) << text << "\n" << listing;
+    }
 }
 
 TEST_F(AsmWriterTest, DataWordsShowTheirCharactersInTheComment) {

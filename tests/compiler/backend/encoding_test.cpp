@@ -31,22 +31,22 @@ struct Row {
 TEST_F(EncodingTest, EveryOpcodeMatchesTheSxEncodingTable) {
     // Register 0x11, destination F (+32) for the file-register rows; bit 5 for the bit rows.
     const std::vector<Row> rows = {
-        {PIC_NOP, 0, 0x000},        {PIC_OPTION, 0, 0x002},     {PIC_SLEEP, 0, 0x003},
-        {PIC_CLRWDT, 0, 0x004},     {PIC_TRIS, 6, 0x006},       {PIC_RETURN, 0, 0x00C},
-        {PIC_RETP, 0, 0x00D},       {PIC_RETFIE, 0, 0x00E},     {PIC_RETIW, 0, 0x00F},
-        {PIC_PAGE, 3, 0x013},       {PIC_BANK, 5, 0x01D},       {PIC_MOVWF, 0x11, 0x031},
-        {PIC_JMPW, 0, 0x022},       {PIC_CLRW, 0, 0x040},       {PIC_IREAD, 0, 0x041},
-        {PIC_MOVMW, 0, 0x042},      {PIC_MOVWM, 0, 0x043},      {PIC_MODE, 9, 0x059},
-        {PIC_MOVLM, 15, 0x05F},     {PIC_CLRF, 0x11, 0x071},    {PIC_SUBWF, 0x31, 0x0B1},
-        {PIC_DECF, 0x31, 0x0F1},    {PIC_IORWF, 0x31, 0x131},   {PIC_ANDWF, 0x31, 0x171},
-        {PIC_XORWF, 0x31, 0x1B1},   {PIC_ADDWF, 0x31, 0x1F1},   {PIC_MOVF, 0x31, 0x231},
-        {PIC_COMF, 0x31, 0x271},    {PIC_INCF, 0x31, 0x2B1},    {PIC_DECFSZ, 0x31, 0x2F1},
-        {PIC_RRF, 0x31, 0x331},     {PIC_RLF, 0x31, 0x371},     {PIC_SWAPF, 0x31, 0x3B1},
-        {PIC_INCFSZ, 0x31, 0x3F1},  {PIC_BCF, 0xB1, 0x4B1},     {PIC_BSF, 0xB1, 0x5B1},
-        {PIC_BTFSC, 0xB1, 0x6B1},   {PIC_BTFSS, 0xB1, 0x7B1},   {PIC_RETLW, 65, 0x841},
-        {PIC_CALL, 0x245, 0x945},   {PIC_GOTO, 0x3FF, 0xBFF},   {PIC_MOVLW, 10, 0xC0A},
-        {PIC_IORLW, 0x0F, 0xD0F},   {PIC_ANDLW, 0xF0, 0xEF0},   {PIC_XORLW, 0xFF, 0xFFF},
-        {PIC_SC, 0, 0x703},         {PIC_CLC, 0, 0x403},        {PIC_CLZ, 0, 0x443},
+        {PIC_NOP, 0, 0x000},       {PIC_OPTION, 0, 0x002},   {PIC_SLEEP, 0, 0x003},
+        {PIC_CLRWDT, 0, 0x004},    {PIC_TRIS, 6, 0x006},     {PIC_RETURN, 0, 0x00C},
+        {PIC_RETP, 0, 0x00D},      {PIC_RETFIE, 0, 0x00E},   {PIC_RETIW, 0, 0x00F},
+        {PIC_PAGE, 3, 0x013},      {PIC_BANK, 5, 0x01D},     {PIC_MOVWF, 0x11, 0x031},
+        {PIC_JMPW, 0, 0x022},      {PIC_CLRW, 0, 0x040},     {PIC_IREAD, 0, 0x041},
+        {PIC_MOVMW, 0, 0x042},     {PIC_MOVWM, 0, 0x043},    {PIC_MODE, 9, 0x059},
+        {PIC_MOVLM, 15, 0x05F},    {PIC_CLRF, 0x11, 0x071},  {PIC_SUBWF, 0x31, 0x0B1},
+        {PIC_DECF, 0x31, 0x0F1},   {PIC_IORWF, 0x31, 0x131}, {PIC_ANDWF, 0x31, 0x171},
+        {PIC_XORWF, 0x31, 0x1B1},  {PIC_ADDWF, 0x31, 0x1F1}, {PIC_MOVF, 0x31, 0x231},
+        {PIC_COMF, 0x31, 0x271},   {PIC_INCF, 0x31, 0x2B1},  {PIC_DECFSZ, 0x31, 0x2F1},
+        {PIC_RRF, 0x31, 0x331},    {PIC_RLF, 0x31, 0x371},   {PIC_SWAPF, 0x31, 0x3B1},
+        {PIC_INCFSZ, 0x31, 0x3F1}, {PIC_BCF, 0xB1, 0x4B1},   {PIC_BSF, 0xB1, 0x5B1},
+        {PIC_BTFSC, 0xB1, 0x6B1},  {PIC_BTFSS, 0xB1, 0x7B1}, {PIC_RETLW, 65, 0x841},
+        {PIC_CALL, 0x245, 0x945},  {PIC_GOTO, 0x3FF, 0xBFF}, {PIC_MOVLW, 10, 0xC0A},
+        {PIC_IORLW, 0x0F, 0xD0F},  {PIC_ANDLW, 0xF0, 0xEF0}, {PIC_XORLW, 0xFF, 0xFFF},
+        {PIC_SC, 0, 0x703},        {PIC_CLC, 0, 0x403},      {PIC_CLZ, 0, 0x443},
         {PIC_NOTW, 0, 0xFFF},
     };
     for (const Row& row : rows)
@@ -78,8 +78,8 @@ TEST_F(EncodingTest, DataWordIsItsOperandNumber) {
 }
 
 TEST_F(EncodingTest, RecordsWithoutAWordGetNone) {
-    for (int opcode : {PIC_LABEL, PIC_STRINGLOC, PIC_ORG, PIC_RASMSTART, PIC_RASMEND, PIC_VPSTART,
-                       PIC_VPDONE})
+    for (int opcode :
+         {PIC_LABEL, PIC_STRINGLOC, PIC_ORG, PIC_RASMSTART, PIC_RASMEND, PIC_VPSTART, PIC_VPDONE})
         EXPECT_EQ(encode(opcode, 0), NoMachineWord) << opcodeName(opcode);
     EXPECT_EQ(c.errors(), 0);
 }

@@ -113,6 +113,19 @@ TEST_F(HexWriterTest, GapsAreFilledFromALoadedVirtualPeripheralImage) {
     EXPECT_EQ(lines[5].substr(0, 9), ":04001C00");
 }
 
+// Virtual Peripheral code is placed from address 0 again, after code placed higher up.
+TEST_F(HexWriterTest, VirtualPeripheralCodeStartsItsOwnRecordsAtZero) {
+    c.pragmas.set("ROM_END", "511");
+    program(5, 2);
+    placed(PIC_VPSTART, 7, 0);
+    program(0, 2);
+    placed(PIC_VPDONE, 2, 0);
+    const auto lines = records();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].substr(0, 9), ":04000A00");
+    EXPECT_EQ(lines[1].substr(0, 9), ":04000000");
+}
+
 TEST_F(HexWriterTest, AOneWordGapIsNotFilled) {
     c.vpImageLoaded = true;
     c.pragmas.set("ROM_END", "4");
@@ -230,10 +243,10 @@ TEST_F(HexFileTest, SrecCatAcceptsTheFileAndGpdasmReadsTheInstructions) {
     writeFile();
     EXPECT_EQ(commandOutput("srec_cat prog.hex -intel -o /dev/null 2>&1"), "");
     const std::string listing = commandOutput("gpdasm -p sx28 prog.hex");
-    for (const char* line : {"000:  c0a  movlw   0x0a", "001:  030  movwf   0x10",
-                             "002:  1f0  addwf   0x10, 0x1", "003:  643  btfsc   0x03, 0x2",
-                             "005:  011  page    0x200", "006:  01b  bank    0x60",
-                             "007:  041  iread", "008:  841  retlw   0x41"})
+    for (const char* line :
+         {"000:  c0a  movlw   0x0a", "001:  030  movwf   0x10", "002:  1f0  addwf   0x10, 0x1",
+          "003:  643  btfsc   0x03, 0x2", "005:  011  page    0x200", "006:  01b  bank    0x60",
+          "007:  041  iread", "008:  841  retlw   0x41"})
         EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
     // gpdasm's SX table prints CALL and JMP words as "dw"; the 12-bit PIC core it knows as
     // 16c54 shares their encoding (CALL 9kk, GOTO Akk-Bkk) and names them.

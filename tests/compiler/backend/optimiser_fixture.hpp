@@ -171,12 +171,13 @@ class Framed {
 public:
     enum class Pass { None, Rules, All };
 
-    Framed(const Lines& body, const Lines& tail, Pass pass) : list_(frame(body, tail)) {
+    Framed(const Lines& body, const Lines& tail, Pass pass, std::vector<int>* fired = nullptr)
+        : list_(frame(body, tail)) {
         if (pass == Pass::Rules) {
             optimiser::Code code(list_.c.instructions);
-            optimiser::runRules(list_.c, code);
+            optimiser::runRules(list_.c, code, fired);
         } else if (pass == Pass::All) {
-            optimise(list_.c, true);
+            optimiser::runOptimiser(list_.c, true, fired);
         }
         std::map<std::string, unsigned> presets(variableAddresses().begin(),
                                                 variableAddresses().end());

@@ -140,6 +140,23 @@ TEST_F(StringTableTest, TheReaderSitsAtThePlaceholderAndTheDataAtTheEnd) {
     EXPECT_EQ(i->next->scope, GlobalScope);
 }
 
+TEST_F(StringTableTest, TheDataStaysInFrontOfATrailingResetJump) {
+    addStrings(5);
+    addCaller();
+    emit(c, PIC_RESET, "main");
+    makestrings(c);
+    const Instruction* beforeLast = nullptr;
+    const Instruction* last = c.instructions.head();
+    while (last->next != nullptr) {
+        beforeLast = last;
+        last = last->next;
+    }
+    EXPECT_EQ(last->opcode, PIC_RESET);
+    ASSERT_NE(beforeLast, nullptr);
+    EXPECT_EQ(beforeLast->opcode, PIC_PROGLOC);
+    EXPECT_EQ(dataWords().size(), 5u);
+}
+
 // --- The reader on the simulator ---------------------------------------------------------
 
 // Places the list from start the way the placement does for a one-page program in bank 0,

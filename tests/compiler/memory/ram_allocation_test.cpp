@@ -122,6 +122,20 @@ TEST(FixedPlacement, SetfixedlocWarnsOnEveryTakenByteAndEntersUnplacedAtMinusOne
     EXPECT_TRUE(addressfree(c, 29));
 }
 
+TEST(FixedPlacement, VirtualPeripheralRamIsReservedAndAClashWithARegisterIsC240) {
+    MemoryRun run("#vpmem 3\n#vpmem 16 17\nchar a, b, c, d, e;\n"
+                  "void main(void) { a = 1; b = 2; c = 3; d = 4; e = 5; }\n",
+                  0);
+    EXPECT_NE(run.allMessages().find(
+                  "WARNING(C240): Memory allocation conflict for @__stat__ address 3\n"),
+              std::string::npos)
+        << run.allMessages();
+    EXPECT_EQ(run.address("_asm_002", GlobalScope), 16);
+    EXPECT_EQ(run.address("_asm_003", GlobalScope), 17);
+    EXPECT_EQ(run.address("d", GlobalScope), 11);
+    EXPECT_EQ(run.address("e", GlobalScope), 18); // 16 and 17 belong to the peripheral
+}
+
 TEST(Reuse, TwoLeafFunctionsCalledOnlyFromMainShareEqualSizedLocals) {
     MemoryRun run(TwoLeaves, 1);
     EXPECT_GE(run.at("a"), 8);
@@ -247,6 +261,69 @@ TEST(Relation, RuntimeRoutinesGlobalsAndUnknownFunctions) {
     EXPECT_TRUE(scopesrelated(c, "main", "f"));
     EXPECT_FALSE(scopesrelated(c, "f", "main")); // f reaches nothing
     EXPECT_FALSE(scopesrelated(c, "f", "g"));
+}
+
+TEST(Relation, FollowingACallChainFor150LevelsIsAFatalStop) {
+    MemoryRun run(TwoLeaves, 1);
+    Compilation& c = run.c();
+    addcall(c.callTree, "ping", "pong");
+    addcall(c.callTree, "pong", "ping");
+    EXPECT_THROW(scopesrelated(c, "ping", "f"), FatalStop);
+    EXPECT_TRUE(run.allMessages().ends_with(
+        "FATAL(C135): Possible recursive or circular call involving ping.\n"
+        "Compiler exiting. Clear this error before compiling again.\n"))
+        << run.allMessages();
+}
+
+} // namespace
+} // namespace kavo
+
+namespace kavo {
+namespace {
+
+// Every variable has one place: a function cannot be active twice, reuse or not.
+std::string fatalMessages(const std::string& program, int reuse) {
+    testing::InProcessCompile compile;
+    compile.c.flags.reuseMemory = static_cast<std::uint32_t>(reuse);
+    compile.run(std::string(testing::SmallChip) + program);
+    const std::size_t before = compile.io.messages.size();
+    try {
+        testing::runMemoryPasses(compile.c);
+    } catch (const FatalStop& stop) {
+        return compile.io.messages.substr(before) + "stop " + std::to_string(stop.location);
+    }
+    return "no stop";
+}
+
+TEST(Recursion, ACallCycleIsRefusedWithReuseOff) {
+    EXPECT_EQ(fatalMessages("char x;\nvoid b(void);\nvoid a(void) { x--; if (x) b(); }\n"
+                            "void b(void) { a(); }\nvoid main(void) { a(); }\n",
+                            0),
+              "FATAL(C135): Possible recursive or circular call involving a.\n"
+              "Compiler exiting. Clear this error before compiling again.\nstop 25");
+}
+
+TEST(Recursion, ARecursiveFunctionAloneIsRefusedWithReuseOn) {
+    EXPECT_NE(fatalMessages("char x;\nvoid f(void) { x--; if (x) f(); }\n"
+                            "void main(void) { f(); }\n",
+                            1)
+                  .find("FATAL(C135): Possible recursive or circular call involving f.\n"),
+              std::string::npos);
+}
+
+// f(1, g()) with g calling f: the nested f overwrites the first argument already loaded.
+TEST(Recursion, ACallInsideTheArgumentsOfTheSameFunctionIsRefused) {
+    EXPECT_NE(fatalMessages("char x;\nvoid f(char p, char q) { x = p + q; }\n"
+                            "char g(void) { f(3, 4); return 2; }\n"
+                            "void main(void) { f(1, g()); }\n",
+                            0)
+                  .find("FATAL(C135)"),
+              std::string::npos);
+    EXPECT_EQ(fatalMessages("char x;\nvoid f(char p, char q) { x = p + q; }\n"
+                            "char g(void) { return 2; }\n"
+                            "void main(void) { f(1, g()); f(g(), 1); }\n",
+                            0),
+              "no stop");
 }
 
 } // namespace

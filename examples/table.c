@@ -1,0 +1,42 @@
+/* Table lookups: the squares of 0 to 15 in a RAM array, summed into a 16-bit total, and a
+   hexadecimal digit read from a string in program memory.
+   Results: squares[] = 0, 1, 4 ... 225, total = 1240, digit = 'A' (65). */
+#include "sx28.h"
+
+unsigned char squares[16];
+long total;
+unsigned char digit;
+unsigned char done;
+
+unsigned char hex_digit(unsigned char n)
+{
+    char *p;
+    p = "0123456789ABCDEF";
+    p = p + (n & 15);
+    return *p;
+}
+
+unsigned char square_of(unsigned char n)
+{
+    return squares[n & 15];
+}
+
+void fill(void)
+{
+    unsigned char i;
+    for (i = 0; i < 16; i++)
+        squares[i] = i * i;
+}
+
+void main(void)
+{
+    unsigned char i;
+    fill();
+    total = 0;
+    for (i = 0; i < 16; i++)
+        total = total + square_of(i);
+    digit = hex_digit(10);
+    done = 1;
+    while (1)
+        ;
+}
