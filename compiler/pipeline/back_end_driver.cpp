@@ -1,10 +1,12 @@
 // The back-end driver: every pass after parsing, in the order they run.
 #include "compiler/pipeline/compiler_main.hpp"
 
+#include "compiler/backend/backend.hpp"
 #include "compiler/codegen/runtime_routines.hpp"
 #include "compiler/memory/memory.hpp"
 #include "compiler/pipeline/back_end_steps.hpp"
 #include "compiler/pipeline/main_walk.hpp"
+#include "compiler/symbols/types.hpp"
 
 namespace kavo {
 
@@ -21,6 +23,7 @@ int backEndDriver(Compilation& c) {
     enterFixedRegisters(c);
     emitProgramAnchor(c);
     buildcalltree(c);
+    removeUncalledFunctions(c);
     checkInterruptPragmas(c);
     emitStringPlaceholder(c);
     enterCompilerTemporaries(c);
@@ -34,7 +37,21 @@ int backEndDriver(Compilation& c) {
     if (!runMainWalk(c))
         return 2;
     emitResetJump(c);
+    if (c.flags.stopAfterCodeGeneration)
+        return stopForInspection(c);
+    optimise(c);
     generateRuntimeRoutines(c);
+    makecallvectors(c);
+    makestrings(c);
+    dropunusedtemps(c);
+    optimise(c);
+    dropunusedtemps(c);
+    makeinterrupttemps(c);
+    separatefunctiontemps(c);
+    setsizes(c);
+    dropunusedtemps(c);
+    deleteunusedvars(c);
+    figureoutloc(c);
     // Placement in RAM and program memory, and the assembly, listing and object writers, are
     // not part of this build yet: say so plainly instead of writing outputs that look complete.
     c.message("Code generation is not complete in this build of the compiler: no code "

@@ -5,6 +5,7 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
+#include "compiler/codegen/runtime_routines.hpp"
 #include "compiler/memory/memory.hpp"
 #include "compiler/symbols/symbols.hpp"
 
@@ -122,6 +123,18 @@ void reserveReturnHighRegister(Compilation& c) {
 void emitResetJump(Compilation& c) {
     if (!c.pragmas.has("NO_RESET_VECTOR") && c.pragmas.has("RESET_LOC"))
         emit(c, PIC_RESET, "main");
+}
+
+void removeUncalledFunctions(Compilation& c) {
+    if (c.flags.stopAfterCodeGeneration)
+        return;
+    while (deleteuncalled(c)) {
+    }
+}
+
+int stopForInspection(Compilation& c) {
+    generateRuntimeRoutines(c);
+    return 2;
 }
 
 } // namespace kavo

@@ -13,6 +13,8 @@ void enterVpReservations(Compilation& c);
 void enterFixedRegisters(Compilation& c);
 // The "@@@@@" label every program starts with.
 void emitProgramAnchor(Compilation& c);
+// deleteuncalled until nothing more goes; an inspection run keeps every function.
+void removeUncalledFunctions(Compilation& c);
 // C110 and the interrupt vector.
 void checkInterruptPragmas(Compilation& c);
 // The placeholder the string table is generated at.
@@ -27,5 +29,8 @@ void prepareNodeList(Compilation& c);
 void reserveReturnHighRegister(Compilation& c);
 // The jump to main at RESET_LOC unless NO_RESET_VECTOR.
 void emitResetJump(Compilation& c);
+// Completes the generated list with the runtime routines it calls and ends an inspection run
+// there; returns 2, as nothing is written.
+int stopForInspection(Compilation& c);
 
 } // namespace kavo

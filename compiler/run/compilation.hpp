@@ -38,6 +38,9 @@ struct RunFlags {
     std::uint32_t replaceUnderscoreFlag = 0;
     std::uint32_t debugForm = 0;
     std::uint32_t remapFlag = 0;
+    // Inspection runs (the unit tests of the generator and of single back-end passes) stop
+    // once the code is generated, the runtime routines included, and write nothing.
+    bool stopAfterCodeGeneration = false;
 };
 
 // Everything one compilation knows. A run is one Compilation: constructing it is the run

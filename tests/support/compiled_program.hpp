@@ -25,6 +25,7 @@ public:
     explicit CompiledProgram(const std::string& source,
                              sxsim::DeviceKind kind = sxsim::DeviceKind::SX28)
         : core_(sxsim::deviceFor(kind)) {
+        compile_.wholeBackEnd = true;
         compile_.run(source);
         if (!compile_.c.successFlag)
             throw std::runtime_error("the program did not compile:\n" + compile_.io.messages);
