@@ -19,10 +19,13 @@
 #include "compiler/tables/vp_ram.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace kavo {
+
+struct PlacementState;
 
 // Flags set by the command line and the configuration file; every run starts with them at 0.
 struct RunFlags {
@@ -75,6 +78,7 @@ public:
 
     // State the passes carry between their calls.
     CodegenState codegen;
+    std::unique_ptr<PlacementState> placement;
 
     // The tables a stretch is cut into.
     StretchTables stretchTables() {
