@@ -11,6 +11,7 @@
 // above 255.
 #include "compiler/backend/backend.hpp"
 #include "compiler/backend/placement_internal.hpp"
+#include "compiler/base/number_reader.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/tables/opcodes.hpp"
 
@@ -107,6 +108,8 @@ private:
             checkResetTarget(i);
         } else if (hasNoOperand(op)) {
             i.resolved = 0;
+        } else if (op == PIC_LABEL && isbridge(i)) {
+            checkBridgeLanding(i);
         } else if (op == PIC_VPSTART || addressOnly(op)) {
             // the address is all there is
         } else {
@@ -195,6 +198,15 @@ private:
         i.opcode = PIC_GOTO;
     }
 
+    // A run of words that must stay together and fits in no segment lands past its bridge.
+    void checkBridgeLanding(const Instruction& label) {
+        const Instruction* code = nextword(const_cast<Instruction*>(&label));
+        if (code != nullptr && code->address != label.address)
+            c_.error(strprintf("ERROR: Line: %d %d words that must stay together fit in no free "
+                               "code segment.\n",
+                               code->line, groupwords(code)));
+    }
+
     // Reset leaves the page bits at 0: the reset jump reaches page 0 only.
     void checkResetTarget(const Instruction& i) {
         if (i.resolved >= PageWords)
@@ -232,9 +244,23 @@ private:
 
 } // namespace
 
+namespace {
+
+// The compiler generates for the CARRYX fuse off: with it on, ADD, SUB and JMP PC+W add the
+// carry and every 16-bit sequence changes meaning.
+void checkcarryx(Compilation& c) {
+    const auto fusex = c.pragmas.get("FUSEX_WORD_VAL");
+    if (fusex && (readCompilerNumber(*fusex) & 0x40) == 0)
+        c.error("ERROR: FUSEX_WORD_VAL turns CARRYX on (bit 6 clear); the compiled code needs it "
+                "off.\n");
+}
+
+} // namespace
+
 int finalresolution(Compilation& c) {
     while (labeltablepass(c)) {
     }
+    checkcarryx(c);
     return FinalWalk(c).run();
 }
 

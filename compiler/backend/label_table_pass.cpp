@@ -52,22 +52,17 @@ public:
     void run() {
         labels_.clear();
         counter_ = segments_.place(chip_.romStart, 1);
-        Instruction* previous = nullptr;
         for (Instruction* i = c_.instructions.head(); i != nullptr;) {
-            Instruction* first = place(previous, i);
-            if (first != i) { // a bridge went in before i: place it first
-                i = first;
-                continue;
-            }
-            previous = i;
-            i = i->next;
+            Instruction* first = place(i);
+            // A bridge went in before i (and the labels in front of it): place it first.
+            i = first != i ? first : i->next;
         }
         state(c_).programSize = counter_;
     }
 
 private:
     // Places i; returns the first instruction inserted before it, or i itself.
-    Instruction* place(Instruction* previous, Instruction* i) {
+    Instruction* place(Instruction* i) {
         switch (i->opcode) {
         case PIC_LABEL:
             if (isbridge(*i))
@@ -112,8 +107,8 @@ private:
         if (!vp_ && counter_ <= chip_.romEnd && !isbridge(*i)) {
             const int to = segments_.place(counter_, groupwords(i));
             if (to != counter_) {
-                if (fallsInto() && !bridged(previous))
-                    return insertBridge(previous, i);
+                if (fallsInto() && !bridged())
+                    return insertBridge(i);
                 counter_ = to;
             }
         }
@@ -136,15 +131,14 @@ private:
         return !endsflow(*lastWord_) || guarded;
     }
 
-    static bool bridged(const Instruction* previous) {
-        return previous != nullptr && previous->opcode == PIC_LABEL && isbridge(*previous);
-    }
+    bool bridged() const { return lastWord_->opcode == PIC_GOTO && isbridge(*lastWord_); }
 
-    // [PAGE label;] JMP label; label: right before i.
-    Instruction* insertBridge(Instruction* previous, Instruction* i) {
+    // [PAGE label;] JMP label; label: right after the last word, so that the labels in front
+    // of i move on with it.
+    Instruction* insertBridge(const Instruction* i) {
         const std::string label =
             strprintf("%s%d", std::string(BridgePrefix).c_str(), ++state(c_).bridges);
-        Instruction* at = previous;
+        Instruction* at = lastWord_;
         Instruction* first = nullptr;
         if (chip_.multiPage())
             first = at = insertinstruction(c_, at, PIC_PAGE, label, -1, i->line);
@@ -169,7 +163,7 @@ private:
     LabelTable& labels_;
     int counter_ = 0;
     bool vp_ = false;
-    const Instruction* lastWord_ = nullptr;
+    Instruction* lastWord_ = nullptr;
     const Instruction* wordBefore_ = nullptr;
 };
 

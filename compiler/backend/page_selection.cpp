@@ -107,7 +107,8 @@ private:
     bool staysIn(const Function& f) const {
         for (const Instruction* i = f.start; i != nullptr && i != f.end; i = i->next) {
             std::string label;
-            if (i->opcode == PIC_RASMSTART || writesPageBits(*i))
+            // RETP hands back the caller's page, not the function's.
+            if (i->opcode == PIC_RASMSTART || i->opcode == PIC_RETP || writesPageBits(*i))
                 return false;
             if (i->opcode == PIC_PAGE && selectedPage(c_, *i) != f.page)
                 return false;
@@ -126,8 +127,12 @@ private:
             CallTreeEntry* entry = findcall(c_.callTree, std::string_view(name).substr(1));
             if (entry == nullptr)
                 continue;
-            if (entry->page != UnknownPage && f.page == UnknownPage)
+            if (entry->page != UnknownPage && f.page == UnknownPage) {
                 entry->fixed = true;
+                if (c_.flags.debugForm > 0)
+                    c_.message(strprintf("AHA!!  bank changed from %d to -1 for %s\n", entry->page,
+                                         entry->name.c_str()));
+            }
             entry->page = f.page > 7 ? 7 : f.page;
         }
     }

@@ -16,6 +16,13 @@ void LabelTable::clear() {
 }
 
 void LabelTable::record(std::string_view name, int address) {
+    const auto known = newest_.find(key(name));
+    if (known != newest_.end() && entries_[known->second].name == name) {
+        // Seen again in the same pass (code moved on after its label): the label moves.
+        entries_[known->second].address = address;
+        entries_[known->second].page = pageOfAddress(address);
+        return;
+    }
     LabelEntry entry;
     entry.name = std::string(name);
     entry.address = address;

@@ -122,6 +122,49 @@ TEST_F(SignExtension, PlacedCodeGivesZero) {
     EXPECT_EQ(count(PIC_MOVF), 0);
 }
 
+// DECFSZ skips too: a BANK put in front of the word it guards is passed over with it, so
+// the bank is unknown afterwards. Assuming the new bank after a taken skip leaves the next
+// bank-2 access in bank 1.
+class CountedSkip : public BankSelection {
+protected:
+    void build(bool assumeNewBank) {
+        variable("n", Bank1);
+        variable("b", Bank2);
+        variable("b2", Bank2 + 1);
+        label("main");
+        if (assumeNewBank)
+            op(PIC_BANK, "1");
+        literal(1);
+        op(PIC_MOVWF, "n");
+        literal(5);
+        op(PIC_DECFSZ, "n", 1); // n becomes 0: the store into b is skipped
+        if (assumeNewBank)
+            op(PIC_BANK, "2");
+        op(PIC_MOVWF, "b");
+        op(PIC_MOVWF, "b2");
+        endProgram();
+        resetTo();
+    }
+};
+
+TEST_F(CountedSkip, AssumingTheGuardedWordsBankWritesTheWrongByte) {
+    build(true);
+    labeltablepass(c);
+    finalresolution(c);
+    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    before.run();
+    EXPECT_EQ(before.core().readFlat(Bank2 + 1), 0);
+    EXPECT_EQ(before.core().readFlat(Bank1 + 1), 5);
+}
+
+TEST_F(CountedSkip, BankIsSelectedAgainAfterTheGuardedWord) {
+    build(false);
+    PlacedProgram after = runPlaced();
+    EXPECT_EQ(after.core().readFlat(Bank2 + 1), 5);
+    EXPECT_EQ(after.core().readFlat(Bank2), 0);
+    EXPECT_EQ(after.core().readFlat(Bank1 + 1), 0);
+}
+
 // On the 48/52-pin parts the high-bank bit is an instruction of its own, which a skip does
 // not pass over: the tested bit is copied into P0tmp without W or the flags, and the test
 // reads the copy after the guarded word's bank is selected.

@@ -148,5 +148,37 @@ TEST_F(FinalResolution, JumpTableOutsideTheFirstHalfPageIsRefused) {
         << io.messages;
 }
 
+TEST_F(FinalResolution, CarryxOnIsRefused) {
+    label("main");
+    c.pragmas.set("FUSEX_WORD_VAL", "0xFBF");
+    place();
+    EXPECT_EQ(c.errors(), 1);
+    EXPECT_NE(io.messages.find("turns CARRYX on"), std::string::npos);
+}
+
+TEST_F(FinalResolution, CarryxOffIsAccepted) {
+    label("main");
+    c.pragmas.set("FUSEX_WORD_VAL", "0xFFF");
+    place();
+    EXPECT_EQ(c.errors(), 0);
+}
+
+TEST_F(FinalResolution, RunThatFitsInNoSegmentIsRefused) {
+    label("main");
+    filler(10);
+    literal(0);
+    op(PIC_ADDWF, "@__pc__", 1);
+    for (int k = 0; k < 20; ++k)
+        op(PIC_RETLW, std::to_string(k));
+    c.placement->segments.reset(0, 20);
+    c.placement->segments.add(40, 50);
+    c.placement->segments.add(60, 511);
+    c.placement->segmentsBuilt = true;
+    place();
+    EXPECT_NE(io.messages.find("21 words that must stay together fit in no free code segment"),
+              std::string::npos)
+        << io.messages;
+}
+
 } // namespace
 } // namespace kavo::testing

@@ -20,6 +20,17 @@ TEST(LabelTable, MissingLabelIsMinusOneAndPagesFollowAddresses) {
     EXPECT_EQ(labels.entries().front()->name, "b"); // newest first
 }
 
+TEST(LabelTable, LabelSeenAgainMovesAndKeepsItsNumber) {
+    LabelTable labels;
+    labels.record("a", 10);
+    labels.record("b", 11);
+    labels.record("a", 600);
+    EXPECT_EQ(labels.address("a"), 600);
+    EXPECT_EQ(labels.page("a"), 1);
+    EXPECT_EQ(labels.find("a")->sequence, 1);
+    EXPECT_EQ(labels.entries().size(), 2u);
+}
+
 TEST(LabelTable, NamesAreComparedOnTheirFirst32Characters) {
     LabelTable labels;
     const std::string stem(32, 'x');

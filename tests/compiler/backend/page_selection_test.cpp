@@ -225,6 +225,22 @@ TEST_F(SegmentBridge, SkipMovesWithTheWordItGuards) {
     EXPECT_EQ(guarded->address, 61);
 }
 
+TEST_F(SegmentBridge, CodeReachingVirtualPeripheralCodeMovesPastIt) {
+    label("main");
+    filler(0xFE);
+    label("moved");
+    op(PIC_NOP);
+    endProgram();
+    c.placement->segments.reset(0, 0xFF);
+    c.placement->segments.add(0x180, 511);
+    c.placement->segmentsBuilt = true;
+    place();
+    EXPECT_EQ(c.errors(), 0) << io.messages;
+    EXPECT_EQ(find(PIC_GOTO, "@__seg_1")->address, 0xFE);
+    EXPECT_EQ(labelAddress("@__seg_1"), 0x180);
+    EXPECT_EQ(labelAddress("moved"), 0x180);
+}
+
 // A computed jump reads its table in the page the bits hold: after a call into page 0 the
 // bits must be set back to the jump's own page.
 class ComputedJump : public PageSelection {
