@@ -74,6 +74,40 @@ TEST_F(MultiPage, PageOnlyWhereTheHeldPageDiffers) {
     EXPECT_EQ(count(PIC_PAGE), 5) << ::testing::PrintToString(listing());
 }
 
+// Code added after page selection moves a label into another page: the label-table pass
+// reports the crossing, gives the jumps to it their page bits, and then settles.
+TEST_F(MultiPage, LabelCrossingAfterPageSelectionIsMended) {
+    build();
+    c.pragmas.set("ROM_END", "4095"); // room for the code added below
+    c.pragmas.set("RESET_LOC", "4095");
+    resolveaddresses(c);
+    selectbanks(c);
+    selectpages(c);
+    EXPECT_FALSE(labeltablepass(c));
+    Instruction* before = c.instructions.head();
+    while (before->next->operand != "back")
+        before = before->next;
+    for (int k = 0; k < 600; ++k) {
+        Instruction* nop = c.instructions.make();
+        nop->opcode = PIC_NOP;
+        c.instructions.insertAfter(before, nop);
+    }
+    c.flags.debugForm = 1;
+    EXPECT_TRUE(labeltablepass(c));
+    EXPECT_NE(io.messages.find("AHA!!!! label back changed from bank 0 to bank 1"),
+              std::string::npos);
+    EXPECT_NE(io.messages.find("Found label page crossing.  need to redo label table.\n"),
+              std::string::npos);
+    while (labeltablepass(c)) {
+    }
+    resolveaddressof(c);
+    finalresolution(c);
+    EXPECT_EQ(c.errors(), 0) << io.messages;
+    PlacedProgram program(c.instructions.head(), DeviceKind::SX52);
+    EXPECT_EQ(program.run().reason, sxsim::StopReason::SelfJump);
+    EXPECT_EQ(program.core().readFlat(R3), 9);
+}
+
 TEST_F(PageSelection, OnePageProgramHasNoPage) {
     label("main");
     op(PIC_CALL, "f");
