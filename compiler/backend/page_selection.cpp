@@ -28,9 +28,13 @@ constexpr int UnknownPage = -1;
 // Enough rounds for one PAGE per transfer of any program that fits in program memory.
 constexpr int MaxRounds = 5000;
 
-bool writesPageBits(const Instruction& i) {
+// Whether i may change the page bits. Clearing bit 7 changes nothing in the first four pages
+// (the address resolution clears it before indirect accesses on the 2048-word parts).
+bool writesPageBits(const Instruction& i, const ChipLayout& chip) {
     if (i.operand != Status)
         return false;
+    if (i.opcode == PIC_BCF && i.dest == 7)
+        return chip.usesPageBit2();
     if (i.opcode == PIC_BCF || i.opcode == PIC_BSF)
         return i.dest >= 5;
     return i.opcode == PIC_MOVWF || i.opcode == PIC_CLRF ||
@@ -59,7 +63,7 @@ int transferPage(const Compilation& c, const Instruction& i, std::string& label)
 // Exit pages: the page a function leaves the page bits in, when certain.
 class ExitPages {
 public:
-    explicit ExitPages(Compilation& c) : c_(c) {
+    explicit ExitPages(Compilation& c) : c_(c), chip_(chiplayout(c)) {
         findFunctions();
         settle();
         publish();
@@ -108,7 +112,7 @@ private:
         for (const Instruction* i = f.start; i != nullptr && i != f.end; i = i->next) {
             std::string label;
             // RETP hands back the caller's page, not the function's.
-            if (i->opcode == PIC_RASMSTART || i->opcode == PIC_RETP || writesPageBits(*i))
+            if (i->opcode == PIC_RASMSTART || i->opcode == PIC_RETP || writesPageBits(*i, chip_))
                 return false;
             if (i->opcode == PIC_PAGE && selectedPage(c_, *i) != f.page)
                 return false;
@@ -138,12 +142,13 @@ private:
     }
 
     Compilation& c_;
+    ChipLayout chip_;
     std::map<std::string, Function> pages_;
 };
 
 class PageWalk {
 public:
-    PageWalk(Compilation& c) : c_(c), exits_(c) {}
+    explicit PageWalk(Compilation& c) : c_(c), chip_(chiplayout(c)), exits_(c) {}
 
     bool run() {
         Instruction* previous = nullptr;
@@ -184,7 +189,7 @@ private:
             computedJump(previous, i);
             tableEntries_ = tablelength(*i);
             after = UnknownPage;
-        } else if (isreturn(i->opcode) || writesPageBits(*i)) {
+        } else if (isreturn(i->opcode) || writesPageBits(*i, chip_)) {
             after = UnknownPage;
         }
         if (i->opcode == PIC_PAGE || i->opcode == PIC_BANK) {
@@ -244,6 +249,7 @@ private:
     }
 
     Compilation& c_;
+    ChipLayout chip_;
     ExitPages exits_;
     int held_ = UnknownPage;
     int heldAtSkip_ = UnknownPage;

@@ -137,6 +137,21 @@ TEST_F(PageSelection, ProgramInPageZeroOfABigPartHasNoPage) {
     EXPECT_EQ(count(PIC_PAGE), 0) << ::testing::PrintToString(listing());
 }
 
+TEST_F(PageSelection, ClearingStatusBit7KeepsTheHeldPageOnTwoKParts) {
+    c.pragmas.set("ROM_END", "2047");
+    variable("arr", 0x30);
+    label("main");
+    op(PIC_GOTO, "there");
+    filler(600);
+    label("there");
+    op(PIC_SETIRP, "arr");
+    op(PIC_GOTO, "there");
+    resetTo();
+    place();
+    EXPECT_EQ(find(PIC_BCF, "@__stat__")->dest, 7);
+    EXPECT_EQ(count(PIC_PAGE), 1) << ::testing::PrintToString(listing());
+}
+
 // DECFSZ guarding a jump to page 1, then a jump in page 0. Deciding from the jump's own
 // address leaves the second jump without PAGE while the bits hold page 1.
 class GuardedJump : public PageSelection {
