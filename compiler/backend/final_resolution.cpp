@@ -153,9 +153,9 @@ private:
             c_.message(strprintf("WARNING(C202): Line: %d hardcoded label %s found.\n", i.line,
                                  i.operand.c_str()));
             i.resolved = *number;
-            return;
+        } else {
+            i.resolved = labelAddress(label);
         }
-        i.resolved = labelAddress(label);
         if (i.resolved < 0) {
             c_.error(
                 strprintf("ERROR(C65): Line: %d label %s not found.\n", i.line, i.operand.c_str()));

@@ -32,6 +32,14 @@ TEST_F(FinalResolution, HardcodedJumpTargetWarnsAndIsUsed) {
     EXPECT_EQ(jump->resolved, 100);
 }
 
+TEST_F(FinalResolution, HardcodedCallIntoTheSecondHalfIsC250Too) {
+    label("main");
+    op(PIC_CALL, "300");
+    place();
+    EXPECT_EQ(io.messages, "WARNING(C202): Line: 2 hardcoded label 300 found.\n"
+                           "ERROR(C250): Line: 2 address (300) of 300 not in first half of page.\n");
+}
+
 TEST_F(FinalResolution, CallIntoTheSecondHalfOfAPageIsC250) {
     label("main");
     op(PIC_CALL, "f");
