@@ -13,6 +13,7 @@
 #include "compiler/backend/placement_internal.hpp"
 #include "compiler/base/number_reader.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/tables/call_tree.hpp"
 #include "compiler/tables/opcodes.hpp"
 
 namespace kavo {
@@ -155,6 +156,7 @@ private:
             i.resolved = *number;
         } else {
             i.resolved = labelAddress(label);
+            noteTarget(i, label);
         }
         if (i.resolved < 0) {
             c_.error(
@@ -165,6 +167,16 @@ private:
             c_.error(strprintf("ERROR(C250): Line: %d address (%d) of %s not in first half of "
                                "page.\n",
                                i.line, i.resolved, label.c_str()));
+    }
+
+    // The optimiser reads which label and which function a transfer reaches.
+    void noteTarget(Instruction& i, const std::string& label) const {
+        if (const LabelEntry* entry = c_.placement->labels.find(label))
+            i.targetLabel = entry->sequence;
+        const std::string_view function =
+            std::string_view(label).substr(label.starts_with("@") ? 1 : 0);
+        if (const CallTreeEntry* callee = findcall(c_.callTree, function))
+            i.targetFunction = callee->number;
     }
 
     void page(Instruction& i) {

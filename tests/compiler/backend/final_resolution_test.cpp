@@ -23,6 +23,18 @@ TEST_F(FinalResolution, OperandsBecomeTheirInstructionFields) {
     EXPECT_EQ(size, 6); // BANK 1 comes first
 }
 
+TEST_F(FinalResolution, TransfersNameTheirTargetLabelAndFunction) {
+    addcall(c.callTree, "main");
+    addcall(c.callTree, "f");
+    label("main");
+    Instruction* call = op(PIC_CALL, "f");
+    label("@f");
+    op(PIC_RETURN);
+    place();
+    EXPECT_EQ(call->targetLabel, 2);
+    EXPECT_EQ(call->targetFunction, findcall(c.callTree, "f")->number);
+}
+
 TEST_F(FinalResolution, HardcodedJumpTargetWarnsAndIsUsed) {
     label("main");
     Instruction* jump = op(PIC_GOTO, "100");
@@ -36,8 +48,9 @@ TEST_F(FinalResolution, HardcodedCallIntoTheSecondHalfIsC250Too) {
     label("main");
     op(PIC_CALL, "300");
     place();
-    EXPECT_EQ(io.messages, "WARNING(C202): Line: 2 hardcoded label 300 found.\n"
-                           "ERROR(C250): Line: 2 address (300) of 300 not in first half of page.\n");
+    EXPECT_EQ(io.messages,
+              "WARNING(C202): Line: 2 hardcoded label 300 found.\n"
+              "ERROR(C250): Line: 2 address (300) of 300 not in first half of page.\n");
 }
 
 TEST_F(FinalResolution, CallIntoTheSecondHalfOfAPageIsC250) {
