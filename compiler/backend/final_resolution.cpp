@@ -212,7 +212,7 @@ private:
 
     // A run of words that must stay together and fits in no segment lands past its bridge.
     void checkBridgeLanding(const Instruction& label) {
-        const Instruction* code = nextword(const_cast<Instruction*>(&label));
+        const Instruction* code = nextword(&label);
         if (code != nullptr && code->address != label.address)
             c_.error(strprintf("ERROR: Line: %d %d words that must stay together fit in no free "
                                "code segment.\n",

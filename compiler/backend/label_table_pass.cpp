@@ -26,7 +26,7 @@ bool isbridge(const Instruction& i) {
 
 int groupwords(const Instruction* i) {
     int words = 0;
-    for (const Instruction* n = i; n != nullptr; n = nextword(const_cast<Instruction*>(n))) {
+    for (const Instruction* n = i; n != nullptr; n = nextword(n)) {
         words += n->pageFlag != 0 ? 2 : 1;
         if (iscomputedjump(*n)) {
             words += tablelength(*n);
@@ -152,7 +152,7 @@ private:
     // A bridge label takes its code on to the next segment only while that code does not fit
     // where it stands; otherwise the bridge jumps to the very next word.
     void enterNextSegmentIfNeeded(const Instruction* label) {
-        const Instruction* code = nextword(const_cast<Instruction*>(label));
+        const Instruction* code = nextword(label);
         if (code != nullptr && !vp_ && counter_ <= chip_.romEnd)
             counter_ = segments_.place(counter_, groupwords(code));
     }

@@ -66,14 +66,10 @@ bool writesfsr(const Instruction& i);
 int tablelength(const Instruction& jump);
 
 // The next instruction that takes a word, or none.
-Instruction* nextword(Instruction* i);
-// Inserts a fresh copy-free instruction after at (at the head when at is none).
+Instruction* nextword(const Instruction* i);
+// Inserts a new instruction (scope "_GLOBAL_") after at, or at the head when at is none.
 Instruction* insertinstruction(Compilation& c, Instruction* at, int opcode,
                                const std::string& operand, int dest, int line);
-
-} // namespace kavo::placement
-
-namespace kavo::placement {
 
 // Inserts the PAGE selections missing before jumps and calls at the current addresses; true
 // when it changed the list (the addresses must then be assigned again).

@@ -220,7 +220,7 @@ bool endsflow(const Instruction& i) {
     return i.opcode == PIC_GOTO || isreturn(i.opcode) || iscomputedjump(i);
 }
 
-Instruction* nextword(Instruction* i) {
+Instruction* nextword(const Instruction* i) {
     for (Instruction* n = i != nullptr ? i->next : nullptr; n != nullptr; n = n->next) {
         if (!iswordless(n->opcode))
             return n;
@@ -230,7 +230,7 @@ Instruction* nextword(Instruction* i) {
 
 int tablelength(const Instruction& jump) {
     int entries = 0;
-    for (Instruction* n = nextword(const_cast<Instruction*>(&jump));
+    for (Instruction* n = nextword(&jump);
          n != nullptr && (n->opcode == PIC_GOTO || n->opcode == PIC_RETLW); n = nextword(n))
         ++entries;
     return entries;

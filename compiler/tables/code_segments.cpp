@@ -14,14 +14,6 @@ bool CodeSegments::add(int start, int end) {
     return true;
 }
 
-int CodeSegments::indexOf(int address) const {
-    for (std::size_t i = 0; i < segments_.size(); ++i) {
-        if (segments_[i].start <= address && address <= segments_[i].end)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 int CodeSegments::place(int address, int words) const {
     const int last = address + (words > 0 ? words : 1) - 1;
     for (const CodeSegment& s : segments_) {

@@ -18,21 +18,19 @@ public:
     static constexpr int MaxSegments = 32;
     static constexpr int ReservedWords = 2;
 
-    // One segment [start, end].
+    // One segment [start, end]: the table without Virtual Peripheral code.
     void reset(int start, int end);
+    // The segments found in the program image are built with clear() and add(), in
+    // ascending order; PlacementState::segmentsBuilt then says they are in place.
     void clear() { segments_.clear(); }
     // Appends a segment; false (and nothing recorded) when all 32 are in use.
     bool add(int start, int end);
 
     const std::vector<CodeSegment>& all() const { return segments_; }
-    // The index of the segment holding address, or -1.
-    int indexOf(int address) const;
     // Where a run of words that must stay together starting at address goes: the address
     // itself when the run ends before the segment's reserved words, else the start of the
     // next segment; an address past the last segment is kept.
     int place(int address, int words) const;
-    // Whether place() would move the run on to another segment.
-    bool mustMove(int address, int words) const { return place(address, words) != address; }
 
 private:
     std::vector<CodeSegment> segments_;
