@@ -274,6 +274,29 @@ TEST_F(SegmentBridge, SkipMovesWithTheWordItGuards) {
     EXPECT_EQ(guarded->address, 61);
 }
 
+TEST_F(SegmentBridge, BridgeIntoAnotherPageSetsThePageBits) {
+    c.pragmas.set("ROM_END", "2047");
+    variable("count", R1);
+    label("main");
+    op(PIC_CLRF, "count");
+    for (int k = 0; k < 505; ++k)
+        op(PIC_INCF, "count", 1);
+    endProgram();
+    resetTo();
+    c.placement->segments.reset(0, 500);
+    c.placement->segments.add(530, 2047);
+    c.placement->segmentsBuilt = true;
+    place();
+    EXPECT_EQ(c.errors(), 0) << io.messages;
+    EXPECT_EQ(find(PIC_PAGE, "1")->address, 499);
+    EXPECT_EQ(labelAddress("@__seg_1"), 530);
+    PlacedProgram program(c.instructions.head(), DeviceKind::SX28);
+    for (int a = 501; a < 530; ++a)
+        program.core().setWord(static_cast<unsigned>(a), 0x060 + R1);
+    EXPECT_EQ(program.run().reason, sxsim::StopReason::SelfJump);
+    EXPECT_EQ(program.core().readFlat(R1), 505 % 256);
+}
+
 TEST_F(SegmentBridge, CodeReachingVirtualPeripheralCodeMovesPastIt) {
     label("main");
     filler(0xFE);
