@@ -31,4 +31,12 @@ void optimise(Compilation& c, bool rules) {
     optimiser::runOptimiser(c, rules, nullptr);
 }
 
+void mergelabels(Compilation& c) {
+    const bool cache = c.instructions.cacheEnabled();
+    c.instructions.setCacheEnabled(false);
+    optimiser::Code code(c.instructions);
+    optimiser::mergeLabels(code);
+    c.instructions.setCacheEnabled(cache);
+}
+
 } // namespace kavo

@@ -61,7 +61,7 @@ int bankBlock(const Compilation& c, int size) {
 
 // Drops the placement index however placement ends (C135 unwinds through it).
 struct IndexedPlacement {
-    explicit IndexedPlacement(Compilation& c) : c(c) { indexplacements(c); }
+    explicit IndexedPlacement(Compilation& run) : c(run) { indexplacements(run); }
     ~IndexedPlacement() { dropplacementindex(c); }
     IndexedPlacement(const IndexedPlacement&) = delete;
     IndexedPlacement& operator=(const IndexedPlacement&) = delete;

@@ -6,6 +6,8 @@
 #include "compiler/memory/memory.hpp"
 #include "compiler/pipeline/back_end_steps.hpp"
 #include "compiler/pipeline/main_walk.hpp"
+#include "compiler/pipeline/output_sequence.hpp"
+#include "compiler/tables/ram_map.hpp"
 #include "compiler/symbols/types.hpp"
 
 namespace kavo {
@@ -52,11 +54,16 @@ int backEndDriver(Compilation& c) {
     dropunusedtemps(c);
     deleteunusedvars(c);
     figureoutloc(c);
-    // Placement in RAM and program memory, and the assembly, listing and object writers, are
-    // not part of this build yet: say so plainly instead of writing outputs that look complete.
-    c.message("Code generation is not complete in this build of the compiler: no code "
-              "generated.\n");
-    return 2;
+    resolveaddresses(c);
+    mergelabels(c);
+    selectbanks(c);
+    announcePageBits(c);
+    selectpages(c);
+    while (labeltablepass(c)) {
+    }
+    resolveaddressof(c);
+    finalresolution(c);
+    return writeoutputs(c, {c.ram->used, c.ram->reused});
 }
 
 } // namespace kavo

@@ -132,6 +132,11 @@ void removeUncalledFunctions(Compilation& c) {
     }
 }
 
+void announcePageBits(Compilation& c) {
+    if (c.pragmas.has("ROM_END") && c.pragmas.number("ROM_END", 511) > 2047)
+        c.message("Setting PAGE bits.\n");
+}
+
 int stopForInspection(Compilation& c) {
     generateRuntimeRoutines(c);
     return 2;

@@ -29,6 +29,8 @@ void prepareNodeList(Compilation& c);
 void reserveReturnHighRegister(Compilation& c);
 // The jump to main at RESET_LOC unless NO_RESET_VECTOR.
 void emitResetJump(Compilation& c);
+// "Setting PAGE bits." for programs above 2048 words.
+void announcePageBits(Compilation& c);
 // Completes the generated list with the runtime routines it calls and ends an inspection run
 // there; returns 2, as nothing is written.
 int stopForInspection(Compilation& c);

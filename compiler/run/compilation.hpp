@@ -27,6 +27,7 @@ namespace kavo {
 
 struct RamMap;
 class AssemblerNames;
+struct PlacementState;
 
 // Flags set by the command line and the configuration file; every run starts with them at 0.
 struct RunFlags {
@@ -89,6 +90,8 @@ public:
     CodegenState codegen;
     // The register file and RAM placement's counters.
     std::unique_ptr<RamMap> ram;
+    // Addresses, labels and code segments of the placed program.
+    std::unique_ptr<PlacementState> placement;
 
     // The tables a stretch is cut into.
     StretchTables stretchTables() {
