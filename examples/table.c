@@ -1,6 +1,6 @@
-/* Table lookups: the squares of 0 to 15 in a RAM array, summed into a 16-bit total, and a
-   hexadecimal digit read from a string in program memory.
-   Results: squares[] = 0, 1, 4 ... 225, total = 1240, digit = 'A' (65). */
+/* Table lookups: the squares of 0 to 15 in a RAM array, the first twelve summed into a 16-bit
+   total, and a hexadecimal digit read from a string in program memory.
+   Results: squares[] = 0, 1, 4 ... 225, total = 506, digit = 'A' (65). */
 #include "sx28.h"
 
 unsigned char squares[16];
@@ -21,11 +21,23 @@ unsigned char square_of(unsigned char n)
     return squares[n & 15];
 }
 
+/* A value stored through FSR must sit in the global registers (08h-0Fh): on this chip FSR
+   also selects the RAM bank, so a banked byte is out of reach while FSR points into the
+   array. */
+unsigned char square @ 0x0A;
+unsigned char step @ 0x0B;
+
 void fill(void)
 {
     unsigned char i;
-    for (i = 0; i < 16; i++)
-        squares[i] = i * i;
+    /* (i + 1)^2 = i^2 + 2i + 1: each square from the one before */
+    square = 0;
+    step = 1;
+    for (i = 0; i < 16; i++) {
+        squares[i] = square;
+        square = square + step;
+        step = step + 2;
+    }
 }
 
 void main(void)
@@ -33,7 +45,7 @@ void main(void)
     unsigned char i;
     fill();
     total = 0;
-    for (i = 0; i < 16; i++)
+    for (i = 0; i < 12; i++)
         total = total + square_of(i);
     digit = hex_digit(10);
     done = 1;

@@ -1,6 +1,7 @@
 // Address resolution: after RAM allocation the address pseudo-instructions become literal
 // loads (`resolveaddresses`), and the address loads whose symbol had no place yet are
-// resolved or reported as C89 just before the final resolution (`resolveaddressof`).
+// resolved or reported as C89 just before the final resolution (`resolveaddressof`). The
+// interrupt context markers, whose work the context save has done, go here too.
 //
 // On the 48/52-pin parts (SX_52_BANKS) an address that reaches FSR is written in the chip's
 // FSR form, (bank << 4) | (offset mod 16): the chip's banks are FSR bits 7:4 while the
@@ -113,6 +114,12 @@ void resolveaddresses(Compilation& c) {
         case PIC_SIZEOF:
             becomeLiteralLoad(*i, operandsize(c, *i));
             break;
+        case PIC_SAVEINT:
+        case PIC_RESTOREINT:
+            // The interrupt context is saved by then; the markers take no word.
+            c.instructions.remove(previous, i);
+            i = next;
+            continue;
         case PIC_SETIRP:
             if (!resolveSetIrp(c, chip, *i)) {
                 c.instructions.remove(previous, i);

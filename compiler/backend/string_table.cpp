@@ -216,7 +216,21 @@ Instruction* tableAnchor(Compilation& c, Instruction* last) {
 
 } // namespace
 
+namespace {
+
+// A string's address, as the address loads give it to the reader, is its position in the
+// table; the string entries take no RAM.
+void locateStrings(Compilation& c) {
+    for (const StringConstant& s : c.codegen.stringConstants) {
+        if (Symbol* symbol = findsymin(c, s.name, "_GLOBAL_"))
+            symbol->addr = s.position;
+    }
+}
+
+} // namespace
+
 void makestrings(Compilation& c) {
+    locateStrings(c);
     Instruction* placeholder = findStringLoc(c);
     if (placeholder == nullptr)
         return;

@@ -90,18 +90,34 @@ int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool 
     return -1;
 }
 
-int figureoutloc(Compilation& c) {
-    preparerelation(c);
-    refuserecursion(c);
-    IndexedPlacement index(c);
+namespace {
+
+// Compiler temporaries carry values between an FSR set-up and the indirect access that uses
+// it; on the 18/20/28-pin parts FSR is also the bank select, so such a temporary is only
+// reachable there from the global registers. They are offered the global registers first.
+bool prefersGlobalRegisters(const Symbol& s) {
+    return s.name.starts_with("_tmp_") || s.name.starts_with("_itr_");
+}
+
+void placeSymbols(Compilation& c, bool temporaries) {
     for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->addr >= 0 || takesNoRam(*s))
+        if (s->addr >= 0 || takesNoRam(*s) || prefersGlobalRegisters(*s) != temporaries)
             continue;
         // A symbol whose size is unknown still gets an address of its own.
         const int size = s->size > 0 ? s->size : 1;
         s->addr = findregloc(c, size, usedby(*s), s->cls, true);
         noteplaced(c, s);
     }
+}
+
+} // namespace
+
+int figureoutloc(Compilation& c) {
+    preparerelation(c);
+    refuserecursion(c);
+    IndexedPlacement index(c);
+    placeSymbols(c, true);
+    placeSymbols(c, false);
     return 1;
 }
 

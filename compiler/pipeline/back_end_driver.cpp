@@ -7,8 +7,8 @@
 #include "compiler/pipeline/back_end_steps.hpp"
 #include "compiler/pipeline/main_walk.hpp"
 #include "compiler/pipeline/output_sequence.hpp"
-#include "compiler/tables/ram_map.hpp"
 #include "compiler/symbols/types.hpp"
+#include "compiler/tables/ram_map.hpp"
 
 namespace kavo {
 

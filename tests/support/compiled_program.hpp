@@ -13,9 +13,9 @@
 
 #include <cstdint>
 #include <initializer_list>
-#include <utility>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace kavo::testing {
 

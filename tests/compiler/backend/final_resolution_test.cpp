@@ -86,21 +86,21 @@ TEST_F(FinalResolution, EveryUnresolvableOperandIsReportedInOneRun) {
     op(PIC_GOTO, "missing");                                // C65
     op(PIC_PAGE, "gone");                                   // C201
     literal(300);                                           // C251
-    op(PIC_SAVEINT);                                        // C66
+    op(PIC_UNKNOWN_INSTRUCTION);                            // C66
     op(PIC_RESET, "main2");                                 // C73
     Instruction* vector = op(PIC_INTERRUPT, "__interrupt"); // C74
     place();
-    EXPECT_EQ(io.messages, "ERROR(C178): Line: 7 Unknown instruction: 83\n"
+    EXPECT_EQ(io.messages, "ERROR(C178): Line: 7 Unknown instruction: 0\n"
                            "ERROR(C64): Line: 2 Identifier nothing not found.\n"
                            "ERROR(C63): Line: 3 Identifier nowhere not found.\n"
                            "ERROR(C65): Line: 4 label missing not found.\n"
                            "ERROR(C201): Line: 5 PAGE: label gone not found.\n"
                            "ERROR(C251): Line: 6 Constant value out of range.\n"
-                           "ERROR(C66): Unknown instruction: SAVEINT\n"
+                           "ERROR(C66): Unknown instruction: UNKNOWN_INSTRUCTION\n"
                            "ERROR(C73): Line: 8 reset label main2 not found.\n"
                            "ERROR(C74): Line: 9 interrupt label __interrupt not found.\n")
         << io.messages;
-    EXPECT_EQ(c.errors(), 8 + 1); // and C178 from the bank pass for SAVEINT
+    EXPECT_EQ(c.errors(), 8 + 1); // and C178 from the bank pass for it
     EXPECT_EQ(vector->opcode, PIC_GOTO);
     EXPECT_EQ(vector->address, 1);
 }

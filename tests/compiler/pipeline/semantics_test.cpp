@@ -1,0 +1,190 @@
+// Compiled C runs on the SX core model: each program goes through the whole compiler into an
+// object file, the object file is loaded into the simulator, and the variables the program
+// leaves behind must hold what C says.
+#include "tests/support/compiled_program.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace kavo {
+namespace {
+
+using testing::CompiledProgram;
+
+// An SX28: 2048 words, eight 16-byte banks, scratch bytes at 0x0C.
+const std::string Sx28 = "#pragma ROM_START 0\n#pragma ROM_END 0x7FF\n#pragma RESET_LOC 0x7FF\n"
+                         "#pragma CCTEMP_LOC 0x0C\n#pragma PAGEBITS_LOC 0x03\n"
+                         "#pragma BANK_START_00 0x10\n#pragma BANK_END_00 0x1F\n"
+                         "#pragma BANK_START_01 0x30\n#pragma BANK_END_01 0x3F\n"
+                         "#pragma BANK_START_02 0x50\n#pragma BANK_END_02 0x5F\n"
+                         "#pragma COMMON_BANK_START_0 0x08\n#pragma COMMON_BANK_END_0 0x0B\n";
+
+// An example program with its device header pasted in, as the preprocessor would.
+std::string exampleSource(const std::string& name) {
+    const auto read = [](const std::string& file) {
+        std::ifstream in(std::string(KAVO_EXAMPLES_DIR) + "/" + file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::string source = read(name);
+    const std::string include = "#include \"sx28.h\"";
+    const std::size_t at = source.find(include);
+    if (at != std::string::npos)
+        source.replace(at, include.size(), read("sx28.h"));
+    return source;
+}
+
+int u8(int v) {
+    return v & 0xFF;
+}
+int u16(int v) {
+    return v & 0xFFFF;
+}
+
+class Program {
+public:
+    explicit Program(const std::string& source) : p_(Sx28 + source) {}
+    void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
+        p_.restart(inputs);
+        p_.runToEnd();
+    }
+    int byte(const char* name) const { return static_cast<int>(p_.value(name)); }
+    int word(const char* name) const { return static_cast<int>(p_.value(name)); }
+    int element(const char* name, int i) const { return static_cast<int>(p_.element(name, i)); }
+
+private:
+    CompiledProgram p_;
+};
+
+TEST(PipelineSemantics, SignedAndUnsignedByteRelations) {
+    Program p("char a, b; unsigned char ua, ub; char lt, gt, le, ge, eq, ne, ult, uge;\n"
+              "void main(void) { lt = a < b; gt = a > b; le = a <= b; ge = a >= b;"
+              " eq = a == b; ne = a != b; ult = ua < ub; uge = ua >= ub; }\n");
+    const int values[] = {-128, -1, 0, 1, 100, 127};
+    for (int a : values) {
+        for (int b : values) {
+            p.run({{"a", a}, {"b", b}, {"ua", u8(a)}, {"ub", u8(b)}});
+            SCOPED_TRACE(std::to_string(a) + " vs " + std::to_string(b));
+            EXPECT_EQ(p.byte("lt"), a < b);
+            EXPECT_EQ(p.byte("gt"), a > b);
+            EXPECT_EQ(p.byte("le"), a <= b);
+            EXPECT_EQ(p.byte("ge"), a >= b);
+            EXPECT_EQ(p.byte("eq"), a == b);
+            EXPECT_EQ(p.byte("ne"), a != b);
+            EXPECT_EQ(p.byte("ult"), u8(a) < u8(b));
+            EXPECT_EQ(p.byte("uge"), u8(a) >= u8(b));
+        }
+    }
+}
+
+TEST(PipelineSemantics, ByteAndWordArithmetic) {
+    Program p("char a, b; char s, d, n, o, x; long m, k, ws, wd;\n"
+              "void main(void) { s = a + b; d = a - b; n = a & b; o = a | b; x = a ^ b;"
+              " ws = m + k; wd = m - k; }\n");
+    for (int a : {0, 1, 127, 128, 255}) {
+        for (int b : {0, 7, 200}) {
+            const int m = a * 300 - 20000, k = b * 97;
+            p.run({{"a", a}, {"b", b}, {"m", m}, {"k", k}});
+            SCOPED_TRACE(std::to_string(a) + ", " + std::to_string(b));
+            EXPECT_EQ(p.byte("s"), u8(a + b));
+            EXPECT_EQ(p.byte("d"), u8(a - b));
+            EXPECT_EQ(p.byte("n"), a & b);
+            EXPECT_EQ(p.byte("o"), a | b);
+            EXPECT_EQ(p.byte("x"), a ^ b);
+            EXPECT_EQ(p.word("ws"), u16(m + k));
+            EXPECT_EQ(p.word("wd"), u16(m - k));
+        }
+    }
+}
+
+TEST(PipelineSemantics, RuntimeRoutinesMultiplyDivideShift) {
+    Program p("char a, b; unsigned char n; long r, q; long l;\n"
+              "void main(void) { r = a * b; q = a / b; l = n << 3; }\n");
+    for (int a : {-7, 1, 10, 127}) {
+        for (int b : {-1, 2, 3}) {
+            p.run({{"a", a}, {"b", b}, {"n", u8(a)}});
+            SCOPED_TRACE(std::to_string(a) + ", " + std::to_string(b));
+            EXPECT_EQ(p.word("r"), u16(a * b));
+            EXPECT_EQ(p.word("q"), u16(a / b));
+            EXPECT_EQ(p.word("l"), u16(u8(a) << 3));
+        }
+    }
+}
+
+TEST(PipelineSemantics, ControlStatements) {
+    Program p("char i, n, k, r, c; long sum;\n"
+              "void main(void) {\n"
+              "  sum = 0; for (i = 0; i < n; i++) sum += i;\n"
+              "  k = 0; while (k < 9) k++;\n"
+              "  do { k--; } while (k > 4);\n"
+              "  if (n > 5) r = 1; else r = 2;\n"
+              "  switch (c) { case 1: c = 10; break; case 2: c = 20; break; default: c = 99; }\n"
+              "}\n");
+    for (auto [n, c, expected] : {std::tuple{0, 1, 10}, {10, 2, 20}, {100, 7, 99}}) {
+        p.run({{"n", n}, {"c", c}});
+        EXPECT_EQ(p.word("sum"), n * (n - 1) / 2) << n;
+        EXPECT_EQ(p.byte("k"), 4);
+        EXPECT_EQ(p.byte("r"), n > 5 ? 1 : 2);
+        EXPECT_EQ(p.byte("c"), expected);
+    }
+}
+
+TEST(PipelineSemantics, CallsWithArgumentsAndResults) {
+    Program p("char x, y; long w; char r1; long r2;\n"
+              "char add3(char a, char b, char c) { return a + b + c; }\n"
+              "long twice(long v) { return v + v; }\n"
+              "void main(void) { r1 = add3(x, y, 5); r2 = twice(w); }\n");
+    p.run({{"x", 10}, {"y", 20}, {"w", 1234}});
+    EXPECT_EQ(p.byte("r1"), 35);
+    EXPECT_EQ(p.word("r2"), 2468);
+}
+
+TEST(PipelineSemantics, ArraysStructsAndPointers) {
+    Program p("char a[5]; struct pt { char x; char y; } pts[2]; char i, s1, s2; int v; int *ip;\n"
+              "void main(void) { for (i = 0; i < 5; i++) a[i] = 7; a[3] = 2;"
+              " s1 = a[2] + a[3]; pts[1].x = 7; pts[1].y = 9; s2 = pts[1].x + pts[1].y;"
+              " ip = &v; *ip = 42; }\n");
+    p.run();
+    EXPECT_EQ(p.byte("s1"), 9);
+    EXPECT_EQ(p.byte("s2"), 16);
+    EXPECT_EQ(p.byte("v"), 42);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(p.element("a", i), i == 3 ? 2 : 7) << i;
+}
+
+// On this chip FSR is also the bank select: a banked byte cannot be read between setting FSR
+// to an element and the indirect access. Until the generator routes such values through the
+// global registers, the program is refused with a message naming the byte.
+TEST(PipelineSemantics, StoringABankedValueThroughFsrIsRefusedNotMiscompiled) {
+    EXPECT_THROW(
+        {
+            try {
+                Program p("char a[5]; char i;\n"
+                          "void main(void) { for (i = 0; i < 5; i++) a[i] = i; }\n");
+            } catch (const std::runtime_error& e) {
+                EXPECT_NE(std::string(e.what()).find("i needs a RAM bank selection between the "
+                                                     "set-up of FSR and its indirect access"),
+                          std::string::npos)
+                    << e.what();
+                throw;
+            }
+        },
+        std::runtime_error);
+}
+
+TEST(PipelineSemantics, ExamplesRunToTheirStatedResults) {
+    CompiledProgram table(exampleSource("table.c"));
+    table.restart();
+    table.runToEnd();
+    EXPECT_EQ(table.value("total"), 506u);
+    EXPECT_EQ(table.value("digit"), 65u);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(table.element("squares", i), static_cast<unsigned>(i * i)) << i;
+}
+
+} // namespace
+} // namespace kavo
