@@ -8,7 +8,9 @@
 #include "compiler/tables/opcodes.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace kavo {
 
@@ -20,26 +22,55 @@ bool enteredFromOutside(std::string_view name) {
     return name == "__interrupt" || name == "main" || name.starts_with("__asm_");
 }
 
-bool calledInTree(const CallTree& tree, std::string_view name) {
+// The definition of a function in the node list: from the FUNCSTART before its FUNCNAME
+// through the matching FUNCEND.
+struct Definition {
+    Node* beforeStart = nullptr; // the node before FUNCSTART; none when it is the head
+    Node* start = nullptr;
+    Node* end = nullptr;
+};
+
+// Every definition in node order, with the first definition of each name. The definition's
+// own name is the first FUNCNAME after its FUNCSTART; a FUNCNAME inside a body names nothing.
+struct Definitions {
+    std::vector<Definition> inOrder;
+    std::unordered_map<std::string, std::size_t> byName;
+};
+
+// What one removal pass knows about the program, gathered once so that the pass stays linear
+// in the size of the program: how many call-tree entries call each name (kept in step as
+// entries go), the names CALL instructions and asm blocks use, and where each definition is.
+struct CallerIndex {
+    std::unordered_map<std::string, int> treeCallers;
+    std::unordered_set<std::string> calledByInstructions;
+    std::unordered_set<std::string> namedInAssembly;
+    Definitions definitions;
+};
+
+void countTreeCallers(const CallTree& tree, CallerIndex& index) {
     for (const CallTreeEntry* entry = tree.head; entry != nullptr; entry = entry->next) {
-        if (std::find(entry->calls.begin(), entry->calls.end(), name) != entry->calls.end())
-            return true;
+        for (const std::string& called : entry->calls)
+            ++index.treeCallers[called];
     }
-    return false;
 }
 
-bool calledInInstructions(const Compilation& c, std::string_view name) {
+void collectCalledByInstructions(const Compilation& c, CallerIndex& index) {
     for (const Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
-        if (i->opcode == PIC_CALL && i->operand == name)
-            return true;
+        if (i->opcode == PIC_CALL)
+            index.calledByInstructions.insert(i->operand);
     }
-    return false;
+}
+
+bool isCalled(const CallerIndex& index, const std::string& name) {
+    const auto it = index.treeCallers.find(name);
+    return (it != index.treeCallers.end() && it->second > 0) ||
+           index.calledByInstructions.contains(name) || index.namedInAssembly.contains(name);
 }
 
 // Identifiers inside asm blocks not generated yet: an assembly CALL of a function is only
 // seen here before the main walk turns the block into instructions.
-std::unordered_set<std::string> namedInAssembly(const Compilation& c) {
-    std::unordered_set<std::string> names;
+void collectNamedInAssembly(const Compilation& c, CallerIndex& index) {
+    std::unordered_set<std::string>& names = index.namedInAssembly;
     int depth = 0;
     for (const Node* node = c.nodes.head(); node != nullptr; node = node->next) {
         if (node->kind == ASM_START)
@@ -49,58 +80,56 @@ std::unordered_set<std::string> namedInAssembly(const Compilation& c) {
         else if (depth > 0 && node->kind == IDENTIFIER)
             names.insert(node->cval);
     }
-    return names;
 }
 
-// The definition of a function in the node list: from the FUNCSTART before its FUNCNAME
-// through the matching FUNCEND.
-struct Definition {
-    Node* beforeStart = nullptr; // the node before FUNCSTART; none when it is the head
-    Node* start = nullptr;
-    Node* end = nullptr;
-};
-
-// The definition's own name is the first FUNCNAME after its FUNCSTART; a FUNCNAME of a
-// prototype between definitions, or inside a body, names no definition.
-Definition findDefinition(const Compilation& c, std::string_view name) {
+Definitions indexDefinitions(const Compilation& c) {
+    Definitions found;
     Definition open;
-    bool named = false;
+    std::string name;
     int depth = 0;
     Node* previous = nullptr;
     for (Node* node = c.nodes.head(); node != nullptr; previous = node, node = node->next) {
         if (node->kind == FUNCSTART) {
             if (depth++ == 0) {
                 open = {previous, node, nullptr};
-                named = false;
+                name.clear();
             }
         } else if (node->kind == FUNCEND && depth > 0) {
-            if (--depth == 0 && named) {
+            if (--depth == 0 && !name.empty()) {
                 open.end = node;
-                return open;
+                found.byName.emplace(name, found.inOrder.size());
+                found.inOrder.push_back(open);
             }
-        } else if (node->kind == FUNCNAME && depth == 1 && !named) {
-            if (node->next == nullptr || node->next->kind != IDENTIFIER)
-                continue;
-            if (node->next->cval != name) {
-                depth = 0; // not this definition: look for the next FUNCSTART
-                open = {};
-                continue;
-            }
-            named = true;
+        } else if (node->kind == FUNCNAME && depth == 1 && name.empty() && node->next != nullptr &&
+                   node->next->kind == IDENTIFIER) {
+            name = node->next->cval;
         }
     }
-    return {};
+    return found;
 }
 
-void cutDefinition(Compilation& c, const Definition& d) {
+// Cuts definition k out of the node list; the definition right after it now follows what
+// preceded it.
+void cutDefinition(Compilation& c, Definitions& definitions, std::size_t k) {
+    Definition& d = definitions.inOrder[k];
     if (d.beforeStart != nullptr)
         d.beforeStart->next = d.end->next;
     else
         c.nodes.setHead(d.end->next);
     c.nodes.forgetTailMemo();
+    for (std::size_t next = k + 1; next < definitions.inOrder.size(); ++next) {
+        if (definitions.inOrder[next].start == nullptr)
+            continue;
+        if (definitions.inOrder[next].beforeStart == d.end)
+            definitions.inOrder[next].beforeStart = d.beforeStart;
+        break;
+    }
+    d.start = nullptr;
 }
 
-void unlinkEntry(CallTree& tree, CallTreeEntry* entry) {
+void unlinkEntry(CallTree& tree, CallTreeEntry* entry, CallerIndex& index) {
+    for (const std::string& called : entry->calls)
+        --index.treeCallers[called];
     CallTreeEntry** link = &tree.head;
     while (*link != nullptr && *link != entry)
         link = &(*link)->next;
@@ -109,25 +138,28 @@ void unlinkEntry(CallTree& tree, CallTreeEntry* entry) {
 }
 
 // Deletes the function of entry when nothing calls it; true when it did.
-bool deleteIfUncalled(Compilation& c, CallTreeEntry* entry,
-                      const std::unordered_set<std::string>& assemblyNames) {
+bool deleteIfUncalled(Compilation& c, CallTreeEntry* entry, CallerIndex& index) {
     const std::string& name = entry->name;
-    if (enteredFromOutside(name) || calledInTree(c.callTree, name) ||
-        assemblyNames.contains(name) || calledInInstructions(c, name))
+    if (enteredFromOutside(name) || isCalled(index, name))
         return false;
-    const Definition definition = findDefinition(c, name);
-    if (definition.start == nullptr)
+    const auto found = index.definitions.byName.find(name);
+    if (found == index.definitions.byName.end() ||
+        index.definitions.inOrder[found->second].start == nullptr)
         return false;
-    cutDefinition(c, definition);
+    cutDefinition(c, index.definitions, found->second);
     c.message(strprintf("WARNING: function %s never called, deleted.\n", name.c_str()));
-    unlinkEntry(c.callTree, entry);
+    unlinkEntry(c.callTree, entry, index);
     return true;
 }
 
 } // namespace
 
 bool deleteuncalled(Compilation& c) {
-    const std::unordered_set<std::string> assemblyNames = namedInAssembly(c);
+    CallerIndex index;
+    countTreeCallers(c.callTree, index);
+    collectCalledByInstructions(c, index);
+    collectNamedInAssembly(c, index);
+    index.definitions = indexDefinitions(c);
     CallTreeEntry* first = c.callTree.head;
     if (first == nullptr)
         return false;
@@ -135,10 +167,10 @@ bool deleteuncalled(Compilation& c) {
     // Every entry after the first, then the first.
     for (CallTreeEntry* entry = first->next; entry != nullptr;) {
         CallTreeEntry* next = entry->next;
-        deleted = deleteIfUncalled(c, entry, assemblyNames) || deleted;
+        deleted = deleteIfUncalled(c, entry, index) || deleted;
         entry = next;
     }
-    deleted = deleteIfUncalled(c, first, assemblyNames) || deleted;
+    deleted = deleteIfUncalled(c, first, index) || deleted;
     return deleted;
 }
 
