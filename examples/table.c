@@ -1,6 +1,6 @@
-/* Table lookups: the squares of 0 to 15 in a RAM array, the first twelve summed into a 16-bit
-   total, and a hexadecimal digit read from a string in program memory.
-   Results: squares[] = 0, 1, 4 ... 225, total = 506, digit = 'A' (65). */
+/* Table lookups: the squares of 0 to 15 in a RAM array, summed into a 16-bit total, and a
+   hexadecimal digit read from a string in program memory.
+   Results: squares[] = 0, 1, 4 ... 225, total = 1240, digit = 'A' (65). */
 #include "sx28.h"
 
 unsigned char squares[16];
@@ -45,7 +45,7 @@ void main(void)
     unsigned char i;
     fill();
     total = 0;
-    for (i = 0; i < 12; i++)
+    for (i = 0; i < 16; i++)
         total = total + square_of(i);
     digit = hex_digit(10);
     done = 1;

@@ -143,6 +143,16 @@ TEST(PipelineSemantics, CallsWithArgumentsAndResults) {
     EXPECT_EQ(p.word("r2"), 2468);
 }
 
+TEST(PipelineSemantics, ACallResultWidensByTheSignTheFunctionReturns) {
+    Program p("unsigned char big(void) { return 200; }\n"
+              "char negative(void) { return -5; }\n"
+              "long u, s;\n"
+              "void main(void) { u = 1000; u = u + big(); s = 1000; s = s + negative(); }\n");
+    p.run();
+    EXPECT_EQ(p.word("u"), 1200);
+    EXPECT_EQ(p.word("s"), 995);
+}
+
 TEST(PipelineSemantics, ArraysStructsAndPointers) {
     Program p("char a[5]; struct pt { char x; char y; } pts[2]; char i, s1, s2; int v; int *ip;\n"
               "void main(void) { for (i = 0; i < 5; i++) a[i] = 7; a[3] = 2;"
@@ -180,7 +190,7 @@ TEST(PipelineSemantics, ExamplesRunToTheirStatedResults) {
     CompiledProgram table(exampleSource("table.c"));
     table.restart();
     table.runToEnd();
-    EXPECT_EQ(table.value("total"), 506u);
+    EXPECT_EQ(table.value("total"), 1240u);
     EXPECT_EQ(table.value("digit"), 65u);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(table.element("squares", i), static_cast<unsigned>(i * i)) << i;
