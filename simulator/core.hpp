@@ -20,13 +20,13 @@ namespace sxsim {
 
 enum class StopReason {
     None,
-    Breakpoint,          // PC reached a breakpoint address (the instruction there has not run)
-    SelfJump,            // a JMP to its own address, the usual end of main
-    Sleep,               // SLEEP executed
-    StackOverflow,       // a CALL with all 8 stack levels in use (the CALL has not run)
-    StackUnderflow,      // a return with an empty stack (the return has not run)
-    InvalidInstruction,  // a word that is no SX instruction (it has not run)
-    StepLimit,           // the instruction limit of the run was reached
+    Breakpoint,         // PC reached a breakpoint address (the instruction there has not run)
+    SelfJump,           // a JMP to its own address, the usual end of main
+    Sleep,              // SLEEP executed
+    StackOverflow,      // a CALL with all 8 stack levels in use (the CALL has not run)
+    StackUnderflow,     // a return with an empty stack (the return has not run)
+    InvalidInstruction, // a word that is no SX instruction (it has not run)
+    StepLimit,          // the instruction limit of the run was reached
 };
 
 const char* stopReasonName(StopReason reason);
@@ -145,6 +145,10 @@ private:
     void setZero(std::uint8_t value);
     std::uint8_t addWithFlags(std::uint8_t a, std::uint8_t b, unsigned carryIn);
     unsigned pageBits() const { return (status_ >> 5) & 0x07; }
+    // A jump that can never lead anywhere else: to itself, or back to a PAGE word right before
+    // it that selects the page already held (the idle loop at the end of a program whose page
+    // bits had to be set at the loop's label).
+    bool idleLoop(unsigned target) const;
 
     // RTCC and interrupt (core_timer.cpp)
     void writeRtcc(std::uint8_t value);
@@ -164,7 +168,7 @@ private:
 
     unsigned pc_ = 0;
     unsigned nextPc_ = 0;
-    unsigned cost_ = 1;          // cycles of the instruction being executed
+    unsigned cost_ = 1; // cycles of the instruction being executed
     bool pcWritten_ = false;
     std::uint8_t w_ = 0;
     std::uint8_t status_ = 0;

@@ -15,7 +15,9 @@ namespace {
 constexpr unsigned kJumpCycles = 3;
 constexpr unsigned kIreadCycles = 4;
 
-bool isPageOrBank(std::uint16_t word) { return word >= 0x010 && word <= 0x01F; }
+bool isPageOrBank(std::uint16_t word) {
+    return word >= 0x010 && word <= 0x01F;
+}
 
 } // namespace
 
@@ -160,7 +162,7 @@ StopReason Core::executeLiteralOp(std::uint16_t word) {
         const unsigned target = ((pageBits() << 9) | (word & 0x1FF)) & pcMask_;
         nextPc_ = target;
         cost_ = kJumpCycles;
-        return target == pc_ ? StopReason::SelfJump : StopReason::None;
+        return idleLoop(target) ? StopReason::SelfJump : StopReason::None;
     }
     case 0xC: // MOVLW
         w_ = literal;
@@ -282,9 +284,8 @@ StopReason Core::executeSpecial(std::uint16_t word) {
     if (word >= 0x018) { // BANK: FSR 7:5 on the 18/20/28; FSR 6:4 on the 48/52, where FSR.7
                          // keeps choosing the upper or lower group of eight banks
         const unsigned bits = word & 0x07;
-        fsr_ = device_.bankShift == 5
-                   ? static_cast<std::uint8_t>((fsr_ & 0x1F) | (bits << 5))
-                   : static_cast<std::uint8_t>((fsr_ & 0x8F) | (bits << 4));
+        fsr_ = device_.bankShift == 5 ? static_cast<std::uint8_t>((fsr_ & 0x1F) | (bits << 5))
+                                      : static_cast<std::uint8_t>((fsr_ & 0x8F) | (bits << 4));
         return StopReason::None;
     }
     if (word >= 0x010) { // PAGE
@@ -319,6 +320,13 @@ StopReason Core::executeSpecial(std::uint16_t word) {
     default:
         return StopReason::InvalidInstruction;
     }
+}
+
+bool Core::idleLoop(unsigned target) const {
+    if (target == pc_)
+        return true;
+    const std::uint16_t before = word(target);
+    return target + 1 == pc_ && (before & 0xFF8) == 0x010 && (before & 0x007) == pageBits();
 }
 
 } // namespace sxsim

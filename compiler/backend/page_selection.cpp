@@ -69,8 +69,12 @@ public:
         publish();
     }
 
+    // A call names its function's vector; the function that leaves the page bits is the
+    // body the vector jumps to ("@" + name).
     int of(const std::string& label) const {
-        const auto found = pages_.find(label);
+        auto found = pages_.find(label);
+        if (found == pages_.end())
+            found = pages_.find("@" + label);
         return found == pages_.end() ? UnknownPage : found->second.page;
     }
 

@@ -97,7 +97,10 @@ int operandsize(const Compilation& c, const Instruction& i) {
 }
 
 std::string targetlabel(const Compilation& c, const Instruction& i) {
-    if (i.opcode == PIC_CALL && c.instructions.findLabel("@" + i.operand) != nullptr)
+    // A call names its function's vector, which sits in the first half of page 0 where CALL
+    // can reach it; only a call with no vector of that name enters at the body ("@" + name).
+    if (i.opcode == PIC_CALL && c.instructions.findLabel(i.operand) == nullptr &&
+        c.instructions.findLabel("@" + i.operand) != nullptr)
         return "@" + i.operand;
     return i.operand;
 }

@@ -196,6 +196,17 @@ TEST(RunControl, SelfJumpEndsTheRun) {
     EXPECT_EQ(core.pc(), 1u);
 }
 
+TEST(RunControl, APageAndJumpLoopOnItselfEndsTheRunToo) {
+    Core core = coreWith({movlw(1), page(0), jmp(0x001)});
+    EXPECT_EQ(core.run(1000).reason, StopReason::SelfJump);
+    // A PAGE that selects another page leads elsewhere: no idle loop.
+    Core other = coreWith({movlw(1), page(1), jmp(0x001)});
+    other.setWord(0x201, jmp(0x201));
+    const auto result = other.run(1000);
+    EXPECT_EQ(result.reason, StopReason::SelfJump);
+    EXPECT_EQ(other.pc(), 0x201u);
+}
+
 TEST(RunControl, SleepEndsTheRunAndClearsPowerDown) {
     Core core = coreWith({nop(), sleep()});
     EXPECT_EQ(core.run(1000).reason, StopReason::Sleep);
