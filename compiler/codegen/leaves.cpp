@@ -2,6 +2,7 @@
 // (loadIntoSlots), turning items into leaves (becomeLeaf, becomeConstant), widening 8-bit
 // leaves to 16 bits (widen) and calling a runtime routine with two leaves (callRuntimeRoutine).
 #include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
 #include "compiler/symbols/symbols.hpp"
@@ -49,7 +50,24 @@ Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int 
     return emit(c, opcode, leaf.cval, dest, line, 0, leaf.ival + (high ? 1 : 0));
 }
 
+namespace {
+
+bool namesAnArray(const Compilation& c, const Item& leaf) {
+    const Symbol* symbol = findsym(c, leaf.cval);
+    return symbol != nullptr && symbol->type == ARRAY;
+}
+
+} // namespace
+
 void loadW(Compilation& c, const Item& leaf, int line, bool high) {
+    if (leaf.kind == IDENTIFIER && namesAnArray(c, leaf)) {
+        // The array's first byte is not what its name means; its address as a value is not
+        // built yet, so the statement is refused rather than compiled into a byte load.
+        c.error(strprintf("ERROR(C259): Line: %d the name of array %s used as a value is not "
+                          "supported by this compiler yet.\n",
+                          line, leaf.cval.c_str()));
+        return;
+    }
     if (leaf.kind == INTEGER_CONSTANT) {
         const int byte = high ? (leaf.ival >> 8) & 0xFF : leaf.ival & 0xFF;
         emit(c, PIC_MOVLW, high ? highByte(leaf.ival) : lowByte(leaf.ival), -1, line, byte);
