@@ -6,6 +6,9 @@
 #include "compiler/memory/memory_internal.hpp"
 #include "compiler/tables/ram_map.hpp"
 
+#include <string>
+#include <unordered_set>
+
 namespace kavo {
 
 namespace {
@@ -92,16 +95,40 @@ int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool 
 
 namespace {
 
-// Compiler temporaries carry values between an FSR set-up and the indirect access that uses
-// it; on the 18/20/28-pin parts FSR is also the bank select, so such a temporary is only
-// reachable there from the global registers. They are offered the global registers first.
-bool prefersGlobalRegisters(const Symbol& s) {
-    return s.name.starts_with("_tmp_") || s.name.starts_with("_itr_");
+// On the 18/20/28-pin parts FSR is also the bank select: a byte read or written between
+// setting FSR and the indirect access that uses it is only reachable from the global
+// registers. Those bytes are offered the global registers first, then the compiler's
+// temporaries (which often carry such values), then everything else.
+enum class Priority { IndirectWindow, Temporary, Other };
+
+// The names used directly between a write to FSR and the next indirect access.
+std::unordered_set<std::string> namesInIndirectWindows(const Compilation& c) {
+    std::unordered_set<std::string> names;
+    bool open = false;
+    for (const Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
+        if (i->operand == "@__f0__") {
+            open = false;
+        } else if (i->operand == "@__fsr__") {
+            open = true;
+        } else if (open && !i->operand.empty() && !i->operand.starts_with("@")) {
+            names.insert(i->operand);
+        }
+    }
+    return names;
 }
 
-void placeSymbols(Compilation& c, bool temporaries) {
+Priority priorityOf(const Symbol& s, const std::unordered_set<std::string>& windowNames) {
+    if (windowNames.contains(s.name))
+        return Priority::IndirectWindow;
+    if (s.name.starts_with("_tmp_") || s.name.starts_with("_itr_"))
+        return Priority::Temporary;
+    return Priority::Other;
+}
+
+void placeSymbols(Compilation& c, Priority priority,
+                  const std::unordered_set<std::string>& windowNames) {
     for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->addr >= 0 || takesNoRam(*s) || prefersGlobalRegisters(*s) != temporaries)
+        if (s->addr >= 0 || takesNoRam(*s) || priorityOf(*s, windowNames) != priority)
             continue;
         // A symbol whose size is unknown still gets an address of its own.
         const int size = s->size > 0 ? s->size : 1;
@@ -116,8 +143,10 @@ int figureoutloc(Compilation& c) {
     preparerelation(c);
     refuserecursion(c);
     IndexedPlacement index(c);
-    placeSymbols(c, true);
-    placeSymbols(c, false);
+    const std::unordered_set<std::string> windowNames = namesInIndirectWindows(c);
+    placeSymbols(c, Priority::IndirectWindow, windowNames);
+    placeSymbols(c, Priority::Temporary, windowNames);
+    placeSymbols(c, Priority::Other, windowNames);
     return 1;
 }
 
