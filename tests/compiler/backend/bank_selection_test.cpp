@@ -110,7 +110,7 @@ TEST_F(SignExtension, CopyThroughWGivesTheWrongHighByte) {
     build(true);
     labeltablepass(c);
     finalresolution(c);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram before(c, DeviceKind::SX28);
     before.run();
     EXPECT_EQ(before.core().readFlat(Bank2 + 1), 0x7F);
 }
@@ -151,7 +151,7 @@ TEST_F(CountedSkip, AssumingTheGuardedWordsBankWritesTheWrongByte) {
     build(true);
     labeltablepass(c);
     finalresolution(c);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram before(c, DeviceKind::SX28);
     before.run();
     EXPECT_EQ(before.core().readFlat(Bank2 + 1), 0);
     EXPECT_EQ(before.core().readFlat(Bank1 + 1), 5);
@@ -247,7 +247,7 @@ TEST_F(FsrWrite, KeepingTheBankAcrossItWritesTheWrongByte) {
     build(true);
     labeltablepass(c);
     finalresolution(c);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram before(c, DeviceKind::SX28);
     before.run();
     EXPECT_EQ(before.core().readFlat(0x10), 11);
     EXPECT_EQ(before.core().readFlat(Bank2), 22);
@@ -339,7 +339,7 @@ TEST_F(BankSelection, FoldedAddressMissesTheUpperBankByte) {
     endProgram();
     labeltablepass(c);
     finalresolution(c);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX52);
+    PlacedProgram before(c, DeviceKind::SX52);
     before.core().setPc(0);
     before.run(50);
     EXPECT_NE(before.core().readFlat(Global), 42);

@@ -103,7 +103,7 @@ TEST_F(MultiPage, LabelCrossingAfterPageSelectionIsMended) {
     resolveaddressof(c);
     finalresolution(c);
     EXPECT_EQ(c.errors(), 0) << io.messages;
-    PlacedProgram program(c.instructions.head(), DeviceKind::SX52);
+    PlacedProgram program(c, DeviceKind::SX52);
     EXPECT_EQ(program.run().reason, sxsim::StopReason::SelfJump);
     EXPECT_EQ(program.core().readFlat(R3), 9);
 }
@@ -186,7 +186,7 @@ TEST_F(GuardedJump, OwnAddressDecisionRunsIntoTheWrongPage) {
     build(true);
     labeltablepass(c);
     finalresolution(c);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram before(c, DeviceKind::SX28);
     before.run(1000);
     EXPECT_NE(before.core().readFlat(R2), 1);
 }
@@ -236,7 +236,7 @@ TEST_F(SegmentBridge, WithoutABridgeTheForeignCodeRuns) {
     build(true);
     labeltablepass(c);
     finalresolution(c);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram before(c, DeviceKind::SX28);
     foreignCode(before);
     before.run();
     EXPECT_NE(before.core().readFlat(R1), 40);
@@ -246,7 +246,7 @@ TEST_F(SegmentBridge, BridgeJumpsToTheNextSegment) {
     build(false);
     place();
     EXPECT_EQ(c.errors(), 0) << io.messages;
-    PlacedProgram after(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram after(c, DeviceKind::SX28);
     foreignCode(after);
     EXPECT_EQ(after.run().reason, sxsim::StopReason::SelfJump);
     EXPECT_EQ(after.core().readFlat(R1), 40);
@@ -290,7 +290,7 @@ TEST_F(SegmentBridge, BridgeIntoAnotherPageSetsThePageBits) {
     EXPECT_EQ(c.errors(), 0) << io.messages;
     EXPECT_EQ(find(PIC_PAGE, "1")->address, 499);
     EXPECT_EQ(labelAddress("@__seg_1"), 530);
-    PlacedProgram program(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram program(c, DeviceKind::SX28);
     for (int a = 501; a < 530; ++a)
         program.core().setWord(static_cast<unsigned>(a), 0x060 + R1);
     EXPECT_EQ(program.run().reason, sxsim::StopReason::SelfJump);
@@ -353,7 +353,7 @@ protected:
 
 TEST_F(ComputedJump, WithoutPageTheTableIsReadInTheWrongPage) {
     build(true);
-    PlacedProgram before(c.instructions.head(), DeviceKind::SX28);
+    PlacedProgram before(c, DeviceKind::SX28);
     before.run(1000);
     EXPECT_NE(before.core().readFlat(R1), 11);
 }

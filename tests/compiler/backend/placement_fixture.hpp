@@ -97,7 +97,7 @@ protected:
     PlacedProgram runPlaced(sxsim::DeviceKind kind = sxsim::DeviceKind::SX28) {
         place();
         EXPECT_EQ(c.errors(), 0) << io.messages;
-        PlacedProgram program(c.instructions.head(), kind);
+        PlacedProgram program(c, kind);
         const sxsim::RunResult result = program.run();
         EXPECT_EQ(result.reason, sxsim::StopReason::SelfJump) << io.messages;
         return program;
