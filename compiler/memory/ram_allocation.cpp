@@ -4,10 +4,12 @@
 // placed fresh and what was placed on a reused location.
 #include "compiler/base/kinds.hpp"
 #include "compiler/memory/memory_internal.hpp"
+#include "compiler/tables/opcodes.hpp"
 #include "compiler/tables/ram_map.hpp"
 
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace kavo {
 
@@ -101,17 +103,31 @@ namespace {
 // temporaries (which often carry such values), then everything else.
 enum class Priority { IndirectWindow, Temporary, Other };
 
-// The names used directly between a write to FSR and the next indirect access.
+// The names used directly between a write to FSR and the next indirect access, and those
+// used after an indirect access before FSR is stepped on to the next byte (a 16-bit element
+// is read through INDF, stored, FSR stepped, and read again).
 std::unordered_set<std::string> namesInIndirectWindows(const Compilation& c) {
     std::unordered_set<std::string> names;
+    std::vector<std::string> sinceIndirect;
     bool open = false;
     for (const Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
-        if (i->operand == "@__f0__") {
+        if (i->opcode == PIC_LABEL) {
             open = false;
+            sinceIndirect.clear();
+        } else if (i->operand == "@__f0__") {
+            open = false;
+            sinceIndirect.clear();
         } else if (i->operand == "@__fsr__") {
+            const bool step = i->opcode == PIC_INCF || i->opcode == PIC_DECF;
+            if (step)
+                names.insert(sinceIndirect.begin(), sinceIndirect.end());
+            sinceIndirect.clear();
             open = true;
-        } else if (open && !i->operand.empty() && !i->operand.starts_with("@")) {
-            names.insert(i->operand);
+        } else if (!i->operand.empty() && !i->operand.starts_with("@")) {
+            if (open)
+                names.insert(i->operand);
+            else
+                sinceIndirect.push_back(i->operand);
         }
     }
     return names;
