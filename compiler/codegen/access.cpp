@@ -37,14 +37,15 @@ bool isStoredInto(const Item* before) {
            kind == PREDEC || kind == POSTDEC;
 }
 
-// The element at FSR: read into a temporary, or left as INDF for a store.
-void finishIndirect(Site& s, int elementSize, std::vector<Item*> consumed) {
+// The element at FSR: read into a temporary that keeps the element's sign, or left as INDF
+// for a store.
+void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consumed) {
     Compilation& c = s.c;
     const int line = s.line();
     if (isStoredInto(s.previous)) {
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
     } else {
-        const std::string t = newTemporary(c, elementSize == 2);
+        const std::string t = newTemporaryOfSign(c, elementSize == 2, sign);
         emit(c, PIC_MOVF, Indirect, 0, line);
         emit(c, PIC_MOVWF, t, -1, line);
         if (elementSize == 2) {
@@ -180,7 +181,9 @@ bool generateElement(Site& s) {
     releasePendingResult(c);
     emit(c, PIC_SETIRP, array->cval, -1, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
-    finishIndirect(s, elementSize, {end, index, subscript, array});
+    const Symbol* arraySymbol = findsym(c, array->cval);
+    finishIndirect(s, elementSize, arraySymbol != nullptr ? arraySymbol->sign : 0,
+                   {end, index, subscript, array});
     return true;
 }
 
@@ -216,7 +219,7 @@ bool generatePointerAccess(Site& s) {
         return false;
     emitOn(c, PIC_MOVF, *pointer, 0, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
-    finishIndirect(s, elementSize, {pointer});
+    finishIndirect(s, elementSize, symbol->sign, {pointer});
     return true;
 }
 
@@ -325,7 +328,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
     emit(c, PIC_SETIRP, array->cval, -1, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
-    finishIndirect(s, size, consumed);
+    finishIndirect(s, size, 0, consumed);
     return true;
 }
 

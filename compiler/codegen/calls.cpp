@@ -108,14 +108,9 @@ bool pushArgument(Site& s) {
 
 // The temporary that takes a call's result carries the sign the function returns, not the
 // sign of the expression around the call: an unsigned char result of 200 widens to 200.
-std::string resultTemporary(Compilation& c, const std::string& function, int type) {
+std::string resultTemporary(Compilation& c, const std::string& function, bool wide) {
     const Symbol* symbol = functionSymbol(c, function);
-    const int expressionSign = c.codegen.expressionSign;
-    if (symbol != nullptr && (symbol->sign == SIGNED || symbol->sign == UNSIGNED))
-        c.codegen.expressionSign = symbol->sign;
-    const std::string t = newtmp(c, type);
-    c.codegen.expressionSign = expressionSign;
-    return t;
+    return newTemporaryOfSign(c, wide, symbol != nullptr ? symbol->sign : 0);
 }
 
 bool call(Site& s) {
@@ -133,7 +128,7 @@ bool call(Site& s) {
                             line, name.c_str()));
         size = 1;
     }
-    const std::string t = resultTemporary(c, name, size == 2 ? LONG : INT);
+    const std::string t = resultTemporary(c, name, size == 2);
     if (size >= 1)
         emit(c, PIC_MOVWF, t, -1, line);
     if (size == 2) {

@@ -46,6 +46,9 @@ Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int 
 void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 
 std::string newTemporary(Compilation& c, bool wide);
+// A temporary holding a value of the given sign (SIGNED or UNSIGNED; anything else keeps the
+// expression's sign): a call's result, an element read through INDF.
+std::string newTemporaryOfSign(Compilation& c, bool wide, int sign);
 // The item becomes a leaf naming a temporary (or any object) at the given offset.
 void becomeLeaf(Item* item, int kind, const std::string& name, int offset = 0);
 void becomeConstant(Item* item, int value);

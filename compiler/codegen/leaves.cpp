@@ -82,6 +82,15 @@ std::string newTemporary(Compilation& c, bool wide) {
     return newtmp(c, wide ? LONG : INT);
 }
 
+std::string newTemporaryOfSign(Compilation& c, bool wide, int sign) {
+    const int expressionSign = c.codegen.expressionSign;
+    if (sign == SIGNED || sign == UNSIGNED)
+        c.codegen.expressionSign = sign;
+    const std::string t = newTemporary(c, wide);
+    c.codegen.expressionSign = expressionSign;
+    return t;
+}
+
 void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
     item->reserved = 0; // a new leaf: the scan notes it when it first passes it
     item->kind = kind;
