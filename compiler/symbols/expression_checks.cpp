@@ -96,7 +96,20 @@ void retag(Compilation& c, Item& item) {
     }
 }
 
-int signOfConstantAgainst(const Item& constant, const Item& other) {
+// An unsigned variable (or a pointer) makes the operation unsigned whatever the constant:
+// u >= 7 for an unsigned char of 150 compares 150, not -106. Undefined names are reported by
+// the caller's own walk, not here.
+bool isUnsignedOperand(const Compilation& c, const Item& item) {
+    if (namesFunction(c, item) || !visible(c, item))
+        return false;
+    const Symbol* symbol = findsym(c, item.cval);
+    return symbol != nullptr &&
+           (symbol->type == POINTER || symbol->type == FARPOINTER || symbol->sign == UNSIGNED);
+}
+
+int signOfConstantAgainst(const Compilation& c, const Item& constant, const Item& other) {
+    if (isUnsignedOperand(c, other))
+        return UNSIGNED;
     if (other.kind == LONG_IDENTIFIER)
         return constant.ival > 32767 ? UNSIGNED : SIGNED;
     return constant.ival > 127 ? UNSIGNED : SIGNED;
@@ -187,9 +200,9 @@ int setsign(Compilation& c, Item* previous, Item* item, int fallback) {
     if (left == nullptr || right == nullptr)
         return fallback;
     if (left->kind == INTEGER_CONSTANT && isIdentifier(right))
-        return signOfConstantAgainst(*left, *right);
+        return signOfConstantAgainst(c, *left, *right);
     if (right->kind == INTEGER_CONSTANT && isIdentifier(left))
-        return signOfConstantAgainst(*right, *left);
+        return signOfConstantAgainst(c, *right, *left);
     const int leftSign = isIdentifier(left) ? setsign(c, nullptr, left, fallback) : SIGNED;
     const int rightSign = isIdentifier(right) ? setsign(c, nullptr, right, fallback) : SIGNED;
     return leftSign == UNSIGNED || rightSign == UNSIGNED ? UNSIGNED : SIGNED;

@@ -83,6 +83,16 @@ TEST(PipelineSemantics, SignedAndUnsignedByteRelations) {
     }
 }
 
+TEST(PipelineSemantics, AnUnsignedOperandKeepsAnOperationWithAConstantUnsigned) {
+    Program p("unsigned char u; unsigned long ul; char ge, gt, lgt; unsigned long q;\n"
+              "void main(void) { ge = u >= 7; gt = u > 100; lgt = ul > 1000; q = ul / 3; }\n");
+    p.run({{"u", 150}, {"ul", 40000}});
+    EXPECT_EQ(p.byte("ge"), 1);
+    EXPECT_EQ(p.byte("gt"), 1);
+    EXPECT_EQ(p.byte("lgt"), 1);
+    EXPECT_EQ(p.word("q"), 13333);
+}
+
 TEST(PipelineSemantics, ByteAndWordArithmetic) {
     Program p("char a, b; char s, d, n, o, x; long m, k, ws, wd;\n"
               "void main(void) { s = a + b; d = a - b; n = a & b; o = a | b; x = a ^ b;"
@@ -282,6 +292,14 @@ TEST(PipelineSemantics, ExamplesRunToTheirStatedResults) {
     EXPECT_EQ(table.value("digit"), 65u);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(table.element("squares", i), static_cast<unsigned>(i * i)) << i;
+
+    CompiledProgram arithmetic(exampleSource("arith16.c"));
+    arithmetic.restart();
+    arithmetic.runToEnd();
+    EXPECT_EQ(arithmetic.value("fib"), 46368u);
+    EXPECT_EQ(arithmetic.value("product"), 60000u);
+    EXPECT_EQ(arithmetic.value("quotient"), 8571u);
+    EXPECT_EQ(arithmetic.value("remainder"), 3u);
 }
 
 } // namespace

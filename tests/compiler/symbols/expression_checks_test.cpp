@@ -88,8 +88,11 @@ TEST_F(ExpressionChecksTest, SignOfAnOperation) {
     EXPECT_EQ(setsign(c, nullptr, mixed[0], SIGNED), UNSIGNED);
     auto bigByte = items({{MINUS, "-"}, {IDENTIFIER, "ch"}, {INTEGER_CONSTANT, "128"}});
     EXPECT_EQ(setsign(c, nullptr, bigByte[0], SIGNED), UNSIGNED);
-    auto smallByte = items({{MINUS, "-"}, {INTEGER_CONSTANT, "127"}, {IDENTIFIER, "uc"}});
+    auto smallByte = items({{MINUS, "-"}, {INTEGER_CONSTANT, "127"}, {IDENTIFIER, "ch"}});
     EXPECT_EQ(setsign(c, nullptr, smallByte[0], SIGNED), SIGNED);
+    // An unsigned variable keeps the operation unsigned even against a small constant.
+    auto unsignedByte = items({{MINUS, "-"}, {INTEGER_CONSTANT, "7"}, {IDENTIFIER, "uc"}});
+    EXPECT_EQ(setsign(c, nullptr, unsignedByte[0], SIGNED), UNSIGNED);
     auto bigWord = items({{PLUS, "+"}, {LONG_IDENTIFIER, "lg"}, {INTEGER_CONSTANT, "32768"}});
     EXPECT_EQ(setsign(c, nullptr, bigWord[0], SIGNED), UNSIGNED);
     auto pointer = items({{IDENTIFIER, "p"}});
