@@ -13,13 +13,17 @@
 //   - labels, PIC_STRINGLOC, PIC_SAVEINT, PIC_RESTOREINT and the raw-assembly markers take no
 //     word; string tables, vectors, TRIS, ORG, VP code and every other pseudo-instruction are
 //     not supported and throw, as does an operand out of range.
-// Words are encoded as the object file encodes them: v = register + 32 x destination for file
-// register operations, bit x 32 + register for bit operations, the literal, or the target.
+// The runner only places: it gives each instruction its address and its operand value (register
+// + 32 x destination, bit x 32 + register, the literal, the target) and lets the object file's
+// own encoder make the word.
 
+#include "compiler/backend/output_internal.hpp"
+#include "compiler/run/compilation.hpp"
 #include "compiler/tables/instruction_list.hpp"
 #include "compiler/tables/opcodes.hpp"
 #include "simulator/core.hpp"
 #include "simulator/device.hpp"
+#include "tests/support/capture_io.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -106,124 +110,38 @@ private:
                opcode == PIC_RESTOREINT || opcode == PIC_RASMSTART || opcode == PIC_RASMEND ||
                opcode == PIC_SETIRP;
     }
-    static int fileOpBase(int opcode) {
+    static bool isFileOperation(int opcode) {
         switch (opcode) {
         case PIC_SUBWF:
-            return 0x080;
         case PIC_DECF:
-            return 0x0C0;
         case PIC_IORWF:
-            return 0x100;
         case PIC_ANDWF:
-            return 0x140;
         case PIC_XORWF:
-            return 0x180;
         case PIC_ADDWF:
-            return 0x1C0;
         case PIC_MOVF:
-            return 0x200;
         case PIC_COMF:
-            return 0x240;
         case PIC_INCF:
-            return 0x280;
         case PIC_DECFSZ:
-            return 0x2C0;
         case PIC_RRF:
-            return 0x300;
         case PIC_RLF:
-            return 0x340;
         case PIC_SWAPF:
-            return 0x380;
         case PIC_INCFSZ:
-            return 0x3C0;
+            return true;
         default:
-            return -1;
+            return false;
         }
     }
-    static int registerOnlyBase(int opcode) {
-        switch (opcode) {
-        case PIC_MOVWF:
-            return 0x020;
-        case PIC_CLRF:
-            return 0x060;
-        default:
-            return -1;
-        }
+    static bool isRegisterOnly(int opcode) { return opcode == PIC_MOVWF || opcode == PIC_CLRF; }
+    static bool isBitOperation(int opcode) {
+        return opcode == PIC_BCF || opcode == PIC_BSF || opcode == PIC_BTFSC || opcode == PIC_BTFSS;
     }
-    static int bitOpBase(int opcode) {
-        switch (opcode) {
-        case PIC_BCF:
-            return 0x400;
-        case PIC_BSF:
-            return 0x500;
-        case PIC_BTFSC:
-            return 0x600;
-        case PIC_BTFSS:
-            return 0x700;
-        default:
-            return -1;
-        }
-    }
-    static int literalBase(int opcode) {
-        switch (opcode) {
-        case PIC_RETLW:
-            return 0x800;
-        case PIC_MOVLW:
-            return 0xC00;
-        case PIC_IORLW:
-            return 0xD00;
-        case PIC_ANDLW:
-            return 0xE00;
-        case PIC_XORLW:
-            return 0xF00;
-        default:
-            return -1;
-        }
-    }
-    static int fixedWord(int opcode) {
-        switch (opcode) {
-        case PIC_NOP:
-            return 0x000;
-        case PIC_OPTION:
-            return 0x002;
-        case PIC_SLEEP:
-            return 0x003;
-        case PIC_CLRWDT:
-            return 0x004;
-        case PIC_RETURN:
-            return 0x00C;
-        case PIC_RETP:
-            return 0x00D;
-        case PIC_RETFIE:
-            return 0x00E;
-        case PIC_RETIW:
-            return 0x00F;
-        case PIC_JMPW:
-            return 0x022;
-        case PIC_CLRW:
-            return 0x040;
-        case PIC_IREAD:
-            return 0x041;
-        case PIC_MOVMW:
-            return 0x042;
-        case PIC_MOVWM:
-            return 0x043;
-        case PIC_SC:
-            return 0x703;
-        case PIC_CLC:
-            return 0x403;
-        case PIC_CLZ:
-            return 0x443;
-        case PIC_SKIP:
-            return 0x602;
-        case PIC_NOTW:
-            return 0xFFF;
-        default:
-            return -1;
-        }
+    static bool isLiteralOperation(int opcode) {
+        return opcode == PIC_RETLW || opcode == PIC_MOVLW || opcode == PIC_IORLW ||
+               opcode == PIC_ANDLW || opcode == PIC_XORLW || opcode == PIC_MODE ||
+               opcode == PIC_MOVLM;
     }
     static bool usesRegister(int opcode) {
-        return fileOpBase(opcode) >= 0 || registerOnlyBase(opcode) >= 0 || bitOpBase(opcode) >= 0 ||
+        return isFileOperation(opcode) || isRegisterOnly(opcode) || isBitOperation(opcode) ||
                opcode == PIC_ADDMEMLOC || opcode == PIC_ADDRESSOF;
     }
     static bool isNumber(const std::string& text) {
@@ -338,44 +256,53 @@ private:
         return static_cast<unsigned>(value);
     }
 
+    // The operand value the placement would give the instruction; ADDMEMLOC and ADDRESSOF
+    // become the load of their data address.
+    Instruction placedCopy(const Instruction* i) const {
+        Instruction placed = *i;
+        placed.next = nullptr;
+        placed.address = static_cast<int>(wordAt_.at(i));
+        const int op = i->opcode;
+        unsigned v = 0;
+        if (isFileOperation(op)) {
+            if (i->dest != 0 && i->dest != 1)
+                throw InstructionRunnerError("destination must be W or F: " + describe(i));
+            v = registerOf(i) + 32u * static_cast<unsigned>(i->dest);
+        } else if (isRegisterOnly(op)) {
+            v = registerOf(i);
+        } else if (isBitOperation(op)) {
+            if (i->dest < 0 || i->dest > 7)
+                throw InstructionRunnerError("bit number out of range: " + describe(i));
+            v = 32u * static_cast<unsigned>(i->dest) + registerOf(i);
+        } else if (isLiteralOperation(op)) {
+            v = literalOf(i, op == PIC_MODE || op == PIC_MOVLM ? 15 : 255);
+        } else if (op == PIC_CALL) {
+            v = target(i);
+            if (v >= 256)
+                throw InstructionRunnerError("call target beyond the first half page: " +
+                                             describe(i));
+        } else if (op == PIC_GOTO) {
+            v = target(i);
+        } else if (op == PIC_ADDMEMLOC || op == PIC_ADDRESSOF) {
+            placed.opcode = PIC_MOVLW;
+            v = (ramAddress(i->operand) + static_cast<unsigned>(i->offset)) & 0xFF;
+        }
+        placed.resolved = static_cast<int>(v);
+        return placed;
+    }
+
     void encode(const Instruction* head) {
+        // The encoder reports what it refuses through a compilation's messages.
+        CompilerSettings settings;
+        CaptureIo io;
+        Compilation compilation(settings, io);
         for (const Instruction* i = head; i != nullptr; i = i->next) {
             if (takesNoWord(i->opcode))
                 continue;
-            unsigned word = 0;
-            const int op = i->opcode;
-            if (fileOpBase(op) >= 0) {
-                if (i->dest != 0 && i->dest != 1)
-                    throw InstructionRunnerError("destination must be W or F: " + describe(i));
-                word = static_cast<unsigned>(fileOpBase(op)) + registerOf(i) +
-                       32u * static_cast<unsigned>(i->dest);
-            } else if (registerOnlyBase(op) >= 0) {
-                word = static_cast<unsigned>(registerOnlyBase(op)) + registerOf(i);
-            } else if (bitOpBase(op) >= 0) {
-                if (i->dest < 0 || i->dest > 7)
-                    throw InstructionRunnerError("bit number out of range: " + describe(i));
-                word = static_cast<unsigned>(bitOpBase(op)) + 32u * static_cast<unsigned>(i->dest) +
-                       registerOf(i);
-            } else if (literalBase(op) >= 0) {
-                word = static_cast<unsigned>(literalBase(op)) + literalOf(i, 255);
-            } else if (fixedWord(op) >= 0) {
-                word = static_cast<unsigned>(fixedWord(op));
-            } else if (op == PIC_MODE || op == PIC_MOVLM) {
-                word = 0x050 + literalOf(i, 15);
-            } else if (op == PIC_CALL) {
-                const unsigned to = target(i);
-                if (to >= 256)
-                    throw InstructionRunnerError("call target beyond the first half page: " +
-                                                 describe(i));
-                word = 0x900 + to;
-            } else if (op == PIC_GOTO) {
-                word = 0xA00 + target(i);
-            } else if (op == PIC_ADDMEMLOC || op == PIC_ADDRESSOF) {
-                // The data address of the operand plus its offset, as a literal.
-                word = 0xC00 + ((ramAddress(i->operand) + static_cast<unsigned>(i->offset)) & 0xFF);
-            } else {
-                throw InstructionRunnerError("not supported by the runner: " + describe(i));
-            }
+            const int word = output::encodeword(compilation, placedCopy(i));
+            if (word == NoMachineWord || word < 0)
+                throw InstructionRunnerError("not supported by the runner: " + describe(i) + " " +
+                                             io.messages);
             words_[wordAt_.at(i)] = static_cast<std::uint16_t>(word);
         }
     }
