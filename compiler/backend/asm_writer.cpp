@@ -17,20 +17,10 @@ namespace kavo {
 
 namespace {
 
-constexpr const char* ProgramAnchor = "@@@@@";
-
-bool isRawAssemblyMarker(int opcode) {
-    return opcode == PIC_RASMSTART || opcode == PIC_RASMEND;
-}
-
 // Instructions after which the next one is expected at the next address.
 bool advancesAddress(int opcode) {
     return opcode != PIC_LABEL && opcode != PIC_STRINGLOC && opcode != PIC_VPSTART &&
-           opcode != PIC_VPDONE && !isRawAssemblyMarker(opcode);
-}
-
-bool isPrintable(int character) {
-    return character >= 32 && character <= 126;
+           opcode != PIC_VPDONE && !output::isRawAssemblyMarker(opcode);
 }
 
 void writeHeader(Compilation& c, OutputStream& file, const std::string& m) {
@@ -72,8 +62,8 @@ std::string commentedLine(bool indented, const std::string& text, int line,
 
 // A data word's comment shows the characters it holds.
 std::string dataWordTail(const Instruction& i) {
-    const bool first = isPrintable(i.value);
-    const bool second = isPrintable(i.secondValue);
+    const bool first = output::isPrintable(i.value);
+    const bool second = output::isPrintable(i.secondValue);
     if (first && second)
         return strprintf(", '%c', '%c'", i.value, i.secondValue);
     if (first)
@@ -105,12 +95,12 @@ public:
     void write() {
         writeHeader(c_, file_, m_);
         Instruction* i = c_.instructions.head();
-        if (i != nullptr && i->opcode == PIC_LABEL && i->operand == ProgramAnchor) {
+        if (i != nullptr && i->opcode == PIC_LABEL && i->operand == output::ProgramAnchor) {
             previousLine_ = i->line;
             i = i->next;
         }
         for (; i != nullptr; i = i->next) {
-            if (isRawAssemblyMarker(i->opcode))
+            if (output::isRawAssemblyMarker(i->opcode))
                 continue;
             writeInstruction(*i);
             if (advancesAddress(i->opcode))
@@ -120,8 +110,7 @@ public:
 
 private:
     void writeInstruction(Instruction& i) {
-        if (c_.flags.replaceAtFlag == 0)
-            std::replace(i.operand.begin(), i.operand.end(), '@', 'A');
+        i.operand = output::printedName(c_, std::move(i.operand));
         const std::string text = output::instructionText(c_, i);
         if (text.empty())
             return;

@@ -51,6 +51,25 @@ void makestrings(Compilation& c);
 // later writers see the names as written. Returns 1.
 int writeasm(Compilation& c, OutputStream& file, int listingMode, std::string_view margin);
 
+// --- Listing sections and map file ---
+
+// The call tree, one line per function with its page (-1 when it spans pages) and the
+// functions it calls. Every line starts with margin.
+void listcalltree(Compilation& c, OutputStream& file, const std::string& margin);
+// The symbol table in declaration order, with the members of structures and unions and the
+// values of enumerators; PRINT_SCOPE adds the scope column.
+void listsymbols(Compilation& c, OutputStream& file, const SymbolList& symbols,
+                 const std::string& margin);
+// One EQU line per placed byte, under the names the code uses; listingMode 1 puts the byte's
+// address in front of each line.
+void listequ(Compilation& c, OutputStream& file, const SymbolList& symbols,
+             const std::string& margin, int listingMode);
+// The placed instruction list in the compiler's own opcodes, laid out by DEBUG_FORM; written
+// in place of the code when ASM_FORMAT is set.
+void listcode(Compilation& c, OutputStream& file);
+// The emulator map file: the variables' addresses and the source line of every address.
+void writemap(Compilation& c, OutputStream& file);
+
 // Encodes every instruction (the word stays on it for the listing) and writes the Intel HEX
 // object file: program records of at most 8 words, Virtual Peripheral fill records, the
 // configuration words from the pragmas and the end record.

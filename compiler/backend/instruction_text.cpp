@@ -8,6 +8,7 @@
 #include "compiler/tables/assembler_names.hpp"
 #include "compiler/tables/opcodes.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -236,6 +237,12 @@ std::string instructionText(Compilation& c, const Instruction& i) {
     default:
         return {};
     }
+}
+
+std::string printedName(const Compilation& c, std::string name) {
+    if (c.flags.replaceAtFlag == 0)
+        std::replace(name.begin(), name.end(), '@', 'A');
+    return name;
 }
 
 } // namespace kavo::output

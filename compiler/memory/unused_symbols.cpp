@@ -1,5 +1,5 @@
 // Removal of symbols no instruction names before RAM is handed out: `deleteunusedvars`
-// deletes unused variables with a warning each, `dropunusedtemps` silently drops the compiler
+// deletes unused variables (not functions or enumerators) with a warning each, `dropunusedtemps` silently drops the compiler
 // temporaries ("_tmp_") that optimisation left without a use.
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
@@ -71,6 +71,10 @@ void deleteunusedvars(Compilation& c) {
         c,
         [&](const Symbol& s, bool first) {
             if (!first && (s.type == STRUCT_NAME || s.type == UNION_NAME))
+                return false;
+            // Functions and enumerators are not variables: they take no RAM, and the
+            // listing names them whether an operand does or not (main is never called).
+            if (s.type == FUNCNAME || s.type == ENUM)
                 return false;
             return !keptByName(s.name, first) && !used.contains(s.name);
         },

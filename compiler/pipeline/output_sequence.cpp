@@ -2,9 +2,8 @@
 // and the listing in that order, closes them and reports the outcome. Operation:
 // `writeoutputs`.
 //
-// The call-tree listing, the symbol listing, the EQU section, the intermediate-instruction
-// dump (ASM_FORMAT) and the map file belong to the listing writer; this sequence writes the
-// banner and the code around the place they take.
+// The assembly file and the listing both describe the program (call tree, symbols, EQU
+// lines) in front of its code; the map file, when enabled, follows the assembly file.
 #include "compiler/pipeline/output_sequence.hpp"
 
 #include "compiler/backend/backend.hpp"
@@ -19,11 +18,28 @@ namespace {
 
 const std::string ListingMargin(14, ' ');
 
+// The sections every description of the program opens with.
+void writeProgramDescription(Compilation& c, OutputStream& file, const std::string& margin,
+                             int listingMode) {
+    listcalltree(c, file, margin);
+    listsymbols(c, file, c.symbols.main, margin);
+    listequ(c, file, c.symbols.main, margin, listingMode);
+}
+
 void writeAssemblyFile(Compilation& c) {
     c.message("Creating assembly code.\n");
-    c.files.assemblyFile.write(banner("; "));
+    OutputStream& file = c.files.assemblyFile;
+    file.write(banner("; "));
+    writeProgramDescription(c, file, "", 0);
     if (c.flags.asmFormat == 0)
-        writeasm(c, c.files.assemblyFile, 0, "");
+        writeasm(c, file, 0, "");
+    else
+        listcode(c, file);
+}
+
+void writeMapFile(Compilation& c) {
+    if (c.flags.mapFileEnabled)
+        writemap(c, c.files.mapFile);
 }
 
 void writeObjectFile(Compilation& c, const RegisterMemoryUse& ram) {
@@ -41,9 +57,11 @@ void writeObjectFile(Compilation& c, const RegisterMemoryUse& ram) {
 
 void writeListingFile(Compilation& c) {
     c.message("Creating assembly listing file.\n");
-    c.files.listingFile.write(banner(ListingMargin + "; "));
+    OutputStream& file = c.files.listingFile;
+    file.write(banner(ListingMargin + "; "));
+    writeProgramDescription(c, file, ListingMargin, 1);
     if (c.flags.asmFormat == 0)
-        writeasm(c, c.files.listingFile, 1, ListingMargin);
+        writeasm(c, file, 1, ListingMargin);
 }
 
 // A file that cannot be written completely (a full disk) is an error, not a success.
@@ -65,6 +83,7 @@ void closeOutputFiles(Compilation& c) {
 
 int writeoutputs(Compilation& c, const RegisterMemoryUse& ram) {
     writeAssemblyFile(c);
+    writeMapFile(c);
     writeObjectFile(c, ram);
     writeListingFile(c);
     closeOutputFiles(c);

@@ -6,6 +6,7 @@
 #include "tests/support/temp_dir.hpp"
 
 #include <string>
+#include <vector>
 
 namespace kavo::testing {
 
@@ -18,11 +19,16 @@ public:
     void run(const std::string& source) {
         c.flags.stopAfterCodeGeneration = !wholeBackEnd;
         writeFile("prog.c", source);
-        compilerMain(c, {"kavo", "prog.c"});
+        std::vector<std::string> argv = {"kavo"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back("prog.c");
+        compilerMain(c, argv);
         closeOutputs(c);
     }
 
     bool wholeBackEnd = false;
+    // Command-line options before the source name ("-f", "x" reads kavoconf.cfg).
+    std::vector<std::string> options;
     TempDir dir;
     CompilerSettings settings;
     CaptureIo io;

@@ -150,6 +150,19 @@ TEST(UnusedSymbols, VariablesNoInstructionNamesAreDeletedWithAWarning) {
     EXPECT_NE(run.symbol("tag", GlobalScope), nullptr);
 }
 
+TEST(UnusedSymbols, FunctionsAndEnumeratorsAreNotVariables) {
+    // Without RESET_LOC nothing names main: no reset jump is made.
+    const std::string noResetJump = "#pragma CCTEMP_LOC 12\n#pragma PAGEBITS_LOC 3\n"
+                                    "#pragma BANK_START_00 8\n#pragma BANK_END_00 11\n";
+    testing::MemoryRun run("enum colour { RED, GREEN };\nchar x;\n"
+                           "void main(void) { x = 1; }\n",
+                           1, noResetJump);
+    const std::string said = run.messages();
+    EXPECT_EQ(said.find("never used"), std::string::npos) << said;
+    EXPECT_TRUE(run.c().symbols.byName.contains("main"));
+    EXPECT_TRUE(run.c().symbols.byName.contains("GREEN"));
+}
+
 TEST(UnusedSymbols, TheFirstSymbolIsCheckedLastAndWithoutItsTagAndStringExemptions) {
     testing::InProcessCompile run;
     run.run(std::string(testing::SmallChip) + "void main(void) { }\n");

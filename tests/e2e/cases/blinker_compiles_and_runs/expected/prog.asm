@@ -5,6 +5,45 @@
 ; _/_______________________________________________________________________/
 ; _/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/_/
 ; 
+; Call tree information follows:
+;
+; Function         |Page| Calls
+; -----------------|----|------------------------------------------
+; main             | -1 | wait
+; wait             |  0 |
+; A__strings_      | -1 |
+; A__FUNC_MOD      | -1 |
+; A__FUNC_DIV      | -1 |
+; A__FUNC_SDIV     | -1 |
+; A__FUNC_SHIFTR   | -1 |
+; A__FUNC_SHIFTL   | -1 |
+; A__FUNC_MULT     | -1 |
+;
+; Name        Type        Form Class  Base        Typename   Size Addr Used-by
+; -------------------------------------------------------------------------
+; A__f0__     INT           S                                  1    0  
+; A__pc__     INT           S                                  1    2  
+; A__fsr__    INT           S                                  1    4  
+; A__stat__   INT           S                                  1    3  
+; A__P0tmp_   INT           S                                  1   12  
+; A__SxItmp_  INT           S                                  1   13  
+; A__SxLtmp_  LONG          S                                  2   14  
+; portb       CHAR          U                                  1    6  
+; count       CHAR          U                                  1    8  
+; wait        FUNCNAME      S         VOID                     0    2
+; main        FUNCNAME      S         VOID                     0   11
+;
+A__f0__      EQU        0
+A__pc__      EQU        2
+A__fsr__     EQU        4
+A__stat__    EQU        3
+A__P0tmp_    EQU       12
+A__SxItmp_   EQU       13
+A__SxLtmp_   EQU       14
+A__SxLtmp__1  EQU       15
+portb        EQU        6
+count        EQU        8
+;
 	DEVICE PAGES4,BANKS8
 	DEVICE STACKX,OPTIONX
 ;            Assembly code starts here                   
