@@ -20,7 +20,7 @@ namespace {
 // Instructions after which the next one is expected at the next address.
 bool advancesAddress(int opcode) {
     return opcode != PIC_LABEL && opcode != PIC_STRINGLOC && opcode != PIC_VPSTART &&
-           opcode != PIC_VPDONE && !output::isRawAssemblyMarker(opcode);
+           opcode != PIC_ORG && opcode != PIC_VPDONE && !output::isRawAssemblyMarker(opcode);
 }
 
 void writeHeader(Compilation& c, OutputStream& file, const std::string& m) {
@@ -117,6 +117,9 @@ private:
         if (i.line != previousLine_)
             file_.write(m_ + ";\n");
         previousLine_ = i.line;
+        // An ORG of the source is its own ORG line.
+        if (i.opcode == PIC_ORG)
+            expectedAddress_ = i.address;
         if (i.address != expectedAddress_) {
             file_.write(m_ + commentedLine(true, strprintf("ORG %d", i.address), i.line));
             expectedAddress_ = i.address;

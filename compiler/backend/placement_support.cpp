@@ -113,31 +113,8 @@ int fsrform(int address) {
 }
 
 bool isfileregister(int opcode) {
-    switch (opcode) {
-    case PIC_ADDWF:
-    case PIC_ANDWF:
-    case PIC_CLRF:
-    case PIC_COMF:
-    case PIC_DECF:
-    case PIC_DECFSZ:
-    case PIC_INCF:
-    case PIC_INCFSZ:
-    case PIC_IORWF:
-    case PIC_MOVF:
-    case PIC_MOVWF:
-    case PIC_RLF:
-    case PIC_RRF:
-    case PIC_SUBWF:
-    case PIC_SWAPF:
-    case PIC_XORWF:
-    case PIC_BCF:
-    case PIC_BSF:
-    case PIC_BTFSC:
-    case PIC_BTFSS:
-        return true;
-    default:
-        return false;
-    }
+    return hasWorFDestination(opcode) || opcode == PIC_CLRF || opcode == PIC_MOVWF ||
+           opcode == PIC_BCF || opcode == PIC_BSF || opcode == PIC_BTFSC || opcode == PIC_BTFSS;
 }
 
 bool isbittest(int opcode) {

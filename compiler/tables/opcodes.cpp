@@ -127,4 +127,26 @@ std::string_view opcodeName(int opcode) {
     return opcodeNames[static_cast<std::size_t>(opcode)];
 }
 
+bool hasWorFDestination(int opcode) {
+    switch (opcode) {
+    case PIC_ADDWF:
+    case PIC_ANDWF:
+    case PIC_COMF:
+    case PIC_DECF:
+    case PIC_DECFSZ:
+    case PIC_INCF:
+    case PIC_INCFSZ:
+    case PIC_IORWF:
+    case PIC_MOVF:
+    case PIC_RLF:
+    case PIC_RRF:
+    case PIC_SUBWF:
+    case PIC_SWAPF:
+    case PIC_XORWF:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace kavo

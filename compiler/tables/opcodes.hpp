@@ -123,4 +123,7 @@ constexpr int LastOpcode = PIC_MOVB;
 // "PIC_ADDWF" ...; "" for unassigned numbers and numbers outside the table.
 std::string_view opcodeName(int opcode);
 
+// The register operations whose result goes to W or back to the register (ADDWF ... XORWF).
+bool hasWorFDestination(int opcode);
+
 } // namespace kavo

@@ -19,23 +19,11 @@ inline std::string describe(const Instruction& i) {
         text += " " + i.operand;
     if (i.offset != 0 && !i.operand.empty())
         text += (i.offset > 0 ? "+" : "") + std::to_string(i.offset);
-    switch (i.opcode) {
-    case PIC_ADDWF:
-    case PIC_ANDWF:
-    case PIC_COMF:
-    case PIC_DECF:
-    case PIC_DECFSZ:
-    case PIC_INCF:
-    case PIC_INCFSZ:
-    case PIC_IORWF:
-    case PIC_MOVF:
-    case PIC_RLF:
-    case PIC_RRF:
-    case PIC_SUBWF:
-    case PIC_SWAPF:
-    case PIC_XORWF:
+    if (hasWorFDestination(i.opcode)) {
         text += i.dest == 1 ? ",F" : ",W";
-        break;
+        return text;
+    }
+    switch (i.opcode) {
     case PIC_BCF:
     case PIC_BSF:
     case PIC_BTFSC:

@@ -110,27 +110,6 @@ private:
                opcode == PIC_RESTOREINT || opcode == PIC_RASMSTART || opcode == PIC_RASMEND ||
                opcode == PIC_SETIRP;
     }
-    static bool isFileOperation(int opcode) {
-        switch (opcode) {
-        case PIC_SUBWF:
-        case PIC_DECF:
-        case PIC_IORWF:
-        case PIC_ANDWF:
-        case PIC_XORWF:
-        case PIC_ADDWF:
-        case PIC_MOVF:
-        case PIC_COMF:
-        case PIC_INCF:
-        case PIC_DECFSZ:
-        case PIC_RRF:
-        case PIC_RLF:
-        case PIC_SWAPF:
-        case PIC_INCFSZ:
-            return true;
-        default:
-            return false;
-        }
-    }
     static bool isRegisterOnly(int opcode) { return opcode == PIC_MOVWF || opcode == PIC_CLRF; }
     static bool isBitOperation(int opcode) {
         return opcode == PIC_BCF || opcode == PIC_BSF || opcode == PIC_BTFSC || opcode == PIC_BTFSS;
@@ -141,7 +120,7 @@ private:
                opcode == PIC_MOVLM;
     }
     static bool usesRegister(int opcode) {
-        return isFileOperation(opcode) || isRegisterOnly(opcode) || isBitOperation(opcode) ||
+        return hasWorFDestination(opcode) || isRegisterOnly(opcode) || isBitOperation(opcode) ||
                opcode == PIC_ADDMEMLOC || opcode == PIC_ADDRESSOF;
     }
     static bool isNumber(const std::string& text) {
@@ -264,7 +243,7 @@ private:
         placed.address = static_cast<int>(wordAt_.at(i));
         const int op = i->opcode;
         unsigned v = 0;
-        if (isFileOperation(op)) {
+        if (hasWorFDestination(op)) {
             if (i->dest != 0 && i->dest != 1)
                 throw InstructionRunnerError("destination must be W or F: " + describe(i));
             v = registerOf(i) + 32u * static_cast<unsigned>(i->dest);

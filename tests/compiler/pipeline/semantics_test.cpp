@@ -300,6 +300,15 @@ TEST(PipelineSemantics, ExamplesRunToTheirStatedResults) {
     EXPECT_EQ(arithmetic.value("product"), 60000u);
     EXPECT_EQ(arithmetic.value("quotient"), 8571u);
     EXPECT_EQ(arithmetic.value("remainder"), 3u);
+
+    // The timer's inline assembly sets OPTION: the rollover interrupt counts the ticks.
+    CompiledProgram timer(exampleSource("timer.c"));
+    timer.restart();
+    timer.runToEnd(5'000'000);
+    EXPECT_EQ(timer.value("ticks"), 10u);
+    EXPECT_EQ(timer.value("toggles"), 2u);
+    EXPECT_EQ(timer.value("portb") & 1u, 0u);
+    EXPECT_EQ(timer.value("done"), 1u);
 }
 
 } // namespace
