@@ -23,6 +23,11 @@ void mergelabels(Compilation& c);
 
 // --- Page and bank placement and label resolution ---
 
+// Builds the free code segments from the program memory image: the blank stretches of more
+// than 16 words between ROM_START and ROM_END (VP4 beyond 32), or the whole of it when no
+// Virtual Peripheral was loaded.
+void makecodesegments(Compilation& c);
+
 // Replaces the address pseudo-instructions by literal loads (after RAM allocation).
 void resolveaddresses(Compilation& c);
 // Inserts the bank selections every register access needs.

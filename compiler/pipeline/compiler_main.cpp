@@ -3,6 +3,8 @@
 // (compileParsedInput); closeOutputs closes whatever the run left open.
 #include "compiler/pipeline/compiler_main.hpp"
 
+#include "compiler/backend/backend.hpp"
+
 #include "compiler/base/text_format.hpp"
 #include "compiler/frontend/front_end.hpp"
 #include "compiler/pipeline/banner.hpp"
@@ -132,6 +134,7 @@ int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
         return 0;
     pushscope(c, GlobalScope);
     c.message(strprintf("Compiling %s\n", c.files.sourceFileName.c_str()));
+    makecodesegments(c);
     compileParsedInput(c);
     return 1;
 }

@@ -3,6 +3,7 @@
 // (doDefine, doPragma, doInclude; #ifdef/#ifndef through conditional and region), and
 // reportUnsupported names the directives it refuses.
 #include "compiler/preprocessor/preprocessor.hpp"
+#include "compiler/preprocessor/vp_loader.hpp"
 
 #include "compiler/base/number_reader.hpp"
 #include "compiler/base/text_format.hpp"
@@ -241,6 +242,10 @@ void Preprocessor::doDeferredLoad(const SourceFile& file, const SplitLine& split
                                   const Directive& directive) {
     const std::string path = withForwardSlashes(c_.settings.vpDir + split.word(directive.arg) +
                                                 "." + c_.settings.vpExtension);
+    if (directive.name == "loadvp") {
+        loadvp(c_, path, file.lineCounter);
+        return;
+    }
     c_.message(strprintf("WARNING: Line %d #%s is not supported by this compiler yet; %s not "
                          "loaded.\n",
                          file.lineCounter, directive.name.c_str(), path.c_str()));
