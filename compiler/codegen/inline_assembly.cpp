@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -187,8 +188,13 @@ class AsmTranslator {
 public:
     explicit AsmTranslator(Compilation& c) : c_(c) {}
 
-    void translate(const AsmLine& l) {
+    void translate(AsmLine& l) {
         line_ = l.line;
+        if (l.equ) {
+            defineEquate(l);
+            return;
+        }
+        substituteEquates(l);
         if (!l.label.empty()) {
             if (upper(l.mnemonic) == "ORG" && l.shape == "n") {
                 put(PIC_ORG, std::to_string(l.operands[0].value));
@@ -201,11 +207,34 @@ public:
             return;
         if (!l.pageTarget.empty())
             put(PIC_PAGE, l.pageTarget);
-        if (l.equ || !instruction(l))
+        if (!instruction(l))
             c_.error(strprintf("ERROR(C71): Line: %d Invalid assembly instruction.\n", l.line));
     }
 
 private:
+    // "name EQU value" inside a block: later lines of the block read name as the value (a
+    // number or another name).
+    void defineEquate(const AsmLine& l) {
+        if (l.label.empty() || l.operands.size() != 1 || l.shape == "?") {
+            c_.error(strprintf("ERROR(C71): Line: %d Invalid assembly instruction.\n", l.line));
+            return;
+        }
+        equates_[l.label] = l.operands[0];
+    }
+
+    void substituteEquates(AsmLine& l) const {
+        for (Token& t : l.operands) {
+            if (t.shape != 'r')
+                continue;
+            const auto found = equates_.find(t.text);
+            if (found != equates_.end())
+                t = found->second;
+        }
+        l.shape.clear();
+        for (const Token& t : l.operands)
+            l.shape += t.shape;
+    }
+
     bool instruction(const AsmLine& l) {
         const std::vector<const Token*> v = l.values();
         switch (l.opcode) {
@@ -598,6 +627,7 @@ private:
 
     Compilation& c_;
     int line_ = 0;
+    std::map<std::string, Token> equates_;
 };
 
 // Gathers the items of one line, from after ASM_INST_START up to ASM_INST_END.

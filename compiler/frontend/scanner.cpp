@@ -102,8 +102,11 @@ int Scanner::identifier(std::string_view text) {
     // "option" after a mnemonic is the register operand, not the OPTION instruction.
     if (instructionSeen_ && (text == "option" || text == "OPTION"))
         return token(IDENTIFIER, text);
-    if (text == "EQU" || text == "equ")
+    if (text == "EQU" || text == "equ") {
+        // The value after EQU is an operand: "size EQU count" names count, not a new label.
+        instructionSeen_ = true;
         return token(ASMEQU, text);
+    }
     switch (classifyMnemonic(text)) {
     case MnemonicClass::CompareJump:
         instructionSeen_ = true;

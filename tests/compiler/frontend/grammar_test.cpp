@@ -401,11 +401,11 @@ TEST(GrammarAsm, EquFormsPutTheEquBeforeTheLabel) {
                     "ASM_INST_END ASM_END"));
 }
 
-TEST(GrammarAsm, ANameAfterEquIsTheFirstWordOfNoInstructionSoALabel) {
-    // No mnemonic precedes it on the line, so the scanner makes it a label: no rule takes that.
-    FrontEndHarness h("void f() { asm(\ncount equ other\n); }");
-    EXPECT_EQ(h.parse(), 1);
-    EXPECT_EQ(h.io.messages, "ERROR(C01): Line:   2 Syntax error.  Unknown construct.\n");
+TEST(GrammarAsm, ANameAfterEquIsTheValueNotANewLabel) {
+    // EQU counts as the line's instruction word, so the name after it is an operand.
+    EXPECT_EQ(body("asm(\ncount equ other\n);"),
+              voidF("ASM_START ASM_INST_START ASMEQU:equ ASMLABEL:count IDENTIFIER:other "
+                    "ASM_INST_END ASM_END"));
 }
 
 TEST(GrammarAsm, CompareJumpBangPageAndOperandForms) {

@@ -241,6 +241,29 @@ clear   NOP
     }
 }
 
+TEST(InlineAssembly, EquNamesANumberOrAnotherName) {
+    CompiledProgram p(program(R"(
+unsigned char counter, hits;
+void main(void)
+{
+    asm(
+limit   EQU 5
+count   EQU counter
+        MOV W,#limit
+        MOV count,W
+        CLR hits
+        CJNE count,#limit,differ
+        INC hits
+differ  NOP
+    );
+}
+)"));
+    p.restart();
+    p.runToEnd();
+    EXPECT_EQ(p.value("counter"), 5u);
+    EXPECT_EQ(p.value("hits"), 1u);
+}
+
 TEST(InlineAssemblyLines, MnemonicsAreFoundInEitherStyleAndAnyCase) {
     EXPECT_EQ(lookupmnemonic("movb"), PIC_MOVB);
     EXPECT_EQ(lookupmnemonic("Jmp"), PIC_GOTO);
