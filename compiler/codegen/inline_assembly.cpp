@@ -316,6 +316,8 @@ private:
                             : s == "r" && put(PIC_PAGE, v[0]->text);
         if (op == PIC_BANK && s == "n")
             return put(PIC_BANK, std::to_string(v[0]->value / 32 % 8));
+        if (op == PIC_PROGLOC && s == "n")
+            return put(PIC_PROGLOC, std::to_string(v[0]->value)); // a data word
         if (isCompilerPseudo(op))
             return s == "r" ? put(op, v[0]->text) : s.empty() && put(op);
         return false;

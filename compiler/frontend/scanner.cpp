@@ -7,8 +7,8 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/number_reader.hpp"
 #include "compiler/base/text_format.hpp"
-#include "compiler/frontend/mnemonics.hpp"
 #include "compiler/run/compilation.hpp"
+#include "compiler/tables/mnemonics.hpp"
 
 #include <string>
 

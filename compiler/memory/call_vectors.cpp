@@ -32,6 +32,13 @@ const Instruction* findOpcode(const Compilation& c, int opcode) {
     return nullptr;
 }
 
+// A CALL of a label of assembly code (no C function has that name) goes straight to the
+// label: a vector jumps to a function's body label "@name", which a plain label lacks.
+bool callsAssemblyLabel(const Compilation& c, const Instruction& i) {
+    return i.opcode == PIC_CALL && !isfunction(c, i.operand) &&
+           c.instructions.findLabel(i.operand) != nullptr;
+}
+
 // Names needing a vector in order of first sight: calls of functions before the Virtual
 // Peripheral code ends, every call, reset and interrupt jump after it.
 std::vector<std::string> calledNames(const Compilation& c) {
@@ -47,7 +54,7 @@ std::vector<std::string> calledNames(const Compilation& c) {
     for (; i != nullptr; i = i->next) {
         const bool jump =
             i->opcode == PIC_CALL || i->opcode == PIC_RESET || i->opcode == PIC_INTERRUPT;
-        if (jump && !numeric(i->operand))
+        if (jump && !numeric(i->operand) && !callsAssemblyLabel(c, *i))
             note(names, i->operand);
     }
     if (c.pragmas.has("NO_RESET_VECTOR"))

@@ -22,8 +22,10 @@ int backEndDriver(Compilation& c) {
     enterRuntimeNames(c);
     readbanklayout(c);
     enterVpReservations(c);
+    enterAssemblyDataSymbols(c);
     enterFixedRegisters(c);
     emitProgramAnchor(c);
+    generateVirtualPeripherals(c);
     buildcalltree(c);
     removeUncalledFunctions(c);
     checkInterruptPragmas(c);

@@ -11,6 +11,11 @@ void enterRuntimeNames(Compilation& c);
 void enterVpReservations(Compilation& c);
 // "@__f0__", "@__pc__", "@__fsr__", "@__stat__".
 void enterFixedRegisters(Compilation& c);
+// The names DS lines of #loadasm files reserved, at their fixed addresses.
+void enterAssemblyDataSymbols(Compilation& c);
+// The "__asm_N" functions of #loadasm files as Virtual Peripheral code at the start of
+// program memory, taken out of the node list.
+void generateVirtualPeripherals(Compilation& c);
 // The "@@@@@" label every program starts with.
 void emitProgramAnchor(Compilation& c);
 // deleteuncalled until nothing more goes; an inspection run keeps every function.

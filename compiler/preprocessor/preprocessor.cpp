@@ -150,7 +150,7 @@ bool Preprocessor::executeShared(SourceFile& file, const PreparedLine& line,
     } else if (name == "pragma") {
         doPragma(split, directive);
     } else if (name == "loadasm" || name == "loadvp") {
-        doDeferredLoad(file, split, directive);
+        doLoad(file, split, directive);
     } else if (name == "include") {
         doInclude(file, split, directive);
         return true;
@@ -238,17 +238,14 @@ void Preprocessor::doPragma(const SplitLine& split, const Directive& directive) 
     c_.pragmas.set(name, split.word(directive.arg + 1));
 }
 
-void Preprocessor::doDeferredLoad(const SourceFile& file, const SplitLine& split,
-                                  const Directive& directive) {
+void Preprocessor::doLoad(const SourceFile& file, const SplitLine& split,
+                          const Directive& directive) {
     const std::string path = withForwardSlashes(c_.settings.vpDir + split.word(directive.arg) +
                                                 "." + c_.settings.vpExtension);
-    if (directive.name == "loadvp") {
+    if (directive.name == "loadvp")
         loadvp(c_, path, file.lineCounter);
-        return;
-    }
-    c_.message(strprintf("WARNING: Line %d #%s is not supported by this compiler yet; %s not "
-                         "loaded.\n",
-                         file.lineCounter, directive.name.c_str(), path.c_str()));
+    else
+        loadAssembly(path, file.lineCounter, file.name);
 }
 
 void Preprocessor::doInclude(SourceFile& file, const SplitLine& split, const Directive& directive) {

@@ -66,7 +66,13 @@ private:
                  Context context);
     void doPragma(const SplitLine& split, const Directive& directive);
     void doInclude(SourceFile& file, const SplitLine& split, const Directive& directive);
-    void doDeferredLoad(const SourceFile& file, const SplitLine& split, const Directive& directive);
+    void doLoad(const SourceFile& file, const SplitLine& split, const Directive& directive);
+
+    // #loadasm: the assembly file wrapped as the function "__asm_N"; false when it cannot be
+    // opened (VP100).
+    bool loadAssembly(const std::string& path, int directiveLine, const std::string& includingFile);
+    void defineAssemblyName(const std::string& name, const std::string& value);
+    static std::string dataWords(const SplitLine& split, int& counter);
 
     void writeLine(const std::string& text) { out_.write(text); }
     void writeEmptyLine() { out_.write("\n"); }
@@ -74,6 +80,7 @@ private:
     Compilation& c_;
     OutputStream& out_;
     std::vector<std::string> includeChain_;
+    int asmFunctionCounter_ = 1;
 };
 
 } // namespace kavo

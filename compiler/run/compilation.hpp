@@ -80,6 +80,7 @@ public:
     // gaps the program leaves with the image's words.
     bool vpImageLoaded = false;
     std::vector<VpRamReservation> vpRamReservations;
+    std::vector<AsmDataSymbol> asmDataSymbols;
     SymbolTable symbols;
     InstructionList instructions;
     CallTree callTree;

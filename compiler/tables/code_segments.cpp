@@ -1,5 +1,7 @@
 #include "compiler/tables/code_segments.hpp"
 
+#include <algorithm>
+
 namespace kavo {
 
 void CodeSegments::reset(int start, int end) {
@@ -12,6 +14,13 @@ bool CodeSegments::add(int start, int end) {
         return false;
     segments_.push_back({start, end});
     return true;
+}
+
+void CodeSegments::advanceFirstStart(int words) {
+    if (segments_.empty())
+        return;
+    CodeSegment& first = segments_.front();
+    first.start = std::min(first.start + words, first.end);
 }
 
 int CodeSegments::place(int address, int words) const {

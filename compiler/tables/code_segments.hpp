@@ -27,6 +27,8 @@ public:
     bool add(int start, int end);
 
     const std::vector<CodeSegment>& all() const { return segments_; }
+    // Moves the start of the first segment on by words (code placed there before it).
+    void advanceFirstStart(int words);
     // Where a run of words that must stay together starting at address goes: the address
     // itself when the run ends before the segment's reserved words, else the start of the
     // next segment; an address past the last segment is kept.

@@ -1,12 +1,12 @@
 // The assembly words the scanner knows: classifyMnemonic sorts a word (any case) into an
 // ordinary mnemonic, a compare-and-jump macro (three operands) or no mnemonic at all.
-#include "compiler/frontend/mnemonics.hpp"
+#include "compiler/tables/mnemonics.hpp"
 
 #include <algorithm>
 #include <iterator>
 #include <string>
 
-namespace kavo::frontend {
+namespace kavo {
 
 namespace {
 
@@ -51,4 +51,4 @@ MnemonicClass classifyMnemonic(std::string_view word) {
     return MnemonicClass::None;
 }
 
-} // namespace kavo::frontend
+} // namespace kavo

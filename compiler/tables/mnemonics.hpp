@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace kavo::frontend {
+namespace kavo {
 
 // What an assembly word is to the scanner, compared in upper case.
 enum class MnemonicClass {
@@ -15,4 +15,4 @@ enum class MnemonicClass {
 // macros. The #loadasm reader sizes instruction lines with the same classes.
 MnemonicClass classifyMnemonic(std::string_view word);
 
-} // namespace kavo::frontend
+} // namespace kavo
