@@ -9,6 +9,7 @@ packages=(
     bison flex
     gputils gpsim
     srecord
+    qt6-base-dev libgl-dev xvfb xauth
 )
 
 missing=()
