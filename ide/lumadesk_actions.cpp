@@ -32,6 +32,7 @@ QAction* button(QToolBar* bar, TLumadesk* window, const char* name, const QStrin
 QMenu* menu(QMenuBar* bar, const char* name, const QString& title) {
     QMenu* m = bar->addMenu(title);
     m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
     return m;
 }
 

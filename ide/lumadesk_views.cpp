@@ -27,7 +27,7 @@ QString TLumadesk::outputPath(const std::string& folder, const std::string& exte
     if (base.empty())
         return {};
     const std::string relative = normaliseDirectory(folder) + base + "." + extension;
-    return QDir(startupDir_).filePath(QString::fromStdString(relative));
+    return QDir::cleanPath(QDir(startupDir_).filePath(QString::fromStdString(relative)));
 }
 
 // The compiler writes the listing beside the assembly file.
