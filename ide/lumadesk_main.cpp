@@ -1,5 +1,6 @@
 // lumadesk: the IDE. "lumadesk FILE.c" opens that file at start; "--screenshot PNG" compiles
 // the opened file, saves a picture of the window to PNG and ends (used for the documentation).
+// The screenshot run asks no one: its message boxes are written to standard error.
 #include "ide/lumadesk_window.hpp"
 
 #include <QApplication>
@@ -30,6 +31,18 @@ StartOptions readArguments(const QStringList& arguments) {
     return options;
 }
 
+// The questions of a run without a user: every box is reported, nothing is saved or chosen.
+class BatchDialogs : public kavo::ide::Dialogs {
+public:
+    kavo::ide::Answer message(const QString& title, const QString& text,
+                              kavo::ide::Buttons buttons, kavo::ide::Icon) override {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text.trimmed()));
+        return buttons == kavo::ide::Buttons::Ok ? kavo::ide::Answer::Ok : kavo::ide::Answer::No;
+    }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+};
+
 int takeScreenshot(QApplication& app, kavo::ide::TLumadesk& window, const QString& path) {
     window.SpeedCompileClick();
     app.processEvents();
@@ -49,7 +62,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: lumadesk [--screenshot PNG] [FILE.c]\n");
         return 2;
     }
-    kavo::ide::TLumadesk window;
+    BatchDialogs batch;
+    kavo::ide::TLumadesk window(options.screenshot.isEmpty() ? nullptr : &batch);
     if (!options.file.isEmpty())
         window.loadSourceFile(options.file);
     window.show();
