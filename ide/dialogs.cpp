@@ -3,6 +3,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QStringList>
 
 namespace kavo::ide {
@@ -59,6 +60,11 @@ QString QtDialogs::openFileName(const QString& title, const QString& folder,
 QString QtDialogs::saveFileName(const QString& title, const QString& proposed,
                                 const QString& filter) {
     return QFileDialog::getSaveFileName(parent_, title, proposed, qtFileFilter(filter));
+}
+
+bool QtDialogs::choosePrinter(QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 QString qtFileFilter(const QString& filter) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace kavo::ide {
@@ -23,6 +24,8 @@ public:
                                  const QString& filter) = 0;
     virtual QString saveFileName(const QString& title, const QString& proposed,
                                  const QString& filter) = 0;
+    // The print dialog: true when the user confirmed printing on printer.
+    virtual bool choosePrinter(QPrinter& printer) = 0;
 };
 
 // QMessageBox and QFileDialog over a parent window.
@@ -35,6 +38,7 @@ public:
                          const QString& filter) override;
     QString saveFileName(const QString& title, const QString& proposed,
                          const QString& filter) override;
+    bool choosePrinter(QPrinter& printer) override;
 
 private:
     QWidget* parent_;

@@ -93,7 +93,7 @@ void TLumadesk::createMenus() {
     command(file, this, "SaveAs1", "Save As...", &TLumadesk::SaveAs1Click);
     command(file, this, "SaveProject1", "Save Project", nullptr);
     file->addSeparator();
-    command(file, this, "Print1", "Print...", nullptr);
+    command(file, this, "Print1", "Print...", &TLumadesk::Print1Click);
     file->addSeparator();
     command(file, this, "Exit1", "Exit", &TLumadesk::Exit1Click);
 

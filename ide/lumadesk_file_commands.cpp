@@ -1,5 +1,5 @@
-// TLumadesk's file commands: New1Click, Open1Click, Save1Click, SaveAs1Click, Exit1Click,
-// SpeedExitClick, the save prompt they share, loadSourceFile and processBeauty.
+// TLumadesk's file commands: New1Click, Open1Click, Save1Click, SaveAs1Click, Print1Click,
+// Exit1Click, SpeedExitClick, the save prompt they share, loadSourceFile and processBeauty.
 #include "ide/lumadesk_window.hpp"
 
 #include "ide/assembly_window.hpp"
@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QTimer>
 
 namespace kavo::ide {
@@ -134,6 +135,14 @@ bool TLumadesk::writeSource(const QString& path) {
     }
     EditWindow->document()->setModified(false);
     return true;
+}
+
+void TLumadesk::Print1Click() {
+    QPrinter printer;
+    if (!dialogs_->choosePrinter(printer))
+        return;
+    printer.setDocName(windowTitle());
+    EditWindow->print(&printer);
 }
 
 void TLumadesk::Exit1Click() {

@@ -34,13 +34,14 @@ StartOptions readArguments(const QStringList& arguments) {
 // The questions of a run without a user: every box is reported, nothing is saved or chosen.
 class BatchDialogs : public kavo::ide::Dialogs {
 public:
-    kavo::ide::Answer message(const QString& title, const QString& text,
-                              kavo::ide::Buttons buttons, kavo::ide::Icon) override {
+    kavo::ide::Answer message(const QString& title, const QString& text, kavo::ide::Buttons buttons,
+                              kavo::ide::Icon) override {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text.trimmed()));
         return buttons == kavo::ide::Buttons::Ok ? kavo::ide::Answer::Ok : kavo::ide::Answer::No;
     }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    bool choosePrinter(QPrinter&) override { return false; }
 };
 
 int takeScreenshot(QApplication& app, kavo::ide::TLumadesk& window, const QString& path) {

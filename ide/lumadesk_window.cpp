@@ -1,6 +1,6 @@
 // TLumadesk's construction in its start-up order (createComponents, enterCompilerOnlyState,
-// the settings, the timer, the window position), the resizing rule, the caret display, the
-// line-count check and the close query.
+// the settings, the timer, the window position), the resizing rule, the caret display and
+// the close query.
 #include "ide/lumadesk_window.hpp"
 
 #include "ide/assembly_window.hpp"
@@ -99,15 +99,11 @@ void TLumadesk::createComponents() {
 }
 
 void TLumadesk::connectEditor() {
-    connect(EditWindow, &QPlainTextEdit::textChanged, this, [this] {
-        lineCountCheck();
-        showCaretPosition();
-    });
+    connect(EditWindow, &QPlainTextEdit::textChanged, this, &TLumadesk::showCaretPosition);
     connect(EditWindow, &QPlainTextEdit::cursorPositionChanged, this,
             &TLumadesk::showCaretPosition);
     connect(EditWindow, &SourceEditor::pressed, this, [this] {
         setStatus(1, QString());
-        lineCountCheck();
         showCaretPosition();
         followListing();
     });
@@ -130,12 +126,6 @@ void TLumadesk::showCaretPosition() {
                      .arg(EditWindow->caretLine() + 1)
                      .arg(EditWindow->caretColumn() + 1)
                      .arg(EditWindow->blockCount() + 1));
-}
-
-// Remembers the editor's line count; the breakpoints that would move with inserted or removed
-// lines belong to the debugger, which this build does not hold.
-void TLumadesk::lineCountCheck() {
-    lastLineCount_ = EditWindow->blockCount();
 }
 
 // The editor above, its height the window's less the status bar and a band for the results.

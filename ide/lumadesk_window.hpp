@@ -77,6 +77,7 @@ public slots:
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void Print1Click();
     void Exit1Click();
     void SpeedExitClick();
     void Undo1Click();
@@ -116,7 +117,6 @@ private:
     void setStatus(int panel, const QString& text);
 
     void showCaretPosition();
-    void lineCountCheck();
     void followListing();
     void reloadAfterCompile();
     bool loadObjectFile(const QString& path, bool complain);
@@ -136,7 +136,6 @@ private:
     bool compiling_ = false;
     bool objectWatchArmed_ = false;
     QDateTime objectWriteTime_;
-    int lastLineCount_ = 1;
     int lastCaretLine_ = 0;
     QLabel* statusPanels_[2];
     WriteProgress saveProgress_;

@@ -178,6 +178,14 @@ private slots:
         QCOMPARE(w.statusText(1), QString("Found errors."));
     }
 
+    void aNewTextCompilesUnderTheNameUntitled() {
+        Project p(Blinker);
+        p.w().New1Click();
+        p.w().SpeedCompileClick();
+        QVERIFY(p.w().results->toPlainText().contains("Preprocessing ./src/untitled.c"));
+        QCOMPARE(p.w().statusText(1), QString("Found errors."));
+    }
+
     void aFatalStopShowsItsBoxAndTheIdeKeepsTheText() {
         Project p(Recursive);
         p.w().SpeedCompileClick();

@@ -141,6 +141,25 @@ private slots:
         QCOMPARE(f.dialogs.asked.back().text, "Cannot save file " + f.path);
     }
 
+    void printWritesTheTextUnderTheCaption() {
+        EditedFile f;
+        f.window.Print1Click(); // cancelled
+        QVERIFY(!QFile::exists(f.folder.file("out.pdf")));
+        f.dialogs.printTo = f.folder.file("out.pdf");
+        f.window.Print1Click();
+        QFile pdf(f.folder.file("out.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        // The document title is the window caption, stored as UTF-16 big-endian.
+        QByteArray title;
+        for (const QChar c : f.window.windowTitle()) {
+            title += char(c.unicode() >> 8);
+            title += char(c.unicode() & 0xFF);
+        }
+        QVERIFY(bytes.contains(title));
+    }
+
     void exitWithCancelKeepsTheWindow() {
         EditedFile f;
         f.window.show();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPrinter>
 #include <QSettings>
 #include <QTest>
 
@@ -25,6 +26,14 @@ std::map<std::string, TestFactory>& registry() {
 
 bool registerTestClass(const char* name, TestFactory factory) {
     registry()[name] = std::move(factory);
+    return true;
+}
+
+bool ScriptedDialogs::choosePrinter(QPrinter& printer) {
+    if (printTo.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printTo);
     return true;
 }
 

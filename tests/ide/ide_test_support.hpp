@@ -48,6 +48,10 @@ public:
     QString saveFileName(const QString& title, const QString&, const QString&) override {
         return nextFile(title);
     }
+    // Where a confirmed print goes (a PDF file); empty: the print dialog is cancelled.
+    QString printTo;
+    bool choosePrinter(QPrinter& printer) override;
+
     QStringList texts() const {
         QStringList all;
         for (const Asked& a : asked)
