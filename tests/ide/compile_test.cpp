@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTest>
 
 using namespace kavo::ide;
@@ -53,12 +54,12 @@ struct Project {
     ScriptedDialogs dialogs;
     std::unique_ptr<TLumadesk> window;
 
-    explicit Project(const QString& source, const QString& name = "prog.c") {
+    explicit Project(const QString& source, const QString& sourceFolder = "src") {
         copyDeviceHeader(folder.path());
-        QDir(folder.path()).mkpath("src");
-        writeText(folder.file("src/" + name), source);
+        QDir(folder.path()).mkpath(sourceFolder);
+        writeText(folder.file(sourceFolder + "/prog.c"), source);
         window = std::make_unique<TLumadesk>(&dialogs);
-        window->loadSourceFile(folder.file("src/" + name));
+        window->loadSourceFile(folder.file(sourceFolder + "/prog.c"));
     }
     TLumadesk& w() { return *window; }
     // Places the results caret on the line holding text and presses there.
@@ -96,6 +97,28 @@ private slots:
         QVERIFY(QFile::exists(p.folder.file("out/prog.src")));
         QVERIFY(QFile::exists(p.folder.file("tmp/prog.pre")));
         QVERIFY(p.dialogs.asked.empty());
+    }
+
+    void theFileTheEditorShowsIsCompiledWhereverItLies() {
+        Project p(Blinker, "elsewhere");
+        writeText(p.folder.file("src/prog.c"), WithError); // same name in the source folder
+        p.w().SpeedCompileClick();
+        QVERIFY(p.w().results->toPlainText().contains("Preprocessing " +
+                                                      p.folder.file("elsewhere/prog.c")));
+        QCOMPARE(p.w().statusText(1), QString("Compilation completed successfully."));
+    }
+
+    void theListingIsReadWhereTheCompilerWroteIt() {
+        Project p(Blinker);
+        p.w().CompilerConfig->AssemblyDir->setText("./asm/");
+        p.w().CompilerConfig->ObjectDir->setText("./obj/");
+        p.w().CompilerConfig->SaveRegistryClick();
+        p.w().CompilerConfig->ReadRegistry();
+        p.w().SpeedCompileClick();
+        QVERIFY(QFile::exists(p.folder.file("asm/prog.lst")));
+        QVERIFY(QFile::exists(p.folder.file("obj/prog.sxh")));
+        p.w().AssemblyFile1Click();
+        QVERIFY(p.w().Assembly->AsmListFile->toPlainText().contains("; Line: 7"));
     }
 
     void errorsShowFoundErrorsAndMarkTheirLines() {
