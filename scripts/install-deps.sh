@@ -9,7 +9,7 @@ packages=(
     bison flex
     gputils gpsim
     srecord
-    qt6-base-dev libgl-dev xvfb xauth
+    qt6-base-dev xvfb xauth
 )
 
 missing=()
