@@ -9,6 +9,7 @@ packages=(
     bison flex
     gputils gpsim
     srecord
+    qt6-base-dev xvfb xauth
 )
 
 missing=()

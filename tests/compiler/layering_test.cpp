@@ -95,4 +95,11 @@ TEST(Layering, TheCompilerNeedsNeitherQtNorTheSimulatorNorTheTools) {
     }
 }
 
+TEST(Layering, TheSimulatorNeedsNoQt) {
+    const std::vector<Include> includes = includesOf(compilerRoot().parent_path() / "simulator");
+    ASSERT_GT(includes.size(), 10u) << "the simulator's sources were not found";
+    for (const Include& include : includes)
+        EXPECT_NE(include.target.front(), 'Q') << include.file << " includes Qt";
+}
+
 } // namespace

@@ -1,0 +1,144 @@
+// TLumadesk, the IDE's main window: the source editor, the results pane that receives the
+// compiler's messages, the tool bar, the main menu and the two-panel status bar. Compiles run
+// in-process on the window's thread. The window owns the IDE settings, the program memory
+// image and the listing, hex and configuration windows.
+#pragma once
+
+#include "ide/atomic_file.hpp"
+#include "ide/dialogs.hpp"
+#include "ide/ide_settings.hpp"
+#include "programmer/program_image.hpp"
+
+#include <QDateTime>
+#include <QMainWindow>
+
+#include <memory>
+
+class QLabel;
+class QSplitter;
+class QTimer;
+
+namespace kavo::ide {
+
+class ClickableText;
+class FindDialog;
+class SourceEditor;
+class TAssembly;
+class TCompilerConfig;
+class TConfigWindow;
+class TViewHexCode;
+
+inline constexpr const char* ProductTitle = "Kavo C Compiler for Scenix SX microcontrollers.";
+inline constexpr const char* MessageTitle = "Kavo C Compiler Message";
+// Timer1's first interval, in milliseconds.
+inline constexpr int StartTimerInterval = 500;
+
+class TLumadesk : public QMainWindow {
+    Q_OBJECT
+public:
+    // Questions go to dialogs; without one the window shows Qt's boxes and file dialogs.
+    // Start-up reads "LUMADESK.CFG" from the working directory, which stays the start-up
+    // directory of every compile.
+    explicit TLumadesk(Dialogs* dialogs = nullptr, QWidget* parent = nullptr);
+    ~TLumadesk() override;
+
+    SourceEditor* EditWindow;
+    QSplitter* Splitter1;
+    ClickableText* results;
+    QStatusBar* DebugStatusBar;
+    QToolBar* ToolBar1;
+    QMenuBar* MainMenu1;
+    QTimer* Timer1;
+    FindDialog* FindDialog1;
+    TAssembly* Assembly;
+    TViewHexCode* ViewHexCode;
+    TCompilerConfig* CompilerConfig;
+    TConfigWindow* ConfigWindow;
+
+    QString statusText(int panel) const;
+    QString currentFileName() const { return currentFile_; }
+    // Loads a source file into the editor as Open does after its dialog.
+    bool loadSourceFile(const QString& path);
+    IdeSettings& ideSettings() { return settings_; }
+    const programmer::ProgramImage& programImage() const { return image_; }
+    bool compiledFlag() const { return compiled_; }
+    QString startupDirectory() const { return startupDir_; }
+    // The listing and object files of the current source, where the compiler writes them.
+    QString listingPath() const;
+    QString objectPath() const;
+    // Tests fail a save part way through this.
+    void setSaveProgress(WriteProgress progress) { saveProgress_ = std::move(progress); }
+    // Shows the debugger's tool buttons (the debug target was chosen) or hides them again
+    // (the compiler-only state).
+    void showDebuggerControls(bool show);
+
+public slots:
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void Print1Click();
+    void Exit1Click();
+    void SpeedExitClick();
+    void Undo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAllClick();
+    void Find1Click();
+    void FindDialog1Find();
+    void Next1Click();
+    void SpeedCompileClick();
+    void SpeedProgramClick();
+    void AssemblyFile1Click();
+    void HexFile1Click();
+    void Configuration1Click();
+    void SpeedButton1Click();
+    void resultsMouseDown();
+    void Timer1Timer();
+    void processBeauty();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createComponents();
+    void createToolBar();
+    void createMenus();
+    void enterCompilerOnlyState();
+    void connectEditor();
+
+    bool savePrompt();
+    bool saveSource();
+    bool writeSource(const QString& path);
+    bool confirmExit();
+    void setCaption(const QString& file);
+    void setStatus(int panel, const QString& text);
+
+    void showCaretPosition();
+    void followListing();
+    void reloadAfterCompile();
+    bool loadObjectFile(const QString& path, bool complain);
+    QString outputPath(const std::string& folder, const std::string& extension) const;
+    void compileCurrentFile();
+    void setBusy(bool busy);
+
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs* dialogs_;
+    IdeSettings settings_;
+    programmer::ProgramImage image_;
+    QString startupDir_;
+    QString currentFile_;  // the open dialog's file name: the current source
+    QString saveFileName_; // the save dialog's file name
+    bool named_ = false;   // currentFile_ is a file that was opened or saved
+    bool compiled_ = false;
+    bool compiling_ = false;
+    bool objectWatchArmed_ = false;
+    QDateTime objectWriteTime_;
+    int lastCaretLine_ = 0;
+    QLabel* statusPanels_[2];
+    WriteProgress saveProgress_;
+};
+
+} // namespace kavo::ide

@@ -1,0 +1,50 @@
+// The source editor: a plain-text editor with a line-number margin and coloured marks on the
+// lines the last compile's messages point at.
+#pragma once
+
+#include "ide/line_tools.hpp"
+
+#include <QPlainTextEdit>
+
+#include <vector>
+
+namespace kavo::ide {
+
+class SourceEditor : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit SourceEditor(QWidget* parent = nullptr);
+
+    // Selects the whole 0-based line (without its line end) and shows it.
+    void selectLine(int line);
+    // The 0-based line and column of the caret.
+    int caretLine() const;
+    int caretColumn() const;
+
+    void setMessageMarks(std::vector<MarkedLine> marks);
+    const std::vector<MarkedLine>& messageMarks() const { return marks_; }
+
+    int lineNumberWidth() const;
+    void paintLineNumbers(QPaintEvent* event);
+
+signals:
+    // A mouse press, once the caret has moved to the pressed place.
+    void pressed();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void updateMargin();
+    void scrollMargin(const QRect& rect, int dy);
+    void showMarks();
+
+    QWidget* lineNumbers_;
+    std::vector<MarkedLine> marks_;
+};
+
+// Selects the whole 0-based line of any plain-text editor.
+void selectWholeLine(QPlainTextEdit* editor, int line);
+
+} // namespace kavo::ide
