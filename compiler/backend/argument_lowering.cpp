@@ -109,6 +109,14 @@ void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const
     const Instruction& argument = *passed.marker;
     const int size = argumentSize(c, argument);
     const int line = argument.line;
+    if (passed.address && parameter.type == LONG && parameter.base == CHAR) {
+        // A char pointer is read through the program-memory string reader.
+        c.error(strprintf("ERROR(C272): Line: %d A char pointer reads program memory (strings): "
+                          "parameter %s of %s cannot receive the address of a RAM variable. Use "
+                          "an int pointer.\n",
+                          line, parameter.name.c_str(), callee.c_str()));
+        return;
+    }
     if (argument.dest == INTEGER_CONSTANT && (parameter.size == 1 || parameter.size == 2)) {
         if (size == 2 && parameter.size == 1)
             c.message(strprintf("WARNING: Line: %d Argument to function looses MSB.\n", line));

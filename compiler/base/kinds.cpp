@@ -211,6 +211,7 @@ constexpr std::array<std::string_view, LastKind - FirstKind + 1> kindNames = {
     "UMINUS",
     "UPLUS",
     "LOWER_THAN_ELSE",
+    "CAST",
 };
 
 } // namespace

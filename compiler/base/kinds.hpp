@@ -211,10 +211,14 @@ enum Kind : int {
     UMINUS = 458,
     UPLUS = 459,
     LOWER_THAN_ELSE = 460,
+    // Not a token: a cast in an expression, a prefix operator whose integer is the width in
+    // bits it converts to (0 when the type is not an integer type) and whose text names the
+    // type.
+    CAST = 461,
 };
 
 constexpr int FirstKind = AUTO;
-constexpr int LastKind = LOWER_THAN_ELSE;
+constexpr int LastKind = CAST;
 
 // The name of a kind as messages and listings print it; "" for numbers without a name.
 std::string_view kindName(int kind);

@@ -101,9 +101,19 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
         case '"':
             text.push_back('"');
             break;
-        case '0': {
-            int value = 0;
-            while (i + 1 < raw.size() && raw[i + 1] >= '0' && raw[i + 1] <= '7')
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7': {
+            // One to three octal digits, as C reads them: "\101" is "A".
+            int value = escape - '0';
+            for (int digits = 1;
+                 digits < 3 && i + 1 < raw.size() && raw[i + 1] >= '0' && raw[i + 1] <= '7';
+                 ++digits)
                 value = value * 8 + (raw[++i] - '0');
             text.push_back(static_cast<char>(value));
             break;
@@ -179,6 +189,15 @@ bool generateElement(Site& s) {
             freetmp(c, indexRegister);
     }
     releasePendingResult(c);
+    if (s.previous != nullptr && s.previous->kind == ADDR) {
+        // &a[i]: the element's address, in W now, is the value.
+        const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
+        emit(c, PIC_MOVWF, t, -1, line);
+        becomeLeaf(s.item, IDENTIFIER, t);
+        for (Item* item : {end, index, subscript, array, s.previous})
+            drop(s, item);
+        return true;
+    }
     emit(c, PIC_SETIRP, array->cval, -1, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     const Symbol* arraySymbol = findsym(c, array->cval);
@@ -325,6 +344,15 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         freetmp(c, base);
     }
     releasePendingResult(c);
+    if (s.previous != nullptr && s.previous->kind == ADDR) {
+        // &a[i]: the element's address, in W now, is the value.
+        const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
+        emit(c, PIC_MOVWF, t, -1, line);
+        becomeLeaf(s.item, IDENTIFIER, t);
+        for (Item* item : {end, index, subscript, array, s.previous})
+            drop(s, item);
+        return true;
+    }
     emit(c, PIC_SETIRP, array->cval, -1, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);

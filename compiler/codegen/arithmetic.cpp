@@ -1,8 +1,8 @@
 // Addition, subtraction, the bitwise operators and the operations done by runtime routines.
 //
 // 16-bit sequences chosen here beyond the plain tables:
-// - Mixed 8/16-bit addition and subtraction first widen the 8-bit operand into a 16-bit
-//   temporary (sign-extended when SIGNED), then work byte by byte.
+// - An operation at 16 bits (operation_types.cpp) first widens an 8-bit operand into a 16-bit
+//   temporary, extended by the operand's own sign, then works byte by byte.
 // - 16-bit subtraction takes the borrow into the high byte the way the divide loop does
 //   (MOVF b+1,W; BTFSS C; INCFSZ b+1,W; SUBWF t+1,F), so the carry afterwards is the borrow
 //   of the whole 16-bit difference and relations on it are right. With a constant high byte
@@ -13,7 +13,6 @@
 //   ((a ^ b) & (a ^ d), bit 7), keeping the carry for the unsigned test untouched.
 #include "compiler/base/kinds.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {
@@ -23,17 +22,6 @@ namespace {
 // Identifiers and constants are what these operations work on.
 bool isValue(const Item* item) {
     return isIdentifier(item) || isConstant(item);
-}
-
-// The operand sign of the operation at the site, without reporting unknown names twice.
-int operationSign(Site& s) {
-    const Item* a = s.item->next;
-    const Item* b = a->next;
-    for (const Item* operand : {a, b}) {
-        if (isIdentifier(operand) && findsym(s.c, operand->cval) == nullptr)
-            return SIGNED;
-    }
-    return setsign(s.c, s.previous, s.item, SIGNED);
 }
 
 // The operator item becomes the result leaf; the two operands leave the list.
@@ -148,7 +136,9 @@ bool generateAddition(Site& s) {
     }
     if (!isValue(a) || !isValue(b))
         return false;
-    if (isWide(a) || isWide(b)) {
+    const OperationType type = commonType(c, *a, *b);
+    c.codegen.expressionSign = type.sign;
+    if (type.wide) {
         a = widen(s, a);
         b = widen(s, b);
         addSixteen(s, a, b);
@@ -177,13 +167,14 @@ bool generateSubtraction(Site& s) {
     if (!isValue(a) || !isValue(b))
         return false;
     const bool relation = s.item->kind == RELMINUS;
-    c.codegen.expressionSign = operationSign(s);
+    const OperationType type = commonType(c, *a, *b);
+    c.codegen.expressionSign = type.sign;
     // a - 0 is a itself; a relation still needs the carry the subtraction leaves.
     if (!relation && isConstant(b) && b->ival == 0 && isIdentifier(a)) {
         keepOperand(s, b);
         return true;
     }
-    const bool wide = isWide(a) || isWide(b);
+    const bool wide = type.wide;
     if (wide) {
         a = widen(s, a);
         b = widen(s, b);
@@ -221,23 +212,22 @@ bool generateBitwise(Site& s) {
     const int op = kind == OR ? PIC_IORWF : kind == AND ? PIC_ANDWF : PIC_XORWF;
     if (isConstant(a))
         std::swap(a, b);
-    const bool wide = isWide(a) || isWide(b);
-    const std::string t = newTemporary(c, wide);
+    const OperationType type = commonType(c, *a, *b);
+    c.codegen.expressionSign = type.sign;
+    if (type.wide) {
+        a = widen(s, a);
+        b = widen(s, b);
+    }
+    const std::string t = newTemporary(c, type.wide);
     loadW(c, *b, line);
     emitOn(c, op, *a, 0, line);
     emit(c, PIC_MOVWF, t, -1, line);
-    if (wide && isWide(a) && !(b->kind == IDENTIFIER)) {
+    if (type.wide) {
         loadW(c, *b, line, true);
         emitOn(c, op, *a, 0, line, true);
         emit(c, PIC_MOVWF, t, -1, line, 0, 1);
-    } else if (wide && kind == AND) {
-        // One operand is 8-bit: its high byte counts as 0.
-        emit(c, PIC_CLRF, t, -1, line, 0, 1);
-    } else if (wide) {
-        emitOn(c, PIC_MOVF, isWide(a) ? *a : *b, 0, line, true);
-        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
     }
-    finish(s, a, b, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
+    finish(s, a, b, type.wide ? LONG_IDENTIFIER : IDENTIFIER, t);
     return true;
 }
 
@@ -248,7 +238,9 @@ bool generateRuntimeOperation(Site& s) {
     const int line = s.line();
     if (!isValue(a) || !isValue(b))
         return false;
-    c.codegen.expressionSign = operationSign(s);
+    const int kind = s.item->kind;
+    c.codegen.expressionSign =
+        kind == SHIFTL || kind == SHIFTR ? shiftType(c, *a).sign : widenedType(c, *a, *b).sign;
     callRuntimeRoutine(c, s.item->kind, *a, *b, line);
     const std::string t = newTemporary(c, true);
     emit(c, PIC_MOVWF, t, -1, line);

@@ -3,7 +3,6 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
-#include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {
@@ -105,6 +104,8 @@ void assignSubtracting(Compilation& c, const Item& value, const Item& target, in
     adjustForNegativeByte(c, value, target, PIC_INCF, line);
 }
 
+// An 8-bit value meets a 16-bit target extended by its own sign: its high byte is 0 when
+// it is unsigned, else 0 or 255 by its bit 7.
 void assignBitwise(Compilation& c, int op, const Item& value, const Item& target, int line) {
     loadW(c, value, line);
     emitOn(c, op, target, 1, line);
@@ -113,8 +114,12 @@ void assignBitwise(Compilation& c, int op, const Item& value, const Item& target
     if (value.kind == LONG_IDENTIFIER || value.kind == INTEGER_CONSTANT) {
         loadW(c, value, line, true);
         emitOn(c, op, target, 1, line, true);
+    } else if (signOf(c, value) == SIGNED) {
+        emit(c, PIC_MOVLW, "0", -1, line);
+        emitOn(c, PIC_BTFSC, value, 7, line);
+        emit(c, PIC_MOVLW, "255", -1, line, 255);
+        emitOn(c, op, target, 1, line, true);
     } else if (op == PIC_ANDWF) {
-        // An 8-bit value's high byte counts as 0.
         emitOn(c, PIC_CLRF, target, -1, line, true);
     }
 }
@@ -129,13 +134,14 @@ void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Ite
     }
 }
 
-int operationSign(Compilation& c, Item* value, Item* assignment) {
-    for (const Item* operand :
-         {static_cast<const Item*>(value), static_cast<const Item*>(assignment->next)}) {
-        if (isIdentifier(operand) && findsym(c, operand->cval) == nullptr)
-            return SIGNED;
-    }
-    return setsign(c, value, assignment, SIGNED);
+// The sign a compound assignment done by a runtime routine works at; the others work byte
+// by byte, where the sign does not matter.
+int operationSign(const Compilation& c, int kind, const Item& value, const Item& target) {
+    if (kind == SHIFTLEQ || kind == SHIFTREQ)
+        return shiftType(c, target).sign;
+    if (kind == STAREQ || kind == DIVEQ || kind == MODEQ)
+        return widenedType(c, target, value).sign;
+    return commonType(c, target, value).sign;
 }
 
 } // namespace
@@ -163,9 +169,12 @@ bool generateAssignment(Site& s) {
         drop(s, s.item);
         return true;
     }
-    c.codegen.expressionSign = operationSign(c, value, s.item);
+    c.codegen.expressionSign = operationSign(c, kind, *value, *target);
     switch (kind) {
     case ASSIGN:
+        if (target->cval.starts_with("_swt_"))
+            c.codegen.switchValueTypes[target->cval] = {value->kind != IDENTIFIER,
+                                                        signOf(c, *value)};
         assignPlain(c, *value, *target, line);
         break;
     case PLUSEQ:

@@ -180,7 +180,12 @@ void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
 void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
     const std::string& high = c.codegen.returnHighRegister;
     if (r.kind == IDENTIFIER) {
+        // An 8-bit value widens by its own sign.
         emit(c, PIC_CLRF, high, -1, line);
+        if (codegen::signOfName(c, r.name) == SIGNED) {
+            emit(c, PIC_BTFSC, r.name, 7, line, 0, r.value);
+            emit(c, PIC_DECF, high, 1, line);
+        }
         emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
     } else if (r.kind == LONG_IDENTIFIER) {
         emit(c, PIC_MOVF, r.name, 0, line, 0, r.value + 1);

@@ -3,6 +3,7 @@
 // Shared pieces of the expression generator: the place being reduced and the small emitters
 // every operation uses. Not part of the compiler's interface outside compiler/codegen.
 
+#include "compiler/base/kinds.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/run/compilation.hpp"
 
@@ -37,6 +38,7 @@ std::string highByte(int value);
 
 // The sign of the symbol an identifier leaf names (SIGNED when unknown).
 int signOf(const Compilation& c, const Item& leaf);
+int signOfName(const Compilation& c, const std::string& name);
 
 // Instruction with a leaf operand: the leaf's name and its byte offset (+1 for the high byte).
 Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line,
@@ -59,6 +61,15 @@ void drop(Site& site, Item* item);
 // leaves and constants are returned unchanged. The returned item replaces `leaf` in the list.
 Item* widen(Site& site, Item* leaf);
 
+// The width and sign an operation works at (the dialect's conversions).
+struct OperationType {
+    bool wide = false; // 16 bits
+    int sign = SIGNED; // SIGNED or UNSIGNED
+};
+OperationType commonType(const Compilation& c, const Item& a, const Item& b);  // + - & | ^ < ...
+OperationType widenedType(const Compilation& c, const Item& a, const Item& b); // * / %
+OperationType shiftType(const Compilation& c, const Item& left);               // << >>
+
 // Operations; each returns true when it changed the list.
 bool generateAddition(Site& site);
 bool generateSubtraction(Site& site);
@@ -75,6 +86,7 @@ bool generateElement(Site& site);       // INDEX_ON array SUBSCRIPT index INDEX_
 bool generatePointerAccess(Site& site); // RESOLV_PTR pointer
 bool generateMember(Site& site);        // ST_ADDR_RESOLVE chains
 bool generateString(Site& site);        // a string literal as a value
+bool generateCast(Site& site);          // CAST operand
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);

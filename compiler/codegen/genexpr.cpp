@@ -13,6 +13,7 @@
 #include "compiler/symbols/procsym.hpp"
 #include "compiler/symbols/symbols.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -265,6 +266,8 @@ bool act(codegen::Site& s) {
     }
     if (isOtherUnary(kind))
         return codegen::generateUnary(s);
+    if (kind == CAST)
+        return codegen::generateCast(s);
     if (isStepping(kind))
         return codegen::generateStepping(s);
     if (kind == EQU_MARK)
@@ -372,7 +375,10 @@ bool genstatement(Compilation& c, Item*& list) {
     Item* last = list;
     while (last != nullptr && last->next != nullptr)
         last = last->next;
-    if (last != nullptr && codegen::isLeaf(last) && last->cval.starts_with("_tmp_")) {
+    // A temporary a statement construct holds on its stack is not the expression's to free.
+    if (last != nullptr && codegen::isLeaf(last) && last->cval.starts_with("_tmp_") &&
+        std::find(c.symbols.temporaryStack.begin(), c.symbols.temporaryStack.end(), last->cval) ==
+            c.symbols.temporaryStack.end()) {
         c.codegen.pendingResultTemp = last->cval;
         last->kind = NULLFUNC;
     }
@@ -457,9 +463,17 @@ int characterConstantValue(Compilation& c, const std::string& text, int line) {
         return 39;
     case '"':
         return 34;
-    case '0': {
+    case '0':
+    case '1':
+    case '2':
+    case '3':
+    case '4':
+    case '5':
+    case '6':
+    case '7': {
+        // Octal digits up to the quote: '\101' is 65.
         int value = 0;
-        for (std::size_t i = 2; i < text.size(); ++i) {
+        for (std::size_t i = 1; i < text.size(); ++i) {
             if (text[i] < '0' || text[i] > '7') {
                 c.error(strprintf("ERROR(C15): Line %d Invalid octal char constant.\n", line));
                 break;

@@ -38,7 +38,11 @@ std::string highByte(int value) {
 int signOf(const Compilation& c, const Item& leaf) {
     if (leaf.kind == INTEGER_CONSTANT)
         return leaf.ival < 0 ? SIGNED : UNSIGNED;
-    const Symbol* symbol = findsym(c, leaf.cval);
+    return signOfName(c, leaf.cval);
+}
+
+int signOfName(const Compilation& c, const std::string& name) {
+    const Symbol* symbol = findsym(c, name);
     if (symbol == nullptr)
         return SIGNED;
     if (symbol->type == POINTER)
@@ -136,9 +140,9 @@ void callRuntimeRoutine(Compilation& c, int kind, const Item& left, const Item& 
     if (kind == SHIFTL || kind == SHIFTLEQ)
         routine = "@__FUNC_SHIFTL";
     else if (kind == SHIFTR || kind == SHIFTREQ)
-        routine = "@__FUNC_SHIFTR";
+        routine = c.codegen.expressionSign == SIGNED ? "@__FUNC_SSHIFTR" : "@__FUNC_SHIFTR";
     else if (kind == MOD || kind == MODEQ)
-        routine = "@__FUNC_MOD";
+        routine = c.codegen.expressionSign == SIGNED ? "@__FUNC_SMOD" : "@__FUNC_MOD";
     else if (kind == DIV || kind == DIVEQ)
         routine = c.codegen.expressionSign == SIGNED ? "@__FUNC_SDIV" : "@__FUNC_DIV";
     loadIntoSlots(c, left, 1, line);

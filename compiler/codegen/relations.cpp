@@ -49,7 +49,8 @@ bool generateRelation(Site& s) {
     }
     const int kind = relation->kind;
     const bool useCarry = d->kind == INTEGER_CONSTANT || c.codegen.expressionSign == UNSIGNED;
-    const std::string t = newTemporary(c, false);
+    // The truth value is a signed 0 or 1 whatever the operands were.
+    const std::string t = newTemporaryOfSign(c, false, SIGNED);
     emit(c, PIC_CLRF, t, -1, line);
     if (kind == LEQUALS || kind == LNOTEQ) {
         loadForZeroTest(c, *d, line);

@@ -1,7 +1,8 @@
 // The runtime routines a program calls: generateRuntimeRoutines writes the multiply
 // (generateMultiplyRoutine), divide (generateDivideRoutines) and shift (generateShiftRoutines)
-// families in front of the user's code; saveInterruptContext and interruptSlotsFor protect
-// their parameter slots around the interrupt routine.
+// families in front of the user's code, with the signed remainder and the arithmetic right
+// shift (writeSignedRemainder, writeSignedShiftRight) when called; saveInterruptContext and
+// interruptSlotsFor protect their parameter slots around the interrupt routine.
 #include "compiler/codegen/runtime_routines.hpp"
 
 #include "compiler/base/kinds.hpp"
@@ -98,8 +99,10 @@ constexpr std::string_view Mult = "@__FUNC_MULT";
 constexpr std::string_view Div = "@__FUNC_DIV";
 constexpr std::string_view Sdiv = "@__FUNC_SDIV";
 constexpr std::string_view Mod = "@__FUNC_MOD";
+constexpr std::string_view Smod = "@__FUNC_SMOD";
 constexpr std::string_view ShiftLeft = "@__FUNC_SHIFTL";
 constexpr std::string_view ShiftRight = "@__FUNC_SHIFTR";
+constexpr std::string_view SignedShiftRight = "@__FUNC_SSHIFTR";
 constexpr std::string_view StringReader = "@__strings_";
 
 } // namespace
@@ -140,6 +143,70 @@ void generateMultiplyRoutine(Compilation& c) {
     });
 }
 
+// The signed remainder takes the dividend's sign (-7 % 2 is -1): both operands made
+// positive, the unsigned remainder taken, and negated when the dividend was negative (its
+// sign kept in slot 5 bit 7).
+void writeSignedRemainder(RoutineWriter& w) {
+    w.label(entry(Smod));
+    w.op(PIC_MOVF, w.s(2), ToW);
+    w.store(PIC_MOVWF, w.s(5));
+    w.bit(PIC_BTFSS, w.s(2), SignBit);
+    w.jump(PIC_GOTO, "@compm");
+    w.negate(w.s(1), w.s(2), "@compm");
+    w.label("@compm");
+    w.bit(PIC_BTFSS, w.s(4), SignBit);
+    w.jump(PIC_GOTO, "@compn");
+    w.negate(w.s(3), w.s(4), "@compn");
+    w.label("@compn");
+    w.jump(PIC_CALL, std::string(Mod));
+    w.bit(PIC_BTFSS, w.s(5), SignBit);
+    w.ret();
+    w.store(PIC_MOVWF, w.s(5));
+    w.op(PIC_COMF, w.s(5), ToF);
+    w.op(PIC_COMF, w.high(), ToF);
+    w.op(PIC_INCFSZ, w.s(5), ToF);
+    w.jump(PIC_GOTO, "@smodd");
+    w.op(PIC_INCF, w.high(), ToF);
+    w.label("@smodd");
+    w.op(PIC_MOVF, w.s(5), ToW);
+    w.ret();
+    w.label(endLabel(Smod));
+}
+
+// The arithmetic right shift of a signed value: the sign bit enters at the top (RLF of the
+// high byte puts it into carry first). A count of 16 or more fills every bit with the sign.
+void writeSignedShiftRight(RoutineWriter& w) {
+    w.label(entry(SignedShiftRight));
+    w.op(PIC_MOVF, w.s(2), ToW);
+    w.store(PIC_MOVWF, w.high());
+    w.op(PIC_MOVF, w.s(4), ToW);
+    w.bit(PIC_BTFSS, Status, ZeroBit);
+    w.jump(PIC_GOTO, "@ssrfill");
+    w.op(PIC_MOVF, w.s(3), ToW);
+    w.literal(PIC_ANDLW, 240);
+    w.bit(PIC_BTFSS, Status, ZeroBit);
+    w.jump(PIC_GOTO, "@ssrfill");
+    w.op(PIC_MOVF, w.s(3), ToW);
+    w.bit(PIC_BTFSC, Status, ZeroBit);
+    w.jump(PIC_GOTO, "@ssrdone");
+    w.label("@ssrloop");
+    w.op(PIC_RLF, w.high(), ToW);
+    w.op(PIC_RRF, w.high(), ToF);
+    w.op(PIC_RRF, w.s(1), ToF);
+    w.op(PIC_DECFSZ, w.s(3), ToF);
+    w.jump(PIC_GOTO, "@ssrloop");
+    w.label("@ssrdone");
+    w.op(PIC_MOVF, w.s(1), ToW);
+    w.ret();
+    w.label("@ssrfill");
+    w.literal(PIC_MOVLW, 0);
+    w.bit(PIC_BTFSC, w.s(2), SignBit);
+    w.literal(PIC_MOVLW, 255);
+    w.store(PIC_MOVWF, w.high());
+    w.ret();
+    w.label(endLabel(SignedShiftRight));
+}
+
 // Unsigned 16-bit division by restoring shift and subtract, one loop for quotient and
 // remainder: slot 6 counts 16 steps in its low five bits and its bit 7 (set by MOD's 144)
 // asks for the remainder. The dividend in slots 1-2 shifts out as the quotient shifts in;
@@ -149,9 +216,12 @@ void generateMultiplyRoutine(Compilation& c) {
 // divides, and negates the quotient when the signs differ (slot 5 bit 7).
 void generateDivideRoutines(Compilation& c) {
     const bool signedDivide = calls(c, Sdiv);
-    if (!signedDivide && !calls(c, Div) && !calls(c, Mod))
+    const bool signedRemainder = calls(c, Smod);
+    if (!signedDivide && !signedRemainder && !calls(c, Div) && !calls(c, Mod))
         return;
-    writeFamily(c, DivideRoutinesLine, 7, [signedDivide](RoutineWriter& w) {
+    writeFamily(c, DivideRoutinesLine, 7, [signedDivide, signedRemainder](RoutineWriter& w) {
+        if (signedRemainder)
+            writeSignedRemainder(w);
         if (signedDivide) {
             w.label(entry(Sdiv));
             w.op(PIC_MOVF, w.s(2), ToW);
@@ -239,9 +309,14 @@ void generateDivideRoutines(Compilation& c) {
 void generateShiftRoutines(Compilation& c) {
     const bool left = calls(c, ShiftLeft);
     const bool right = calls(c, ShiftRight);
-    if (!left && !right)
+    const bool signedRight = calls(c, SignedShiftRight);
+    if (!left && !right && !signedRight)
         return;
-    writeFamily(c, ShiftRoutinesLine, 4, [left, right](RoutineWriter& w) {
+    writeFamily(c, ShiftRoutinesLine, 4, [left, right, signedRight](RoutineWriter& w) {
+        if (signedRight)
+            writeSignedShiftRight(w);
+        if (!left && !right)
+            return;
         const bool both = left && right;
         if (both) {
             w.label(entry(ShiftRight));
@@ -318,13 +393,13 @@ void generateRuntimeRoutines(Compilation& c) {
 }
 
 int interruptSlotsFor(std::string_view routine) {
-    if (routine == ShiftLeft || routine == ShiftRight)
+    if (routine == ShiftLeft || routine == ShiftRight || routine == SignedShiftRight)
         return 4;
     if (routine == Mult)
         return 6;
     if (routine == StringReader)
         return 2;
-    if (routine == Div || routine == Sdiv || routine == Mod)
+    if (routine == Div || routine == Sdiv || routine == Mod || routine == Smod)
         return 7;
     return 0;
 }

@@ -2,12 +2,19 @@
 
 #include "compiler/run/compilation.hpp"
 
+#include <string_view>
+
 namespace kavo {
 
 // Source lines the runtime routines carry, so that listings show where they come from.
 constexpr int ShiftRoutinesLine = 8100;
 constexpr int DivideRoutinesLine = 8300;
 constexpr int MultiplyRoutineLine = 8400;
+
+// The names of the runtime routines a PIC_CALL can name (the string table reader aside).
+inline constexpr std::string_view RuntimeRoutineNames[] = {
+    "@__FUNC_MULT", "@__FUNC_SHIFTL", "@__FUNC_SHIFTR", "@__FUNC_SSHIFTR",
+    "@__FUNC_SDIV", "@__FUNC_DIV",    "@__FUNC_MOD",    "@__FUNC_SMOD"};
 
 // Writes the runtime routines the program calls (a PIC_CALL naming one of them anywhere in
 // the list) directly after the PIC_STRINGLOC record, in front of the user's code; without a

@@ -39,6 +39,40 @@ ExpressionResult caseValue(Site& s) {
     return s.c.codegen.lastResult;
 }
 
+bool fitsByte(int value, int sign) {
+    return sign == UNSIGNED ? value >= 0 && value <= 255 : value >= -128 && value <= 127;
+}
+
+// The comparison of one case, before the switch's marker: a jump to the case label when the
+// switch value equals v. An 8-bit value compares its byte; a 16-bit one both bytes.
+void compareCase(Compilation& c, const std::string& label, int v, int line) {
+    const std::string variable = top(c.symbols.switchStack);
+    const std::string switchEnd = top(c.symbols.switchEnds);
+    const auto found = c.codegen.switchValueTypes.find(variable);
+    const SwitchValueType type =
+        found != c.codegen.switchValueTypes.end() ? found->second : SwitchValueType{};
+    if (!type.wide && !fitsByte(v, type.sign)) {
+        c.message(strprintf("WARNING: Line: %d case %d can never match the switch's 8-bit "
+                            "value.\n",
+                            line, v));
+        return;
+    }
+    const std::string next = type.wide ? newlabel(c) : std::string();
+    auto compareByte = [&](int byte, int offset, bool last) {
+        emitbeforeswend(c, PIC_MOVLW, std::to_string(byte), -1, line, byte, switchEnd);
+        emitbeforeswend(c, PIC_SUBWF, variable, 0, line, 0, switchEnd)->offset = offset;
+        emitbeforeswend(c, last ? PIC_BTFSC : PIC_BTFSS, Status, Zero, line, 0, switchEnd);
+        emitbeforeswend(c, PIC_GOTO, last ? label : next, -1, line, 0, switchEnd);
+    };
+    if (!type.wide) {
+        compareByte(v & 0xFF, 0, true);
+        return;
+    }
+    compareByte(v & 0xFF, 0, false);
+    compareByte((v >> 8) & 0xFF, 1, true);
+    emitbeforeswend(c, PIC_LABEL, next, -1, line, 0, switchEnd);
+}
+
 void generateCase(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -49,26 +83,38 @@ void generateCase(Site& s) {
                           after != nullptr ? std::string(kindName(after->kind)).c_str() : ""));
         return;
     }
-    int used = value.value;
-    if (used > 255) {
-        used = value.value % 256;
-        c.message(strprintf("WARNING: %d: Line: %d Integer Constant overflow. %d > 255 using %d.\n",
-                            CASE, line, value.value, used));
-    }
     // Every case needs a label of its own: the node's text is only the keyword.
     const std::string label = newlabel(c);
-    const std::string switchEnd = top(c.symbols.switchEnds);
-    emitbeforeswend(c, PIC_MOVLW, std::to_string(used & 0xFF), -1, line, used, switchEnd);
-    emitbeforeswend(c, PIC_SUBWF, top(c.symbols.switchStack), 0, line, 0, switchEnd);
-    emitbeforeswend(c, PIC_BTFSC, Status, Zero, line, 0, switchEnd);
-    emitbeforeswend(c, PIC_GOTO, label, -1, line, 0, switchEnd);
+    compareCase(c, label, value.value, line);
     emit(c, PIC_LABEL, label, -1, line);
 }
 
+// The default is taken only when no case matches, wherever it is written: its jump joins the
+// comparisons when the switch ends, after every case's.
 void generateDefault(Compilation& c, int line) {
     const std::string label = newlabel(c);
-    emitbeforeswend(c, PIC_GOTO, label, -1, line, 0, top(c.symbols.switchEnds));
+    if (!c.codegen.switchDefaults.empty())
+        c.codegen.switchDefaults.back() = label;
     emit(c, PIC_LABEL, label, -1, line);
+}
+
+void endSwitch(Compilation& c, int line) {
+    const std::string switchEnd = pop(c.symbols.switchEnds);
+    if (!c.codegen.switchDefaults.empty()) {
+        const std::string defaultLabel = c.codegen.switchDefaults.back();
+        c.codegen.switchDefaults.pop_back();
+        if (!defaultLabel.empty())
+            emitbeforeswend(c, PIC_GOTO, defaultLabel, -1, line, 0, switchEnd);
+    }
+    dropswend(c, switchEnd);
+}
+
+bool namedByLeaf(const Item* list, const std::string& name) {
+    for (const Item* i = list; i != nullptr; i = i->next) {
+        if (isIdentifier(i) && i->cval == name)
+            return true;
+    }
+    return false;
 }
 
 // TOP_TMP_VAR and TOP_SWT_VAR stand for their variable as an identifier.
@@ -143,14 +189,21 @@ bool generateStatement(Site& s) {
         break;
     case NEW_TMP_VAR:
     case NEW_TMP_VAR_LONG:
-        t.temporaryStack.push_back(newtmp(c, item.kind == NEW_TMP_VAR_LONG ? LONG : INT));
+        // The one-byte temporary of && and || holds a signed 0 or 1, the two-byte one of ?: a
+        // signed 16-bit value.
+        t.temporaryStack.push_back(newTemporaryOfSign(c, item.kind == NEW_TMP_VAR_LONG, SIGNED));
         break;
     case TOP_TMP_VAR:
         standFor(c, s.item, top(t.temporaryStack));
         return true;
-    case POP_TMP_VAR:
-        freetmp(c, pop(t.temporaryStack));
+    case POP_TMP_VAR: {
+        // A temporary whose value GETEXPVAL put back into the expression belongs to that leaf
+        // from now on: it returns to the pool when the leaf is used, not before.
+        const std::string name = pop(t.temporaryStack);
+        if (!namedByLeaf(s.list, name))
+            freetmp(c, name);
         break;
+    }
     case NEW_SWT_VAR:
         t.switchStack.push_back(newswt(c));
         break;
@@ -162,6 +215,7 @@ bool generateStatement(Site& s) {
         break;
     case SWITCH_END:
         t.switchEnds.push_back(newlabel(c));
+        c.codegen.switchDefaults.emplace_back();
         emit(c, PIC_SWEND, t.switchEnds.back(), -1, line);
         break;
     case CASE:
@@ -171,7 +225,7 @@ bool generateStatement(Site& s) {
         generateDefault(c, line);
         break;
     case POP_SWITCH:
-        dropswend(c, pop(t.switchEnds));
+        endSwitch(c, line);
         break;
     case NEWSCOPE:
         pushscope(c, strprintf("_TMPSCOPE_%d", c.codegen.tempScopeCounter++));

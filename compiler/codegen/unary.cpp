@@ -68,6 +68,26 @@ const char* steppingErrorFormat(int kind) {
     }
 }
 
+// A char pointer is two bytes and is read through the program-memory string reader; an
+// address of RAM stored into it would be read from the wrong memory. True when the items
+// after an address-of are an assignment into a char pointer.
+bool storedIntoCharPointer(const Compilation& c, const Item* after) {
+    auto skipMarkers = [](const Item* i) {
+        while (i != nullptr && (i->kind == SRC_ADDR || i->kind == DEST_ADDR ||
+                                i->kind == POSTFIX_EXP_START || i->kind == POSTFIX_EXP_END))
+            i = i->next;
+        return i;
+    };
+    const Item* assignment = skipMarkers(after);
+    if (assignment == nullptr || assignment->kind != ASSIGN)
+        return false;
+    const Item* target = skipMarkers(assignment->next);
+    if (!isIdentifier(target))
+        return false;
+    const Symbol* symbol = findsym(c, target->cval);
+    return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR;
+}
+
 // One word of result: the operator becomes the leaf, the operand leaves.
 void finishUnary(Site& s, Item* operand, int kind, const std::string& t) {
     becomeLeaf(s.item, kind, t);
@@ -100,12 +120,28 @@ bool generateUnary(Site& s) {
         return true;
     }
     if (kind == ADDR) {
-        if (!isIdentifier(x) || x->cval.starts_with("_tmp_")) {
+        if (isIdentifier(x) && (x->cval.starts_with("_tmp_") || x->cval == "@__f0__")) {
+            // A value read through FSR (a member of an array element, *p) has no address here.
+            c.error(strprintf("ERROR(C271): Line: %d The address of a value reached through a "
+                              "pointer or an element of an array of structs is not supported.\n",
+                              line));
+            drop(s, s.item);
+            return true;
+        }
+        if (!isIdentifier(x)) {
             c.error(strprintf("ERROR(C34): Line: %d Expecting Identifier.\n", line));
             drop(s, s.item);
             return true;
         }
-        const std::string t = newTemporary(c, false);
+        if (storedIntoCharPointer(c, x->next)) {
+            c.error(
+                strprintf("ERROR(C272): Line: %d A char pointer reads program memory (strings): "
+                          "it cannot point at the RAM variable %s. Use an int pointer.\n",
+                          line, x->cval.c_str()));
+            drop(s, s.item);
+            return true;
+        }
+        const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
         emitOn(c, PIC_ADDRESSOF, *x, -1, line);
         emit(c, PIC_MOVWF, t, -1, line);
         finishUnary(s, x, IDENTIFIER, t);
@@ -120,8 +156,10 @@ bool generateUnary(Site& s) {
         return true;
     }
     const bool wide = isWide(x);
+    // - and ~ keep their operand's type.
+    c.codegen.expressionSign = signOf(c, *x);
     if (kind == BANG) {
-        const std::string t = newTemporary(c, false);
+        const std::string t = newTemporaryOfSign(c, false, SIGNED);
         emit(c, PIC_CLRF, t, -1, line);
         emitOn(c, PIC_MOVF, *x, 0, line);
         if (wide)
@@ -163,6 +201,7 @@ bool generateStepping(Site& s) {
         return true;
     }
     const bool wide = isWide(x);
+    c.codegen.expressionSign = signOf(c, *x);
     const std::string t = newTemporary(c, wide);
     if (wide) {
         const bool increment = kind == PREINC || kind == POSTINC;

@@ -1,11 +1,26 @@
 // The node operations the grammar actions are written in: mark, token/tokenAs, copy/copyAs,
-// ident and label make nodes; join chains fragments; toNodeList hands a finished external
+// ident, constant and label make nodes; join chains fragments, logical builds && and ||, cast
+// a cast's operator; toNodeList hands a finished external
 // declaration to the run's node list.
 #include "compiler/frontend/fragment.hpp"
 
+#include "compiler/base/kinds.hpp"
 #include "compiler/base/node_list.hpp"
 
+#include <string>
+
 namespace kavo::frontend {
+
+namespace {
+
+std::string toLower(std::string_view text) {
+    std::string lower(text);
+    for (char& ch : lower)
+        ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    return lower;
+}
+
+} // namespace
 
 StackValue FragmentBuilder::mark(int kind) {
     return single(nodes_.makeNode(kind));
@@ -33,6 +48,51 @@ StackValue FragmentBuilder::copyAs(const StackValue& fragment, int kind) {
 
 StackValue FragmentBuilder::ident(const StackValue& fragment) {
     return single(nodes_.dupident(fragment.head));
+}
+
+StackValue FragmentBuilder::constant(int value) {
+    StackValue made = mark(INTEGER_CONSTANT);
+    made.head->ival = value;
+    made.head->cval = std::to_string(value);
+    return made;
+}
+
+StackValue FragmentBuilder::logical(int tag, int jump, const StackValue& left,
+                                    const StackValue& right) {
+    const StackValue leave = label();
+    const int decided = jump == NIF ? 1 : 0;
+    auto store = [&](int value) {
+        return join(tag, mark(EXPSTART),
+                    {constant(value), mark(ASSIGN), mark(TOP_TMP_VAR), mark(EXPEND)});
+    };
+    return join(tag, mark(NEW_TMP_VAR),
+                {store(decided), mark(EXPSTART), left, mark(EXPEND), copyAs(leave, jump),
+                 mark(EXPSTART), right, mark(EXPEND), copyAs(leave, jump), store(1 - decided),
+                 copyAs(leave, LABELNAME), mark(GETEXPVAL), mark(POP_TMP_VAR)});
+}
+
+StackValue FragmentBuilder::cast(const StackValue& typeName) {
+    int bits = 8;
+    bool integer = true;
+    std::string words;
+    for (const Node* n = typeName.head; n != nullptr; n = n->next) {
+        const std::string_view name = kindName(n->kind);
+        if (n->kind == LONG)
+            bits = 16;
+        else if (n->kind != CHAR && n->kind != SHORT && n->kind != INT && n->kind != SIGNED &&
+                 n->kind != UNSIGNED && n->kind != CONST && n->kind != VOLATILE)
+            integer = false;
+        if (n->kind == POINTER)
+            words += " *";
+        else if (n->kind != CONST && n->kind != VOLATILE && !name.empty())
+            words += (words.empty() ? "" : " ") + toLower(name);
+        if (n == typeName.tail)
+            break;
+    }
+    StackValue made = mark(CAST);
+    made.head->ival = integer ? bits : 0;
+    made.head->cval = words;
+    return made;
 }
 
 StackValue FragmentBuilder::label() {

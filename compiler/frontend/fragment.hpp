@@ -35,11 +35,20 @@ public:
     StackValue copyAs(const StackValue& fragment, int kind);
     // A copy of the first IDENTIFIER node of the fragment (ident($k)).
     StackValue ident(const StackValue& fragment);
+    // An INTEGER_CONSTANT node of value.
+    StackValue constant(int value);
+    // The CAST node of a type name's fragment: the width of an integer type (0 for any other
+    // type: pointers, structs, void, floating types, typedef names) and the type's words.
+    StackValue cast(const StackValue& typeName);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
     // Appends every part, in order, to the end of head's fragment and returns the result.
     // The tag names the grammar action.
     StackValue join(int tag, StackValue head, std::initializer_list<StackValue> parts);
+    // The node run of && (jump IF, leaving on a false operand) and || (jump NIF, leaving on a
+    // true one): a one-byte temporary takes the deciding value, each operand is tested whole
+    // by the jump, and the value is 0 or 1.
+    StackValue logical(int tag, int jump, const StackValue& left, const StackValue& right);
     // Appends a complete external declaration to the run's node list.
     void toNodeList(int tag, const StackValue& fragment);
 

@@ -429,7 +429,8 @@ initializer_list
 
 type_name
     : specifier_qualifier_list                          { $$ = $1; }
-    | specifier_qualifier_list abstract_declarator      { $$ = $1; }
+    | specifier_qualifier_list abstract_declarator
+        { $$ = b.join(__LINE__, $1, {$2}); }
     ;
 
 abstract_declarator
@@ -740,22 +741,26 @@ assignment_operator
 conditional_expression
     : logical_OR_expression         { $$ = $1; }
     | logical_OR_expression QUESTION expression COLON conditional_expression
-        /* EXPSTART NEW_TMP_VAR_LONG NEW_TMP_VAR_LONG logical_OR_expression EXPEND IF(l1)
-           expression GETEXPVAL ASSIGN TOP_TMP_VAR GOTO(l2) LABELNAME(l1) EXPSTART
-           conditional_expression GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l2) TOP_TMP_VAR
-           GETEXPVAL POP_TMP_VAR ASSIGN TOP_TMP_VAR GETEXPVAL POP_TMP_VAR */
+        /* One 16-bit temporary takes the chosen branch's value, each branch assigned inside a
+           nested run so that no copy of the temporary stays behind in the enclosing
+           expression; the temporary then stands as the value and belongs to that leaf:
+           EXPSTART NEW_TMP_VAR_LONG logical_OR_expression EXPEND IF(l1) EXPSTART expression
+           GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND GOTO(l2) LABELNAME(l1) EXPSTART
+           conditional_expression GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l2)
+           TOP_TMP_VAR POP_TMP_VAR */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(EXPSTART), {
               b.mark(NEW_TMP_VAR_LONG),
-              b.mark(NEW_TMP_VAR_LONG),
               $1,
               b.mark(EXPEND),
               b.copyAs(l1, IF),
+              b.mark(EXPSTART),
               $3,
               b.mark(GETEXPVAL),
               b.mark(ASSIGN),
               b.mark(TOP_TMP_VAR),
+              b.mark(EXPEND),
               b.copyAs(l2, GOTO),
               b.copyAs(l1, LABELNAME),
               b.mark(EXPSTART),
@@ -766,11 +771,6 @@ conditional_expression
               b.mark(EXPEND),
               b.copyAs(l2, LABELNAME),
               b.mark(TOP_TMP_VAR),
-              b.mark(GETEXPVAL),
-              b.mark(POP_TMP_VAR),
-              b.mark(ASSIGN),
-              b.mark(TOP_TMP_VAR),
-              b.mark(GETEXPVAL),
               b.mark(POP_TMP_VAR)
           }); }
     ;
@@ -782,53 +782,18 @@ constant_expression
 logical_OR_expression
     : logical_AND_expression        { $$ = $1; }
     | logical_OR_expression LOR logical_AND_expression
-        /* NEW_TMP_VAR EXPSTART logical_OR_expression ASSIGN TOP_TMP_VAR EXPEND IF(l1) GOTO(l2)
-           LABELNAME(l1) EXPSTART logical_AND_expression ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l2)
-           GETEXPVAL POP_TMP_VAR */
-        { const StackValue l1 = b.label();
-          const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {
-              b.mark(EXPSTART),
-              $1,
-              b.mark(ASSIGN),
-              b.mark(TOP_TMP_VAR),
-              b.mark(EXPEND),
-              b.copyAs(l1, IF),
-              b.copyAs(l2, GOTO),
-              b.copyAs(l1, LABELNAME),
-              b.mark(EXPSTART),
-              $3,
-              b.mark(ASSIGN),
-              b.mark(TOP_TMP_VAR),
-              b.mark(EXPEND),
-              b.copyAs(l2, LABELNAME),
-              b.mark(GETEXPVAL),
-              b.mark(POP_TMP_VAR)
-          }); }
+        /* The value is 0 or 1, and each operand is tested whole (both bytes of a long):
+           NEW_TMP_VAR EXPSTART 1 ASSIGN TOP_TMP_VAR EXPEND EXPSTART logical_OR_expression
+           EXPEND NIF(l1) EXPSTART logical_AND_expression EXPEND NIF(l1) EXPSTART 0 ASSIGN
+           TOP_TMP_VAR EXPEND LABELNAME(l1) GETEXPVAL POP_TMP_VAR */
+        { $$ = b.logical(__LINE__, NIF, $1, $3); }
     ;
 
 logical_AND_expression
     : inclusive_OR_expression       { $$ = $1; }
     | logical_AND_expression LAND inclusive_OR_expression
-        /* NEW_TMP_VAR EXPSTART logical_AND_expression ASSIGN TOP_TMP_VAR EXPEND IF(l1) EXPSTART
-           inclusive_OR_expression ASSIGN TOP_TMP_VAR EXPEND LABELNAME(l1) GETEXPVAL POP_TMP_VAR */
-        { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_TMP_VAR), {
-              b.mark(EXPSTART),
-              $1,
-              b.mark(ASSIGN),
-              b.mark(TOP_TMP_VAR),
-              b.mark(EXPEND),
-              b.copyAs(l1, IF),
-              b.mark(EXPSTART),
-              $3,
-              b.mark(ASSIGN),
-              b.mark(TOP_TMP_VAR),
-              b.mark(EXPEND),
-              b.copyAs(l1, LABELNAME),
-              b.mark(GETEXPVAL),
-              b.mark(POP_TMP_VAR)
-          }); }
+        /* As ||, with the truth values swapped and IF for NIF. */
+        { $$ = b.logical(__LINE__, IF, $1, $3); }
     ;
 
 inclusive_OR_expression
@@ -897,7 +862,8 @@ multiplicative_expression
 
 cast_expression
     : unary_expression                          { $$ = $1; }
-    | LPAREN type_name RPAREN cast_expression   { $$ = $4; }
+    | LPAREN type_name RPAREN cast_expression
+        { $$ = b.join(__LINE__, b.cast($2), {$4}); }
     ;
 
 unary_expression

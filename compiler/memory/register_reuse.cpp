@@ -12,6 +12,7 @@
 #include "compiler/base/fatal_stop.hpp"
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/codegen/runtime_routines.hpp"
 #include "compiler/memory/memory_internal.hpp"
 #include "compiler/tables/ram_map.hpp"
 
@@ -26,10 +27,7 @@ namespace {
 constexpr int RecursionDepth = 150;
 
 bool isRuntimeRoutine(std::string_view name) {
-    static constexpr std::array<std::string_view, 6> routines{"@__FUNC_SHIFTL", "@__FUNC_SHIFTR",
-                                                              "@__FUNC_SDIV",   "@__FUNC_DIV",
-                                                              "@__FUNC_MOD",    "@__FUNC_MULT"};
-    for (std::string_view routine : routines) {
+    for (std::string_view routine : RuntimeRoutineNames) {
         if (name == routine)
             return true;
     }

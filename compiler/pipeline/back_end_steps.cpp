@@ -13,9 +13,9 @@ namespace kavo {
 
 // Names the call tree knows before any function of the program.
 void enterRuntimeNames(Compilation& c) {
-    for (const char* name : {"@__FUNC_MULT", "@__FUNC_SHIFTL", "@__FUNC_SHIFTR", "@__FUNC_SDIV",
-                             "@__FUNC_DIV", "@__FUNC_MOD", "@__strings_"})
+    for (std::string_view name : RuntimeRoutineNames)
         addcall(c.callTree, name);
+    addcall(c.callTree, "@__strings_");
 }
 
 // The RAM that #vpmem lines reserved for Virtual Peripheral code, one byte a symbol.

@@ -3,6 +3,7 @@
 #include "compiler/base/kinds.hpp"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kavo {
@@ -20,6 +21,13 @@ struct StringConstant {
     std::string name; // "_str_" and its position
     std::string text; // escapes translated
     int position = 0;
+};
+
+// The type of the value a switch statement stored into its switch variable (a 16-bit
+// variable, so that a long switches on all of its bits).
+struct SwitchValueType {
+    bool wide = true;
+    int sign = SIGNED;
 };
 
 // What the code generator carries from one expression, statement or function to the next.
@@ -48,6 +56,10 @@ struct CodegenState {
     // How many runtime parameter slots the interrupt routine saves (0 until it is known).
     int interruptSaveCount = 0;
     int expressionSign = SIGNED; // SIGNED or UNSIGNED, as last set for an expression
+    // Per switch variable, the type of the value stored into it; per open switch (innermost
+    // last), its default label ("" while none is written).
+    std::unordered_map<std::string, SwitchValueType> switchValueTypes;
+    std::vector<std::string> switchDefaults;
     int defaultExpressionType = SIGNED;
     bool globalScopeFlag = false;             // instructions made now belong to _GLOBAL_
     const std::string* codegenFile = nullptr; // the source file of the code being generated

@@ -280,7 +280,8 @@ std::string newswt(Compilation& c) {
     }
     const std::string name = strprintf("_swt_%d", c.symbols.switchCounter++);
     c.symbols.switchVariables.push_back({name, true, SIGNED});
-    addsym(c, c.symbols.main, 0, INT, 0, name, GlobalScope, "", SIGNED, c.currentLine);
+    // Two bytes: a switch on a long compares every bit of its value.
+    addsym(c, c.symbols.main, 0, LONG, 0, name, GlobalScope, "", SIGNED, c.currentLine);
     setsizes(c);
     return name;
 }

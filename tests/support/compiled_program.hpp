@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kavo::testing {
 
@@ -36,11 +37,15 @@ public:
     // Power-on reset, then the given variables set (low byte first), ready to run again.
     void restart(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
         core_.reset();
-        for (auto [name, value] : inputs) {
-            const Symbol* symbol = find(name, "_GLOBAL_");
-            for (int byte = 0; byte < symbol->size; ++byte)
-                core_.writeFlat(static_cast<unsigned>(symbol->addr + byte),
-                                static_cast<std::uint8_t>((value >> (8 * byte)) & 0xFF));
+        for (auto [name, value] : inputs)
+            set(name, value);
+    }
+    // The same, skipping variables the program never uses (the compiler removes them).
+    void restart(const std::vector<std::pair<std::string, int>>& inputs) {
+        core_.reset();
+        for (const auto& [name, value] : inputs) {
+            if (has(name))
+                set(name, value);
         }
     }
 
@@ -82,6 +87,21 @@ public:
     const std::string& messages() const { return compile_.io.messages; }
 
 private:
+    bool has(const std::string& name) const {
+        for (const Symbol* s = compile_.c.symbols.main.head; s != nullptr; s = s->next) {
+            if (s->name == name && s->scope == "_GLOBAL_" && s->addr >= 0)
+                return true;
+        }
+        return false;
+    }
+
+    void set(const std::string& name, int value) {
+        const Symbol* symbol = find(name, "_GLOBAL_");
+        for (int byte = 0; byte < symbol->size; ++byte)
+            core_.writeFlat(static_cast<unsigned>(symbol->addr + byte),
+                            static_cast<std::uint8_t>((value >> (8 * byte)) & 0xFF));
+    }
+
     const Symbol* find(const std::string& name, const std::string& scope) const {
         for (const Symbol* s = compile_.c.symbols.main.head; s != nullptr; s = s->next) {
             if (s->name == name && s->scope == scope) {

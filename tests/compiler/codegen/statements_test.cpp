@@ -65,8 +65,8 @@ TEST_F(StatementTest, SwitchComparisonsCollectAtTheMarker) {
     compile("char x, c;\nvoid f(void) { switch (c) { case 1: x = 1; break; case 2: x = 2; "
             "break; default: x = 3; } }\n");
     EXPECT_EQ(function("f"),
-              (Code{"MOVF c,W", "MOVWF _swt_0",
-                    // the comparisons, in case order, then the default
+              (Code{"MOVF c,W", "MOVWF _swt_0", "CLRF _swt_0+1", "BTFSC c.7", "DECF _swt_0+1,F",
+                    // the comparisons of the 8-bit value, in case order, then the default
                     "MOVLW 1", "SUBWF _swt_0,W", "BTFSC @__stat__.2", "GOTO _BCL_2", "MOVLW 2",
                     "SUBWF _swt_0,W", "BTFSC @__stat__.2", "GOTO _BCL_3", "GOTO _BCL_4",
                     // no case matched: leave the switch
@@ -77,10 +77,20 @@ TEST_F(StatementTest, SwitchComparisonsCollectAtTheMarker) {
                     "RETURN"}));
 }
 
-TEST_F(StatementTest, ACaseAbove255WarnsAndComparesTheLowByte) {
+TEST_F(StatementTest, ACaseOutsideAnEightBitValuesRangeNeverMatches) {
     compile("char x, c;\nvoid f(void) { switch (c) { case 300: x = 4; } }\n");
-    EXPECT_EQ(messages(), "WARNING: 284: Line: 4 Integer Constant overflow. 300 > 255 using 44.\n");
-    EXPECT_TRUE(contains(function("f"), "MOVLW 44"));
+    EXPECT_EQ(messages(), "WARNING: Line: 4 case 300 can never match the switch's 8-bit value.\n");
+    EXPECT_FALSE(contains(function("f"), "MOVLW 44"));
+}
+
+// A long switches on both bytes: 44 and 300 are different cases.
+TEST_F(StatementTest, ASwitchOnALongComparesBothBytes) {
+    compile("char x; long l;\nvoid f(void) { switch (l) { case 300: x = 4; } }\n");
+    EXPECT_EQ(function("f"), (Code{"MOVF l,W", "MOVWF _swt_0", "MOVF l+1,W", "MOVWF _swt_0+1",
+                                   "MOVLW 44", "SUBWF _swt_0,W", "BTFSS @__stat__.2", "GOTO _BCL_3",
+                                   "MOVLW 1", "SUBWF _swt_0+1,W", "BTFSC @__stat__.2",
+                                   "GOTO _BCL_2", "LABEL _BCL_3", "GOTO _BCL_0", "LABEL _BCL_2",
+                                   "MOVLW 4", "MOVWF x", "LABEL _BCL_0", "RETURN"}));
 }
 
 TEST_F(StatementTest, ACaseNeedsAConstant) {
@@ -121,7 +131,8 @@ TEST_F(StatementTest, ReturnsByReturnSize) {
     EXPECT_EQ(function("one"), (Code{"BCF @__stat__.2", "MOVLW 44", "RETURN", "RETURN"}));
     EXPECT_EQ(function("two"),
               (Code{"MOVF l+1,W", "MOVWF _tmp_0", "MOVF l,W", "RETURN", "RETURN"}));
-    EXPECT_EQ(function("widen"), (Code{"CLRF _tmp_0", "MOVF c,W", "RETURN", "RETURN"}));
+    EXPECT_EQ(function("widen"),
+              (Code{"CLRF _tmp_0", "BTFSC c.7", "DECF _tmp_0,F", "MOVF c,W", "RETURN", "RETURN"}));
     EXPECT_EQ(function("constant"),
               (Code{"MOVLW 18", "MOVWF _tmp_0", "MOVLW 52", "RETURN", "RETURN"}));
     EXPECT_EQ(function("none"), (Code{"RETURN", "RETURN"}));

@@ -10,12 +10,16 @@ namespace {
 using std::string;
 
 // A primary identifier or integer constant used as a unary expression.
-string id(const string& name) { return "POSTFIX_EXP_START IDENTIFIER:" + name + " POSTFIX_EXP_END"; }
+string id(const string& name) {
+    return "POSTFIX_EXP_START IDENTIFIER:" + name + " POSTFIX_EXP_END";
+}
 string num(int value) {
     return "POSTFIX_EXP_START INTEGER_CONSTANT=" + std::to_string(value) + " POSTFIX_EXP_END";
 }
 // expression: assignment_expression => EXPSTART; $1, EXPEND
-string expr(const string& inner) { return "EXPSTART " + inner + " EXPEND"; }
+string expr(const string& inner) {
+    return "EXPSTART " + inner + " EXPEND";
+}
 // unary_expression assignment_operator assignment_expression => SRC_ADDR; $3, $2, DEST_ADDR, $1
 string assign(const string& dst, const string& src, const string& op = "ASSIGN:=") {
     return "SRC_ADDR " + src + " " + op + " DEST_ADDR " + dst;
@@ -33,8 +37,8 @@ string voidF(const string& body) {
 }
 // int x = <initializer>;
 string intInit(const string& name, const string& value) {
-    return "DEC_LIST_START INT:int IDENTIFIER:" + name + " EXPSTART " + value + " ASSIGN:= IDENTIFIER:" +
-           name + " EXPEND DEC_LIST_END";
+    return "DEC_LIST_START INT:int IDENTIFIER:" + name + " EXPSTART " + value +
+           " ASSIGN:= IDENTIFIER:" + name + " EXPEND DEC_LIST_END";
 }
 
 string parseRun(const string& text) {
@@ -45,7 +49,9 @@ string parseRun(const string& text) {
     return h.run();
 }
 
-string body(const string& statements) { return parseRun("void f() { " + statements + " }"); }
+string body(const string& statements) {
+    return parseRun("void f() { " + statements + " }");
+}
 
 // ---- Declarations ------------------------------------------------------------------------------
 
@@ -140,7 +146,8 @@ TEST(GrammarFunctions, DefinitionWithParameterList) {
               "FUNCSTART SCOPENAME IDENTIFIER:add DEC_LIST_START INT:int FUNCNAME IDENTIFIER:add "
               "FUNC_PROTO_START INT:int FUNC_PROTO_END DEC_LIST_START INT:int IDENTIFIER:a "
               "CHAR:char IDENTIFIER:b DEC_LIST_END DEC_LIST_END SCOPENAME IDENTIFIER:add LSQUIG:{ "
-              "EXPSTART " + expr(id("a")) + " RETURNEXP EXPEND RSQUIG:} FUNCEND NULLFUNC");
+              "EXPSTART " +
+                  expr(id("a")) + " RETURNEXP EXPEND RSQUIG:} FUNCEND NULLFUNC");
 }
 
 TEST(GrammarFunctions, DefinitionWithoutTypeOrParametersIsInt) {
@@ -163,7 +170,8 @@ TEST(GrammarFunctions, CallsWithAndWithoutArguments) {
                          "POSTFIX_EXP_END") +
                     " " +
                     expr("POSTFIX_EXP_START EXPSTART FUNC_START_PARAM IDENTIFIER:f PUSH EXPSTART "
-                         "SRC_ADDR " + num(1) + " EXPEND PUSH EXPSTART SRC_ADDR " + id("x") +
+                         "SRC_ADDR " +
+                         num(1) + " EXPEND PUSH EXPSTART SRC_ADDR " + id("x") +
                          " EXPEND FUNCCALL IDENTIFIER:f FUNC_CLEAR_PARAM EXPEND GETEXPVAL "
                          "POSTFIX_EXP_END")));
 }
@@ -200,9 +208,9 @@ TEST(GrammarStatements, DanglingElseBelongsToTheNearestIf) {
     const string inner = "EXPSTART " + expr(id("b")) + " IF:_LBL_1 " +
                          expr(assign(id("c"), num(1))) + " GOTO:_LBL_2 LABELNAME:_LBL_1 " +
                          expr(assign(id("c"), num(2))) + " LABELNAME:_LBL_2 EXPEND";
-    EXPECT_EQ(body("if (a) if (b) c = 1; else c = 2;"),
-              voidF("EXPSTART " + expr(id("a")) + " IF:_LBL_3 " + inner +
-                    " LABELNAME:_LBL_3 EXPEND"));
+    EXPECT_EQ(
+        body("if (a) if (b) c = 1; else c = 2;"),
+        voidF("EXPSTART " + expr(id("a")) + " IF:_LBL_3 " + inner + " LABELNAME:_LBL_3 EXPEND"));
 }
 
 TEST(GrammarStatements, WhileTestsWithIfAndJumpsBack) {
@@ -228,9 +236,9 @@ class GrammarForLoops : public ::testing::TestWithParam<ForCase> {};
 
 TEST_P(GrammarForLoops, EachVariantPlacesItsParts) {
     const ForCase& c = GetParam();
-    EXPECT_EQ(body(string(c.header) + " b = 1;"),
-              voidF("EXPSTART NEW_BRK_LBL " + c.loop +
-                    " POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
+    EXPECT_EQ(
+        body(string(c.header) + " b = 1;"),
+        voidF("EXPSTART NEW_BRK_LBL " + c.loop + " POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
 }
 
 const string B1 = expr(assign(id("b"), num(1)));
@@ -242,7 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
     AllEight, GrammarForLoops,
     ::testing::Values(
         ForCase{"for (;;)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " GOTO:_LBL_1"},
-        ForCase{"for (;; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " " + Iinc + " GOTO:_LBL_1"},
+        ForCase{"for (;; i++)",
+                "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " " + Iinc + " GOTO:_LBL_1"},
         ForCase{"for (; i < 3;)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 + " IF:_LBL_2 " + B1 +
                                       " GOTO:_LBL_1 LABELNAME:_LBL_2"},
         ForCase{"for (; i < 3; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 + " IF:_LBL_2 " +
@@ -313,18 +322,45 @@ TEST(GrammarExpressions, AssignmentAndCompoundAssignment) {
                     expr(assign(id("a"), assign(id("b"), num(1))))));
 }
 
-TEST(GrammarExpressions, LogicalAndUsesATemporaryAndALabel) {
+// && and || store 0 or 1 in a one-byte temporary; each operand is tested whole by IF or NIF.
+TEST(GrammarExpressions, LogicalOperatorsStoreATruthValueAndJumpOnEachOperand) {
     EXPECT_EQ(parseRun("int x = a && b;"),
-              intInit("x", "NEW_TMP_VAR EXPSTART " + id("a") +
-                               " ASSIGN TOP_TMP_VAR EXPEND IF:_LBL_1 EXPSTART " + id("b") +
-                               " ASSIGN TOP_TMP_VAR EXPEND LABELNAME:_LBL_1 GETEXPVAL "
+              intInit("x", "NEW_TMP_VAR EXPSTART INTEGER_CONSTANT=0 ASSIGN TOP_TMP_VAR EXPEND "
+                           "EXPSTART " +
+                               id("a") + " EXPEND IF:_LBL_1 EXPSTART " + id("b") +
+                               " EXPEND IF:_LBL_1 EXPSTART INTEGER_CONSTANT=1 ASSIGN TOP_TMP_VAR "
+                               "EXPEND LABELNAME:_LBL_1 GETEXPVAL POP_TMP_VAR"));
+    EXPECT_EQ(parseRun("int x = a || b;"),
+              intInit("x", "NEW_TMP_VAR EXPSTART INTEGER_CONSTANT=1 ASSIGN TOP_TMP_VAR EXPEND "
+                           "EXPSTART " +
+                               id("a") + " EXPEND NIF:_LBL_1 EXPSTART " + id("b") +
+                               " EXPEND NIF:_LBL_1 EXPSTART INTEGER_CONSTANT=0 ASSIGN TOP_TMP_VAR "
+                               "EXPEND LABELNAME:_LBL_1 GETEXPVAL POP_TMP_VAR"));
+}
+
+// ?: assigns the chosen branch to one 16-bit temporary inside nested runs, then the temporary
+// stands as the value.
+TEST(GrammarExpressions, AConditionalAssignsEachBranchInANestedRun) {
+    EXPECT_EQ(parseRun("int x = c ? a : b;"),
+              intInit("x", "EXPSTART NEW_TMP_VAR_LONG " + id("c") + " EXPEND IF:_LBL_1 EXPSTART " +
+                               expr(id("a")) +
+                               " GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND GOTO:_LBL_2 "
+                               "LABELNAME:_LBL_1 EXPSTART " +
+                               id("b") +
+                               " GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND LABELNAME:_LBL_2 TOP_TMP_VAR "
                                "POP_TMP_VAR"));
 }
 
+// A cast is a CAST operator before its operand, naming the type (pointer stars included).
+TEST(GrammarExpressions, ACastIsAnOperatorNamingItsType) {
+    EXPECT_EQ(parseRun("int x = (unsigned long)a;"), intInit("x", "CAST:unsigned long " + id("a")));
+    EXPECT_EQ(parseRun("int x = (char)a;"), intInit("x", "CAST:char " + id("a")));
+    EXPECT_EQ(parseRun("int x = (int *)a;"), intInit("x", "CAST:int * " + id("a")));
+}
+
 TEST(GrammarExpressions, PrefixIncrementAndUnaryOperators) {
-    EXPECT_EQ(parseRun("int x = ++a;"),
-              intInit("x", "POSTINC_START PREINC:++ POSTFIX_EXP_START " + id("a") +
-                               " POSTINC_END POSTFIX_EXP_END"));
+    EXPECT_EQ(parseRun("int x = ++a;"), intInit("x", "POSTINC_START PREINC:++ POSTFIX_EXP_START " +
+                                                         id("a") + " POSTINC_END POSTFIX_EXP_END"));
     EXPECT_EQ(parseRun("int x = -a;"), intInit("x", "UMINUS " + id("a")));
     EXPECT_EQ(parseRun("int x = @a;"), intInit("x", "RESOLV_CONST_PTR " + id("a")));
 }

@@ -13,7 +13,9 @@ std::vector<ScannedToken> scan(const std::string& text, std::string* out = nullp
     return tokens;
 }
 
-std::string kinds(const std::string& text) { return kindsOf(scan(text)); }
+std::string kinds(const std::string& text) {
+    return kindsOf(scan(text));
+}
 
 // ---- Numbers ------------------------------------------------------------------------------
 
@@ -102,10 +104,12 @@ TEST(ScannerCharacters, PlainEscapedAndHexConstantsKeepTheirQuotes) {
     EXPECT_EQ(t[0].value.ival, 0);
 }
 
-TEST(ScannerCharacters, OctalEscapeIsNotAConstant) {
-    auto t = scan(R"('\101')");
-    ASSERT_EQ(kindsOf(t), "INTEGER_CONSTANT");
-    EXPECT_EQ(t[0].value.ival, 101);
+// '\101' is one character constant (octal 65), not the number 101 between stray quotes.
+TEST(ScannerCharacters, OctalEscapeIsACharacterConstant) {
+    auto t = scan(R"('\101' '\7')");
+    ASSERT_EQ(kindsOf(t), "CHARACTER_CONSTANT CHARACTER_CONSTANT");
+    EXPECT_EQ(t[0].value.cval, R"('\101')");
+    EXPECT_EQ(t[1].value.cval, R"('\7')");
 }
 
 TEST(ScannerStrings, TextIsKeptUnchangedWithoutQuotes) {
