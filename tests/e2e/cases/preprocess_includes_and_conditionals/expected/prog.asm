@@ -10,9 +10,11 @@
 ; Function         |Page| Calls
 ; -----------------|----|------------------------------------------
 ; A__strings_      | -1 |
+; A__FUNC_SMOD     | -1 |
 ; A__FUNC_MOD      | -1 |
 ; A__FUNC_DIV      | -1 |
 ; A__FUNC_SDIV     | -1 |
+; A__FUNC_SSHIFTR  | -1 |
 ; A__FUNC_SHIFTR   | -1 |
 ; A__FUNC_SHIFTL   | -1 |
 ; A__FUNC_MULT     | -1 |
