@@ -71,6 +71,17 @@ void generateDefault(Compilation& c, int line) {
     emit(c, PIC_LABEL, label, -1, line);
 }
 
+// A loop whose continue must run its step or its test first (for with a step, do-while)
+// names the label it places there itself; other loops continue at the label made here.
+void openContinueLabel(Compilation& c, const Item& item) {
+    if (item.cval.starts_with("_LBL_")) {
+        c.symbols.continueLabels.push_back(item.cval);
+        return;
+    }
+    c.symbols.continueLabels.push_back(newlabel(c));
+    emit(c, PIC_LABEL, c.symbols.continueLabels.back(), -1, item.line);
+}
+
 // TOP_TMP_VAR and TOP_SWT_VAR stand for their variable as an identifier.
 void standFor(Compilation& c, Item* item, const std::string& name) {
     const Symbol* symbol = findsym(c, name);
@@ -131,8 +142,7 @@ bool generateStatement(Site& s) {
         jumpTo(c, t.breakLabels, "Line: %d : Break out of scope! %s\n", item);
         break;
     case NEW_CONT_LBL:
-        t.continueLabels.push_back(newlabel(c));
-        emit(c, PIC_LABEL, t.continueLabels.back(), -1, line);
+        openContinueLabel(c, item);
         break;
     case CONTINUE:
     case TOP_CONT_LBL:

@@ -560,13 +560,16 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | DO statement WHILE LPAREN expression RPAREN SEMICOL
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement expression NIF(l1) POP_CONT_LBL
-           TOP_BRK_LBL POP_BRK_LBL */
+        /* A continue goes on with the test: the loop places its continue label (l2) there.
+           NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2) expression
+           NIF(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l2, NEW_CONT_LBL),
               $2,
+              b.copyAs(l2, LABELNAME),
               $5,
               b.copyAs(l1, NIF),
               b.mark(POP_CONT_LBL),
@@ -587,13 +590,16 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN SEMICOL SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement expression GOTO(l1) POP_CONT_LBL
-           TOP_BRK_LBL POP_BRK_LBL */
+        /* A continue goes on with the step: the loop places its continue label (l2) there.
+           NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2) expression
+           GOTO(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l2, NEW_CONT_LBL),
               $7,
+              b.copyAs(l2, LABELNAME),
               $5,
               b.copyAs(l1, GOTO),
               b.mark(POP_CONT_LBL),
@@ -618,16 +624,19 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN SEMICOL expression SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression$4 IF(l2) statement expression$6
-           GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l3) expression$4 IF(l2) statement
+           LABELNAME(l3) expression$6 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL
+           POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
+          const StackValue l3 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l3, NEW_CONT_LBL),
               $4,
               b.copyAs(l2, IF),
               $8,
+              b.copyAs(l3, LABELNAME),
               $6,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
@@ -650,14 +659,16 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN expression SEMICOL SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL statement expression$6 GOTO(l1)
-           POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2)
+           expression$6 GOTO(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               $3,
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l2, NEW_CONT_LBL),
               $8,
+              b.copyAs(l2, LABELNAME),
               $6,
               b.copyAs(l1, GOTO),
               b.mark(POP_CONT_LBL),
@@ -683,17 +694,20 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN expression SEMICOL expression SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL expression$5 IF(l2) statement
-           expression$7 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL(l3) expression$5 IF(l2)
+           statement LABELNAME(l3) expression$7 GOTO(l1) LABELNAME(l2) POP_CONT_LBL
+           TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
+          const StackValue l3 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               $3,
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l3, NEW_CONT_LBL),
               $5,
               b.copyAs(l2, IF),
               $9,
+              b.copyAs(l3, LABELNAME),
               $7,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),

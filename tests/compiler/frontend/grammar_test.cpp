@@ -212,10 +212,12 @@ TEST(GrammarStatements, WhileTestsWithIfAndJumpsBack) {
                     " GOTO:_LBL_1 LABELNAME:_LBL_2 POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
 }
 
+// A continue in a do-while goes on with the test: the loop names its continue label and
+// places it before the condition.
 TEST(GrammarStatements, DoWhileEndsWithNifToTheTop) {
     EXPECT_EQ(body("do a = 1; while (a);"),
-              voidF("EXPSTART NEW_BRK_LBL LABELNAME:_LBL_1 NEW_CONT_LBL " +
-                    expr(assign(id("a"), num(1))) + " " + expr(id("a")) +
+              voidF("EXPSTART NEW_BRK_LBL LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_2 " +
+                    expr(assign(id("a"), num(1))) + " LABELNAME:_LBL_2 " + expr(id("a")) +
                     " NIF:_LBL_1 POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
 }
 
@@ -238,22 +240,27 @@ const string I0 = expr(assign(id("i"), num(0)));
 const string Iless3 = expr("EQU_MARK RELMINUS " + id("i") + " " + num(3) + " LESSTHAN:<");
 const string Iinc = expr(postInc("i"));
 
+// A continue in a loop with a step goes on with the step: such loops name their continue
+// label and place it between the body and the step.
 INSTANTIATE_TEST_SUITE_P(
     AllEight, GrammarForLoops,
     ::testing::Values(
         ForCase{"for (;;)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " GOTO:_LBL_1"},
-        ForCase{"for (;; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " " + Iinc + " GOTO:_LBL_1"},
+        ForCase{"for (;; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_2 " + B1 +
+                                    " LABELNAME:_LBL_2 " + Iinc + " GOTO:_LBL_1"},
         ForCase{"for (; i < 3;)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 + " IF:_LBL_2 " + B1 +
                                       " GOTO:_LBL_1 LABELNAME:_LBL_2"},
-        ForCase{"for (; i < 3; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 + " IF:_LBL_2 " +
-                                          B1 + " " + Iinc + " GOTO:_LBL_1 LABELNAME:_LBL_2"},
+        ForCase{"for (; i < 3; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_3 " + Iless3 +
+                                          " IF:_LBL_2 " + B1 + " LABELNAME:_LBL_3 " + Iinc +
+                                          " GOTO:_LBL_1 LABELNAME:_LBL_2"},
         ForCase{"for (i = 0;;)", I0 + " NEW_CONT_LBL LABELNAME:_LBL_1 " + B1 + " GOTO:_LBL_1"},
-        ForCase{"for (i = 0;; i++)",
-                I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " " + Iinc + " GOTO:_LBL_1"},
+        ForCase{"for (i = 0;; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_2 " + B1 +
+                                         " LABELNAME:_LBL_2 " + Iinc + " GOTO:_LBL_1"},
         ForCase{"for (i = 0; i < 3;)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 +
                                            " IF:_LBL_2 " + B1 + " GOTO:_LBL_1 LABELNAME:_LBL_2"},
-        ForCase{"for (i = 0; i < 3; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 +
-                                               " IF:_LBL_2 " + B1 + " " + Iinc +
+        ForCase{"for (i = 0; i < 3; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_3 " +
+                                               Iless3 + " IF:_LBL_2 " + B1 +
+                                               " LABELNAME:_LBL_3 " + Iinc +
                                                " GOTO:_LBL_1 LABELNAME:_LBL_2"}));
 
 TEST(GrammarStatements, SwitchWithCasesAndDefault) {

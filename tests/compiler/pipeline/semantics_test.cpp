@@ -2,6 +2,7 @@
 // object file, the object file is loaded into the simulator, and the variables the program
 // leaves behind must hold what C says.
 #include "tests/support/compiled_program.hpp"
+#include "tests/support/sx28_prelude.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,7 @@ namespace kavo {
 namespace {
 
 using testing::CompiledProgram;
-
-// An SX28: 2048 words, eight 16-byte banks, scratch bytes at 0x0C.
-const std::string Sx28 = "#pragma ROM_START 0\n#pragma ROM_END 0x7FF\n#pragma RESET_LOC 0x7FF\n"
-                         "#pragma CCTEMP_LOC 0x0C\n#pragma PAGEBITS_LOC 0x03\n"
-                         "#pragma BANK_START_00 0x10\n#pragma BANK_END_00 0x1F\n"
-                         "#pragma BANK_START_01 0x30\n#pragma BANK_END_01 0x3F\n"
-                         "#pragma BANK_START_02 0x50\n#pragma BANK_END_02 0x5F\n"
-                         "#pragma COMMON_BANK_START_0 0x08\n#pragma COMMON_BANK_END_0 0x0B\n";
+using testing::Sx28;
 
 std::string exampleHeader(const std::string& file) {
     std::ifstream in(std::string(KAVO_EXAMPLES_DIR) + "/" + file);
