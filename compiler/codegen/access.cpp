@@ -59,6 +59,8 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
         drop(s, item);
 }
 
+} // namespace
+
 std::string decodeString(Compilation& c, const std::string& raw, int line) {
     std::string text;
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -127,8 +129,6 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
     }
     return text;
 }
-
-} // namespace
 
 bool generateElement(Site& s) {
     Compilation& c = s.c;

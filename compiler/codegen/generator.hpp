@@ -35,6 +35,9 @@ bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 std::string lowByte(int value);
 std::string highByte(int value);
 
+// A string literal's text with its escapes translated (the warning for an unknown escape).
+std::string decodeString(Compilation& c, const std::string& raw, int line);
+
 // The sign of the symbol an identifier leaf names (SIGNED when unknown).
 int signOf(const Compilation& c, const Item& leaf);
 

@@ -1,8 +1,9 @@
 // The node operations the grammar actions are written in: mark, token/tokenAs, copy/copyAs,
-// ident and label make nodes; join chains fragments; toNodeList hands a finished external
-// declaration to the run's node list.
+// ident, declaredName and label make nodes; join chains fragments; toNodeList hands a finished
+// external declaration to the run's node list.
 #include "compiler/frontend/fragment.hpp"
 
+#include "compiler/base/kinds.hpp"
 #include "compiler/base/node_list.hpp"
 
 namespace kavo::frontend {
@@ -33,6 +34,21 @@ StackValue FragmentBuilder::copyAs(const StackValue& fragment, int kind) {
 
 StackValue FragmentBuilder::ident(const StackValue& fragment) {
     return single(nodes_.dupident(fragment.head));
+}
+
+StackValue FragmentBuilder::declaredName(const StackValue& declarator) {
+    int depth = 0;
+    for (const Node* n = declarator.head; n != nullptr; n = n->next) {
+        if (n->kind == EXPSTART)
+            ++depth;
+        else if (n->kind == EXPEND)
+            --depth;
+        else if (n->kind == IDENTIFIER && depth == 0)
+            return single(nodes_.myndup(n));
+        if (n == declarator.tail)
+            break;
+    }
+    return ident(declarator);
 }
 
 StackValue FragmentBuilder::label() {

@@ -35,6 +35,9 @@ public:
     StackValue copyAs(const StackValue& fragment, int kind);
     // A copy of the first IDENTIFIER node of the fragment (ident($k)).
     StackValue ident(const StackValue& fragment);
+    // A copy of the name a declarator declares: its first IDENTIFIER outside the size
+    // expressions of arrays (which may name constants of their own).
+    StackValue declaredName(const StackValue& declarator);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
     // Appends every part, in order, to the end of head's fragment and returns the result.

@@ -297,12 +297,13 @@ init_declarator_list
 init_declarator
     : declarator                        { $$ = $1; }
     | declarator ASSIGN initializer
-        /* declarator EXPSTART initializer ASSIGN copy(declarator) EXPEND */
+        /* declarator EXPSTART initializer ASSIGN name(declarator) EXPEND: the declared name,
+           also when the declarator starts with an array size or a pointer mark */
         { $$ = b.join(__LINE__, $1, {
               b.mark(EXPSTART),
               $3,
               b.token($2),
-              b.copy($1),
+              b.declaredName($1),
               b.mark(EXPEND)
           }); }
     ;
@@ -364,7 +365,9 @@ declarator
 direct_declarator
     : identifier                                { $$ = $1; }
     | LPAREN declarator RPAREN                  { $$ = $2; }
-    | direct_declarator LBRA RBRA               { $$ = $1; }
+    | direct_declarator LBRA RBRA
+        /* LBRA direct_declarator: an array whose size its initialiser gives */
+        { $$ = b.join(__LINE__, b.token($2), {$1}); }
     | direct_declarator LBRA constant_expression RBRA
         { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
     | direct_declarator LPAREN parameter_type_list RPAREN
@@ -416,15 +419,19 @@ identifier_list
     | identifier_list COMMA identifier      { $$ = b.join(__LINE__, $1, {$3}); }
     ;
 
+/* A brace list keeps its braces and commas: each value fills its own part of the object. */
 initializer
     : assignment_expression                 { $$ = $1; }
-    | LSQUIG initializer_list RSQUIG        { $$ = $2; }
-    | LSQUIG initializer_list COMMA RSQUIG  { $$ = $2; }
+    | LSQUIG initializer_list RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {$2, b.token($3)}); }
+    | LSQUIG initializer_list COMMA RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {$2, b.token($4)}); }
     ;
 
 initializer_list
     : initializer                           { $$ = $1; }
-    | initializer_list COMMA initializer    { $$ = b.join(__LINE__, $1, {$3}); }
+    | initializer_list COMMA initializer
+        { $$ = b.join(__LINE__, $1, {b.token($2), $3}); }
     ;
 
 type_name

@@ -2,6 +2,7 @@
 #include "compiler/pipeline/compiler_main.hpp"
 
 #include "compiler/backend/backend.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/runtime_routines.hpp"
 #include "compiler/memory/memory.hpp"
 #include "compiler/pipeline/back_end_steps.hpp"
@@ -38,6 +39,7 @@ int backEndDriver(Compilation& c) {
     reserveReturnHighRegister(c);
     if (!runMainWalk(c))
         return 2;
+    placestartupcode(c);
     emitResetJump(c);
     if (c.flags.stopAfterCodeGeneration)
         return stopForInspection(c);

@@ -1,12 +1,14 @@
 // Declaration processing: procsym walks a declaration's items and enters what they declare
 // (declareIdentifier, declarePointer, declareArray, declareFunction, declareTag,
 // declareEnumerator) into the symbol table or a member list; prototypes are skipped and
-// floating point is refused (refuseFloatingPoint).
+// floating point is refused (refuseFloatingPoint). Initialisers of global and static
+// variables become code that runs before main (generateDeclarationExpression).
 #include "compiler/symbols/procsym.hpp"
 
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
@@ -28,6 +30,7 @@ struct Declaration {
     bool definingTag = false;
     bool structTypeFollows = false;
     bool arrayPending = false;
+    bool unsizedArrayPending = false; // an array whose initialiser gives its size
     bool enumOpen = false;
     bool enumValueGiven = false;
     bool fixedLocation = false;
@@ -130,6 +133,13 @@ void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& 
     d.definingTag = false;
 }
 
+void enterArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int count) {
+    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
+    symbol->count = count;
+    symbol->base = d.type;
+    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+}
+
 void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     d.arrayPending = false;
     if (!constantResult(c)) {
@@ -137,11 +147,23 @@ void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item
                           item.line));
         return;
     }
-    const int count = c.codegen.lastResult.value;
-    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
-    symbol->count = count;
-    symbol->base = d.type;
-    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+    enterArray(c, d, target, item, c.codegen.lastResult.value);
+}
+
+// t[] takes its element count from the initialiser that follows it.
+void declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    d.unsizedArrayPending = false;
+    const Item* initialiser = item.next;
+    const int count = initialiser != nullptr && initialiser->kind == EXPSTART
+                          ? initialisercount(c, initialiser->sublist, d.type, d.typeName)
+                          : -1;
+    if (count <= 0) {
+        c.error(strprintf("ERROR(C271): Line: %d Array %s has no size: give its size, an "
+                          "initialiser list, or (for a parameter) use a pointer.\n",
+                          item.line, item.cval.c_str()));
+    }
+    // After the error the name stands as a one-element array, so its uses raise nothing more.
+    enterArray(c, d, target, item, count <= 0 ? 1 : count);
 }
 
 void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
@@ -174,6 +196,8 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
         return;
     } else if (d.arrayPending) {
         declareArray(c, d, target, item);
+    } else if (d.unsizedArrayPending) {
+        declareUnsizedArray(c, d, target, item);
     } else if (d.enumOpen) {
         declareEnumerator(c, d, target, item);
     } else if (d.type != 0 || d.cls != 0 || d.qual != 0) {
@@ -216,6 +240,17 @@ void refuseFloatingPoint(Compilation& c, Declaration& d, const Item& item) {
     d.typeGiven = true;
 }
 
+// The initialiser of a global or static variable runs once, before main; any other
+// declaration expression (a local's initialiser, a size, a value) stands where it is.
+void generateDeclarationExpression(Compilation& c, const Declaration& d, Item& item) {
+    const bool once =
+        isinitialiser(item.sublist) && (curscope(c) == GlobalScope || d.cls == STATIC);
+    Instruction* mark = once ? startupmark(c) : nullptr;
+    geninitialiser(c, item.sublist);
+    if (once)
+        takestartupcode(c, mark);
+}
+
 void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item);
 
 } // namespace
@@ -247,8 +282,10 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FLOAT || kind == DOUBLE) {
         refuseFloatingPoint(c, d, *item);
     } else if (kind == SIGNED || kind == UNSIGNED) {
+        // The order of the words does not matter: long unsigned is unsigned long.
         d.sign = kind;
-        d.type = INT;
+        if (!d.typeGiven)
+            d.type = INT;
     } else if (kind == CONST || kind == VOLATILE) {
         if (d.qual == 0)
             d.qual = kind;
@@ -300,6 +337,8 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         d.enumValueGiven = false;
     } else if (kind == ARRAY_SIZE) {
         d.arrayPending = true;
+    } else if (kind == LBRA) {
+        d.unsizedArrayPending = true;
     } else if (kind == FORCED_MEM_LOC) {
         if (constantResult(c)) {
             d.fixedLocation = true;
@@ -312,7 +351,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FORCED_MEM_LOC_END) {
         d.fixedLocation = false;
     } else if (kind == EXPSTART) {
-        genexpr(c, item->sublist);
+        generateDeclarationExpression(c, d, *item);
     } else if (kind == DEC_LIST_START) {
         procsym(c, item->sublist, c.symbols.main);
     } else if (kind == DEC_LIST_END) {

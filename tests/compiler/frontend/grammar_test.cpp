@@ -10,12 +10,16 @@ namespace {
 using std::string;
 
 // A primary identifier or integer constant used as a unary expression.
-string id(const string& name) { return "POSTFIX_EXP_START IDENTIFIER:" + name + " POSTFIX_EXP_END"; }
+string id(const string& name) {
+    return "POSTFIX_EXP_START IDENTIFIER:" + name + " POSTFIX_EXP_END";
+}
 string num(int value) {
     return "POSTFIX_EXP_START INTEGER_CONSTANT=" + std::to_string(value) + " POSTFIX_EXP_END";
 }
 // expression: assignment_expression => EXPSTART; $1, EXPEND
-string expr(const string& inner) { return "EXPSTART " + inner + " EXPEND"; }
+string expr(const string& inner) {
+    return "EXPSTART " + inner + " EXPEND";
+}
 // unary_expression assignment_operator assignment_expression => SRC_ADDR; $3, $2, DEST_ADDR, $1
 string assign(const string& dst, const string& src, const string& op = "ASSIGN:=") {
     return "SRC_ADDR " + src + " " + op + " DEST_ADDR " + dst;
@@ -33,8 +37,8 @@ string voidF(const string& body) {
 }
 // int x = <initializer>;
 string intInit(const string& name, const string& value) {
-    return "DEC_LIST_START INT:int IDENTIFIER:" + name + " EXPSTART " + value + " ASSIGN:= IDENTIFIER:" +
-           name + " EXPEND DEC_LIST_END";
+    return "DEC_LIST_START INT:int IDENTIFIER:" + name + " EXPSTART " + value +
+           " ASSIGN:= IDENTIFIER:" + name + " EXPEND DEC_LIST_END";
 }
 
 string parseRun(const string& text) {
@@ -45,7 +49,9 @@ string parseRun(const string& text) {
     return h.run();
 }
 
-string body(const string& statements) { return parseRun("void f() { " + statements + " }"); }
+string body(const string& statements) {
+    return parseRun("void f() { " + statements + " }");
+}
 
 // ---- Declarations ------------------------------------------------------------------------------
 
@@ -62,10 +68,25 @@ TEST(GrammarDeclarations, PlainListAndArray) {
                   " EXPEND ARRAY_SIZE IDENTIFIER:b DEC_LIST_END");
 }
 
-TEST(GrammarDeclarations, InitialisedPointerCopiesTheDeclaratorHead) {
+// The initialiser's target is the declared name, not the declarator's first node (a pointer
+// mark or an array size would not be a place to store into).
+TEST(GrammarDeclarations, AnInitialiserAssignsToTheDeclaredName) {
     EXPECT_EQ(parseRun("char *s = \"ab\" \"cd\";"),
               "DEC_LIST_START CHAR:char POINTER IDENTIFIER:s EXPSTART POSTFIX_EXP_START STRING:ab "
-              "STRING:cd POSTFIX_EXP_END ASSIGN:= POINTER EXPEND DEC_LIST_END");
+              "STRING:cd POSTFIX_EXP_END ASSIGN:= IDENTIFIER:s EXPEND DEC_LIST_END");
+    EXPECT_EQ(parseRun("char t[N] = 1;"),
+              "DEC_LIST_START CHAR:char EXPSTART POSTFIX_EXP_START IDENTIFIER:N POSTFIX_EXP_END "
+              "EXPEND ARRAY_SIZE IDENTIFIER:t EXPSTART POSTFIX_EXP_START INTEGER_CONSTANT=1 "
+              "POSTFIX_EXP_END ASSIGN:= IDENTIFIER:t EXPEND DEC_LIST_END");
+}
+
+// A brace list keeps its braces and commas; an array without a size is marked by its LBRA.
+TEST(GrammarDeclarations, BraceListsKeepTheirShape) {
+    EXPECT_EQ(parseRun("char t[] = {1, {2}};"),
+              "DEC_LIST_START CHAR:char LBRA:[ IDENTIFIER:t EXPSTART LSQUIG:{ POSTFIX_EXP_START "
+              "INTEGER_CONSTANT=1 POSTFIX_EXP_END COMMA:, LSQUIG:{ POSTFIX_EXP_START "
+              "INTEGER_CONSTANT=2 POSTFIX_EXP_END RSQUIG:} RSQUIG:} ASSIGN:= IDENTIFIER:t EXPEND "
+              "DEC_LIST_END");
 }
 
 TEST(GrammarDeclarations, ConstIsAMarkerAndVolatileItsToken) {
@@ -140,7 +161,8 @@ TEST(GrammarFunctions, DefinitionWithParameterList) {
               "FUNCSTART SCOPENAME IDENTIFIER:add DEC_LIST_START INT:int FUNCNAME IDENTIFIER:add "
               "FUNC_PROTO_START INT:int FUNC_PROTO_END DEC_LIST_START INT:int IDENTIFIER:a "
               "CHAR:char IDENTIFIER:b DEC_LIST_END DEC_LIST_END SCOPENAME IDENTIFIER:add LSQUIG:{ "
-              "EXPSTART " + expr(id("a")) + " RETURNEXP EXPEND RSQUIG:} FUNCEND NULLFUNC");
+              "EXPSTART " +
+                  expr(id("a")) + " RETURNEXP EXPEND RSQUIG:} FUNCEND NULLFUNC");
 }
 
 TEST(GrammarFunctions, DefinitionWithoutTypeOrParametersIsInt) {
@@ -163,7 +185,8 @@ TEST(GrammarFunctions, CallsWithAndWithoutArguments) {
                          "POSTFIX_EXP_END") +
                     " " +
                     expr("POSTFIX_EXP_START EXPSTART FUNC_START_PARAM IDENTIFIER:f PUSH EXPSTART "
-                         "SRC_ADDR " + num(1) + " EXPEND PUSH EXPSTART SRC_ADDR " + id("x") +
+                         "SRC_ADDR " +
+                         num(1) + " EXPEND PUSH EXPSTART SRC_ADDR " + id("x") +
                          " EXPEND FUNCCALL IDENTIFIER:f FUNC_CLEAR_PARAM EXPEND GETEXPVAL "
                          "POSTFIX_EXP_END")));
 }
@@ -200,9 +223,9 @@ TEST(GrammarStatements, DanglingElseBelongsToTheNearestIf) {
     const string inner = "EXPSTART " + expr(id("b")) + " IF:_LBL_1 " +
                          expr(assign(id("c"), num(1))) + " GOTO:_LBL_2 LABELNAME:_LBL_1 " +
                          expr(assign(id("c"), num(2))) + " LABELNAME:_LBL_2 EXPEND";
-    EXPECT_EQ(body("if (a) if (b) c = 1; else c = 2;"),
-              voidF("EXPSTART " + expr(id("a")) + " IF:_LBL_3 " + inner +
-                    " LABELNAME:_LBL_3 EXPEND"));
+    EXPECT_EQ(
+        body("if (a) if (b) c = 1; else c = 2;"),
+        voidF("EXPSTART " + expr(id("a")) + " IF:_LBL_3 " + inner + " LABELNAME:_LBL_3 EXPEND"));
 }
 
 TEST(GrammarStatements, WhileTestsWithIfAndJumpsBack) {
@@ -230,9 +253,9 @@ class GrammarForLoops : public ::testing::TestWithParam<ForCase> {};
 
 TEST_P(GrammarForLoops, EachVariantPlacesItsParts) {
     const ForCase& c = GetParam();
-    EXPECT_EQ(body(string(c.header) + " b = 1;"),
-              voidF("EXPSTART NEW_BRK_LBL " + c.loop +
-                    " POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
+    EXPECT_EQ(
+        body(string(c.header) + " b = 1;"),
+        voidF("EXPSTART NEW_BRK_LBL " + c.loop + " POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
 }
 
 const string B1 = expr(assign(id("b"), num(1)));
@@ -258,9 +281,8 @@ INSTANTIATE_TEST_SUITE_P(
                                          " LABELNAME:_LBL_2 " + Iinc + " GOTO:_LBL_1"},
         ForCase{"for (i = 0; i < 3;)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 +
                                            " IF:_LBL_2 " + B1 + " GOTO:_LBL_1 LABELNAME:_LBL_2"},
-        ForCase{"for (i = 0; i < 3; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_3 " +
-                                               Iless3 + " IF:_LBL_2 " + B1 +
-                                               " LABELNAME:_LBL_3 " + Iinc +
+        ForCase{"for (i = 0; i < 3; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_3 " + Iless3 +
+                                               " IF:_LBL_2 " + B1 + " LABELNAME:_LBL_3 " + Iinc +
                                                " GOTO:_LBL_1 LABELNAME:_LBL_2"}));
 
 TEST(GrammarStatements, SwitchWithCasesAndDefault) {
@@ -329,9 +351,8 @@ TEST(GrammarExpressions, LogicalAndUsesATemporaryAndALabel) {
 }
 
 TEST(GrammarExpressions, PrefixIncrementAndUnaryOperators) {
-    EXPECT_EQ(parseRun("int x = ++a;"),
-              intInit("x", "POSTINC_START PREINC:++ POSTFIX_EXP_START " + id("a") +
-                               " POSTINC_END POSTFIX_EXP_END"));
+    EXPECT_EQ(parseRun("int x = ++a;"), intInit("x", "POSTINC_START PREINC:++ POSTFIX_EXP_START " +
+                                                         id("a") + " POSTINC_END POSTFIX_EXP_END"));
     EXPECT_EQ(parseRun("int x = -a;"), intInit("x", "UMINUS " + id("a")));
     EXPECT_EQ(parseRun("int x = @a;"), intInit("x", "RESOLV_CONST_PTR " + id("a")));
 }

@@ -51,5 +51,95 @@ TEST(DialectSemantics, ContinueRunsTheStepOfAForAndTheTestOfADoWhile) {
     EXPECT_EQ(p.value("w"), 5);
 }
 
+// The reset vector enters main through the initialisers of global and static variables: they
+// hold their values whatever the RAM held at power-on, and a static local is set once only.
+TEST(DialectSemantics, GlobalAndStaticInitialisersRunOnceBeforeMain) {
+    Program p("int g = 5; long l = 1234; unsigned long big = 40000; char neg = -3;\n"
+              "char k, c1, c2, c3; long lk; char *s = \"ab\"; char second;\n"
+              "void pick(void) { second = *s; }\n"
+              "char counter(void) { static char n = 10; n++; return n; }\n"
+              "void main(void) { k = g + 1; lk = l + 1; c1 = counter(); c2 = counter();"
+              " c3 = counter(); pick(); }\n"
+              "long later = -2;\n");
+    p.run({{"g", 99}, {"l", 7}, {"big", 1}, {"neg", 0}, {"later", 3}});
+    EXPECT_EQ(p.value("g"), 5);
+    EXPECT_EQ(p.value("l"), 1234);
+    EXPECT_EQ(p.value("big"), 40000);
+    EXPECT_EQ(p.signedValue("neg"), -3);
+    EXPECT_EQ(p.signedValue("later"), -2) << "an initialiser after main runs before it too";
+    EXPECT_EQ(p.value("k"), 6);
+    EXPECT_EQ(p.value("lk"), 1235);
+    EXPECT_EQ(p.value("c1"), 11);
+    EXPECT_EQ(p.value("c2"), 12);
+    EXPECT_EQ(p.value("c3"), 13);
+    EXPECT_EQ(p.value("second"), 'a') << "a pointer initialised with a string";
+}
+
+TEST(DialectSemantics, ArrayInitialisersStoreEveryElementAndZeroTheRest) {
+    Program p("char tbl[3] = {1, 2, 3}; long wide[2] = {1000, -2}; char z[4] = {5,};\n"
+              "char t[] = {7, 8, 9, 10}; char msg[] = \"Hi\"; char sum, local, count;\n"
+              "void main(void) { char loc[3] = {4, 5, 6};"
+              " sum = tbl[0] + tbl[1] + tbl[2]; local = loc[0] + loc[2]; count = sizeof(t); }\n");
+    p.run({{"tbl", -1}, {"z", -1}, {"wide", -1}});
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(p.element("tbl", i), i + 1) << i;
+    EXPECT_EQ(p.value("sum"), 6);
+    EXPECT_EQ(p.value("local"), 10);
+    // 1000 = 0x03E8 and -2 = 0xFFFE, low byte first.
+    EXPECT_EQ(p.element("wide", 0), 0xE8);
+    EXPECT_EQ(p.element("wide", 1), 0x03);
+    EXPECT_EQ(p.element("wide", 2), 0xFE);
+    EXPECT_EQ(p.element("wide", 3), 0xFF);
+    EXPECT_EQ(p.element("z", 0), 5);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(p.element("z", i), 0) << i;
+    EXPECT_EQ(p.value("count"), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(p.element("t", i), 7 + i) << i;
+    EXPECT_EQ(p.element("msg", 0), 'H');
+    EXPECT_EQ(p.element("msg", 1), 'i');
+    EXPECT_EQ(p.element("msg", 2), 0);
+}
+
+// A brace list fills the members in order; nested braces fill one element each, and the
+// members without a value are 0. A union takes its value through its first member.
+TEST(DialectSemantics, StructAndUnionInitialisersFillEveryByte) {
+    Program p("struct pt { char x; long y; char z; };\n"
+              "struct pt a = {1, 1000, 3}; struct pt b = {9};\n"
+              "struct pt pts[2] = {{1, 2, 3}, {4}}; struct pt flat[] = {5, 6, 7, 8};\n"
+              "union u { long w; char c; } uu = {0x1234};\n"
+              "char n;\n"
+              "void main(void) { n = sizeof(flat); }\n");
+    p.run({{"a", -1}, {"b", -1}, {"pts", -1}, {"uu", -1}});
+    const int aBytes[] = {1, 0xE8, 0x03, 3};
+    const int bBytes[] = {9, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(p.element("a", i), aBytes[i]) << i;
+        EXPECT_EQ(p.element("b", i), bBytes[i]) << i;
+    }
+    const int ptsBytes[] = {1, 2, 0, 3, 4, 0, 0, 0};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(p.element("pts", i), ptsBytes[i]) << i;
+    // Without inner braces the values run on: {5, 6, 7}, then {8, 0, 0}: two elements.
+    EXPECT_EQ(p.value("n"), 8);
+    EXPECT_EQ(p.element("flat", 4), 8);
+    EXPECT_EQ(p.element("uu", 0), 0x34);
+    EXPECT_EQ(p.element("uu", 1), 0x12);
+}
+
+// The order of the type words does not matter.
+TEST(DialectSemantics, SpecifierWordsInAnyOrderNameTheSameType) {
+    Program p("long unsigned lu; unsigned long ul; char unsigned cu; short unsigned su;\n"
+              "long q1, q2, w; char sizes;\n"
+              "void main(void) { lu = 40000; ul = 40000; q1 = lu / 3; q2 = ul / 3;"
+              " cu = 200; w = cu; sizes = sizeof(lu) * 10 + sizeof(su); }\n");
+    p.run();
+    EXPECT_EQ(p.value("lu"), 40000);
+    EXPECT_EQ(p.value("q1"), 13333);
+    EXPECT_EQ(p.value("q2"), 13333);
+    EXPECT_EQ(p.value("w"), 200) << "char unsigned widens as unsigned";
+    EXPECT_EQ(p.value("sizes"), 21);
+}
+
 } // namespace
 } // namespace kavo
