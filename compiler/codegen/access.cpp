@@ -403,7 +403,8 @@ bool generateString(Site& s) {
     if (position + static_cast<int>(text.size()) > LastStringPosition) {
         c.error(strprintf("ERROR(C31): Line: %d No space for string \"%s\"\n", line,
                           s.item->cval.c_str()));
-        drop(s, s.item);
+        // The statement goes on with a 0 in the string's place: one message for the fault.
+        becomeConstant(s.item, 0);
         return true;
     }
     const std::string name = strprintf("_str_%d", position);

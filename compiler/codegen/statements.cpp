@@ -39,11 +39,21 @@ ExpressionResult caseValue(Site& s) {
     return s.c.codegen.lastResult;
 }
 
+// case and default belong to a switch: outside one there is nowhere to compare.
+bool refusedOutsideSwitch(Compilation& c, const char* word, int line) {
+    if (!c.symbols.switchEnds.empty())
+        return false;
+    c.error(strprintf("ERROR(C272): Line: %d %s outside a switch statement.\n", line, word));
+    return true;
+}
+
 void generateCase(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
     const Item* after = s.item->next;
     const ExpressionResult value = caseValue(s);
+    if (refusedOutsideSwitch(c, "case", line))
+        return;
     if (value.kind != INTEGER_CONSTANT) {
         c.error(strprintf("ERROR(C49): Line: %d Integer Constant expected near %s.\n", line,
                           after != nullptr ? std::string(kindName(after->kind)).c_str() : ""));
@@ -66,6 +76,8 @@ void generateCase(Site& s) {
 }
 
 void generateDefault(Compilation& c, int line) {
+    if (refusedOutsideSwitch(c, "default", line))
+        return;
     const std::string label = newlabel(c);
     emitbeforeswend(c, PIC_GOTO, label, -1, line, 0, top(c.symbols.switchEnds));
     emit(c, PIC_LABEL, label, -1, line);

@@ -70,5 +70,48 @@ TEST(DialectMessages, InitialisersThatCannotBeStoredAreRefused) {
         << fromArray.messages;
 }
 
+TEST(DialectMessages, CaseAndDefaultOutsideASwitchAreRefused) {
+    const Outcome o = compile("char c;\nvoid main(void) {\n  case 1: c = 2;\n  default: c = 3;\n"
+                              "  switch (c) { case 4: while (c) { case 5: c--; } }\n}\n");
+    EXPECT_FALSE(o.compiled);
+    EXPECT_TRUE(has(o, "ERROR(C272): " + line(3) + "case outside a switch statement.\n"))
+        << o.messages;
+    EXPECT_TRUE(has(o, "ERROR(C272): " + line(4) + "default outside a switch statement.\n"))
+        << o.messages;
+    EXPECT_EQ(count(o, "ERROR"), 2) << "a case inside a loop inside a switch is fine, and "
+                                       "nothing else is reported: "
+                                    << o.messages;
+}
+
+// A constant too wide for its operand is worth a warning only where the operand is one byte.
+TEST(DialectMessages, RangeWarningsConcernEightBitOperandsOnly) {
+    const Outcome o = compile("long l; long w[2]; char ch;\nvoid main(void) {\n"
+                              "  l = 1000; l = l + 1000; l = 1000 + l; w[1] = 1000;\n"
+                              "  ch = 300;\n  ch = ch + 300;\n  ch = 300 + ch;\n}\n");
+    EXPECT_TRUE(o.compiled) << o.messages;
+    EXPECT_FALSE(has(o, line(3))) << "no warning for the long lines: " << o.messages;
+    EXPECT_TRUE(has(o, "WARNING(C254): " + line(4))) << o.messages;
+    EXPECT_TRUE(has(o, "WARNING(C252): " + line(5))) << o.messages;
+    EXPECT_TRUE(has(o, "WARNING(C253): " + line(6))) << o.messages;
+}
+
+// Once the string table is full every further string is its own C31, and nothing else.
+TEST(DialectMessages, AFullStringTableGivesOneMessagePerString) {
+    std::string source = "char *p;\nvoid main(void) {\n";
+    const std::string text(200, 'x');
+    for (int i = 0; i < 45; ++i)
+        source += "  p = \"" + text + "\";\n";
+    source += "}\n";
+    const Outcome o = compile(source);
+    EXPECT_FALSE(o.compiled);
+    // Strings 0 to 39 take 201 positions each (7839 + 200 still ends before 8190).
+    EXPECT_EQ(count(o, "ERROR(C31)"), 5) << o.messages;
+    EXPECT_TRUE(has(o, "ERROR(C31): " + line(43) + "No space for string")) << o.messages;
+    EXPECT_EQ(count(o, "ERROR(C51)"), 0) << o.messages;
+    // Besides them only the program's size is reported: the table does not fit this chip.
+    EXPECT_EQ(count(o, "ERROR"), 6) << o.messages;
+    EXPECT_TRUE(has(o, "ERROR(C70)")) << o.messages;
+}
+
 } // namespace
 } // namespace kavo
