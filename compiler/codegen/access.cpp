@@ -29,14 +29,6 @@ bool isPlainAssignment(const Item* before) {
     return before != nullptr && before->kind == ASSIGN;
 }
 
-bool isStoredInto(const Item* before) {
-    if (before == nullptr)
-        return false;
-    const int kind = before->kind;
-    return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
-           kind == PREDEC || kind == POSTDEC;
-}
-
 // The element at FSR: read into a temporary that keeps the element's sign, or left as INDF
 // for a store.
 void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consumed) {
@@ -60,6 +52,14 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
 }
 
 } // namespace
+
+bool isStoredInto(const Item* before) {
+    if (before == nullptr)
+        return false;
+    const int kind = before->kind;
+    return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
+           kind == PREDEC || kind == POSTDEC;
+}
 
 std::string decodeString(Compilation& c, const std::string& raw, int line) {
     std::string text;

@@ -35,6 +35,10 @@ bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 std::string lowByte(int value);
 std::string highByte(int value);
 
+// Whether the item before a value makes it a place stored into (an assignment's target, the
+// operand of ++ or --).
+bool isStoredInto(const Item* before);
+
 // A string literal's text with its escapes translated (the warning for an unknown escape).
 std::string decodeString(Compilation& c, const std::string& raw, int line);
 
@@ -78,6 +82,14 @@ bool generateElement(Site& site);       // INDEX_ON array SUBSCRIPT index INDEX_
 bool generatePointerAccess(Site& site); // RESOLV_PTR pointer
 bool generateMember(Site& site);        // ST_ADDR_RESOLVE chains
 bool generateString(Site& site);        // a string literal as a value
+
+// Whole structs and unions in an expression's list, looked at before it is reduced: a plain
+// assignment between two of the same type is copied byte by byte (the list becomes its
+// target), any other use is refused with C259.
+enum class AggregateUse { None, Copied, Refused };
+// The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
+constexpr const char* ObjectPart = "(part)";
+AggregateUse generateAggregateUse(Compilation& c, Item*& list);
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);

@@ -127,10 +127,6 @@ int scalarCount(const Shape& shape) {
     return count;
 }
 
-bool isAggregate(const Symbol& symbol) {
-    return symbol.type == ARRAY || symbol.type == STRUCT || symbol.type == UNION;
-}
-
 // Walks the values of one brace list.
 class Filler {
 public:
@@ -241,6 +237,7 @@ void generateStore(Compilation& c, const Symbol& target, const Store& store, con
     last->next = makeItem(c, ASSIGN, "=", 0, at);
     last->next->next =
         makeItem(c, store.wide ? LONG_IDENTIFIER : IDENTIFIER, target.name, store.offset, at);
+    last->next->next->name = codegen::ObjectPart;
     genexpr(c, list);
 }
 
@@ -281,7 +278,8 @@ bool geninitialiser(Compilation& c, Item*& list) {
         return genexpr(c, list);
     const Symbol* target = findsym(c, parts.target->cval);
     const bool braced = parts.values != nullptr && parts.values->kind == LSQUIG;
-    if (target == nullptr || (!braced && !isAggregate(*target)))
+    // A scalar's value, or a struct from another struct, is an ordinary assignment.
+    if (target == nullptr || (!braced && target->type != ARRAY))
         return genexpr(c, list);
     const int line = parts.assignment->line;
     // Cut the values off the assignment: the parts are stored one by one.
@@ -294,13 +292,10 @@ bool geninitialiser(Compilation& c, Item*& list) {
     if (!value.braced) {
         if (target->type == ARRAY && target->base == CHAR && isString(value)) {
             value = InitValue{nullptr, true, charactersOf(c, *stringItem(value))};
-        } else if (target->type == ARRAY) {
+        } else {
             refuse(c, line,
                    "an array initialised from something other than a brace list or a "
                    "string");
-            return false;
-        } else {
-            refuse(c, line, strprintf("initialising struct %s from a value", target->name.c_str()));
             return false;
         }
     }

@@ -113,5 +113,43 @@ TEST(DialectMessages, AFullStringTableGivesOneMessagePerString) {
     EXPECT_TRUE(has(o, "ERROR(C70)")) << o.messages;
 }
 
+// Constructs the generator does not compile yet each name themselves, once.
+TEST(DialectMessages, UnsupportedConstructsAreNamed) {
+    struct Case {
+        const char* program;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"struct pt { char x; char y; } a; char k;\nvoid main(void) { k = a + 1; }\n",
+         "struct a used as a whole value (other than in an assignment from a struct of its own "
+         "type)"},
+        {"struct pt { char x; char y; } a, *p; char k;\nvoid main(void) { p = &a; k = p->y; }\n",
+         "member access through a pointer (->y)"},
+        {"long w[3]; char i;\nvoid main(void) { w[i] += 5; }\n",
+         "the compound assignment += on this target"},
+        {"long w[3]; char i;\nvoid main(void) { w[i]++; }\n", "++ or -- on this operand"},
+        {"char *s;\nvoid main(void) { *s = 3; }\n", "an assignment to this target"},
+        {"struct pt { char x; char y; } pts[2];\nvoid main(void) { pts[0] = pts[1]; }\n",
+         "this use of an array element (an element of an array of structs needs a member)"},
+        {"char k;\nvoid main(void) { k = @0x10; }\n",
+         "the @ constant-address form in an expression"},
+        {"int v; int *p;\nvoid main(void) { p = &v; (*p)++; }\n",
+         "storing into a parenthesised value that is not a variable, such as (*p)++,"},
+        {"char a[3]; char i;\nvoid main(void) { (a[i]) = 4; }\n",
+         "storing into a parenthesised value that is not a variable"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = compile(c.program);
+        EXPECT_FALSE(o.compiled) << c.program;
+        EXPECT_TRUE(has(o, "ERROR(C259): " + line(2) + c.message)) << o.messages;
+        EXPECT_TRUE(has(o, "is not supported by this compiler yet.\n")) << o.messages;
+        EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+    }
+    // A char pointer is not an array.
+    const Outcome subscript = compile("char *s; char k, i;\nvoid main(void) { k = s[i]; }\n");
+    EXPECT_TRUE(has(subscript, "ERROR(C55): " + line(2) + "Identifier s not an array.\n"))
+        << subscript.messages;
+}
+
 } // namespace
 } // namespace kavo

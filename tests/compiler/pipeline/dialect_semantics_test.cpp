@@ -141,5 +141,28 @@ TEST(DialectSemantics, SpecifierWordsInAnyOrderNameTheSameType) {
     EXPECT_EQ(p.value("sizes"), 21);
 }
 
+// A struct assigned to (or initialised from) another of its type gets every byte.
+TEST(DialectSemantics, StructAssignmentCopiesEveryByte) {
+    Program p("struct pt { char x; long y; char z; };\n"
+              "struct pt a = {1, 1000, 3}; struct pt b; struct pt c = a;\n"
+              "union u { long w; char c; } u1, u2;\n"
+              "void main(void) { b = a; u1.w = 0x1234; u2 = u1; }\n");
+    p.run({{"b", -1}, {"c", -1}, {"u2", 0}});
+    const int bytes[] = {1, 0xE8, 0x03, 3};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(p.element("b", i), bytes[i]) << i;
+        EXPECT_EQ(p.element("c", i), bytes[i]) << i;
+    }
+    EXPECT_EQ(p.value("u2"), 0x1234);
+}
+
+TEST(DialectSemantics, CompoundAssignmentThroughAPointer) {
+    Program p("int v; int *p; char w;\n"
+              "void main(void) { v = 10; p = &v; *p += 3; *p -= 1; *p |= 0x20; w = *p; }\n");
+    p.run();
+    EXPECT_EQ(p.value("v"), 12 | 0x20);
+    EXPECT_EQ(p.value("w"), 12 | 0x20);
+}
+
 } // namespace
 } // namespace kavo
