@@ -218,7 +218,10 @@ storage_class_specifier
     | REGISTER      { $$ = b.token($1); }
     | STATIC        { $$ = b.token($1); }
     | EXTERN        { $$ = b.token($1); }
-    | TYPEDEF       { $$ = b.token($1); }
+    | TYPEDEF
+        /* the scanner knows no type names, so a typedef could never be used */
+        { fe.unsupported($1.token->line, "typedef (write the type itself, or #define it)");
+          $$ = b.token($1); }
     ;
 
 type_specifier
@@ -405,7 +408,9 @@ parameter_type_list
 
 parameter_list
     : pparameter_declaration                        { $$ = $1; }
-    | parameter_list COMMA pparameter_declaration   { $$ = b.join(__LINE__, $1, {$3}); }
+    | parameter_list COMMA pparameter_declaration
+        /* the comma stays: it separates parameters whose declarations name no identifier */
+        { $$ = b.join(__LINE__, $1, {b.token($2), $3}); }
     ;
 
 pparameter_declaration

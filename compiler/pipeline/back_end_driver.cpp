@@ -8,6 +8,7 @@
 #include "compiler/pipeline/back_end_steps.hpp"
 #include "compiler/pipeline/main_walk.hpp"
 #include "compiler/pipeline/output_sequence.hpp"
+#include "compiler/symbols/procsym.hpp"
 #include "compiler/symbols/types.hpp"
 #include "compiler/tables/ram_map.hpp"
 
@@ -40,6 +41,7 @@ int backEndDriver(Compilation& c) {
     if (!runMainWalk(c))
         return 2;
     placestartupcode(c);
+    checkprototypes(c);
     emitResetJump(c);
     if (c.flags.stopAfterCodeGeneration)
         return stopForInspection(c);

@@ -1,6 +1,7 @@
 // Declaration processing: procsym walks a declaration's items and enters what they declare
 // (declareIdentifier, declarePointer, declareArray, declareFunction, declareTag,
-// declareEnumerator) into the symbol table or a member list; prototypes are skipped and
+// declareEnumerator, declarePrototype) into the symbol table or a member list; prototypes
+// declare the function for the calls before its definition, and
 // floating point is refused (refuseFloatingPoint). Initialisers of global and static
 // variables become code that runs before main (generateDeclarationExpression).
 #include "compiler/symbols/procsym.hpp"
@@ -12,6 +13,8 @@
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
+
+#include <algorithm>
 
 namespace kavo {
 
@@ -110,13 +113,107 @@ void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const It
     d.sign = SIGNED;
 }
 
+// The parameter declarations after a function's name: the run after its FUNC_PROTO_END;
+// none for an empty list.
+const Item* parameterList(const Item& name) {
+    const Item* item = name.next;
+    if (item == nullptr || item->kind != FUNC_PROTO_START)
+        return nullptr;
+    while (item != nullptr && item->kind != FUNC_PROTO_END)
+        item = item->next;
+    item = item != nullptr ? item->next : nullptr;
+    return item != nullptr && item->kind == DEC_LIST_START ? item->sublist : nullptr;
+}
+
+// The size of each parameter (an array parameter is a pointer); (void) has none.
+std::vector<int> parameterSizes(const Item* parameters) {
+    std::vector<int> sizes;
+    int type = 0;
+    bool given = false;
+    bool pointer = false;
+    const auto finish = [&] {
+        if (given && !(type == VOID && !pointer))
+            sizes.push_back(pointer ? (type == CHAR ? 2 : 1) : (type == LONG ? 2 : 1));
+        type = 0;
+        given = pointer = false;
+    };
+    for (const Item* item = parameters; item != nullptr; item = item->next) {
+        const int kind = item->kind;
+        if (kind == COMMA) {
+            finish();
+        } else if (isTypeWord(kind)) {
+            type = kind;
+            given = true;
+        } else if (kind == SIGNED || kind == UNSIGNED || kind == STRUCT_TYPE) {
+            type = type == 0 ? INT : type;
+            given = true;
+        } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE) {
+            pointer = true;
+        }
+    }
+    finish();
+    return sizes;
+}
+
+const char* PrototypeMismatch = "ERROR(C273): Line: %d %s of %s does not match its prototype.\n";
+
+Symbol* functionSymbol(const Compilation& c, const std::string& name) {
+    for (Symbol* s : symbolsNamed(c, name)) {
+        if (s->type == FUNCNAME)
+            return s;
+    }
+    return nullptr;
+}
+
+// A prototype declares the function: calls before its definition compile, and the
+// definition takes over the symbol. Repeated prototypes must agree.
+void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
+    const std::vector<int> sizes = parameterSizes(parameterList(item));
+    d.declaredSinceSpecifiers = true;
+    const auto known = c.symbols.prototypes.find(item.cval);
+    if (known != c.symbols.prototypes.end()) {
+        if (known->second.parameterSizes != sizes)
+            c.error(strprintf(PrototypeMismatch, item.line, "This declaration", item.cval.c_str()));
+        return;
+    }
+    if (functionSymbol(c, item.cval) != nullptr)
+        return; // declared again after its definition
+    Symbol* symbol = addsym(c, c.symbols.main, d.cls, FUNCNAME, d.qual, item.cval, item.cval,
+                            d.typeName, d.sign, item.line);
+    symbol->base = d.type;
+    c.symbols.prototypes[item.cval] = {sizes, false};
+}
+
+// The definition of a function a prototype declared: the prototype's symbol is the one.
+Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item) {
+    const auto known = c.symbols.prototypes.find(item.cval);
+    if (known == c.symbols.prototypes.end() || known->second.defined)
+        return nullptr;
+    known->second.defined = true;
+    Symbol* symbol = functionSymbol(c, item.cval);
+    if (symbol == nullptr)
+        return nullptr;
+    if (symbol->base != d.base ||
+        known->second.parameterSizes != parameterSizes(parameterList(item)))
+        c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
+    symbol->base = d.base;
+    symbol->sign = d.sign;
+    return symbol;
+}
+
 void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const bool interrupt = item.cval == "__interrupt";
     if (interrupt && !c.pragmas.has("INTERRUPT_LOC"))
         c.message(strprintf("WARNING(C112): Line: %d Found interrupt routine \"%s\" but pragma "
                             "\"%s\" is not defined.\n",
                             item.line, "__interrupt", "INTERRUPT_LOC"));
-    Symbol* symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
+    if (d.type == FUNCPTR)
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer is not "
+                          "supported by this compiler yet.\n",
+                          item.line, item.cval.c_str()));
+    Symbol* symbol = d.type == FUNCPTR ? nullptr : takePrototype(c, d, item);
+    if (symbol == nullptr)
+        symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
     symbol->base = d.base;
     emit(c, PIC_LABEL, interrupt ? item.cval : "@" + item.cval, -1, item.line);
     if (interrupt)
@@ -216,8 +313,7 @@ Item* skipPrototype(Item* item) {
     return item;
 }
 
-// A function declared without a body: its definition declares it, so the prototype enters
-// nothing; entering it as a variable would make the definition a redefinition.
+// A function declared without a body (declarePrototype).
 bool isPrototype(const Declaration& d, const Item& item) {
     return !d.function && d.type != POINTER && item.next != nullptr &&
            item.next->kind == FUNC_PROTO_START;
@@ -260,6 +356,21 @@ void procsym(Compilation& c, Item* first, SymbolList& target) {
     for (Item* item = first; item != nullptr; item = item != nullptr ? item->next : nullptr)
         processItem(c, d, target, item);
     setsizes(c);
+}
+
+void checkprototypes(Compilation& c) {
+    std::vector<std::string> reported;
+    for (const Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
+        if (i->opcode != PIC_CALL)
+            continue;
+        const auto known = c.symbols.prototypes.find(i->operand);
+        if (known == c.symbols.prototypes.end() || known->second.defined ||
+            std::find(reported.begin(), reported.end(), i->operand) != reported.end())
+            continue;
+        reported.push_back(i->operand);
+        c.error(strprintf("ERROR(C274): Line: %d Function %s is declared but never defined.\n",
+                          i->line, i->operand.c_str()));
+    }
 }
 
 namespace {
@@ -359,7 +470,11 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FUNC_PROTO_START) {
         item = skipPrototype(item);
     } else if (kind == IDENTIFIER && isPrototype(d, *item)) {
+        declarePrototype(c, d, *item);
         item = skipPrototypeParameters(item);
+    } else if (kind == COMMA) {
+        // Parameters are separated: the next specifier word starts the next one.
+        d.declaredSinceSpecifiers = true;
     } else if (kind == IDENTIFIER) {
         declareIdentifier(c, d, target, *item);
     } else {

@@ -121,10 +121,12 @@ TEST(GrammarDeclarations, EnumWithAndWithoutValues) {
     EXPECT_EQ(parseRun("enum colour c;"), "DEC_LIST_START NULLFUNC IDENTIFIER:c DEC_LIST_END");
 }
 
+// Commas between parameters stay: a parameter without a name ends only there.
 TEST(GrammarDeclarations, PrototypeWithParameterTypes) {
     EXPECT_EQ(parseRun("int g(int, char *p);"),
               "DEC_LIST_START INT:int IDENTIFIER:g FUNC_PROTO_START INT:int FUNC_PROTO_END "
-              "DEC_LIST_START INT:int CHAR:char POINTER IDENTIFIER:p DEC_LIST_END DEC_LIST_END");
+              "DEC_LIST_START INT:int COMMA:, CHAR:char POINTER IDENTIFIER:p DEC_LIST_END "
+              "DEC_LIST_END");
 }
 
 TEST(GrammarDeclarations, TokenNodesCarryLineAndFileMarkersOnlyTheLine) {
@@ -160,7 +162,8 @@ TEST(GrammarFunctions, DefinitionWithParameterList) {
     EXPECT_EQ(parseRun("int add(int a, char b) { return a; }"),
               "FUNCSTART SCOPENAME IDENTIFIER:add DEC_LIST_START INT:int FUNCNAME IDENTIFIER:add "
               "FUNC_PROTO_START INT:int FUNC_PROTO_END DEC_LIST_START INT:int IDENTIFIER:a "
-              "CHAR:char IDENTIFIER:b DEC_LIST_END DEC_LIST_END SCOPENAME IDENTIFIER:add LSQUIG:{ "
+              "COMMA:, CHAR:char IDENTIFIER:b DEC_LIST_END DEC_LIST_END SCOPENAME IDENTIFIER:add "
+              "LSQUIG:{ "
               "EXPSTART " +
                   expr(id("a")) + " RETURNEXP EXPEND RSQUIG:} FUNCEND NULLFUNC");
 }

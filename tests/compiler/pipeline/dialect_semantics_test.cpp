@@ -164,5 +164,20 @@ TEST(DialectSemantics, CompoundAssignmentThroughAPointer) {
     EXPECT_EQ(p.value("w"), 12 | 0x20);
 }
 
+// After a prototype, a call before the definition compiles, and the definition is the one
+// called, with its return type and sign.
+TEST(DialectSemantics, APrototypeMakesALaterDefinitionCallable) {
+    Program p("char later(char a);\nlong twice(long v);\nunsigned char big(void);\n"
+              "char r; long w, u;\n"
+              "void main(void) { r = later(5); w = twice(-300); u = 1000; u = u + big(); }\n"
+              "char later(char a) { return a + 1; }\n"
+              "long twice(long v) { return v + v; }\n"
+              "unsigned char big(void) { return 200; }\n");
+    p.run();
+    EXPECT_EQ(p.value("r"), 6);
+    EXPECT_EQ(p.signedValue("w"), -600);
+    EXPECT_EQ(p.value("u"), 1200);
+}
+
 } // namespace
 } // namespace kavo
