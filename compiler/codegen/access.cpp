@@ -385,6 +385,46 @@ bool generateMember(Site& s) {
     return true;
 }
 
+bool generateMemberThroughPointer(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    Item* pointer = s.item->next;
+    if (!isLeaf(pointer))
+        return false;
+    const Symbol* symbol = isIdentifier(pointer) ? findsym(c, pointer->cval) : nullptr;
+    const bool toAggregate = symbol != nullptr && symbol->type == POINTER &&
+                             (symbol->base == STRUCT || symbol->base == UNION);
+    const ResolvedMember resolved =
+        toAggregate ? resolveMembers(c, symbol->typeName, {s.item}) : ResolvedMember{};
+    const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
+    if (resolved.errorFormat != nullptr) {
+        c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
+    } else if (size == 0 ||
+               (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))) {
+        c.error(strprintf("ERROR(C259): Line: %d member access through a pointer (->%s) %s is "
+                          "not supported by this compiler yet.\n",
+                          line, s.item->cval.c_str(),
+                          !toAggregate ? "on something other than a pointer to a struct"
+                          : size == 0  ? "to a member that is an array or a struct"
+                                       : "with this operator on a 16-bit member"));
+    }
+    if (resolved.errorFormat != nullptr || size == 0 ||
+        (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))) {
+        c.codegen.abortExpression = true;
+        return true;
+    }
+    // FSR = the pointer + the member's offset.
+    if (resolved.offset != 0) {
+        emit(c, PIC_MOVLW, std::to_string(resolved.offset), -1, line, resolved.offset);
+        emitOn(c, PIC_ADDWF, *pointer, 0, line);
+    } else {
+        emitOn(c, PIC_MOVF, *pointer, 0, line);
+    }
+    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    finishIndirect(s, size, resolved.member->sign, {pointer});
+    return true;
+}
+
 bool generateString(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();

@@ -241,15 +241,6 @@ bool skipInlineAssembly(codegen::Site& s) {
     return true;
 }
 
-// p->m: the pointer's member is not reached yet; the access is refused by its name.
-bool refuseMemberThroughPointer(codegen::Site& s) {
-    s.c.error(strprintf("ERROR(C259): Line: %d member access through a pointer (->%s) is not "
-                        "supported by this compiler yet.\n",
-                        s.line(), s.item->cval.c_str()));
-    codegen::drop(s, s.item);
-    return true;
-}
-
 // (*p)++ or (a[i]) = v: a parenthesised value held in a temporary is a copy; storing into it
 // would change nothing the program sees, so it is refused.
 bool storesIntoACopy(codegen::Site& s) {
@@ -321,7 +312,7 @@ bool act(codegen::Site& s) {
     if (kind == STRING)
         return codegen::generateString(s);
     if (kind == POINTERSYM)
-        return refuseMemberThroughPointer(s);
+        return codegen::generateMemberThroughPointer(s);
     if (kind == ASM_START)
         return skipInlineAssembly(s);
     return codegen::generateStatement(s);

@@ -1000,9 +1000,9 @@ postfix_expression
     | postfix_expression DOT identifier
         { $$ = b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {$1, $3}); }
     | postfix_expression POINTERSYM identifier
-        /* postfix_expression POINTERSYM: the member's name kept in a node of kind POINTERSYM,
-           so that the access is refused by name instead of standing for the pointer itself */
-        { $$ = b.join(__LINE__, $1, {b.copyAs($3, POINTERSYM)}); }
+        /* POINTERSYM postfix_expression: the member's name in a node of kind POINTERSYM
+           before the pointer, so that the pointer is not taken for the member */
+        { $$ = b.join(__LINE__, b.copyAs($3, POINTERSYM), {$1}); }
     | postfix_expression INCR
         /* POSTINC_START POSTINC POSTFIX_EXP_START postfix_expression POSTINC_END POSTFIX_EXP_END */
         { $$ = b.join(__LINE__, b.mark(POSTINC_START), {

@@ -130,8 +130,10 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"struct pt { char x; char y; } a; char k;\nvoid main(void) { k = a + 1; }\n",
          "struct a used as a whole value (other than in an assignment from a struct of its own "
          "type)"},
-        {"struct pt { char x; char y; } a, *p; char k;\nvoid main(void) { p = &a; k = p->y; }\n",
-         "member access through a pointer (->y)"},
+        {"int v, *ip; char k;\nvoid main(void) { ip = &v; k = ip->y; }\n",
+         "member access through a pointer (->y) on something other than a pointer to a struct"},
+        {"struct pt { char x; long w; } a, *p;\nvoid main(void) { p = &a; p->w += 2; }\n",
+         "member access through a pointer (->w) with this operator on a 16-bit member"},
         {"long w[3]; char i;\nvoid main(void) { w[i] += 5; }\n",
          "the compound assignment += on this target"},
         {"long w[3]; char i;\nvoid main(void) { w[i]++; }\n", "++ or -- on this operand"},

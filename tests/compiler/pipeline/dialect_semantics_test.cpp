@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -20,6 +22,7 @@ using testing::Sx28;
 class Program {
 public:
     explicit Program(const std::string& source) : p_(Sx28 + source) {}
+    Program(const std::string& device, const std::string& source) : p_(device + source) {}
     void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
         p_.restart(inputs);
         p_.runToEnd();
@@ -177,6 +180,24 @@ TEST(DialectSemantics, APrototypeMakesALaterDefinitionCallable) {
     EXPECT_EQ(p.value("r"), 6);
     EXPECT_EQ(p.signedValue("w"), -600);
     EXPECT_EQ(p.value("u"), 1200);
+}
+
+// p->m reaches the member at the pointer's address plus the member's offset. Values worked
+// on between setting FSR and the access need the global registers the device header offers.
+TEST(DialectSemantics, MembersThroughAPointerToAStruct) {
+    std::ifstream header(std::string(KAVO_EXAMPLES_DIR) + "/sx28.h");
+    Program p(std::string(std::istreambuf_iterator<char>(header), {}),
+              "struct pt { char x; long w; char y; };\n"
+              "struct pt a, b; struct pt *p; char rx, ry; long rw;\n"
+              "void main(void) { p = &a; p->x = 7; p->w = -1234; p->y = 9; p->y += 3;"
+              " p->x++; rx = p->x; rw = p->w; p = &b; p->y = 1; ry = a.y + p->y; }\n");
+    p.run();
+    EXPECT_EQ(p.value("rx"), 8);
+    EXPECT_EQ(p.signedValue("rw"), -1234);
+    EXPECT_EQ(p.value("ry"), 13);
+    EXPECT_EQ(p.element("a", 0), 8);
+    EXPECT_EQ(p.element("a", 3), 12);
+    EXPECT_EQ(p.element("b", 3), 1);
 }
 
 } // namespace
