@@ -63,7 +63,8 @@ TEST(DialectSemantics, GlobalAndStaticInitialisersRunOnceBeforeMain) {
               "char counter(void) { static char n = 10; n++; return n; }\n"
               "void main(void) { k = g + 1; lk = l + 1; c1 = counter(); c2 = counter();"
               " c3 = counter(); pick(); }\n"
-              "long later = -2;\n");
+              "long later = -2;\n"
+              "char seven(void) { return 7; }\nchar fromCall = seven();\n");
     p.run({{"g", 99}, {"l", 7}, {"big", 1}, {"neg", 0}, {"later", 3}});
     EXPECT_EQ(p.value("g"), 5);
     EXPECT_EQ(p.value("l"), 1234);
@@ -76,6 +77,7 @@ TEST(DialectSemantics, GlobalAndStaticInitialisersRunOnceBeforeMain) {
     EXPECT_EQ(p.value("c2"), 12);
     EXPECT_EQ(p.value("c3"), 13);
     EXPECT_EQ(p.value("second"), 'a') << "a pointer initialised with a string";
+    EXPECT_EQ(p.value("fromCall"), 7) << "a call in an initialiser is made from main";
 }
 
 TEST(DialectSemantics, ArrayInitialisersStoreEveryElementAndZeroTheRest) {
