@@ -390,6 +390,17 @@ bool generateMember(Site& s) {
     return true;
 }
 
+bool generateConstantAddressAccess(Site& s) {
+    Item* address = s.item->next;
+    if (!isConstant(address) || address->ival < 0 || address->ival > 255)
+        return false;
+    // FSR holds the whole address: bank and register.
+    emit(s.c, PIC_MOVLW, std::to_string(address->ival & 0xFF), -1, s.line(), address->ival & 0xFF);
+    emit(s.c, PIC_MOVWF, FileSelect, -1, s.line());
+    finishIndirect(s, 1, UNSIGNED, {address});
+    return true;
+}
+
 bool generateMemberThroughPointer(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();

@@ -78,11 +78,12 @@ bool generateStepping(Site& site); // ++ and --
 bool generateStatement(Site& site);
 bool generateCallSite(Site& site);
 bool generateReturn(Site& site);
-bool generateElement(Site& site);              // INDEX_ON array SUBSCRIPT index INDEX_OFF
-bool generatePointerAccess(Site& site);        // RESOLV_PTR pointer
-bool generateMember(Site& site);               // ST_ADDR_RESOLVE chains
-bool generateMemberThroughPointer(Site& site); // POINTERSYM(member) pointer: p->member
-bool generateString(Site& site);               // a string literal as a value
+bool generateElement(Site& site);               // INDEX_ON array SUBSCRIPT index INDEX_OFF
+bool generatePointerAccess(Site& site);         // RESOLV_PTR pointer
+bool generateConstantAddressAccess(Site& site); // RESOLV_CONST_PTR constant: @0x10
+bool generateMember(Site& site);                // ST_ADDR_RESOLVE chains
+bool generateMemberThroughPointer(Site& site);  // POINTERSYM(member) pointer: p->member
+bool generateString(Site& site);                // a string literal as a value
 
 // Whole structs and unions in an expression's list, looked at before it is reduced: a plain
 // assignment between two of the same type is copied byte by byte (the list becomes its

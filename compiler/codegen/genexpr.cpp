@@ -307,6 +307,8 @@ bool act(codegen::Site& s) {
         return codegen::generateElement(s);
     if (kind == RESOLV_PTR)
         return codegen::generatePointerAccess(s);
+    if (kind == RESOLV_CONST_PTR)
+        return codegen::generateConstantAddressAccess(s);
     if (kind == ST_ADDR_RESOLVE)
         return codegen::generateMember(s);
     if (kind == STRING)
@@ -384,7 +386,7 @@ std::string constructName(const Item& item) {
         return "this use of an array element (an element of an array of structs needs a "
                "member)";
     case RESOLV_CONST_PTR:
-        return "the @ constant-address form in an expression";
+        return "the @ form on something other than a constant address from 0 to 255";
     case RESOLV_PTR:
         return "this access through a pointer";
     case ST_ADDR_RESOLVE:

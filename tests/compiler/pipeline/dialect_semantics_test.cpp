@@ -222,5 +222,14 @@ TEST(DialectSemantics, CompoundAssignmentOnSixteenBitElementsAndMembers) {
     EXPECT_EQ(p.element("s", 1) | p.element("s", 2) << 8, (100 - 200) & 0xFFFF);
 }
 
+// @address reads and writes the byte at a constant RAM address.
+TEST(DialectSemantics, TheAtFormReachesAConstantAddress) {
+    Program p("char v @ 0x12; char k;\n"
+              "void main(void) { v = 7; k = @0x12; @0x12 = 9; @0x12 += 1; }\n");
+    p.run();
+    EXPECT_EQ(p.value("k"), 7);
+    EXPECT_EQ(p.value("v"), 10);
+}
+
 } // namespace
 } // namespace kavo
