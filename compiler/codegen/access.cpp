@@ -23,15 +23,15 @@ constexpr const char* FileSelect = "@__fsr__";
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
 
-// A 16-bit value reached through INDF takes a plain assignment and the compound operators
-// that work byte by byte (low byte, then FSR + 1); ++, -- and the operators of the runtime
+// A 16-bit value reached through INDF takes a plain assignment, ++, -- and the compound
+// operators that work byte by byte (low byte, then FSR + 1); the operators of the runtime
 // routines on such a target are not supported.
 bool isPlainAssignment(const Item* before) {
     if (before == nullptr)
         return false;
     const int kind = before->kind;
     return kind == ASSIGN || kind == PLUSEQ || kind == MINUSEQ || kind == ANDEQ || kind == OREQ ||
-           kind == EXOREQ;
+           kind == EXOREQ || kind == PREINC || kind == POSTINC || kind == PREDEC || kind == POSTDEC;
 }
 
 // The element at FSR: read into a temporary that keeps the element's sign, or left as INDF

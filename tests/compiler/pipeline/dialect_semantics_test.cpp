@@ -204,15 +204,17 @@ TEST(DialectSemantics, MembersThroughAPointerToAStruct) {
 
 // +=, -=, &=, |= and ^= on a 16-bit value reached through INDF work byte by byte, the carry
 // or borrow going on into the high byte.
-TEST(DialectSemantics, CompoundAssignmentOnSixteenBitElementsAndMembers) {
+TEST(DialectSemantics, CompoundAssignmentAndSteppingOnSixteenBitElementsAndMembers) {
     std::ifstream header(std::string(KAVO_EXAMPLES_DIR) + "/sx28.h");
     Program p(std::string(std::istreambuf_iterator<char>(header), {}),
-              "long w[3]; char i; char n; long big;\n"
+              "long w[3]; char i; char n; long big; long w3[2]; long post, pre;\n"
               "struct pt { char x; long v; } s, *q;\n"
               "void main(void) { w[0] = 250; w[1] = 1000; w[2] = 0x0F0F; i = 1;"
               " w[i] += 300; w[0] += 10; i = 0; w[i] -= 251; n = -2; i = 2; w[i] &= 0x00FF;"
               " w[i] |= 0x1200; w[i] ^= 0x0001; big = 40000; w[1] += big;"
-              " q = &s; q->v = 100; q->v -= 200; }\n");
+              " q = &s; q->v = 100; q->v -= 200;"
+              " w3[0] = 255; w3[0]++; i = 1; w3[i] = 0; post = w3[i]--; pre = ++w3[i];"
+              " --w3[i]; }\n");
     p.run();
     auto word = [&](int i) { return p.element("w", 2 * i) | p.element("w", 2 * i + 1) << 8; };
     // w[0] = 250 + 10 - 251 = 9; w[1] = (1000 + 300 + 40000) & 0xFFFF; w[2] = 0x0F | 0x1200 ^ 1.
@@ -220,6 +222,11 @@ TEST(DialectSemantics, CompoundAssignmentOnSixteenBitElementsAndMembers) {
     EXPECT_EQ(word(1), (1000 + 300 + 40000) & 0xFFFF);
     EXPECT_EQ(word(2), (0x000F | 0x1200) ^ 0x0001);
     EXPECT_EQ(p.element("s", 1) | p.element("s", 2) << 8, (100 - 200) & 0xFFFF);
+    // ++ and -- carry and borrow across the bytes: 255 + 1, 0 - 1 (post: 0), then back up.
+    EXPECT_EQ(p.element("w3", 0) | p.element("w3", 1) << 8, 256);
+    EXPECT_EQ(p.value("post"), 0);
+    EXPECT_EQ(p.value("pre"), 0);
+    EXPECT_EQ(p.element("w3", 2) | p.element("w3", 3) << 8, 0xFFFF);
 }
 
 // @address reads and writes the byte at a constant RAM address.
