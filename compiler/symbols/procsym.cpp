@@ -446,10 +446,14 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         d.enumValueGiven = true;
     } else if (kind == ENUM_INIT_VAL_END) {
         d.enumValueGiven = false;
-    } else if (kind == ARRAY_SIZE) {
-        d.arrayPending = true;
-    } else if (kind == LBRA) {
-        d.unsizedArrayPending = true;
+    } else if (kind == ARRAY_SIZE || kind == LBRA) {
+        // a[2][3] would be laid out as a[2]: one dimension only.
+        if (d.arrayPending || d.unsizedArrayPending)
+            c.error(strprintf("ERROR(C259): Line: %d an array of more than one dimension is not "
+                              "supported by this compiler yet.\n",
+                              item->line));
+        d.arrayPending = d.arrayPending || kind == ARRAY_SIZE;
+        d.unsizedArrayPending = d.unsizedArrayPending || kind == LBRA;
     } else if (kind == FORCED_MEM_LOC) {
         if (constantResult(c)) {
             d.fixedLocation = true;
