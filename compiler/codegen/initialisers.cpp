@@ -32,6 +32,7 @@ struct Shape {
     bool wide = false;
     bool aggregate = false;
     bool isUnion = false;
+    bool charArray = false; // a string may fill it
     std::vector<Shape> parts;
 };
 
@@ -108,6 +109,7 @@ Shape shapeOfType(Compilation& c, int type, int base, int count, const std::stri
         return shape;
     }
     shape.aggregate = true;
+    shape.charArray = base == CHAR;
     const int elementSize = typesize(c, nullptr, base, typeName);
     for (int i = 0; i < count; ++i)
         shape.parts.push_back(shapeOfType(c, base, 0, 0, typeName, offset + i * elementSize));
@@ -127,10 +129,40 @@ int scalarCount(const Shape& shape) {
     return count;
 }
 
+// The characters of a string (and its closing 0) as constant values.
+std::vector<InitValue> charactersOf(Compilation& c, const Item& string) {
+    std::vector<InitValue> values;
+    const std::string text = codegen::decodeString(c, string.cval, string.line);
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        Item* character = c.items.make();
+        character->kind = INTEGER_CONSTANT;
+        character->ival = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+        character->line = string.line;
+        character->file = string.file;
+        values.push_back({character, false, {}});
+    }
+    return values;
+}
+
+bool isString(const InitValue& value) {
+    const Item* first = value.items;
+    while (first != nullptr && first->kind == POSTFIX_EXP_START)
+        first = first->next;
+    return first != nullptr && first->kind == STRING && first->next != nullptr &&
+           first->next->kind == POSTFIX_EXP_END && first->next->next == nullptr;
+}
+
+const Item* stringItem(const InitValue& value) {
+    const Item* first = value.items;
+    while (first->kind == POSTFIX_EXP_START)
+        first = first->next;
+    return first;
+}
+
 // Walks the values of one brace list.
 class Filler {
 public:
-    explicit Filler(std::vector<Store>& stores) : stores_(stores) {}
+    Filler(Compilation& c, std::vector<Store>& stores) : c_(c), stores_(stores) {}
 
     // The object takes its values from a brace list of its own; true when all were used.
     bool fillBraced(const Shape& shape, const std::vector<InitValue>& list) {
@@ -175,6 +207,9 @@ private:
         } else if (next < list.size() && list[next].braced) {
             if (!fillBraced(shape, list[next++].list))
                 tooMany_ = true;
+        } else if (next < list.size() && shape.charArray && isString(list[next])) {
+            if (!fillBraced(shape, charactersOf(c_, *stringItem(list[next++]))))
+                tooMany_ = true;
         } else {
             fillParts(shape, list, next);
         }
@@ -184,39 +219,10 @@ public:
     bool tooMany() const { return tooMany_; }
 
 private:
+    Compilation& c_;
     std::vector<Store>& stores_;
     bool tooMany_ = false;
 };
-
-// The characters of a string (and its closing 0) as constant values.
-std::vector<InitValue> charactersOf(Compilation& c, const Item& string) {
-    std::vector<InitValue> values;
-    const std::string text = codegen::decodeString(c, string.cval, string.line);
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        Item* character = c.items.make();
-        character->kind = INTEGER_CONSTANT;
-        character->ival = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
-        character->line = string.line;
-        character->file = string.file;
-        values.push_back({character, false, {}});
-    }
-    return values;
-}
-
-bool isString(const InitValue& value) {
-    const Item* first = value.items;
-    while (first != nullptr && first->kind == POSTFIX_EXP_START)
-        first = first->next;
-    return first != nullptr && first->kind == STRING && first->next != nullptr &&
-           first->next->kind == POSTFIX_EXP_END && first->next->next == nullptr;
-}
-
-const Item* stringItem(const InitValue& value) {
-    const Item* first = value.items;
-    while (first->kind == POSTFIX_EXP_START)
-        first = first->next;
-    return first;
-}
 
 Item* makeItem(Compilation& c, int kind, const std::string& cval, int ival, const Item& like) {
     Item* item = c.items.make();
@@ -300,7 +306,7 @@ bool geninitialiser(Compilation& c, Item*& list) {
         }
     }
     std::vector<Store> stores;
-    Filler filler(stores);
+    Filler filler(c, stores);
     const Shape shape = shapeOf(c, *target);
     if (!filler.fillBraced(shape, value.list) || filler.tooMany()) {
         c.error(strprintf("ERROR(C270): Line: %d Too many initialisers for %s.\n", line,

@@ -113,9 +113,10 @@ TEST(DialectSemantics, StructAndUnionInitialisersFillEveryByte) {
               "struct pt a = {1, 1000, 3}; struct pt b = {9};\n"
               "struct pt pts[2] = {{1, 2, 3}, {4}}; struct pt flat[] = {5, 6, 7, 8};\n"
               "union u { long w; char c; } uu = {0x1234};\n"
+              "struct named { char id; char name[4]; } nm = {7, \"ab\"};\n"
               "char n;\n"
               "void main(void) { n = sizeof(flat); }\n");
-    p.run({{"a", -1}, {"b", -1}, {"pts", -1}, {"uu", -1}});
+    p.run({{"a", -1}, {"b", -1}, {"pts", -1}, {"uu", -1}, {"nm", -1}});
     const int aBytes[] = {1, 0xE8, 0x03, 3};
     const int bBytes[] = {9, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
@@ -128,6 +129,9 @@ TEST(DialectSemantics, StructAndUnionInitialisersFillEveryByte) {
     // Without inner braces the values run on: {5, 6, 7}, then {8, 0, 0}: two elements.
     EXPECT_EQ(p.value("n"), 8);
     EXPECT_EQ(p.element("flat", 4), 8);
+    const int nmBytes[] = {7, 'a', 'b', 0, 0};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(p.element("nm", i), nmBytes[i]) << "a string fills a char array member " << i;
     EXPECT_EQ(p.element("uu", 0), 0x34);
     EXPECT_EQ(p.element("uu", 1), 0x12);
 }
