@@ -139,6 +139,8 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"char *s;\nvoid main(void) { *s = 3; }\n", "an assignment to this target"},
         {"struct pt { char x; char y; } pts[2];\nvoid main(void) { pts[0] = pts[1]; }\n",
          "this use of an array element (an element of an array of structs needs a member)"},
+        {"struct pt { char x; char y; } a;\nvoid g(char c) { } void main(void) { g(a); }\n",
+         "struct a used as a whole value"},
         {"char k;\nchar a[2][3];\nvoid main(void) { }\n", "an array of more than one dimension"},
         {"char k;\nvoid main(void) { k = @k; }\n",
          "the @ form on something other than a constant address from 0 to 255"},
