@@ -446,13 +446,22 @@ bool genexpr(Compilation& c, Item*& list) {
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
     int membersAhead = 0;
+    // Items of an assignment's value so far (it starts after SRC_ADDR): an assignment is
+    // checked against the item before it only when that item is the whole value, so that
+    // ch = ch + 300 warns about the addition alone.
+    int valueItems = 0;
     for (Item* item = list; item != nullptr; item = item->next) {
+        if (item->kind == SRC_ADDR)
+            valueItems = 0;
         if (skipsCheck(item, membersAhead))
             continue;
-        if (checkvars(c, previous, item) == 0)
+        Item* value = isAssignment(item->kind) && valueItems != 1 ? nullptr : previous;
+        if (checkvars(c, value, item) == 0)
             return false;
-        if (!isPlainMarker(item->kind))
+        if (!isPlainMarker(item->kind)) {
             previous = item;
+            ++valueItems;
+        }
     }
     const codegen::AggregateUse aggregate = codegen::generateAggregateUse(c, list);
     if (aggregate != codegen::AggregateUse::None) {

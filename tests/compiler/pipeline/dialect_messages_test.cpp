@@ -100,6 +100,7 @@ TEST(DialectMessages, RangeWarningsConcernEightBitOperandsOnly) {
     EXPECT_TRUE(has(o, "WARNING(C254): " + line(4))) << o.messages;
     EXPECT_TRUE(has(o, "WARNING(C252): " + line(5))) << o.messages;
     EXPECT_TRUE(has(o, "WARNING(C253): " + line(6))) << o.messages;
+    EXPECT_EQ(count(o, "WARNING(C25"), 3) << "one warning per constant: " << o.messages;
 }
 
 // Once the string table is full every further string is its own C31, and nothing else.
