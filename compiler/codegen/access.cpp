@@ -23,18 +23,15 @@ constexpr const char* FileSelect = "@__fsr__";
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
 
-// A plain assignment can store a 16-bit value through INDF (low byte, then FSR + 1); the
-// compound operators and ++/-- on such a target are not supported.
+// A 16-bit value reached through INDF takes a plain assignment, ++, -- and the compound
+// operators that work byte by byte (low byte, then FSR + 1); the operators of the runtime
+// routines on such a target are not supported.
 bool isPlainAssignment(const Item* before) {
-    return before != nullptr && before->kind == ASSIGN;
-}
-
-bool isStoredInto(const Item* before) {
     if (before == nullptr)
         return false;
     const int kind = before->kind;
-    return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
-           kind == PREDEC || kind == POSTDEC;
+    return kind == ASSIGN || kind == PLUSEQ || kind == MINUSEQ || kind == ANDEQ || kind == OREQ ||
+           kind == EXOREQ || kind == PREINC || kind == POSTINC || kind == PREDEC || kind == POSTDEC;
 }
 
 // The element at FSR: read into a temporary that keeps the element's sign, or left as INDF
@@ -57,6 +54,16 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     }
     for (Item* item : consumed)
         drop(s, item);
+}
+
+} // namespace
+
+bool isStoredInto(const Item* before) {
+    if (before == nullptr)
+        return false;
+    const int kind = before->kind;
+    return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
+           kind == PREDEC || kind == POSTDEC;
 }
 
 std::string decodeString(Compilation& c, const std::string& raw, int line) {
@@ -137,8 +144,6 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
     }
     return text;
 }
-
-} // namespace
 
 bool generateElement(Site& s) {
     Compilation& c = s.c;
@@ -413,6 +418,57 @@ bool generateMember(Site& s) {
     return true;
 }
 
+bool generateConstantAddressAccess(Site& s) {
+    Item* address = s.item->next;
+    if (!isConstant(address) || address->ival < 0 || address->ival > 255)
+        return false;
+    // FSR holds the whole address: bank and register.
+    emit(s.c, PIC_MOVLW, std::to_string(address->ival & 0xFF), -1, s.line(), address->ival & 0xFF);
+    emit(s.c, PIC_MOVWF, FileSelect, -1, s.line());
+    finishIndirect(s, 1, UNSIGNED, {address});
+    return true;
+}
+
+bool generateMemberThroughPointer(Site& s) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    Item* pointer = s.item->next;
+    if (!isLeaf(pointer))
+        return false;
+    const Symbol* symbol = isIdentifier(pointer) ? findsym(c, pointer->cval) : nullptr;
+    const bool toAggregate = symbol != nullptr && symbol->type == POINTER &&
+                             (symbol->base == STRUCT || symbol->base == UNION);
+    const ResolvedMember resolved =
+        toAggregate ? resolveMembers(c, symbol->typeName, {s.item}) : ResolvedMember{};
+    const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
+    if (resolved.errorFormat != nullptr) {
+        c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
+    } else if (size == 0 ||
+               (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))) {
+        c.error(strprintf("ERROR(C259): Line: %d member access through a pointer (->%s) %s is "
+                          "not supported by this compiler yet.\n",
+                          line, s.item->cval.c_str(),
+                          !toAggregate ? "on something other than a pointer to a struct"
+                          : size == 0  ? "to a member that is an array or a struct"
+                                       : "with this operator on a 16-bit member"));
+    }
+    if (resolved.errorFormat != nullptr || size == 0 ||
+        (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))) {
+        c.codegen.abortExpression = true;
+        return true;
+    }
+    // FSR = the pointer + the member's offset.
+    if (resolved.offset != 0) {
+        emit(c, PIC_MOVLW, std::to_string(resolved.offset), -1, line, resolved.offset);
+        emitOn(c, PIC_ADDWF, *pointer, 0, line);
+    } else {
+        emitOn(c, PIC_MOVF, *pointer, 0, line);
+    }
+    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    finishIndirect(s, size, resolved.member->sign, {pointer});
+    return true;
+}
+
 bool generateString(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -431,7 +487,8 @@ bool generateString(Site& s) {
     if (position + static_cast<int>(text.size()) > LastStringPosition) {
         c.error(strprintf("ERROR(C31): Line: %d No space for string \"%s\"\n", line,
                           s.item->cval.c_str()));
-        drop(s, s.item);
+        // The statement goes on with a 0 in the string's place: one message for the fault.
+        becomeConstant(s.item, 0);
         return true;
     }
     const std::string name = strprintf("_str_%d", position);

@@ -25,14 +25,32 @@ const char* targetErrorFormat(int kind) {
 }
 
 // The high byte of a 16-bit target: the next register, or, through INDF, the register
-// after the one FSR points at.
-void storeHighByte(Compilation& c, int opcode, const Item& target, int line) {
-    if (target.cval == "@__f0__") {
-        emit(c, PIC_INCF, "@__fsr__", 1, line);
-        emit(c, opcode, "@__f0__", -1, line);
-        return;
+// after the one FSR points at. FSR steps there at once, before any skip that guards an
+// operation on the high byte (INCF leaves the carry as it is).
+class HighByte {
+public:
+    HighByte(Compilation& c, const Item& target, int line) : c_(c), target_(target), line_(line) {
+        if (indirect())
+            emit(c_, PIC_INCF, "@__fsr__", 1, line_);
     }
-    emitOn(c, opcode, target, -1, line, true);
+
+    void operate(int opcode, int dest) {
+        if (indirect())
+            emit(c_, opcode, "@__f0__", dest, line_);
+        else
+            emitOn(c_, opcode, target_, dest, line_, true);
+    }
+
+private:
+    bool indirect() const { return target_.cval == "@__f0__"; }
+
+    Compilation& c_;
+    const Item& target_;
+    int line_;
+};
+
+void storeHighByte(Compilation& c, int opcode, const Item& target, int line) {
+    HighByte(c, target, line).operate(opcode, -1);
 }
 
 void assignPlain(Compilation& c, const Item& value, const Item& target, int line) {
@@ -66,12 +84,11 @@ void assignPlain(Compilation& c, const Item& value, const Item& target, int line
 }
 
 // The high byte of an 8-bit SIGNED value added to (or taken from) a 16-bit target.
-void adjustForNegativeByte(Compilation& c, const Item& value, const Item& target, int step,
-                           int line) {
+void adjustForNegativeByte(Compilation& c, const Item& value, HighByte& high, int step, int line) {
     if (value.kind != IDENTIFIER || signOf(c, value) != SIGNED)
         return;
     emitOn(c, PIC_BTFSC, value, 7, line);
-    emitOn(c, step, target, 1, line, true);
+    high.operate(step, 1);
 }
 
 void assignAdding(Compilation& c, const Item& value, const Item& target, int line) {
@@ -79,14 +96,15 @@ void assignAdding(Compilation& c, const Item& value, const Item& target, int lin
     emitOn(c, PIC_ADDWF, target, 1, line);
     if (!isWide(&target))
         return;
+    HighByte high(c, target, line);
     emit(c, PIC_BTFSC, Status, Carry, line);
-    emitOn(c, PIC_INCF, target, 1, line, true);
+    high.operate(PIC_INCF, 1);
     if (value.kind == LONG_IDENTIFIER ||
         (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0)) {
         loadW(c, value, line, true);
-        emitOn(c, PIC_ADDWF, target, 1, line, true);
+        high.operate(PIC_ADDWF, 1);
     }
-    adjustForNegativeByte(c, value, target, PIC_DECF, line);
+    adjustForNegativeByte(c, value, high, PIC_DECF, line);
 }
 
 void assignSubtracting(Compilation& c, const Item& value, const Item& target, int line) {
@@ -94,14 +112,15 @@ void assignSubtracting(Compilation& c, const Item& value, const Item& target, in
     emitOn(c, PIC_SUBWF, target, 1, line);
     if (!isWide(&target))
         return;
+    HighByte high(c, target, line);
     emit(c, PIC_BTFSS, Status, Carry, line);
-    emitOn(c, PIC_DECF, target, 1, line, true);
+    high.operate(PIC_DECF, 1);
     if (value.kind == LONG_IDENTIFIER ||
         (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0)) {
         loadW(c, value, line, true);
-        emitOn(c, PIC_SUBWF, target, 1, line, true);
+        high.operate(PIC_SUBWF, 1);
     }
-    adjustForNegativeByte(c, value, target, PIC_INCF, line);
+    adjustForNegativeByte(c, value, high, PIC_INCF, line);
 }
 
 // An 8-bit value meets a 16-bit target extended by its own sign: its high byte is 0 when
@@ -111,16 +130,18 @@ void assignBitwise(Compilation& c, int op, const Item& value, const Item& target
     emitOn(c, op, target, 1, line);
     if (!isWide(&target))
         return;
+    HighByte high(c, target, line);
     if (value.kind == LONG_IDENTIFIER || value.kind == INTEGER_CONSTANT) {
         loadW(c, value, line, true);
-        emitOn(c, op, target, 1, line, true);
+        high.operate(op, 1);
     } else if (signOf(c, value) == SIGNED) {
         emit(c, PIC_MOVLW, "0", -1, line);
         emitOn(c, PIC_BTFSC, value, 7, line);
         emit(c, PIC_MOVLW, "255", -1, line, 255);
-        emitOn(c, op, target, 1, line, true);
+        high.operate(op, 1);
     } else if (op == PIC_ANDWF) {
-        emitOn(c, PIC_CLRF, target, -1, line, true);
+        // An unsigned 8-bit value's high byte counts as 0.
+        high.operate(PIC_CLRF, -1);
     }
 }
 

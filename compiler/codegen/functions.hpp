@@ -15,4 +15,11 @@ void generateWalkConditionalJump(Compilation& c, const Node& node);
 // The return size of a function: 0, 1 or 2 bytes; -1 when no function of that name exists.
 int returnSize(Compilation& c, std::string_view function);
 
+// Initialisers of global and static variables run once, before main's own code. Take the
+// instructions emitted after mark (the last instruction before them, from startupmark) out
+// of the list; placestartupcode puts all of them, in their order, at main's entry.
+Instruction* startupmark(const Compilation& c);
+void takestartupcode(Compilation& c, Instruction* mark);
+void placestartupcode(Compilation& c);
+
 } // namespace kavo

@@ -36,6 +36,13 @@ bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 std::string lowByte(int value);
 std::string highByte(int value);
 
+// Whether the item before a value makes it a place stored into (an assignment's target, the
+// operand of ++ or --).
+bool isStoredInto(const Item* before);
+
+// A string literal's text with its escapes translated (the warning for an unknown escape).
+std::string decodeString(Compilation& c, const std::string& raw, int line);
+
 // The sign of the symbol an identifier leaf names (SIGNED when unknown).
 int signOf(const Compilation& c, const Item& leaf);
 int signOfName(const Compilation& c, const std::string& name);
@@ -82,11 +89,21 @@ bool generateStepping(Site& site); // ++ and --
 bool generateStatement(Site& site);
 bool generateCallSite(Site& site);
 bool generateReturn(Site& site);
-bool generateElement(Site& site);       // INDEX_ON array SUBSCRIPT index INDEX_OFF
-bool generatePointerAccess(Site& site); // RESOLV_PTR pointer
-bool generateMember(Site& site);        // ST_ADDR_RESOLVE chains
-bool generateString(Site& site);        // a string literal as a value
-bool generateCast(Site& site);          // CAST operand
+bool generateElement(Site& site);               // INDEX_ON array SUBSCRIPT index INDEX_OFF
+bool generatePointerAccess(Site& site);         // RESOLV_PTR pointer
+bool generateConstantAddressAccess(Site& site); // RESOLV_CONST_PTR constant: @0x10
+bool generateMember(Site& site);                // ST_ADDR_RESOLVE chains
+bool generateMemberThroughPointer(Site& site);  // POINTERSYM(member) pointer: p->member
+bool generateString(Site& site);                // a string literal as a value
+bool generateCast(Site& site);                  // CAST operand
+
+// Whole structs and unions in an expression's list, looked at before it is reduced: a plain
+// assignment between two of the same type is copied byte by byte (the list becomes its
+// target), any other use is refused with C259.
+enum class AggregateUse { None, Copied, Refused };
+// The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
+constexpr const char* ObjectPart = "(part)";
+AggregateUse generateAggregateUse(Compilation& c, Item*& list);
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);

@@ -241,6 +241,19 @@ bool generateInlineAssembly(codegen::Site& s) {
     return true;
 }
 
+// (*p)++ or (a[i]) = v: a parenthesised value held in a temporary is a copy; storing into it
+// would change nothing the program sees, so it is refused.
+bool storesIntoACopy(codegen::Site& s) {
+    const std::string& name = s.c.codegen.lastResult.name;
+    if (!codegen::isStoredInto(s.previous) || !name.starts_with("_tmp_"))
+        return false;
+    s.c.error(strprintf("ERROR(C259): Line: %d storing into a parenthesised value that is not a "
+                        "variable, such as (*p)++, is not supported by this compiler yet.\n",
+                        s.line()));
+    s.c.codegen.abortExpression = true;
+    return true;
+}
+
 // Does the first thing that can be done at the site; true when the list changed.
 bool act(codegen::Site& s) {
     Compilation& c = s.c;
@@ -279,6 +292,8 @@ bool act(codegen::Site& s) {
     if (kind == EXPSTART)
         return generateNested(s);
     if (kind == GETEXPVAL) {
+        if (storesIntoACopy(s))
+            return true;
         putBackLastResult(c, item);
         item->reserved = 0;
         codegen::takePendingResult(c);
@@ -294,10 +309,14 @@ bool act(codegen::Site& s) {
         return codegen::generateElement(s);
     if (kind == RESOLV_PTR)
         return codegen::generatePointerAccess(s);
+    if (kind == RESOLV_CONST_PTR)
+        return codegen::generateConstantAddressAccess(s);
     if (kind == ST_ADDR_RESOLVE)
         return codegen::generateMember(s);
     if (kind == STRING)
         return codegen::generateString(s);
+    if (kind == POINTERSYM)
+        return codegen::generateMemberThroughPointer(s);
     if (kind == ASM_START)
         return generateInlineAssembly(s);
     return codegen::generateStatement(s);
@@ -340,13 +359,52 @@ void noteLeaf(Compilation& c, const Item* item) {
         c.codegen.lastResult = {item->kind, item->cval, item->ival};
 }
 
+// What a user wrote, for the operation left over in the list.
+std::string constructName(const Item& item) {
+    switch (item.kind) {
+    case ASSIGN:
+        return "an assignment to this target (through a char pointer or to an element of this "
+               "kind)";
+    case STAREQ:
+    case DIVEQ:
+    case MODEQ:
+    case PLUSEQ:
+    case MINUSEQ:
+    case SHIFTLEQ:
+    case SHIFTREQ:
+    case ANDEQ:
+    case EXOREQ:
+    case OREQ:
+        return strprintf("the compound assignment %s on this target (a 16-bit array element or "
+                         "a value reached through a pointer)",
+                         item.cval.c_str());
+    case PREINC:
+    case POSTINC:
+    case PREDEC:
+    case POSTDEC:
+        return "++ or -- on this operand (a 16-bit array element or a value reached through a "
+               "pointer)";
+    case INDEX_ON:
+        return "this use of an array element (an element of an array of structs needs a "
+               "member)";
+    case RESOLV_CONST_PTR:
+        return "the @ form on something other than a constant address from 0 to 255";
+    case RESOLV_PTR:
+        return "this access through a pointer";
+    case ST_ADDR_RESOLVE:
+        return "this member access";
+    default:
+        return std::string(kindName(item.kind));
+    }
+}
+
 // A construct the generator cannot compile yet is an error, never silently dropped code.
 void reportLeftovers(Compilation& c, const Item* list) {
     for (const Item* item = list; item != nullptr; item = item->next) {
         if (codegen::isLeaf(item))
             continue;
         c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
-                          item->line, std::string(kindName(item->kind)).c_str()));
+                          item->line, constructName(*item).c_str()));
         return;
     }
 }
@@ -393,13 +451,27 @@ bool genexpr(Compilation& c, Item*& list) {
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
     int membersAhead = 0;
+    // Items of an assignment's value so far (it starts after SRC_ADDR): an assignment is
+    // checked against the item before it only when that item is the whole value, so that
+    // ch = ch + 300 warns about the addition alone.
+    int valueItems = 0;
     for (Item* item = list; item != nullptr; item = item->next) {
+        if (item->kind == SRC_ADDR)
+            valueItems = 0;
         if (skipsCheck(item, membersAhead))
             continue;
-        if (checkvars(c, previous, item) == 0)
+        Item* value = isAssignment(item->kind) && valueItems != 1 ? nullptr : previous;
+        if (checkvars(c, value, item) == 0)
             return false;
-        if (!isPlainMarker(item->kind))
+        if (!isPlainMarker(item->kind)) {
             previous = item;
+            ++valueItems;
+        }
+    }
+    const codegen::AggregateUse aggregate = codegen::generateAggregateUse(c, list);
+    if (aggregate != codegen::AggregateUse::None) {
+        noteLeaf(c, list);
+        return aggregate == codegen::AggregateUse::Copied;
     }
     // Scan for the first thing that can be done, do it, and scan again. Every action only
     // changes the list at or after the item two places before it, so the scan resumes there.

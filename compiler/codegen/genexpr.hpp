@@ -19,6 +19,18 @@ bool genexpr(Compilation& c, Item*& list);
 // statement reading the value (IF, NIF, a return) still finds it.
 bool genstatement(Compilation& c, Item*& list);
 
+// Compiles a declaration's expression. An initialiser ("value = name" at the top level)
+// of an array, struct or union fills the object part by part from its brace list or string,
+// the parts without a value with 0 (C270 when there are more values than parts); anything
+// else is compiled by genexpr.
+bool geninitialiser(Compilation& c, Item*& list);
+// Whether a declaration's expression is an initialiser.
+bool isinitialiser(const Item* list);
+// The element count an array declared without a size takes from its initialiser list (the
+// list's values, or a string's characters and its closing 0); -1 when there is no list.
+int initialisercount(Compilation& c, const Item* list, int elementType,
+                     const std::string& typeName);
+
 // The value of a character constant's text (between the quotes), with C15, C16 and C17.
 int characterConstantValue(Compilation& c, const std::string& text, int line);
 

@@ -73,11 +73,21 @@ void compareCase(Compilation& c, const std::string& label, int v, int line) {
     emitbeforeswend(c, PIC_LABEL, next, -1, line, 0, switchEnd);
 }
 
+// case and default belong to a switch: outside one there is nowhere to compare.
+bool refusedOutsideSwitch(Compilation& c, const char* word, int line) {
+    if (!c.symbols.switchEnds.empty())
+        return false;
+    c.error(strprintf("ERROR(C277): Line: %d %s outside a switch statement.\n", line, word));
+    return true;
+}
+
 void generateCase(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
     const Item* after = s.item->next;
     const ExpressionResult value = caseValue(s);
+    if (refusedOutsideSwitch(c, "case", line))
+        return;
     if (value.kind != INTEGER_CONSTANT) {
         c.error(strprintf("ERROR(C49): Line: %d Integer Constant expected near %s.\n", line,
                           after != nullptr ? std::string(kindName(after->kind)).c_str() : ""));
@@ -92,6 +102,8 @@ void generateCase(Site& s) {
 // The default is taken only when no case matches, wherever it is written: its jump joins the
 // comparisons when the switch ends, after every case's.
 void generateDefault(Compilation& c, int line) {
+    if (refusedOutsideSwitch(c, "default", line))
+        return;
     const std::string label = newlabel(c);
     if (!c.codegen.switchDefaults.empty())
         c.codegen.switchDefaults.back() = label;
@@ -115,6 +127,17 @@ bool namedByLeaf(const Item* list, const std::string& name) {
             return true;
     }
     return false;
+}
+
+// A loop whose continue must run its step or its test first (for with a step, do-while)
+// names the label it places there itself; other loops continue at the label made here.
+void openContinueLabel(Compilation& c, const Item& item) {
+    if (item.cval.starts_with("_LBL_")) {
+        c.symbols.continueLabels.push_back(item.cval);
+        return;
+    }
+    c.symbols.continueLabels.push_back(newlabel(c));
+    emit(c, PIC_LABEL, c.symbols.continueLabels.back(), -1, item.line);
 }
 
 // TOP_TMP_VAR and TOP_SWT_VAR stand for their variable as an identifier.
@@ -177,8 +200,7 @@ bool generateStatement(Site& s) {
         jumpTo(c, t.breakLabels, "Line: %d : Break out of scope! %s\n", item);
         break;
     case NEW_CONT_LBL:
-        t.continueLabels.push_back(newlabel(c));
-        emit(c, PIC_LABEL, t.continueLabels.back(), -1, line);
+        openContinueLabel(c, item);
         break;
     case CONTINUE:
     case TOP_CONT_LBL:

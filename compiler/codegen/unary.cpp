@@ -188,6 +188,29 @@ bool generateUnary(Site& s) {
     return true;
 }
 
+// ++ or -- on a 16-bit value at INDF (FSR at its low byte): the step is an addition or
+// subtraction of 1 carried into the high byte; t gets the new value, read back from the high
+// byte down (FSR ends at the low byte again), then the old one for a post-step.
+void stepWideIndirect(Compilation& c, int kind, const std::string& t, int line) {
+    const bool increment = kind == PREINC || kind == POSTINC;
+    emit(c, PIC_MOVLW, "1", -1, line, 1);
+    emit(c, increment ? PIC_ADDWF : PIC_SUBWF, "@__f0__", 1, line);
+    emit(c, PIC_INCF, "@__fsr__", 1, line);
+    emit(c, increment ? PIC_BTFSC : PIC_BTFSS, Status, Carry, line);
+    emit(c, increment ? PIC_INCF : PIC_DECF, "@__f0__", 1, line);
+    emit(c, PIC_MOVF, "@__f0__", 0, line);
+    emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    emit(c, PIC_DECF, "@__fsr__", 1, line);
+    emit(c, PIC_MOVF, "@__f0__", 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (kind == PREINC || kind == PREDEC)
+        return;
+    emit(c, PIC_MOVLW, "1", -1, line, 1);
+    emit(c, increment ? PIC_SUBWF : PIC_ADDWF, t, 1, line);
+    emit(c, increment ? PIC_BTFSS : PIC_BTFSC, Status, Carry, line);
+    emit(c, increment ? PIC_DECF : PIC_INCF, t, 1, line, 0, 1);
+}
+
 bool generateStepping(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -203,7 +226,9 @@ bool generateStepping(Site& s) {
     const bool wide = isWide(x);
     c.codegen.expressionSign = signOf(c, *x);
     const std::string t = newTemporary(c, wide);
-    if (wide) {
+    if (wide && x->cval == "@__f0__") {
+        stepWideIndirect(c, kind, t, line);
+    } else if (wide) {
         const bool increment = kind == PREINC || kind == POSTINC;
         const bool before = kind == PREINC || kind == PREDEC;
         if (!before)

@@ -1,7 +1,7 @@
 // The node operations the grammar actions are written in: mark, token/tokenAs, copy/copyAs,
-// ident, constant and label make nodes; join chains fragments, logical builds && and ||, cast
-// a cast's operator; toNodeList hands a finished external
-// declaration to the run's node list.
+// ident, constant, declaredName and label make nodes; join chains fragments, logical builds &&
+// and ||, cast a cast's operator; toNodeList hands a finished external declaration to the run's
+// node list.
 #include "compiler/frontend/fragment.hpp"
 
 #include "compiler/base/kinds.hpp"
@@ -93,6 +93,21 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
     made.head->ival = integer ? bits : 0;
     made.head->cval = words;
     return made;
+}
+
+StackValue FragmentBuilder::declaredName(const StackValue& declarator) {
+    int depth = 0;
+    for (const Node* n = declarator.head; n != nullptr; n = n->next) {
+        if (n->kind == EXPSTART)
+            ++depth;
+        else if (n->kind == EXPEND)
+            --depth;
+        else if (n->kind == IDENTIFIER && depth == 0)
+            return single(nodes_.myndup(n));
+        if (n == declarator.tail)
+            break;
+    }
+    return ident(declarator);
 }
 
 StackValue FragmentBuilder::label() {

@@ -40,6 +40,9 @@ public:
     // The CAST node of a type name's fragment: the width of an integer type (0 for any other
     // type: pointers, structs, void, floating types, typedef names) and the type's words.
     StackValue cast(const StackValue& typeName);
+    // A copy of the name a declarator declares: its first IDENTIFIER outside the size
+    // expressions of arrays (which may name constants of their own).
+    StackValue declaredName(const StackValue& declarator);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
     // Appends every part, in order, to the end of head's fragment and returns the result.

@@ -44,6 +44,11 @@ void FrontEnd::syntaxError(std::string_view /*message*/) {
     c_.abortFlag = true;
 }
 
+void FrontEnd::unsupported(int line, std::string_view what) {
+    c_.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n", line,
+                       std::string(what).c_str()));
+}
+
 int FrontEnd::nextToken(StackValue& value) {
     ParserValue& scanned = tokens_.emplace_back();
     const int kind = scanner_.nextToken(scanned);

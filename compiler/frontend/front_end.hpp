@@ -32,6 +32,8 @@ public:
     // Every parse failure comes here. The message itself is not shown: the user sees one
     // C01 per line, and the run is marked to stop before code generation.
     void syntaxError(std::string_view message);
+    // A construct the grammar accepts but the compiler does not build: C259 naming it.
+    void unsupported(int line, std::string_view what);
 
     Scanner& scanner() { return scanner_; }
 

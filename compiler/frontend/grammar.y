@@ -218,7 +218,10 @@ storage_class_specifier
     | REGISTER      { $$ = b.token($1); }
     | STATIC        { $$ = b.token($1); }
     | EXTERN        { $$ = b.token($1); }
-    | TYPEDEF       { $$ = b.token($1); }
+    | TYPEDEF
+        /* the scanner knows no type names, so a typedef could never be used */
+        { fe.unsupported($1.token->line, "typedef (write the type itself, or #define it)");
+          $$ = b.token($1); }
     ;
 
 type_specifier
@@ -297,12 +300,13 @@ init_declarator_list
 init_declarator
     : declarator                        { $$ = $1; }
     | declarator ASSIGN initializer
-        /* declarator EXPSTART initializer ASSIGN copy(declarator) EXPEND */
+        /* declarator EXPSTART initializer ASSIGN name(declarator) EXPEND: the declared name,
+           also when the declarator starts with an array size or a pointer mark */
         { $$ = b.join(__LINE__, $1, {
               b.mark(EXPSTART),
               $3,
               b.token($2),
-              b.copy($1),
+              b.declaredName($1),
               b.mark(EXPEND)
           }); }
     ;
@@ -364,7 +368,9 @@ declarator
 direct_declarator
     : identifier                                { $$ = $1; }
     | LPAREN declarator RPAREN                  { $$ = $2; }
-    | direct_declarator LBRA RBRA               { $$ = $1; }
+    | direct_declarator LBRA RBRA
+        /* LBRA direct_declarator: an array whose size its initialiser gives */
+        { $$ = b.join(__LINE__, b.token($2), {$1}); }
     | direct_declarator LBRA constant_expression RBRA
         { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
     | direct_declarator LPAREN parameter_type_list RPAREN
@@ -402,7 +408,9 @@ parameter_type_list
 
 parameter_list
     : pparameter_declaration                        { $$ = $1; }
-    | parameter_list COMMA pparameter_declaration   { $$ = b.join(__LINE__, $1, {$3}); }
+    | parameter_list COMMA pparameter_declaration
+        /* the comma stays: it separates parameters whose declarations name no identifier */
+        { $$ = b.join(__LINE__, $1, {b.token($2), $3}); }
     ;
 
 pparameter_declaration
@@ -416,15 +424,19 @@ identifier_list
     | identifier_list COMMA identifier      { $$ = b.join(__LINE__, $1, {$3}); }
     ;
 
+/* A brace list keeps its braces and commas: each value fills its own part of the object. */
 initializer
     : assignment_expression                 { $$ = $1; }
-    | LSQUIG initializer_list RSQUIG        { $$ = $2; }
-    | LSQUIG initializer_list COMMA RSQUIG  { $$ = $2; }
+    | LSQUIG initializer_list RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {$2, b.token($3)}); }
+    | LSQUIG initializer_list COMMA RSQUIG
+        { $$ = b.join(__LINE__, b.token($1), {$2, b.token($4)}); }
     ;
 
 initializer_list
     : initializer                           { $$ = $1; }
-    | initializer_list COMMA initializer    { $$ = b.join(__LINE__, $1, {$3}); }
+    | initializer_list COMMA initializer
+        { $$ = b.join(__LINE__, $1, {b.token($2), $3}); }
     ;
 
 type_name
@@ -561,13 +573,16 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | DO statement WHILE LPAREN expression RPAREN SEMICOL
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement expression NIF(l1) POP_CONT_LBL
-           TOP_BRK_LBL POP_BRK_LBL */
+        /* A continue goes on with the test: the loop places its continue label (l2) there.
+           NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2) expression
+           NIF(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l2, NEW_CONT_LBL),
               $2,
+              b.copyAs(l2, LABELNAME),
               $5,
               b.copyAs(l1, NIF),
               b.mark(POP_CONT_LBL),
@@ -588,13 +603,16 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN SEMICOL SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement expression GOTO(l1) POP_CONT_LBL
-           TOP_BRK_LBL POP_BRK_LBL */
+        /* A continue goes on with the step: the loop places its continue label (l2) there.
+           NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2) expression
+           GOTO(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l2, NEW_CONT_LBL),
               $7,
+              b.copyAs(l2, LABELNAME),
               $5,
               b.copyAs(l1, GOTO),
               b.mark(POP_CONT_LBL),
@@ -619,16 +637,19 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN SEMICOL expression SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression$4 IF(l2) statement expression$6
-           GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l3) expression$4 IF(l2) statement
+           LABELNAME(l3) expression$6 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL
+           POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
+          const StackValue l3 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l3, NEW_CONT_LBL),
               $4,
               b.copyAs(l2, IF),
               $8,
+              b.copyAs(l3, LABELNAME),
               $6,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
@@ -651,14 +672,16 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN expression SEMICOL SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL statement expression$6 GOTO(l1)
-           POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2)
+           expression$6 GOTO(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               $3,
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l2, NEW_CONT_LBL),
               $8,
+              b.copyAs(l2, LABELNAME),
               $6,
               b.copyAs(l1, GOTO),
               b.mark(POP_CONT_LBL),
@@ -684,17 +707,20 @@ iteration_statement
               b.mark(POP_BRK_LBL)
           }); }
     | FOR LPAREN expression SEMICOL expression SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL expression$5 IF(l2) statement
-           expression$7 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        /* NEW_BRK_LBL expression$3 LABELNAME(l1) NEW_CONT_LBL(l3) expression$5 IF(l2)
+           statement LABELNAME(l3) expression$7 GOTO(l1) LABELNAME(l2) POP_CONT_LBL
+           TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
+          const StackValue l3 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               $3,
               b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
+              b.copyAs(l3, NEW_CONT_LBL),
               $5,
               b.copyAs(l2, IF),
               $9,
+              b.copyAs(l3, LABELNAME),
               $7,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
@@ -940,7 +966,9 @@ postfix_expression
     | postfix_expression DOT identifier
         { $$ = b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {$1, $3}); }
     | postfix_expression POINTERSYM identifier
-        { $$ = $1; }
+        /* POINTERSYM postfix_expression: the member's name in a node of kind POINTERSYM
+           before the pointer, so that the pointer is not taken for the member */
+        { $$ = b.join(__LINE__, b.copyAs($3, POINTERSYM), {$1}); }
     | postfix_expression INCR
         /* POSTINC_START POSTINC POSTFIX_EXP_START postfix_expression POSTINC_END POSTFIX_EXP_END */
         { $$ = b.join(__LINE__, b.mark(POSTINC_START), {

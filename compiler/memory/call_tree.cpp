@@ -1,6 +1,6 @@
 // The call tree from the node list: `buildcalltree` enters every function definition and
-// every call, `isfunction` asks whether the program defines a name, `functionpage` reads the
-// page placement stored on a function's entry.
+// every call (a call outside any function is main's), `isfunction` asks whether the program defines
+// a name, `functionpage` reads the page placement stored on a function's entry.
 //
 // `buildcalltree` also notes, apart from the tree, each call made while the arguments of an
 // enclosing call are being loaded (`f(1, g())`): the arguments go straight into f's
@@ -31,10 +31,14 @@ void noteExtraCall(Compilation& c, const std::string& caller, const std::string&
 } // namespace
 
 void buildcalltree(Compilation& c) {
-    std::string current;
+    // Calls outside any function are made by initialisers of global variables, which run
+    // at main's entry.
+    std::string current = "main";
     // Callees whose arguments are being loaded, innermost last.
     std::vector<std::string> loading;
     for (const Node* node = c.nodes.head(); node != nullptr; node = node->next) {
+        if (node->kind == FUNCEND)
+            current = "main";
         const Node* name = namedBy(node);
         if (name == nullptr)
             continue;

@@ -2,11 +2,13 @@
 #include "compiler/pipeline/compiler_main.hpp"
 
 #include "compiler/backend/backend.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/runtime_routines.hpp"
 #include "compiler/memory/memory.hpp"
 #include "compiler/pipeline/back_end_steps.hpp"
 #include "compiler/pipeline/main_walk.hpp"
 #include "compiler/pipeline/output_sequence.hpp"
+#include "compiler/symbols/procsym.hpp"
 #include "compiler/symbols/types.hpp"
 #include "compiler/tables/ram_map.hpp"
 
@@ -40,6 +42,8 @@ int backEndDriver(Compilation& c) {
     reserveReturnHighRegister(c);
     if (!runMainWalk(c))
         return 2;
+    placestartupcode(c);
+    checkprototypes(c);
     emitResetJump(c);
     if (c.flags.stopAfterCodeGeneration)
         return stopForInspection(c);

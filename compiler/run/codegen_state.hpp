@@ -8,6 +8,8 @@
 
 namespace kavo {
 
+struct Instruction;
+
 // The most recent leaf the expression generator produced or passed: statements and
 // declarations read it after an expression.
 struct ExpressionResult {
@@ -66,6 +68,9 @@ struct CodegenState {
     int tempScopeCounter = 0;                 // numbers the "_TMPSCOPE_%d" scopes
     bool vpCodeSeen = false;                  // a Virtual Peripheral function was generated
     bool vpMode = false;                      // inline assembly is Virtual Peripheral code
+    // Initialisers of global and static variables, taken out of the list until they are
+    // placed at main's entry.
+    std::vector<Instruction*> startupCode;
 };
 
 } // namespace kavo

@@ -51,6 +51,15 @@ bool isIdentifier(const Item* item) {
     return item != nullptr && (item->kind == IDENTIFIER || item->kind == LONG_IDENTIFIER);
 }
 
+// An identifier of a one-byte object; before retagging a long is still an IDENTIFIER.
+bool isByteIdentifier(const Compilation& c, const Item* item) {
+    if (item == nullptr || item->kind != IDENTIFIER)
+        return false;
+    const Symbol* symbol = findsym(c, item->cval);
+    return symbol == nullptr ||
+           (symbol->type != LONG && !(symbol->type == ARRAY && symbol->base == LONG));
+}
+
 bool isLargeConstant(const Item* item) {
     return item != nullptr && item->kind == INTEGER_CONSTANT && item->ival > 255;
 }
@@ -141,10 +150,10 @@ int checkvars(Compilation& c, Item* previous, Item* item) {
     if (isBinaryOperator(item->kind)) {
         Item* left = operandFrom(item->next);
         Item* right = left != nullptr ? operandFrom(left->next) : nullptr;
-        if (left != nullptr && left->kind == IDENTIFIER && isLargeConstant(right))
+        if (isByteIdentifier(c, left) && isLargeConstant(right))
             c.message(
                 strprintf("WARNING(C252): Line: %d Constant value out of range.\n", item->line));
-        else if (isLargeConstant(left) && right != nullptr && right->kind == IDENTIFIER)
+        else if (isLargeConstant(left) && isByteIdentifier(c, right))
             c.message(
                 strprintf("WARNING(C253): Line: %d Constant value out of range.\n", item->line));
         return 1;
@@ -152,11 +161,11 @@ int checkvars(Compilation& c, Item* previous, Item* item) {
     if (isAssignment(item->kind)) {
         // Assignments are infix: the value stands before the operator, the target after it.
         Item* target = operandFrom(item->next);
-        if (target != nullptr && target->kind == IDENTIFIER && isLargeConstant(previous))
+        if (isByteIdentifier(c, target) && isLargeConstant(previous))
             c.message(
                 strprintf("WARNING(C254): Line: %d Constant value out of range.\n", item->line));
-        else if (target != nullptr && target->kind == INTEGER_CONSTANT && previous != nullptr &&
-                 previous->kind == IDENTIFIER)
+        else if (target != nullptr && target->kind == INTEGER_CONSTANT &&
+                 isByteIdentifier(c, previous))
             c.message(
                 strprintf("WARNING(C255): Line: %d Constant value out of range.\n", item->line));
         return 1;

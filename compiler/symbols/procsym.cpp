@@ -1,15 +1,20 @@
 // Declaration processing: procsym walks a declaration's items and enters what they declare
 // (declareIdentifier, declarePointer, declareArray, declareFunction, declareTag,
-// declareEnumerator) into the symbol table or a member list; prototypes are skipped and
-// floating point is refused (refuseFloatingPoint).
+// declareEnumerator, declarePrototype) into the symbol table or a member list; prototypes
+// declare the function for the calls before its definition, and
+// floating point is refused (refuseFloatingPoint). Initialisers of global and static
+// variables become code that runs before main (generateDeclarationExpression).
 #include "compiler/symbols/procsym.hpp"
 
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
+
+#include <algorithm>
 
 namespace kavo {
 
@@ -28,6 +33,7 @@ struct Declaration {
     bool definingTag = false;
     bool structTypeFollows = false;
     bool arrayPending = false;
+    bool unsizedArrayPending = false; // an array whose initialiser gives its size
     bool enumOpen = false;
     bool enumValueGiven = false;
     bool fixedLocation = false;
@@ -107,13 +113,107 @@ void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const It
     d.sign = SIGNED;
 }
 
+// The parameter declarations after a function's name: the run after its FUNC_PROTO_END;
+// none for an empty list.
+const Item* parameterList(const Item& name) {
+    const Item* item = name.next;
+    if (item == nullptr || item->kind != FUNC_PROTO_START)
+        return nullptr;
+    while (item != nullptr && item->kind != FUNC_PROTO_END)
+        item = item->next;
+    item = item != nullptr ? item->next : nullptr;
+    return item != nullptr && item->kind == DEC_LIST_START ? item->sublist : nullptr;
+}
+
+// The size of each parameter (an array parameter is a pointer); (void) has none.
+std::vector<int> parameterSizes(const Item* parameters) {
+    std::vector<int> sizes;
+    int type = 0;
+    bool given = false;
+    bool pointer = false;
+    const auto finish = [&] {
+        if (given && !(type == VOID && !pointer))
+            sizes.push_back(pointer ? (type == CHAR ? 2 : 1) : (type == LONG ? 2 : 1));
+        type = 0;
+        given = pointer = false;
+    };
+    for (const Item* item = parameters; item != nullptr; item = item->next) {
+        const int kind = item->kind;
+        if (kind == COMMA) {
+            finish();
+        } else if (isTypeWord(kind)) {
+            type = kind;
+            given = true;
+        } else if (kind == SIGNED || kind == UNSIGNED || kind == STRUCT_TYPE) {
+            type = type == 0 ? INT : type;
+            given = true;
+        } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE) {
+            pointer = true;
+        }
+    }
+    finish();
+    return sizes;
+}
+
+const char* PrototypeMismatch = "ERROR(C273): Line: %d %s of %s does not match its prototype.\n";
+
+Symbol* functionSymbol(const Compilation& c, const std::string& name) {
+    for (Symbol* s : symbolsNamed(c, name)) {
+        if (s->type == FUNCNAME)
+            return s;
+    }
+    return nullptr;
+}
+
+// A prototype declares the function: calls before its definition compile, and the
+// definition takes over the symbol. Repeated prototypes must agree.
+void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
+    const std::vector<int> sizes = parameterSizes(parameterList(item));
+    d.declaredSinceSpecifiers = true;
+    const auto known = c.symbols.prototypes.find(item.cval);
+    if (known != c.symbols.prototypes.end()) {
+        if (known->second.parameterSizes != sizes)
+            c.error(strprintf(PrototypeMismatch, item.line, "This declaration", item.cval.c_str()));
+        return;
+    }
+    if (functionSymbol(c, item.cval) != nullptr)
+        return; // declared again after its definition
+    Symbol* symbol = addsym(c, c.symbols.main, d.cls, FUNCNAME, d.qual, item.cval, item.cval,
+                            d.typeName, d.sign, item.line);
+    symbol->base = d.type;
+    c.symbols.prototypes[item.cval] = {sizes, false};
+}
+
+// The definition of a function a prototype declared: the prototype's symbol is the one.
+Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item) {
+    const auto known = c.symbols.prototypes.find(item.cval);
+    if (known == c.symbols.prototypes.end() || known->second.defined)
+        return nullptr;
+    known->second.defined = true;
+    Symbol* symbol = functionSymbol(c, item.cval);
+    if (symbol == nullptr)
+        return nullptr;
+    if (symbol->base != d.base ||
+        known->second.parameterSizes != parameterSizes(parameterList(item)))
+        c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
+    symbol->base = d.base;
+    symbol->sign = d.sign;
+    return symbol;
+}
+
 void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const bool interrupt = item.cval == "__interrupt";
     if (interrupt && !c.pragmas.has("INTERRUPT_LOC"))
         c.message(strprintf("WARNING(C112): Line: %d Found interrupt routine \"%s\" but pragma "
                             "\"%s\" is not defined.\n",
                             item.line, "__interrupt", "INTERRUPT_LOC"));
-    Symbol* symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
+    if (d.type == FUNCPTR)
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer is not "
+                          "supported by this compiler yet.\n",
+                          item.line, item.cval.c_str()));
+    Symbol* symbol = d.type == FUNCPTR ? nullptr : takePrototype(c, d, item);
+    if (symbol == nullptr)
+        symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
     symbol->base = d.base;
     emit(c, PIC_LABEL, interrupt ? item.cval : "@" + item.cval, -1, item.line);
     if (interrupt)
@@ -130,6 +230,13 @@ void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& 
     d.definingTag = false;
 }
 
+void enterArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int count) {
+    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
+    symbol->count = count;
+    symbol->base = d.type;
+    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+}
+
 void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     d.arrayPending = false;
     if (!constantResult(c)) {
@@ -137,11 +244,23 @@ void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item
                           item.line));
         return;
     }
-    const int count = c.codegen.lastResult.value;
-    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
-    symbol->count = count;
-    symbol->base = d.type;
-    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+    enterArray(c, d, target, item, c.codegen.lastResult.value);
+}
+
+// t[] takes its element count from the initialiser that follows it.
+void declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    d.unsizedArrayPending = false;
+    const Item* initialiser = item.next;
+    const int count = initialiser != nullptr && initialiser->kind == EXPSTART
+                          ? initialisercount(c, initialiser->sublist, d.type, d.typeName)
+                          : -1;
+    if (count <= 0) {
+        c.error(strprintf("ERROR(C276): Line: %d Array %s has no size: give its size, an "
+                          "initialiser list, or (for a parameter) use a pointer.\n",
+                          item.line, item.cval.c_str()));
+    }
+    // After the error the name stands as a one-element array, so its uses raise nothing more.
+    enterArray(c, d, target, item, count <= 0 ? 1 : count);
 }
 
 void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
@@ -174,6 +293,8 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
         return;
     } else if (d.arrayPending) {
         declareArray(c, d, target, item);
+    } else if (d.unsizedArrayPending) {
+        declareUnsizedArray(c, d, target, item);
     } else if (d.enumOpen) {
         declareEnumerator(c, d, target, item);
     } else if (d.type != 0 || d.cls != 0 || d.qual != 0) {
@@ -192,8 +313,7 @@ Item* skipPrototype(Item* item) {
     return item;
 }
 
-// A function declared without a body: its definition declares it, so the prototype enters
-// nothing; entering it as a variable would make the definition a redefinition.
+// A function declared without a body (declarePrototype).
 bool isPrototype(const Declaration& d, const Item& item) {
     return !d.function && d.type != POINTER && item.next != nullptr &&
            item.next->kind == FUNC_PROTO_START;
@@ -216,6 +336,17 @@ void refuseFloatingPoint(Compilation& c, Declaration& d, const Item& item) {
     d.typeGiven = true;
 }
 
+// The initialiser of a global or static variable runs once, before main; any other
+// declaration expression (a local's initialiser, a size, a value) stands where it is.
+void generateDeclarationExpression(Compilation& c, const Declaration& d, Item& item) {
+    const bool once =
+        isinitialiser(item.sublist) && (curscope(c) == GlobalScope || d.cls == STATIC);
+    Instruction* mark = once ? startupmark(c) : nullptr;
+    geninitialiser(c, item.sublist);
+    if (once)
+        takestartupcode(c, mark);
+}
+
 void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item);
 
 } // namespace
@@ -225,6 +356,21 @@ void procsym(Compilation& c, Item* first, SymbolList& target) {
     for (Item* item = first; item != nullptr; item = item != nullptr ? item->next : nullptr)
         processItem(c, d, target, item);
     setsizes(c);
+}
+
+void checkprototypes(Compilation& c) {
+    std::vector<std::string> reported;
+    for (const Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
+        if (i->opcode != PIC_CALL)
+            continue;
+        const auto known = c.symbols.prototypes.find(i->operand);
+        if (known == c.symbols.prototypes.end() || known->second.defined ||
+            std::find(reported.begin(), reported.end(), i->operand) != reported.end())
+            continue;
+        reported.push_back(i->operand);
+        c.error(strprintf("ERROR(C274): Line: %d Function %s is declared but never defined.\n",
+                          i->line, i->operand.c_str()));
+    }
 }
 
 namespace {
@@ -247,8 +393,10 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FLOAT || kind == DOUBLE) {
         refuseFloatingPoint(c, d, *item);
     } else if (kind == SIGNED || kind == UNSIGNED) {
+        // The order of the words does not matter: long unsigned is unsigned long.
         d.sign = kind;
-        d.type = INT;
+        if (!d.typeGiven)
+            d.type = INT;
     } else if (kind == CONST || kind == VOLATILE) {
         if (d.qual == 0)
             d.qual = kind;
@@ -298,8 +446,14 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         d.enumValueGiven = true;
     } else if (kind == ENUM_INIT_VAL_END) {
         d.enumValueGiven = false;
-    } else if (kind == ARRAY_SIZE) {
-        d.arrayPending = true;
+    } else if (kind == ARRAY_SIZE || kind == LBRA) {
+        // a[2][3] would be laid out as a[2]: one dimension only.
+        if (d.arrayPending || d.unsizedArrayPending)
+            c.error(strprintf("ERROR(C259): Line: %d an array of more than one dimension is not "
+                              "supported by this compiler yet.\n",
+                              item->line));
+        d.arrayPending = d.arrayPending || kind == ARRAY_SIZE;
+        d.unsizedArrayPending = d.unsizedArrayPending || kind == LBRA;
     } else if (kind == FORCED_MEM_LOC) {
         if (constantResult(c)) {
             d.fixedLocation = true;
@@ -312,7 +466,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FORCED_MEM_LOC_END) {
         d.fixedLocation = false;
     } else if (kind == EXPSTART) {
-        genexpr(c, item->sublist);
+        generateDeclarationExpression(c, d, *item);
     } else if (kind == DEC_LIST_START) {
         procsym(c, item->sublist, c.symbols.main);
     } else if (kind == DEC_LIST_END) {
@@ -320,7 +474,11 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == FUNC_PROTO_START) {
         item = skipPrototype(item);
     } else if (kind == IDENTIFIER && isPrototype(d, *item)) {
+        declarePrototype(c, d, *item);
         item = skipPrototypeParameters(item);
+    } else if (kind == COMMA) {
+        // Parameters are separated: the next specifier word starts the next one.
+        d.declaredSinceSpecifiers = true;
     } else if (kind == IDENTIFIER) {
         declareIdentifier(c, d, target, *item);
     } else {

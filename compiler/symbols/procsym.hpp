@@ -10,4 +10,8 @@ namespace kavo {
 // Sizes and offsets of the whole table are recomputed at the end.
 void procsym(Compilation& c, Item* first, SymbolList& target);
 
+// After all definitions: a function called through its prototype that is never defined
+// (C274, once per function).
+void checkprototypes(Compilation& c);
+
 } // namespace kavo

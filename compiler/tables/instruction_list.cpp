@@ -18,11 +18,15 @@ void InstructionList::append(Instruction* instruction) {
         cache_ = instruction;
         return;
     }
-    Instruction* last = cacheEnabled_ && cache_ != nullptr ? cache_ : head_;
-    while (last->next != nullptr)
-        last = last->next;
-    last->next = instruction;
+    last()->next = instruction;
     cache_ = instruction;
+}
+
+Instruction* InstructionList::last() const {
+    Instruction* last = cacheEnabled_ && cache_ != nullptr ? cache_ : head_;
+    while (last != nullptr && last->next != nullptr)
+        last = last->next;
+    return last;
 }
 
 void InstructionList::insertAfter(Instruction* at, Instruction* instruction) {

@@ -41,6 +41,8 @@ public:
 
     Instruction* head() const { return head_; }
     Instruction* make() { return arena_.make(); }
+    // The last record; none when the list is empty.
+    Instruction* last() const;
     void append(Instruction* instruction);
     // Inserts instruction after at, or at the head when at is none.
     void insertAfter(Instruction* at, Instruction* instruction);

@@ -79,6 +79,13 @@ struct SymbolTable {
 
     std::vector<const Symbol*> tagsBeingSized;   // guards sizing against self-containing tags
     std::vector<const Symbol*> tagsBeingDefined; // their members are still being entered
+    // Functions declared by a prototype: the sizes of their parameters, and whether the
+    // definition has come.
+    struct Prototype {
+        std::vector<int> parameterSizes;
+        bool defined = false;
+    };
+    std::unordered_map<std::string, Prototype> prototypes;
 };
 
 // A list holds at most this many symbols.

@@ -34,7 +34,8 @@ public:
         sxsim::loadImage(core_, image);
     }
 
-    // Power-on reset, then the given variables set (low byte first), ready to run again.
+    // Power-on reset, then the given variables set (low byte first; bytes beyond the int's
+    // four repeat its sign), ready to run again.
     void restart(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
         core_.reset();
         for (auto [name, value] : inputs)
@@ -97,9 +98,12 @@ private:
 
     void set(const std::string& name, int value) {
         const Symbol* symbol = find(name, "_GLOBAL_");
-        for (int byte = 0; byte < symbol->size; ++byte)
+        for (int byte = 0; byte < symbol->size; ++byte) {
+            // Bytes beyond an int's width take its sign (a shift that far is undefined).
+            const int bits = byte < 4 ? value >> (8 * byte) : (value < 0 ? -1 : 0);
             core_.writeFlat(static_cast<unsigned>(symbol->addr + byte),
-                            static_cast<std::uint8_t>((value >> (8 * byte)) & 0xFF));
+                            static_cast<std::uint8_t>(bits & 0xFF));
+        }
     }
 
     const Symbol* find(const std::string& name, const std::string& scope) const {

@@ -68,10 +68,25 @@ TEST(GrammarDeclarations, PlainListAndArray) {
                   " EXPEND ARRAY_SIZE IDENTIFIER:b DEC_LIST_END");
 }
 
-TEST(GrammarDeclarations, InitialisedPointerCopiesTheDeclaratorHead) {
+// The initialiser's target is the declared name, not the declarator's first node (a pointer
+// mark or an array size would not be a place to store into).
+TEST(GrammarDeclarations, AnInitialiserAssignsToTheDeclaredName) {
     EXPECT_EQ(parseRun("char *s = \"ab\" \"cd\";"),
               "DEC_LIST_START CHAR:char POINTER IDENTIFIER:s EXPSTART POSTFIX_EXP_START STRING:ab "
-              "STRING:cd POSTFIX_EXP_END ASSIGN:= POINTER EXPEND DEC_LIST_END");
+              "STRING:cd POSTFIX_EXP_END ASSIGN:= IDENTIFIER:s EXPEND DEC_LIST_END");
+    EXPECT_EQ(parseRun("char t[N] = 1;"),
+              "DEC_LIST_START CHAR:char EXPSTART POSTFIX_EXP_START IDENTIFIER:N POSTFIX_EXP_END "
+              "EXPEND ARRAY_SIZE IDENTIFIER:t EXPSTART POSTFIX_EXP_START INTEGER_CONSTANT=1 "
+              "POSTFIX_EXP_END ASSIGN:= IDENTIFIER:t EXPEND DEC_LIST_END");
+}
+
+// A brace list keeps its braces and commas; an array without a size is marked by its LBRA.
+TEST(GrammarDeclarations, BraceListsKeepTheirShape) {
+    EXPECT_EQ(parseRun("char t[] = {1, {2}};"),
+              "DEC_LIST_START CHAR:char LBRA:[ IDENTIFIER:t EXPSTART LSQUIG:{ POSTFIX_EXP_START "
+              "INTEGER_CONSTANT=1 POSTFIX_EXP_END COMMA:, LSQUIG:{ POSTFIX_EXP_START "
+              "INTEGER_CONSTANT=2 POSTFIX_EXP_END RSQUIG:} RSQUIG:} ASSIGN:= IDENTIFIER:t EXPEND "
+              "DEC_LIST_END");
 }
 
 TEST(GrammarDeclarations, ConstIsAMarkerAndVolatileItsToken) {
@@ -106,10 +121,12 @@ TEST(GrammarDeclarations, EnumWithAndWithoutValues) {
     EXPECT_EQ(parseRun("enum colour c;"), "DEC_LIST_START NULLFUNC IDENTIFIER:c DEC_LIST_END");
 }
 
+// Commas between parameters stay: a parameter without a name ends only there.
 TEST(GrammarDeclarations, PrototypeWithParameterTypes) {
     EXPECT_EQ(parseRun("int g(int, char *p);"),
               "DEC_LIST_START INT:int IDENTIFIER:g FUNC_PROTO_START INT:int FUNC_PROTO_END "
-              "DEC_LIST_START INT:int CHAR:char POINTER IDENTIFIER:p DEC_LIST_END DEC_LIST_END");
+              "DEC_LIST_START INT:int COMMA:, CHAR:char POINTER IDENTIFIER:p DEC_LIST_END "
+              "DEC_LIST_END");
 }
 
 TEST(GrammarDeclarations, TokenNodesCarryLineAndFileMarkersOnlyTheLine) {
@@ -145,7 +162,8 @@ TEST(GrammarFunctions, DefinitionWithParameterList) {
     EXPECT_EQ(parseRun("int add(int a, char b) { return a; }"),
               "FUNCSTART SCOPENAME IDENTIFIER:add DEC_LIST_START INT:int FUNCNAME IDENTIFIER:add "
               "FUNC_PROTO_START INT:int FUNC_PROTO_END DEC_LIST_START INT:int IDENTIFIER:a "
-              "CHAR:char IDENTIFIER:b DEC_LIST_END DEC_LIST_END SCOPENAME IDENTIFIER:add LSQUIG:{ "
+              "COMMA:, CHAR:char IDENTIFIER:b DEC_LIST_END DEC_LIST_END SCOPENAME IDENTIFIER:add "
+              "LSQUIG:{ "
               "EXPSTART " +
                   expr(id("a")) + " RETURNEXP EXPEND RSQUIG:} FUNCEND NULLFUNC");
 }
@@ -220,10 +238,12 @@ TEST(GrammarStatements, WhileTestsWithIfAndJumpsBack) {
                     " GOTO:_LBL_1 LABELNAME:_LBL_2 POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
 }
 
+// A continue in a do-while goes on with the test: the loop names its continue label and
+// places it before the condition.
 TEST(GrammarStatements, DoWhileEndsWithNifToTheTop) {
     EXPECT_EQ(body("do a = 1; while (a);"),
-              voidF("EXPSTART NEW_BRK_LBL LABELNAME:_LBL_1 NEW_CONT_LBL " +
-                    expr(assign(id("a"), num(1))) + " " + expr(id("a")) +
+              voidF("EXPSTART NEW_BRK_LBL LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_2 " +
+                    expr(assign(id("a"), num(1))) + " LABELNAME:_LBL_2 " + expr(id("a")) +
                     " NIF:_LBL_1 POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL EXPEND"));
 }
 
@@ -246,23 +266,26 @@ const string I0 = expr(assign(id("i"), num(0)));
 const string Iless3 = expr("EQU_MARK RELMINUS " + id("i") + " " + num(3) + " LESSTHAN:<");
 const string Iinc = expr(postInc("i"));
 
+// A continue in a loop with a step goes on with the step: such loops name their continue
+// label and place it between the body and the step.
 INSTANTIATE_TEST_SUITE_P(
     AllEight, GrammarForLoops,
     ::testing::Values(
         ForCase{"for (;;)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " GOTO:_LBL_1"},
-        ForCase{"for (;; i++)",
-                "LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " " + Iinc + " GOTO:_LBL_1"},
+        ForCase{"for (;; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_2 " + B1 +
+                                    " LABELNAME:_LBL_2 " + Iinc + " GOTO:_LBL_1"},
         ForCase{"for (; i < 3;)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 + " IF:_LBL_2 " + B1 +
                                       " GOTO:_LBL_1 LABELNAME:_LBL_2"},
-        ForCase{"for (; i < 3; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 + " IF:_LBL_2 " +
-                                          B1 + " " + Iinc + " GOTO:_LBL_1 LABELNAME:_LBL_2"},
+        ForCase{"for (; i < 3; i++)", "LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_3 " + Iless3 +
+                                          " IF:_LBL_2 " + B1 + " LABELNAME:_LBL_3 " + Iinc +
+                                          " GOTO:_LBL_1 LABELNAME:_LBL_2"},
         ForCase{"for (i = 0;;)", I0 + " NEW_CONT_LBL LABELNAME:_LBL_1 " + B1 + " GOTO:_LBL_1"},
-        ForCase{"for (i = 0;; i++)",
-                I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + B1 + " " + Iinc + " GOTO:_LBL_1"},
+        ForCase{"for (i = 0;; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_2 " + B1 +
+                                         " LABELNAME:_LBL_2 " + Iinc + " GOTO:_LBL_1"},
         ForCase{"for (i = 0; i < 3;)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 +
                                            " IF:_LBL_2 " + B1 + " GOTO:_LBL_1 LABELNAME:_LBL_2"},
-        ForCase{"for (i = 0; i < 3; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL " + Iless3 +
-                                               " IF:_LBL_2 " + B1 + " " + Iinc +
+        ForCase{"for (i = 0; i < 3; i++)", I0 + " LABELNAME:_LBL_1 NEW_CONT_LBL:_LBL_3 " + Iless3 +
+                                               " IF:_LBL_2 " + B1 + " LABELNAME:_LBL_3 " + Iinc +
                                                " GOTO:_LBL_1 LABELNAME:_LBL_2"}));
 
 TEST(GrammarStatements, SwitchWithCasesAndDefault) {

@@ -1,0 +1,221 @@
+// What the compiler refuses, and how it says so: every limitation the README's dialect
+// section lists gives its message here, and the rest of the program still compiles.
+#include "compiler/base/fatal_stop.hpp"
+#include "tests/support/in_process_compile.hpp"
+#include "tests/support/sx28_prelude.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kavo {
+namespace {
+
+using testing::Sx28;
+
+// The messages of a whole compilation of the program.
+struct Outcome {
+    bool compiled = false;
+    std::string messages;
+};
+
+// A fatal stop (the compiler entry reports it as "Error Location Number") ends the run
+// with the messages given so far.
+Outcome compile(const std::string& source) {
+    testing::InProcessCompile run;
+    run.wholeBackEnd = true;
+    try {
+        run.run(Sx28 + source);
+    } catch (const FatalStop&) {
+        return {false, run.io.messages};
+    }
+    return {run.c.successFlag, run.io.messages};
+}
+
+bool has(const Outcome& o, const std::string& text) {
+    return o.messages.find(text) != std::string::npos;
+}
+
+int count(const Outcome& o, const std::string& text) {
+    int n = 0;
+    for (std::size_t at = o.messages.find(text); at != std::string::npos;
+         at = o.messages.find(text, at + 1))
+        ++n;
+    return n;
+}
+
+// The program's first line, after the device prelude.
+constexpr int First = testing::Sx28Lines + 1;
+
+std::string line(int n) {
+    return "Line: " + std::to_string(First + n - 1) + " ";
+}
+
+TEST(DialectMessages, InitialisersThatCannotBeStoredAreRefused) {
+    const Outcome tooMany = compile("char tbl[2] = {1, 2, 3};\nvoid main(void) { }\n");
+    EXPECT_FALSE(tooMany.compiled);
+    EXPECT_TRUE(has(tooMany, "ERROR(C275): " + line(1) + "Too many initialisers for tbl.\n"))
+        << tooMany.messages;
+    const Outcome nested = compile("struct pt { char x; char y; } p = {1, {2, 3}};\n"
+                                   "void main(void) { }\n");
+    EXPECT_TRUE(has(nested, "ERROR(C275): " + line(1) + "Too many initialisers for p.\n"))
+        << nested.messages;
+
+    const Outcome unsized = compile("char t[];\nchar f(char a[]) { return a[0]; }\n"
+                                    "char b[2]; char k;\nvoid main(void) { k = f(b); }\n");
+    EXPECT_TRUE(has(unsized, "ERROR(C276): " + line(1) + "Array t has no size"));
+    EXPECT_TRUE(has(unsized, "ERROR(C276): " + line(2) +
+                                 "Array a has no size: give its size, an initialiser list, or "
+                                 "(for a parameter) use a pointer.\n"))
+        << unsized.messages;
+    EXPECT_EQ(count(unsized, "ERROR"), 2) << "one message each: " << unsized.messages;
+
+    const Outcome fromArray = compile("char a[2]; char b[2] = a;\nvoid main(void) { }\n");
+    EXPECT_TRUE(has(fromArray, "ERROR(C259): " + line(1) +
+                                   "an array initialised from something other than a brace "
+                                   "list or a string is not supported by this compiler yet.\n"))
+        << fromArray.messages;
+}
+
+TEST(DialectMessages, CaseAndDefaultOutsideASwitchAreRefused) {
+    const Outcome o = compile("char c;\nvoid main(void) {\n  case 1: c = 2;\n  default: c = 3;\n"
+                              "  switch (c) { case 4: while (c) { case 5: c--; } }\n}\n");
+    EXPECT_FALSE(o.compiled);
+    EXPECT_TRUE(has(o, "ERROR(C277): " + line(3) + "case outside a switch statement.\n"))
+        << o.messages;
+    EXPECT_TRUE(has(o, "ERROR(C277): " + line(4) + "default outside a switch statement.\n"))
+        << o.messages;
+    EXPECT_EQ(count(o, "ERROR"), 2) << "a case inside a loop inside a switch is fine, and "
+                                       "nothing else is reported: "
+                                    << o.messages;
+}
+
+// A constant too wide for its operand is worth a warning only where the operand is one byte.
+TEST(DialectMessages, RangeWarningsConcernEightBitOperandsOnly) {
+    const Outcome o = compile("long l; long w[2]; char ch;\nvoid main(void) {\n"
+                              "  l = 1000; l = l + 1000; l = 1000 + l; w[1] = 1000;\n"
+                              "  ch = 300;\n  ch = ch + 300;\n  ch = 300 + ch;\n}\n");
+    EXPECT_TRUE(o.compiled) << o.messages;
+    EXPECT_FALSE(has(o, line(3))) << "no warning for the long lines: " << o.messages;
+    EXPECT_TRUE(has(o, "WARNING(C254): " + line(4))) << o.messages;
+    EXPECT_TRUE(has(o, "WARNING(C252): " + line(5))) << o.messages;
+    EXPECT_TRUE(has(o, "WARNING(C253): " + line(6))) << o.messages;
+    EXPECT_EQ(count(o, "WARNING(C25"), 3) << "one warning per constant: " << o.messages;
+}
+
+// Once the string table is full every further string is its own C31, and nothing else.
+TEST(DialectMessages, AFullStringTableGivesOneMessagePerString) {
+    std::string source = "char *p;\nvoid main(void) {\n";
+    const std::string text(200, 'x');
+    for (int i = 0; i < 45; ++i)
+        source += "  p = \"" + text + "\";\n";
+    source += "}\n";
+    const Outcome o = compile(source);
+    EXPECT_FALSE(o.compiled);
+    // Strings 0 to 39 take 201 positions each (7839 + 200 still ends before 8190).
+    EXPECT_EQ(count(o, "ERROR(C31)"), 5) << o.messages;
+    EXPECT_TRUE(has(o, "ERROR(C31): " + line(43) + "No space for string")) << o.messages;
+    EXPECT_EQ(count(o, "ERROR(C51)"), 0) << o.messages;
+    // Besides them only the program's size is reported: the table does not fit this chip.
+    EXPECT_EQ(count(o, "ERROR"), 6) << o.messages;
+    EXPECT_TRUE(has(o, "ERROR(C70)")) << o.messages;
+}
+
+// Constructs the generator does not compile yet each name themselves, once.
+TEST(DialectMessages, UnsupportedConstructsAreNamed) {
+    struct Case {
+        const char* program;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"struct pt { char x; char y; } a; char k;\nvoid main(void) { k = a + 1; }\n",
+         "struct a used as a whole value (other than in an assignment from a struct of its own "
+         "type)"},
+        {"int v, *ip; char k;\nvoid main(void) { ip = &v; k = ip->y; }\n",
+         "member access through a pointer (->y) on something other than a pointer to a struct"},
+        {"struct pt { char x; long w; } a, *p;\nvoid main(void) { p = &a; p->w <<= 2; }\n",
+         "member access through a pointer (->w) with this operator on a 16-bit member"},
+        {"long w[3]; char i;\nvoid main(void) { w[i] *= 5; }\n",
+         "the compound assignment *= on this target"},
+        {"char *s;\nvoid main(void) { *s = 3; }\n", "an assignment to this target"},
+        {"struct pt { char x; char y; } pts[2];\nvoid main(void) { pts[0] = pts[1]; }\n",
+         "this use of an array element (an element of an array of structs needs a member)"},
+        {"struct pt { char x; char y; } a;\nvoid g(char c) { } void main(void) { g(a); }\n",
+         "struct a used as a whole value"},
+        {"char k;\nchar a[2][3];\nvoid main(void) { }\n", "an array of more than one dimension"},
+        {"char k;\nvoid main(void) { k = @k; }\n",
+         "the @ form on something other than a constant address from 0 to 255"},
+        {"int v; int *p;\nvoid main(void) { p = &v; (*p)++; }\n",
+         "storing into a parenthesised value that is not a variable, such as (*p)++,"},
+        {"char a[3]; char i;\nvoid main(void) { (a[i]) = 4; }\n",
+         "storing into a parenthesised value that is not a variable"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = compile(c.program);
+        EXPECT_FALSE(o.compiled) << c.program;
+        EXPECT_TRUE(has(o, "ERROR(C259): " + line(2) + c.message)) << o.messages;
+        EXPECT_TRUE(has(o, "is not supported by this compiler yet.\n")) << o.messages;
+        EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+    }
+    // A char pointer is not an array.
+    const Outcome subscript = compile("char *s; char k, i;\nvoid main(void) { k = s[i]; }\n");
+    EXPECT_TRUE(has(subscript, "ERROR(C55): " + line(2) + "Identifier s not an array.\n"))
+        << subscript.messages;
+}
+
+TEST(DialectMessages, APrototypeAndItsDefinitionMustAgree) {
+    const Outcome type = compile("char f(char a);\nchar f(long a) { return 1; }\nchar r;\n"
+                                 "void main(void) { r = f(1); }\n");
+    EXPECT_TRUE(has(type, "ERROR(C273): " + line(2) +
+                              "The definition of f does not match its prototype.\n"))
+        << type.messages;
+    const Outcome count2 = compile("char f(char a, char);\nchar f(char a, char b, char c);\n"
+                                   "void main(void) { }\n");
+    EXPECT_TRUE(has(count2, "ERROR(C273): " + line(2) +
+                                "This declaration of f does not match its prototype.\n"))
+        << count2.messages;
+    const Outcome missing = compile("char f(char a);\nchar r;\nvoid main(void) {\n"
+                                    "  r = f(1);\n  r = f(2);\n}\n");
+    EXPECT_TRUE(
+        has(missing, "ERROR(C274): " + line(4) + "Function f is declared but never defined.\n"))
+        << missing.messages;
+    EXPECT_EQ(count(missing, "C274"), 1) << missing.messages;
+}
+
+// The limitations the README's dialect section lists, each with its message.
+TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
+    const Outcome floating = compile("float x;\ndouble y;\nvoid main(void) { }\n");
+    EXPECT_TRUE(has(floating, "ERROR(C256): " + line(1) +
+                                  "Type float is not supported: there is no floating point "
+                                  "arithmetic.\n"))
+        << floating.messages;
+    EXPECT_TRUE(has(floating, "ERROR(C256): " + line(2) + "Type double"));
+
+    const Outcome recursion = compile("char f(char n) { if (n) return f(n - 1); return 0; }\n"
+                                      "char r;\nvoid main(void) { r = f(3); }\n");
+    EXPECT_FALSE(recursion.compiled);
+    EXPECT_TRUE(has(recursion, "FATAL(C135): Possible recursive or circular call involving f."))
+        << recursion.messages;
+
+    const Outcome pointerResult = compile("char *g(void) { return 0; }\nvoid main(void) { }\n");
+    EXPECT_TRUE(has(pointerResult, "ERROR(C259): " + line(1) +
+                                       "the function g returning a pointer is not supported"))
+        << pointerResult.messages;
+
+    const Outcome typeName = compile("typedef char byte;\nvoid main(void) { }\n");
+    EXPECT_TRUE(has(typeName, "ERROR(C259): " + line(1) +
+                                  "typedef (write the type itself, or #define it) is not "
+                                  "supported by this compiler yet.\n"))
+        << typeName.messages;
+
+    const Outcome longInt = compile("long int li;\nvoid main(void) { }\n");
+    EXPECT_TRUE(has(longInt, "ERROR(C08): " + line(1) + "Conflicting types defined near INT\n"))
+        << longInt.messages;
+
+    const Outcome assembly = compile("char k;\nvoid main(void) { asm( ADD W,#1 ); k = 1; }\n");
+    EXPECT_TRUE(has(assembly, "ERROR(C71): " + line(2) + "Invalid assembly instruction.\n"))
+        << assembly.messages;
+}
+
+} // namespace
+} // namespace kavo

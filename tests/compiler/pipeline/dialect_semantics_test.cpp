@@ -1,0 +1,246 @@
+// Ordinary embedded C, compiled through the whole compiler and run on the SX core model: each
+// program checks a construct that used to compile into something else without a word. The
+// expected values are worked out by hand from what C says.
+#include "tests/support/compiled_program.hpp"
+#include "tests/support/sx28_prelude.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <utility>
+
+namespace kavo {
+namespace {
+
+using testing::CompiledProgram;
+using testing::Sx28;
+
+// Compiles once; every run starts from a power-on reset.
+class Program {
+public:
+    explicit Program(const std::string& source) : p_(Sx28 + source) {}
+    Program(const std::string& device, const std::string& source) : p_(device + source) {}
+    void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
+        p_.restart(inputs);
+        p_.runToEnd();
+    }
+    int value(const char* name) const { return static_cast<int>(p_.value(name)); }
+    int signedValue(const char* name) const { return p_.signedValue(name); }
+    int element(const char* name, int i) const { return static_cast<int>(p_.element(name, i)); }
+    CompiledProgram& compiled() { return p_; }
+
+private:
+    CompiledProgram p_;
+};
+
+TEST(DialectSemantics, ContinueRunsTheStepOfAForAndTheTestOfADoWhile) {
+    Program p("char i, k, j, m, n, w, v;\n"
+              "void main(void) {\n"
+              "  k = 0; for (i = 0; i < 5; i++) { if (i == 2) continue; k++; }\n"
+              "  m = 0; j = 0; do { j++; if (j == 3) continue; m++; } while (j < 6);\n"
+              "  n = 0; for (i = 0; ; i++) { if (i > 7) break; if (i & 1) continue; n++; }\n"
+              "  v = 0; i = 0; for (; i < 5; i++) { if (i == 1) continue; v++; }\n"
+              "  w = 0; i = 0; while (i < 6) { i++; if (i == 4) continue; w++; }\n"
+              "}\n");
+    p.run();
+    EXPECT_EQ(p.value("k"), 4);
+    EXPECT_EQ(p.value("j"), 6);
+    EXPECT_EQ(p.value("m"), 5);
+    EXPECT_EQ(p.value("n"), 4);
+    EXPECT_EQ(p.value("v"), 4);
+    EXPECT_EQ(p.value("w"), 5);
+}
+
+// The reset vector enters main through the initialisers of global and static variables: they
+// hold their values whatever the RAM held at power-on, and a static local is set once only.
+TEST(DialectSemantics, GlobalAndStaticInitialisersRunOnceBeforeMain) {
+    Program p("int g = 5; long l = 1234; unsigned long big = 40000; char neg = -3;\n"
+              "char k, c1, c2, c3; long lk; char *s = \"ab\"; char second;\n"
+              "void pick(void) { second = *s; }\n"
+              "char counter(void) { static char n = 10; n++; return n; }\n"
+              "void main(void) { k = g + 1; lk = l + 1; c1 = counter(); c2 = counter();"
+              " c3 = counter(); pick(); }\n"
+              "long later = -2;\n"
+              "char seven(void) { return 7; }\nchar fromCall = seven();\n");
+    p.run({{"g", 99}, {"l", 7}, {"big", 1}, {"neg", 0}, {"later", 3}});
+    EXPECT_EQ(p.value("g"), 5);
+    EXPECT_EQ(p.value("l"), 1234);
+    EXPECT_EQ(p.value("big"), 40000);
+    EXPECT_EQ(p.signedValue("neg"), -3);
+    EXPECT_EQ(p.signedValue("later"), -2) << "an initialiser after main runs before it too";
+    EXPECT_EQ(p.value("k"), 6);
+    EXPECT_EQ(p.value("lk"), 1235);
+    EXPECT_EQ(p.value("c1"), 11);
+    EXPECT_EQ(p.value("c2"), 12);
+    EXPECT_EQ(p.value("c3"), 13);
+    EXPECT_EQ(p.value("second"), 'a') << "a pointer initialised with a string";
+    EXPECT_EQ(p.value("fromCall"), 7) << "a call in an initialiser is made from main";
+}
+
+TEST(DialectSemantics, ArrayInitialisersStoreEveryElementAndZeroTheRest) {
+    Program p("char tbl[3] = {1, 2, 3}; long wide[2] = {1000, -2}; char z[4] = {5,};\n"
+              "char t[] = {7, 8, 9, 10}; char msg[] = \"Hi\"; char sum, local, count;\n"
+              "void main(void) { char loc[3] = {4, 5, 6};"
+              " sum = tbl[0] + tbl[1] + tbl[2]; local = loc[0] + loc[2]; count = sizeof(t); }\n");
+    p.run({{"tbl", -1}, {"z", -1}, {"wide", -1}});
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(p.element("tbl", i), i + 1) << i;
+    EXPECT_EQ(p.value("sum"), 6);
+    EXPECT_EQ(p.value("local"), 10);
+    // 1000 = 0x03E8 and -2 = 0xFFFE, low byte first.
+    EXPECT_EQ(p.element("wide", 0), 0xE8);
+    EXPECT_EQ(p.element("wide", 1), 0x03);
+    EXPECT_EQ(p.element("wide", 2), 0xFE);
+    EXPECT_EQ(p.element("wide", 3), 0xFF);
+    EXPECT_EQ(p.element("z", 0), 5);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(p.element("z", i), 0) << i;
+    EXPECT_EQ(p.value("count"), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(p.element("t", i), 7 + i) << i;
+    EXPECT_EQ(p.element("msg", 0), 'H');
+    EXPECT_EQ(p.element("msg", 1), 'i');
+    EXPECT_EQ(p.element("msg", 2), 0);
+}
+
+// A brace list fills the members in order; nested braces fill one element each, and the
+// members without a value are 0. A union takes its value through its first member.
+TEST(DialectSemantics, StructAndUnionInitialisersFillEveryByte) {
+    Program p("struct pt { char x; long y; char z; };\n"
+              "struct pt a = {1, 1000, 3}; struct pt b = {9};\n"
+              "struct pt pts[2] = {{1, 2, 3}, {4}}; struct pt flat[] = {5, 6, 7, 8};\n"
+              "union u { long w; char c; } uu = {0x1234};\n"
+              "struct named { char id; char name[4]; } nm = {7, \"ab\"};\n"
+              "char n;\n"
+              "void main(void) { n = sizeof(flat); }\n");
+    p.run({{"a", -1}, {"b", -1}, {"pts", -1}, {"uu", -1}, {"nm", -1}});
+    const int aBytes[] = {1, 0xE8, 0x03, 3};
+    const int bBytes[] = {9, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(p.element("a", i), aBytes[i]) << i;
+        EXPECT_EQ(p.element("b", i), bBytes[i]) << i;
+    }
+    const int ptsBytes[] = {1, 2, 0, 3, 4, 0, 0, 0};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(p.element("pts", i), ptsBytes[i]) << i;
+    // Without inner braces the values run on: {5, 6, 7}, then {8, 0, 0}: two elements.
+    EXPECT_EQ(p.value("n"), 8);
+    EXPECT_EQ(p.element("flat", 4), 8);
+    const int nmBytes[] = {7, 'a', 'b', 0, 0};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(p.element("nm", i), nmBytes[i]) << "a string fills a char array member " << i;
+    EXPECT_EQ(p.element("uu", 0), 0x34);
+    EXPECT_EQ(p.element("uu", 1), 0x12);
+}
+
+// The order of the type words does not matter.
+TEST(DialectSemantics, SpecifierWordsInAnyOrderNameTheSameType) {
+    Program p("long unsigned lu; unsigned long ul; char unsigned cu; short unsigned su;\n"
+              "long q1, q2, w; char sizes;\n"
+              "void main(void) { lu = 40000; ul = 40000; q1 = lu / 3; q2 = ul / 3;"
+              " cu = 200; w = cu; sizes = sizeof(lu) * 10 + sizeof(su); }\n");
+    p.run();
+    EXPECT_EQ(p.value("lu"), 40000);
+    EXPECT_EQ(p.value("q1"), 13333);
+    EXPECT_EQ(p.value("q2"), 13333);
+    EXPECT_EQ(p.value("w"), 200) << "char unsigned widens as unsigned";
+    EXPECT_EQ(p.value("sizes"), 21);
+}
+
+// A struct assigned to (or initialised from) another of its type gets every byte.
+TEST(DialectSemantics, StructAssignmentCopiesEveryByte) {
+    Program p("struct pt { char x; long y; char z; };\n"
+              "struct pt a = {1, 1000, 3}; struct pt b; struct pt c = a;\n"
+              "union u { long w; char c; } u1, u2;\n"
+              "void main(void) { b = a; u1.w = 0x1234; u2 = u1; }\n");
+    p.run({{"b", -1}, {"c", -1}, {"u2", 0}});
+    const int bytes[] = {1, 0xE8, 0x03, 3};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(p.element("b", i), bytes[i]) << i;
+        EXPECT_EQ(p.element("c", i), bytes[i]) << i;
+    }
+    EXPECT_EQ(p.value("u2"), 0x1234);
+}
+
+TEST(DialectSemantics, CompoundAssignmentThroughAPointer) {
+    Program p("int v; int *p; char w;\n"
+              "void main(void) { v = 10; p = &v; *p += 3; *p -= 1; *p |= 0x20; w = *p; }\n");
+    p.run();
+    EXPECT_EQ(p.value("v"), 12 | 0x20);
+    EXPECT_EQ(p.value("w"), 12 | 0x20);
+}
+
+// After a prototype, a call before the definition compiles, and the definition is the one
+// called, with its return type and sign.
+TEST(DialectSemantics, APrototypeMakesALaterDefinitionCallable) {
+    Program p("char later(char a);\nlong twice(long v);\nunsigned char big(void);\n"
+              "char r; long w, u;\n"
+              "void main(void) { r = later(5); w = twice(-300); u = 1000; u = u + big(); }\n"
+              "char later(char a) { return a + 1; }\n"
+              "long twice(long v) { return v + v; }\n"
+              "unsigned char big(void) { return 200; }\n");
+    p.run();
+    EXPECT_EQ(p.value("r"), 6);
+    EXPECT_EQ(p.signedValue("w"), -600);
+    EXPECT_EQ(p.value("u"), 1200);
+}
+
+// p->m reaches the member at the pointer's address plus the member's offset. Values worked
+// on between setting FSR and the access need the global registers the device header offers.
+TEST(DialectSemantics, MembersThroughAPointerToAStruct) {
+    std::ifstream header(std::string(KAVO_EXAMPLES_DIR) + "/sx28.h");
+    Program p(std::string(std::istreambuf_iterator<char>(header), {}),
+              "struct pt { char x; long w; char y; };\n"
+              "struct pt a, b; struct pt *p; char rx, ry; long rw;\n"
+              "void main(void) { p = &a; p->x = 7; p->w = -1234; p->y = 9; p->y += 3;"
+              " p->x++; rx = p->x; rw = p->w; p = &b; p->y = 1; ry = a.y + p->y; }\n");
+    p.run();
+    EXPECT_EQ(p.value("rx"), 8);
+    EXPECT_EQ(p.signedValue("rw"), -1234);
+    EXPECT_EQ(p.value("ry"), 13);
+    EXPECT_EQ(p.element("a", 0), 8);
+    EXPECT_EQ(p.element("a", 3), 12);
+    EXPECT_EQ(p.element("b", 3), 1);
+}
+
+// +=, -=, &=, |= and ^= on a 16-bit value reached through INDF work byte by byte, the carry
+// or borrow going on into the high byte.
+TEST(DialectSemantics, CompoundAssignmentAndSteppingOnSixteenBitElementsAndMembers) {
+    std::ifstream header(std::string(KAVO_EXAMPLES_DIR) + "/sx28.h");
+    Program p(std::string(std::istreambuf_iterator<char>(header), {}),
+              "long w[3]; char i; char n; long big; long w3[2]; long post, pre;\n"
+              "struct pt { char x; long v; } s, *q;\n"
+              "void main(void) { w[0] = 250; w[1] = 1000; w[2] = 0x0F0F; i = 1;"
+              " w[i] += 300; w[0] += 10; i = 0; w[i] -= 251; n = -2; i = 2; w[i] &= 0x00FF;"
+              " w[i] |= 0x1200; w[i] ^= 0x0001; big = 40000; w[1] += big;"
+              " q = &s; q->v = 100; q->v -= 200;"
+              " w3[0] = 255; w3[0]++; i = 1; w3[i] = 0; post = w3[i]--; pre = ++w3[i];"
+              " --w3[i]; }\n");
+    p.run();
+    auto word = [&](int i) { return p.element("w", 2 * i) | p.element("w", 2 * i + 1) << 8; };
+    // w[0] = 250 + 10 - 251 = 9; w[1] = (1000 + 300 + 40000) & 0xFFFF; w[2] = 0x0F | 0x1200 ^ 1.
+    EXPECT_EQ(word(0), 9);
+    EXPECT_EQ(word(1), (1000 + 300 + 40000) & 0xFFFF);
+    EXPECT_EQ(word(2), (0x000F | 0x1200) ^ 0x0001);
+    EXPECT_EQ(p.element("s", 1) | p.element("s", 2) << 8, (100 - 200) & 0xFFFF);
+    // ++ and -- carry and borrow across the bytes: 255 + 1, 0 - 1 (post: 0), then back up.
+    EXPECT_EQ(p.element("w3", 0) | p.element("w3", 1) << 8, 256);
+    EXPECT_EQ(p.value("post"), 0);
+    EXPECT_EQ(p.value("pre"), 0);
+    EXPECT_EQ(p.element("w3", 2) | p.element("w3", 3) << 8, 0xFFFF);
+}
+
+// @address reads and writes the byte at a constant RAM address.
+TEST(DialectSemantics, TheAtFormReachesAConstantAddress) {
+    Program p("char v @ 0x12; char k;\n"
+              "void main(void) { v = 7; k = @0x12; @0x12 = 9; @0x12 += 1; }\n");
+    p.run();
+    EXPECT_EQ(p.value("k"), 7);
+    EXPECT_EQ(p.value("v"), 10);
+}
+
+} // namespace
+} // namespace kavo
