@@ -10,6 +10,7 @@
 #include "simulator/intel_hex.hpp"
 #include "simulator/program_loader.hpp"
 #include "tests/support/in_process_compile.hpp"
+#include "tests/support/sx28_prelude.hpp"
 
 #include <cstdint>
 #include <initializer_list>
@@ -119,6 +120,28 @@ private:
 
     InProcessCompile compile_;
     sxsim::Core core_;
+};
+
+// A C program for an SX28 (the Sx28 pragmas pasted in front), run to its end with inputs;
+// values come back as int, signed or unsigned as read.
+class Sx28Program {
+public:
+    explicit Sx28Program(const std::string& source) : p_(Sx28 + source) {}
+    // A program with its own device description in front.
+    Sx28Program(const std::string& device, const std::string& source) : p_(device + source) {}
+
+    void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
+        p_.restart(inputs);
+        p_.runToEnd();
+    }
+    int value(const char* name) const { return static_cast<int>(p_.value(name)); }
+    unsigned unsignedValue(const char* name) const { return p_.value(name); }
+    int signedValue(const char* name) const { return p_.signedValue(name); }
+    int element(const char* name, int i) const { return static_cast<int>(p_.element(name, i)); }
+    CompiledProgram& compiled() { return p_; }
+
+private:
+    CompiledProgram p_;
 };
 
 } // namespace kavo::testing

@@ -19,22 +19,7 @@ using testing::CompiledProgram;
 using testing::Sx28;
 
 // Compiles once; every run starts from a power-on reset.
-class Program {
-public:
-    explicit Program(const std::string& source) : p_(Sx28 + source) {}
-    Program(const std::string& device, const std::string& source) : p_(device + source) {}
-    void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
-        p_.restart(inputs);
-        p_.runToEnd();
-    }
-    int value(const char* name) const { return static_cast<int>(p_.value(name)); }
-    int signedValue(const char* name) const { return p_.signedValue(name); }
-    int element(const char* name, int i) const { return static_cast<int>(p_.element(name, i)); }
-    CompiledProgram& compiled() { return p_; }
-
-private:
-    CompiledProgram p_;
-};
+using Program = testing::Sx28Program;
 
 TEST(DialectSemantics, ContinueRunsTheStepOfAForAndTheTestOfADoWhile) {
     Program p("char i, k, j, m, n, w, v;\n"

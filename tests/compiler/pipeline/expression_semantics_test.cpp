@@ -16,19 +16,7 @@ namespace {
 using testing::CompiledProgram;
 using testing::Sx28;
 
-class Program {
-public:
-    explicit Program(const std::string& source) : p_(Sx28 + source) {}
-    void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
-        p_.restart(inputs);
-        p_.runToEnd();
-    }
-    int s(const char* name) const { return p_.signedValue(name); }
-    unsigned u(const char* name) const { return p_.value(name); }
-
-private:
-    CompiledProgram p_;
-};
+using Program = testing::Sx28Program;
 
 // The messages of a program the compiler must refuse.
 std::string refusal(const std::string& source) {
@@ -45,13 +33,13 @@ TEST(ExpressionSemantics, TheRemainderTakesTheDividendsSign) {
               "void main(void) { r1 = a % 2; r2 = a % b; r3 = 7 % b; r4 = l % 10; r5 = l % m;"
               " r6 = ua % 7; r7 = ul % 10; }\n");
     p.run({{"a", -7}, {"b", -3}, {"l", -1234}, {"m", 100}, {"ua", 250}, {"ul", 65535}});
-    EXPECT_EQ(p.s("r1"), -1);  // -7 % 2
-    EXPECT_EQ(p.s("r2"), -1);  // -7 % -3
-    EXPECT_EQ(p.s("r3"), 1);   // 7 % -3
-    EXPECT_EQ(p.s("r4"), -4);  // -1234 % 10
-    EXPECT_EQ(p.s("r5"), -34); // -1234 % 100
-    EXPECT_EQ(p.u("r6"), 5u);  // 250 % 7
-    EXPECT_EQ(p.u("r7"), 5u);  // 65535 % 10
+    EXPECT_EQ(p.signedValue("r1"), -1);   // -7 % 2
+    EXPECT_EQ(p.signedValue("r2"), -1);   // -7 % -3
+    EXPECT_EQ(p.signedValue("r3"), 1);    // 7 % -3
+    EXPECT_EQ(p.signedValue("r4"), -4);   // -1234 % 10
+    EXPECT_EQ(p.signedValue("r5"), -34);  // -1234 % 100
+    EXPECT_EQ(p.unsignedValue("r6"), 5u); // 250 % 7
+    EXPECT_EQ(p.unsignedValue("r7"), 5u); // 65535 % 10
 }
 
 TEST(ExpressionSemantics, RightShiftsOfSignedValuesKeepTheSign) {
@@ -60,13 +48,13 @@ TEST(ExpressionSemantics, RightShiftsOfSignedValuesKeepTheSign) {
               "void main(void) { r1 = c >> 1; r2 = l >> 3; r3 = l >> n; r4 = l >> 15;"
               " r5 = ul >> 3; r6 = uc >> 7; l >>= 4; }\n");
     p.run({{"c", -8}, {"l", -32768}, {"n", 9}, {"ul", 0x8000}, {"uc", 0x80}});
-    EXPECT_EQ(p.s("r1"), -4);
-    EXPECT_EQ(p.s("r2"), -4096);
-    EXPECT_EQ(p.s("r3"), -64);
-    EXPECT_EQ(p.s("r4"), -1);
-    EXPECT_EQ(p.u("r5"), 4096u); // unsigned: zeros enter at the top
-    EXPECT_EQ(p.u("r6"), 1u);
-    EXPECT_EQ(p.s("l"), -2048);
+    EXPECT_EQ(p.signedValue("r1"), -4);
+    EXPECT_EQ(p.signedValue("r2"), -4096);
+    EXPECT_EQ(p.signedValue("r3"), -64);
+    EXPECT_EQ(p.signedValue("r4"), -1);
+    EXPECT_EQ(p.unsignedValue("r5"), 4096u); // unsigned: zeros enter at the top
+    EXPECT_EQ(p.unsignedValue("r6"), 1u);
+    EXPECT_EQ(p.signedValue("l"), -2048);
 }
 
 TEST(ExpressionSemantics, LogicalOperatorsGiveZeroOrOneAndTestEveryByte) {
@@ -75,15 +63,15 @@ TEST(ExpressionSemantics, LogicalOperatorsGiveZeroOrOneAndTestEveryByte) {
               " r5 = !l; if (l) r6 = 1; else r6 = 2; r7 = 0; while (l) { r7++; l = l - 256; }"
               " r8 = (c || z) + (c && c); l = 512; r9 = l ? 7 : 9; }\n");
     p.run({{"l", 256}, {"c", 5}, {"z", 0}});
-    EXPECT_EQ(p.s("r1"), 1);
-    EXPECT_EQ(p.s("r2"), 1);
-    EXPECT_EQ(p.s("r3"), 0);
-    EXPECT_EQ(p.s("r4"), 0);
-    EXPECT_EQ(p.s("r5"), 0); // 256 is true
-    EXPECT_EQ(p.s("r6"), 1);
-    EXPECT_EQ(p.s("r7"), 1);
-    EXPECT_EQ(p.s("r8"), 2);
-    EXPECT_EQ(p.s("r9"), 7);
+    EXPECT_EQ(p.signedValue("r1"), 1);
+    EXPECT_EQ(p.signedValue("r2"), 1);
+    EXPECT_EQ(p.signedValue("r3"), 0);
+    EXPECT_EQ(p.signedValue("r4"), 0);
+    EXPECT_EQ(p.signedValue("r5"), 0); // 256 is true
+    EXPECT_EQ(p.signedValue("r6"), 1);
+    EXPECT_EQ(p.signedValue("r7"), 1);
+    EXPECT_EQ(p.signedValue("r8"), 2);
+    EXPECT_EQ(p.signedValue("r9"), 7);
 }
 
 TEST(ExpressionSemantics, ASwitchComparesAtItsValuesWidthAndTakesDefaultLast) {
@@ -97,16 +85,16 @@ TEST(ExpressionSemantics, ASwitchComparesAtItsValuesWidthAndTakesDefaultLast) {
               " default: r3 = 3; }\n"
               "}\n");
     p.run({{"l", 300}, {"c", -2}, {"u", 255}});
-    EXPECT_EQ(p.s("r1"), 2);
-    EXPECT_EQ(p.s("r2"), 2); // a case after the default still matches
-    EXPECT_EQ(p.s("r3"), 2); // an unsigned char of 255 is not -1
+    EXPECT_EQ(p.signedValue("r1"), 2);
+    EXPECT_EQ(p.signedValue("r2"), 2); // a case after the default still matches
+    EXPECT_EQ(p.signedValue("r3"), 2); // an unsigned char of 255 is not -1
     p.run({{"l", 44}, {"c", 7}, {"u", 3}});
-    EXPECT_EQ(p.s("r1"), 1);
-    EXPECT_EQ(p.s("r2"), 9);
-    EXPECT_EQ(p.s("r3"), 3);
+    EXPECT_EQ(p.signedValue("r1"), 1);
+    EXPECT_EQ(p.signedValue("r2"), 9);
+    EXPECT_EQ(p.signedValue("r3"), 3);
     p.run({{"l", -1}, {"c", 1}, {"u", 3}});
-    EXPECT_EQ(p.s("r1"), 3);
-    EXPECT_EQ(p.s("r2"), 1);
+    EXPECT_EQ(p.signedValue("r1"), 3);
+    EXPECT_EQ(p.signedValue("r2"), 1);
 }
 
 TEST(ExpressionSemantics, AnEightBitOperandExtendsByItsOwnSign) {
@@ -117,13 +105,13 @@ TEST(ExpressionSemantics, AnEightBitOperandExtendsByItsOwnSign) {
               "void main(void) { r1 = l + c; r2 = l + uc; r3 = c & l; r4 = l; r4 += c;"
               " r5 = l; r5 -= c; r6 = widen(c) + widenU(uc); r7 = ul; r7 |= c; }\n");
     p.run({{"c", -3}, {"uc", 253}, {"l", 1000}, {"ul", 0x1200}});
-    EXPECT_EQ(p.s("r1"), 997);
-    EXPECT_EQ(p.s("r2"), 1253);
-    EXPECT_EQ(p.s("r3"), 1000 & -3); // 1000
-    EXPECT_EQ(p.s("r4"), 997);
-    EXPECT_EQ(p.s("r5"), 1003);
-    EXPECT_EQ(p.s("r6"), -3 + 253);
-    EXPECT_EQ(p.u("r7"), 0xFFFDu);
+    EXPECT_EQ(p.signedValue("r1"), 997);
+    EXPECT_EQ(p.signedValue("r2"), 1253);
+    EXPECT_EQ(p.signedValue("r3"), 1000 & -3); // 1000
+    EXPECT_EQ(p.signedValue("r4"), 997);
+    EXPECT_EQ(p.signedValue("r5"), 1003);
+    EXPECT_EQ(p.signedValue("r6"), -3 + 253);
+    EXPECT_EQ(p.unsignedValue("r7"), 0xFFFDu);
 }
 
 TEST(ExpressionSemantics, SixteenBitRelationsKeepTheBorrowAndTheSign) {
@@ -138,14 +126,14 @@ TEST(ExpressionSemantics, SixteenBitRelationsKeepTheBorrowAndTheSign) {
            {"x", -128},
            {"y", 127},
            {"big", 40000}});
-    EXPECT_EQ(p.s("r1"), 1);
-    EXPECT_EQ(p.s("r2"), 1);
-    EXPECT_EQ(p.s("r3"), 1);
-    EXPECT_EQ(p.s("r4"), 1);
-    EXPECT_EQ(p.s("r5"), 1);
-    EXPECT_EQ(p.s("r6"), 1);
-    EXPECT_EQ(p.s("r7"), 1);
-    EXPECT_EQ(p.s("r8"), 1);
+    EXPECT_EQ(p.signedValue("r1"), 1);
+    EXPECT_EQ(p.signedValue("r2"), 1);
+    EXPECT_EQ(p.signedValue("r3"), 1);
+    EXPECT_EQ(p.signedValue("r4"), 1);
+    EXPECT_EQ(p.signedValue("r5"), 1);
+    EXPECT_EQ(p.signedValue("r6"), 1);
+    EXPECT_EQ(p.signedValue("r7"), 1);
+    EXPECT_EQ(p.signedValue("r8"), 1);
 }
 
 TEST(ExpressionSemantics, CastsConvertAsCDoes) {
@@ -154,12 +142,12 @@ TEST(ExpressionSemantics, CastsConvertAsCDoes) {
               "void main(void) { r1 = (unsigned char)c; r2 = (long)c; r3 = (char)l;"
               " r4 = (unsigned char)c + 1; r5 = (unsigned char)300; r6 = (char)ul + 1; }\n");
     p.run({{"c", -56}, {"l", 0x1280}, {"ul", 0xFFFF}});
-    EXPECT_EQ(p.u("r1"), 200u);
-    EXPECT_EQ(p.s("r2"), -56);
-    EXPECT_EQ(p.s("r3"), -128);
-    EXPECT_EQ(p.s("r4"), 201); // an unsigned char of 200, plus 1
-    EXPECT_EQ(p.u("r5"), 44u);
-    EXPECT_EQ(p.s("r6"), 0); // (char)65535 is -1
+    EXPECT_EQ(p.unsignedValue("r1"), 200u);
+    EXPECT_EQ(p.signedValue("r2"), -56);
+    EXPECT_EQ(p.signedValue("r3"), -128);
+    EXPECT_EQ(p.signedValue("r4"), 201); // an unsigned char of 200, plus 1
+    EXPECT_EQ(p.unsignedValue("r5"), 44u);
+    EXPECT_EQ(p.signedValue("r6"), 0); // (char)65535 is -1
 }
 
 TEST(ExpressionSemantics, CastsToOtherTypesAreRefused) {
@@ -175,10 +163,10 @@ TEST(ExpressionSemantics, OctalCharacterEscapesAreOctal) {
     Program p("char a, b, c, d;\n"
               "void main(void) { a = '\\101'; b = '\\7'; c = '\\377'; d = '\\0'; }\n");
     p.run();
-    EXPECT_EQ(p.s("a"), 65);
-    EXPECT_EQ(p.s("b"), 7);
-    EXPECT_EQ(p.s("c"), -1);
-    EXPECT_EQ(p.s("d"), 0);
+    EXPECT_EQ(p.signedValue("a"), 65);
+    EXPECT_EQ(p.signedValue("b"), 7);
+    EXPECT_EQ(p.signedValue("c"), -1);
+    EXPECT_EQ(p.signedValue("d"), 0);
 }
 
 TEST(ExpressionSemantics, ACallInsideAnotherCallsArgumentsCountsItsOwnArguments) {
@@ -189,9 +177,9 @@ TEST(ExpressionSemantics, ACallInsideAnotherCallsArgumentsCountsItsOwnArguments)
         "long h(long a, char b, char c) { return a + b + c; }\n"
         "void main(void) { r1 = f(g(1), 2); r2 = f(3, g(g(4))); r3 = h(1000, f(1, 2), g(0)); }\n");
     p.run();
-    EXPECT_EQ(p.s("r1"), 22);
-    EXPECT_EQ(p.s("r2"), 36);
-    EXPECT_EQ(p.s("r3"), 1013);
+    EXPECT_EQ(p.signedValue("r1"), 22);
+    EXPECT_EQ(p.signedValue("r2"), 36);
+    EXPECT_EQ(p.signedValue("r3"), 1013);
 }
 
 TEST(ExpressionSemantics, AddressesOfElementsAndMembersPointAtThem) {
@@ -200,11 +188,11 @@ TEST(ExpressionSemantics, AddressesOfElementsAndMembersPointAtThem) {
               "void main(void) { a[2] = 5; a[3] = 6; s.y = 9; p = &a[i]; q = &a[3]; m = &s.y;"
               " r1 = *p; r2 = *q; r3 = *m; *p = 11; }\n");
     p.run({{"i", 2}});
-    EXPECT_EQ(p.s("r1"), 5);
-    EXPECT_EQ(p.s("r2"), 6);
-    EXPECT_EQ(p.s("r3"), 9);
+    EXPECT_EQ(p.signedValue("r1"), 5);
+    EXPECT_EQ(p.signedValue("r2"), 6);
+    EXPECT_EQ(p.signedValue("r3"), 9);
     p.run({{"i", 3}});
-    EXPECT_EQ(p.s("r1"), 6);
+    EXPECT_EQ(p.signedValue("r1"), 6);
 }
 
 TEST(ExpressionSemantics, TheAddressOfAValueReachedThroughAPointerIsRefused) {
@@ -239,8 +227,8 @@ TEST(ExpressionSemantics, ACharPointerAtRamIsRefusedAndAnIntPointerReadsRam) {
         "char x, r; int *ip; char *text;\n"
         "void main(void) { x = 42; ip = &x; r = *ip; *ip = 7; text = \"AB\"; x = x + *text; }\n");
     p.run();
-    EXPECT_EQ(p.s("r"), 42);
-    EXPECT_EQ(p.s("x"), 7 + 65);
+    EXPECT_EQ(p.signedValue("r"), 42);
+    EXPECT_EQ(p.signedValue("x"), 7 + 65);
 }
 
 // The dialect's ?: gives a 16-bit value, each branch extended by its own sign (C would first
@@ -249,12 +237,12 @@ TEST(ExpressionSemantics, AConditionalExpressionIsSixteenBitsWide) {
     Program p("unsigned char u, v; char c, k; long r1, r2, r3;\n"
               "void main(void) { r1 = (k ? u : v) + 100; r2 = k ? c : u; r3 = k ? 70000 : 1; }\n");
     p.run({{"u", 200}, {"v", 100}, {"c", -5}, {"k", 1}});
-    EXPECT_EQ(p.s("r1"), 300);
-    EXPECT_EQ(p.s("r2"), -5);
-    EXPECT_EQ(p.s("r3"), 70000 - 65536);
+    EXPECT_EQ(p.signedValue("r1"), 300);
+    EXPECT_EQ(p.signedValue("r2"), -5);
+    EXPECT_EQ(p.signedValue("r3"), 70000 - 65536);
     p.run({{"u", 200}, {"v", 100}, {"c", -5}, {"k", 0}});
-    EXPECT_EQ(p.s("r1"), 200);
-    EXPECT_EQ(p.s("r2"), 200);
+    EXPECT_EQ(p.signedValue("r1"), 200);
+    EXPECT_EQ(p.signedValue("r2"), 200);
 }
 
 } // namespace

@@ -41,20 +41,7 @@ int u16(int v) {
     return v & 0xFFFF;
 }
 
-class Program {
-public:
-    explicit Program(const std::string& source) : p_(Sx28 + source) {}
-    void run(std::initializer_list<std::pair<const char*, int>> inputs = {}) {
-        p_.restart(inputs);
-        p_.runToEnd();
-    }
-    int byte(const char* name) const { return static_cast<int>(p_.value(name)); }
-    int word(const char* name) const { return static_cast<int>(p_.value(name)); }
-    int element(const char* name, int i) const { return static_cast<int>(p_.element(name, i)); }
-
-private:
-    CompiledProgram p_;
-};
+using Program = testing::Sx28Program;
 
 TEST(PipelineSemantics, SignedAndUnsignedByteRelations) {
     Program p("char a, b; unsigned char ua, ub; char lt, gt, le, ge, eq, ne, ult, uge;\n"
@@ -65,14 +52,14 @@ TEST(PipelineSemantics, SignedAndUnsignedByteRelations) {
         for (int b : values) {
             p.run({{"a", a}, {"b", b}, {"ua", u8(a)}, {"ub", u8(b)}});
             SCOPED_TRACE(std::to_string(a) + " vs " + std::to_string(b));
-            EXPECT_EQ(p.byte("lt"), a < b);
-            EXPECT_EQ(p.byte("gt"), a > b);
-            EXPECT_EQ(p.byte("le"), a <= b);
-            EXPECT_EQ(p.byte("ge"), a >= b);
-            EXPECT_EQ(p.byte("eq"), a == b);
-            EXPECT_EQ(p.byte("ne"), a != b);
-            EXPECT_EQ(p.byte("ult"), u8(a) < u8(b));
-            EXPECT_EQ(p.byte("uge"), u8(a) >= u8(b));
+            EXPECT_EQ(p.value("lt"), a < b);
+            EXPECT_EQ(p.value("gt"), a > b);
+            EXPECT_EQ(p.value("le"), a <= b);
+            EXPECT_EQ(p.value("ge"), a >= b);
+            EXPECT_EQ(p.value("eq"), a == b);
+            EXPECT_EQ(p.value("ne"), a != b);
+            EXPECT_EQ(p.value("ult"), u8(a) < u8(b));
+            EXPECT_EQ(p.value("uge"), u8(a) >= u8(b));
         }
     }
 }
@@ -81,10 +68,10 @@ TEST(PipelineSemantics, AnUnsignedOperandKeepsAnOperationWithAConstantUnsigned) 
     Program p("unsigned char u; unsigned long ul; char ge, gt, lgt; unsigned long q;\n"
               "void main(void) { ge = u >= 7; gt = u > 100; lgt = ul > 1000; q = ul / 3; }\n");
     p.run({{"u", 150}, {"ul", 40000}});
-    EXPECT_EQ(p.byte("ge"), 1);
-    EXPECT_EQ(p.byte("gt"), 1);
-    EXPECT_EQ(p.byte("lgt"), 1);
-    EXPECT_EQ(p.word("q"), 13333);
+    EXPECT_EQ(p.value("ge"), 1);
+    EXPECT_EQ(p.value("gt"), 1);
+    EXPECT_EQ(p.value("lgt"), 1);
+    EXPECT_EQ(p.value("q"), 13333);
 }
 
 TEST(PipelineSemantics, ByteAndWordArithmetic) {
@@ -96,13 +83,13 @@ TEST(PipelineSemantics, ByteAndWordArithmetic) {
             const int m = a * 300 - 20000, k = b * 97;
             p.run({{"a", a}, {"b", b}, {"m", m}, {"k", k}});
             SCOPED_TRACE(std::to_string(a) + ", " + std::to_string(b));
-            EXPECT_EQ(p.byte("s"), u8(a + b));
-            EXPECT_EQ(p.byte("d"), u8(a - b));
-            EXPECT_EQ(p.byte("n"), a & b);
-            EXPECT_EQ(p.byte("o"), a | b);
-            EXPECT_EQ(p.byte("x"), a ^ b);
-            EXPECT_EQ(p.word("ws"), u16(m + k));
-            EXPECT_EQ(p.word("wd"), u16(m - k));
+            EXPECT_EQ(p.value("s"), u8(a + b));
+            EXPECT_EQ(p.value("d"), u8(a - b));
+            EXPECT_EQ(p.value("n"), a & b);
+            EXPECT_EQ(p.value("o"), a | b);
+            EXPECT_EQ(p.value("x"), a ^ b);
+            EXPECT_EQ(p.value("ws"), u16(m + k));
+            EXPECT_EQ(p.value("wd"), u16(m - k));
         }
     }
 }
@@ -114,9 +101,9 @@ TEST(PipelineSemantics, RuntimeRoutinesMultiplyDivideShift) {
         for (int b : {-1, 2, 3}) {
             p.run({{"a", a}, {"b", b}, {"n", u8(a)}});
             SCOPED_TRACE(std::to_string(a) + ", " + std::to_string(b));
-            EXPECT_EQ(p.word("r"), u16(a * b));
-            EXPECT_EQ(p.word("q"), u16(a / b));
-            EXPECT_EQ(p.word("l"), u16(u8(a) << 3));
+            EXPECT_EQ(p.value("r"), u16(a * b));
+            EXPECT_EQ(p.value("q"), u16(a / b));
+            EXPECT_EQ(p.value("l"), u16(u8(a) << 3));
         }
     }
 }
@@ -132,10 +119,10 @@ TEST(PipelineSemantics, ControlStatements) {
               "}\n");
     for (auto [n, c, expected] : {std::tuple{0, 1, 10}, {10, 2, 20}, {100, 7, 99}}) {
         p.run({{"n", n}, {"c", c}});
-        EXPECT_EQ(p.word("sum"), n * (n - 1) / 2) << n;
-        EXPECT_EQ(p.byte("k"), 4);
-        EXPECT_EQ(p.byte("r"), n > 5 ? 1 : 2);
-        EXPECT_EQ(p.byte("c"), expected);
+        EXPECT_EQ(p.value("sum"), n * (n - 1) / 2) << n;
+        EXPECT_EQ(p.value("k"), 4);
+        EXPECT_EQ(p.value("r"), n > 5 ? 1 : 2);
+        EXPECT_EQ(p.value("c"), expected);
     }
 }
 
@@ -145,8 +132,8 @@ TEST(PipelineSemantics, CallsWithArgumentsAndResults) {
               "long twice(long v) { return v + v; }\n"
               "void main(void) { r1 = add3(x, y, 5); r2 = twice(w); }\n");
     p.run({{"x", 10}, {"y", 20}, {"w", 1234}});
-    EXPECT_EQ(p.byte("r1"), 35);
-    EXPECT_EQ(p.word("r2"), 2468);
+    EXPECT_EQ(p.value("r1"), 35);
+    EXPECT_EQ(p.value("r2"), 2468);
 }
 
 TEST(PipelineSemantics, ACallResultWidensByTheSignTheFunctionReturns) {
@@ -155,8 +142,8 @@ TEST(PipelineSemantics, ACallResultWidensByTheSignTheFunctionReturns) {
               "long u, s;\n"
               "void main(void) { u = 1000; u = u + big(); s = 1000; s = s + negative(); }\n");
     p.run();
-    EXPECT_EQ(p.word("u"), 1200);
-    EXPECT_EQ(p.word("s"), 995);
+    EXPECT_EQ(p.value("u"), 1200);
+    EXPECT_EQ(p.value("s"), 995);
 }
 
 TEST(PipelineSemantics, ArraysStructsAndPointers) {
@@ -165,9 +152,9 @@ TEST(PipelineSemantics, ArraysStructsAndPointers) {
               " s1 = a[2] + a[3]; pts[1].x = 7; pts[1].y = 9; s2 = pts[1].x + pts[1].y;"
               " ip = &v; *ip = 42; }\n");
     p.run();
-    EXPECT_EQ(p.byte("s1"), 9);
-    EXPECT_EQ(p.byte("s2"), 16);
-    EXPECT_EQ(p.byte("v"), 42);
+    EXPECT_EQ(p.value("s1"), 9);
+    EXPECT_EQ(p.value("s2"), 16);
+    EXPECT_EQ(p.value("v"), 42);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(p.element("a", i), i == 3 ? 2 : 7) << i;
 }
