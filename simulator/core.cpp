@@ -60,7 +60,7 @@ void Core::reset() {
     w_ = 0;
     status_ = status::TO | status::PD;
     fsr_ = 0;
-    m_ = 0x0F;
+    m_ = static_cast<std::uint8_t>(device_.modeMask());
     option_ = 0xFF;
     recomputeRtccMode();
     globals_.fill(0);
@@ -70,8 +70,9 @@ void Core::reset() {
     for (auto& controls : portControl_) {
         controls.fill(0xFF); // every pin an input, pull-ups and the rest off (active low)
     }
+    // The chip leaves the wake-up pending bits undefined; starting clear keeps runs repeatable.
     for (auto& controls : portControl_) {
-        controls[0x08] = 0; // wake-up pending bits start clear
+        controls[control::WAKE_UP_PENDING] = 0;
     }
     stackDepth_ = 0;
     rtcc_ = 0;

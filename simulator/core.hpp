@@ -46,6 +46,13 @@ inline constexpr std::uint8_t C = 0x01, DC = 0x02, Z = 0x04, PD = 0x08, TO = 0x1
 inline constexpr std::uint8_t PAGE_MASK = 0xE0;
 } // namespace status
 
+// Port control registers, by the value of M bits 3:0 that selects them for MOV !port,W.
+namespace control {
+inline constexpr unsigned COMPARATOR = 0x08, WAKE_UP_PENDING = 0x09, WAKE_UP_EDGE = 0x0A;
+inline constexpr unsigned WAKE_UP_ENABLE = 0x0B, SCHMITT = 0x0C, LEVEL = 0x0D, PULL_UP = 0x0E;
+inline constexpr unsigned DIRECTION = 0x0F;
+} // namespace control
+
 namespace option {
 inline constexpr std::uint8_t RTW = 0x80, RTE_IE = 0x40, RTS = 0x20, PSA = 0x08, PS_MASK = 0x07;
 } // namespace option
@@ -90,7 +97,7 @@ public:
     std::uint8_t fsr() const { return fsr_; }
     void setFsr(std::uint8_t value) { fsr_ = value; }
     std::uint8_t m() const { return m_; }
-    void setM(std::uint8_t value) { m_ = value & 0x0F; }
+    void setM(std::uint8_t value) { m_ = static_cast<std::uint8_t>(value & device_.modeMask()); }
     std::uint8_t optionRegister() const { return option_; }
     std::uint8_t rtcc() const { return rtcc_; }
     void setRtcc(std::uint8_t value);
@@ -104,7 +111,11 @@ public:
     unsigned portCount() const { return device_.ports; }
     std::uint8_t portLatch(unsigned port) const { return portLatch_[port]; }
     std::uint8_t portPins(unsigned port) const;
-    std::uint8_t tris(unsigned port) const { return portControl_[port][0x0F]; }
+    std::uint8_t tris(unsigned port) const { return portControl_[port][control::DIRECTION]; }
+    // Any port control register by its M value (bits 3:0), for tests and the debugger.
+    std::uint8_t portControl(unsigned port, unsigned selector) const {
+        return portControl_[port][selector & 0x0F];
+    }
     void setPortInput(unsigned port, std::uint8_t value) { portInput_[port] = value; }
 
     // RAM in the compiler's flat model: bank * 32 + register. Registers below 10h are the
@@ -128,16 +139,18 @@ private:
     StopReason returnFromSubroutine(bool restorePage);
     StopReason returnFromInterrupt(bool addWToRtcc);
     void skipNext();
-    void writeControlRegister(unsigned port);
+    void accessControlRegister(unsigned port);
     void readProgramMemory();
 
     // Register file (core_registers.cpp and core_registers.hpp)
     std::uint8_t readRegister(unsigned fr);
-    void writeRegister(unsigned fr, std::uint8_t value);
-    void storeResult(unsigned fr, bool toRegister, std::uint8_t value);
+    // flagsWin: the value is the result of an instruction that also set C, DC and Z, which
+    // STATUS keeps when it is the register reached.
+    void writeRegister(unsigned fr, std::uint8_t value, bool flagsWin = false);
+    void storeResult(unsigned fr, bool toRegister, std::uint8_t value, bool flagsWin = false);
     void storeResultWithFlags(unsigned fr, bool toRegister, std::uint8_t value);
     std::uint8_t readSpecial(unsigned fr);
-    void writeSpecial(unsigned fr, std::uint8_t value);
+    void writeSpecial(unsigned fr, std::uint8_t value, bool flagsWin);
     unsigned bankedIndex(unsigned fr) const;
     unsigned indirectIndex() const;
     bool indirectIsBanked() const;
@@ -179,7 +192,8 @@ private:
     std::vector<std::uint8_t> banked_;
     std::array<std::uint8_t, 5> portLatch_{};
     std::array<std::uint8_t, 5> portInput_{};
-    std::array<std::array<std::uint8_t, 16>, 5> portControl_{}; // indexed by the M value
+    // Indexed by M bits 3:0; on the 48/52 M bit 4 only chooses reading or writing.
+    std::array<std::array<std::uint8_t, 16>, 5> portControl_{};
     std::array<std::uint16_t, STACK_DEPTH> stack_{};
     unsigned stackDepth_ = 0;
 

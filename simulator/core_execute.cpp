@@ -6,8 +6,6 @@
 //   C00 MOVLW  D00 IORLW  E00 ANDLW  F00 XORLW
 #include "simulator/core_registers.hpp"
 
-#include <utility>
-
 namespace sxsim {
 
 namespace {
@@ -238,8 +236,8 @@ StopReason Core::executeMisc(std::uint16_t word) {
         setZero(0);
         return StopReason::None;
     }
-    if (word >= 0x050) { // MODE
-        m_ = word & 0x0F;
+    if (word >= 0x050) { // MODE: 4 bits; M bit 4 of the 48/52 keeps its value
+        m_ = static_cast<std::uint8_t>((m_ & ~0x0Fu) | (word & 0x0F));
         return StopReason::None;
     }
     switch (word) {
@@ -254,30 +252,19 @@ StopReason Core::executeMisc(std::uint16_t word) {
         w_ = m_;
         return StopReason::None;
     case 0x043: // MOVWM
-        m_ = w_ & 0x0F;
+        m_ = static_cast<std::uint8_t>(w_ & device_.modeMask());
         return StopReason::None;
     default:
         return StopReason::InvalidInstruction;
     }
 }
 
-// IREAD: the word at address M:W comes back as its high nibble in M and low byte in W.
+// IREAD: the word at address M:W comes back as its high nibble in M bits 3:0 and low byte in W.
 void Core::readProgramMemory() {
     const std::uint16_t value = program_[((m_ & 0x0Fu) << 8 | w_) & pcMask_];
-    m_ = static_cast<std::uint8_t>(value >> 8);
+    m_ = static_cast<std::uint8_t>((m_ & ~0x0Fu) | (value >> 8));
     w_ = static_cast<std::uint8_t>(value);
     cost_ = kIreadCycles;
-}
-
-// MOV !port,W writes the port control register M selects (M = 0Fh: TRIS). On port B, M = 08h
-// exchanges W with the wake-up pending register instead.
-void Core::writeControlRegister(unsigned port) {
-    std::uint8_t& target = portControl_[port][m_ & 0x0F];
-    if (port == 1 && (m_ & 0x0F) == 0x08) {
-        std::swap(w_, target);
-    } else {
-        target = w_;
-    }
 }
 
 StopReason Core::executeSpecial(std::uint16_t word) {
@@ -293,7 +280,7 @@ StopReason Core::executeSpecial(std::uint16_t word) {
         return StopReason::None;
     }
     if (word >= 0x005 && word - 0x005u < device_.ports) {
-        writeControlRegister(word - 0x005u);
+        accessControlRegister(word - 0x005u);
         return StopReason::None;
     }
     switch (word) {

@@ -28,14 +28,16 @@ std::uint8_t Core::readSpecial(unsigned fr) {
 }
 
 // A write to the PC register is a computed jump: bits 7:0 from the value, bit 8 cleared, the
-// bits above from the page bits PA2:PA0, like CALL.
-void Core::writeSpecial(unsigned fr, std::uint8_t value) {
+// bits above from the page bits PA2:PA0, like CALL. When STATUS receives the result of an
+// instruction that also set flags, the flags win: only the page bits take the written value,
+// as on the 12-bit PIC core.
+void Core::writeSpecial(unsigned fr, std::uint8_t value, bool flagsWin) {
     switch (fr) {
     case reg::INDF:
         if (indirectIsBanked()) {
             banked_[indirectIndex()] = value;
         } else if ((fsr_ & 0x0F) != reg::INDF) {
-            writeRegister(fsr_ & 0x0F, value);
+            writeRegister(fsr_ & 0x0F, value, flagsWin);
         }
         return;
     case reg::RTCC:
@@ -50,6 +52,11 @@ void Core::writeSpecial(unsigned fr, std::uint8_t value) {
         pcWritten_ = true;
         return;
     case reg::STATUS: // TO and PD are read-only
+        if (flagsWin) {
+            status_ = static_cast<std::uint8_t>((value & status::PAGE_MASK) |
+                                                (status_ & ~status::PAGE_MASK));
+            return;
+        }
         status_ = static_cast<std::uint8_t>((value & ~(status::TO | status::PD)) |
                                             (status_ & (status::TO | status::PD)));
         return;

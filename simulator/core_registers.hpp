@@ -31,33 +31,28 @@ inline std::uint8_t Core::readRegister(unsigned fr) {
     return readSpecial(fr);
 }
 
-inline void Core::writeRegister(unsigned fr, std::uint8_t value) {
+inline void Core::writeRegister(unsigned fr, std::uint8_t value, bool flagsWin) {
     if (fr >= 0x10) {
         banked_[bankedIndex(fr)] = value;
     } else if (fr >= device_.firstGlobal) {
         globals_[fr] = value;
     } else {
-        writeSpecial(fr, value);
+        writeSpecial(fr, value, flagsWin);
     }
 }
 
-inline void Core::storeResult(unsigned fr, bool toRegister, std::uint8_t value) {
+inline void Core::storeResult(unsigned fr, bool toRegister, std::uint8_t value, bool flagsWin) {
     if (toRegister) {
-        writeRegister(fr, value);
+        writeRegister(fr, value, flagsWin);
     } else {
         w_ = value;
     }
 }
 
-// When STATUS itself receives a result that also sets flags, the flags win: only the page bits
-// take the written value, as on the 12-bit PIC core.
+// The register the result reaches decides whether the flags win (see writeSpecial), so STATUS
+// written through INDF keeps them as STATUS written directly does.
 inline void Core::storeResultWithFlags(unsigned fr, bool toRegister, std::uint8_t value) {
-    if (toRegister && fr == reg::STATUS) {
-        status_ = static_cast<std::uint8_t>((value & status::PAGE_MASK) |
-                                            (status_ & ~status::PAGE_MASK));
-        return;
-    }
-    storeResult(fr, toRegister, value);
+    storeResult(fr, toRegister, value, true);
 }
 
 inline void Core::setZero(std::uint8_t value) {

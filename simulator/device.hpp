@@ -21,6 +21,9 @@ struct Device {
 
     unsigned flatRamSize() const { return banks * 32; }
     bool bigCore() const { return programWords == 4096; }
+    // M is 4 bits on the 18/20/28 and 5 bits on the 48/52, where bit 4 tells a port control
+    // access to write the register (set) or read it (clear). Reset sets every bit.
+    unsigned modeMask() const { return bigCore() ? 0x1Fu : 0x0Fu; }
 };
 
 Device deviceFor(DeviceKind kind);

@@ -145,7 +145,10 @@ TEST(Stack, ReturnWithAnEmptyStackStops) {
 }
 
 // The PC register reads as the low byte of the next instruction's address, so "JMP PC+W"
-// (ADD PC,W) with W = n lands on the n-th word after it: the RETW tables compiled code relies on.
+// (ADD PC,W) with W = n lands on the n-th word after it. Evidence: the SX jump-table idiom, a
+// "jmp pc+w" followed directly by its "retw" entries, returns the first entry for W = 0 (the
+// instruction notes give JMP PC+W as "add W into PC(L)", PC = (PC & FEFFh) + W, with no
+// entry to step over); and the SKIP idiom tests PC bit 0 as SB PC.0 at an even address.
 TEST(ProgramCounterRegister, ReadsTheAddressOfTheNextInstruction) {
     Core core = coreWith({nop(), nop(), movf(sxsim::reg::PC, W)});
     stepN(core, 3);
@@ -159,6 +162,17 @@ TEST(ProgramCounterRegister, ComputedJumpIntoARetwTable) {
         EXPECT_EQ(core.run(100).reason, StopReason::SelfJump);
         EXPECT_EQ(core.readFlat(kX), 'a' + index);
     }
+}
+
+// SKIP at an even address is SB PC.0: the next address is odd, so the bit is set and the
+// following word is skipped; at an odd address the next address is even and SNB PC.0 skips.
+TEST(ProgramCounterRegister, SkipTestsBitZeroOfTheNextAddress) {
+    Core even = coreWith({btfss(sxsim::reg::PC, 0), movlw(0x11), movlw(0x22)});
+    stepN(even, 2);
+    EXPECT_EQ(even.w(), 0x22) << "SB PC.0 at address 0 skips";
+    Core odd = coreWith({nop(), btfsc(sxsim::reg::PC, 0), movlw(0x11), movlw(0x22)});
+    stepN(odd, 3);
+    EXPECT_EQ(odd.w(), 0x22) << "SNB PC.0 at address 1 skips";
 }
 
 TEST(ProgramCounterRegister, WritesClearBitEightAndTakeThePageBits) {
