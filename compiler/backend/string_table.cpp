@@ -12,6 +12,7 @@
 // a long table never pushes the routines' entries out of the first half page.
 #include "compiler/backend/backend.hpp"
 
+#include "compiler/backend/placement_internal.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/symbols/symbols.hpp"
@@ -171,6 +172,10 @@ private:
     // IREAD of the word at the address in the slots: low byte in W, bits 8-11 in M.
     void fetch() {
         op(PIC_MOVF, high_, ToW);
+        // On the 4096-word parts M has a fifth bit, which makes MOV !port,W write the port
+        // control registers (clear, it reads them); IREAD uses bits 3:0, so keep bit 4 set.
+        if (placement::chiplayout(c_).usesPageBit2())
+            literal(PIC_IORLW, 0x10);
         emit(c_, PIC_MOVWM, {}, -1, StringTableLine);
         op(PIC_MOVF, low_, ToW);
         emit(c_, PIC_IREAD, {}, -1, StringTableLine);

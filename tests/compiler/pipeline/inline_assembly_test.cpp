@@ -264,6 +264,31 @@ differ  NOP
     EXPECT_EQ(p.value("hits"), 1u);
 }
 
+// On the SX48/52, MOV !port,W writes a port control register only while M bit 4 is set;
+// reading a string (IREAD through M) must leave it so.
+TEST(InlineAssembly, AStringReadLeavesTheFourKPartsPortWritesWorking) {
+    std::ifstream in(std::string(KAVO_EXAMPLES_DIR) + "/sx52.h");
+    const std::string sx52(std::istreambuf_iterator<char>(in), {});
+    CompiledProgram p(sx52 + R"(
+char *s = "AB";
+char c;
+void main(void)
+{
+    c = *s;
+    asm(
+        MODE 15
+        MOV W,#240
+        MOV !RB,W
+    );
+}
+)",
+                      sxsim::DeviceKind::SX52);
+    p.restart();
+    p.runToEnd();
+    EXPECT_EQ(p.value("c"), 65u);
+    EXPECT_EQ(p.core().tris(1), 0xF0) << "the direction of port B was written";
+}
+
 TEST(InlineAssemblyLines, MnemonicsAreFoundInEitherStyleAndAnyCase) {
     EXPECT_EQ(lookupmnemonic("movb"), PIC_MOVB);
     EXPECT_EQ(lookupmnemonic("Jmp"), PIC_GOTO);
