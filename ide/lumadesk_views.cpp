@@ -9,6 +9,7 @@
 #include "ide/config_window.hpp"
 #include "ide/hex_code_window.hpp"
 #include "ide/line_tools.hpp"
+#include "ide/program_window.hpp"
 #include "ide/source_editor.hpp"
 
 #include <QDir>
@@ -16,11 +17,6 @@
 #include <QTimer>
 
 namespace kavo::ide {
-
-namespace {
-// After the first tick the reload check runs often, so a compile's outputs show at once.
-constexpr int TickInterval = 20;
-} // namespace
 
 QString TLumadesk::outputPath(const std::string& folder, const std::string& extension) const {
     const std::string base = baseName(currentFile_.toStdString());
@@ -67,14 +63,16 @@ bool TLumadesk::loadObjectFile(const QString& path, bool complain) {
     return false;
 }
 
-// The program window is not part of this build: the object file goes into the program
-// memory image, which the hex view shows.
+// The current source's object file goes into the program memory image, which the program
+// window shows.
 void TLumadesk::SpeedProgramClick() {
     QDir::setCurrent(startupDir_);
     const QString path = objectPath();
     if (!path.isEmpty() && loadObjectFile(path, true))
         objectWriteTime_ = QFileInfo(path).lastModified();
-    HexFile1Click();
+    Program->showMemory();
+    Program->show();
+    Program->raise();
 }
 
 void TLumadesk::Timer1Timer() {
@@ -101,6 +99,8 @@ void TLumadesk::reloadAfterCompile() {
     loadObjectFile(path, false);
     if (ViewHexCode->isVisible())
         ViewHexCode->showImage(image_);
+    if (Program->isVisible())
+        Program->showMemory();
     if (Assembly->isVisible())
         Assembly->loadListing(listingPath());
 }

@@ -10,6 +10,7 @@
 #include "ide/config_window.hpp"
 #include "ide/find_dialog.hpp"
 #include "ide/hex_code_window.hpp"
+#include "ide/program_window.hpp"
 #include "ide/source_editor.hpp"
 
 #include <QCloseEvent>
@@ -43,6 +44,7 @@ TLumadesk::TLumadesk(Dialogs* dialogs, QWidget* parent)
     // the store overwrites the matching values of "LUMADESK.CFG".
     CompilerConfig = new TCompilerConfig(settings_, *dialogs_, this);
     ConfigWindow = new TConfigWindow(settings_, *this, this);
+    Program = new TProgram(*this, image_, *dialogs_, this);
     Timer1->setInterval(StartTimerInterval);
     Timer1->start();
     move(25, 50);
@@ -145,6 +147,7 @@ void TLumadesk::closeEvent(QCloseEvent* event) {
     Timer1->stop();
     Assembly->close();
     ViewHexCode->close();
+    Program->close();
     event->accept();
 }
 

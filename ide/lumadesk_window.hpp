@@ -18,6 +18,10 @@ class QLabel;
 class QSplitter;
 class QTimer;
 
+namespace kavo::programmer {
+class ChipCommandRunner;
+}
+
 namespace kavo::ide {
 
 class ClickableText;
@@ -26,12 +30,15 @@ class SourceEditor;
 class TAssembly;
 class TCompilerConfig;
 class TConfigWindow;
+class TProgram;
 class TViewHexCode;
 
 inline constexpr const char* ProductTitle = "Kavo C Compiler for Scenix SX microcontrollers.";
 inline constexpr const char* MessageTitle = "Kavo C Compiler Message";
 // Timer1's first interval, in milliseconds.
 inline constexpr int StartTimerInterval = 500;
+// Its interval after every tick, and after a chip command, so a compile's outputs show at once.
+inline constexpr int TickInterval = 20;
 
 class TLumadesk : public QMainWindow {
     Q_OBJECT
@@ -54,6 +61,7 @@ public:
     TViewHexCode* ViewHexCode;
     TCompilerConfig* CompilerConfig;
     TConfigWindow* ConfigWindow;
+    TProgram* Program;
 
     QString statusText(int panel) const;
     QString currentFileName() const { return currentFile_; }
@@ -71,6 +79,12 @@ public:
     // Shows the debugger's tool buttons (the debug target was chosen) or hides them again
     // (the compiler-only state).
     void showDebuggerControls(bool show);
+    // The programmer drivers the chip commands run on; none until the program plugs them in.
+    void setChipCommandRunner(programmer::ChipCommandRunner* runner) { chipRunner_ = runner; }
+    programmer::ChipCommandRunner* chipCommandRunner() const { return chipRunner_; }
+    // Loads an object file into the program memory image; complain shows a box when the file
+    // cannot be opened.
+    bool loadObjectFile(const QString& path, bool complain);
 
 public slots:
     void New1Click();
@@ -119,7 +133,6 @@ private:
     void showCaretPosition();
     void followListing();
     void reloadAfterCompile();
-    bool loadObjectFile(const QString& path, bool complain);
     QString outputPath(const std::string& folder, const std::string& extension) const;
     void compileCurrentFile();
     void setBusy(bool busy);
@@ -139,6 +152,7 @@ private:
     int lastCaretLine_ = 0;
     QLabel* statusPanels_[2];
     WriteProgress saveProgress_;
+    programmer::ChipCommandRunner* chipRunner_ = nullptr;
 };
 
 } // namespace kavo::ide
