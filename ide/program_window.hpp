@@ -93,6 +93,9 @@ public slots:
     void Pins_28Click();
     void Pins_48Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createToolBar();
     void createPins(QWidget* form);

@@ -9,6 +9,7 @@
 #include "ide/lumadesk_window.hpp"
 #include "ide/progress_dialogs.hpp"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -83,6 +84,17 @@ void TProgram::runChipCommand(ChipCommand command) {
     ProgToolBar->setEnabled(true);
     commandRunning_ = false;
     endCommand(succeeded, before);
+}
+
+// The window stays while a command holds the port; closing it asks the command to stop.
+void TProgram::closeEvent(QCloseEvent* event) {
+    if (!commandRunning_) {
+        event->accept();
+        return;
+    }
+    session_.readCancel = true;
+    session_.programCancel = true;
+    event->ignore();
 }
 
 bool TProgram::programmerKnown(ChipCommand command) {

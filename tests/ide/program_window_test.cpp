@@ -484,6 +484,24 @@ private slots:
         QVERIFY(!s.p.commandRunning());
     }
 
+    void closingTheWindowDuringACommandCancelsItAndTheWindowStays() {
+        Setup s;
+        s.p.show();
+        bool stayed = false;
+        bool cancelled = false;
+        s.runner.script = [&](ChipCommand, ChipSession& session, ProgrammerHost&) {
+            s.p.close();
+            stayed = s.p.isVisible();
+            cancelled = session.readCancel && session.programCancel;
+            return true;
+        };
+        s.p.ProgReadClick();
+        QVERIFY(stayed);
+        QVERIFY(cancelled);
+        s.p.close();
+        QVERIFY(!s.p.isVisible());
+    }
+
     void aReadOfALargePartKeepsItsMemorySize() {
         Setup s;
         s.p.Pins_48->setChecked(true);
