@@ -20,8 +20,8 @@ constexpr std::uint8_t ReleaseCommand = 4;
 std::string printable(const std::string& received) {
     std::string text;
     for (unsigned char c : received)
-        text += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c))
-                                      : strprintf("\\x%02X", c);
+        text +=
+            c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : strprintf("\\x%02X", c);
     return text;
 }
 
@@ -89,8 +89,7 @@ void BlitzDriver::displayBlitzError(int status) {
     }
 }
 
-std::optional<std::uint32_t> BlitzDriver::receiveWord(const std::string& failed,
-                                                      const char* name) {
+std::optional<std::uint32_t> BlitzDriver::receiveWord(const std::string& failed, const char* name) {
     const auto low = link_.receiveNegated(ByteTimeoutMs);
     if (!low) {
         fail(strprintf("%s Timedout waiting for %s (low).", failed.c_str(), name));

@@ -32,8 +32,7 @@ int rounds(int milliseconds) {
 int erasedRunAfter(const ChipSession& session, int address) {
     int run = 0;
     while (run < LongestSkip && address + run + 1 < words(session) &&
-           (session.image.words[static_cast<std::size_t>(address + run + 1)] & 0xFFF) ==
-               ErasedWord)
+           (session.image.words[static_cast<std::size_t>(address + run + 1)] & 0xFFF) == ErasedWord)
         ++run;
     return run;
 }

@@ -131,8 +131,7 @@ bool IspDriver::OrvoProgVerifyClick(ChipSession& session) {
     const auto device = readRegister(isp::ReadDevice);
     if (!device)
         return false;
-    check(session.deviceWord == ErasedWord || session.deviceWord == *device,
-          VerifiedPart::Device);
+    check(session.deviceWord == ErasedWord || session.deviceWord == *device, VerifiedPart::Device);
     session.deviceWord = *device;
     if (!readRegister(isp::ReadData) || !ispCommand(isp::NextAddress) ||
         !ispCommand(isp::ReadMemory, words(session)))

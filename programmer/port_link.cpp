@@ -25,8 +25,8 @@ std::uint8_t negated(std::uint8_t byte) {
 
 PortLink::PortLink(SerialLink& line, ProgrammerHost& host, std::string portName,
                    std::string devicePath, LinkTiming timing)
-    : line_(line), host_(host), portName_(std::move(portName)),
-      devicePath_(std::move(devicePath)), timing_(timing) {}
+    : line_(line), host_(host), portName_(std::move(portName)), devicePath_(std::move(devicePath)),
+      timing_(timing) {}
 
 PortLink::~PortLink() {
     line_.close();
