@@ -108,6 +108,10 @@ void IspModel::execute(int code, int argument) {
         break;
     case 0x17:
         for (std::uint32_t word : chip.memory) {
+            if (vanishInStreamAt-- == 0) {
+                vanish();
+                return;
+            }
             send(static_cast<std::uint8_t>(word >> 8));
             send(static_cast<std::uint8_t>(word & 0xFF));
         }

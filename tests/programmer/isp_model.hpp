@@ -22,6 +22,7 @@ public:
     bool neverReady = false;       // answers "A" with "N"
     int erasedReadsAfterEnter = 0; // reads that come back 0xFFF after entering the mode
     int stuckAddress = -1;         // a word whose bit 0 cannot be programmed to 0
+    int vanishInStreamAt = -1;     // the device disappears after streaming this many words
 
     std::vector<std::pair<int, int>> commands; // code and argument, in order
     int attentions = 0;

@@ -49,6 +49,7 @@ protected:
     // Called on the model's thread, with the lock held.
     virtual void onByte(std::uint8_t byte) = 0;
     void send(std::uint8_t byte);
+    void vanish() { device_.closeMaster(); }
 
 private:
     void loop();
