@@ -23,10 +23,6 @@ constexpr std::uint8_t ProgramCommand = 2;
 constexpr std::uint8_t BlockCommand = 8;
 constexpr int LargestTimeByte = 255;
 
-int words(const ChipSession& session) {
-    return static_cast<int>(std::min(session.memoryWords, ProgramMemoryWords));
-}
-
 } // namespace
 
 bool BlitzDriver::blockStatus(int timeoutMs, const std::string& failed) {
@@ -46,7 +42,7 @@ bool BlitzDriver::readWords(ChipSession& session, Purpose purpose, ProgressWindo
                             const WordSink& sink) {
     const std::string failed =
         purpose == Purpose::BlankCheck ? "Blank Check failed." : "Read failed.";
-    for (int address = 0; address < words(session); ++address) {
+    for (int address = 0; address < sessionWords(session); ++address) {
         if (address % BlockWords == 0) {
             host_.processEvents();
             if (session.readCancel) {
@@ -69,7 +65,7 @@ bool BlitzDriver::readWords(ChipSession& session, Purpose purpose, ProgressWindo
 bool BlitzDriver::BlitzProgReadClick(ChipSession& session) {
     TickPause tick(host_);
     session.readCancel = false;
-    ProgressWindow progress(host_, ProgressKind::Read, words(session) + 1);
+    ProgressWindow progress(host_, ProgressKind::Read, sessionWords(session) + 1);
     const auto id = identify(Purpose::Read);
     if (!id)
         return false;
@@ -80,7 +76,7 @@ bool BlitzDriver::BlitzProgReadClick(ChipSession& session) {
     if (!readWords(session, Purpose::Read, progress, store))
         return false;
     release();
-    std::copy_n(session.readBuffer.begin(), words(session), session.image.words.begin());
+    std::copy_n(session.readBuffer.begin(), sessionWords(session), session.image.words.begin());
     session.image.fuse = id->fuse;
     session.image.fusex = id->fusex;
     host_.showMemory();
@@ -119,7 +115,7 @@ bool BlitzDriver::BlitzProgEraseClick(ChipSession& session) {
 bool BlitzDriver::BlitzProgBlankCheckClick(ChipSession& session) {
     TickPause tick(host_);
     session.readCancel = false;
-    ProgressWindow progress(host_, ProgressKind::BlankCheck, words(session) + 1);
+    ProgressWindow progress(host_, ProgressKind::BlankCheck, sessionWords(session) + 1);
     const auto id = identify(Purpose::BlankCheck);
     if (!id)
         return false;
@@ -141,21 +137,16 @@ bool BlitzDriver::BlitzProgVerifyClick(ChipSession& session) {
     TickPause tick(host_);
     const ConfigurationWords expected = host_.configurationFromControls();
     session.readCancel = false;
-    ProgressWindow progress(host_, ProgressKind::Verify, words(session) + 1);
+    ProgressWindow progress(host_, ProgressKind::Verify, sessionWords(session) + 1);
     const auto id = identify(Purpose::Verify);
     if (!id)
         return false;
-    bool passed = true;
-    auto check = [&](bool matches, VerifiedPart part) {
-        if (matches)
-            host_.tickVerified(part);
-        passed = passed && matches;
-    };
-    check(session.deviceWord == ErasedWord || session.deviceWord == id->device,
-          VerifiedPart::Device);
+    VerifyTally tally(host_);
+    tally.check(session.deviceWord == ErasedWord || session.deviceWord == id->device,
+                VerifiedPart::Device);
     session.deviceWord = id->device;
-    check(id->fusex == (expected.fusex & 0xFFF), VerifiedPart::Fusex);
-    check(id->fuse == (expected.fuse & 0xFFF), VerifiedPart::Fuse);
+    tally.check(id->fusex == (expected.fusex & 0xFFF), VerifiedPart::Fusex);
+    tally.check(id->fuse == (expected.fuse & 0xFFF), VerifiedPart::Fuse);
     bool memoryMatches = true;
     auto compare = [&](int address, std::uint32_t word) {
         const auto expectedWord = session.image.words[static_cast<std::size_t>(address)] & 0xFFF;
@@ -163,12 +154,10 @@ bool BlitzDriver::BlitzProgVerifyClick(ChipSession& session) {
     };
     if (!readWords(session, Purpose::Verify, progress, compare))
         return false;
-    check(memoryMatches, VerifiedPart::Memory);
+    tally.check(memoryMatches, VerifiedPart::Memory);
     release();
     progress.finish();
-    if (!passed)
-        host_.message(MessageIcon::Error, "Verify Results", "Verify Failed!");
-    return passed;
+    return tally.report();
 }
 
 // Programming times travel as one byte; a longer time is sent as the longest one byte holds
@@ -194,9 +183,9 @@ bool BlitzDriver::programConfigWord(int timeMs, const char* name, std::uint32_t 
 // failure in the last eight words is reported too.
 bool BlitzDriver::programWords(ChipSession& session) {
     const std::uint8_t wordTime = timeByte(session.times.e2flash, "Program memory");
-    ProgressWindow progress(host_, ProgressKind::Program, words(session) + 1);
-    RemainingTime remaining(words(session));
-    for (int address = 0; address < words(session); ++address) {
+    ProgressWindow progress(host_, ProgressKind::Program, sessionWords(session) + 1);
+    RemainingTime remaining(sessionWords(session));
+    for (int address = 0; address < sessionWords(session); ++address) {
         if (address % BlockWords == 0) {
             host_.processEvents();
             if (session.programCancel) {

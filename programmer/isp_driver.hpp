@@ -8,9 +8,12 @@
 #include "programmer/port_link.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace kavo::programmer {
+
+class ProgressWindow;
 
 namespace isp {
 constexpr int Erase = 0x00;
@@ -54,6 +57,10 @@ private:
     void endMemoryStream();
     void setTargetBit();
     bool lostAnswer(int code);
+
+    // Whether to go on after a word of the memory stream.
+    using MemorySink = std::function<bool(int address, std::uint32_t word)>;
+    bool streamMemory(ChipSession& session, ProgressWindow& progress, const MemorySink& sink);
 
     // Program's steps (isp_program.cpp).
     bool programConfiguration(ChipSession& session, std::uint32_t chipFusex);

@@ -20,10 +20,6 @@ constexpr int MsPerRound = 20;
 constexpr int LongestSkip = 100;
 constexpr std::uint32_t OptionFusexBits = 0x4FF;
 
-int words(const ChipSession& session) {
-    return static_cast<int>(std::min(session.memoryWords, ProgramMemoryWords));
-}
-
 // A programming time shorter than one round still gets one, or nothing would be programmed.
 int rounds(int milliseconds) {
     return std::max(1, milliseconds / MsPerRound);
@@ -31,7 +27,7 @@ int rounds(int milliseconds) {
 
 int erasedRunAfter(const ChipSession& session, int address) {
     int run = 0;
-    while (run < LongestSkip && address + run + 1 < words(session) &&
+    while (run < LongestSkip && address + run + 1 < sessionWords(session) &&
            (session.image.words[static_cast<std::size_t>(address + run + 1)] & 0xFFF) == ErasedWord)
         ++run;
     return run;
@@ -79,8 +75,8 @@ bool IspDriver::programWord(std::uint32_t word, int tries) {
 }
 
 bool IspDriver::programMemory(ChipSession& session) {
-    RemainingTime remaining(words(session));
-    for (int address = 0; address < words(session); ++address) {
+    RemainingTime remaining(sessionWords(session));
+    for (int address = 0; address < sessionWords(session); ++address) {
         host_.setProgressAddress(strprintf("%03X", address));
         const std::uint32_t word = session.image.words[static_cast<std::size_t>(address)] & 0xFFF;
         if (word != ErasedWord) {
@@ -110,7 +106,7 @@ bool IspDriver::OrvoProgProgramClick(ChipSession& session) {
     if (!programmerCheck())
         return false;
     session.programCancel = false;
-    ProgressWindow progress(host_, ProgressKind::Program, words(session) + 1);
+    ProgressWindow progress(host_, ProgressKind::Program, sessionWords(session) + 1);
     progress.show(0, 0);
     host_.setRemainingTime("00:00");
     if (!ispCommand(isp::PulseSetting, FirstPulse) || !enterProgrammingMode(oscillatorClass))

@@ -16,11 +16,30 @@ constexpr int FuseRereads = 6;
 constexpr int VerifySettleMs = 4000;
 constexpr std::uint32_t VerifiedFusexBits = 0x4FF;
 
-int words(const ChipSession& session) {
-    return static_cast<int>(std::min(session.memoryWords, ProgramMemoryWords));
-}
-
 } // namespace
+
+// Command 7 steps from FUSE to word 0, command 0x17 starts the stream; each word goes to the
+// sink, which says whether to go on. False when the programmer failed or the user cancelled.
+bool IspDriver::streamMemory(ChipSession& session, ProgressWindow& progress,
+                             const MemorySink& sink) {
+    if (!ispCommand(isp::NextAddress) || !ispCommand(isp::ReadMemory, sessionWords(session)))
+        return false;
+    for (int address = 0; address < sessionWords(session); ++address) {
+        const auto word = nextMemoryWord();
+        if (!word)
+            return false;
+        progress.show(address, address + 1);
+        host_.processEvents();
+        if (session.readCancel) {
+            host_.setStatusText("Cancelled.");
+            return false;
+        }
+        if (!sink(address, *word))
+            break;
+    }
+    endMemoryStream();
+    return true;
+}
 
 bool IspDriver::OrvoProgReadClick(ChipSession& session) {
     TickPause tick(host_);
@@ -29,33 +48,22 @@ bool IspDriver::OrvoProgReadClick(ChipSession& session) {
         return false;
     setTargetBit();
     session.readCancel = false;
-    ProgressWindow progress(host_, ProgressKind::Read, words(session) + 1);
+    ProgressWindow progress(host_, ProgressKind::Read, sessionWords(session) + 1);
     progress.show(0, 1);
     if (!ispCommand(isp::EnterIsp, oscillatorClass))
         return false;
     const auto fuse = readWrittenWord(FuseTries, false);
     const auto fusex = fuse ? readRegister(isp::ReadFusex) : std::nullopt;
     const auto device = fusex ? readRegister(isp::ReadDevice) : std::nullopt;
-    if (!device || !readWrittenWord(FuseRereads, false) || !ispCommand(isp::NextAddress) ||
-        !ispCommand(isp::ReadMemory, words(session)))
-        return false;
-    for (int address = 0; address < words(session); ++address) {
-        const auto word = nextMemoryWord();
-        if (!word)
-            return false;
-        session.readBuffer[static_cast<std::size_t>(address)] = *word;
-        progress.show(address, address + 1);
-        host_.processEvents();
-        if (session.readCancel) {
-            host_.setStatusText("Cancelled.");
-            return false;
-        }
-    }
-    endMemoryStream();
-    if (!ispCommand(isp::LeaveIsp))
+    auto store = [&](int address, std::uint32_t word) {
+        session.readBuffer[static_cast<std::size_t>(address)] = word;
+        return true;
+    };
+    if (!device || !readWrittenWord(FuseRereads, false) ||
+        !streamMemory(session, progress, store) || !ispCommand(isp::LeaveIsp))
         return false;
     session.deviceWord = *device;
-    std::copy_n(session.readBuffer.begin(), words(session), session.image.words.begin());
+    std::copy_n(session.readBuffer.begin(), sessionWords(session), session.image.words.begin());
     session.image.fuse = *fuse;
     session.image.fusex = *fusex;
     host_.showMemory();
@@ -76,25 +84,11 @@ bool IspDriver::OrvoProgBlankCheckClick(ChipSession& session) {
     if (!programmerCheck())
         return false;
     session.readCancel = false;
-    ProgressWindow progress(host_, ProgressKind::BlankCheck, words(session) + 1);
-    if (!enterProgrammingMode(oscillatorClass) || !readWrittenWord(FuseTries, true) ||
-        !ispCommand(isp::NextAddress) || !ispCommand(isp::ReadMemory, words(session)))
-        return false;
+    ProgressWindow progress(host_, ProgressKind::BlankCheck, sessionWords(session) + 1);
     bool blank = true;
-    for (int address = 0; address < words(session) && blank; ++address) {
-        const auto word = nextMemoryWord();
-        if (!word)
-            return false;
-        blank = *word == ErasedWord;
-        progress.show(address, address + 1);
-        host_.processEvents();
-        if (session.readCancel) {
-            host_.setStatusText("Cancelled.");
-            return false;
-        }
-    }
-    endMemoryStream();
-    if (!ispCommand(isp::LeaveIsp))
+    auto compare = [&](int, std::uint32_t word) { return blank = word == ErasedWord; };
+    if (!enterProgrammingMode(oscillatorClass) || !readWrittenWord(FuseTries, true) ||
+        !streamMemory(session, progress, compare) || !ispCommand(isp::LeaveIsp))
         return false;
     progress.finish();
     host_.message(MessageIcon::Information, "Blank Check Results",
@@ -110,56 +104,40 @@ bool IspDriver::OrvoProgVerifyClick(ChipSession& session) {
         return false;
     setTargetBit();
     session.readCancel = false;
-    ProgressWindow progress(host_, ProgressKind::Verify, words(session) + 1);
+    ProgressWindow progress(host_, ProgressKind::Verify, sessionWords(session) + 1);
     if (!enterProgrammingMode(expected.oscillatorClass))
         return false;
-    bool passed = true;
-    auto check = [&](bool matches, VerifiedPart part) {
-        if (matches)
-            host_.tickVerified(part);
-        passed = passed && matches;
-    };
+    VerifyTally tally(host_);
     const auto fuse = readWrittenWord(FuseTries, true);
     if (!fuse)
         return false;
-    check(*fuse == (expected.fuse & 0xFFF), VerifiedPart::Fuse);
+    tally.check(*fuse == (expected.fuse & 0xFFF), VerifiedPart::Fuse);
     const auto fusex = readRegister(isp::ReadFusex);
     if (!fusex)
         return false;
-    check((*fusex & VerifiedFusexBits) == (expected.fusex & VerifiedFusexBits),
-          VerifiedPart::Fusex);
+    tally.check((*fusex & VerifiedFusexBits) == (expected.fusex & VerifiedFusexBits),
+                VerifiedPart::Fusex);
     const auto device = readRegister(isp::ReadDevice);
     if (!device)
         return false;
-    check(session.deviceWord == ErasedWord || session.deviceWord == *device, VerifiedPart::Device);
+    tally.check(session.deviceWord == ErasedWord || session.deviceWord == *device,
+                VerifiedPart::Device);
     session.deviceWord = *device;
-    if (!readRegister(isp::ReadData) || !ispCommand(isp::NextAddress) ||
-        !ispCommand(isp::ReadMemory, words(session)))
-        return false;
     bool memoryMatches = true;
-    for (int address = 0; address < words(session); ++address) {
-        const auto word = nextMemoryWord();
-        if (!word)
-            return false;
+    auto compare = [&](int address, std::uint32_t word) {
         memoryMatches = memoryMatches &&
-                        *word == (session.image.words[static_cast<std::size_t>(address)] & 0xFFF);
-        progress.show(address, address + 1);
-        host_.processEvents();
-        if (session.readCancel) {
-            host_.setStatusText("Cancelled.");
-            return false;
-        }
-    }
-    check(memoryMatches, VerifiedPart::Memory);
+                        word == (session.image.words[static_cast<std::size_t>(address)] & 0xFFF);
+        return true;
+    };
+    if (!readRegister(isp::ReadData) || !streamMemory(session, progress, compare))
+        return false;
+    tally.check(memoryMatches, VerifiedPart::Memory);
     link_.wait(VerifySettleMs);
-    endMemoryStream();
     if (!ispCommand(isp::LeaveIsp))
         return false;
     progress.finish();
-    if (!passed)
-        host_.message(MessageIcon::Error, "Verify Results", "Verify Failed!");
     session.readCancel = true;
-    return passed;
+    return tally.report();
 }
 
 } // namespace kavo::programmer

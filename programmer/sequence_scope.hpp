@@ -4,12 +4,18 @@
 
 #include "programmer/chip_commands.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
 namespace kavo::programmer {
 
 inline constexpr int TickRestartMs = 20;
+
+// The words a sequence moves: the session's program memory size, within the image.
+inline int sessionWords(const ChipSession& session) {
+    return static_cast<int>(std::min(session.memoryWords, ProgramMemoryWords));
+}
 
 class TickPause {
 public:
@@ -46,6 +52,28 @@ public:
 private:
     ProgrammerHost& host_;
     bool finished_ = false;
+};
+
+// The verify dialog's check boxes: each part is ticked when it matches; the verify passes when
+// every part did.
+class VerifyTally {
+public:
+    explicit VerifyTally(ProgrammerHost& host) : host_(host) {}
+    void check(bool matches, VerifiedPart part) {
+        if (matches)
+            host_.tickVerified(part);
+        passed_ = passed_ && matches;
+    }
+    // "Verify Failed!" when a part differed; true when all matched.
+    bool report() {
+        if (!passed_)
+            host_.message(MessageIcon::Error, "Verify Results", "Verify Failed!");
+        return passed_;
+    }
+
+private:
+    ProgrammerHost& host_;
+    bool passed_ = true;
 };
 
 // The programming dialog's time remaining ("%02d:%02d"), from the pace so far.

@@ -184,16 +184,11 @@ TEST_P(BlitzFaults, EndWithTheirMessage) {
     BlitzModel blitz(rig.device, 2048);
     fault.arrange(blitz);
     fillImage(rig.image, 2048);
-    const auto before = rig.image.words;
-    const int descriptors = openDescriptorCount();
+    const FailureWitness witness(rig);
 
     EXPECT_FALSE(rig.run(fault.command));
     EXPECT_THAT(rig.host.texts(), ElementsAreArray(fault.messages));
-    EXPECT_TRUE(rig.host.tickRunning());
-    EXPECT_TRUE(rig.host.progressEnded());
-    EXPECT_EQ(rig.image.words, before);
-    const int vanished = rig.device.master() < 0 ? 1 : 0;
-    EXPECT_EQ(openDescriptorCount(), descriptors - vanished) << "the port was not released";
+    witness.expectCleanEnd();
 }
 
 const BlitzFault Faults[] = {

@@ -6,6 +6,9 @@
 #include "tests/programmer/pty_device.hpp"
 #include "tests/programmer/recording_host.hpp"
 
+#include <gtest/gtest.h>
+
+#include <array>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -59,6 +62,27 @@ struct DriverRig {
     std::shared_ptr<ParallelRecord> parallel = std::make_shared<ParallelRecord>();
     DriverOptions options;
     double seconds = 0;
+};
+
+// What a failed command must leave behind: the tick running again, its dialogs closed, the
+// image as it was and the port released (a device that vanished takes its own descriptor).
+class FailureWitness {
+public:
+    explicit FailureWitness(DriverRig& rig)
+        : rig_(rig), before_(rig.image.words), descriptors_(openDescriptorCount()) {}
+
+    void expectCleanEnd() const {
+        EXPECT_TRUE(rig_.host.tickRunning());
+        EXPECT_TRUE(rig_.host.progressEnded());
+        EXPECT_EQ(rig_.image.words, before_);
+        const int vanished = rig_.device.master() < 0 ? 1 : 0;
+        EXPECT_EQ(openDescriptorCount(), descriptors_ - vanished) << "the port was not released";
+    }
+
+private:
+    DriverRig& rig_;
+    std::array<std::uint32_t, ProgramMemoryWords> before_;
+    int descriptors_;
 };
 
 // A program of the given length: mostly programmed words, a few erased ones and runs of them.
