@@ -175,6 +175,10 @@ struct BlitzFault {
     std::vector<::testing::Matcher<std::string>> messages;
 };
 
+void PrintTo(const BlitzFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
 class BlitzFaults : public ::testing::TestWithParam<BlitzFault> {};
 
 TEST_P(BlitzFaults, EndWithTheirMessage) {

@@ -188,6 +188,10 @@ struct IspFault {
     std::vector<::testing::Matcher<std::string>> messages;
 };
 
+void PrintTo(const IspFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
 class IspFaults : public ::testing::TestWithParam<IspFault> {};
 
 TEST_P(IspFaults, EndWithTheirMessage) {

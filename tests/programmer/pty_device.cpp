@@ -13,8 +13,10 @@ namespace kavo::testing {
 
 PtyDevice::PtyDevice() {
     char name[256] = {};
-    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+    int master = -1;
+    if (::openpty(&master, &slave_, name, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
+    master_ = master;
     termios settings{};
     ::tcgetattr(slave_, &settings);
     ::cfmakeraw(&settings);
@@ -31,10 +33,11 @@ PtyDevice::~PtyDevice() {
         ::close(slave_);
 }
 
+// Marked closed before it is closed, so whoever sees the hang-up also sees it gone.
 void PtyDevice::closeMaster() {
-    if (master_ >= 0)
-        ::close(master_);
-    master_ = -1;
+    const int master = master_.exchange(-1);
+    if (master >= 0)
+        ::close(master);
 }
 
 int openDescriptorCount() {

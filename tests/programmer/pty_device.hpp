@@ -3,6 +3,7 @@
 // descriptor of its own, so the device outlives every open and close by the drivers.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace kavo::testing {
@@ -20,7 +21,7 @@ public:
     void closeMaster();
 
 private:
-    int master_ = -1;
+    std::atomic<int> master_ = -1; // the model's thread may close it
     int slave_ = -1;
     std::string path_;
 };
