@@ -45,17 +45,23 @@ void ConsoleProgrammerHost::openProgress(ProgressKind kind, int maximum) {
     verified_.clear();
 }
 
-// One line, rewritten in place as the percentage moves.
+// One line, rewritten in place as the percentage moves; in a log, one line a quarter.
 void ConsoleProgrammerHost::setProgressPosition(int position) {
     const int percent = position * 100 / maximum_;
-    if (percent == shownPercent_)
+    const int shown = terminal_ ? percent : percent / 25 * 25;
+    if (shown == shownPercent_)
         return;
-    shownPercent_ = percent;
-    out_ << "\r" << progressLabel(kind_) << " " << address_ << " " << percent << "%";
+    shownPercent_ = shown;
+    out_ << (terminal_ ? "\r" : "") << progressLabel(kind_) << " " << address_ << " " << percent
+         << "%";
     if (!remaining_.empty())
         out_ << " (" << remaining_ << " left)";
-    out_ << "   " << std::flush;
-    lineOpen_ = true;
+    if (terminal_) {
+        out_ << "   " << std::flush;
+        lineOpen_ = true;
+    } else {
+        out_ << "\n";
+    }
 }
 
 void ConsoleProgrammerHost::finishProgress() {

@@ -1,5 +1,6 @@
 // The programmer host of `sxprog`: messages and a progress line on standard error, the
 // configuration words of the file being programmed in place of the window's option controls.
+// On a terminal the progress line is rewritten in place; in a log it is a line a quarter.
 #pragma once
 
 #include "programmer/chip_commands.hpp"
@@ -12,7 +13,8 @@ namespace kavo::programmer {
 
 class ConsoleProgrammerHost final : public ProgrammerHost {
 public:
-    ConsoleProgrammerHost(std::ostream& out, ConfigurationWords words) : out_(out), words_(words) {}
+    ConsoleProgrammerHost(std::ostream& out, ConfigurationWords words, bool terminal = true)
+        : out_(out), words_(words), terminal_(terminal) {}
 
     void message(MessageIcon icon, const std::string& title, const std::string& text) override;
     ConfigurationWords configurationFromControls() override { return words_; }
@@ -37,6 +39,7 @@ private:
 
     std::ostream& out_;
     ConfigurationWords words_;
+    bool terminal_;
     ProgressKind kind_ = ProgressKind::Read;
     int maximum_ = 1;
     int shownPercent_ = -1;

@@ -9,6 +9,8 @@
 
 #include <iostream>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace kavo::programmer;
@@ -47,7 +49,8 @@ bool runAction(const SxprogOptions& options) {
     if (needsFile && !loadFile(options, image))
         return false;
     ConsoleProgrammerHost host(std::cerr,
-                               {image.fuse, image.fusex, oscillatorClassOfFuse(image.fuse)});
+                               {image.fuse, image.fusex, oscillatorClassOfFuse(image.fuse)},
+                               ::isatty(STDERR_FILENO) != 0);
     ProgrammerConnection connection;
     connection.programmerType = options.programmerType;
     connection.serialPort = options.port;

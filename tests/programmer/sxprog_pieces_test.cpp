@@ -1,5 +1,6 @@
 // The pieces sxprog is made of: its command line, the HEX text of a chip read, the oscillator
 // class taken from FUSE, and the console host's progress and verify lines.
+#include "compiler/base/text_format.hpp"
 #include "programmer/console_host.hpp"
 #include "programmer/fuse_oscillator_class.hpp"
 #include "programmer/object_file_writer.hpp"
@@ -108,6 +109,19 @@ TEST(ConsoleHost, ProgressLineMessagesAndPartsThatDiffered) {
     EXPECT_EQ(out.str(), "\rVerifying 001 40%   \n"
                          "sxprog: verify: program memory differs\n"
                          "sxprog: error: Verify Results: Verify Failed!\n");
+}
+
+TEST(ConsoleHost, InALogProgressIsALineAQuarter) {
+    std::ostringstream out;
+    ConsoleProgrammerHost host(out, {}, false);
+    host.openProgress(ProgressKind::Read, 2049);
+    for (int position = 1; position <= 2049; ++position) {
+        host.setProgressAddress(strprintf("%03X", position - 1));
+        host.setProgressPosition(position);
+    }
+    host.closeProgress();
+    EXPECT_EQ(out.str(), "Reading 000 0%\nReading 200 25%\nReading 400 50%\nReading 600 75%\n"
+                         "Reading 800 100%\n");
 }
 
 } // namespace
