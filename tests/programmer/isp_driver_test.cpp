@@ -229,6 +229,12 @@ const IspFault Faults[] = {
      ChipCommand::Program,
      [](IspModel& m) { m.faults.closeAfterBytes = 900; },
      {"Programmer Not Responding.  Check Connection and Configuration! Got: 0x00"}},
+    {"LostOnEnteringTheMode",
+     ChipCommand::Erase,
+     [](IspModel& m) { m.faults.closeAfterBytes = 6; }, // the check byte and command 0x10
+     {"Programmer Not Responding.  Check Connection and Configuration! Got: 0x00",
+      "Programmer Not Responding.  Check Connection and Configuration! Got: 0x00",
+      "Could not start ISP mode with SX device!"}},
     {"ClosedInTheStream",
      ChipCommand::Verify,
      [](IspModel& m) { m.vanishInStreamAt = 300; },

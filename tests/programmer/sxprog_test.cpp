@@ -163,23 +163,29 @@ TEST_F(SxprogTest, FullFourThousandWordsThroughTheSxBlitz) {
     EXPECT_EQ(readFile("back.hex"), readFile("full.hex"));
 }
 
-TEST_F(SxprogTest, CompiledProgramThroughTheIspProgrammerAtRealSpeed) {
-    IspModel isp(device, 2048);
+class SxprogIsp : public SxprogTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SxprogIsp, CompiledProgramAtRealSpeed) {
+    const std::size_t words = std::string(GetParam()) == "sx52" ? 4096 : 2048;
+    IspModel isp(device, words);
     const std::string object = compiledExample();
     const ProgramImage program = loaded(object);
-    const std::vector<std::string> isp_{"--port", device.path(), "--programmer", "isp"};
+    const std::vector<std::string> ispPort{"--port", device.path(), "--programmer",
+                                           "isp",    "--device",    GetParam()};
     auto with = [&](std::vector<std::string> more) {
-        more.insert(more.begin(), isp_.begin(), isp_.end());
+        more.insert(more.begin(), ispPort.begin(), ispPort.end());
         return more;
     };
     const ToolRun write = runTool("sxprog", with({"--write", object}));
     ASSERT_EQ(write.status, 0) << write.err;
-    EXPECT_EQ(isp.chip.memory, firstWords(program, 2048));
+    EXPECT_EQ(isp.chip.memory, firstWords(program, words));
     EXPECT_EQ(isp.chip.fuse, 0xF7Bu);
     ASSERT_EQ(runTool("sxprog", with({"--read", "chip.hex"})).status, 0);
     EXPECT_EQ(loaded("chip.hex").words, program.words);
     EXPECT_EQ(runTool("sxprog", with({"--verify", "chip.hex"})).status, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Devices, SxprogIsp, ::testing::Values("sx28", "sx52"));
 
 TEST_F(SxprogTest, AFailedReadWritesNoFile) {
     BlitzModel blitz(device, 2048);
