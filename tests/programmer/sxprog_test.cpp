@@ -185,7 +185,9 @@ TEST_P(SxprogIsp, CompiledProgramAtRealSpeed) {
     EXPECT_EQ(runTool("sxprog", with({"--verify", "chip.hex"})).status, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, SxprogIsp, ::testing::Values("sx28", "sx52"));
+// 4096 words through sxprog are covered by the SX-Blitz case above, and through the ISP
+// driver by its own round trip; this one runs at real speed, so one size is enough.
+INSTANTIATE_TEST_SUITE_P(Devices, SxprogIsp, ::testing::Values("sx28"));
 
 TEST_F(SxprogTest, AFailedReadWritesNoFile) {
     BlitzModel blitz(device, 2048);
