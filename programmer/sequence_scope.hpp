@@ -1,5 +1,6 @@
 // What every chip sequence holds while it runs, released on every way out: the debug tick is
 // stopped and started again at 20 ms, and a progress dialog that was not finished is closed.
+// Internal to the drivers.
 #pragma once
 
 #include "programmer/chip_commands.hpp"
