@@ -127,6 +127,18 @@ TEST(IspSequences, ErasedChipBlankChecksAndProgramsThoughFuseReadsErased) {
     EXPECT_EQ(isp.commands.back().first, 0x11); // the rest of the stream did not upset it
 }
 
+TEST(IspSequences, ProgrammingTimesBelowOneRoundStillProgram) {
+    IspRig rig;
+    IspModel isp(rig.device, 2048);
+    rig.session.times = {1000, 10, 10, 10}; // each under the 20 ms of one round
+    rig.image.words[0] = 0x5A5;
+    ASSERT_TRUE(rig.run(ChipCommand::Program)) << ::testing::PrintToString(rig.host.texts());
+    EXPECT_EQ(isp.chip.memory[0], 0x5A5u);
+    EXPECT_EQ(isp.chip.fuse, 0xF1Bu);
+    EXPECT_EQ(isp.count(0x05), 2); // FUSE once, the word once
+    EXPECT_EQ(isp.count(0x03), 1);
+}
+
 TEST(IspSequences, AWordThatNeverProgramsStopsTheSequence) {
     IspRig rig;
     IspModel isp(rig.device, 2048);
