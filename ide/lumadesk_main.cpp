@@ -2,6 +2,7 @@
 // the opened file, saves a picture of the window to PNG and ends (used for the documentation).
 // The screenshot run asks no one: its message boxes are written to standard error.
 #include "ide/lumadesk_window.hpp"
+#include "programmer/programmer_drivers.hpp"
 
 #include <QApplication>
 #include <QPixmap>
@@ -64,7 +65,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     BatchDialogs batch;
+    // Made before the window, so it outlives the window that uses it.
+    const auto programmers = kavo::programmer::makeSerialChipCommandRunner();
     kavo::ide::TLumadesk window(options.screenshot.isEmpty() ? nullptr : &batch);
+    window.setChipCommandRunner(programmers.get());
     if (!options.file.isEmpty())
         window.loadSourceFile(options.file);
     window.show();
