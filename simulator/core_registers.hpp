@@ -19,7 +19,9 @@ inline bool Core::indirectIsBanked() const {
     return device_.bankShift == 5 ? (fsr_ & 0x10) != 0 : fsr_ >= 0x10;
 }
 
-inline unsigned Core::indirectIndex() const { return bankedIndex(fsr_); }
+inline unsigned Core::indirectIndex() const {
+    return bankedIndex(fsr_);
+}
 
 inline std::uint8_t Core::readRegister(unsigned fr) {
     if (fr >= 0x10) {
@@ -53,6 +55,19 @@ inline void Core::storeResult(unsigned fr, bool toRegister, std::uint8_t value, 
 // written through INDF keeps them as STATUS written directly does.
 inline void Core::storeResultWithFlags(unsigned fr, bool toRegister, std::uint8_t value) {
     storeResult(fr, toRegister, value, true);
+}
+
+// A taken skip also passes over any PAGE and BANK words that follow, so that "skip; PAGE; JMP"
+// and "skip; BANK; op" act as one conditional instruction. Each skipped word costs a cycle.
+inline unsigned Core::skipFrom(unsigned next, unsigned& skipped) const {
+    unsigned address = next;
+    skipped = 1;
+    for (unsigned guard = 0; guard < device_.programWords && (program_[address] & 0xFF0) == 0x010;
+         ++guard) {
+        address = (address + 1) & pcMask_;
+        ++skipped;
+    }
+    return (address + 1) & pcMask_;
 }
 
 inline void Core::setZero(std::uint8_t value) {
