@@ -11,6 +11,7 @@
 #include "simulator/core_decode.hpp"
 #include "simulator/core_registers.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace sxsim {
@@ -131,18 +132,21 @@ bool Core::idleLoop(unsigned from, unsigned target, unsigned pageBits) const {
 // skips replace it, and the current address is pc - 1 (mod the program size).
 template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
     const std::uint32_t* const code = decoded_.data();
-    unsigned pc = pc_;
+    std::size_t pc = pc_;
     // W and STATUS as full registers: 8-bit locals would be packed together by the compiler.
     unsigned w = w_;
     unsigned status = status_;
     std::uint64_t cycles = cycles_;
     std::uint64_t timerEvent = timerEvent_;
     std::uint8_t* bank = selectedBank();
-    std::uint64_t remaining = maxSteps;
+    std::uint64_t executed = 0;
+    // One test after each instruction covers the timer and the step limit: every instruction
+    // takes at least a cycle, so the last step cannot be reached before this cycle count.
+    auto checkpoint = [&] { return std::min(timerEvent, cycles + (maxSteps - executed)); };
+    std::uint64_t limit = checkpoint();
 
-    auto executed = [&] { return maxSteps - remaining; };
     auto save = [&] {
-        pc_ = pc;
+        pc_ = static_cast<unsigned>(pc);
         w_ = static_cast<std::uint8_t>(w);
         status_ = static_cast<std::uint8_t>(status);
         cycles_ = cycles;
@@ -154,26 +158,31 @@ template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
         cycles = cycles_;
         timerEvent = timerEvent_;
         bank = selectedBank();
+        limit = checkpoint();
     };
     auto stop = [&](StopReason reason) {
         save();
-        steps_ += executed();
-        return RunResult{reason, executed()};
+        steps_ += executed;
+        return RunResult{reason, executed};
     };
     // Before a stop on an instruction that did not run: pc back to it.
     auto stopBefore = [&](StopReason reason) {
         pc = (pc - 1) & pcMask;
         return stop(reason);
     };
-    // The instruction has run: count it and let the timer act when it is due.
-    auto complete = [&] {
-        cycles += 1;
-        --remaining;
-        if (cycles >= timerEvent) [[unlikely]] {
+    auto timerIfDue = [&] {
+        if (cycles >= timerEvent) {
             save();
             handleTimerEvent();
             load();
         }
+    };
+    // An instruction that stops the run has run all the same: count it, let the timer act.
+    auto completeAndStop = [&](StopReason reason) {
+        cycles += 1;
+        ++executed;
+        timerIfDue();
+        return stop(reason);
     };
     auto bankRegister = [&](std::uint32_t decoded) -> std::uint8_t& {
         return bank[op::registerOf(decoded)];
@@ -183,7 +192,7 @@ template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
     };
     auto skip = [&] {
         unsigned skipped = 0;
-        pc = skipFrom(pc, skipped);
+        pc = skipFrom(static_cast<unsigned>(pc), skipped);
         cycles += skipped;
     };
     auto skipIfZero = [&](unsigned value) {
@@ -208,20 +217,19 @@ template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
         pc = (pc + 1) & pcMask;
         switch (op::opOf(word)) {
         case op::Generic: {
-            pc_ = (pc - 1) & pcMask;
+            pc_ = static_cast<unsigned>((pc - 1) & pcMask);
             w_ = static_cast<std::uint8_t>(w);
             status_ = static_cast<std::uint8_t>(status);
             cycles_ = cycles;
             const StopReason reason = executeGeneric();
             if (stoppedBeforeRunning(reason)) {
-                steps_ += executed();
-                return {reason, executed()};
+                steps_ += executed;
+                return {reason, executed};
             }
             load();
             cycles += cost_ - 1;
             if (reason != StopReason::None) {
-                complete();
-                return stop(reason);
+                return completeAndStop(reason);
             }
             break;
         }
@@ -284,11 +292,10 @@ template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
             w = withZero(status, w ^ op::valueOf(word));
             break;
         case op::Jmp: { // 9 bits from the word, the rest from PA2:PA0
-            const unsigned from = (pc - 1) & pcMask;
+            const auto from = static_cast<unsigned>((pc - 1) & pcMask);
             jumpTo(pageBase() | op::valueOf(word));
-            if (idleLoop(from, pc, status >> 5)) {
-                complete();
-                return stop(StopReason::SelfJump);
+            if (idleLoop(from, static_cast<unsigned>(pc), status >> 5)) {
+                return completeAndStop(StopReason::SelfJump);
             }
             break;
         }
@@ -327,9 +334,14 @@ template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
         default:
             __builtin_unreachable();
         }
-        complete();
-        if (remaining == 0) {
-            return stop(StopReason::StepLimit);
+        cycles += 1;
+        ++executed;
+        if (cycles >= limit) [[unlikely]] {
+            timerIfDue();
+            if (executed == maxSteps) {
+                return stop(StopReason::StepLimit);
+            }
+            limit = checkpoint();
         }
         word = code[pc];
     }

@@ -3,22 +3,21 @@
 //   - alu: adds, subtracts, logic, rotates and increments over banked registers, closed by
 //     DECSZ/JMP;
 //   - call-skip: CALL and RETW, bit tests and INCSZ/DECSZ that skip, JMP.
-// Prints million instructions per second of process CPU time (what the simulator itself used,
-// steady on a loaded machine) and of wall time. gpsim counts cycles, not instructions; its
+// Prints million instructions per second of wall time, the best and the median of several runs,
+// with the load average around them. gpsim counts cycles, not instructions; its
 // instructions are its cycles divided by the loop's PIC cycles per instruction, found by stepping
 // the loop once on our core (a PIC takes 2 cycles for a jump where the SX takes 3; a taken skip
 // costs both 2).
-// Usage: sxsim_bench [instructions] (default 500 million).
+// Usage: sxsim_bench [instructions per run (default 100 million)] [runs (default 7)].
 #include "simulator/core.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -69,27 +68,33 @@ const Loop kCallSkipLoop = {"call-skip",
                                 0x0801, // 013 RETW #1
                             }};
 
-double cpuSeconds(int who) {
-    rusage usage{};
-    ::getrusage(who, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 double wallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-struct Timing {
-    double instructions = 0;
-    double cpu = 0;
-    double wall = 0;
+// Million instructions per second over several runs: the best run shows the speed when the
+// machine let the simulator have a core to itself, the median what a shared machine gave.
+struct Rates {
+    double best = 0;
+    double median = 0;
 };
 
-void printRow(const char* simulator, const char* loop, const Timing& t) {
-    std::printf("%-8s %-10s %13.0f %9.3f %9.3f %11.1f %11.1f\n", simulator, loop, t.instructions,
-                t.cpu, t.wall, t.instructions / t.cpu / 1e6, t.instructions / t.wall / 1e6);
+Rates ratesOf(std::vector<double> rates) {
+    std::sort(rates.begin(), rates.end());
+    return {rates.back(), rates[rates.size() / 2]};
+}
+
+void printRow(const char* simulator, const char* loop, double instructions, const Rates& rates) {
+    std::printf("%-7s %-10s %13.0f %10.1f %10.1f\n", simulator, loop, instructions, rates.best,
+                rates.median);
+}
+
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
 }
 
 sxsim::Core coreWithLoop(const Loop& loop) {
@@ -102,12 +107,11 @@ sxsim::Core coreWithLoop(const Loop& loop) {
     return core;
 }
 
-Timing timeOurs(const Loop& loop, std::uint64_t instructions) {
+double timeOurs(const Loop& loop, std::uint64_t instructions) {
     sxsim::Core core = coreWithLoop(loop);
-    const double cpu = cpuSeconds(RUSAGE_SELF);
-    const double wall = wallSeconds();
+    const double start = wallSeconds();
     const sxsim::RunResult result = core.run(instructions);
-    return {static_cast<double>(result.steps), cpuSeconds(RUSAGE_SELF) - cpu, wallSeconds() - wall};
+    return static_cast<double>(result.steps) / (wallSeconds() - start) / 1e6;
 }
 
 bool isJump(std::uint16_t word) {
@@ -129,8 +133,8 @@ bool toolsPresent() {
     return std::system("command -v gpasm >/dev/null 2>&1 && command -v gpsim >/dev/null 2>&1") == 0;
 }
 
-// Runs gpsim on the loop for `cycles` cycles; CPU and wall time of the whole gpsim process.
-Timing runGpsim(const std::filesystem::path& dir, const Loop& loop, std::uint64_t cycles) {
+// Writes the loop as a PIC16C54 program with gpasm; the path of its .cod file, or "" on failure.
+std::string assembleForGpsim(const std::filesystem::path& dir, const Loop& loop) {
     const std::string base = (dir / loop.name).string();
     {
         std::ofstream source(base + ".asm");
@@ -139,61 +143,80 @@ Timing runGpsim(const std::filesystem::path& dir, const Loop& loop, std::uint64_
             source << "        dw 0x" << std::hex << word << "\n";
         }
         source << "        org 0x1ff\n        goto 0\n        end\n";
-        std::ofstream(base + ".stc") << "break c " << std::dec << cycles << "\nrun\nquit\n";
     }
     const std::string assemble = "gpasm -q -p 16c54 -o " + base + ".hex " + base + ".asm";
-    const std::string simulate =
-        "gpsim -i -S disable -s " + base + ".cod -c " + base + ".stc >/dev/null 2>&1";
-    Timing timing;
-    if (std::system(assemble.c_str()) != 0) {
-        return timing;
-    }
-    const double cpu = cpuSeconds(RUSAGE_CHILDREN);
-    const double wall = wallSeconds();
-    if (std::system(simulate.c_str()) != 0) {
-        return timing;
-    }
-    timing.cpu = cpuSeconds(RUSAGE_CHILDREN) - cpu;
-    timing.wall = wallSeconds() - wall;
-    return timing;
+    return std::system(assemble.c_str()) == 0 ? base + ".cod" : "";
 }
 
-// gpsim's rate without its start-up: a long run less a short one.
-Timing timeGpsim(const Loop& loop, std::uint64_t instructions) {
+// Wall time of a whole gpsim process running the program for `cycles` cycles.
+double gpsimSeconds(const std::string& cod, std::uint64_t cycles) {
+    const std::string script = cod + "." + std::to_string(cycles) + ".stc";
+    std::ofstream(script) << "break c " << cycles << "\nrun\nquit\n";
+    const std::string simulate =
+        "gpsim -i -S disable -s " + cod + " -c " + script + " >/dev/null 2>&1";
+    const double start = wallSeconds();
+    const int status = std::system(simulate.c_str());
+    return status == 0 ? wallSeconds() - start : 0;
+}
+
+// gpsim's rate without its start-up: a long run less the quickest short one.
+std::vector<double> timeGpsim(const Loop& loop, std::uint64_t instructions, unsigned runs) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("sxsim-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    const double perInstruction = picCyclesPerInstruction(loop);
-    const auto cycles =
-        static_cast<std::uint64_t>(static_cast<double>(instructions) * perInstruction);
-    const Timing shortRun = runGpsim(dir, loop, 1000);
-    Timing longRun = runGpsim(dir, loop, cycles);
+    std::vector<double> rates;
+    const std::string cod = assembleForGpsim(dir, loop);
+    if (!cod.empty()) {
+        const double perInstruction = picCyclesPerInstruction(loop);
+        const auto cycles =
+            static_cast<std::uint64_t>(static_cast<double>(instructions) * perInstruction);
+        double startUp = 1e9;
+        for (unsigned run = 0; run < runs; ++run) {
+            startUp = std::min(startUp, gpsimSeconds(cod, 1000));
+        }
+        for (unsigned run = 0; run < runs; ++run) {
+            const double seconds = gpsimSeconds(cod, cycles) - startUp;
+            if (seconds > 0) {
+                rates.push_back(static_cast<double>(instructions) / seconds / 1e6);
+            }
+        }
+    }
     std::filesystem::remove_all(dir);
-    longRun.instructions = static_cast<double>(cycles) / perInstruction;
-    longRun.cpu -= shortRun.cpu;
-    longRun.wall -= shortRun.wall;
-    return longRun;
+    return rates;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::uint64_t instructions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 500'000'000;
-    if (instructions == 0) {
-        std::fprintf(stderr, "usage: sxsim_bench [instructions > 0]\n");
+    const std::uint64_t instructions = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100'000'000;
+    const unsigned runs = argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : 7;
+    if (instructions == 0 || runs == 0) {
+        std::fprintf(stderr, "usage: sxsim_bench [instructions per run > 0] [runs > 0]\n");
         return 2;
     }
-    std::printf("%-8s %-10s %13s %9s %9s %11s %11s\n", "sim", "loop", "instructions", "cpu s",
-                "wall s", "M/s (cpu)", "M/s (wall)");
+    std::printf("load average before: %s\n", loadAverage().c_str());
+    std::printf("%-7s %-10s %13s %10s %10s\n", "sim", "loop", "instr/run", "best M/s",
+                "median M/s");
     for (const Loop* loop : {&kAluLoop, &kCallSkipLoop}) {
-        printRow("sxsim", loop->name, timeOurs(*loop, instructions));
+        std::vector<double> rates;
+        for (unsigned run = 0; run < runs; ++run) {
+            rates.push_back(timeOurs(*loop, instructions));
+        }
+        printRow("sxsim", loop->name, static_cast<double>(instructions), ratesOf(rates));
     }
     if (!toolsPresent()) {
         std::printf("gpsim or gpasm not on PATH: no comparison\n");
         return 0;
     }
+    const std::uint64_t gpsimInstructions = instructions / 5;
     for (const Loop* loop : {&kAluLoop, &kCallSkipLoop}) {
-        printRow("gpsim", loop->name, timeGpsim(*loop, instructions / 5));
+        const std::vector<double> rates = timeGpsim(*loop, gpsimInstructions, runs);
+        if (rates.empty()) {
+            std::printf("gpsim %s: did not run\n", loop->name);
+            continue;
+        }
+        printRow("gpsim", loop->name, static_cast<double>(gpsimInstructions), ratesOf(rates));
     }
+    std::printf("load average after: %s\n", loadAverage().c_str());
     return 0;
 }
