@@ -25,8 +25,7 @@ StopReason Core::executeGeneric() {
     cost_ = 1;
     pcWritten_ = false;
     const StopReason reason = execute(program_[pc_]);
-    if (reason == StopReason::StackOverflow || reason == StopReason::StackUnderflow ||
-        reason == StopReason::InvalidInstruction) {
+    if (stoppedBeforeRunning(reason)) {
         return reason;
     }
     if (pcWritten_) {

@@ -12,50 +12,11 @@
 #include "simulator/core_registers.hpp"
 
 #include <algorithm>
-#include <array>
 
 namespace sxsim {
 
 namespace {
-
 constexpr unsigned kJumpExtraCycles = 2; // jumps take 3 cycles, one of them counted for all
-
-// C and Z of an 8-bit addition by its 9-bit sum.
-constexpr auto kCarryAndZero = [] {
-    std::array<std::uint8_t, 512> table{};
-    for (unsigned sum = 0; sum < table.size(); ++sum) {
-        table[sum] = static_cast<std::uint8_t>((sum > 0xFF ? status::C : 0) |
-                                               ((sum & 0xFF) == 0 ? status::Z : 0));
-    }
-    return table;
-}();
-
-// a + b + carryIn with C from bit 7 and DC from bit 3 (the carry into bit 4), as
-// Core::addWithFlags computes them.
-inline std::uint8_t addInto(unsigned& status, unsigned a, unsigned b, unsigned carryIn) {
-    const unsigned sum = a + b + carryIn;
-    const unsigned halfCarry = ((a ^ b ^ sum) >> 3) & status::DC;
-    status =
-        (status & ~unsigned{status::C | status::DC | status::Z}) | kCarryAndZero[sum] | halfCarry;
-    return static_cast<std::uint8_t>(sum);
-}
-
-inline std::uint8_t withZero(unsigned& status, unsigned value) {
-    const auto result = static_cast<std::uint8_t>(value);
-    status = (status & ~unsigned{status::Z}) | (result == 0 ? status::Z : 0);
-    return result;
-}
-
-inline std::uint8_t withCarry(unsigned& status, unsigned value, unsigned carry) {
-    status = (status & ~unsigned{status::C}) | carry;
-    return static_cast<std::uint8_t>(value);
-}
-
-bool stoppedBeforeRunning(StopReason reason) {
-    return reason == StopReason::StackOverflow || reason == StopReason::StackUnderflow ||
-           reason == StopReason::InvalidInstruction;
-}
-
 } // namespace
 
 StopReason Core::step() {
