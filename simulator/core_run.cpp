@@ -103,7 +103,11 @@ template <unsigned pcMask> RunResult Core::runLoop(std::uint64_t maxSteps) {
     std::uint64_t executed = 0;
     // One test after each instruction covers the timer and the step limit: every instruction
     // takes at least a cycle, so the last step cannot be reached before this cycle count.
-    auto checkpoint = [&] { return std::min(timerEvent, cycles + (maxSteps - executed)); };
+    auto checkpoint = [&] {
+        const std::uint64_t stepsLeft = maxSteps - executed;
+        const std::uint64_t lastStep = stepsLeft > ~cycles ? ~std::uint64_t{0} : cycles + stepsLeft;
+        return std::min(timerEvent, lastStep);
+    };
     std::uint64_t limit = checkpoint();
 
     auto save = [&] {

@@ -58,6 +58,14 @@ TEST(DecodedProgram, AWordOutsideTheDeviceChangesNothing) {
     EXPECT_EQ(core.word(0x800), sxsim::ERASED_WORD);
 }
 
+// A run with no limit to speak of still stops at the program's end.
+TEST(DecodedProgram, TheLargestStepLimitIsNoLimit) {
+    Core core = coreWith({incf(kX, F), decfsz(0x11, F), jmp(0x000), jmp(0x003)});
+    const auto result = core.run(~std::uint64_t{0});
+    EXPECT_EQ(result.reason, StopReason::SelfJump);
+    EXPECT_EQ(result.steps, 256u * 3u); // 256 rounds, the last ending on the JMP to itself
+}
+
 // RTCC through the 1:4 prescaler with its interrupt off, over many rollovers: every cycle from
 // the OPTION instruction on counts.
 TEST(LazyRtcc, ALongRunCountsEveryCycle) {
