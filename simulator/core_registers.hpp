@@ -36,7 +36,7 @@ inline std::uint8_t addInto(unsigned& status, unsigned a, unsigned b, unsigned c
 
 inline std::uint8_t withZero(unsigned& status, unsigned value) {
     const auto result = static_cast<std::uint8_t>(value);
-    status = (status & ~unsigned{status::Z}) | (result == 0 ? status::Z : 0);
+    status = (status & ~unsigned{status::Z}) | kCarryAndZero[result]; // below 100h: Z alone
     return result;
 }
 
