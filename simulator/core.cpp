@@ -1,4 +1,4 @@
-// Construction, reset and the run control of the SX core.
+// Construction and reset of the SX core.
 #include "simulator/core.hpp"
 
 #include <algorithm>
@@ -29,29 +29,13 @@ const char* stopReasonName(StopReason reason) {
 
 Core::Core(Device device)
     : device_(device), pcMask_(device.programWords - 1), program_(device.programWords, ERASED_WORD),
+      decoded_(device.programWords, decode(ERASED_WORD, device, false)),
       breakpoints_(device.programWords, 0), banked_(device.banks * 16u, 0) {
     reset();
 }
 
-void Core::setWord(unsigned address, std::uint16_t word) {
-    if (address < device_.programWords) {
-        program_[address] = word & 0x0FFF;
-    }
-}
-
 std::uint16_t Core::word(unsigned address) const {
     return address < device_.programWords ? program_[address] : ERASED_WORD;
-}
-
-void Core::setFuses(std::uint16_t fuse, std::uint16_t fusex) {
-    fuse_ = fuse;
-    fusex_ = fusex;
-    carryIntoArithmetic_ = (fusex_ & FUSEX_CARRY_FLAG_OFF) == 0;
-}
-
-void Core::setRtcc(std::uint8_t value) {
-    rtcc_ = value;
-    prescaleCount_ = 0;
 }
 
 void Core::reset() {
@@ -75,64 +59,13 @@ void Core::reset() {
         controls[control::WAKE_UP_PENDING] = 0;
     }
     stackDepth_ = 0;
-    rtcc_ = 0;
-    prescaleCount_ = 0;
-    rtccWritten_ = false;
-    interruptPending_ = false;
     inInterrupt_ = false;
     interruptReturn_ = 0;
     shadowW_ = shadowStatus_ = shadowFsr_ = shadowM_ = 0;
     cycles_ = 0;
     steps_ = 0;
-}
-
-StopReason Core::step() {
-    nextPc_ = (pc_ + 1) & pcMask_;
-    cost_ = 1;
-    pcWritten_ = false;
-    const StopReason reason = execute(program_[pc_]);
-    if (reason == StopReason::StackOverflow || reason == StopReason::StackUnderflow ||
-        reason == StopReason::InvalidInstruction) {
-        return reason; // the instruction did not run
-    }
-    if (pcWritten_) {
-        cost_ = 3;
-    }
-    pc_ = nextPc_;
-    ++steps_;
-    advanceClock(cost_);
-    if (interruptPending_) {
-        enterInterrupt();
-    }
-    return reason;
-}
-
-RunResult Core::run(std::uint64_t maxSteps) {
-    const std::uint64_t start = steps_;
-    bool first = true;
-    while (steps_ - start < maxSteps) {
-        if (hasBreakpoints_ && !first && breakpoints_[pc_]) {
-            return {StopReason::Breakpoint, steps_ - start};
-        }
-        first = false;
-        const StopReason reason = step();
-        if (reason != StopReason::None) {
-            return {reason, steps_ - start};
-        }
-    }
-    return {StopReason::StepLimit, steps_ - start};
-}
-
-void Core::addBreakpoint(unsigned address) {
-    if (address < device_.programWords) {
-        breakpoints_[address] = 1;
-        hasBreakpoints_ = true;
-    }
-}
-
-void Core::clearBreakpoints() {
-    std::fill(breakpoints_.begin(), breakpoints_.end(), 0);
-    hasBreakpoints_ = false;
+    rtccWritten_ = false;
+    setRtcc(0);
 }
 
 } // namespace sxsim

@@ -7,6 +7,11 @@
 //     3 cycles; IREAD takes 4;
 //   - entering the RTCC interrupt takes 3 cycles and is not counted as a step.
 // RTCC counts those cycles (through the prescaler when it is assigned to RTCC).
+//
+// For speed, program memory is decoded once, when a word is placed, into an operation and its
+// operands; a run dispatches on those from one loop that keeps PC, W, STATUS and the counters in
+// locals. Breakpoints are marked in the decoded words, and RTCC is brought up to date only when it
+// is read or changed, or when it reaches its next rollover with the interrupt enabled.
 #pragma once
 
 #include "simulator/device.hpp"
@@ -99,7 +104,7 @@ public:
     std::uint8_t m() const { return m_; }
     void setM(std::uint8_t value) { m_ = static_cast<std::uint8_t>(value & device_.modeMask()); }
     std::uint8_t optionRegister() const { return option_; }
-    std::uint8_t rtcc() const { return rtcc_; }
+    std::uint8_t rtcc() const;
     void setRtcc(std::uint8_t value);
     bool inInterrupt() const { return inInterrupt_; }
 
@@ -128,17 +133,28 @@ public:
     std::uint64_t steps() const { return steps_; }
 
 private:
-    // Instruction execution (core_execute.cpp)
+    // A program word as the run loop dispatches it (layout and operations in core_decode.hpp);
+    // carryIn: ADD and SUB take the carry flag as an input.
+    static std::uint32_t decode(std::uint16_t word, const Device& device, bool carryIn);
+    void redecode(unsigned address);
+
+    // The run loop (core_run.cpp), for a program memory of pcMask + 1 words.
+    RunResult runFrom(std::uint64_t maxSteps);
+    template <unsigned pcMask> RunResult runLoop(std::uint64_t maxSteps);
+    StopReason executeGeneric();
+    std::uint8_t* selectedBank() { return &banked_[(fsr_ >> device_.bankShift) * 16u]; }
+
+    // Instruction execution of everything the run loop does not handle itself (core_execute.cpp)
     StopReason execute(std::uint16_t word);
     StopReason executeMisc(std::uint16_t word);
     StopReason executeSpecial(std::uint16_t word);
     StopReason executeFileOp(std::uint16_t word);
     StopReason executeBitOp(std::uint16_t word);
-    StopReason executeLiteralOp(std::uint16_t word);
-    StopReason callSubroutine(std::uint16_t word);
-    StopReason returnFromSubroutine(bool restorePage);
     StopReason returnFromInterrupt(bool addWToRtcc);
     void skipNext();
+    // Where a taken skip leads from the word after the skip (next): past any PAGE and BANK words
+    // and the instruction after them; skipped counts the words passed.
+    unsigned skipFrom(unsigned next, unsigned& skipped) const;
     void accessControlRegister(unsigned port);
     void readProgramMemory();
 
@@ -158,23 +174,31 @@ private:
     void setZero(std::uint8_t value);
     std::uint8_t addWithFlags(std::uint8_t a, std::uint8_t b, unsigned carryIn);
     unsigned pageBits() const { return (status_ >> 5) & 0x07; }
-    // A jump that can never lead anywhere else: to itself, or back to a PAGE word right before
-    // it that selects the page already held (the idle loop at the end of a program whose page
-    // bits had to be set at the loop's label).
-    bool idleLoop(unsigned target) const;
+    // A jump from `from` that can never lead anywhere else: to itself, or back to a PAGE word
+    // right before it that selects the page already held (the idle loop at the end of a program
+    // whose page bits had to be set at the loop's label).
+    bool idleLoop(unsigned from, unsigned target, unsigned pageBits) const;
 
     // RTCC and interrupt (core_timer.cpp)
+    struct RtccCount {
+        std::uint8_t value;
+        unsigned prescaleCount;
+        bool rolledOver;
+    };
+    RtccCount rtccAt(std::uint64_t cycle) const;
+    void bringRtccUpToDate();
     void writeRtcc(std::uint8_t value);
-    void advanceClock(unsigned cycles);
-    void countRtcc(unsigned cycles);
+    void planTimerEvent();
+    void handleTimerEvent();
     void enterInterrupt();
     void recomputeRtccMode();
+    void setOption(std::uint8_t value);
 
     Device device_;
     unsigned pcMask_;
     std::vector<std::uint16_t> program_;
+    std::vector<std::uint32_t> decoded_;
     std::vector<std::uint8_t> breakpoints_;
-    bool hasBreakpoints_ = false;
     std::uint16_t fuse_ = ERASED_WORD;
     std::uint16_t fusex_ = ERASED_WORD;
     bool carryIntoArithmetic_ = false;
@@ -197,12 +221,17 @@ private:
     std::array<std::uint16_t, STACK_DEPTH> stack_{};
     unsigned stackDepth_ = 0;
 
+    // RTCC holds rtcc_ (and the prescaler prescaleCount_) as of cycle rtccSince_; the cycles
+    // after it are counted in when RTCC is read or changed. timerEvent_ is the cycle after which
+    // the run loop must look at the timer: the next rollover that interrupts, or at once when
+    // an instruction wrote RTCC (its own cycles are not counted).
     std::uint8_t rtcc_ = 0;
     unsigned prescaleCount_ = 0;
+    std::uint64_t rtccSince_ = 0;
+    std::uint64_t timerEvent_ = 0;
     bool rtccCounts_ = false;
     bool rtccWritten_ = false;
     unsigned prescaleShift_ = 0;
-    bool interruptPending_ = false;
     bool inInterrupt_ = false;
     unsigned interruptReturn_ = 0;
     std::uint8_t shadowW_ = 0, shadowStatus_ = 0, shadowFsr_ = 0, shadowM_ = 0;

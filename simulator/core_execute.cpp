@@ -1,4 +1,6 @@
-// Instruction semantics. Encodings (12-bit words):
+// Instruction semantics of the words the run loop leaves to this path (see core_decode.hpp):
+// every instruction on a special register or through INDF, and the rarer control instructions.
+// Encodings (12-bit words):
 //   000..01F  NOP, OPTION, SLEEP, CLRWDT, TRIS (MOV !port,W), RET, RETP, RETI, RETIW, PAGE, BANK
 //   020..03F  MOVWF      040 CLRW  041 IREAD  042 MOVMW  043 MOVWM  050..05F MODE  060..07F CLRF
 //   080..3FF  file-register operations, bit 5 = result to the register (else to W)
@@ -13,16 +15,28 @@ namespace {
 constexpr unsigned kJumpCycles = 3;
 constexpr unsigned kIreadCycles = 4;
 
-bool isPageOrBank(std::uint16_t word) {
-    return word >= 0x010 && word <= 0x01F;
-}
-
 } // namespace
 
-StopReason Core::execute(std::uint16_t word) {
-    if (word >= 0x800) {
-        return executeLiteralOp(word);
+// The current word, with nextPc_, cost_ and pcWritten_ describing where it leads and what it
+// takes. An instruction that cannot run (stack overflow or underflow, an invalid word) changes
+// nothing.
+StopReason Core::executeGeneric() {
+    nextPc_ = (pc_ + 1) & pcMask_;
+    cost_ = 1;
+    pcWritten_ = false;
+    const StopReason reason = execute(program_[pc_]);
+    if (stoppedBeforeRunning(reason)) {
+        return reason;
     }
+    if (pcWritten_) {
+        cost_ = 3;
+    }
+    pc_ = nextPc_;
+    return reason;
+}
+
+// Literal, jump and call words never arrive here: the run loop carries them out.
+StopReason Core::execute(std::uint16_t word) {
     if (word >= 0x400) {
         return executeBitOp(word);
     }
@@ -32,20 +46,13 @@ StopReason Core::execute(std::uint16_t word) {
     return executeMisc(word);
 }
 
-// A taken skip also passes over any PAGE and BANK words that follow, so that "skip; PAGE; JMP"
-// and "skip; BANK; op" act as one conditional instruction. Each skipped word costs a cycle.
 void Core::skipNext() {
     if (pcWritten_) {
         return;
     }
-    unsigned address = nextPc_;
-    for (unsigned guard = 0; guard < device_.programWords && isPageOrBank(program_[address]);
-         ++guard) {
-        address = (address + 1) & pcMask_;
-        ++cost_;
-    }
-    nextPc_ = (address + 1) & pcMask_;
-    ++cost_;
+    unsigned skipped = 0;
+    nextPc_ = skipFrom(nextPc_, skipped);
+    cost_ += skipped;
 }
 
 StopReason Core::executeFileOp(std::uint16_t word) {
@@ -144,71 +151,11 @@ StopReason Core::executeBitOp(std::uint16_t word) {
     return StopReason::None;
 }
 
-StopReason Core::executeLiteralOp(std::uint16_t word) {
-    const auto literal = static_cast<std::uint8_t>(word);
-    switch (word >> 8) {
-    case 0x8: // RETLW
-        if (stackDepth_ == 0) {
-            return StopReason::StackUnderflow;
-        }
-        w_ = literal;
-        return returnFromSubroutine(false);
-    case 0x9:
-        return callSubroutine(word);
-    case 0xA:
-    case 0xB: { // JMP: 9 bits from the word, the rest from PA2:PA0
-        const unsigned target = ((pageBits() << 9) | (word & 0x1FF)) & pcMask_;
-        nextPc_ = target;
-        cost_ = kJumpCycles;
-        return idleLoop(target) ? StopReason::SelfJump : StopReason::None;
-    }
-    case 0xC: // MOVLW
-        w_ = literal;
-        return StopReason::None;
-    case 0xD: // IORLW
-        w_ |= literal;
-        break;
-    case 0xE: // ANDLW
-        w_ &= literal;
-        break;
-    default: // XORLW
-        w_ ^= literal;
-        break;
-    }
-    setZero(w_);
-    return StopReason::None;
-}
-
-// CALL reaches only the first half of a page: bits 7:0 from the word, bit 8 clear, PA2:PA0 above.
-StopReason Core::callSubroutine(std::uint16_t word) {
-    if (stackDepth_ == STACK_DEPTH) {
-        return StopReason::StackOverflow;
-    }
-    stack_[stackDepth_++] = static_cast<std::uint16_t>(nextPc_);
-    nextPc_ = ((pageBits() << 9) | (word & 0xFF)) & pcMask_;
-    cost_ = kJumpCycles;
-    return StopReason::None;
-}
-
-// RETP also sets PA2:PA0 to the page of the return address, so that later JMP and CALL
-// instructions in the caller need no PAGE of their own.
-StopReason Core::returnFromSubroutine(bool restorePage) {
-    if (stackDepth_ == 0) {
-        return StopReason::StackUnderflow;
-    }
-    nextPc_ = stack_[--stackDepth_];
-    if (restorePage) {
-        status_ = static_cast<std::uint8_t>((status_ & ~status::PAGE_MASK) |
-                                            (((nextPc_ >> 9) & 0x07) << 5));
-    }
-    cost_ = kJumpCycles;
-    return StopReason::None;
-}
-
 // RETIW first adds W (the routine's W, before W is restored) to RTCC: an interrupt routine
 // uses it to set the time to its next call.
 StopReason Core::returnFromInterrupt(bool addWToRtcc) {
     if (addWToRtcc) {
+        bringRtccUpToDate();
         rtcc_ = static_cast<std::uint8_t>(rtcc_ + w_);
     }
     w_ = shadowW_;
@@ -219,6 +166,7 @@ StopReason Core::returnFromInterrupt(bool addWToRtcc) {
     }
     nextPc_ = interruptReturn_;
     inInterrupt_ = false;
+    planTimerEvent();
     cost_ = kJumpCycles;
     return StopReason::None;
 }
@@ -241,10 +189,6 @@ StopReason Core::executeMisc(std::uint16_t word) {
         return StopReason::None;
     }
     switch (word) {
-    case 0x040: // CLRW
-        w_ = 0;
-        setZero(0);
-        return StopReason::None;
     case 0x041:
         readProgramMemory();
         return StopReason::None;
@@ -268,27 +212,13 @@ void Core::readProgramMemory() {
 }
 
 StopReason Core::executeSpecial(std::uint16_t word) {
-    if (word >= 0x018) { // BANK: FSR 7:5 on the 18/20/28; FSR 6:4 on the 48/52, where FSR.7
-                         // keeps choosing the upper or lower group of eight banks
-        const unsigned bits = word & 0x07;
-        fsr_ = device_.bankShift == 5 ? static_cast<std::uint8_t>((fsr_ & 0x1F) | (bits << 5))
-                                      : static_cast<std::uint8_t>((fsr_ & 0x8F) | (bits << 4));
-        return StopReason::None;
-    }
-    if (word >= 0x010) { // PAGE
-        status_ = static_cast<std::uint8_t>((status_ & ~status::PAGE_MASK) | ((word & 0x07) << 5));
-        return StopReason::None;
-    }
     if (word >= 0x005 && word - 0x005u < device_.ports) {
         accessControlRegister(word - 0x005u);
         return StopReason::None;
     }
     switch (word) {
-    case 0x000: // NOP
-        return StopReason::None;
     case 0x002: // OPTION
-        option_ = w_;
-        recomputeRtccMode();
+        setOption(w_);
         return StopReason::None;
     case 0x003: // SLEEP
         status_ = static_cast<std::uint8_t>((status_ & ~status::PD) | status::TO);
@@ -296,10 +226,6 @@ StopReason Core::executeSpecial(std::uint16_t word) {
     case 0x004: // CLRWDT
         status_ |= status::TO | status::PD;
         return StopReason::None;
-    case 0x00C:
-        return returnFromSubroutine(false);
-    case 0x00D:
-        return returnFromSubroutine(true);
     case 0x00E:
         return returnFromInterrupt(false);
     case 0x00F:
@@ -307,13 +233,6 @@ StopReason Core::executeSpecial(std::uint16_t word) {
     default:
         return StopReason::InvalidInstruction;
     }
-}
-
-bool Core::idleLoop(unsigned target) const {
-    if (target == pc_)
-        return true;
-    const std::uint16_t before = word(target);
-    return target + 1 == pc_ && (before & 0xFF8) == 0x010 && (before & 0x007) == pageBits();
 }
 
 } // namespace sxsim

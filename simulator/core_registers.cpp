@@ -13,7 +13,7 @@ std::uint8_t Core::readSpecial(unsigned fr) {
         }
         return (fsr_ & 0x0F) == reg::INDF ? 0 : readRegister(fsr_ & 0x0F);
     case reg::RTCC:
-        return (option_ & option::RTW) ? rtcc_ : w_;
+        return (option_ & option::RTW) ? rtcc() : w_;
     case reg::PC:
         return static_cast<std::uint8_t>(nextPc_);
     case reg::STATUS:
@@ -86,7 +86,7 @@ std::uint8_t Core::peekRegister(unsigned fr) const {
     case reg::INDF:
         return 0;
     case reg::RTCC:
-        return (option_ & option::RTW) ? rtcc_ : w_;
+        return (option_ & option::RTW) ? rtcc() : w_;
     case reg::PC:
         return static_cast<std::uint8_t>(pc_);
     case reg::STATUS:
