@@ -53,6 +53,8 @@ public:
     unsigned pc() const { return core_.pc(); }
     std::optional<int> currentLine() const { return lines_.lineAt(core_.pc()); }
     std::uint64_t cycles() const { return core_.cycles(); }
+    // Instructions executed since the last reset.
+    std::uint64_t steps() const { return core_.steps(); }
     const LineMap& lines() const { return lines_; }
 
     std::uint8_t readRam(unsigned address) const;
