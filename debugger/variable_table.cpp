@@ -63,15 +63,16 @@ std::optional<SymbolRow> symbolRow(const std::vector<std::string>& tokens) {
 // A row of one or two bytes is one record; a larger one a record for every two bytes and one
 // more for an odd last byte.
 void addRecords(const SymbolRow& row, std::vector<VariableRecord>& records) {
-    const int pieceSize = row.size <= 2 ? std::max(row.size, 1) : 2;
-    for (int offset = 0; offset < std::max(row.size, 1); offset += pieceSize) {
+    const int size = std::max(row.size, 1);
+    const int pieceSize = std::min(size, 2);
+    for (int offset = 0; offset < size; offset += pieceSize) {
         if (records.size() >= MaxVariables)
             return;
         VariableRecord record;
         record.kind = row.kind;
         record.form = row.form;
         record.address = row.address + offset;
-        record.size = std::min(pieceSize, row.size - offset);
+        record.size = std::min(pieceSize, size - offset);
         record.name = row.name;
         record.scope = row.scope;
         records.push_back(record);
@@ -99,6 +100,11 @@ std::vector<VariableRecord> parseSymbolListing(std::string_view assemblyText) {
             break;
     }
     return records;
+}
+
+void appendVariable(std::vector<VariableRecord>& records, const std::string& name, int address,
+                    int size, const std::string& scope) {
+    addRecords({name, VariableKind::Other, ' ', size, address, scope}, records);
 }
 
 std::optional<std::vector<VariableRecord>> loadVariablesFile(const std::string& path) {

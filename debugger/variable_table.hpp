@@ -41,6 +41,10 @@ struct PendingModification {
 // give no record.
 std::vector<VariableRecord> parseSymbolListing(std::string_view assemblyText);
 
+// Appends a variable the listing does not show, split like the listing's (up to MaxVariables).
+void appendVariable(std::vector<VariableRecord>& records, const std::string& name, int address,
+                    int size, const std::string& scope = {});
+
 // Reads the assembly file; nothing when it cannot be read.
 std::optional<std::vector<VariableRecord>> loadVariablesFile(const std::string& path);
 

@@ -8,9 +8,11 @@
 #include "ide/clickable_text.hpp"
 #include "ide/compiler_config_window.hpp"
 #include "ide/config_window.hpp"
+#include "ide/debugger_state.hpp"
 #include "ide/find_dialog.hpp"
 #include "ide/hex_code_window.hpp"
 #include "ide/source_editor.hpp"
+#include "ide/variable_windows.hpp"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -32,7 +34,8 @@ constexpr int ResultsReserve = 150;
 
 TLumadesk::TLumadesk(Dialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), startupDir_(QDir::currentPath()) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), startupDir_(QDir::currentPath()),
+      debug_(std::make_unique<DebuggerState>()) {
     setObjectName("Lumadesk");
     createComponents();
     EditWindow->clear();
@@ -43,6 +46,7 @@ TLumadesk::TLumadesk(Dialogs* dialogs, QWidget* parent)
     // the store overwrites the matching values of "LUMADESK.CFG".
     CompilerConfig = new TCompilerConfig(settings_, *dialogs_, this);
     ConfigWindow = new TConfigWindow(settings_, *this, this);
+    createDebuggerWindows();
     Timer1->setInterval(StartTimerInterval);
     Timer1->start();
     move(25, 50);
@@ -143,6 +147,9 @@ void TLumadesk::closeEvent(QCloseEvent* event) {
         return;
     }
     Timer1->stop();
+    debug_->runTimer->stop();
+    Variables->close();
+    VarMonWin->close();
     Assembly->close();
     ViewHexCode->close();
     event->accept();

@@ -13,10 +13,15 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QSplitter;
 class QTimer;
+
+namespace kavo::programmer {
+class ChipCommandRunner;
+}
 
 namespace kavo::ide {
 
@@ -27,6 +32,9 @@ class TAssembly;
 class TCompilerConfig;
 class TConfigWindow;
 class TViewHexCode;
+class TVariables;
+class TVarMonWin;
+struct DebuggerState;
 
 inline constexpr const char* ProductTitle = "Kavo C Compiler for Scenix SX microcontrollers.";
 inline constexpr const char* MessageTitle = "Kavo C Compiler Message";
@@ -72,6 +80,24 @@ public:
     // (the compiler-only state).
     void showDebuggerControls(bool show);
 
+    // The debugger: breakpoints, variables, the simulator target's session.
+    DebuggerState& debuggerState() { return *debug_; }
+    TVariables* Variables;
+    TVarMonWin* VarMonWin;
+    // Loads the variables information of the current file (reload: read the assembly file
+    // again) and lists it in the picker.
+    void loadVariables(bool reload);
+    // Writes the queued modifications into the simulated RAM while the program is stopped.
+    void applyPendingModifications();
+    // True while a Step or Run of the simulator target is under way.
+    bool debugRunning() const;
+
+    // The programmer drivers, through which Reset reaches the SX-Blitz.
+    void setChipCommandRunner(programmer::ChipCommandRunner* runner) {
+        chipCommandRunner_ = runner;
+    }
+    programmer::ChipCommandRunner* chipCommandRunner() const { return chipCommandRunner_; }
+
 public slots:
     void New1Click();
     void Open1Click();
@@ -97,6 +123,21 @@ public slots:
     void resultsMouseDown();
     void Timer1Timer();
     void processBeauty();
+
+    void SpeedBrkClick();
+    void SetBreakpoints1Click();
+    void ClearBreakpoints1Click();
+    void ClearAllBreakpoints1Click();
+    void SaveProject1Click();
+    void CompileDebugCopy1Click();
+    void SpeedResetClick();
+    void SpeedStepClick();
+    void SpeedRunClick();
+    void SpeedStopClick();
+    void SpeedVarsClick();
+    void All1Click();
+    void None1Click();
+    void ViewChanged1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,6 +165,22 @@ private:
     void compileCurrentFile();
     void setBusy(bool busy);
 
+    // Breakpoints (lumadesk_breakpoints.cpp)
+    std::vector<int> selectedLines() const;
+    void markBreakpointLine(int line);
+    void lineCountCheck();
+    QString projectPath() const;
+    void readProject();
+    // Debugging on the simulator (lumadesk_debug.cpp)
+    bool simulatorTarget() const;
+    bool ensureSession();
+    void startSimulation(bool step);
+    void runSlice();
+    void showStop();
+    // Variables (lumadesk_variables.cpp)
+    void createDebuggerWindows();
+    void connectVariableMenus();
+
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_;
     IdeSettings settings_;
@@ -139,6 +196,8 @@ private:
     int lastCaretLine_ = 0;
     QLabel* statusPanels_[2];
     WriteProgress saveProgress_;
+    std::unique_ptr<DebuggerState> debug_;
+    programmer::ChipCommandRunner* chipCommandRunner_ = nullptr;
 };
 
 } // namespace kavo::ide

@@ -89,6 +89,16 @@ TEST(VariableTable, StopsAtTheRecordLimit) {
     EXPECT_EQ(parseSymbolListing(listing).size(), MaxVariables);
 }
 
+TEST(VariableTable, AddedVariablesAreSplitToo) {
+    std::vector<VariableRecord> records;
+    appendVariable(records, "port", 300, 3);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].address, 302);
+    EXPECT_EQ(records[1].size, 1);
+    appendVariable(records, "flag", 9, 0);
+    EXPECT_EQ(records.back().size, 1) << "a size of 0 still shows one byte";
+}
+
 TEST(VariableTable, FindsByNameOrByFunctionAndName) {
     const std::string listing = Rule + "; i CHAR U 1 8 main\n; i CHAR U 1 9 other\n";
     const auto records = parseSymbolListing(listing);
