@@ -103,6 +103,7 @@ void TVarMonWin::VarMonitorClick() {
             valueCell->setForeground(QColor(255, 0, 0));
         VarMonitor->setItem(row, 4, valueCell);
     }
+    VarMonitor->resizeColumnsToContents();
     ProgressBar1->setValue(0);
 }
 
