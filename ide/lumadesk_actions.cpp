@@ -176,6 +176,16 @@ void TLumadesk::showDebuggerControls(bool show) {
         control->setVisible(show || std::string_view(name) == "SpeedReset");
         control->setEnabled(show || std::string_view(name) == "SpeedReset");
     }
+    // The debugger's menus go with its buttons.
+    for (const char* name : {"CompileDebugCopy1", "SaveProject1", "VarAddressesIn1", "VarDataIn1",
+                             "SortVariables1"}) {
+        findChild<QAction*>(name)->setVisible(show);
+        findChild<QAction*>(name)->setEnabled(show);
+    }
+    for (const char* name : {"Breakpoints1", "Variables1"}) {
+        findChild<QMenu*>(name)->menuAction()->setVisible(show);
+        findChild<QMenu*>(name)->menuAction()->setEnabled(show);
+    }
 }
 
 } // namespace kavo::ide

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -198,6 +199,9 @@ private slots:
         QVERIFY(!d.w().findChild<QAction*>("SpeedRun")->isVisible());
         d.w().ConfigWindow->OKButtonClick();
         QVERIFY(d.w().findChild<QAction*>("SpeedRun")->isVisible());
+        QVERIFY(d.w().findChild<QAction*>("SaveProject1")->isEnabled());
+        QVERIFY(d.w().findChild<QMenu*>("Breakpoints1")->menuAction()->isVisible());
+        QVERIFY(d.w().findChild<QMenu*>("Variables1")->menuAction()->isEnabled());
     }
 
     void runStopsAtTheBreakpointLineWithTheValuesShown() {
