@@ -177,8 +177,8 @@ void TLumadesk::showDebuggerControls(bool show) {
         control->setEnabled(show || std::string_view(name) == "SpeedReset");
     }
     // The debugger's menus go with its buttons.
-    for (const char* name : {"CompileDebugCopy1", "SaveProject1", "VarAddressesIn1", "VarDataIn1",
-                             "SortVariables1"}) {
+    for (const char* name :
+         {"CompileDebugCopy1", "SaveProject1", "VarAddressesIn1", "VarDataIn1", "SortVariables1"}) {
         findChild<QAction*>(name)->setVisible(show);
         findChild<QAction*>(name)->setEnabled(show);
     }

@@ -13,8 +13,8 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QTextBlock>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>

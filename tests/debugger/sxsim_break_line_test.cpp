@@ -2,34 +2,20 @@
 // assembly file beside the object file.
 #include "simulator/sxsim_options.hpp"
 #include "tests/support/in_process_compile.hpp"
+#include "tests/support/run_command.hpp"
 #include "tests/support/sx28_prelude.hpp"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
-#include <sys/wait.h>
 
 namespace kavo::debugger {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string output;
-};
+using Outcome = testing::CommandOutcome;
 
 Outcome runSxsim(const std::string& arguments) {
-    const std::string command = std::string(SXSIM_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    Outcome outcome{-1, ""};
-    if (pipe == nullptr)
-        return outcome;
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        outcome.output.append(buffer.data(), n);
-    const int raw = ::pclose(pipe);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return outcome;
+    return testing::runCommand(std::string(SXSIM_PATH) + " " + arguments);
 }
 
 // Line numbers below count from the program's first line, after the prelude.

@@ -60,12 +60,8 @@ struct Debugging {
     ScriptedDialogs dialogs;
     std::unique_ptr<TLumadesk> window;
 
-    explicit Debugging(const QString& source) {
-        copyDeviceHeader(folder.path());
-        QDir(folder.path()).mkpath("src");
-        writeText(folder.file("src/prog.c"), source);
-        window = std::make_unique<TLumadesk>(&dialogs);
-        window->loadSourceFile(folder.file("src/prog.c"));
+    explicit Debugging(const QString& source) : window(std::make_unique<TLumadesk>(&dialogs)) {
+        window->loadSourceFile(writeProgram(folder, source));
     }
     TLumadesk& w() { return *window; }
     DebuggerState& state() { return w().debuggerState(); }

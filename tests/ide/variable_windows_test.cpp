@@ -38,12 +38,8 @@ struct Picking {
     ScriptedDialogs dialogs;
     std::unique_ptr<TLumadesk> window;
 
-    Picking() {
-        copyDeviceHeader(folder.path());
-        QDir(folder.path()).mkpath("src");
-        writeText(folder.file("src/prog.c"), Program);
-        window = std::make_unique<TLumadesk>(&dialogs);
-        window->loadSourceFile(folder.file("src/prog.c"));
+    Picking() : window(std::make_unique<TLumadesk>(&dialogs)) {
+        window->loadSourceFile(writeProgram(folder, Program));
     }
     TLumadesk& w() { return *window; }
     DebuggerState& state() { return w().debuggerState(); }
