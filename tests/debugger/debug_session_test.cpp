@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace kavo::debugger {
@@ -180,6 +181,29 @@ TEST(DebugSession, ResetStartsTheProgramAgain) {
     EXPECT_EQ(p.value("total"), 0u);
     EXPECT_EQ(p.session().cycles(), 0u);
     EXPECT_FALSE(p.session().currentLine()) << "the reset vector is no source line";
+}
+
+// Without the listing and the assembly file, the map file's pc map and memory table serve.
+TEST(DebugProgram, TheMapFileStandsInForTheListingAndTheAssemblyFile) {
+    testing::InProcessCompile compile;
+    compile.wholeBackEnd = true;
+    compile.options = {"-f", "x"};
+    testing::writeFile("kavoconf.cfg", "MAP_DIR ./\n");
+    compile.run(testing::Sx28 + LoopProgram);
+    ASSERT_TRUE(compile.c.successFlag) << compile.io.messages;
+    std::filesystem::remove("prog.lst");
+    std::filesystem::remove("prog.asm");
+    const DebugProgram program = loadDebugProgram(filesBesideObject("prog.hex", "prog.c"));
+    const VariableRecord* sum = findVariable(program.variables, "sum");
+    ASSERT_NE(sum, nullptr);
+    EXPECT_EQ(sum->size, 2);
+    DebugSession session(program.image, program.lines);
+    const int after = testing::Sx28Lines + 14;
+    session.setBreakpointLines({after});
+    session.startRun();
+    ASSERT_TRUE(session.runToStop(1'000'000));
+    EXPECT_EQ(session.currentLine(), after);
+    EXPECT_EQ(session.readValue(static_cast<unsigned>(sum->address), 2), 3000u);
 }
 
 TEST(DebugProgram, MissingOutputsAreNamed) {
