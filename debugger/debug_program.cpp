@@ -24,12 +24,15 @@ std::optional<std::string> readText(const std::string& path) {
 }
 
 LineMap readLines(const DebugFiles& files) {
+    const auto map = readText(files.map);
     if (const auto listing = readText(files.listing)) {
         LineMap lines = readListingLines(*listing);
+        if (map)
+            dropOtherFiles(lines, *map, files.source);
         if (!lines.empty())
             return lines;
     }
-    if (const auto map = readText(files.map)) {
+    if (map) {
         LineMap lines = readPcMap(*map, files.source);
         if (!lines.empty())
             return lines;

@@ -125,8 +125,11 @@ std::string_view withoutFolder(std::string_view path) {
 
 } // namespace
 
-LineMap readPcMap(std::string_view mapText, const std::string& sourceName) {
-    LineMap map;
+namespace {
+
+// Calls word(address, line, ofSource) for every word of the pc map.
+template <typename Word>
+void forEachPcMapWord(std::string_view mapText, const std::string& sourceName, Word word) {
     bool inPcMap = false;
     for (std::string_view text : textLines(mapText)) {
         if (text.starts_with("<")) {
@@ -145,9 +148,25 @@ LineMap readPcMap(std::string_view mapText, const std::string& sourceName) {
             std::from_chars(tokens[0].data(), tokens[0].data() + tokens[0].size(), address);
         if (error != std::errc() || end != tokens[0].data() + tokens[0].size())
             continue;
-        map.addWord(address, thisFile ? ide::readIdeNumber(tokens[1]) : 0);
+        word(address, ide::readIdeNumber(tokens[1]), thisFile);
     }
+}
+
+} // namespace
+
+LineMap readPcMap(std::string_view mapText, const std::string& sourceName) {
+    LineMap map;
+    forEachPcMapWord(mapText, sourceName, [&map](unsigned address, int line, bool ofSource) {
+        map.addWord(address, ofSource ? line : 0);
+    });
     return map;
+}
+
+void dropOtherFiles(LineMap& lines, std::string_view mapText, const std::string& sourceName) {
+    forEachPcMapWord(mapText, sourceName, [&lines](unsigned address, int, bool ofSource) {
+        if (!ofSource)
+            lines.addWord(address, 0);
+    });
 }
 
 } // namespace kavo::debugger

@@ -53,6 +53,11 @@ LineMap readListingLines(std::string_view listing);
 // get no source line. An empty sourceName takes every file.
 LineMap readPcMap(std::string_view map, const std::string& sourceName);
 
+// The listing's line numbers do not say which file a line is of: code from an included file
+// carries that file's numbers. The map's pc map does; its words of other files than sourceName
+// lose their source line in lines.
+void dropOtherFiles(LineMap& lines, std::string_view map, const std::string& sourceName);
+
 // The text split at line ends ("\n" or "\r\n").
 std::vector<std::string_view> textLines(std::string_view text);
 

@@ -206,6 +206,35 @@ TEST(DebugProgram, TheMapFileStandsInForTheListingAndTheAssemblyFile) {
     EXPECT_EQ(session.readValue(static_cast<unsigned>(sum->address), 2), 3000u);
 }
 
+// Code of an included file carries that file's line numbers in the listing; the map tells
+// them from the source's own lines.
+TEST(DebugProgram, LinesOfAnIncludedFileAreNoSourceLines) {
+    testing::InProcessCompile compile;
+    compile.wholeBackEnd = true;
+    compile.options = {"-f", "x"};
+    testing::writeFile("kavoconf.cfg", "MAP_DIR ./\n");
+    testing::writeFile("util.h", "unsigned char twice(unsigned char v)\n"
+                                 "{\n"
+                                 "    return v + v;\n"
+                                 "}\n");
+    compile.run(testing::Sx28 + "#include \"util.h\"\n"
+                                "unsigned char r;\n"
+                                "void main(void)\n"
+                                "{\n"
+                                "    r = twice(4);\n"
+                                "    while (1)\n"
+                                "        ;\n"
+                                "}\n");
+    ASSERT_TRUE(compile.c.successFlag) << compile.io.messages;
+    DebugFiles files = filesBesideObject("prog.hex", "prog.c");
+    const DebugProgram program = loadDebugProgram(files);
+    EXPECT_TRUE(program.lines.entriesOfLine(3).empty()) << "line 3 of util.h is no line of prog.c";
+    EXPECT_FALSE(program.lines.entriesOfLine(testing::Sx28Lines + 5).empty());
+    files.map.clear();
+    EXPECT_FALSE(loadDebugProgram(files).lines.entriesOfLine(3).empty())
+        << "the listing alone cannot tell the files apart";
+}
+
 TEST(DebugProgram, MissingOutputsAreNamed) {
     testing::TempDir dir;
     try {

@@ -56,5 +56,13 @@ TEST(LineMap, ReadsThePcMapOfTheSourceFileOnly) {
         << "code of line 12 entered again after the other file's word";
 }
 
+TEST(LineMap, ThePcMapTakesTheLinesOfOtherFilesOutOfTheListing) {
+    LineMap map = readListingLines(Listing);
+    dropOtherFiles(map, "<pc map>\n; PC LINE FILE\n007  13 util.h\n008  15 prog.c\n", "prog.c");
+    EXPECT_FALSE(map.lineAt(0x007));
+    EXPECT_EQ(map.lineAt(0x008), 15);
+    EXPECT_EQ(map.lineAt(0x004), 12) << "words the map does not name keep their line";
+}
+
 } // namespace
 } // namespace kavo::debugger
