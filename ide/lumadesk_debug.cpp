@@ -73,7 +73,9 @@ bool TLumadesk::ensureSession() {
     debugger::DebugFiles files;
     files.object = objectPath().toStdString();
     files.listing = listingPath().toStdString();
-    files.map = outputPath(settings_.mapDir, settings_.mapExtension).toStdString();
+    // The compile the IDE runs writes a map only where a map folder is configured.
+    if (!settings_.mapDir.empty())
+        files.map = outputPath(settings_.mapDir, settings_.mapExtension).toStdString();
     files.assembly = outputPath(settings_.asmDir, settings_.asmExtension).toStdString();
     files.source = currentFile_.toStdString();
     try {
