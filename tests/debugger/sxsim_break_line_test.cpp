@@ -92,6 +92,26 @@ TEST_F(SxsimBreakLine, MistakesAreNamed) {
     EXPECT_NE(out.output.find("no source line information"), std::string::npos) << out.output;
 }
 
+TEST(SxsimWatch, ALargerVariableIsPrintedAsItsBytes) {
+    testing::InProcessCompile compile;
+    compile.wholeBackEnd = true;
+    compile.run(testing::Sx28 + R"(unsigned char text[3];
+void main(void)
+{
+    text[0] = 1;
+    text[1] = 2;
+    text[2] = 3;
+    while (1)
+        ;
+}
+)");
+    ASSERT_TRUE(compile.c.successFlag) << compile.io.messages;
+    const Outcome out = runSxsim("prog.obj --source prog.c --break-line " +
+                                 std::to_string(Prelude + 6) + " --watch text");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_EQ(out.output, "text = 1 2 0\n");
+}
+
 TEST(SxsimBreakLineOptions, ValuesAndMistakes) {
     const auto parsed = sxsim::parseSxsimOptions({"p.obj", "--source", "p.c", "--break-line", "12",
                                                   "--break-line=0x10", "--watch", "a", "--watch=b",
