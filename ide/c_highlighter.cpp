@@ -1,6 +1,8 @@
 // CHighlighter: one pattern a kind, later kinds over earlier ones, then block comments.
 #include "ide/c_highlighter.hpp"
 
+#include <QTextBlock>
+
 namespace kavo::ide {
 
 namespace {
@@ -63,7 +65,31 @@ QTextCharFormat CHighlighter::formatOf(Kind kind) {
     return format;
 }
 
+// Red (colour value 255) and bold, the breakpoint mark.
+QTextCharFormat CHighlighter::breakpointFormat() {
+    QTextCharFormat format;
+    format.setForeground(QColor(255, 0, 0));
+    format.setFontWeight(QFont::Bold);
+    return format;
+}
+
+void CHighlighter::setBreakpointLines(std::function<bool(int)> isBreakpointLine) {
+    isBreakpointLine_ = std::move(isBreakpointLine);
+    rehighlight();
+}
+
+void CHighlighter::redrawLine(int line) {
+    const QTextBlock block = document()->findBlockByNumber(line - 1);
+    if (block.isValid())
+        rehighlightBlock(block);
+}
+
 void CHighlighter::highlightBlock(const QString& text) {
+    if (isBreakpointLine_ && isBreakpointLine_(currentBlock().blockNumber() + 1)) {
+        colourBlockComments(text);
+        setFormat(0, static_cast<int>(text.size()), breakpointFormat());
+        return;
+    }
     for (const Rule& rule : rules_) {
         auto matches = rule.pattern.globalMatch(text);
         while (matches.hasNext()) {

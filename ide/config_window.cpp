@@ -3,6 +3,7 @@
 // at once.
 #include "ide/config_window.hpp"
 
+#include "ide/debugger_state.hpp"
 #include "ide/line_tools.hpp"
 #include "ide/lumadesk_window.hpp"
 
@@ -56,7 +57,9 @@ void TConfigWindow::buildForm() {
 
     ProgrammerType = new QComboBox(this);
     ProgrammerType->setObjectName("ProgrammerType");
-    ProgrammerType->addItems({"SX-Blitz", "Lumadesk"});
+    ProgrammerType->addItems({"SX-Blitz", "Lumadesk", SimulatorTarget});
+    // With no programmer configured, the simulator is the debug target offered.
+    ProgrammerType->setCurrentText(SimulatorTarget);
     PortConfig = new QComboBox(this);
     PortConfig->setObjectName("PortConfig");
     PortConfig->addItems({"COM1:", "COM2:", "COM3:", "COM4:"});
@@ -170,7 +173,8 @@ void TConfigWindow::PortConfigChange() {
 void TConfigWindow::OKButtonClick() {
     settings_.parallelRegisters = parallelPortRegisters(settings_.parallelPort);
     programmerType_ = ProgrammerType->currentText();
-    window_.showDebuggerControls(programmerType_ == "Lumadesk");
+    window_.showDebuggerControls(programmerType_ == "Lumadesk" ||
+                                 programmerType_ == SimulatorTarget);
     if (!settings_.compilerConfigFile.empty())
         readIdeSettings(QDir(window_.startupDirectory())
                             .filePath(QString::fromStdString(settings_.compilerConfigFile))

@@ -68,17 +68,17 @@ void TLumadesk::createToolBar() {
     button(ToolBar1, this, "SpeedCut", "Cut", &TLumadesk::Cut1Click);
     button(ToolBar1, this, "SpeedPaste", "Paste", &TLumadesk::Paste1Click);
     ToolBar1->addSeparator();
-    button(ToolBar1, this, "SpeedBrk", "Set/Clear Breakpoints", nullptr);
+    button(ToolBar1, this, "SpeedBrk", "Set/Clear Breakpoints", &TLumadesk::SpeedBrkClick);
     button(ToolBar1, this, "SpeedButton1", "", &TLumadesk::SpeedButton1Click);
     button(ToolBar1, this, "SpeedCompile", "Compile", &TLumadesk::SpeedCompileClick);
     button(ToolBar1, this, "SpeedProgram", "Launch Programmer", &TLumadesk::SpeedProgramClick);
     button(ToolBar1, this, "SpeedExit2", "Exit", &TLumadesk::SpeedExitClick);
-    button(ToolBar1, this, "SpeedReset", "Reset", nullptr);
-    button(ToolBar1, this, "SpeedStep", "Step", nullptr);
-    button(ToolBar1, this, "SpeedRun", "Run", nullptr);
-    button(ToolBar1, this, "SpeedStop", "Stop", nullptr);
+    button(ToolBar1, this, "SpeedReset", "Reset", &TLumadesk::SpeedResetClick);
+    button(ToolBar1, this, "SpeedStep", "Step", &TLumadesk::SpeedStepClick);
+    button(ToolBar1, this, "SpeedRun", "Run", &TLumadesk::SpeedRunClick);
+    button(ToolBar1, this, "SpeedStop", "Stop", &TLumadesk::SpeedStopClick);
     ToolBar1->addSeparator();
-    button(ToolBar1, this, "SpeedVars", "Pick Variables", nullptr);
+    button(ToolBar1, this, "SpeedVars", "Pick Variables", &TLumadesk::SpeedVarsClick);
     button(ToolBar1, this, "SpeedExit", "Exit", &TLumadesk::SpeedExitClick);
 }
 
@@ -91,7 +91,7 @@ void TLumadesk::createMenus() {
     command(file, this, "Open1", "Open", &TLumadesk::Open1Click);
     command(file, this, "Save1", "Save", &TLumadesk::Save1Click);
     command(file, this, "SaveAs1", "Save As...", &TLumadesk::SaveAs1Click);
-    command(file, this, "SaveProject1", "Save Project", nullptr);
+    command(file, this, "SaveProject1", "Save Project", &TLumadesk::SaveProject1Click);
     file->addSeparator();
     command(file, this, "Print1", "Print...", &TLumadesk::Print1Click);
     file->addSeparator();
@@ -118,12 +118,16 @@ void TLumadesk::createMenus() {
 
     QMenu* tools = menu(MainMenu1, "Tools1", "Tools");
     command(tools, this, "CompileOriginal1", "Compile Original", &TLumadesk::SpeedCompileClick);
-    command(tools, this, "CompileDebugCopy1", "Compile Debug Copy", nullptr);
+    command(tools, this, "CompileDebugCopy1", "Compile Debug Copy",
+            &TLumadesk::CompileDebugCopy1Click);
 
     QMenu* breakpoints = menu(MainMenu1, "Breakpoints1", "Breakpoints");
-    command(breakpoints, this, "SetBreakpoints1", "Set Breakpoints", nullptr);
-    command(breakpoints, this, "ClearBreakpoints1", "Clear Breakpoints", nullptr);
-    command(breakpoints, this, "ClearAllBreakpoints1", "Clear All Breakpoints", nullptr);
+    command(breakpoints, this, "SetBreakpoints1", "Set Breakpoints",
+            &TLumadesk::SetBreakpoints1Click);
+    command(breakpoints, this, "ClearBreakpoints1", "Clear Breakpoints",
+            &TLumadesk::ClearBreakpoints1Click);
+    command(breakpoints, this, "ClearAllBreakpoints1", "Clear All Breakpoints",
+            &TLumadesk::ClearAllBreakpoints1Click);
 
     QMenu* view = menu(MainMenu1, "View1", "View");
     subMenu(view, "VarAddressesIn1", "Var Addresses In",
@@ -137,12 +141,12 @@ void TLumadesk::createMenus() {
 
     QMenu* variables = menu(MainMenu1, "Variables1", "Variables");
     command(variables, this, "Load1", "Load...", nullptr);
-    command(variables, this, "All1", "All", nullptr);
-    command(variables, this, "None1", "None", nullptr);
-    command(variables, this, "Pick1", "Pick", nullptr);
+    command(variables, this, "All1", "All", &TLumadesk::All1Click);
+    command(variables, this, "None1", "None", &TLumadesk::None1Click);
+    command(variables, this, "Pick1", "Pick", &TLumadesk::SpeedVarsClick);
     command(variables, this, "Done1", "Done", nullptr);
     variables->addSeparator();
-    command(variables, this, "ViewChanged1", "View Changed", nullptr);
+    command(variables, this, "ViewChanged1", "View Changed", &TLumadesk::ViewChanged1Click);
     command(variables, this, "Add1", "Add...", nullptr);
 
     command(MainMenu1, this, "Programmer1", "Programmer", &TLumadesk::SpeedProgramClick);
@@ -171,6 +175,16 @@ void TLumadesk::showDebuggerControls(bool show) {
         QAction* control = findChild<QAction*>(name);
         control->setVisible(show || std::string_view(name) == "SpeedReset");
         control->setEnabled(show || std::string_view(name) == "SpeedReset");
+    }
+    // The debugger's menus go with its buttons.
+    for (const char* name :
+         {"CompileDebugCopy1", "SaveProject1", "VarAddressesIn1", "VarDataIn1", "SortVariables1"}) {
+        findChild<QAction*>(name)->setVisible(show);
+        findChild<QAction*>(name)->setEnabled(show);
+    }
+    for (const char* name : {"Breakpoints1", "Variables1"}) {
+        findChild<QMenu*>(name)->menuAction()->setVisible(show);
+        findChild<QMenu*>(name)->menuAction()->setEnabled(show);
     }
 }
 

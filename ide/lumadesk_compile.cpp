@@ -5,6 +5,7 @@
 #include "compiler/pipeline/compiler_entry.hpp"
 #include "ide/clickable_text.hpp"
 #include "ide/compiler_config_window.hpp"
+#include "ide/debugger_state.hpp"
 #include "ide/line_tools.hpp"
 #include "ide/results_io.hpp"
 #include "ide/source_editor.hpp"
@@ -55,6 +56,11 @@ void TLumadesk::compileCurrentFile() {
     const std::string base = baseName(currentFile_.toStdString());
     const std::vector<std::string> arguments = compileArguments(config, base);
 
+    // The simulator takes the new program in when it is next used.
+    if (debugRunning())
+        SpeedStopClick();
+    debuggerState().session.reset();
+    EditWindow->setExecutionLine(-1);
     setBusy(true);
     setStatus(1, QString("Compiling %1").arg(QString::fromStdString(base)));
     QDir::setCurrent(startupDir_);

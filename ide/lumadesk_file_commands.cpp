@@ -85,6 +85,9 @@ bool TLumadesk::loadSourceFile(const QString& path) {
     currentFile_ = QFileInfo(path).absoluteFilePath();
     saveFileName_ = currentFile_;
     named_ = true;
+    loadVariables(true);
+    readProject();
+    EditWindow->document()->setModified(false);
     processBeauty();
     setCaption(currentFile_);
     return true;

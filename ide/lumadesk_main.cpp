@@ -1,12 +1,21 @@
 // lumadesk: the IDE. "lumadesk FILE.c" opens that file at start; "--screenshot PNG" compiles
 // the opened file, saves a picture of the window to PNG and ends (used for the documentation).
+// With "--break N" the screenshot is of a debugging stop: line N gets a breakpoint, the program
+// runs in the simulator to it, and the variable monitor is pictured beside the window.
 // The screenshot run asks no one: its message boxes are written to standard error.
+#include "ide/config_window.hpp"
+#include "ide/debugger_state.hpp"
 #include "ide/lumadesk_window.hpp"
+#include "ide/source_editor.hpp"
+#include "ide/variable_windows.hpp"
 #include "programmer/programmer_drivers.hpp"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>
@@ -16,6 +25,7 @@ namespace {
 struct StartOptions {
     QString file;
     QString screenshot;
+    int breakLine = 0;
     bool valid = true;
 };
 
@@ -24,6 +34,8 @@ StartOptions readArguments(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments[i] == "--screenshot" && i + 1 < arguments.size())
             options.screenshot = arguments[++i];
+        else if (arguments[i] == "--break" && i + 1 < arguments.size())
+            options.breakLine = arguments[++i].toInt();
         else if (options.file.isEmpty() && !arguments[i].startsWith("--"))
             options.file = arguments[i];
         else
@@ -55,13 +67,49 @@ int takeScreenshot(QApplication& app, kavo::ide::TLumadesk& window, const QStrin
     return 0;
 }
 
+// Runs the opened file in the simulator to breakpoint line and pictures the window with the
+// variable monitor beside it.
+int takeDebugScreenshot(QApplication& app, kavo::ide::TLumadesk& window, int line,
+                        const QString& path) {
+    QTextCursor caret(window.EditWindow->document()->findBlockByNumber(line - 1));
+    window.EditWindow->setTextCursor(caret);
+    window.SpeedBrkClick();
+    window.EditWindow->document()->setModified(false);
+    window.ConfigWindow->ProgrammerType->setCurrentText(kavo::ide::SimulatorTarget);
+    window.ConfigWindow->OKButtonClick();
+    window.CompileDebugCopy1Click();
+    // The program's own variables, not the compiler's registers and temporaries.
+    for (auto& record : window.debuggerState().variables)
+        record.picked = !record.name.starts_with("A__") && !record.name.starts_with("_");
+    window.loadVariables(false);
+    window.SpeedRunClick();
+    while (window.debugRunning())
+        app.processEvents();
+    window.VarMonWin->resize(440, 470);
+    window.VarMonWin->show();
+    app.processEvents();
+    const QPixmap main = window.grab();
+    const QPixmap monitor = window.VarMonWin->grab();
+    QPixmap both(main.width() + monitor.width() + 8, std::max(main.height(), monitor.height()));
+    both.fill(Qt::darkGray);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, main);
+    painter.drawPixmap(main.width() + 8, 0, monitor);
+    painter.end();
+    if (!both.save(path)) {
+        std::fprintf(stderr, "lumadesk: cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const StartOptions options = readArguments(app.arguments());
     if (!options.valid) {
-        std::fprintf(stderr, "usage: lumadesk [--screenshot PNG] [FILE.c]\n");
+        std::fprintf(stderr, "usage: lumadesk [--screenshot PNG [--break LINE]] [FILE.c]\n");
         return 2;
     }
     BatchDialogs batch;
@@ -72,6 +120,8 @@ int main(int argc, char** argv) {
     if (!options.file.isEmpty())
         window.loadSourceFile(options.file);
     window.show();
+    if (!options.screenshot.isEmpty() && options.breakLine > 0)
+        return takeDebugScreenshot(app, window, options.breakLine, options.screenshot);
     if (!options.screenshot.isEmpty())
         return takeScreenshot(app, window, options.screenshot);
     return app.exec();

@@ -7,16 +7,24 @@
 #include "ide/assembly_window.hpp"
 #include "ide/compiler_config_window.hpp"
 #include "ide/config_window.hpp"
+#include "ide/debugger_state.hpp"
 #include "ide/hex_code_window.hpp"
 #include "ide/line_tools.hpp"
 #include "ide/program_window.hpp"
 #include "ide/source_editor.hpp"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QThread>
 #include <QTimer>
 
+#include <filesystem>
+
 namespace kavo::ide {
+
+namespace {
+// A new object file is given this long to be complete before it is read.
+constexpr unsigned long ReloadWait = 1000;
+} // namespace
 
 QString TLumadesk::outputPath(const std::string& folder, const std::string& extension) const {
     const std::string base = baseName(currentFile_.toStdString());
@@ -68,8 +76,8 @@ bool TLumadesk::loadObjectFile(const QString& path, bool complain) {
 void TLumadesk::SpeedProgramClick() {
     QDir::setCurrent(startupDir_);
     const QString path = objectPath();
-    if (!path.isEmpty() && loadObjectFile(path, true))
-        objectWriteTime_ = QFileInfo(path).lastModified();
+    if (!path.isEmpty())
+        loadObjectFile(path, true);
     Program->showMemory();
     Program->show();
     Program->raise();
@@ -77,30 +85,31 @@ void TLumadesk::SpeedProgramClick() {
 
 void TLumadesk::Timer1Timer() {
     Timer1->stop();
-    if (!compiling_)
-        reloadAfterCompile();
     if (EditWindow->caretLine() != lastCaretLine_) {
         lastCaretLine_ = EditWindow->caretLine();
         followListing();
     }
+    if (!compiling_)
+        reloadAfterCompile();
+    lineCountCheck();
     Timer1->start(TickInterval);
 }
 
-// Once a compile has written a new object file: the image, the hex view and the visible
-// listing are loaded again.
+// Once a compile has written a new object file (the watch of debugger/object_watch.hpp): the
+// image, the hex view, the variables and the visible listing are loaded again, once.
 void TLumadesk::reloadAfterCompile() {
     if (!objectWatchArmed_)
         return;
     const QString path = objectPath();
-    const QFileInfo object(path);
-    if (path.isEmpty() || !object.exists() || object.lastModified() == objectWriteTime_)
+    if (path.isEmpty() || !debug_->objectWatch.changed(std::filesystem::path(path.toStdString())))
         return;
-    objectWriteTime_ = object.lastModified();
-    loadObjectFile(path, false);
-    if (ViewHexCode->isVisible())
-        ViewHexCode->showImage(image_);
+    objectWatchArmed_ = false;
+    QThread::msleep(ReloadWait);
+    loadObjectFile(path, true);
+    ViewHexCode->showImage(image_);
     if (Program->isVisible())
         Program->showMemory();
+    loadVariables(true);
     if (Assembly->isVisible())
         Assembly->loadListing(listingPath());
 }

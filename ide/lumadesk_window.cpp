@@ -8,10 +8,12 @@
 #include "ide/clickable_text.hpp"
 #include "ide/compiler_config_window.hpp"
 #include "ide/config_window.hpp"
+#include "ide/debugger_state.hpp"
 #include "ide/find_dialog.hpp"
 #include "ide/hex_code_window.hpp"
 #include "ide/program_window.hpp"
 #include "ide/source_editor.hpp"
+#include "ide/variable_windows.hpp"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -33,7 +35,8 @@ constexpr int ResultsReserve = 150;
 
 TLumadesk::TLumadesk(Dialogs* dialogs, QWidget* parent)
     : QMainWindow(parent), ownDialogs_(dialogs ? nullptr : std::make_unique<QtDialogs>(this)),
-      dialogs_(dialogs ? dialogs : ownDialogs_.get()), startupDir_(QDir::currentPath()) {
+      dialogs_(dialogs ? dialogs : ownDialogs_.get()), startupDir_(QDir::currentPath()),
+      debug_(std::make_unique<DebuggerState>()) {
     setObjectName("Lumadesk");
     createComponents();
     EditWindow->clear();
@@ -45,6 +48,7 @@ TLumadesk::TLumadesk(Dialogs* dialogs, QWidget* parent)
     CompilerConfig = new TCompilerConfig(settings_, *dialogs_, this);
     ConfigWindow = new TConfigWindow(settings_, *this, this);
     Program = new TProgram(*this, image_, *dialogs_, this);
+    createDebuggerWindows();
     Timer1->setInterval(StartTimerInterval);
     Timer1->start();
     move(25, 50);
@@ -145,6 +149,9 @@ void TLumadesk::closeEvent(QCloseEvent* event) {
         return;
     }
     Timer1->stop();
+    debug_->runTimer->stop();
+    Variables->close();
+    VarMonWin->close();
     Assembly->close();
     ViewHexCode->close();
     Program->close();

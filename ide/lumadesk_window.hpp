@@ -9,10 +9,10 @@
 #include "ide/ide_settings.hpp"
 #include "programmer/program_image.hpp"
 
-#include <QDateTime>
 #include <QMainWindow>
 
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QSplitter;
@@ -32,6 +32,9 @@ class TCompilerConfig;
 class TConfigWindow;
 class TProgram;
 class TViewHexCode;
+class TVariables;
+class TVarMonWin;
+struct DebuggerState;
 
 inline constexpr const char* ProductTitle = "Kavo C Compiler for Scenix SX microcontrollers.";
 inline constexpr const char* MessageTitle = "Kavo C Compiler Message";
@@ -79,12 +82,25 @@ public:
     // Shows the debugger's tool buttons (the debug target was chosen) or hides them again
     // (the compiler-only state).
     void showDebuggerControls(bool show);
-    // The programmer drivers the chip commands run on; none until the program plugs them in.
+    // The programmer drivers the chip commands and the SX-Blitz Reset run on; none until the
+    // program plugs them in.
     void setChipCommandRunner(programmer::ChipCommandRunner* runner) { chipRunner_ = runner; }
     programmer::ChipCommandRunner* chipCommandRunner() const { return chipRunner_; }
     // Loads an object file into the program memory image; complain shows a box when the file
     // cannot be opened.
     bool loadObjectFile(const QString& path, bool complain);
+
+    // The debugger: breakpoints, variables, the simulator target's session.
+    DebuggerState& debuggerState() { return *debug_; }
+    TVariables* Variables;
+    TVarMonWin* VarMonWin;
+    // Loads the variables information of the current file (reload: read the assembly file
+    // again) and lists it in the picker.
+    void loadVariables(bool reload);
+    // Writes the queued modifications into the simulated RAM while the program is stopped.
+    void applyPendingModifications();
+    // True while a Step or Run of the simulator target is under way.
+    bool debugRunning() const;
 
 public slots:
     void New1Click();
@@ -112,6 +128,21 @@ public slots:
     void Timer1Timer();
     void processBeauty();
 
+    void SpeedBrkClick();
+    void SetBreakpoints1Click();
+    void ClearBreakpoints1Click();
+    void ClearAllBreakpoints1Click();
+    void SaveProject1Click();
+    void CompileDebugCopy1Click();
+    void SpeedResetClick();
+    void SpeedStepClick();
+    void SpeedRunClick();
+    void SpeedStopClick();
+    void SpeedVarsClick();
+    void All1Click();
+    void None1Click();
+    void ViewChanged1Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -137,6 +168,22 @@ private:
     void compileCurrentFile();
     void setBusy(bool busy);
 
+    // Breakpoints (lumadesk_breakpoints.cpp)
+    std::vector<int> selectedLines() const;
+    void markBreakpointLine(int line);
+    void lineCountCheck();
+    QString projectPath() const;
+    void readProject();
+    // Debugging on the simulator (lumadesk_debug.cpp)
+    bool simulatorTarget() const;
+    bool ensureSession();
+    void startSimulation(bool step);
+    void runSlice();
+    void showStop();
+    // Variables (lumadesk_variables.cpp)
+    void createDebuggerWindows();
+    void connectVariableMenus();
+
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_;
     IdeSettings settings_;
@@ -148,11 +195,11 @@ private:
     bool compiled_ = false;
     bool compiling_ = false;
     bool objectWatchArmed_ = false;
-    QDateTime objectWriteTime_;
     int lastCaretLine_ = 0;
     QLabel* statusPanels_[2];
     WriteProgress saveProgress_;
     programmer::ChipCommandRunner* chipRunner_ = nullptr;
+    std::unique_ptr<DebuggerState> debug_;
 };
 
 } // namespace kavo::ide

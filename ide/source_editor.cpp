@@ -83,8 +83,21 @@ void SourceEditor::setMessageMarks(std::vector<MarkedLine> marks) {
     showMarks();
 }
 
+void SourceEditor::setExecutionLine(int line) {
+    executionLine_ = line;
+    showMarks();
+}
+
 void SourceEditor::showMarks() {
     QList<QTextEdit::ExtraSelection> selections;
+    const QTextBlock stopped = document()->findBlockByNumber(executionLine_);
+    if (executionLine_ >= 0 && stopped.isValid()) {
+        QTextEdit::ExtraSelection selection;
+        selection.format.setBackground(QColor(200, 235, 255));
+        selection.format.setProperty(QTextFormat::FullWidthSelection, true);
+        selection.cursor = QTextCursor(stopped);
+        selections << selection;
+    }
     for (const MarkedLine& mark : marks_) {
         const QTextBlock block = document()->findBlockByNumber(mark.line);
         if (!block.isValid())

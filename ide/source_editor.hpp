@@ -1,5 +1,5 @@
-// The source editor: a plain-text editor with a line-number margin and coloured marks on the
-// lines the last compile's messages point at.
+// The source editor: a plain-text editor with a line-number margin, coloured marks on the
+// lines the last compile's messages point at, and the mark of the line the debugger stopped at.
 #pragma once
 
 #include "ide/line_tools.hpp"
@@ -24,6 +24,10 @@ public:
     void setMessageMarks(std::vector<MarkedLine> marks);
     const std::vector<MarkedLine>& messageMarks() const { return marks_; }
 
+    // The 0-based line where the program stopped; -1 removes the mark.
+    void setExecutionLine(int line);
+    int executionLine() const { return executionLine_; }
+
     int lineNumberWidth() const;
     void paintLineNumbers(QPaintEvent* event);
 
@@ -42,6 +46,7 @@ private:
 
     QWidget* lineNumbers_;
     std::vector<MarkedLine> marks_;
+    int executionLine_ = -1;
 };
 
 // Selects the whole 0-based line of any plain-text editor.

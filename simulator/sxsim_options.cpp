@@ -35,6 +35,22 @@ std::string applyValue(SxsimOptions& options, std::string_view name, std::string
         }
     } else if (name == "--map") {
         options.mapFile = std::string(value);
+    } else if (name == "--source") {
+        options.sourceFile = std::string(value);
+    } else if (name == "--watch") {
+        options.watches.emplace_back(value);
+    } else if (name == "--break-line") {
+        const auto line = parseCount(value);
+        if (!line || *line == 0 || *line > 1'000'000) {
+            return "--break-line needs a source line number, not '" + std::string(value) + "'";
+        }
+        options.breakLines.push_back(static_cast<int>(*line));
+    } else if (name == "--continue") {
+        const auto count = parseCount(value);
+        if (!count) {
+            return "--continue needs a whole number, not '" + std::string(value) + "'";
+        }
+        options.continueCount = *count;
     } else {
         const auto address = parseCount(value);
         if (!address || *address > 0xFFF) {
@@ -47,7 +63,9 @@ std::string applyValue(SxsimOptions& options, std::string_view name, std::string
 }
 
 bool takesValue(std::string_view name) {
-    return name == "--steps" || name == "--device" || name == "--map" || name == "--break";
+    return name == "--steps" || name == "--device" || name == "--map" || name == "--break" ||
+           name == "--source" || name == "--break-line" || name == "--watch" ||
+           name == "--continue";
 }
 
 } // namespace
@@ -94,6 +112,9 @@ ParsedOptions parseSxsimOptions(const std::vector<std::string_view>& args) {
         return {std::nullopt, files.empty() ? "no HEX file given" : "more than one HEX file given"};
     }
     options.hexFile = std::string(files.front());
+    if (options.breakLines.empty() && (!options.watches.empty() || options.continueCount > 0)) {
+        return {std::nullopt, "--watch and --continue need --break-line"};
+    }
     return {options, ""};
 }
 
@@ -109,6 +130,12 @@ std::string sxsimUsage() {
            "  --map FILE      name variables from the compiler's map file, the EQU section of\n"
            "                  its assembly file, or \"NAME address\" lines\n"
            "  --json          print the final state as one JSON object\n"
+           "  --source FILE.c the C source of the program, for --break-line\n"
+           "  --break-line N  stop where source line N begins (the compiler's listing or map\n"
+           "                  next to FILE gives the lines); repeatable\n"
+           "  --watch NAME    at each such stop print \"NAME = VALUE\" (decimal; a variable of\n"
+           "                  a function as FUNCTION.NAME); repeatable\n"
+           "  --continue K    go on to K further stops (default 0)\n"
            "  -h, --help      show this text\n"
            "\n"
            "The run stops at a self-jump (JMP to itself), SLEEP, a breakpoint, a stack overflow\n"

@@ -1,5 +1,6 @@
 // The command line of sxsim: FILE [--help] [--steps N] [--device NAME] [--map FILE] [--json]
-// [--break ADDR]... Options take their value as the next argument or after "=".
+// [--break ADDR]... [--source FILE.c --break-line N... --watch NAME... --continue K]. Options
+// take their value as the next argument or after "=".
 #pragma once
 
 #include "simulator/device.hpp"
@@ -22,6 +23,12 @@ struct SxsimOptions {
     bool json = false;
     bool help = false;
     std::vector<unsigned> breakpoints;
+    // Source-level stops: the run halts at each entry of these lines of sourceFile and prints
+    // the watched variables, continueCount times more after the first stop.
+    std::string sourceFile;
+    std::vector<int> breakLines;
+    std::vector<std::string> watches;
+    std::uint64_t continueCount = 0;
 };
 
 struct ParsedOptions {

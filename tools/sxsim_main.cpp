@@ -1,4 +1,5 @@
 // sxsim: runs an SX program from an Intel HEX file and reports how and where it stopped.
+#include "debugger/break_line_run.hpp"
 #include "simulator/core.hpp"
 #include "simulator/program_loader.hpp"
 #include "simulator/state_report.hpp"
@@ -21,7 +22,18 @@ int exitStatusFor(sxsim::StopReason reason) {
     }
 }
 
+// With --break-line the watched variables are printed at each stop instead of a report.
+int runToSourceLines(const sxsim::SxsimOptions& options) {
+    const sxsim::StopReason reason = kavo::debugger::runToBreakLines(options, std::cout);
+    if (reason != sxsim::StopReason::Breakpoint)
+        std::cerr << "sxsim: the run ended (" << sxsim::stopReasonName(reason)
+                  << ") before its last --break-line stop\n";
+    return exitStatusFor(reason);
+}
+
 int runProgram(const sxsim::SxsimOptions& options) {
+    if (!options.breakLines.empty())
+        return runToSourceLines(options);
     const sxsim::HexImage image = sxsim::readIntelHexFile(options.hexFile);
     const sxsim::Device device =
         options.device.value_or(sxsim::deviceFor(sxsim::deviceKindFor(image)));

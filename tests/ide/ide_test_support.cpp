@@ -79,6 +79,13 @@ void copyDeviceHeader(const QString& folder) {
     QFile::copy(QString(KAVO_EXAMPLES_DIR) + "/sx28.h", QDir(folder).filePath("include/sx28.h"));
 }
 
+QString writeProgram(const WorkingFolder& folder, const QString& source) {
+    copyDeviceHeader(folder.path());
+    QDir(folder.path()).mkpath("src");
+    writeText(folder.file("src/prog.c"), source);
+    return folder.file("src/prog.c");
+}
+
 } // namespace kavo::ide::testing
 
 int main(int argc, char** argv) {

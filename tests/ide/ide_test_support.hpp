@@ -101,6 +101,10 @@ QString readText(const QString& path);
 // configuration's default include directory finds it.
 void copyDeviceHeader(const QString& folder);
 
+// A start-up folder ready to compile: include/sx28.h and the source as src/prog.c, whose path
+// is returned.
+QString writeProgram(const WorkingFolder& folder, const QString& source);
+
 // Registration of a Qt Test class with the IDE's test program.
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
 bool registerTestClass(const char* name, TestFactory factory);

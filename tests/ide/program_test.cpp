@@ -53,11 +53,29 @@ private slots:
         QVERIFY(!QFile::exists(folder.file("LUMADESK.CFG"))); // nothing was exited
     }
 
+    void theDebugScreenshotRunStopsAtTheBreakpointLine() {
+        WorkingFolder folder;
+        const QString source = writeProgram(folder, "#include \"sx28.h\"\n"
+                                                    "unsigned char n;\n"
+                                                    "void main(void)\n"
+                                                    "{\n"
+                                                    "    n = 7;\n"
+                                                    "    n = n + 1;\n"
+                                                    "    while (1)\n"
+                                                    "        ;\n"
+                                                    "}\n");
+        const Run run = lumadesk(folder, {"--screenshot", "debug.png", "--break", "6", source});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(!run.errors.contains("Cannot"), qPrintable(run.errors));
+        const QImage shot(folder.file("debug.png"));
+        QVERIFY(shot.width() >= 800 && shot.height() >= 300);
+    }
+
     void aWrongArgumentIsRefusedWithItsUsage() {
         WorkingFolder folder;
         const Run run = lumadesk(folder, {"a.c", "b.c"});
         QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.errors.contains("usage: lumadesk [--screenshot PNG] [FILE.c]"));
+        QVERIFY(run.errors.contains("usage: lumadesk [--screenshot PNG [--break LINE]] [FILE.c]"));
     }
 };
 

@@ -1,33 +1,17 @@
 // The sxsim executable end to end: exit status, the JSON state and error messages.
 #include "tests/simulator/assembled_program.hpp"
+#include "tests/support/run_command.hpp"
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string output;
-};
+using Outcome = kavo::testing::CommandOutcome;
 
 Outcome runSxsim(const std::string& arguments) {
-    const std::string command = std::string(SXSIM_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    Outcome outcome{-1, ""};
-    if (pipe == nullptr) {
-        return outcome;
-    }
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-        outcome.output.append(buffer.data(), n);
-    }
-    const int raw = ::pclose(pipe);
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return outcome;
+    return kavo::testing::runCommand(std::string(SXSIM_PATH) + " " + arguments);
 }
 
 TEST(SxsimCommand, JsonOfAnAssembledProgramWithNamedVariables) {
@@ -36,8 +20,7 @@ TEST(SxsimCommand, JsonOfAnAssembledProgramWithNamedVariables) {
     const Outcome out = runSxsim("--json --map " + sxtest::programSource("arithmetic").string() +
                                  " " + hex.string());
     EXPECT_EQ(out.status, 0) << out.output;
-    EXPECT_EQ(out.output.rfind("{\"device\":\"sx28\",\"stop\":\"self-jump\"", 0), 0u)
-        << out.output;
+    EXPECT_EQ(out.output.rfind("{\"device\":\"sx28\",\"stop\":\"self-jump\"", 0), 0u) << out.output;
     EXPECT_NE(out.output.find("\"prodlo\":143"), std::string::npos);
     EXPECT_EQ(out.output.back(), '\n');
 }
