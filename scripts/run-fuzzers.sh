@@ -3,7 +3,7 @@
 # sources and HEX files the repository holds. Findings are written to BUILD/fuzz/findings.
 # Usage: run-fuzzers.sh BUILD_DIR SECONDS_PER_TARGET
 set -euo pipefail
-build=${1:?build directory}
+build=$(cd "${1:?build directory}" && pwd)
 seconds=${2:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 work="$build/fuzz"
