@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 # (kavo, sxsim) is never taken for that program's ordinary failure status of 1.
 SANITIZER_ENV = ASAN_OPTIONS=exitcode=86 UBSAN_OPTIONS=print_stacktrace=1:exitcode=87
 
-.PHONY: run test check deps build build-sanitized clean
+.PHONY: run test check deps build build-sanitized fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,5 +34,14 @@ check: CMAKE_ARGS = -DKAVO_WERROR=ON
 check: test build-sanitized
 	@cd $(SANITIZE_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j 2
 
+# libFuzzer targets under AddressSanitizer and UBSan, built with clang in build-fuzz (preset
+# "fuzz"), each run for FUZZ_SECONDS. Not part of `make check`.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@cmake --preset fuzz > /dev/null
+	@cmake --build $(FUZZ_DIR) --target compile_fuzz hex_reader_fuzz symbol_map_fuzz
+	@bash scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

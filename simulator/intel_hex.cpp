@@ -1,6 +1,7 @@
 #include "simulator/intel_hex.hpp"
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -90,9 +91,21 @@ std::uint32_t extendedBase(const Record& record, unsigned line) {
     return record.type == 2 ? value << 4 : value << 16;
 }
 
+// The byte address of a data record's byte i. An extended linear address near the top
+// with a record address and offset on top of it would wrap past 4 GB to address 0.
+std::uint32_t byteAddress(std::uint32_t base, const Record& record, std::size_t i, unsigned line) {
+    const std::uint64_t address = std::uint64_t{base} + record.address + i;
+    if (address > std::numeric_limits<std::uint32_t>::max()) {
+        fail(line, "data record reaches past the 4 GB address space");
+    }
+    return static_cast<std::uint32_t>(address);
+}
+
 // Collects bytes by byte address, then pairs them into words (low byte first).
 class ByteCollector {
 public:
+    bool empty() const { return bytes_.empty(); }
+
     void add(std::uint32_t address, std::uint8_t value, unsigned line) {
         if (!bytes_.emplace(address, value).second) {
             fail(line, "byte address " + std::to_string(address) + " given twice");
@@ -148,8 +161,7 @@ HexImage parseIntelHex(std::string_view text) {
         switch (record.type) {
         case 0:
             for (std::size_t i = 0; i < record.data.size(); ++i) {
-                collector.add(base + record.address + static_cast<std::uint32_t>(i),
-                              record.data[i], lineNumber);
+                collector.add(byteAddress(base, record, i, lineNumber), record.data[i], lineNumber);
             }
             break;
         case 1:
@@ -165,6 +177,9 @@ HexImage parseIntelHex(std::string_view text) {
     }
     if (!ended) {
         throw HexError("no end record (:00000001FF)");
+    }
+    if (collector.empty()) {
+        throw HexError("no data records: the file holds no program");
     }
     return collector.toImage();
 }

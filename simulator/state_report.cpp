@@ -1,7 +1,10 @@
 #include "simulator/state_report.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
+#include <stdexcept>
 
 namespace sxsim {
 
@@ -51,20 +54,39 @@ std::string textVariables(const Core& core, const std::vector<NamedVariable>& va
     out << "Variables:\n";
     for (const NamedVariable& v : variables) {
         const unsigned long value = variableValue(core, v);
-        char line[160];
-        std::snprintf(line, sizeof line, "  %-16s @%3u (bank %u, %02Xh) = %lu (%sh)\n",
-                      v.name.c_str(), v.address, v.address / 32, v.address % 32, value,
+        // The name goes in whole, however long: a fixed line buffer would cut the line's end.
+        char rest[96];
+        std::snprintf(rest, sizeof rest, " @%3u (bank %u, %02Xh) = %lu (%sh)\n", v.address,
+                      v.address / 32, v.address % 32, value,
                       hex(static_cast<unsigned>(value), static_cast<int>(v.size * 2)).c_str());
-        out << line;
+        std::string name = v.name;
+        name.resize(std::max<std::size_t>(name.size(), 16), ' ');
+        out << "  " << name << rest;
     }
     return out.str();
 }
 
 } // namespace
 
+unsigned bytesShown(const NamedVariable& variable) {
+    return variable.size > 4 ? 4 : variable.size;
+}
+
+void checkVariablesInRam(const Core& core, const std::vector<NamedVariable>& variables) {
+    for (const NamedVariable& v : variables) {
+        if (std::uint64_t{v.address} + bytesShown(v) <= core.flatRamSize()) {
+            continue;
+        }
+        throw std::runtime_error("variable " + v.name + " at " + std::to_string(v.address) + " (" +
+                                 std::to_string(v.size) + " bytes) lies outside the " +
+                                 std::to_string(core.flatRamSize()) + " bytes of RAM of the " +
+                                 std::string(core.device().name));
+    }
+}
+
 unsigned long variableValue(const Core& core, const NamedVariable& variable) {
     unsigned long value = 0;
-    const unsigned bytes = variable.size > 4 ? 4 : variable.size;
+    const unsigned bytes = bytesShown(variable);
     for (unsigned i = bytes; i-- > 0;) {
         value = value << 8 | core.readFlat(variable.address + i);
     }

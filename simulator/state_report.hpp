@@ -9,6 +9,13 @@
 
 namespace sxsim {
 
+// The bytes of a variable the report shows: its first four at most.
+unsigned bytesShown(const NamedVariable& variable);
+
+// Throws std::runtime_error naming the first variable whose shown bytes lie outside the
+// core's flat RAM (a symbol file for another device, or a damaged one).
+void checkVariablesInRam(const Core& core, const std::vector<NamedVariable>& variables);
+
 // The value of a named variable: its bytes read from flat RAM, low byte first.
 unsigned long variableValue(const Core& core, const NamedVariable& variable);
 

@@ -42,6 +42,7 @@ int runProgram(const sxsim::SxsimOptions& options) {
         variables = sxsim::readSymbolFile(options.mapFile);
     }
     sxsim::Core core(device);
+    sxsim::checkVariablesInRam(core, variables);
     sxsim::loadImage(core, image);
     for (unsigned address : options.breakpoints) {
         core.addBreakpoint(address);

@@ -12,6 +12,7 @@
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
+#include <algorithm>
 #include <cctype>
 
 namespace kavo::codegen {
@@ -22,6 +23,8 @@ constexpr const char* Indirect = "@__f0__";
 constexpr const char* FileSelect = "@__fsr__";
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
+// The largest value an escape in a character constant or string can give.
+constexpr int MaxByteEscape = 255;
 
 // A 16-bit value reached through INDF takes a plain assignment, ++, -- and the compound
 // operators that work byte by byte (low byte, then FSR + 1); the operators of the runtime
@@ -64,6 +67,17 @@ bool isStoredInto(const Item* before) {
     const int kind = before->kind;
     return (kind >= ASSIGN && kind <= OREQ) || kind == PREINC || kind == POSTINC ||
            kind == PREDEC || kind == POSTDEC;
+}
+
+int addEscapeDigit(int value, int base, int digit) {
+    return std::min(value * base + digit, MaxByteEscape + 1);
+}
+
+bool escapeFitsByte(Compilation& c, int value, int line) {
+    if (value <= MaxByteEscape)
+        return true;
+    c.error(strprintf("ERROR(C279): Line: %d Constant value out of range.\n", line));
+    return false;
 }
 
 std::string decodeString(Compilation& c, const std::string& raw, int line) {
@@ -121,7 +135,8 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
             for (int digits = 1;
                  digits < 3 && i + 1 < raw.size() && raw[i + 1] >= '0' && raw[i + 1] <= '7';
                  ++digits)
-                value = value * 8 + (raw[++i] - '0');
+                value = addEscapeDigit(value, 8, raw[++i] - '0');
+            escapeFitsByte(c, value, line);
             text.push_back(static_cast<char>(value));
             break;
         }
@@ -129,10 +144,13 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
             int value = 0;
             while (i + 1 < raw.size() && std::isxdigit(static_cast<unsigned char>(raw[i + 1]))) {
                 const char h = raw[++i];
-                value = value * 16 + (std::isdigit(static_cast<unsigned char>(h))
-                                          ? h - '0'
-                                          : std::tolower(static_cast<unsigned char>(h)) - 'a' + 10);
+                value =
+                    addEscapeDigit(value, 16,
+                                   std::isdigit(static_cast<unsigned char>(h))
+                                       ? h - '0'
+                                       : std::tolower(static_cast<unsigned char>(h)) - 'a' + 10);
             }
+            escapeFitsByte(c, value, line);
             text.push_back(static_cast<char>(value));
             break;
         }
@@ -402,19 +420,15 @@ bool generateMember(Site& s) {
         if (resolved.errorFormat != nullptr)
             c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
         // After an error the base variable stands for the whole chain, so the scan goes on.
-        for (Item* m : members)
-            drop(s, m);
-        for (Item* extra : itemsBetween(s.item, base))
-            drop(s, extra);
+        dropRun(s, members, base);
+        dropRun(s, itemsBetween(s.item, base), s.previous);
         return true;
     }
     // The member is the base variable at the members' summed offset.
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
-    for (Item* m : members)
-        drop(s, m);
-    for (Item* extra : itemsBetween(s.item->next, base->next))
-        drop(s, extra);
+    dropRun(s, members, base);
+    dropRun(s, itemsBetween(s.item->next, base->next), s.item);
     return true;
 }
 

@@ -24,14 +24,31 @@ Instruction* makeInstruction(Compilation& c, int opcode, std::string_view operan
     return instruction;
 }
 
-// Finds the PIC_SWEND marker of switchEnd and the record before it.
-std::pair<Instruction*, Instruction*> findSwitchEnd(Compilation& c, std::string_view switchEnd) {
-    Instruction* previous = nullptr;
-    for (Instruction* i = c.instructions.head(); i != nullptr; previous = i, i = i->next) {
-        if (i->opcode == PIC_SWEND && i->operand == switchEnd)
-            return {previous, i};
+// Whether a remembered marker position still holds: the marker and the record before it
+// are both in the list, one after the other.
+bool stillInPlace(const Compilation& c, const SwitchMarker& m) {
+    if (m.marker == nullptr || m.marker->unlinked)
+        return false;
+    if (m.previous == nullptr)
+        return c.instructions.head() == m.marker;
+    return !m.previous->unlinked && m.previous->next == m.marker;
+}
+
+// Finds the PIC_SWEND marker of switchEnd and the record before it: where the switch left
+// it, else by a walk from the head (a switch's comparisons would otherwise walk the whole
+// list once each).
+SwitchMarker& findSwitchEnd(Compilation& c, std::string_view switchEnd) {
+    SwitchMarker& m = c.codegen.switchMarkers[std::string(switchEnd)];
+    if (stillInPlace(c, m))
+        return m;
+    m = {};
+    for (Instruction* i = c.instructions.head(); i != nullptr; m.previous = i, i = i->next) {
+        if (i->opcode == PIC_SWEND && i->operand == switchEnd) {
+            m.marker = i;
+            return m;
+        }
     }
-    return {previous, nullptr};
+    return m;
 }
 
 } // namespace
@@ -71,18 +88,27 @@ Instruction* emitbeforeswend(Compilation& c, int opcode, std::string_view operan
                              int line, int value, std::string_view switchEnd) {
     Instruction* instruction = makeInstruction(c, opcode, operand, dest, line, value, 0);
     instruction->scope = GlobalScope;
-    const auto [previous, marker] = findSwitchEnd(c, switchEnd);
-    if (marker == nullptr)
+    SwitchMarker& m = findSwitchEnd(c, switchEnd);
+    if (m.marker == nullptr) {
         c.instructions.append(instruction);
-    else
-        c.instructions.insertAfter(previous, instruction);
+    } else {
+        c.instructions.insertAfter(m.previous, instruction);
+        m.previous = instruction;
+    }
     return instruction;
 }
 
+void emitswend(Compilation& c, const std::string& switchEnd, int line) {
+    Instruction* previous = c.instructions.last();
+    Instruction* marker = emit(c, PIC_SWEND, switchEnd, -1, line);
+    c.codegen.switchMarkers[switchEnd] = {previous, marker};
+}
+
 void dropswend(Compilation& c, std::string_view switchEnd) {
-    const auto [previous, marker] = findSwitchEnd(c, switchEnd);
-    if (marker != nullptr)
-        c.instructions.remove(previous, marker);
+    const SwitchMarker m = findSwitchEnd(c, switchEnd);
+    if (m.marker != nullptr)
+        c.instructions.remove(m.previous, m.marker);
+    c.codegen.switchMarkers.erase(std::string(switchEnd));
 }
 
 Instruction* lastInstruction(const Compilation& c) {

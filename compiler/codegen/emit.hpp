@@ -22,6 +22,9 @@ Instruction* emitafter(Compilation& c, Instruction* at, int opcode, std::string_
 Instruction* emitbeforeswend(Compilation& c, int opcode, std::string_view operand, int dest,
                              int line, int value, std::string_view switchEnd);
 
+// Emits the PIC_SWEND marker of a switch and remembers where it stands.
+void emitswend(Compilation& c, const std::string& switchEnd, int line);
+
 // Removes the PIC_SWEND marker of switchEnd.
 void dropswend(Compilation& c, std::string_view switchEnd);
 

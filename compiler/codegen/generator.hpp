@@ -8,6 +8,7 @@
 #include "compiler/run/compilation.hpp"
 
 #include <string>
+#include <vector>
 
 namespace kavo::codegen {
 
@@ -17,6 +18,7 @@ struct Site {
     Item*& list;
     Item* previous; // the item before `item`, none at the head
     Item* item;
+    Item* beforePrevious = nullptr; // the item before `previous`, none when not known
 
     int line() const { return item->line; }
 };
@@ -43,6 +45,12 @@ bool isStoredInto(const Item* before);
 // A string literal's text with its escapes translated (the warning for an unknown escape).
 std::string decodeString(Compilation& c, const std::string& raw, int line);
 
+// An octal or hex escape's value after one more digit. Past a byte the value stays just past
+// it, so that any number of digits neither overflows nor wraps back into range.
+int addEscapeDigit(int value, int base, int digit);
+// C279 when an escape's value does not fit a byte; true when it fits.
+bool escapeFitsByte(Compilation& c, int value, int line);
+
 // The sign of the symbol an identifier leaf names (SIGNED when unknown).
 int signOf(const Compilation& c, const Item& leaf);
 int signOfName(const Compilation& c, const std::string& name);
@@ -63,6 +71,9 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset = 0);
 void becomeConstant(Item* item, int value);
 // Removes an item from the list; a temporary it names returns to its pool.
 void drop(Site& site, Item* item);
+// Removes a run of consecutive items, the first of which follows `before` (none: the run
+// starts the list).
+void dropRun(Site& site, const std::vector<Item*>& run, Item* before);
 
 // Copies an 8-bit leaf into a fresh 16-bit temporary (sign-extended when SIGNED); 16-bit
 // leaves and constants are returned unchanged. The returned item replaces `leaf` in the list.

@@ -9,6 +9,7 @@
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
+#include "compiler/run/nesting_level.hpp"
 #include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/procsym.hpp"
 #include "compiler/symbols/symbols.hpp"
@@ -104,11 +105,46 @@ std::int32_t foldUnary(int kind, std::int32_t a) {
     }
 }
 
+// Whether the last fold's flag settings are still the list's last records, in order.
+bool foldedFlagsAtEnd(const Compilation& c, const FoldedFlags& f) {
+    if (f.records.empty() || c.instructions.last() != f.records.back())
+        return false;
+    const Instruction* expected = f.before != nullptr ? f.before->next : c.instructions.head();
+    for (const Instruction* record : f.records) {
+        if (record != expected || record->unlinked)
+            return false;
+        expected = record->next;
+    }
+    return f.before == nullptr || !f.before->unlinked;
+}
+
+// A fold right after another overwrites the flags the earlier one set, with nothing between
+// that could read them: those settings go, so that a long constant expression leaves a pair
+// of records rather than a pair per operator.
+void dropOverwrittenFoldFlags(Compilation& c, bool writesCarry) {
+    FoldedFlags& f = c.codegen.foldedFlags;
+    if (!foldedFlagsAtEnd(c, f)) {
+        f = {};
+        return;
+    }
+    Instruction* previous = f.before;
+    for (Instruction* record : f.records) {
+        if (record->dest == 2 || writesCarry)
+            c.instructions.remove(previous, record);
+        else
+            previous = record;
+    }
+}
+
 // A folded value still sets the flags a test after it may read.
 void emitFoldedFlags(Compilation& c, int kind, std::int32_t value, int line) {
-    emit(c, value == 0 ? PIC_BSF : PIC_BCF, "@__stat__", 2, line);
-    if (kind == MINUS || kind == RELMINUS)
-        emit(c, value >= 0 ? PIC_BSF : PIC_BCF, "@__stat__", 0, line);
+    const bool writesCarry = kind == MINUS || kind == RELMINUS;
+    dropOverwrittenFoldFlags(c, writesCarry);
+    FoldedFlags made{c.instructions.last(), {}};
+    made.records.push_back(emit(c, value == 0 ? PIC_BSF : PIC_BCF, "@__stat__", 2, line));
+    if (writesCarry)
+        made.records.push_back(emit(c, value >= 0 ? PIC_BSF : PIC_BCF, "@__stat__", 0, line));
+    c.codegen.foldedFlags = std::move(made);
 }
 
 void makeConstant(Item* item, std::int32_t value) {
@@ -127,8 +163,8 @@ bool foldBinaryAt(Compilation& c, Item*& list, Item* item) {
     makeConstant(item, value.value_or(0));
     if (value)
         emitFoldedFlags(c, kind, *value, item->line);
-    unlinkItem(c, list, right);
-    unlinkItem(c, list, left);
+    unlinkItem(c, list, right, item);
+    unlinkItem(c, list, left, item);
     return true;
 }
 
@@ -139,7 +175,7 @@ bool foldUnaryAt(Compilation& c, Item*& list, Item* item) {
     makeConstant(item, value);
     if (kind != UPLUS)
         emitFoldedFlags(c, kind, value, item->line);
-    unlinkItem(c, list, operand);
+    unlinkItem(c, list, operand, item);
     return true;
 }
 
@@ -288,7 +324,7 @@ bool act(codegen::Site& s) {
     if (isAssignment(kind))
         return codegen::generateAssignment(s);
     if (isPlainMarker(kind))
-        return unlinkItem(c, s.list, item);
+        return unlinkItem(c, s.list, item, s.previous);
     if (kind == EXPSTART)
         return generateNested(s);
     if (kind == GETEXPVAL) {
@@ -326,12 +362,11 @@ bool act(codegen::Site& s) {
 // looked up in the struct's tag when the chain is resolved.
 bool skipsCheck(const Item* item, int& membersAhead) {
     if (item->kind == ST_ADDR_RESOLVE) {
-        int depth = 0;
-        for (const Item* i = item; i != nullptr && i->kind == ST_ADDR_RESOLVE; i = i->next)
-            ++depth;
         // The chain's first item counts the whole chain; the base follows the last one.
-        if (membersAhead == 0)
-            membersAhead = -depth;
+        if (membersAhead == 0) {
+            for (const Item* i = item; i != nullptr && i->kind == ST_ADDR_RESOLVE; i = i->next)
+                --membersAhead;
+        }
         return false;
     }
     if (membersAhead < 0 && item->kind == IDENTIFIER) {
@@ -446,6 +481,9 @@ bool genstatement(Compilation& c, Item*& list) {
 }
 
 bool genexpr(Compilation& c, Item*& list) {
+    const NestingLevel level(c, list != nullptr ? list->line : c.currentLine);
+    if (level.refused())
+        return false;
     c.codegen.expressionSign = SIGNED;
     resolveConstantLeaves(c, list);
     const int errorsBefore = c.errors();
@@ -475,29 +513,29 @@ bool genexpr(Compilation& c, Item*& list) {
     }
     // Scan for the first thing that can be done, do it, and scan again. Every action only
     // changes the list at or after the item two places before it, so the scan resumes there.
-    std::vector<Item*> recent;
-    Item* resumeAt = list;
-    while (!c.codegen.abortExpression) {
+    // The items passed are kept with their predecessors, so that resuming costs no walk from
+    // the start of the list.
+    std::vector<Item*> passed{nullptr};
+    while (!c.codegen.abortExpression && !level.refused()) {
         bool acted = false;
-        previous = nullptr;
-        for (Item* item = list; item != nullptr && item != resumeAt; item = item->next)
-            previous = item;
-        recent.clear();
-        for (Item* item = resumeAt; item != nullptr; previous = item, item = item->next) {
-            codegen::Site site{c, list, previous, item};
+        Item* item = passed.back() != nullptr ? passed.back()->next : list;
+        for (; item != nullptr; item = item->next) {
+            const std::size_t n = passed.size();
+            codegen::Site site{c, list, passed[n - 1], item, n >= 2 ? passed[n - 2] : nullptr};
             if (act(site)) {
                 acted = true;
                 break;
             }
             noteFirstPass(c, item);
-            recent.push_back(item);
+            passed.push_back(item);
         }
         if (!acted)
             break;
-        // Resume two items before the place that changed (those stayed in the list).
-        resumeAt = recent.size() >= 3 ? recent[recent.size() - 3] : list;
+        // Resume at the item three places before the one that acted: the action changed the
+        // list at most two places before itself.
+        passed.resize(passed.size() >= 4 ? passed.size() - 3 : 1);
     }
-    const bool stopped = c.codegen.abortExpression;
+    const bool stopped = c.codegen.abortExpression || level.refused();
     c.codegen.abortExpression = false;
     if (!stopped)
         reportLeftovers(c, list);
@@ -550,8 +588,9 @@ int characterConstantValue(Compilation& c, const std::string& text, int line) {
                 c.error(strprintf("ERROR(C15): Line %d Invalid octal char constant.\n", line));
                 break;
             }
-            value = value * 8 + (text[i] - '0');
+            value = codegen::addEscapeDigit(value, 8, text[i] - '0');
         }
+        codegen::escapeFitsByte(c, value, line);
         return static_cast<signed char>(value);
     }
     case 'x': {
@@ -562,8 +601,9 @@ int characterConstantValue(Compilation& c, const std::string& text, int line) {
                 c.error(strprintf("ERROR(C16): Line %d Invalid hex char constant.\n", line));
                 break;
             }
-            value = value * 16 + digit;
+            value = codegen::addEscapeDigit(value, 16, digit);
         }
+        codegen::escapeFitsByte(c, value, line);
         return static_cast<signed char>(value);
     }
     default:

@@ -21,14 +21,37 @@ Item* linkItemAfter(Compilation& c, Item* at, int kind, std::string_view cval) {
     return item;
 }
 
-bool unlinkItem(Compilation& c, Item*& head, Item* item) {
-    Item* previous = nullptr;
-    Item* walk = head;
-    while (walk != nullptr && walk != item) {
-        previous = walk;
-        walk = walk->next;
+namespace {
+
+// The item whose next is item, walking from `from` to the list's end; none when item does
+// not follow `from`.
+Item* predecessorAfter(Item* from, const Item* item) {
+    for (Item* walk = from; walk != nullptr; walk = walk->next) {
+        if (walk->next == item)
+            return walk;
     }
-    if (walk == nullptr || item == nullptr) {
+    return nullptr;
+}
+
+// Whether item is in the list at head; previous is its predecessor (none at the head).
+bool locate(Item* head, const Item* item, Item* from, Item*& previous) {
+    previous = nullptr;
+    if (item == nullptr)
+        return false;
+    if (head == item)
+        return true;
+    if (from != nullptr && from != item)
+        previous = predecessorAfter(from, item);
+    if (previous == nullptr)
+        previous = predecessorAfter(head, item);
+    return previous != nullptr;
+}
+
+} // namespace
+
+bool unlinkItem(Compilation& c, Item*& head, Item* item, Item* from) {
+    Item* previous = nullptr;
+    if (!locate(head, item, from, previous)) {
         c.message(strprintf(
             "======== DELETE FAILURE!!! type = %d ival = %d name = %s cval = %s ====\n",
             item != nullptr ? item->kind : 0, item != nullptr ? item->ival : 0,

@@ -112,7 +112,15 @@ void becomeConstant(Item* item, int value) {
 }
 
 void drop(Site& site, Item* item) {
-    unlinkItem(site.c, site.list, item);
+    // Operations remove their own item, the leaves after it or the value before it.
+    unlinkItem(site.c, site.list, item,
+               item == site.previous ? site.beforePrevious : site.previous);
+}
+
+void dropRun(Site& site, const std::vector<Item*>& run, Item* before) {
+    // Each removal leaves `before` in front of the next item of the run.
+    for (Item* item : run)
+        unlinkItem(site.c, site.list, item, before);
 }
 
 Item* widen(Site& site, Item* leaf) {

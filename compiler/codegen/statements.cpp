@@ -238,7 +238,7 @@ bool generateStatement(Site& s) {
     case SWITCH_END:
         t.switchEnds.push_back(newlabel(c));
         c.codegen.switchDefaults.emplace_back();
-        emit(c, PIC_SWEND, t.switchEnds.back(), -1, line);
+        emitswend(c, t.switchEnds.back(), line);
         break;
     case CASE:
         generateCase(s);

@@ -8,6 +8,7 @@
 // call as if f made it.
 #include "compiler/base/kinds.hpp"
 #include "compiler/memory/memory.hpp"
+#include "compiler/run/nesting_level.hpp"
 #include "compiler/tables/ram_map.hpp"
 
 #include <algorithm>
@@ -51,8 +52,12 @@ void buildcalltree(Compilation& c) {
         } else if (node->kind == FUNCCALL) {
             if (!loading.empty() && loading.back() == name->cval)
                 loading.pop_back();
-            for (const std::string& callee : loading)
-                noteExtraCall(c, callee, name->cval);
+            // Calls nested deeper than the generator accepts are refused there (C278); noting
+            // them would only cost time growing with the square of the depth.
+            if (loading.size() <= static_cast<std::size_t>(MaxNestingDepth)) {
+                for (const std::string& callee : loading)
+                    noteExtraCall(c, callee, name->cval);
+            }
             addcall(c.callTree, current, name->cval);
         }
     }

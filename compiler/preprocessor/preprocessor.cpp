@@ -51,8 +51,11 @@ bool Preprocessor::SourceFile::readLine(std::string& line) {
 bool Preprocessor::preprocess(const std::string& fileName) {
     SourceFile file;
     file.name = withoutQuotes(fileName);
-    file.in.open(file.name, std::ios::binary);
-    if (!file.in) {
+    // A directory opens as a stream on Linux, but holds no source.
+    std::error_code error;
+    if (!std::filesystem::is_directory(file.name, error))
+        file.in.open(file.name, std::ios::binary);
+    if (!file.in.is_open() || !file.in) {
         c_.diagnostics.standardError(
             strprintf("Cannot open file %s to preprocess.\n", file.name.c_str()));
         c_.diagnostics.countError();
@@ -112,10 +115,22 @@ bool Preprocessor::withinWordLimits(const SourceFile& file, const SplitLine& spl
     return true;
 }
 
+void Preprocessor::writeSourceLine(const SourceFile& file, const std::string& text) {
+    if (text.size() <= MaxExpandedLineLength) {
+        writeLine(text);
+        return;
+    }
+    c_.error(strprintf("ERROR(C280): \"%s\" Line: %d line longer than %d characters after "
+                       "#replace and #define.\n",
+                       file.name.c_str(), file.lineCounter,
+                       static_cast<int>(MaxExpandedLineLength)));
+    writeEmptyLine();
+}
+
 void Preprocessor::processMainLine(SourceFile& file, const PreparedLine& line) {
     const auto directive = recognise(line.split);
     if (!directive) {
-        writeLine(defineExpand(line.text, c_.defines));
+        writeSourceLine(file, defineExpand(line.text, c_.defines));
         return;
     }
     if (!withinWordLimits(file, line.split)) {
@@ -316,7 +331,7 @@ Preprocessor::RegionEnd Preprocessor::region(SourceFile& file, bool active) {
         if (line.split.word(0).starts_with("#"))
             writeEmptyLine();
         else
-            writeLine(defineExpand(line.text, c_.defines));
+            writeSourceLine(file, defineExpand(line.text, c_.defines));
     }
     c_.error("ERROR(C68): End of file reached while searching for #else or #endif");
     return RegionEnd::ElifOrEnd;

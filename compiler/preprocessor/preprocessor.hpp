@@ -23,6 +23,9 @@ public:
 
     // Includes deeper than this are refused rather than followed.
     static constexpr std::size_t MaxIncludeDepth = 32;
+    // A source line longer than this once #replace and #define are applied is refused: the
+    // scanner's time on one token grows with the square of its length.
+    static constexpr std::size_t MaxExpandedLineLength = 65536;
 
 private:
     struct SourceFile {
@@ -74,6 +77,8 @@ private:
     void defineAssemblyName(const std::string& name, const std::string& value);
     static std::string dataWords(const SplitLine& split, int& counter);
 
+    // A line of C text, after define expansion (C280 when it is too long).
+    void writeSourceLine(const SourceFile& file, const std::string& text);
     void writeLine(const std::string& text) { out_.write(text); }
     void writeEmptyLine() { out_.write("\n"); }
 

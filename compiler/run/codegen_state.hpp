@@ -32,6 +32,18 @@ struct SwitchValueType {
     int sign = SIGNED;
 };
 
+// An open switch's PIC_SWEND marker and the record before it, where its comparisons go.
+struct SwitchMarker {
+    Instruction* previous = nullptr;
+    Instruction* marker = nullptr;
+};
+
+// The flag settings the last constant fold appended, and the record before them.
+struct FoldedFlags {
+    Instruction* before = nullptr;
+    std::vector<Instruction*> records;
+};
+
 // What the code generator carries from one expression, statement or function to the next.
 struct CodegenState {
     ExpressionResult lastResult;
@@ -52,6 +64,10 @@ struct CodegenState {
     int stringTableSize = 0;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
+    // Open levels of the generator's recursion, and whether the statement they belong to was
+    // refused for nesting too deep (C278).
+    int nestingDepth = 0;
+    bool nestingRefused = false;
     // Arguments passed so far to the call being compiled, and the callees of open calls.
     int argumentCounter = 0;
     std::vector<std::string> calleeNames;
@@ -62,6 +78,9 @@ struct CodegenState {
     // last), its default label ("" while none is written).
     std::unordered_map<std::string, SwitchValueType> switchValueTypes;
     std::vector<std::string> switchDefaults;
+    FoldedFlags foldedFlags;
+    // Per open switch (by its end label), where its marker stands.
+    std::unordered_map<std::string, SwitchMarker> switchMarkers;
     int defaultExpressionType = SIGNED;
     bool globalScopeFlag = false;             // instructions made now belong to _GLOBAL_
     const std::string* codegenFile = nullptr; // the source file of the code being generated

@@ -11,6 +11,7 @@
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/genexpr.hpp"
+#include "compiler/run/nesting_level.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -352,8 +353,10 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
 } // namespace
 
 void procsym(Compilation& c, Item* first, SymbolList& target) {
+    const NestingLevel level(c, first != nullptr ? first->line : c.currentLine);
     Declaration d;
-    for (Item* item = first; item != nullptr; item = item != nullptr ? item->next : nullptr)
+    for (Item* item = first; item != nullptr && !level.refused();
+         item = item != nullptr ? item->next : nullptr)
         processItem(c, d, target, item);
     setsizes(c);
 }

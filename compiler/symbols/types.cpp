@@ -175,9 +175,12 @@ void setsizes(Compilation& c) {
         pass.push_back(s);
         t.sizedUpTo = s;
     }
+    // Nested struct declarations keep one tag open per level: looked up once per pass, not
+    // once per symbol.
+    std::vector<const Symbol*> open = t.tagsBeingDefined;
+    std::sort(open.begin(), open.end());
     auto beingDefined = [&](const Symbol* s) {
-        return std::find(c.symbols.tagsBeingDefined.begin(), c.symbols.tagsBeingDefined.end(), s) !=
-               c.symbols.tagsBeingDefined.end();
+        return std::binary_search(open.begin(), open.end(), s);
     };
     for (Symbol* s : pass) {
         if (!beingDefined(s))

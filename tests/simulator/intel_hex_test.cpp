@@ -63,6 +63,17 @@ TEST(HexErrors, EachMalformedRecordIsNamedWithItsLine) {
     EXPECT_EQ(errorOf(""), "no end record (:00000001FF)");
 }
 
+TEST(HexErrors, AddressesPastFourGigabytesAndFilesWithoutDataAreRefused) {
+    // Extended linear address FFFFh, then two bytes at FFFFh: the second byte would wrap to
+    // byte address 0 and run as the first word of the program.
+    EXPECT_EQ(errorOf(":02000004FFFFFC\n:02FFFF000A0CEA\n:00000001FF\n"),
+              "line 2: data record reaches past the 4 GB address space");
+    // The last byte of the address space itself is still an address.
+    EXPECT_EQ(errorOf(":02000004FFFFFC\n:01FFFF000AF7\n:00000001FF\n"), "");
+    EXPECT_EQ(errorOf(":00000001FF\n"), "no data records: the file holds no program");
+    EXPECT_EQ(errorOf("\r\n:00000001FF\r\n\r\n"), "no data records: the file holds no program");
+}
+
 TEST(HexErrors, GarbageNeverCrashes) {
     const std::string samples[] = {":", "::::", ":FF", std::string(1000, 'F'), "\r\r\r",
                                    ":0000000", std::string("\0\0\0", 3)};

@@ -44,6 +44,39 @@ TEST(SxsimCommand, MalformedHexIsReportedWithItsLine) {
     std::filesystem::remove(path);
 }
 
+// A file written into the temporary directory for one test, removed afterwards.
+struct TemporaryFile {
+    explicit TemporaryFile(const std::string& name, const std::string& contents)
+        : path(std::filesystem::temp_directory_path() / name) {
+        std::ofstream(path) << contents;
+    }
+    ~TemporaryFile() { std::filesystem::remove(path); }
+    std::filesystem::path path;
+};
+
+TEST(SxsimCommand, FilesThatWouldRunSomethingElseAreRefused) {
+    const TemporaryFile onlyEnd("sxsim-only-end.hex", ":00000001FF\n");
+    const Outcome empty = runSxsim(onlyEnd.path.string());
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_NE(empty.output.find("no data records"), std::string::npos) << empty.output;
+
+    const TemporaryFile wrapping("sxsim-wrapping.hex",
+                                 ":02000004FFFFFC\n:02FFFF000A0CEA\n:00000001FF\n");
+    const Outcome wrapped = runSxsim(wrapping.path.string());
+    EXPECT_EQ(wrapped.status, 1);
+    EXPECT_NE(wrapped.output.find("line 2: data record reaches past the 4 GB address space"),
+              std::string::npos)
+        << wrapped.output;
+
+    const TemporaryFile program("sxsim-sleep.hex", ":020000000300FB\n:00000001FF\n");
+    const TemporaryFile farMap("sxsim-far.map", "far 4294967295\n");
+    const Outcome far = runSxsim("--map " + farMap.path.string() + " " + program.path.string());
+    EXPECT_EQ(far.status, 1);
+    EXPECT_NE(far.output.find("sxsim: variable far at 4294967295 (1 bytes) lies outside"),
+              std::string::npos)
+        << far.output;
+}
+
 TEST(SxsimCommand, BadOptionsPointToHelp) {
     const Outcome out = runSxsim("--device sx99 x.hex");
     EXPECT_EQ(out.status, 2);

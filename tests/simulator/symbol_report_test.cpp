@@ -96,4 +96,36 @@ TEST(Reports, TextNamesTheStopAndTheVariables) {
     EXPECT_NE(text.find("= 7 (07h)"), std::string::npos);
 }
 
+TEST(Reports, ALongVariableNameKeepsItsLineWhole) {
+    Core core = coreWith({movlw(7), movwf(0x10), movlw(9), movwf(0x11), sleep()});
+    const RunResult result = core.run(100);
+    const std::string longName(300, 'v');
+    const std::string text =
+        formatTextReport(core, result, {{longName, 0x10, 1}, {"nine", 0x11, 1}});
+    EXPECT_NE(text.find("  " + longName + " @ 16 (bank 0, 10h) = 7 (07h)\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n  nine             @ 17 (bank 0, 11h) = 9 (09h)\n"), std::string::npos)
+        << text;
+}
+
+TEST(Reports, VariablesOutsideTheDevicesRamAreRefused) {
+    Core core = coreWith({sleep()});
+    // Flat RAM of the SX28 is 256 bytes: 255 holds one byte, not two.
+    EXPECT_NO_THROW(checkVariablesInRam(core, {{"last", 255, 1}, {"big", 0, 300}}));
+    for (const NamedVariable& outside :
+         {NamedVariable{"pair", 255, 2}, NamedVariable{"far", 4294967295u, 4},
+          NamedVariable{"beyond", 256, 1}}) {
+        try {
+            checkVariablesInRam(core, {outside});
+            ADD_FAILURE() << outside.name << " was accepted";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("variable " + outside.name + " at ", 0), 0u)
+                << e.what();
+            EXPECT_NE(std::string(e.what()).find("outside the 256 bytes of RAM of the sx28"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+}
+
 } // namespace

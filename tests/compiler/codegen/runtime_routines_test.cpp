@@ -604,7 +604,8 @@ TEST_F(RoutineRunTest, MultiplyGivesTheLowSixteenBitsOfTheProduct) {
     EXPECT_EQ(run(runner, "MULT", 300, 300), 0x5F90);
     EXPECT_EQ(run(runner, "MULT", 0xFFFF, 0xFFFF), 1) << "-1 x -1";
     const int checked = checkPairs(runner, "MULT", false, [](std::uint16_t a, std::uint16_t b) {
-        return static_cast<std::uint16_t>(a * b);
+        // Multiplied as unsigned: two uint16_t promote to int, where 32769 * 65535 overflows.
+        return static_cast<std::uint16_t>(unsigned{a} * unsigned{b});
     });
     EXPECT_EQ(checked, 841);
 }

@@ -1,0 +1,19 @@
+// libFuzzer target: the whole compile of one source file (preprocessor, parser, generator,
+// back end and writers), in process as the IDE runs it. Every input must end with messages,
+// never a crash, a hang or undefined behaviour; a fatal stop is an ordinary end.
+#include "compiler/base/fatal_stop.hpp"
+#include "tests/support/in_process_compile.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kavo::testing::InProcessCompile run;
+    run.wholeBackEnd = true;
+    try {
+        run.run(std::string(reinterpret_cast<const char*>(data), size));
+    } catch (const kavo::FatalStop&) {
+    }
+    return 0;
+}
