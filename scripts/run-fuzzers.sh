@@ -8,6 +8,11 @@ seconds=${2:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 work="$build/fuzz"
 mkdir -p "$work/findings"
+# Targets of the file readers write each input into a fresh directory: on a memory file
+# system that takes microseconds instead of milliseconds, and the runs go that much faster.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    export TMPDIR=/dev/shm
+fi
 
 seed() { # target, files...
     local corpus="$work/corpus/$1"
