@@ -40,7 +40,9 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz:
 	@cmake --preset fuzz > /dev/null
-	@cmake --build $(FUZZ_DIR) --target compile_fuzz hex_reader_fuzz symbol_map_fuzz
+	@cmake --build $(FUZZ_DIR) --target compile_fuzz hex_reader_fuzz symbol_map_fuzz \
+		preprocessor_fuzz config_file_fuzz vp_loader_fuzz object_file_fuzz ide_settings_fuzz \
+		debugger_files_fuzz
 	@bash scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
