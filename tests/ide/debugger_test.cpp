@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -257,8 +258,12 @@ private slots:
         QVERIFY(runningWhenPressed);
         QVERIFY(!d.w().debugRunning());
         QVERIFY2(handledAt < 50 + 100, qPrintable(QString::number(handledAt)));
-        QVERIFY(d.shown("ticks") != "0");
-        QVERIFY(d.w().statusText(1).contains("cycles"));
+        // The program ran: the status bar counts its cycles ("ticks" itself wraps to 0 once in
+        // every 256 passes, so its value proves nothing).
+        const QRegularExpressionMatch cycles =
+            QRegularExpression("(\\d+) cycles").match(d.w().statusText(1));
+        QVERIFY(cycles.hasMatch());
+        QVERIFY(cycles.captured(1).toULongLong() > 1000);
     }
 
     void aModificationWrittenBeforeRunChangesTheResult() {
