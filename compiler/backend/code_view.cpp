@@ -1,7 +1,8 @@
-// The editable view of the instruction list the rules work on (Code): a vector in list order,
-// kept in step with the list through the list's own insertAfter and remove, and the marks of
-// words whose position is fixed (raw assembly, Virtual Peripheral code, computed jump
-// tables).
+// The editable view of the instruction list the rules work on (Code): a vector in list order
+// over the whole list or one stretch of it, kept in step with the list through the list's own
+// insertAfter and remove; the marks of words whose position is fixed (raw assembly, Virtual
+// Peripheral code, computed jump tables); and what the words name (NameTally), so that a
+// stretch can answer for the whole program.
 #include "compiler/backend/optimiser.hpp"
 
 namespace kavo::optimiser {
@@ -55,13 +56,27 @@ bool passedWithSkippedWord(const Instruction& i) {
 
 } // namespace
 
-Code::Code(InstructionList& list) : list_(list) {
+void NameTally::add(const NameTally& other, int sign) {
+    for (auto counts :
+         {&NameTally::uses, &NameTally::readTemporaries, &NameTally::brokenTemporaries}) {
+        for (const auto& [name, count] : other.*counts) {
+            int& sum = (this->*counts)[name];
+            sum += sign * count;
+        }
+    }
+}
+
+Code::Code(InstructionList& list, Stretch stretch, const NameTally* program)
+    : list_(list), stretch_(stretch), program_(program) {
     refresh();
+    if (program_ != nullptr)
+        atStart_ = tally();
 }
 
 void Code::refresh() {
     v_.clear();
-    for (Instruction* i = list_.head(); i != nullptr; i = i->next)
+    Instruction* first = stretch_.before != nullptr ? stretch_.before->next : list_.head();
+    for (Instruction* i = first; i != stretch_.end; i = i->next)
         v_.push_back(i);
     fixed_.assign(v_.size(), false);
     int rawDepth = 0;
@@ -88,7 +103,8 @@ void Code::refresh() {
 
 void Code::findRunLocalTemporaries() {
     runLocal_.clear();
-    std::set<std::string> broken;
+    std::set<std::string>& broken = broken_;
+    broken.clear();
     std::set<std::pair<std::string, int>> storedInRun;
     for (std::size_t k = 0; k < v_.size(); ++k) {
         const Instruction& i = *v_[k];
@@ -111,8 +127,42 @@ void Code::findRunLocalTemporaries() {
         runLocal_.erase(name);
 }
 
+NameTally Code::tally() const {
+    NameTally t;
+    for (const Instruction* i : v_) {
+        if (!i->operand.empty())
+            ++t.uses[i->operand];
+    }
+    t.readTemporaries = readTemporaries();
+    for (const std::string& name : broken_)
+        t.brokenTemporaries[name] = 1;
+    return t;
+}
+
+NameCounts Code::readTemporaries() const {
+    NameCounts read;
+    for (const Instruction* i : v_) {
+        if (!isTemporary(i->operand))
+            continue;
+        const bool onlyWrites = i->opcode == PIC_MOVWF || i->opcode == PIC_CLRF;
+        if (!onlyWrites || effectsOf(*i).barrier)
+            ++read[i->operand];
+    }
+    return read;
+}
+
+int Code::outside(NameCounts NameTally::*counts, const std::string& name) const {
+    if (program_ == nullptr)
+        return 0;
+    const auto count = [&](const NameTally& t) {
+        const auto found = (t.*counts).find(name);
+        return found != (t.*counts).end() ? found->second : 0;
+    };
+    return count(*program_) - count(atStart_);
+}
+
 void Code::erase(std::size_t k) {
-    list_.remove(k > 0 ? v_[k - 1] : nullptr, v_[k]);
+    list_.remove(k > 0 ? v_[k - 1] : stretch_.before, v_[k]);
     v_.erase(v_.begin() + static_cast<std::ptrdiff_t>(k));
     fixed_.erase(fixed_.begin() + static_cast<std::ptrdiff_t>(k));
 }
@@ -126,7 +176,7 @@ Instruction* Code::insertBefore(std::size_t k, const Instruction& like, int opco
     made->line = like.line;
     made->file = like.file;
     made->scope = like.scope;
-    list_.insertAfter(k > 0 ? v_[k - 1] : nullptr, made);
+    list_.insertAfter(k > 0 ? v_[k - 1] : stretch_.before, made);
     v_.insert(v_.begin() + static_cast<std::ptrdiff_t>(k), made);
     fixed_.insert(fixed_.begin() + static_cast<std::ptrdiff_t>(k), false);
     return made;
@@ -145,7 +195,7 @@ bool Code::guarded(std::size_t k) const {
 }
 
 int usesOf(const Code& code, const std::string& name) {
-    int uses = 0;
+    int uses = code.usesOutside(name);
     for (std::size_t k = 0; k < code.size(); ++k)
         uses += code.at(k)->operand == name ? 1 : 0;
     return uses;

@@ -1,6 +1,6 @@
 // The optimiser's entry (optimise): argument lowering, then the rule loop and the removal of
-// unused temporary stores until neither changes anything, the temporary merging and the
-// label merging.
+// unused temporary stores until neither changes anything (stretch by stretch), the temporary
+// merging and the label merging.
 #include "compiler/backend/backend.hpp"
 
 #include "compiler/backend/optimiser.hpp"
@@ -14,10 +14,8 @@ void runOptimiser(Compilation& c, bool rules, std::vector<int>* fired) {
     c.instructions.setCacheEnabled(false);
     lowerArguments(c);
     if (rules) {
+        optimiseStretches(c, fired);
         Code code(c.instructions);
-        runRules(c, code, fired);
-        while (dropUnusedTemporaryStores(c, code))
-            runRules(c, code, fired);
         while (mergeTemporaries(c, code))
             code.refresh();
         mergeLabels(code);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kavo::optimiser {
@@ -43,10 +44,33 @@ struct Resource {
     const Instruction* reg = nullptr; // name, offset and scope of the register
 };
 
-// The list as a vector the rules index, kept in step with the list itself.
+// What the words of one stretch of the list name: how many words name each operand, the
+// temporaries some word reads, and the temporaries that are not run-local there (see
+// Code::runLocal). Summed over the stretches, it is what the whole list names.
+using NameCounts = std::unordered_map<std::string, int>;
+
+struct NameTally {
+    NameCounts uses;
+    NameCounts readTemporaries;
+    NameCounts brokenTemporaries;
+
+    // Adds other's counts, times sign (+1 or -1).
+    void add(const NameTally& other, int sign);
+};
+
+// The instructions after `before` (the list's head when none) up to `end` (the list's end when
+// none): one function, say, that the rules can work on alone.
+struct Stretch {
+    Instruction* before = nullptr;
+    Instruction* end = nullptr;
+};
+
+// The list, or a stretch of it, as a vector the rules index, kept in step with the list itself.
+// A stretch's Code answers every question about names (uses, reads, run-local temporaries) for
+// the whole program: what its own words say, plus what the program's tally says of the rest.
 class Code {
 public:
-    explicit Code(InstructionList& list);
+    explicit Code(InstructionList& list, Stretch stretch = {}, const NameTally* program = nullptr);
 
     std::size_t size() const { return v_.size(); }
     Instruction* at(std::size_t k) const { return k < v_.size() ? v_[k] : nullptr; }
@@ -68,15 +92,33 @@ public:
     // run (no label, transfer or unknown word between them, the store not guarded by a skip):
     // whatever path reaches such a read passes that store, so at a label, a transfer or the
     // end of the list the temporary's value is never read again.
-    bool runLocal(const std::string& temporary) const { return runLocal_.count(temporary) != 0; }
+    bool runLocal(const std::string& temporary) const {
+        return runLocal_.count(temporary) != 0 &&
+               outside(&NameTally::brokenTemporaries, temporary) == 0;
+    }
+    // Words outside this stretch naming the operand, or reading the temporary.
+    int usesOutside(const std::string& name) const { return outside(&NameTally::uses, name); }
+    bool readOutside(const std::string& temporary) const {
+        return outside(&NameTally::readTemporaries, temporary) != 0;
+    }
+    // What this stretch's words name now, and named when this view was made.
+    NameTally tally() const;
+    const NameTally& tallyAtStart() const { return atStart_; }
+    // The temporaries this stretch's words read, with the number of reading words.
+    NameCounts readTemporaries() const;
 
 private:
     InstructionList& list_;
+    Stretch stretch_;
+    const NameTally* program_;
+    NameTally atStart_; // this stretch's part of program_
     std::vector<Instruction*> v_;
     std::vector<bool> fixed_;
     std::set<std::string> runLocal_;
+    std::set<std::string> broken_;
 
     void findRunLocalTemporaries();
+    int outside(NameCounts NameTally::*counts, const std::string& name) const;
 };
 
 // The resource is written before it is read on every path from position k on (k itself
@@ -91,8 +133,14 @@ bool sameRegister(const Instruction& a, const Instruction& b);
 bool mayAlias(const Instruction& a, const Instruction& b);
 // A label the compiler made for its own jumps (not a function entry or a vector target).
 bool isCompilerLabel(const std::string& name);
-// Number of instructions in the list naming the operand.
+// Number of instructions in the program naming the operand.
 int usesOf(const Code& code, const std::string& name);
+
+// The rule loop and the removal of unused temporary stores, stretch by stretch: each function
+// on its own, so that the work grows with the program and not with its square.
+void optimiseStretches(Compilation& c, std::vector<int>* fired);
+// Where the list may be cut into stretches the rules can work on alone.
+std::vector<Stretch> independentStretches(InstructionList& list);
 
 void lowerArguments(Compilation& c);
 // fired, when given, counts the rewrites of each rule (index in peepholeRules()).

@@ -16,32 +16,18 @@ bool reservedTemporary(const Compilation& c, const std::string& name) {
     return name == c.codegen.returnHighRegister;
 }
 
-// The temporaries some instruction reads (any byte of them).
-std::map<std::string, bool> readTemporaries(const Code& code) {
-    std::map<std::string, bool> read;
-    for (std::size_t k = 0; k < code.size(); ++k) {
-        const Instruction& i = *code.at(k);
-        if (!isTemporary(i.operand))
-            continue;
-        const Effects e = effectsOf(i);
-        const bool onlyWrites = i.opcode == PIC_MOVWF || i.opcode == PIC_CLRF;
-        if (!onlyWrites || e.barrier)
-            read[i.operand] = true;
-    }
-    return read;
-}
-
 } // namespace
 
 // A store no instruction anywhere reads can go, whatever the paths; a store a skip guards
 // stays, since removing it would make the skip pass the next word instead.
 bool dropUnusedTemporaryStores(Compilation& c, Code& code) {
-    const auto read = readTemporaries(code);
+    const auto read = code.readTemporaries();
     bool removed = false;
     for (std::size_t k = code.size(); k-- > 0;) {
         const Instruction& i = *code.at(k);
         if (i.opcode != PIC_MOVWF || !isTemporary(i.operand) || reservedTemporary(c, i.operand) ||
-            read.count(i.operand) != 0 || code.fixed(k) || code.guarded(k))
+            read.count(i.operand) != 0 || code.readOutside(i.operand) || code.fixed(k) ||
+            code.guarded(k))
             continue;
         code.erase(k);
         removed = true;

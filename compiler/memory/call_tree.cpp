@@ -63,6 +63,16 @@ void buildcalltree(Compilation& c) {
     }
 }
 
+std::set<std::string> definedFunctions(const Compilation& c) {
+    std::set<std::string> names;
+    for (const Node* node = c.nodes.head(); node != nullptr; node = node->next) {
+        const Node* named = namedBy(node);
+        if (node->kind == FUNCNAME && named != nullptr)
+            names.insert(named->cval);
+    }
+    return names;
+}
+
 bool isfunction(const Compilation& c, std::string_view name) {
     for (const Node* node = c.nodes.head(); node != nullptr; node = node->next) {
         const Node* named = namedBy(node);

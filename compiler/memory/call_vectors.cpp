@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,16 @@ bool numeric(const std::string& operand) {
     return !operand.empty() && std::isdigit(static_cast<unsigned char>(operand.front())) != 0;
 }
 
-void note(std::vector<std::string>& names, const std::string& name) {
-    if (std::find(names.begin(), names.end(), name) == names.end())
-        names.push_back(name);
-}
+// Names in order of first sight.
+struct NoteList {
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+
+    void note(const std::string& name) {
+        if (seen.insert(name).second)
+            names.push_back(name);
+    }
+};
 
 const Instruction* findOpcode(const Compilation& c, int opcode) {
     for (const Instruction* i = c.instructions.head(); i != nullptr; i = i->next) {
@@ -34,32 +41,34 @@ const Instruction* findOpcode(const Compilation& c, int opcode) {
 
 // A CALL of a label of assembly code (no C function has that name) goes straight to the
 // label: a vector jumps to a function's body label "@name", which a plain label lacks.
-bool callsAssemblyLabel(const Compilation& c, const Instruction& i) {
-    return i.opcode == PIC_CALL && !isfunction(c, i.operand) &&
+bool callsAssemblyLabel(const Compilation& c, const std::set<std::string>& functions,
+                        const Instruction& i) {
+    return i.opcode == PIC_CALL && functions.count(i.operand) == 0 &&
            c.instructions.findLabel(i.operand) != nullptr;
 }
 
 // Names needing a vector in order of first sight: calls of functions before the Virtual
 // Peripheral code ends, every call, reset and interrupt jump after it.
 std::vector<std::string> calledNames(const Compilation& c) {
-    std::vector<std::string> names;
+    const std::set<std::string> functions = definedFunctions(c);
+    NoteList called;
     const Instruction* vpDone = findOpcode(c, PIC_VPDONE);
     const Instruction* i = c.instructions.head();
     if (vpDone != nullptr) {
         for (; i != vpDone; i = i->next) {
-            if (i->opcode == PIC_CALL && !numeric(i->operand) && isfunction(c, i->operand))
-                note(names, i->operand);
+            if (i->opcode == PIC_CALL && !numeric(i->operand) && functions.count(i->operand) != 0)
+                called.note(i->operand);
         }
     }
     for (; i != nullptr; i = i->next) {
         const bool jump =
             i->opcode == PIC_CALL || i->opcode == PIC_RESET || i->opcode == PIC_INTERRUPT;
-        if (jump && !numeric(i->operand) && !callsAssemblyLabel(c, *i))
-            note(names, i->operand);
+        if (jump && !numeric(i->operand) && !callsAssemblyLabel(c, functions, *i))
+            called.note(i->operand);
     }
     if (c.pragmas.has("NO_RESET_VECTOR"))
-        note(names, "main");
-    return names;
+        called.note("main");
+    return called.names;
 }
 
 Instruction* beforeStringPlaceholder(const Compilation& c, bool& found) {

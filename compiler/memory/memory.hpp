@@ -6,6 +6,8 @@
 #include "compiler/run/compilation.hpp"
 #include "compiler/tables/symbol_table.hpp"
 
+#include <set>
+#include <string>
 #include <string_view>
 
 namespace kavo {
@@ -17,6 +19,8 @@ namespace kavo {
 void buildcalltree(Compilation& c);
 // The node list defines a function of that name.
 bool isfunction(const Compilation& c, std::string_view name);
+// The names of every function the program defines (one walk, for callers asking many times).
+std::set<std::string> definedFunctions(const Compilation& c);
 // The page stored on the function's call-tree entry; -1 when there is none.
 int functionpage(const Compilation& c, std::string_view name);
 // One pass of uncalled-function removal; true when it deleted something.
