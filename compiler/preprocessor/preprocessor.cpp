@@ -268,11 +268,21 @@ void Preprocessor::doInclude(SourceFile& file, const SplitLine& split, const Dir
     if (!name.empty() && (name.front() == '"' || name.front() == '<'))
         name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::string();
     const auto includeDir = c_.pragmas.get("INCLUDE_DIR");
-    const std::string path = withForwardSlashes(includeDir ? *includeDir + name : name);
+    // The name as the file is opened: a name left in quotes ("#include ""a.h"") opens a.h.
+    const std::string path =
+        withoutQuotes(withForwardSlashes(includeDir ? *includeDir + name : name));
 
     if (includeChain_.size() >= MaxIncludeDepth) {
         c_.error(strprintf("ERROR(C260): \"%s\" Line: %d #include nested more than %d deep.\n",
                            file.name.c_str(), file.lineCounter, static_cast<int>(MaxIncludeDepth)));
+        writeEmptyLine();
+        return;
+    }
+    // Headers that each include the next twice would be read 2^depth times.
+    if (++inclusions_ > MaxInclusions) {
+        c_.error(strprintf("ERROR(C281): \"%s\" Line: %d more than %d #include in one "
+                           "compilation.\n",
+                           file.name.c_str(), file.lineCounter, static_cast<int>(MaxInclusions)));
         writeEmptyLine();
         return;
     }

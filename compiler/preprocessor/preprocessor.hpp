@@ -23,6 +23,9 @@ public:
 
     // Includes deeper than this are refused rather than followed.
     static constexpr std::size_t MaxIncludeDepth = 32;
+    // More includes than this in one compilation are refused: a tree of headers, each
+    // including the next more than once, would otherwise take exponential time.
+    static constexpr std::size_t MaxInclusions = 4096;
     // A source line longer than this once #replace and #define are applied is refused: the
     // scanner's time on one token grows with the square of its length.
     static constexpr std::size_t MaxExpandedLineLength = 65536;
@@ -85,6 +88,7 @@ private:
     Compilation& c_;
     OutputStream& out_;
     std::vector<std::string> includeChain_;
+    std::size_t inclusions_ = 0;
     int asmFunctionCounter_ = 1;
 };
 

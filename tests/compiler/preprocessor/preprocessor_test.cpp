@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace kavo {
 namespace {
 
@@ -161,6 +163,37 @@ TEST_F(PreprocessorTest, AFileThatIncludesItselfIsRefused) {
     EXPECT_EQ(io.messages, "INCLUDING: a.h\nINCLUDING: b.h\n"
                            "ERROR(C261): \"b.h\" Line: 2 a.h includes itself.\n");
     EXPECT_EQ(c.errors(), 1);
+}
+
+TEST_F(PreprocessorTest, AFileIncludingItselfByAQuotedNameIsRefused) {
+    // The name keeps its inner quotes, and the file opened is a.h all the same.
+    testing::writeFile("a.h", "#include \"\"a.h\"\n");
+    run("#include \"a.h\"\n");
+    EXPECT_NE(io.messages.find("ERROR(C261): \"a.h\" Line: 1 a.h includes itself.\n"),
+              std::string::npos)
+        << io.messages;
+    EXPECT_EQ(c.errors(), 1);
+}
+
+TEST_F(PreprocessorTest, HeadersIncludingTheNextTwiceStopAfterTheInclusionLimit) {
+    // Twenty levels of two includes each would read the last header a million times.
+    for (int level = 0; level < 20; ++level) {
+        const std::string next = "h" + std::to_string(level + 1) + ".h";
+        testing::writeFile("h" + std::to_string(level) + ".h",
+                           "#include \"" + next + "\"\n#include \"" + next + "\"\n");
+    }
+    testing::writeFile("h20.h", "x\n");
+    const auto start = std::chrono::steady_clock::now();
+    run("#include \"h0.h\"\n");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              20.0);
+    EXPECT_NE(io.messages.find("#include in one compilation.\n"), std::string::npos);
+    const std::string included = "INCLUDING: ";
+    std::size_t inclusions = 0;
+    for (std::size_t at = io.messages.find(included); at != std::string::npos;
+         at = io.messages.find(included, at + 1))
+        ++inclusions;
+    EXPECT_EQ(inclusions, Preprocessor::MaxInclusions);
 }
 
 TEST_F(PreprocessorTest, PragmasAreStoredInOrderAndProcIdValIsNumbered) {
