@@ -6,6 +6,7 @@
 #include "tests/programmer/pty_device.hpp"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -41,6 +42,23 @@ public:
     long bytesReceived() const { return received_; }
     long bytesSent() const { return sent_; }
     std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(mutex_); }
+    // True once condition holds, checked under the lock for up to two seconds: the drivers send
+    // some commands (a release) without waiting for an answer, so the model may still be
+    // reading them when the command returns.
+    template <class Condition>
+    bool eventually(Condition condition) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        for (;;) {
+            {
+                const auto held = lock();
+                if (condition())
+                    return true;
+            }
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
 
 protected:
     // Subclasses start the thread once they are whole and stop it before they are taken apart.
