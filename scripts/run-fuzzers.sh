@@ -50,7 +50,7 @@ targets="compile_fuzz hex_reader_fuzz symbol_map_fuzz preprocessor_fuzz config_f
 status=0
 for target in $targets; do
     echo "== $target: $seconds s"
-    (cd "$work" && "$build/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    (cd "$work" && "$build/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$work/findings/$target-" "$work/corpus/$target") || status=1
 done
 exit $status
