@@ -16,7 +16,7 @@ bool positiveNumber(const std::string& text, double& value) {
 }
 
 bool readAreas(const std::string& list, std::set<std::string>& areas) {
-    const std::set<std::string> known = areas;
+    const std::set<std::string> known = BenchOptions{}.areas;
     areas.clear();
     std::istringstream in(list);
     for (std::string area; std::getline(in, area, ',');) {
