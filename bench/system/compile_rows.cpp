@@ -75,7 +75,8 @@ void addRowsOf(std::vector<BenchRow>& rows, const CompileRun& run, const Compile
                     growthNote(run, previous) + outcomeNotes(run.figures)});
     rows.push_back({"compile", what + ": peak memory",
                     figureText(static_cast<double>(run.figures.maxRssKilobytes) / 1024.0), "MiB",
-                    "max RSS of the kavo process"});
+                    run.figures.timedOut ? "max RSS of the kavo process when it was stopped"
+                                         : "max RSS of the kavo process"});
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include "tests/programmer/driver_rig.hpp"
 #include "tests/programmer/isp_model.hpp"
 
+#include <algorithm>
+
 namespace kavo::bench {
 
 namespace {
@@ -20,7 +22,8 @@ using kavo::testing::DriverRig;
 
 constexpr std::size_t Words = 2048;
 constexpr double LineBytesPerSecond = 57600.0 / 11.0;
-constexpr int NoPauses = 1000;
+constexpr int NoPauses = 1000; // the wait divisor that makes every pause 0 ms
+constexpr int QuickRuns = 3;
 
 struct Pass {
     bool ok = false;
@@ -52,50 +55,75 @@ BenchRow passRow(const std::string& what, const Pass& pass, double lineSeconds,
                       notes.c_str())};
 }
 
-void prepare(DriverRig& rig, std::uint32_t fusex) {
+struct RoundTrip {
+    Pass program;
+    Pass verify;
+};
+
+// Programs the 2048 words into a fresh model, then verifies them.
+template <class Model>
+RoundTrip roundTrip(const char* programmerType, std::uint32_t fusex, int waitDivisor) {
+    DriverRig rig(programmerType, Words);
+    rig.options.timing.waitDivisor = waitDivisor;
+    Model model(rig.device, Words);
     kavo::testing::fillImage(rig.image, Words);
     rig.host.words = {0xF1B, fusex, 1};
+    RoundTrip trip;
+    trip.program = timedPass(rig, model, ChipCommand::Program);
+    if (trip.program.ok)
+        trip.verify = timedPass(rig, model, ChipCommand::Verify);
+    return trip;
 }
 
-void addBlitzRows(std::vector<BenchRow>& rows) {
-    DriverRig rig(kavo::programmer::SxBlitzProgrammer, Words);
-    kavo::testing::BlitzModel blitz(rig.device, Words);
-    prepare(rig, 0xB3F);
-    const Pass program = timedPass(rig, blitz, ChipCommand::Program);
-    const Pass verify = program.ok ? timedPass(rig, blitz, ChipCommand::Verify) : Pass{};
-    const std::string notes = "SX-Blitz model on a pseudo-terminal";
-    rows.push_back(passRow("SX-Blitz, program 2048 words", program, 0, notes));
-    rows.push_back(passRow("SX-Blitz, verify 2048 words", verify, 0, notes));
+// The quickest of the runs of one pass (a failed one when any failed), with the median time
+// in the notes: the pseudo-terminal's round trips depend on how busy the machine is.
+BenchRow quickestRow(const std::string& what, std::vector<Pass> passes, const std::string& notes) {
+    const auto failed =
+        std::find_if(passes.begin(), passes.end(), [](const Pass& p) { return !p.ok; });
+    if (failed != passes.end())
+        return passRow(what, *failed, 0, notes);
+    std::sort(passes.begin(), passes.end(),
+              [](const Pass& a, const Pass& b) { return a.seconds < b.seconds; });
+    return passRow(what, passes.front(), 0,
+                   strprintf("%s; quickest of %zu runs, median %s s", notes.c_str(), passes.size(),
+                             figureText(passes[passes.size() / 2].seconds).c_str()));
 }
 
-void addIspRows(std::vector<BenchRow>& rows, int waitDivisor) {
-    DriverRig rig(kavo::programmer::IspProgrammer, Words);
-    rig.options.timing.waitDivisor = waitDivisor;
-    kavo::testing::IspModel isp(rig.device, Words);
-    prepare(rig, 0xBFF);
-    const Pass program = timedPass(rig, isp, ChipCommand::Program);
-    const Pass verify = program.ok ? timedPass(rig, isp, ChipCommand::Verify) : Pass{};
-    if (waitDivisor == NoPauses) {
-        const std::string notes = "ISP model on a pseudo-terminal, pauses divided by 1000";
-        rows.push_back(passRow("RS232 ISP, program 2048 words", program, 0, notes));
-        rows.push_back(passRow("RS232 ISP, verify 2048 words", verify, 0, notes));
-        return;
+template <class Model>
+void addQuickestRows(std::vector<BenchRow>& rows, const std::string& name,
+                     const char* programmerType, std::uint32_t fusex, const std::string& notes) {
+    std::vector<Pass> programs, verifies;
+    for (int run = 0; run < QuickRuns; ++run) {
+        const RoundTrip trip = roundTrip<Model>(programmerType, fusex, NoPauses);
+        programs.push_back(trip.program);
+        verifies.push_back(trip.verify);
     }
+    rows.push_back(quickestRow(name + ", program 2048 words", programs, notes));
+    rows.push_back(quickestRow(name + ", verify 2048 words", verifies, notes));
+}
+
+void addIspAtLineSpeedRows(std::vector<BenchRow>& rows) {
+    const RoundTrip trip =
+        roundTrip<kavo::testing::IspModel>(kavo::programmer::IspProgrammer, 0xBFF, 1);
     const std::string notes = "what a user waits: full pauses measured, plus the bytes' time at "
                               "57600 8N2; the chip's own programming time not modelled";
-    rows.push_back(passRow("RS232 ISP at line speed, program 2048 words", program,
-                           static_cast<double>(program.bytes) / LineBytesPerSecond, notes));
-    rows.push_back(passRow("RS232 ISP at line speed, verify 2048 words", verify,
-                           static_cast<double>(verify.bytes) / LineBytesPerSecond, notes));
+    rows.push_back(passRow("RS232 ISP at line speed, program 2048 words", trip.program,
+                           static_cast<double>(trip.program.bytes) / LineBytesPerSecond, notes));
+    rows.push_back(passRow("RS232 ISP at line speed, verify 2048 words", trip.verify,
+                           static_cast<double>(trip.verify.bytes) / LineBytesPerSecond, notes));
 }
 
 } // namespace
 
 std::vector<BenchRow> programmingRows() {
     std::vector<BenchRow> rows;
-    addBlitzRows(rows);
-    addIspRows(rows, NoPauses);
-    addIspRows(rows, 1);
+    addQuickestRows<kavo::testing::BlitzModel>(rows, "SX-Blitz",
+                                               kavo::programmer::SxBlitzProgrammer, 0xB3F,
+                                               "SX-Blitz model on a pseudo-terminal");
+    addQuickestRows<kavo::testing::IspModel>(
+        rows, "RS232 ISP", kavo::programmer::IspProgrammer, 0xBFF,
+        "ISP model on a pseudo-terminal, pauses divided by 1000");
+    addIspAtLineSpeedRows(rows);
     return rows;
 }
 
