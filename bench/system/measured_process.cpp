@@ -5,6 +5,7 @@
 
 #include "bench/support/machine.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -42,8 +43,9 @@ std::string readAll(std::FILE* file) {
     std::_Exit(127);
 }
 
-// Polls for the child's end so that a run past the limit can be killed; the poll's period is
-// small beside the runs measured.
+// Polls for the child's end so that a run past the limit can be killed. The period grows with
+// the run (a hundredth of it, 1 to 20 ms): short runs are timed closely and long ones cost the
+// shared core little.
 pid_t waitWithLimit(pid_t child, double started, double limitSeconds, int& status, rusage& usage,
                     bool& timedOut) {
     for (;;) {
@@ -54,7 +56,8 @@ pid_t waitWithLimit(pid_t child, double started, double limitSeconds, int& statu
             ::kill(child, SIGKILL);
             timedOut = true;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const double period = std::clamp((wallSeconds() - started) / 100, 0.001, 0.02);
+        std::this_thread::sleep_for(std::chrono::duration<double>(period));
     }
 }
 
