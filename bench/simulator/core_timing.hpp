@@ -10,20 +10,21 @@
 namespace kavo::bench {
 
 // Million instructions per second of wall time of one run of `instructions` on a fresh core.
-template <class Core>
-double coreRate(Core core, const SpeedLoop& loop, std::uint64_t instructions) {
+template <class Core, class Device>
+double coreRate(const Device& device, const SpeedLoop& loop, std::uint64_t instructions) {
+    Core core(device);
     loadLoop(core, loop);
     const double start = wallSeconds();
     const auto result = core.run(instructions);
     return static_cast<double>(result.steps) / (wallSeconds() - start) / 1e6;
 }
 
-template <class Core>
-std::vector<double> coreRates(const Core& core, const SpeedLoop& loop, std::uint64_t instructions,
-                              unsigned runs) {
+template <class Core, class Device>
+std::vector<double> coreRates(const Device& device, const SpeedLoop& loop,
+                              std::uint64_t instructions, unsigned runs) {
     std::vector<double> rates;
     for (unsigned run = 0; run < runs; ++run)
-        rates.push_back(coreRate(core, loop, instructions));
+        rates.push_back(coreRate<Core>(device, loop, instructions));
     return rates;
 }
 

@@ -2,8 +2,8 @@
 //   - alu: adds, subtracts, logic, rotates and increments over banked registers, closed by
 //     DECSZ/JMP;
 //   - call-skip: CALL and RETW, bit tests and INCSZ/DECSZ that skip, JMP.
-// Any core with setWord, setPc, step, word, pc and cycles (the interpreter and the reference
-// core kept for the tests) can be loaded with them.
+// Any core made from a device with setWord, setPc, step, word, pc and cycles (the interpreter
+// and the reference core kept for the tests) can be loaded with them.
 #pragma once
 
 #include <cstdint>
@@ -33,16 +33,17 @@ inline bool isJump(std::uint16_t word) {
 
 // PIC cycles per instruction of the loop, found by stepping it on an SX core: the SX's cycles
 // less one for each jump (a taken skip costs both 2).
-template <class Core> double picCyclesPerInstruction(Core core, const SpeedLoop& loop) {
+template <class Core, class Device>
+double picCyclesPerInstruction(const Device& device, const SpeedLoop& loop) {
+    Core core(device);
     loadLoop(core, loop);
     constexpr unsigned Steps = 1'000'000;
     std::uint64_t jumps = 0;
-    const std::uint64_t cyclesBefore = core.cycles();
     for (unsigned i = 0; i < Steps; ++i) {
         jumps += isJump(core.word(core.pc()));
         core.step();
     }
-    return static_cast<double>(core.cycles() - cyclesBefore - jumps) / Steps;
+    return static_cast<double>(core.cycles() - jumps) / Steps;
 }
 
 } // namespace kavo::bench

@@ -21,8 +21,9 @@ void printRow(const char* simulator, const char* loop, double instructions, cons
                 rates.median);
 }
 
-sxsim::Core sx28() {
-    return sxsim::Core(sxsim::deviceFor(sxsim::DeviceKind::SX28));
+const sxsim::Device& sx28() {
+    static const sxsim::Device device = sxsim::deviceFor(sxsim::DeviceKind::SX28);
+    return device;
 }
 
 } // namespace
@@ -39,15 +40,15 @@ int main(int argc, char** argv) {
                 "median M/s");
     for (const SpeedLoop* loop : {&aluLoop(), &callSkipLoop()})
         printRow("sxsim", loop->name, static_cast<double>(instructions),
-                 ratesOf(coreRates(sx28(), *loop, instructions, runs)));
+                 ratesOf(coreRates<sxsim::Core>(sx28(), *loop, instructions, runs)));
     if (!gpsimAvailable()) {
         std::printf("gpsim or gpasm not on PATH: no comparison\n");
         return 0;
     }
     const std::uint64_t gpsimInstructions = instructions / 5;
     for (const SpeedLoop* loop : {&aluLoop(), &callSkipLoop()}) {
-        const std::vector<double> rates =
-            gpsimRates(*loop, picCyclesPerInstruction(sx28(), *loop), gpsimInstructions, runs);
+        const std::vector<double> rates = gpsimRates(
+            *loop, picCyclesPerInstruction<sxsim::Core>(sx28(), *loop), gpsimInstructions, runs);
         if (rates.empty()) {
             std::printf("gpsim %s: did not run\n", loop->name);
             continue;

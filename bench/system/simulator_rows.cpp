@@ -39,14 +39,14 @@ std::vector<BenchRow> simulatorRows() {
     const bool gpsim = gpsimAvailable();
     for (const SpeedLoop* loop : {&aluLoop(), &callSkipLoop()}) {
         rows.push_back(rateRow("sxsim core", *loop,
-                               coreRates(sxsim::Core(sx28()), *loop, FastCoreInstructions, Runs),
+                               coreRates<sxsim::Core>(sx28(), *loop, FastCoreInstructions, Runs),
                                FastCoreInstructions));
         rows.push_back(rateRow("previous core (reference)", *loop,
-                               coreRates(sxsim::reference::ReferenceCore(sx28()), *loop,
-                                         ReferenceCoreInstructions, Runs),
+                               coreRates<sxsim::reference::ReferenceCore>(
+                                   sx28(), *loop, ReferenceCoreInstructions, Runs),
                                ReferenceCoreInstructions));
         const std::vector<double> rates =
-            gpsim ? gpsimRates(*loop, picCyclesPerInstruction(sxsim::Core(sx28()), *loop),
+            gpsim ? gpsimRates(*loop, picCyclesPerInstruction<sxsim::Core>(sx28(), *loop),
                                GpsimInstructions, GpsimRuns)
                   : std::vector<double>{};
         if (rates.empty())
