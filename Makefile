@@ -7,7 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 # (kavo, sxsim) is never taken for that program's ordinary failure status of 1.
 SANITIZER_ENV = ASAN_OPTIONS=exitcode=86 UBSAN_OPTIONS=print_stacktrace=1:exitcode=87
 
-.PHONY: run test check deps build build-sanitized fuzz clean
+.PHONY: run test check deps build build-sanitized fuzz bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -44,6 +44,15 @@ fuzz:
 		preprocessor_fuzz config_file_fuzz vp_loader_fuzz object_file_fuzz ide_settings_fuzz \
 		debugger_files_fuzz
 	@bash scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# The system's figures as one markdown table on standard output (the build's messages go to
+# standard error). Not part of `make test` or `make check`. BENCH_ARGS passes options to
+# kavo_bench: "--max-lines 5000", "--kavo OTHER/kavo", "--only compile,simulator,programming,size".
+bench:
+	@bash scripts/install-deps.sh >&2
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) >&2
+	@cmake --build $(BUILD_DIR) --target kavo kavo_bench >&2
+	@$(BUILD_DIR)/bin/kavo_bench $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
