@@ -45,6 +45,8 @@ void storeWord(ProgramImage& image, std::uint32_t address, std::uint32_t word) {
 bool loadRecord(std::string_view line, ProgramImage& image) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
+    if (line.empty() || line.front() != ':')
+        return false;
     const auto count = hexField(line, 1, 2);
     const auto byteAddress = hexField(line, 3, 4);
     if (!count || !byteAddress || line.substr(7, 2) != "00")

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int RecordWords = 8;
 constexpr int DataRecord = 0;
-constexpr int EndRecord = 1;
 
 int hexDigit(char digit) {
     if (digit >= '0' && digit <= '9')

@@ -184,9 +184,9 @@ bool generateAssignment(Site& s) {
     if (!isLeaf(value) || !isLeaf(target))
         return false;
     if (!isIdentifier(target)) {
-        c.error(strprintf(kind == ASSIGN ? "ERROR(C50): Line: %d Syntax error near =.\n"
-                                         : targetErrorFormat(kind),
-                          line, std::string(kindName(target->kind)).c_str()));
+        c.error(kind == ASSIGN ? strprintf("ERROR(C50): Line: %d Syntax error near =.\n", line)
+                               : strprintf(targetErrorFormat(kind), line,
+                                           std::string(kindName(target->kind)).c_str()));
         drop(s, s.item);
         return true;
     }

@@ -58,6 +58,12 @@ private slots:
         QCOMPARE(image.words[1], ErasedWord); // one byte short of its count
         QCOMPARE(image.words[2], ErasedWord); // never reached
     }
+    void aLineWithoutItsColonStopsTheReading() {
+        const ProgramImage image = load(":0200000001000D\nX0200020002000D\n:0200040003000D\n");
+        QCOMPARE(image.words[0], 0x001u);
+        QCOMPARE(image.words[1], ErasedWord);
+        QCOMPARE(image.words[2], ErasedWord);
+    }
     void aMissingFileFails() {
         ProgramImage image;
         QVERIFY(!readObjectFile("/nonexistent/p.sxh", image));
