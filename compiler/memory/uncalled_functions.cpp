@@ -130,11 +130,7 @@ void cutDefinition(Compilation& c, Definitions& definitions, std::size_t k) {
 void unlinkEntry(CallTree& tree, CallTreeEntry* entry, CallerIndex& index) {
     for (const std::string& called : entry->calls)
         --index.treeCallers[called];
-    CallTreeEntry** link = &tree.head;
-    while (*link != nullptr && *link != entry)
-        link = &(*link)->next;
-    if (*link == entry)
-        *link = entry->next;
+    removecall(tree, entry);
 }
 
 // Deletes the function of entry when nothing calls it; true when it did.

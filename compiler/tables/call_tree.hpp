@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace kavo {
@@ -15,6 +17,7 @@ struct CallTreeEntry {
     bool fixed = false;             // the page became -1 after it had been known
     int number = 0;                 // 1, 2, 3 ... in order of creation
     std::vector<std::string> calls; // each once, newest first
+    std::unordered_set<std::string> callNames; // the same names, to keep them once quickly
     CallTreeEntry* next = nullptr;
 };
 
@@ -24,6 +27,8 @@ struct CallTree {
     Arena<CallTreeEntry> arena;
     CallTreeEntry* head = nullptr;
     int count = 0;
+    // The entries in the list by name, so that a lookup does not walk it.
+    std::unordered_map<std::string, CallTreeEntry*> byName;
 };
 
 // Finds or creates the entry of function (new entries go to the front) and, when called is
@@ -31,5 +36,8 @@ struct CallTree {
 CallTreeEntry* addcall(CallTree& tree, std::string_view function, std::string_view called = {});
 
 CallTreeEntry* findcall(const CallTree& tree, std::string_view function);
+
+// Takes the entry out of the tree.
+void removecall(CallTree& tree, CallTreeEntry* entry);
 
 } // namespace kavo
