@@ -3,10 +3,14 @@
 // register access that needs another bank.
 //
 // Rules beyond the plain walk, each because the chip would otherwise compute wrong values:
-//   - a write to FSR changes the bank: it leaves the bank known (a literal just loaded) or
-//     unknown; the INDF access itself leaves it as it is;
-//   - no selection may sit between an FSR set-up and the INDF accesses that use it (a
-//     selection rewrites FSR): such a program is refused;
+//   - a write to FSR changes the bank: it leaves the bank known (a literal just loaded, or a
+//     set-up that names the object it points into) or unknown; the INDF access itself and
+//     the steps of FSR over a 16-bit value (INC/DEC) leave it as it is;
+//   - a selection between an FSR set-up and its INDF accesses rewrites FSR's bank bits and
+//     keeps the register bits, so FSR's bank is selected again before the next INDF access:
+//     a known bank by BANK, an unknown one (a pointer) from a copy of FSR the set-up saves
+//     in the global scratch byte, bit by bit (or through W where the access overwrites W);
+//     only an FSR written otherwise than by a plain set-up (hand-written asm) is refused;
 //   - an instruction a skip guards gets its bank from a BANK word right after the skip (a
 //     taken skip passes over BANK words with the instruction); the bank is unknown after it;
 //   - where the high-bank bit must change for a guarded instruction (it is no BANK word), a
@@ -17,7 +21,10 @@
 #include "compiler/backend/bank_of.hpp"
 #include "compiler/backend/placement_internal.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/symbols/symbols.hpp"
 #include "compiler/tables/opcodes.hpp"
+
+#include <cstdlib>
 
 namespace kavo {
 
@@ -26,6 +33,30 @@ using namespace placement;
 namespace {
 
 constexpr int UnknownBank = -1;
+// The global byte where an FSR set-up of unknown bank keeps its value for the restores.
+constexpr const char* FsrCopy = BitCopy;
+
+// FSR from its set-up to the next label, transfer or set-up: what the INDF accesses need.
+struct FsrWindow {
+    bool live = false;
+    int bank = UnknownBank; // the bank FSR's bank bits hold for the INDF accesses
+    bool saved = false;     // an unknown bank: FSR was copied to FsrCopy at the set-up
+    bool disturbed = false; // a selection since then rewrote FSR's bank bits
+    int steps = 0;          // INC minus DEC of FSR since the set-up
+};
+
+bool reachesIndirect(const Instruction& i) {
+    return isfileregister(i.opcode) && i.operand == Indirect;
+}
+
+bool stepsFsr(const Instruction& i) {
+    return i.operand == FileSelect && (i.opcode == PIC_INCF || i.opcode == PIC_DECF) && i.dest == 1;
+}
+
+bool endsWindow(const Instruction& i) {
+    return i.opcode == PIC_LABEL || istransfer(i.opcode) || isreturn(i.opcode) ||
+           i.opcode == PIC_RASMSTART;
+}
 
 class BankWalk {
 public:
@@ -51,7 +82,7 @@ private:
         while (i->next != nullptr && i->opcode != PIC_RASMEND)
             i = i->next;
         current_ = UnknownBank;
-        fsrLive_ = false;
+        window_ = {};
         lastWord_ = nullptr;
         return i;
     }
@@ -60,15 +91,17 @@ private:
     Instruction* visit(Instruction* previous, Instruction* i) {
         if (i->opcode == PIC_LABEL) {
             current_ = UnknownBank;
-            fsrLive_ = false;
+            window_ = {};
             return i;
         }
         if (!checkKnown(i))
             return i;
         if (iswordless(i->opcode))
             return i;
-        const bool guarded = lastWord_ != nullptr && isskip(*lastWord_);
-        const BankNeed need = guarded ? ownbank(c_, common_, *i) : bankof(c_, common_, i);
+        bool guarded = lastWord_ != nullptr && isskip(*lastWord_);
+        if (window_.live && window_.disturbed && window_.bank == UnknownBank && reachesIndirect(*i))
+            guarded = restoreFsr(previous, i, guarded);
+        const BankNeed need = needOf(i, guarded);
         const int before = current_;
         bool certain = false; // the bank is the same after a taken and an untaken skip
         if (need.kind == BankNeed::Bank && need.bank != current_) {
@@ -77,6 +110,7 @@ private:
                 select(previous, need.bank, current_, i->line);
             else
                 certain = selectGuarded(previous, i, need.bank);
+            window_.disturbed = window_.live;
         }
         noteEffects(i);
         if (guarded && !certain && current_ != before)
@@ -85,6 +119,14 @@ private:
         lastWordPrevious_ = predecessor(previous, i);
         lastWord_ = i;
         return i;
+    }
+
+    // An INDF access needs FSR's own bank when it is known; every other instruction the bank
+    // of the register it names.
+    BankNeed needOf(const Instruction* i, bool guarded) const {
+        if (window_.live && window_.bank != UnknownBank && reachesIndirect(*i))
+            return BankNeed::of(window_.bank);
+        return guarded ? ownbank(c_, common_, *i) : bankof(c_, common_, i);
     }
 
     Instruction* predecessor(Instruction* from, const Instruction* i) const {
@@ -161,43 +203,123 @@ private:
         test->offset = 0;
     }
 
-    // A selection rewrites FSR: it must not separate an FSR set-up from its INDF accesses.
+    // A selection rewrites FSR's bank bits; a window whose bank is neither known nor saved
+    // (FSR written by hand-written asm otherwise than by a plain set-up) cannot be mended.
     void checkIndirectUse(const Instruction* i) {
-        if (!fsrLive_)
+        if (!window_.live || window_.bank != UnknownBank || window_.saved)
             return;
         for (const Instruction* n = i; n != nullptr; n = n->next) {
-            const bool freshSetUp =
-                n->operand == FileSelect && (n->opcode == PIC_MOVWF || n->opcode == PIC_CLRF);
-            if (n->opcode == PIC_LABEL || istransfer(n->opcode) || isreturn(n->opcode) ||
-                freshSetUp)
+            const bool freshSetUp = writesfsr(*n) && !stepsFsr(*n);
+            if (endsWindow(*n) || freshSetUp)
                 return;
-            if (n->operand == Indirect) {
+            if (reachesIndirect(*n)) {
                 c_.error(strprintf("ERROR: Line: %d %s needs a RAM bank selection between the "
-                                   "set-up of FSR and its indirect access.\n",
+                                   "set-up of FSR and its indirect access. Set FSR with "
+                                   "MOV FSR,W after the last access to a banked variable, or "
+                                   "place that variable in the global registers.\n",
                                    i->line, i->operand.c_str()));
-                fsrLive_ = false;
+                window_ = {};
                 return;
             }
         }
     }
 
-    void noteEffects(const Instruction* i) {
-        if (i->opcode == PIC_CALL || istransfer(i->opcode) || isreturn(i->opcode))
-            fsrLive_ = false;
+    // Selects FSR's own bank again before the INDF access i, from the copy the set-up saved:
+    // through W where i overwrites W and Z anyway, else bit by bit, which leaves W and the
+    // flags alone (before the skip when i is guarded). Returns whether i is still guarded.
+    bool restoreFsr(Instruction* previous, Instruction* i, bool guarded) {
+        if (!window_.saved)
+            return guarded; // refused where the selection was made
+        Instruction* at = previous;
+        if (guarded) {
+            if (ownbank(c_, common_, *lastWord_).kind == BankNeed::Bank ||
+                (lastWordBefore_ != nullptr && isskip(*lastWordBefore_))) {
+                c_.error(strprintf("ERROR: Line: %d a bit test of a banked variable guards an "
+                                   "access through a pointer; the RAM bank cannot be selected "
+                                   "between them.\n",
+                                   i->line));
+                window_.disturbed = false;
+                return guarded;
+            }
+            at = lastWordPrevious_;
+        }
+        Instruction* last = nullptr;
+        if (!guarded && i->opcode == PIC_MOVF && i->dest == 0) {
+            last = insertinstruction(c_, at, PIC_MOVF, FsrCopy, 0, i->line);
+            last = insertinstruction(c_, last, PIC_MOVWF, FileSelect, -1, i->line);
+            for (int k = 0; k < std::abs(window_.steps); ++k)
+                last = insertinstruction(c_, last, window_.steps > 0 ? PIC_INCF : PIC_DECF,
+                                         FileSelect, 1, i->line);
+        } else {
+            last = at;
+            for (int bit = chip_.bigBanks ? 4 : 5; bit <= 7; ++bit) {
+                last = insertinstruction(c_, last, PIC_BCF, FileSelect, bit, i->line);
+                last = insertinstruction(c_, last, PIC_BTFSC, FsrCopy, bit, i->line);
+                last = insertinstruction(c_, last, PIC_BSF, FileSelect, bit, i->line);
+            }
+        }
+        current_ = UnknownBank;
+        window_.disturbed = false;
+        if (!guarded) {
+            lastWordBefore_ = nullptr;
+            lastWord_ = last;
+        }
+        return guarded;
+    }
+
+    void noteEffects(Instruction* i) {
+        if (endsWindow(*i))
+            window_ = {};
         if (i->opcode == PIC_CALL) {
             current_ = UnknownBank;
         } else if (i->opcode == PIC_BANK) {
             const auto value = literalvalue(i->operand);
             current_ = value && !chip_.bigBanks ? *value % 8 : UnknownBank;
+        } else if (stepsFsr(*i) && window_.live) {
+            // A value never crosses a bank: the bank bits stay.
+            window_.steps += i->opcode == PIC_INCF ? 1 : -1;
         } else if (writesfsr(*i)) {
-            fsrLive_ = true;
-            current_ = bankLoaded(i);
+            openWindow(i);
         }
     }
 
-    // The bank an FSR write selects: known only for a literal just loaded into FSR.
+    void openWindow(Instruction* setUp) {
+        window_ = {};
+        window_.live = true;
+        window_.bank = bankLoaded(setUp);
+        current_ = window_.bank;
+        if (window_.bank == UnknownBank && setUp->opcode == PIC_MOVWF &&
+            selectionBeforeIndirectUse(setUp)) {
+            // W still holds what the set-up wrote; MOVWF leaves the flags alone.
+            insertinstruction(c_, setUp, PIC_MOVWF, FsrCopy, -1, setUp->line);
+            window_.saved = true;
+        }
+    }
+
+    // Whether a register of some bank is reached after the set-up and before an INDF access
+    // of the same window: the bank is unknown there, so that access needs a selection.
+    bool selectionBeforeIndirectUse(const Instruction* setUp) const {
+        bool banked = false;
+        for (const Instruction* n = setUp->next; n != nullptr; n = n->next) {
+            if (endsWindow(*n) || (writesfsr(*n) && !stepsFsr(*n)))
+                return false;
+            if (reachesIndirect(*n) && banked)
+                return true;
+            banked = banked || ownbank(c_, common_, *n).kind == BankNeed::Bank;
+        }
+        return false;
+    }
+
+    // The bank an FSR write selects: known for a literal just loaded into FSR and for a
+    // set-up that names the object it points into.
     int bankLoaded(const Instruction* write) const {
-        if (write->opcode != PIC_MOVWF || lastWord_ == nullptr || lastWord_->opcode != PIC_MOVLW)
+        if (write->opcode != PIC_MOVWF)
+            return UnknownBank;
+        if (!write->object.empty()) {
+            const int address = getaddr(c_, write->object, write->objectScope);
+            return address < 0 ? UnknownBank : address / 32;
+        }
+        if (lastWord_ == nullptr || lastWord_->opcode != PIC_MOVLW)
             return UnknownBank;
         const auto value = literalvalue(lastWord_->operand);
         if (!value)
@@ -210,7 +332,7 @@ private:
     ChipLayout chip_;
     CommonRanges common_;
     int current_ = 0;
-    bool fsrLive_ = false;
+    FsrWindow window_;
     Instruction* lastWord_ = nullptr;         // the last instruction that takes a word
     Instruction* lastWordPrevious_ = nullptr; // its predecessor in the list
     Instruction* lastWordBefore_ = nullptr;   // the word instruction before that one

@@ -26,15 +26,12 @@ constexpr int LastStringPosition = 8190;
 // The largest value an escape in a character constant or string can give.
 constexpr int MaxByteEscape = 255;
 
-// A 16-bit value reached through INDF takes a plain assignment, ++, -- and the compound
-// operators that work byte by byte (low byte, then FSR + 1); the operators of the runtime
-// routines on such a target are not supported.
-bool isPlainAssignment(const Item* before) {
-    if (before == nullptr)
-        return false;
-    const int kind = before->kind;
-    return kind == ASSIGN || kind == PLUSEQ || kind == MINUSEQ || kind == ANDEQ || kind == OREQ ||
-           kind == EXOREQ || kind == PREINC || kind == POSTINC || kind == PREDEC || kind == POSTDEC;
+// FSR = W, the address of a byte of object: the set-up names the object, so that the bank
+// pass knows the bank FSR selects.
+void setUpFsrInto(Compilation& c, const std::string& object, int line) {
+    Instruction* setUp = emit(c, PIC_MOVWF, FileSelect, -1, line);
+    setUp->object = object;
+    setUp->objectScope = c.codegen.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, object);
 }
 
 // The element at FSR: read into a temporary that keeps the element's sign, or left as INDF
@@ -43,6 +40,7 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     Compilation& c = s.c;
     const int line = s.line();
     if (isStoredInto(s.previous)) {
+        c.codegen.indirectSign = sign == UNSIGNED ? UNSIGNED : SIGNED;
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
     } else {
         const std::string t = newTemporaryOfSign(c, elementSize == 2, sign);
@@ -185,10 +183,8 @@ bool generateElement(Site& s) {
     }
     const int base = symbol->base;
     const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
-    // Arrays of aggregates need a multiplied index; a 16-bit element cannot be stored
-    // through INDF in one go.
-    if ((elementSize != 1 && elementSize != 2) ||
-        (elementSize == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous)))
+    // Arrays of aggregates need a multiplied index.
+    if (elementSize != 1 && elementSize != 2)
         return false;
     genstatement(c, index->sublist);
     const ExpressionResult position = c.codegen.lastResult;
@@ -222,7 +218,7 @@ bool generateElement(Site& s) {
         return true;
     }
     emit(c, PIC_SETIRP, array->cval, -1, line);
-    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    setUpFsrInto(c, array->cval, line);
     const Symbol* arraySymbol = findsym(c, array->cval);
     finishIndirect(s, elementSize, arraySymbol != nullptr ? arraySymbol->sign : 0,
                    {end, index, subscript, array});
@@ -257,8 +253,6 @@ bool generatePointerAccess(Site& s) {
                             std::string(kindName(base)).c_str(), pointer->cval.c_str()));
         return false;
     }
-    if (elementSize == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))
-        return false;
     emitOn(c, PIC_MOVF, *pointer, 0, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     finishIndirect(s, elementSize, symbol->sign, {pointer});
@@ -340,8 +334,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         return false;
     const ResolvedMember resolved = resolveMembers(c, symbol->typeName, members);
     const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
-    if (resolved.errorFormat != nullptr || size == 0 ||
-        (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous)))
+    if (resolved.errorFormat != nullptr || size == 0)
         return false;
     const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
     genstatement(c, index->sublist);
@@ -377,7 +370,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         return true;
     }
     emit(c, PIC_SETIRP, array->cval, -1, line);
-    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    setUpFsrInto(c, array->cval, line);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
     finishIndirect(s, size, 0, consumed);
     return true;
@@ -457,17 +450,14 @@ bool generateMemberThroughPointer(Site& s) {
     const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
     if (resolved.errorFormat != nullptr) {
         c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
-    } else if (size == 0 ||
-               (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))) {
+    } else if (size == 0) {
         c.error(strprintf("ERROR(C259): Line: %d member access through a pointer (->%s) %s is "
                           "not supported by this compiler yet.\n",
                           line, s.item->cval.c_str(),
                           !toAggregate ? "on something other than a pointer to a struct"
-                          : size == 0  ? "to a member that is an array or a struct"
-                                       : "with this operator on a 16-bit member"));
+                                       : "to a member that is an array or a struct"));
     }
-    if (resolved.errorFormat != nullptr || size == 0 ||
-        (size == 2 && isStoredInto(s.previous) && !isPlainAssignment(s.previous))) {
+    if (resolved.errorFormat != nullptr || size == 0) {
         c.codegen.abortExpression = true;
         return true;
     }

@@ -41,8 +41,9 @@ public:
             emitOn(c_, opcode, target_, dest, line_, true);
     }
 
-private:
     bool indirect() const { return target_.cval == "@__f0__"; }
+
+private:
 
     Compilation& c_;
     const Item& target_;
@@ -87,6 +88,15 @@ void assignPlain(Compilation& c, const Item& value, const Item& target, int line
 void adjustForNegativeByte(Compilation& c, const Item& value, HighByte& high, int step, int line) {
     if (value.kind != IDENTIFIER || signOf(c, value) != SIGNED)
         return;
+    if (high.indirect()) {
+        // One operation on the high byte with 0 or 255 in W: a bit test of the value's bank
+        // never guards the access through FSR.
+        emit(c, PIC_MOVLW, "0", -1, line);
+        emitOn(c, PIC_BTFSC, value, 7, line);
+        emit(c, PIC_MOVLW, "255", -1, line, 255);
+        high.operate(step == PIC_DECF ? PIC_ADDWF : PIC_SUBWF, 1);
+        return;
+    }
     emitOn(c, PIC_BTFSC, value, 7, line);
     high.operate(step, 1);
 }
@@ -145,8 +155,45 @@ void assignBitwise(Compilation& c, int op, const Item& value, const Item& target
     }
 }
 
+// The routine's call moves FSR: the value at FSR is worked on in a temporary, and FSR is set
+// up again from the address kept before the call to store the result.
+void assignIndirectThroughRoutine(Compilation& c, int kind, const Item& value, const Item& target,
+                                  int line) {
+    const bool wide = isWide(&target);
+    const std::string address = newTemporaryOfSign(c, false, UNSIGNED);
+    emit(c, PIC_MOVF, "@__fsr__", 0, line);
+    emit(c, PIC_MOVWF, address, -1, line);
+    Item copy = target;
+    copy.cval = newTemporaryOfSign(c, wide, signOf(c, target));
+    copy.ival = 0;
+    emit(c, PIC_MOVF, "@__f0__", 0, line);
+    emitOn(c, PIC_MOVWF, copy, -1, line);
+    if (wide) {
+        emit(c, PIC_INCF, "@__fsr__", 1, line);
+        emit(c, PIC_MOVF, "@__f0__", 0, line);
+        emitOn(c, PIC_MOVWF, copy, -1, line, true);
+    }
+    callRuntimeRoutine(c, kind, copy, value, line);
+    emitOn(c, PIC_MOVWF, copy, -1, line);
+    emit(c, PIC_MOVF, address, 0, line);
+    emit(c, PIC_MOVWF, "@__fsr__", -1, line);
+    emitOn(c, PIC_MOVF, copy, 0, line);
+    emit(c, PIC_MOVWF, "@__f0__", -1, line);
+    if (wide) {
+        emit(c, PIC_INCF, "@__fsr__", 1, line);
+        emit(c, PIC_MOVF, c.codegen.returnHighRegister, 0, line);
+        emit(c, PIC_MOVWF, "@__f0__", -1, line);
+    }
+    freetmp(c, copy.cval);
+    freetmp(c, address);
+}
+
 void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Item& target,
                           int line) {
+    if (target.cval == "@__f0__") {
+        assignIndirectThroughRoutine(c, kind, value, target, line);
+        return;
+    }
     callRuntimeRoutine(c, kind, target, value, line);
     emitOn(c, PIC_MOVWF, target, -1, line);
     if (isWide(&target)) {

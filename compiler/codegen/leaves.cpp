@@ -42,6 +42,8 @@ int signOf(const Compilation& c, const Item& leaf) {
 }
 
 int signOfName(const Compilation& c, const std::string& name) {
+    if (name == "@__f0__")
+        return c.codegen.indirectSign;
     const Symbol* symbol = findsym(c, name);
     if (symbol == nullptr)
         return SIGNED;

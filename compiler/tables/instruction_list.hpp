@@ -29,6 +29,10 @@ struct Instruction {
     int targetLabel = -1;
     int word = NoMachineWord;          // the 12-bit machine word, set by the object file writer
     const std::string* file = nullptr; // interned source file name
+    // An FSR set-up that points into one RAM object (an array, a struct) names it, so that
+    // the bank pass knows the bank FSR selects: an object never crosses a bank.
+    std::string object;
+    std::string objectScope;
     Instruction* next = nullptr;
     bool unlinked = false; // taken out of the list by remove()
 };

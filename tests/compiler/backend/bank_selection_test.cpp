@@ -271,13 +271,21 @@ TEST_F(BankSelection, LiteralFsrLoadMakesItsBankKnown) {
     EXPECT_EQ(count(PIC_BANK), 0);
 }
 
-// A 16-bit read through FSR storing its low byte into another bank: a selection there
-// would move FSR off the element before its high byte is read.
-TEST_F(BankSelection, NoSelectionBetweenFsrSetUpAndItsIndirectAccess) {
+// A 16-bit read through a pointer storing its low byte into another bank: the selection
+// rewrites FSR's bank bits, so they are selected again from the copy the set-up saved before
+// the high byte is read; an FSR written otherwise (ADD FSR,W) cannot be mended and is refused.
+TEST_F(BankSelection, AnUnknownFsrBankIsSelectedAgainBeforeItsIndirectAccess) {
     variable("p", Global);
     variable("lowByte", Bank1);
     variable("highByte", Global + 1);
+    variable("element", Bank2);
     label("main");
+    literal(0x34);
+    op(PIC_MOVWF, "element");
+    literal(0x12);
+    op(PIC_MOVWF, "element", -1, 1);
+    literal(Bank2);
+    op(PIC_MOVWF, "p");
     op(PIC_MOVF, "p", 0);
     op(PIC_MOVWF, "@__fsr__");
     op(PIC_MOVF, "@__f0__", 0);
@@ -285,6 +293,23 @@ TEST_F(BankSelection, NoSelectionBetweenFsrSetUpAndItsIndirectAccess) {
     op(PIC_INCF, "@__fsr__", 1);
     op(PIC_MOVF, "@__f0__", 0);
     op(PIC_MOVWF, "highByte");
+    endProgram();
+    resetTo();
+    PlacedProgram program = runPlaced();
+    EXPECT_EQ(c.errors(), 0) << io.messages;
+    EXPECT_EQ(program.core().readFlat(Bank1), 0x34);
+    EXPECT_EQ(program.core().readFlat(Global + 1), 0x12);
+}
+
+TEST_F(BankSelection, AnFsrWrittenOtherwiseThanByASetUpIsRefusedBeforeABankSelection) {
+    variable("p", Global);
+    variable("lowByte", Bank1);
+    label("main");
+    op(PIC_MOVF, "p", 0);
+    op(PIC_ADDWF, "@__fsr__", 1);
+    op(PIC_MOVF, "@__f0__", 0);
+    op(PIC_MOVWF, "lowByte");
+    op(PIC_MOVF, "@__f0__", 0);
     selectbanks(c);
     EXPECT_EQ(c.errors(), 1);
     EXPECT_NE(io.messages.find("lowByte needs a RAM bank selection between the set-up of FSR"),

@@ -177,23 +177,6 @@ TEST(PipelineSemantics, ValuesStoredThroughFsrGetTheGlobalRegisters) {
         EXPECT_EQ(p.element("squares", i), static_cast<unsigned>(i * i)) << i;
 }
 
-TEST(PipelineSemantics, StoringABankedValueThroughFsrIsRefusedNotMiscompiled) {
-    EXPECT_THROW(
-        {
-            try {
-                Program p("char a[5]; char i;\n"
-                          "void main(void) { for (i = 0; i < 5; i++) a[i] = i; }\n");
-            } catch (const std::runtime_error& e) {
-                EXPECT_NE(std::string(e.what()).find("i needs a RAM bank selection between the "
-                                                     "set-up of FSR and its indirect access"),
-                          std::string::npos)
-                    << e.what();
-                throw;
-            }
-        },
-        std::runtime_error);
-}
-
 // Enough code to fill several 512-word pages: every call and jump that leaves a page needs
 // its page bits, and calls enter through vectors in the first half of page 0.
 // `p = a` would load a's first byte instead of its address: refused until it is built.
