@@ -21,9 +21,8 @@ unsigned char square_of(unsigned char n)
     return squares[n & 15];
 }
 
-/* A value stored through FSR must sit in the global registers (08h-0Fh): on this chip FSR
-   also selects the RAM bank, so a banked byte is out of reach while FSR points into the
-   array. */
+/* In the global registers (08h-0Fh) a value is reached from every bank: storing it through
+   FSR, which also selects the RAM bank, needs no bank selection around the store. */
 unsigned char square @ 0x0A;
 unsigned char step @ 0x0B;
 

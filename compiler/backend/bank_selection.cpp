@@ -176,7 +176,9 @@ private:
         }
         Instruction* test = lastWord_;
         const bool testGuarded = lastWordBefore_ != nullptr && isskip(*lastWordBefore_);
-        if (!isbittest(test->opcode) || testGuarded || test->operand == Indirect) {
+        // The bit copy goes to the byte that holds FSR's copy while a pointer's window is open.
+        if (!isbittest(test->opcode) || testGuarded || test->operand == Indirect ||
+            window_.saved) {
             c_.error(strprintf("ERROR: Line: %d the instruction a skip guards needs RAM bank %d, "
                                "which cannot be selected between the skip and it.\n",
                                i->line, bank));

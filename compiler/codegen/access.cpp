@@ -57,6 +57,85 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
         drop(s, item);
 }
 
+// The byte of program memory a char pointer leaf addresses, read by the string reader into a
+// temporary.
+std::string readProgramByte(Compilation& c, const Item& pointer, int line) {
+    loadIntoSlots(c, pointer, 1, line);
+    emit(c, PIC_CALL, "@__strings_", -1, line);
+    const std::string t = newTemporary(c, false);
+    emit(c, PIC_MOVWF, t, -1, line);
+    return t;
+}
+
+// Where a char pointer plus an index points, in a char pointer temporary: the index is
+// extended to 16 bits by its own sign.
+std::string programAddress(Compilation& c, const Item& pointer, const Item& index, int line) {
+    const std::string address = newpointertmp(c, *stringPointerOf(c, pointer));
+    loadW(c, index, line);
+    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    emit(c, PIC_MOVWF, address, -1, line);
+    emitOn(c, PIC_MOVF, pointer, 0, line, true);
+    emit(c, PIC_MOVWF, address, -1, line, 0, 1);
+    emit(c, PIC_BTFSC, Status, Carry, line);
+    emit(c, PIC_INCF, address, 1, line, 0, 1);
+    if (index.kind == LONG_IDENTIFIER ||
+        (index.kind == INTEGER_CONSTANT && ((index.ival >> 8) & 0xFF) != 0)) {
+        loadW(c, index, line, true);
+        emit(c, PIC_ADDWF, address, 1, line, 0, 1);
+    } else if (index.kind == IDENTIFIER && signOf(c, index) == SIGNED) {
+        emitOn(c, PIC_BTFSC, index, 7, line);
+        emit(c, PIC_DECF, address, 1, line, 0, 1);
+    }
+    return address;
+}
+
+// p[i] on a pointer: the element i steps from where p points. Through a RAM pointer FSR is
+// set up to p + i times the element's size; a char pointer reads program memory at p + i.
+bool pointerElement(Site& s, Item* pointer, Item* index, std::vector<Item*> consumed) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const Symbol* ram = ramPointerOf(c, *pointer);
+    const bool addressTaken = s.previous != nullptr && s.previous->kind == ADDR;
+    // Program memory is neither written nor addressed this way; an element of a struct
+    // pointer needs a member.
+    if ((ram == nullptr && (isStoredInto(s.previous) || addressTaken)) ||
+        (ram != nullptr && (ram->base == STRUCT || ram->base == UNION)))
+        return false;
+    genstatement(c, index->sublist);
+    Item position;
+    position.kind = c.codegen.lastResult.kind;
+    position.cval = c.codegen.lastResult.name;
+    position.ival = c.codegen.lastResult.value;
+    if (ram == nullptr) {
+        const std::string address = programAddress(c, *pointer, position, line);
+        releasePendingResult(c);
+        Item addressLeaf;
+        addressLeaf.kind = LONG_IDENTIFIER;
+        addressLeaf.cval = address;
+        const std::string t = readProgramByte(c, addressLeaf, line);
+        freetmp(c, address);
+        becomeLeaf(s.item, IDENTIFIER, t);
+    } else {
+        const int size = pointeeSize(c, *ram);
+        loadScaledW(c, position, size, line);
+        emitOn(c, PIC_ADDWF, *pointer, 0, line);
+        releasePendingResult(c);
+        if (addressTaken) {
+            const std::string t = newpointertmp(c, *ram);
+            emit(c, PIC_MOVWF, t, -1, line);
+            becomeLeaf(s.item, IDENTIFIER, t);
+            consumed.push_back(s.previous);
+        } else {
+            emit(c, PIC_MOVWF, FileSelect, -1, line);
+            finishIndirect(s, size, ram->sign, consumed);
+            return true;
+        }
+    }
+    for (Item* item : consumed)
+        drop(s, item);
+    return true;
+}
+
 } // namespace
 
 bool isStoredInto(const Item* before) {
@@ -171,6 +250,8 @@ bool generateElement(Site& s) {
     if (!isIdentifier(array) || subscript == nullptr || subscript->kind != SUBSCRIPT ||
         index == nullptr || index->kind != EXPSTART || end == nullptr || end->kind != INDEX_OFF)
         return false;
+    if (ramPointerOf(c, *array) != nullptr || stringPointerOf(c, *array) != nullptr)
+        return pointerElement(s, array, index, {end, index, subscript, array});
     const Symbol* symbol = findsym(c, array->cval);
     if (symbol == nullptr || symbol->type != ARRAY) {
         c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
@@ -238,15 +319,11 @@ bool generatePointerAccess(Site& s) {
         if (isStoredInto(s.previous))
             return false; // program memory cannot be written
         // A char pointer may point into program memory: the string reader fetches the byte.
-        loadIntoSlots(c, *pointer, 1, line);
-        emit(c, PIC_CALL, "@__strings_", -1, line);
-        const std::string t = newTemporary(c, false);
-        emit(c, PIC_MOVWF, t, -1, line);
-        becomeLeaf(s.item, IDENTIFIER, t);
+        becomeLeaf(s.item, IDENTIFIER, readProgramByte(c, *pointer, line));
         drop(s, pointer);
         return true;
     }
-    const int base = getbase(c, pointer->cval);
+    const int base = symbol->type == POINTER ? symbol->base : getbase(c, pointer->cval);
     const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
     if (symbol->type != POINTER || elementSize == 0) {
         c.message(strprintf("WARNING: getbase() returns: %s for %s\n",

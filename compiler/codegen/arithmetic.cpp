@@ -37,10 +37,13 @@ void keepOperand(Site& s, Item* zero) {
     drop(s, s.item);
 }
 
+// The 16-bit sum; a char pointer's sum is a char pointer.
 void addSixteen(Site& s, Item* a, Item* b) {
     Compilation& c = s.c;
     const int line = s.line();
-    const std::string t = newTemporary(c, true);
+    const Symbol* pointer = stringPointerOf(c, *a) != nullptr ? stringPointerOf(c, *a)
+                                                              : stringPointerOf(c, *b);
+    const std::string t = pointer != nullptr ? newpointertmp(c, *pointer) : newTemporary(c, true);
     if (isConstant(a))
         std::swap(a, b);
     if (isConstant(b)) {
@@ -113,6 +116,64 @@ void correctSignedOverflow(Compilation& c, const Item& a, const Item& b, const s
 
 } // namespace
 
+// p + k and k + p on a RAM pointer: k counts elements, so it is scaled by the element's size;
+// the sum is a pointer of p's type.
+bool addToPointer(Site& s, Item* a, Item* b) {
+    Compilation& c = s.c;
+    const Symbol* pa = ramPointerOf(c, *a);
+    const Symbol* pb = ramPointerOf(c, *b);
+    if ((pa == nullptr) == (pb == nullptr))
+        return false;
+    Item* pointer = pa != nullptr ? a : b;
+    const Symbol& type = pa != nullptr ? *pa : *pb;
+    if (loadScaledW(c, pa != nullptr ? *b : *a, pointeeSize(c, type), s.line())) {
+        emitOn(c, PIC_ADDWF, *pointer, 0, s.line());
+        const std::string t = newpointertmp(c, type);
+        emit(c, PIC_MOVWF, t, -1, s.line());
+        finish(s, a, b, IDENTIFIER, t);
+    } else {
+        c.codegen.abortExpression = true;
+    }
+    return true;
+}
+
+// p - k (a pointer of p's type) and p - q (the elements between them, an int) on RAM
+// pointers.
+bool subtractFromPointer(Site& s, Item* a, Item* b) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const Symbol* pa = ramPointerOf(c, *a);
+    if (pa == nullptr || s.item->kind == RELMINUS)
+        return false;
+    const int size = pointeeSize(c, *pa);
+    if (ramPointerOf(c, *b) != nullptr) {
+        if (size != 1 && size != 2)
+            return false;
+        emitOn(c, PIC_MOVF, *b, 0, line);
+        emitOn(c, PIC_SUBWF, *a, 0, line);
+        const std::string t = newTemporaryOfSign(c, false, SIGNED);
+        emit(c, PIC_MOVWF, t, -1, line);
+        if (size == 2) {
+            // The byte difference halved with its sign kept.
+            emit(c, PIC_BCF, Status, Carry, line);
+            emit(c, PIC_BTFSC, t, 7, line);
+            emit(c, PIC_BSF, Status, Carry, line);
+            emit(c, PIC_RRF, t, 1, line);
+        }
+        finish(s, a, b, IDENTIFIER, t);
+        return true;
+    }
+    if (loadScaledW(c, *b, size, line)) {
+        emitOn(c, PIC_SUBWF, *a, 0, line);
+        const std::string t = newpointertmp(c, *pa);
+        emit(c, PIC_MOVWF, t, -1, line);
+        finish(s, a, b, IDENTIFIER, t);
+    } else {
+        c.codegen.abortExpression = true;
+    }
+    return true;
+}
+
 bool generateAddition(Site& s) {
     Item* a = s.item->next;
     Item* b = a->next;
@@ -136,6 +197,8 @@ bool generateAddition(Site& s) {
     }
     if (!isValue(a) || !isValue(b))
         return false;
+    if (addToPointer(s, a, b))
+        return true;
     const OperationType type = commonType(c, *a, *b);
     c.codegen.expressionSign = type.sign;
     if (type.wide) {
@@ -166,6 +229,8 @@ bool generateSubtraction(Site& s) {
     const int line = s.line();
     if (!isValue(a) || !isValue(b))
         return false;
+    if (subtractFromPointer(s, a, b))
+        return true;
     const bool relation = s.item->kind == RELMINUS;
     const OperationType type = commonType(c, *a, *b);
     c.codegen.expressionSign = type.sign;
@@ -179,7 +244,10 @@ bool generateSubtraction(Site& s) {
         a = widen(s, a);
         b = widen(s, b);
     }
-    const std::string t = newTemporary(c, wide);
+    const Symbol* pointer = relation ? nullptr : stringPointerOf(c, *a);
+    const std::string t = pointer != nullptr && stringPointerOf(c, *b) == nullptr
+                              ? newpointertmp(c, *pointer)
+                              : newTemporary(c, wide);
     if (isConstant(a)) {
         loadW(c, *a, line);
         emit(c, PIC_MOVWF, t, -1, line);

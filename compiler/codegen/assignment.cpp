@@ -101,8 +101,19 @@ void adjustForNegativeByte(Compilation& c, const Item& value, HighByte& high, in
     high.operate(step, 1);
 }
 
+// W = the value an assignment adds or subtracts: on a RAM pointer it counts elements.
+bool loadStepW(Compilation& c, const Item& value, const Item& target, int line) {
+    const Symbol* pointer = ramPointerOf(c, target);
+    if (pointer == nullptr || ramPointerOf(c, value) != nullptr) {
+        loadW(c, value, line);
+        return true;
+    }
+    return loadScaledW(c, value, pointeeSize(c, *pointer), line);
+}
+
 void assignAdding(Compilation& c, const Item& value, const Item& target, int line) {
-    loadW(c, value, line);
+    if (!loadStepW(c, value, target, line))
+        return;
     emitOn(c, PIC_ADDWF, target, 1, line);
     if (!isWide(&target))
         return;
@@ -118,7 +129,8 @@ void assignAdding(Compilation& c, const Item& value, const Item& target, int lin
 }
 
 void assignSubtracting(Compilation& c, const Item& value, const Item& target, int line) {
-    loadW(c, value, line);
+    if (!loadStepW(c, value, target, line))
+        return;
     emitOn(c, PIC_SUBWF, target, 1, line);
     if (!isWide(&target))
         return;

@@ -62,6 +62,16 @@ Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int 
 // identifier's high byte is 0.
 void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 
+// The RAM pointer (int *, long *, a pointer to a struct) an identifier leaf names, or the
+// char pointer into program memory; none for anything else.
+const Symbol* ramPointerOf(const Compilation& c, const Item& leaf);
+const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
+// The bytes of what a RAM pointer points at (an element step of the pointer).
+int pointeeSize(Compilation& c, const Symbol& pointer);
+// W = the index times the pointee's size, its low byte (a RAM address is one byte); false
+// with an error when a variable index would need a multiplication.
+bool loadScaledW(Compilation& c, const Item& index, int size, int line);
+
 std::string newTemporary(Compilation& c, bool wide);
 // A temporary holding a value of the given sign (SIGNED or UNSIGNED; anything else keeps the
 // expression's sign): a call's result, an element read through INDF.

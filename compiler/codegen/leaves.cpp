@@ -6,6 +6,7 @@
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
 #include "compiler/tables/call_tree.hpp"
 
 namespace kavo::codegen {
@@ -82,6 +83,47 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high) {
     } else {
         emitOn(c, PIC_MOVF, leaf, 0, line, high);
     }
+}
+
+const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
+    if (!isIdentifier(&leaf))
+        return nullptr;
+    const Symbol* symbol = findsym(c, leaf.cval);
+    return symbol != nullptr && symbol->type == POINTER && symbol->base != CHAR ? symbol : nullptr;
+}
+
+const Symbol* stringPointerOf(const Compilation& c, const Item& leaf) {
+    if (!isIdentifier(&leaf))
+        return nullptr;
+    const Symbol* symbol = findsym(c, leaf.cval);
+    return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR ? symbol : nullptr;
+}
+
+int pointeeSize(Compilation& c, const Symbol& pointer) {
+    if (pointer.base == STRUCT || pointer.base == UNION)
+        return typesize(c, nullptr, pointer.base, pointer.typeName);
+    return pointer.base == LONG ? 2 : 1;
+}
+
+bool loadScaledW(Compilation& c, const Item& index, int size, int line) {
+    if (index.kind == INTEGER_CONSTANT) {
+        const int bytes = (index.ival * size) & 0xFF;
+        emit(c, PIC_MOVLW, std::to_string(bytes), -1, line, bytes);
+        return true;
+    }
+    if (size == 1) {
+        emitOn(c, PIC_MOVF, index, 0, line);
+        return true;
+    }
+    if (size == 2) {
+        emit(c, PIC_BCF, Status, Carry, line);
+        emitOn(c, PIC_RLF, index, 0, line);
+        return true;
+    }
+    c.error(strprintf("ERROR(C259): Line: %d a variable step of a pointer to a struct of %d "
+                      "bytes is not supported by this compiler yet.\n",
+                      line, size));
+    return false;
 }
 
 std::string newTemporary(Compilation& c, bool wide) {

@@ -225,7 +225,10 @@ bool generateStepping(Site& s) {
     }
     const bool wide = isWide(x);
     c.codegen.expressionSign = signOf(c, *x);
-    const std::string t = newTemporary(c, wide);
+    // The value of a stepped pointer is a pointer too: *p++ reads through it.
+    const Symbol* pointer =
+        ramPointerOf(c, *x) != nullptr ? ramPointerOf(c, *x) : stringPointerOf(c, *x);
+    const std::string t = pointer != nullptr ? newpointertmp(c, *pointer) : newTemporary(c, wide);
     if (wide && x->cval == "@__f0__") {
         stepWideIndirect(c, kind, t, line);
     } else if (wide) {
@@ -237,10 +240,7 @@ bool generateStepping(Site& s) {
         if (before)
             copyInto(c, *x, t, line);
     } else {
-        const Symbol* symbol = findsym(c, x->cval);
-        const bool longPointer =
-            symbol != nullptr && symbol->type == POINTER && symbol->base == LONG;
-        stepByte(c, kind, *x, t, longPointer ? 2 : 1, line);
+        stepByte(c, kind, *x, t, pointer != nullptr ? pointeeSize(c, *pointer) : 1, line);
     }
     finishUnary(s, x, wide ? LONG_IDENTIFIER : IDENTIFIER, t);
     return true;

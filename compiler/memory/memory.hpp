@@ -48,12 +48,16 @@ void readbanklayout(Compilation& c);
 // Enters a global symbol at a fixed address (-1: unplaced), with C240 when the address is
 // already taken.
 Symbol* setfixedloc(Compilation& c, std::string_view name, int address, int type);
-// Places every unplaced variable; returns 1.
+// Places every unplaced variable; returns 0 after C114 (the RAM ran out), else 1.
 int figureoutloc(Compilation& c);
-// A block of size bytes for a variable used by usedBy; -1 after C114.
-int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool tryCommon);
-// An address an unrelated function's variable of the same size holds; -1 when none.
-int reuseloc(Compilation& c, int size, std::string_view usedBy);
+// A block of size bytes for a variable used by usedBy; -1 when none is left (counted as
+// unplaced). A compiler temporary of a function always may share a location with another
+// function's temporary; a variable only with register reuse on.
+int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool tryCommon,
+               bool compilerTemporary = false);
+// An address an unrelated function's variable (or, temporariesOnly, temporary) of the same
+// size holds; -1 when none.
+int reuseloc(Compilation& c, int size, std::string_view usedBy, bool temporariesOnly = false);
 // Whether functions a and b can be active at the same time (C135 on a call chain of 150).
 bool scopesrelated(Compilation& c, std::string_view a, std::string_view b, int depth = 0);
 // No placed symbol covers the address.

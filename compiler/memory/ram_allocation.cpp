@@ -3,6 +3,7 @@
 // table, and reports C114 when nothing fits. The used and reused counters add up what was
 // placed fresh and what was placed on a reused location.
 #include "compiler/base/kinds.hpp"
+#include "compiler/base/text_format.hpp"
 #include "compiler/memory/memory_internal.hpp"
 #include "compiler/tables/opcodes.hpp"
 #include "compiler/tables/ram_map.hpp"
@@ -75,10 +76,12 @@ struct IndexedPlacement {
 
 } // namespace
 
-int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool tryCommon) {
+int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool tryCommon,
+               bool compilerTemporary) {
     RamMap& ram = *c.ram;
-    if (c.flags.reuseMemory >= 1 && cls != STATIC) {
-        const int shared = reuseloc(c, size, usedBy);
+    // The compiler's temporaries are its own: they share whatever the user asked of reuse.
+    if ((c.flags.reuseMemory >= 1 || compilerTemporary) && cls != STATIC) {
+        const int shared = reuseloc(c, size, usedBy, c.flags.reuseMemory < 1);
         if (shared >= 1) {
             ram.reused += size;
             return shared;
@@ -91,7 +94,7 @@ int findregloc(Compilation& c, int size, std::string_view usedBy, int cls, bool 
         ram.used += size;
         return address;
     }
-    c.error("ERROR(C114): not enough register memory in this chip!\n");
+    ram.unplaced += size;
     return -1;
 }
 
@@ -148,9 +151,49 @@ void placeSymbols(Compilation& c, Priority priority,
             continue;
         // A symbol whose size is unknown still gets an address of its own.
         const int size = s->size > 0 ? s->size : 1;
-        s->addr = findregloc(c, size, usedby(*s), s->cls, true);
+        const bool temporary = s->name.starts_with("_tmp_") || s->name.starts_with("_swt_");
+        s->addr = findregloc(c, size, usedby(*s), s->cls, true, temporary && !usedby(*s).empty());
         noteplaced(c, s);
     }
+}
+
+} // namespace
+
+namespace {
+
+void placeAll(Compilation& c) {
+    IndexedPlacement index(c);
+    const std::unordered_set<std::string> windowNames = namesInIndirectWindows(c);
+    placeSymbols(c, Priority::IndirectWindow, windowNames);
+    placeSymbols(c, Priority::Temporary, windowNames);
+    placeSymbols(c, Priority::Other, windowNames);
+}
+
+// The bytes the program needs with register reuse on: the placement made again (the
+// compilation stops after C114, so its first result is not needed any more).
+int neededWithReuse(Compilation& c, const std::vector<Symbol*>& placedHere) {
+    for (Symbol* s : placedHere)
+        s->addr = -1;
+    c.ram->used = c.ram->reused = c.ram->unplaced = 0;
+    const int reuse = c.flags.reuseMemory;
+    c.flags.reuseMemory = 1;
+    placeAll(c);
+    c.flags.reuseMemory = reuse;
+    return c.ram->used + c.ram->unplaced;
+}
+
+// One message for the whole shortage, with what the program needs: the names left without
+// a place would only repeat it.
+void reportShortage(Compilation& c, const std::vector<Symbol*>& placedHere) {
+    const auto bytes = [](int n) { return strprintf(n == 1 ? "%d byte" : "%d bytes", n); };
+    const int unplaced = c.ram->unplaced;
+    std::string text = "ERROR(C114): not enough register memory in this chip! The program needs " +
+                       bytes(c.ram->used + unplaced) +
+                       " of RAM for its variables and temporaries; " + bytes(unplaced) +
+                       " found no place";
+    if (c.flags.reuseMemory < 1)
+        text += ". With register reuse (-m 1) it needs " + bytes(neededWithReuse(c, placedHere));
+    c.error(text + ".\n");
 }
 
 } // namespace
@@ -158,12 +201,16 @@ void placeSymbols(Compilation& c, Priority priority,
 int figureoutloc(Compilation& c) {
     preparerelation(c);
     refuserecursion(c);
-    IndexedPlacement index(c);
-    const std::unordered_set<std::string> windowNames = namesInIndirectWindows(c);
-    placeSymbols(c, Priority::IndirectWindow, windowNames);
-    placeSymbols(c, Priority::Temporary, windowNames);
-    placeSymbols(c, Priority::Other, windowNames);
-    return 1;
+    std::vector<Symbol*> unplaced;
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->addr < 0 && !takesNoRam(*s))
+            unplaced.push_back(s);
+    }
+    placeAll(c);
+    if (c.ram->unplaced == 0)
+        return 1;
+    reportShortage(c, unplaced);
+    return 0;
 }
 
 } // namespace kavo

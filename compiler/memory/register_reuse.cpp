@@ -68,8 +68,10 @@ bool functionTemporary(const Symbol& s) {
 
 // A symbol whose location may be handed to another variable of the same size. Globals,
 // parameter slots, string entries and the compiler's registers never are.
-bool donor(const Compilation& c, const Symbol& s, int size) {
+bool donor(const Compilation& c, const Symbol& s, int size, bool temporariesOnly) {
     if (s.addr <= 0 || s.size != size || s.name.empty())
+        return false;
+    if (temporariesOnly && !functionTemporary(s))
         return false;
     if ((s.name.starts_with("_") || s.name.starts_with("@")) && !functionTemporary(s))
         return false;
@@ -86,11 +88,11 @@ using Verdicts = std::unordered_map<std::string, bool>;
 // Every symbol on any byte of the block must be a non-static variable of a function
 // unrelated to the requester.
 bool mayShare(Compilation& c, int location, int size, const std::string& requester,
-              Verdicts& verdicts) {
+              bool temporariesOnly, Verdicts& verdicts) {
     if (requester == "__interrupt")
         return false;
     for (const Symbol* t : symbolscovering(c, location, location + size - 1)) {
-        if (t->cls == STATIC)
+        if (t->cls == STATIC || (temporariesOnly && !functionTemporary(*t)))
             return false;
         const std::string& owner = usedby(*t);
         auto known = verdicts.find(owner);
@@ -141,16 +143,16 @@ void refuserecursion(Compilation& c) {
         refuseCycleFrom(c, e->name, open, done);
 }
 
-int reuseloc(Compilation& c, int size, std::string_view usedBy) {
+int reuseloc(Compilation& c, int size, std::string_view usedBy, bool temporariesOnly) {
     if (usedBy == "__interrupt")
         return -1;
     const std::string requester(usedBy);
     std::set<int> refused;
     Verdicts verdicts;
     for (const Symbol* d = c.symbols.main.head; d != nullptr; d = d->next) {
-        if (!donor(c, *d, size) || refused.contains(d->addr))
+        if (!donor(c, *d, size, temporariesOnly) || refused.contains(d->addr))
             continue;
-        if (mayShare(c, d->addr, size, requester, verdicts))
+        if (mayShare(c, d->addr, size, requester, temporariesOnly, verdicts))
             return d->addr;
         refused.insert(d->addr);
     }

@@ -59,7 +59,8 @@ int backEndDriver(Compilation& c) {
     setsizes(c);
     dropunusedtemps(c);
     deleteunusedvars(c);
-    figureoutloc(c);
+    if (!figureoutloc(c))
+        return stopAfterRamShortage(c);
     resolveaddresses(c);
     mergelabels(c);
     selectbanks(c);

@@ -137,6 +137,13 @@ void announcePageBits(Compilation& c) {
         c.message("Setting PAGE bits.\n");
 }
 
+int stopAfterRamShortage(Compilation& c) {
+    c.message(strprintf(c.errors() == 1 ? "Found %d error.  No code generated.\n"
+                                         : "Found %d errors.  No code generated.\n",
+                        c.errors()));
+    return 2;
+}
+
 int stopForInspection(Compilation& c) {
     generateRuntimeRoutines(c);
     return 2;

@@ -39,5 +39,8 @@ void announcePageBits(Compilation& c);
 // Completes the generated list with the runtime routines it calls and ends an inspection run
 // there; returns 2, as nothing is written.
 int stopForInspection(Compilation& c);
+// Ends a compilation whose variables found no RAM: the code names places that do not exist,
+// so nothing more is generated or written; returns 2.
+int stopAfterRamShortage(Compilation& c);
 
 } // namespace kavo

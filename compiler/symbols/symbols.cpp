@@ -267,6 +267,28 @@ std::string newtmp(Compilation& c, int type) {
     return name;
 }
 
+std::string newpointertmp(Compilation& c, const Symbol& pointer) {
+    // A key no integer temporary has: an integer temporary never passes for a pointer.
+    constexpr int PointerKey = POINTER;
+    for (PoolEntry& entry : c.symbols.temporaries) {
+        if (entry.inUse || entry.signKey != PointerKey)
+            continue;
+        const Symbol* symbol = findsymin(c, entry.name, GlobalScope);
+        if (symbol != nullptr && symbol->type == pointer.type && symbol->base == pointer.base &&
+            symbol->typeName == pointer.typeName && symbol->sign == pointer.sign) {
+            entry.inUse = true;
+            return entry.name;
+        }
+    }
+    const std::string name = strprintf("_tmp_%d", c.symbols.temporaryCounter++);
+    c.symbols.temporaries.push_back({name, true, PointerKey});
+    Symbol* symbol = addsym(c, c.symbols.main, 0, pointer.type, 0, name, GlobalScope,
+                            pointer.typeName, pointer.sign, c.currentLine);
+    symbol->base = pointer.base;
+    setsizes(c);
+    return name;
+}
+
 void freetmp(Compilation& c, std::string_view name) {
     release(c, c.symbols.temporaries, name);
 }

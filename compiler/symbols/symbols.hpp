@@ -47,6 +47,9 @@ int getaddr(const Compilation& c, std::string_view name, std::string_view scope)
 
 // Temporaries "_tmp_N": reused when a free one has the current expression sign and the size.
 std::string newtmp(Compilation& c, int type);
+// A temporary that holds a pointer, typed as the pointer it was computed from so that it can
+// be dereferenced and stepped as one; pooled apart from the other temporaries.
+std::string newpointertmp(Compilation& c, const Symbol& pointer);
 void freetmp(Compilation& c, std::string_view name);
 // Switch variables "_swt_N".
 std::string newswt(Compilation& c);

@@ -27,6 +27,7 @@ struct RamMap {
     // Bytes placed fresh, and bytes placed on a location another variable already holds.
     int used = 0;
     int reused = 0;
+    int unplaced = 0; // bytes no location was found for
 
     // Calls the call tree does not list but that make two functions live at the same time:
     // a call made while another call's arguments are being loaded (the loaded parameters

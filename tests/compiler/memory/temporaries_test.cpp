@@ -88,12 +88,15 @@ TEST(FunctionTemporaries, TheReturnHighRegisterStaysShared) {
     EXPECT_NE(run.symbol(high, GlobalScope), nullptr);
 }
 
-TEST(FunctionTemporaries, UnrelatedFunctionsTemporariesMayShareRelatedOnesNever) {
+// The compiler's temporaries share whatever REUSE_MEMORY says of the user's variables.
+class SharedTemporaries : public ::testing::TestWithParam<int> {};
+
+TEST_P(SharedTemporaries, UnrelatedFunctionsTemporariesMayShareRelatedOnesNever) {
     testing::MemoryRun run("char x, y;\n"
                            "void f(void) { x = x * y; }\n"
                            "void g(void) { y = x * y; }\n"
                            "void main(void) { f(); g(); }\n",
-                           1, RunnerChip);
+                           GetParam(), RunnerChip);
     std::vector<const Symbol*> fs, gs, mains;
     for (const Symbol* s = run.c().symbols.main.head; s != nullptr; s = s->next) {
         if (s->name.starts_with("_tmp_") && s->owner == "f")
@@ -109,6 +112,8 @@ TEST(FunctionTemporaries, UnrelatedFunctionsTemporariesMayShareRelatedOnesNever)
     })) << "leaf functions called only from main share their temporaries";
     EXPECT_GT(run.reused(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutRegisterReuse, SharedTemporaries, ::testing::Values(0, 1));
 
 // --- The interrupt routine ---------------------------------------------------------------------
 

@@ -153,10 +153,6 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         EXPECT_TRUE(has(o, "is not supported by this compiler yet.\n")) << o.messages;
         EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
     }
-    // A char pointer is not an array.
-    const Outcome subscript = compile("char *s; char k, i;\nvoid main(void) { k = s[i]; }\n");
-    EXPECT_TRUE(has(subscript, "ERROR(C55): " + line(2) + "Identifier s not an array.\n"))
-        << subscript.messages;
 }
 
 TEST(DialectMessages, APrototypeAndItsDefinitionMustAgree) {

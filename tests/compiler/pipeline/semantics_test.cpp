@@ -177,6 +177,45 @@ TEST(PipelineSemantics, ValuesStoredThroughFsrGetTheGlobalRegisters) {
         EXPECT_EQ(p.element("squares", i), static_cast<unsigned>(i * i)) << i;
 }
 
+// Forty small functions need more temporaries (163 bytes) than the chip has RAM unless the
+// temporaries of functions that are never active together share it, as they always do.
+TEST(PipelineSemantics, TemporariesOfUnrelatedFunctionsShareRamWithoutRegisterReuse) {
+    std::string source = exampleHeader("sx28.h") + "long total;\n";
+    std::string calls;
+    long expected = 1;
+    for (int f = 0; f < 40; ++f) {
+        source += "long f" + std::to_string(f) + "(void) { return (total ^ " +
+                  std::to_string(f) + ") + " + std::to_string(f) + "; }\n";
+        calls += "  total = total + f" + std::to_string(f) + "();\n";
+        expected = (expected + ((expected ^ f) + f)) & 0xFFFF;
+    }
+    CompiledProgram program(source + "void main(void) {\n  total = 1;\n" + calls + "}\n");
+    program.restart();
+    program.runToEnd();
+    EXPECT_EQ(program.value("total"), static_cast<unsigned>(expected));
+}
+
+// When the RAM runs out, one message says by how much, and nothing follows it: the names
+// left without a place are declared, so errors about them would only mislead.
+TEST(PipelineSemantics, RunningOutOfRamIsOneMessageAndTheEnd) {
+    std::string declarations;
+    std::string uses;
+    for (int a = 0; a < 12; ++a) {
+        declarations += "char b" + std::to_string(a) + "[15];\n";
+        uses += " b" + std::to_string(a) + "[k] = k;";
+    }
+    testing::InProcessCompile run;
+    run.wholeBackEnd = true;
+    run.run(exampleHeader("sx28.h") + declarations + "char k;\nvoid main(void) {" + uses + " }\n");
+    EXPECT_FALSE(run.c.successFlag);
+    EXPECT_EQ(run.c.errors(), 1) << run.io.messages;
+    EXPECT_NE(run.io.messages.find("ERROR(C114): not enough register memory in this chip! The "
+                                   "program needs "),
+              std::string::npos)
+        << run.io.messages;
+    EXPECT_NE(run.io.messages.find("Found 1 error.  No code generated."), std::string::npos);
+}
+
 // Enough code to fill several 512-word pages: every call and jump that leaves a page needs
 // its page bits, and calls enter through vectors in the first half of page 0.
 // `p = a` would load a's first byte instead of its address: refused until it is built.

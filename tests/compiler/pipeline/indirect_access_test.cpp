@@ -1,6 +1,6 @@
 // Elements, pointers and members reached through FSR while the other operands of the same
-// statement sit in other RAM banks: a bank selection rewrites FSR's bank bits, so every access
-// must still reach its own byte. Each program runs on the 28-pin part and on the 52-pin part
+// statement sit in other RAM banks (a bank selection rewrites FSR's bank bits, so every access
+// must still reach its own byte), and pointer arithmetic in elements, as C counts it. Each program runs on the 28-pin part and on the 52-pin part
 // (sixteen banks, the upper eight through FSR bit 7); the values are worked out by hand.
 #include "tests/support/compiled_program.hpp"
 
@@ -29,7 +29,9 @@ const char* const Globals =
     "int *p @ 0xB1; long *lp @ 0xB2; unsigned char i @ 0x3A; unsigned char k @ 0x7A;\n"
     "unsigned char j @ 0x9A; unsigned char a[6] @ 0xF2; long la[4] @ 0x58;\n"
     "struct rec { int m; long w; } r @ 0xD3; struct rec *rp @ 0xB3;\n"
-    "long res1 @ 0x34; long res2 @ 0x36; long res3 @ 0x38; long res4 @ 0x3C;\n";
+    "long res1 @ 0x34; long res2 @ 0x36; long res3 @ 0x38; long res4 @ 0x3C;\n"
+    "long *lq @ 0xB4; int d @ 0xB5; unsigned char c1 @ 0xB6; unsigned char c2 @ 0xB7;\n"
+    "char *s;\n";
 
 const Case Cases[] = {
     {"StoreAndReadAnElement",
@@ -52,6 +54,22 @@ const Case Cases[] = {
      "  rp = &r; r.w = 7; rp->w += lv; rp->w *= 3; res2 = r.w; rp->m = sc;\n"
      "  rp->w <<= 2; res3 = r.w; rp->w += rp->m; res4 = r.w; }\n",
      {{"res1", 10}, {"res2", 921}, {"res3", 3684}, {"res4", 3681}}},
+    {"PointerArithmeticCountsElements",
+     "void main(void) { la[0] = 100; la[1] = 200; la[2] = 300; la[3] = 400; lp = &la[0];\n"
+     "  lp = lp + 1; res1 = *lp; lp += 2; res2 = *lp; lp -= 1; lp = 1 + lp; lp = lp - 1;\n"
+     "  res3 = *lp; lq = &la[3]; d = lq - lp; k = 1; res4 = lp[k] + *(lp + k);\n"
+     "  lp[k] = 999; c1 = lq > lp; c2 = lq == lp + 1; }\n",
+     {{"res1", 200}, {"res2", 400}, {"res3", 300}, {"res4", 800}, {"d", 1}, {"c1", 1},
+      {"c2", 1}}},
+    {"StepsThroughPointers",
+     "void main(void) { a[1] = 2; a[2] = 3; a[3] = 4; p = &a[1]; c1 = *p++; c2 = *p++;\n"
+     "  *p++ = 44; res1 = a[3]; *--p = 7; res2 = a[3] + p[-1]; la[2] = 5; lp = &la[2];\n"
+     "  res3 = *lp--; *lp++ = 6; res4 = *lp + la[1]; }\n",
+     {{"c1", 2}, {"c2", 3}, {"res1", 44}, {"res2", 10}, {"res3", 5}, {"res4", 11}}},
+    {"CharPointersReadProgramMemory",
+     "void main(void) { s = \"hello\"; i = 4; c1 = s[1]; c2 = *(s + i); res1 = *s++;\n"
+     "  res2 = *s++; res3 = s[i - 2]; }\n",
+     {{"c1", 'e'}, {"c2", 'o'}, {"res1", 'h'}, {"res2", 'e'}, {"res3", 'o'}}},
 };
 
 std::string header(const char* file) {
@@ -59,9 +77,9 @@ std::string header(const char* file) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class BankedAccess : public ::testing::TestWithParam<Case> {};
+class IndirectAccess : public ::testing::TestWithParam<Case> {};
 
-TEST_P(BankedAccess, ComputesWhatCSaysOnBothPartFamilies) {
+TEST_P(IndirectAccess, ComputesWhatCSaysOnBothPartFamilies) {
     const Case& c = GetParam();
     for (const auto& [file, kind] : {std::pair{"sx28.h", sxsim::DeviceKind::SX28},
                                      std::pair{"sx52.h", sxsim::DeviceKind::SX52}}) {
@@ -73,7 +91,7 @@ TEST_P(BankedAccess, ComputesWhatCSaysOnBothPartFamilies) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, BankedAccess, ::testing::ValuesIn(Cases),
+INSTANTIATE_TEST_SUITE_P(Programs, IndirectAccess, ::testing::ValuesIn(Cases),
                          [](const auto& programCase) { return std::string(programCase.param.name); });
 
 } // namespace
