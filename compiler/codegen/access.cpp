@@ -42,6 +42,7 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     if (isStoredInto(s.previous)) {
         c.codegen.indirectSign = sign == UNSIGNED ? UNSIGNED : SIGNED;
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
+        s.item->sign = sign; // INDF's own symbol knows nothing of the element
     } else {
         const std::string t = newTemporaryOfSign(c, elementSize == 2, sign);
         emit(c, PIC_MOVF, Indirect, 0, line);
@@ -372,7 +373,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
     emit(c, PIC_SETIRP, array->cval, -1, line);
     setUpFsrInto(c, array->cval, line);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
-    finishIndirect(s, size, 0, consumed);
+    finishIndirect(s, size, signOfSymbol(*resolved.member), consumed);
     return true;
 }
 
@@ -420,6 +421,8 @@ bool generateMember(Site& s) {
     // The member is the base variable at the members' summed offset.
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
+    // The leaf names the whole variable, whose symbol does not know the member's sign.
+    s.item->sign = signOfSymbol(*resolved.member);
     dropRun(s, members, base);
     dropRun(s, itemsBetween(s.item->next, base->next), s.item);
     return true;

@@ -33,7 +33,9 @@ namespace codegen {
 
 namespace {
 
-// The argument just compiled, as the call's argument lowering will read it.
+// The argument just compiled, as the call's argument lowering will read it: a constant's
+// marker holds its value, an identifier's its offset and its sign (a struct member's leaf
+// names the whole variable, whose symbol does not know the member's sign).
 void passArgument(Site& s, const std::string& callee) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -50,20 +52,15 @@ void passArgument(Site& s, const std::string& callee) {
         return;
     }
     const Symbol* symbol = findsym(c, r.name);
-    const int type = symbol != nullptr ? symbol->type : 0;
-    if (type == ARRAY) {
+    if (symbol != nullptr && symbol->type == ARRAY) {
         // An array is passed by its address.
         const std::string t = newtmp(c, INT);
         emit(c, PIC_ADDRESSOF, r.name, -1, line, 0, r.value);
         emit(c, PIC_MOVWF, t, -1, line);
-        emit(c, PIC_FUNCARG, t, IDENTIFIER, line);
-    } else if (type == STRUCT || type == UNION) {
-        const std::string t = newtmp(c, INT);
-        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
-        emit(c, PIC_MOVWF, t, -1, line);
-        emit(c, PIC_FUNCARG, t, IDENTIFIER, line);
+        emit(c, PIC_FUNCARG, t, IDENTIFIER, line, UNSIGNED);
     } else {
-        emit(c, PIC_FUNCARG, r.name, r.kind, line, 0, r.value);
+        // A whole struct never gets here (refused as a value): a struct's name is a member.
+        emit(c, PIC_FUNCARG, r.name, r.kind, line, signOf(c, r), r.value);
     }
 }
 
@@ -137,14 +134,12 @@ bool call(Site& s) {
     }
     becomeLeaf(s.item, size == 2 ? LONG_IDENTIFIER : IDENTIFIER, t);
     drop(s, callee);
-    if (!c.codegen.argumentTemps.empty()) {
-        for (const std::string& held : c.codegen.argumentTemps.back())
-            freetmp(c, held);
-        c.codegen.argumentTemps.back().clear();
-    }
     return true;
 }
 
+// Only a call with arguments has this end (and its start): the temporaries holding its
+// arguments are freed here, never at a call without arguments, which may be nested in
+// another call's argument list while that call's earlier arguments wait in temporaries.
 bool endCall(Site& s) {
     Compilation& c = s.c;
     if (!c.symbols.argumentCounters.empty()) {
@@ -153,8 +148,11 @@ bool endCall(Site& s) {
     }
     if (!c.codegen.calleeNames.empty())
         c.codegen.calleeNames.pop_back();
-    if (!c.codegen.argumentTemps.empty())
+    if (!c.codegen.argumentTemps.empty()) {
+        for (const std::string& held : c.codegen.argumentTemps.back())
+            freetmp(c, held);
         c.codegen.argumentTemps.pop_back();
+    }
     drop(s, s.item);
     return true;
 }
@@ -182,7 +180,7 @@ void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
     if (r.kind == IDENTIFIER) {
         // An 8-bit value widens by its own sign.
         emit(c, PIC_CLRF, high, -1, line);
-        if (codegen::signOfName(c, r.name) == SIGNED) {
+        if (codegen::signOf(c, r) == SIGNED) {
             emit(c, PIC_BTFSC, r.name, 7, line, 0, r.value);
             emit(c, PIC_DECF, high, 1, line);
         }

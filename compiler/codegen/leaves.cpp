@@ -36,20 +36,32 @@ std::string highByte(int value) {
 }
 
 int signOf(const Compilation& c, const Item& leaf) {
-    if (leaf.kind == INTEGER_CONSTANT)
-        return leaf.ival < 0 ? SIGNED : UNSIGNED;
-    return signOfName(c, leaf.cval);
+    return signOf(c, resultOf(leaf));
+}
+
+int signOf(const Compilation& c, const ExpressionResult& result) {
+    if (result.kind == INTEGER_CONSTANT)
+        return result.value < 0 ? SIGNED : UNSIGNED;
+    if (result.sign != 0)
+        return result.sign;
+    return signOfName(c, result.name);
 }
 
 int signOfName(const Compilation& c, const std::string& name) {
     if (name == "@__f0__")
         return c.codegen.indirectSign;
     const Symbol* symbol = findsym(c, name);
-    if (symbol == nullptr)
-        return SIGNED;
-    if (symbol->type == POINTER)
+    return symbol != nullptr ? signOfSymbol(*symbol) : SIGNED;
+}
+
+int signOfSymbol(const Symbol& symbol) {
+    if (symbol.type == POINTER)
         return UNSIGNED;
-    return symbol->sign != 0 ? symbol->sign : SIGNED;
+    return symbol.sign != 0 ? symbol.sign : SIGNED;
+}
+
+ExpressionResult resultOf(const Item& leaf) {
+    return {leaf.kind, leaf.cval, leaf.ival, leaf.sign};
 }
 
 Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line, bool high) {
@@ -102,6 +114,7 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
     item->kind = kind;
     item->cval = name;
     item->ival = offset;
+    item->sign = 0;
     item->sublist = nullptr;
 }
 
@@ -110,6 +123,7 @@ void becomeConstant(Item* item, int value) {
     item->kind = INTEGER_CONSTANT;
     item->ival = value;
     item->cval = std::to_string(value);
+    item->sign = 0;
     item->sublist = nullptr;
 }
 
@@ -123,6 +137,15 @@ void dropRun(Site& site, const std::vector<Item*>& run, Item* before) {
     // Each removal leaves `before` in front of the next item of the run.
     for (Item* item : run)
         unlinkItem(site.c, site.list, item, before);
+}
+
+void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
+    emitOn(c, PIC_MOVF, x, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (isWide(&x)) {
+        emitOn(c, PIC_MOVF, x, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    }
 }
 
 Item* widen(Site& site, Item* leaf) {

@@ -32,7 +32,7 @@ void jumpTo(Compilation& c, const std::vector<std::string>& stack, const char* o
 // The case value: the constant just before CASE, else the last result.
 ExpressionResult caseValue(Site& s) {
     if (isLeaf(s.previous)) {
-        ExpressionResult value{s.previous->kind, s.previous->cval, s.previous->ival};
+        ExpressionResult value = resultOf(*s.previous);
         drop(s, s.previous);
         return value;
     }

@@ -15,15 +15,6 @@ namespace kavo::codegen {
 
 namespace {
 
-void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
-    emitOn(c, PIC_MOVF, x, 0, line);
-    emit(c, PIC_MOVWF, t, -1, line);
-    if (isWide(&x)) {
-        emitOn(c, PIC_MOVF, x, 0, line, true);
-        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
-    }
-}
-
 void stepWide(Compilation& c, const Item& x, bool increment, int line) {
     if (increment) {
         emitOn(c, PIC_INCF, x, 1, line);

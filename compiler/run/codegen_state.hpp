@@ -16,6 +16,7 @@ struct ExpressionResult {
     int kind = 0;     // INTEGER_CONSTANT, IDENTIFIER, LONG_IDENTIFIER; 0 when none
     std::string name; // operand name
     int value = 0;    // constant value or byte offset
+    int sign = 0;     // the leaf's own sign (Item::sign); 0 when the name's symbol tells it
 };
 
 // A string literal placed in the string table of program memory.
