@@ -234,6 +234,19 @@ void copyAside(Site& s, Item* value) {
     becomeLeaf(value, LONG_IDENTIFIER, t);
 }
 
+// In a chain (b[j] = a[i] = 5) this assignment's value, its target, is the next one's value.
+// A target at INDF is read into a temporary before the next target is reached, which may
+// move FSR.
+void keepValueForChain(Site& s, Item* target) {
+    const Item* next = skipBrackets(target->next);
+    if (next == nullptr || next->kind < ASSIGN || next->kind > OREQ)
+        return;
+    const ExpressionResult kept =
+        settledValue(s.c, resultOf(*target), !isLeaf(skipBrackets(next->next)), s.line());
+    if (kept.name != target->cval)
+        becomeLeaf(target, kept.kind, kept.name);
+}
+
 // The sign a compound assignment done by a runtime routine works at; the others work byte
 // by byte, where the sign does not matter.
 int operationSign(const Compilation& c, int kind, const Item& value, const Item& target) {
@@ -299,6 +312,7 @@ bool generateAssignment(Site& s) {
         break;
     }
     // The target stays in the list as the assignment's value.
+    keepValueForChain(s, target);
     drop(s, value);
     drop(s, s.item);
     return true;

@@ -88,12 +88,17 @@ bool pushArgument(Site& s) {
     if (argument == nullptr || argument->kind != EXPSTART)
         return false;
     genexpr(c, argument->sublist);
-    // The argument's value must live until the call: the call's argument moves read it.
+    // The argument's value must live until the call: the call's argument moves read it,
+    // after the later arguments, which may move FSR.
     std::string held = takePendingResult(c);
     if (held.empty())
         for (const Item* i = argument->sublist; i != nullptr; i = i->next)
             if (isLeaf(i) && i->cval.starts_with("_tmp_") && i->next == nullptr)
                 held = i->cval;
+    const ExpressionResult settled = settledValue(c, c.codegen.lastResult, true, s.line());
+    if (settled.name != c.codegen.lastResult.name)
+        held = settled.name;
+    c.codegen.lastResult = settled;
     passArgument(s, c.codegen.calleeNames.empty() ? std::string() : c.codegen.calleeNames.back());
     if (!held.empty() && !c.codegen.argumentTemps.empty())
         c.codegen.argumentTemps.back().push_back(held);
@@ -224,12 +229,15 @@ bool generateReturn(Site& s) {
         emit(c, PIC_RETURN, "", -1, line);
     } else {
         const int size = returnSize(c, c.codegen.functionName);
+        const ExpressionResult value = settledValue(c, c.codegen.lastResult, false, line);
         if (size == 1)
-            returnOneByte(c, c.codegen.lastResult, line);
+            returnOneByte(c, value, line);
         else if (size == 2)
-            returnTwoBytes(c, c.codegen.lastResult, line);
+            returnTwoBytes(c, value, line);
         else
             c.error(strprintf("ERROR(C42): Line: %d Return value not supported.\n", line));
+        if (value.name != c.codegen.lastResult.name)
+            freetmp(c, value.name);
     }
     drop(s, s.item);
     return true;

@@ -38,6 +38,10 @@ bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 std::string lowByte(int value);
 std::string highByte(int value);
 
+// The first item from i on that is not a bracketing marker the scan has yet to remove
+// (SRC_ADDR, DEST_ADDR, POSTFIX_EXP_START, POSTFIX_EXP_END); none at the list's end.
+const Item* skipBrackets(const Item* i);
+
 // Whether the item before a value makes it a place stored into (an assignment's target, the
 // operand of ++ or --).
 bool isStoredInto(const Item* before);
@@ -80,6 +84,14 @@ void drop(Site& site, Item* item);
 // Removes a run of consecutive items, the first of which follows `before` (none: the run
 // starts the list).
 void dropRun(Site& site, const std::vector<Item*>& run, Item* before);
+
+// The value of an assignment through FSR is its target, left at INDF. A 16-bit one is read
+// into a temporary at once: the store left FSR at its high byte, and INDF's next register is
+// no byte of it. An 8-bit one is read into a temporary only when FSR may move before the
+// value is read (a later element or pointer access). Other values come back unchanged; a
+// temporary made here is the caller's to free.
+ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, bool fsrMayMove,
+                              int line);
 
 // Copies an identifier leaf's bytes into the temporary t of its width.
 void copyInto(Compilation& c, const Item& x, const std::string& t, int line);

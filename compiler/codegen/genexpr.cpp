@@ -324,6 +324,8 @@ bool act(codegen::Site& s) {
     if (kind == GETEXPVAL) {
         if (storesIntoACopy(s))
             return true;
+        // The enclosing expression may move FSR before it reads the value.
+        c.codegen.lastResult = codegen::settledValue(c, c.codegen.lastResult, true, item->line);
         putBackLastResult(c, item);
         item->reserved = 0;
         codegen::takePendingResult(c);

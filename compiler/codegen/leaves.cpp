@@ -27,6 +27,13 @@ bool isWide(const Item* item) {
     return item != nullptr && item->kind == LONG_IDENTIFIER;
 }
 
+const Item* skipBrackets(const Item* i) {
+    while (i != nullptr && (i->kind == SRC_ADDR || i->kind == DEST_ADDR ||
+                            i->kind == POSTFIX_EXP_START || i->kind == POSTFIX_EXP_END))
+        i = i->next;
+    return i;
+}
+
 std::string lowByte(int value) {
     return std::to_string(value & 0xFF);
 }
@@ -137,6 +144,29 @@ void dropRun(Site& site, const std::vector<Item*>& run, Item* before) {
     // Each removal leaves `before` in front of the next item of the run.
     for (Item* item : run)
         unlinkItem(site.c, site.list, item, before);
+}
+
+ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, bool fsrMayMove,
+                              int line) {
+    const bool wide = value.kind == LONG_IDENTIFIER;
+    if (value.name != "@__f0__" || (!wide && !fsrMayMove))
+        return value;
+    const std::string t = newTemporaryOfSign(c, wide, signOf(c, value));
+    if (!wide) {
+        emit(c, PIC_MOVF, "@__f0__", 0, line);
+        emit(c, PIC_MOVWF, t, -1, line);
+        return {value.kind, t, 0, 0};
+    }
+    // Both bytes are read before t is written: storing into t may need a bank selection,
+    // which rewrites FSR.
+    emit(c, PIC_MOVF, "@__f0__", 0, line);
+    emit(c, PIC_MOVWF, "@__SxItmp_", -1, line);
+    emit(c, PIC_DECF, "@__fsr__", 1, line);
+    emit(c, PIC_MOVF, "@__f0__", 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    emit(c, PIC_MOVF, "@__SxItmp_", 0, line);
+    emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    return {value.kind, t, 0, 0};
 }
 
 void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
