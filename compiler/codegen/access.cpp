@@ -40,9 +40,9 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     Compilation& c = s.c;
     const int line = s.line();
     if (isStoredInto(s.previous)) {
-        c.codegen.indirectSign = sign == UNSIGNED ? UNSIGNED : SIGNED;
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
-        s.item->sign = sign; // INDF's own symbol knows nothing of the element
+        // INDF's own symbol knows nothing of the element: the leaf carries its sign.
+        s.item->sign = sign == UNSIGNED ? UNSIGNED : SIGNED;
     } else {
         const std::string t = newTemporaryOfSign(c, elementSize == 2, sign);
         emit(c, PIC_MOVF, Indirect, 0, line);

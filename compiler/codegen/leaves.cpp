@@ -55,8 +55,6 @@ int signOf(const Compilation& c, const ExpressionResult& result) {
 }
 
 int signOfName(const Compilation& c, const std::string& name) {
-    if (name == "@__f0__")
-        return c.codegen.indirectSign;
     const Symbol* symbol = findsym(c, name);
     return symbol != nullptr ? signOfSymbol(*symbol) : SIGNED;
 }
@@ -152,20 +150,14 @@ ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, boo
     if (value.name != "@__f0__" || (!wide && !fsrMayMove))
         return value;
     const std::string t = newTemporaryOfSign(c, wide, signOf(c, value));
-    if (!wide) {
+    if (wide) {
+        // The store left FSR at the high byte: read from there down.
         emit(c, PIC_MOVF, "@__f0__", 0, line);
-        emit(c, PIC_MOVWF, t, -1, line);
-        return {value.kind, t, 0, 0};
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        emit(c, PIC_DECF, "@__fsr__", 1, line);
     }
-    // Both bytes are read before t is written: storing into t may need a bank selection,
-    // which rewrites FSR.
-    emit(c, PIC_MOVF, "@__f0__", 0, line);
-    emit(c, PIC_MOVWF, "@__SxItmp_", -1, line);
-    emit(c, PIC_DECF, "@__fsr__", 1, line);
     emit(c, PIC_MOVF, "@__f0__", 0, line);
     emit(c, PIC_MOVWF, t, -1, line);
-    emit(c, PIC_MOVF, "@__SxItmp_", 0, line);
-    emit(c, PIC_MOVWF, t, -1, line, 0, 1);
     return {value.kind, t, 0, 0};
 }
 

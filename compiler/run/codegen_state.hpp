@@ -75,7 +75,6 @@ struct CodegenState {
     // How many runtime parameter slots the interrupt routine saves (0 until it is known).
     int interruptSaveCount = 0;
     int expressionSign = SIGNED; // SIGNED or UNSIGNED, as last set for an expression
-    int indirectSign = SIGNED;   // the sign of the element or object INDF last stood for
     // Per switch variable, the type of the value stored into it; per open switch (innermost
     // last), its default label ("" while none is written).
     std::unordered_map<std::string, SwitchValueType> switchValueTypes;
