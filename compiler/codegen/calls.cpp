@@ -59,7 +59,8 @@ void passArgument(Site& s, const std::string& callee) {
         emit(c, PIC_MOVWF, t, -1, line);
         emit(c, PIC_FUNCARG, t, IDENTIFIER, line, UNSIGNED);
     } else {
-        // A whole struct never gets here (refused as a value): a struct's name is a member.
+        // A leaf naming a struct or union stands for one of its members: a whole one is
+        // refused as a value before it gets here.
         emit(c, PIC_FUNCARG, r.name, r.kind, line, signOf(c, r), r.value);
     }
 }
