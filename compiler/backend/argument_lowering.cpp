@@ -99,9 +99,9 @@ bool isAddress(const Code& code, std::size_t marker) {
            code.at(marker - 1)->operand == code.at(marker)->operand;
 }
 
-bool isSigned(const Compilation& c, const Instruction& argument) {
-    const Symbol* s = argumentSymbol(c, argument);
-    return s != nullptr && s->sign == SIGNED;
+// The generator writes an identifier argument's sign into its marker's value.
+bool isSigned(const Instruction& argument) {
+    return argument.value == SIGNED;
 }
 
 void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const Symbol& parameter,
@@ -126,7 +126,7 @@ void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const
     } else if (size == 1 && parameter.size == 2) {
         moveByte(out, argument, 0, parameter, 0);
         out.add(PIC_CLRF, parameter.name, -1, 1, parameter.scope);
-        if (!passed.address && isSigned(c, argument)) {
+        if (!passed.address && isSigned(argument)) {
             out.add(PIC_BTFSC, argument.operand, 7, argument.offset, argument.scope);
             out.add(PIC_DECF, parameter.name, 1, 1, parameter.scope);
         }

@@ -37,6 +37,10 @@ struct Item {
     int ival = 0;
     int line = 0;
     int reserved = 0;
+    // A leaf's sign (SIGNED or UNSIGNED) when its name does not tell it: a struct member
+    // (the leaf names the whole variable at the member's offset), an element at INDF. 0 when
+    // the named symbol's own sign holds.
+    int sign = 0;
     const std::string* file = nullptr;
     Item* sublist = nullptr;
     Item* next = nullptr;

@@ -40,8 +40,9 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     Compilation& c = s.c;
     const int line = s.line();
     if (isStoredInto(s.previous)) {
-        c.codegen.indirectSign = sign == UNSIGNED ? UNSIGNED : SIGNED;
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
+        // INDF's own symbol knows nothing of the element: the leaf carries its sign.
+        s.item->sign = sign == UNSIGNED ? UNSIGNED : SIGNED;
     } else {
         const std::string t = newTemporaryOfSign(c, elementSize == 2, sign);
         emit(c, PIC_MOVF, Indirect, 0, line);
@@ -449,7 +450,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
     emit(c, PIC_SETIRP, array->cval, -1, line);
     setUpFsrInto(c, array->cval, line);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
-    finishIndirect(s, size, 0, consumed);
+    finishIndirect(s, size, signOfSymbol(*resolved.member), consumed);
     return true;
 }
 
@@ -497,6 +498,8 @@ bool generateMember(Site& s) {
     // The member is the base variable at the members' summed offset.
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
+    // The leaf names the whole variable, whose symbol does not know the member's sign.
+    s.item->sign = signOfSymbol(*resolved.member);
     dropRun(s, members, base);
     dropRun(s, itemsBetween(s.item->next, base->next), s.item);
     return true;

@@ -105,7 +105,7 @@ AggregateUse generateAggregateUse(Compilation& c, Item*& list) {
                       uses.front()->cval.c_str(),
                       wholeAggregate(c, *uses.front())->type == UNION ? "union" : "struct"));
     // What reads the expression's value goes on with a 0: one message for the fault.
-    c.codegen.lastResult = {INTEGER_CONSTANT, "", 0};
+    c.codegen.lastResult = {INTEGER_CONSTANT, "", 0, 0};
     list = nullptr;
     return AggregateUse::Refused;
 }

@@ -111,6 +111,15 @@ bool loadStepW(Compilation& c, const Item& value, const Item& target, int line) 
     return loadScaledW(c, value, pointeeSize(c, *pointer), line);
 }
 
+// Whether the value has a high byte of its own to add or subtract.
+bool hasHighByte(const Item& value) {
+    return value.kind == LONG_IDENTIFIER ||
+           (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0);
+}
+
+// The value's high byte goes into W before the carry (or borrow) of the low bytes changes
+// the target's: the value may be the target itself (l += l, or *p += l with p at l).
+// Loading W keeps the carry.
 void assignAdding(Compilation& c, const Item& value, const Item& target, int line) {
     if (!loadStepW(c, value, target, line))
         return;
@@ -118,13 +127,12 @@ void assignAdding(Compilation& c, const Item& value, const Item& target, int lin
     if (!isWide(&target))
         return;
     HighByte high(c, target, line);
+    if (hasHighByte(value))
+        loadW(c, value, line, true);
     emit(c, PIC_BTFSC, Status, Carry, line);
     high.operate(PIC_INCF, 1);
-    if (value.kind == LONG_IDENTIFIER ||
-        (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0)) {
-        loadW(c, value, line, true);
+    if (hasHighByte(value))
         high.operate(PIC_ADDWF, 1);
-    }
     adjustForNegativeByte(c, value, high, PIC_DECF, line);
 }
 
@@ -135,13 +143,12 @@ void assignSubtracting(Compilation& c, const Item& value, const Item& target, in
     if (!isWide(&target))
         return;
     HighByte high(c, target, line);
+    if (hasHighByte(value))
+        loadW(c, value, line, true);
     emit(c, PIC_BTFSS, Status, Carry, line);
     high.operate(PIC_DECF, 1);
-    if (value.kind == LONG_IDENTIFIER ||
-        (value.kind == INTEGER_CONSTANT && (value.ival >> 8) != 0)) {
-        loadW(c, value, line, true);
+    if (hasHighByte(value))
         high.operate(PIC_SUBWF, 1);
-    }
     adjustForNegativeByte(c, value, high, PIC_INCF, line);
 }
 
@@ -214,6 +221,44 @@ void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Ite
     }
 }
 
+// Whether the value and a 16-bit target are different places sharing a byte (members of a
+// union). The target's bytes are written one by one, and the value's bytes read after the
+// first write would already be changed; the same place is safe, since each of its bytes is
+// read before it is written.
+bool overlapsElsewhere(const Item& value, const Item& target) {
+    if (!isIdentifier(&value) || !isWide(&target) || value.cval != target.cval)
+        return false;
+    const int valueEnd = value.ival + (isWide(&value) ? 2 : 1);
+    const int targetEnd = target.ival + 2;
+    const bool samePlace = value.ival == target.ival && valueEnd == targetEnd;
+    return !samePlace && value.ival < targetEnd && target.ival < valueEnd;
+}
+
+// The value moves into a 16-bit temporary of its own, extended by its sign when it is 8-bit
+// (as the operation would extend it).
+void copyAside(Site& s, Item* value) {
+    if (!isWide(value)) {
+        widen(s, value);
+        return;
+    }
+    const std::string t = newTemporaryOfSign(s.c, true, signOf(s.c, *value));
+    copyInto(s.c, *value, t, s.line());
+    becomeLeaf(value, LONG_IDENTIFIER, t);
+}
+
+// In a chain (b[j] = a[i] = 5) this assignment's value, its target, is the next one's value.
+// A target at INDF is read into a temporary before the next target is reached, which may
+// move FSR.
+void keepValueForChain(Site& s, Item* target) {
+    const Item* next = skipBrackets(target->next);
+    if (next == nullptr || next->kind < ASSIGN || next->kind > OREQ)
+        return;
+    const ExpressionResult kept =
+        settledValue(s.c, resultOf(*target), !isLeaf(skipBrackets(next->next)), s.line());
+    if (kept.name != target->cval)
+        becomeLeaf(target, kept.kind, kept.name);
+}
+
 // The sign a compound assignment done by a runtime routine works at; the others work byte
 // by byte, where the sign does not matter.
 int operationSign(const Compilation& c, int kind, const Item& value, const Item& target) {
@@ -250,6 +295,8 @@ bool generateAssignment(Site& s) {
         return true;
     }
     c.codegen.expressionSign = operationSign(c, kind, *value, *target);
+    if (overlapsElsewhere(*value, *target))
+        copyAside(s, value);
     switch (kind) {
     case ASSIGN:
         if (target->cval.starts_with("_swt_"))
@@ -277,6 +324,7 @@ bool generateAssignment(Site& s) {
         break;
     }
     // The target stays in the list as the assignment's value.
+    keepValueForChain(s, target);
     drop(s, value);
     drop(s, s.item);
     return true;

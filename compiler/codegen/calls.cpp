@@ -33,7 +33,9 @@ namespace codegen {
 
 namespace {
 
-// The argument just compiled, as the call's argument lowering will read it.
+// The argument just compiled, as the call's argument lowering will read it: a constant's
+// marker holds its value, an identifier's its offset and its sign (a struct member's leaf
+// names the whole variable, whose symbol does not know the member's sign).
 void passArgument(Site& s, const std::string& callee) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -50,20 +52,16 @@ void passArgument(Site& s, const std::string& callee) {
         return;
     }
     const Symbol* symbol = findsym(c, r.name);
-    const int type = symbol != nullptr ? symbol->type : 0;
-    if (type == ARRAY) {
+    if (symbol != nullptr && symbol->type == ARRAY) {
         // An array is passed by its address.
         const std::string t = newtmp(c, INT);
         emit(c, PIC_ADDRESSOF, r.name, -1, line, 0, r.value);
         emit(c, PIC_MOVWF, t, -1, line);
-        emit(c, PIC_FUNCARG, t, IDENTIFIER, line);
-    } else if (type == STRUCT || type == UNION) {
-        const std::string t = newtmp(c, INT);
-        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
-        emit(c, PIC_MOVWF, t, -1, line);
-        emit(c, PIC_FUNCARG, t, IDENTIFIER, line);
+        emit(c, PIC_FUNCARG, t, IDENTIFIER, line, UNSIGNED);
     } else {
-        emit(c, PIC_FUNCARG, r.name, r.kind, line, 0, r.value);
+        // A leaf naming a struct or union stands for one of its members: a whole one is
+        // refused as a value before it gets here.
+        emit(c, PIC_FUNCARG, r.name, r.kind, line, signOf(c, r), r.value);
     }
 }
 
@@ -91,12 +89,17 @@ bool pushArgument(Site& s) {
     if (argument == nullptr || argument->kind != EXPSTART)
         return false;
     genexpr(c, argument->sublist);
-    // The argument's value must live until the call: the call's argument moves read it.
+    // The argument's value must live until the call: the call's argument moves read it,
+    // after the later arguments, which may move FSR.
     std::string held = takePendingResult(c);
     if (held.empty())
         for (const Item* i = argument->sublist; i != nullptr; i = i->next)
             if (isLeaf(i) && i->cval.starts_with("_tmp_") && i->next == nullptr)
                 held = i->cval;
+    const ExpressionResult settled = settledValue(c, c.codegen.lastResult, true, s.line());
+    if (settled.name != c.codegen.lastResult.name)
+        held = settled.name;
+    c.codegen.lastResult = settled;
     passArgument(s, c.codegen.calleeNames.empty() ? std::string() : c.codegen.calleeNames.back());
     if (!held.empty() && !c.codegen.argumentTemps.empty())
         c.codegen.argumentTemps.back().push_back(held);
@@ -137,14 +140,12 @@ bool call(Site& s) {
     }
     becomeLeaf(s.item, size == 2 ? LONG_IDENTIFIER : IDENTIFIER, t);
     drop(s, callee);
-    if (!c.codegen.argumentTemps.empty()) {
-        for (const std::string& held : c.codegen.argumentTemps.back())
-            freetmp(c, held);
-        c.codegen.argumentTemps.back().clear();
-    }
     return true;
 }
 
+// Only a call with arguments has this end (and its start): the temporaries holding its
+// arguments are freed here, never at a call without arguments, which may be nested in
+// another call's argument list while that call's earlier arguments wait in temporaries.
 bool endCall(Site& s) {
     Compilation& c = s.c;
     if (!c.symbols.argumentCounters.empty()) {
@@ -153,8 +154,11 @@ bool endCall(Site& s) {
     }
     if (!c.codegen.calleeNames.empty())
         c.codegen.calleeNames.pop_back();
-    if (!c.codegen.argumentTemps.empty())
+    if (!c.codegen.argumentTemps.empty()) {
+        for (const std::string& held : c.codegen.argumentTemps.back())
+            freetmp(c, held);
         c.codegen.argumentTemps.pop_back();
+    }
     drop(s, s.item);
     return true;
 }
@@ -182,7 +186,7 @@ void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
     if (r.kind == IDENTIFIER) {
         // An 8-bit value widens by its own sign.
         emit(c, PIC_CLRF, high, -1, line);
-        if (codegen::signOfName(c, r.name) == SIGNED) {
+        if (codegen::signOf(c, r) == SIGNED) {
             emit(c, PIC_BTFSC, r.name, 7, line, 0, r.value);
             emit(c, PIC_DECF, high, 1, line);
         }
@@ -226,12 +230,15 @@ bool generateReturn(Site& s) {
         emit(c, PIC_RETURN, "", -1, line);
     } else {
         const int size = returnSize(c, c.codegen.functionName);
+        const ExpressionResult value = settledValue(c, c.codegen.lastResult, false, line);
         if (size == 1)
-            returnOneByte(c, c.codegen.lastResult, line);
+            returnOneByte(c, value, line);
         else if (size == 2)
-            returnTwoBytes(c, c.codegen.lastResult, line);
+            returnTwoBytes(c, value, line);
         else
             c.error(strprintf("ERROR(C42): Line: %d Return value not supported.\n", line));
+        if (value.name != c.codegen.lastResult.name)
+            freetmp(c, value.name);
     }
     drop(s, s.item);
     return true;

@@ -18,9 +18,9 @@ int converted(int value, bool wide, int sign) {
     return sign == SIGNED && (bits & top) != 0 ? bits - 2 * top : bits;
 }
 
-// The cast's type is "unsigned ..." or a signed one.
+// The cast's type words in any order: "unsigned char", "char unsigned", "long unsigned".
 int castSign(const Item& cast) {
-    return cast.cval.starts_with("unsigned") ? UNSIGNED : SIGNED;
+    return (" " + cast.cval + " ").find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
 }
 
 } // namespace

@@ -38,6 +38,10 @@ bool isWide(const Item* item); // a 16-bit leaf (LONG_IDENTIFIER)
 std::string lowByte(int value);
 std::string highByte(int value);
 
+// The first item from i on that is not a bracketing marker the scan has yet to remove
+// (SRC_ADDR, DEST_ADDR, POSTFIX_EXP_START, POSTFIX_EXP_END); none at the list's end.
+const Item* skipBrackets(const Item* i);
+
 // Whether the item before a value makes it a place stored into (an assignment's target, the
 // operand of ++ or --).
 bool isStoredInto(const Item* before);
@@ -51,9 +55,15 @@ int addEscapeDigit(int value, int base, int digit);
 // C279 when an escape's value does not fit a byte; true when it fits.
 bool escapeFitsByte(Compilation& c, int value, int line);
 
-// The sign of the symbol an identifier leaf names (SIGNED when unknown).
+// The sign of a leaf: its own when it carries one (a struct member, an element at INDF),
+// else that of the symbol it names (SIGNED when unknown).
 int signOf(const Compilation& c, const Item& leaf);
+int signOf(const Compilation& c, const ExpressionResult& result);
 int signOfName(const Compilation& c, const std::string& name);
+// A variable's or a member's sign: a pointer is unsigned, a symbol without one is SIGNED.
+int signOfSymbol(const Symbol& symbol);
+// The leaf as the last result of an expression, its sign included.
+ExpressionResult resultOf(const Item& leaf);
 
 // Instruction with a leaf operand: the leaf's name and its byte offset (+1 for the high byte).
 Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line,
@@ -84,6 +94,17 @@ void drop(Site& site, Item* item);
 // Removes a run of consecutive items, the first of which follows `before` (none: the run
 // starts the list).
 void dropRun(Site& site, const std::vector<Item*>& run, Item* before);
+
+// The value of an assignment through FSR is its target, left at INDF. A 16-bit one is read
+// into a temporary at once: the store left FSR at its high byte, and INDF's next register is
+// no byte of it. An 8-bit one is read into a temporary only when FSR may move before the
+// value is read (a later element or pointer access). Other values come back unchanged; a
+// temporary made here is the caller's to free.
+ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, bool fsrMayMove,
+                              int line);
+
+// Copies an identifier leaf's bytes into the temporary t of its width.
+void copyInto(Compilation& c, const Item& x, const std::string& t, int line);
 
 // Copies an 8-bit leaf into a fresh 16-bit temporary (sign-extended when SIGNED); 16-bit
 // leaves and constants are returned unchanged. The returned item replaces `leaf` in the list.

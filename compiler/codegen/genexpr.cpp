@@ -147,20 +147,12 @@ void emitFoldedFlags(Compilation& c, int kind, std::int32_t value, int line) {
     c.codegen.foldedFlags = std::move(made);
 }
 
-void makeConstant(Item* item, std::int32_t value) {
-    item->reserved = 0;
-    item->kind = INTEGER_CONSTANT;
-    item->ival = value;
-    item->cval = std::to_string(value);
-    item->sublist = nullptr;
-}
-
 bool foldBinaryAt(Compilation& c, Item*& list, Item* item) {
     Item* left = item->next;
     Item* right = left->next;
     const auto value = foldBinary(c, item->kind, left->ival, right->ival, item->line);
     const int kind = item->kind;
-    makeConstant(item, value.value_or(0));
+    codegen::becomeConstant(item, value.value_or(0));
     if (value)
         emitFoldedFlags(c, kind, *value, item->line);
     unlinkItem(c, list, right, item);
@@ -172,7 +164,7 @@ bool foldUnaryAt(Compilation& c, Item*& list, Item* item) {
     Item* operand = item->next;
     const int kind = item->kind;
     const std::int32_t value = foldUnary(kind, operand->ival);
-    makeConstant(item, value);
+    codegen::becomeConstant(item, value);
     if (kind != UPLUS)
         emitFoldedFlags(c, kind, value, item->line);
     unlinkItem(c, list, operand, item);
@@ -192,9 +184,10 @@ void resolveConstantLeaves(Compilation& c, Item* list) {
         if (item->kind == IDENTIFIER) {
             const Symbol* symbol = findsym(c, item->cval);
             if (symbol != nullptr && symbol->type == ENUM)
-                makeConstant(item, symbol->qual);
+                codegen::becomeConstant(item, symbol->qual);
         } else if (item->kind == CHARACTER_CONSTANT) {
-            makeConstant(item, characterConstantValue(c, withoutQuotes(item->cval), item->line));
+            codegen::becomeConstant(
+                item, characterConstantValue(c, withoutQuotes(item->cval), item->line));
         }
     }
 }
@@ -237,6 +230,7 @@ void putBackLastResult(const Compilation& c, Item* item) {
     item->kind = c.codegen.lastResult.kind != 0 ? c.codegen.lastResult.kind : NULLFUNC;
     item->cval = c.codegen.lastResult.name;
     item->ival = c.codegen.lastResult.value;
+    item->sign = c.codegen.lastResult.sign;
 }
 
 // Declarations inside a block of a statement: the run up to the matching DEC_LIST_END.
@@ -330,6 +324,8 @@ bool act(codegen::Site& s) {
     if (kind == GETEXPVAL) {
         if (storesIntoACopy(s))
             return true;
+        // The enclosing expression may move FSR before it reads the value.
+        c.codegen.lastResult = codegen::settledValue(c, c.codegen.lastResult, true, item->line);
         putBackLastResult(c, item);
         item->reserved = 0;
         codegen::takePendingResult(c);
@@ -386,12 +382,12 @@ void noteFirstPass(Compilation& c, Item* item) {
     if (!codegen::isLeaf(item) || item->reserved != 0)
         return;
     item->reserved = 1;
-    c.codegen.lastResult = {item->kind, item->cval, item->ival};
+    c.codegen.lastResult = codegen::resultOf(*item);
 }
 
 void noteLeaf(Compilation& c, const Item* item) {
     if (codegen::isLeaf(item))
-        c.codegen.lastResult = {item->kind, item->cval, item->ival};
+        c.codegen.lastResult = codegen::resultOf(*item);
 }
 
 // What a user wrote, for the operation left over in the list.

@@ -28,6 +28,13 @@ bool isWide(const Item* item) {
     return item != nullptr && item->kind == LONG_IDENTIFIER;
 }
 
+const Item* skipBrackets(const Item* i) {
+    while (i != nullptr && (i->kind == SRC_ADDR || i->kind == DEST_ADDR ||
+                            i->kind == POSTFIX_EXP_START || i->kind == POSTFIX_EXP_END))
+        i = i->next;
+    return i;
+}
+
 std::string lowByte(int value) {
     return std::to_string(value & 0xFF);
 }
@@ -37,20 +44,30 @@ std::string highByte(int value) {
 }
 
 int signOf(const Compilation& c, const Item& leaf) {
-    if (leaf.kind == INTEGER_CONSTANT)
-        return leaf.ival < 0 ? SIGNED : UNSIGNED;
-    return signOfName(c, leaf.cval);
+    return signOf(c, resultOf(leaf));
+}
+
+int signOf(const Compilation& c, const ExpressionResult& result) {
+    if (result.kind == INTEGER_CONSTANT)
+        return result.value < 0 ? SIGNED : UNSIGNED;
+    if (result.sign != 0)
+        return result.sign;
+    return signOfName(c, result.name);
 }
 
 int signOfName(const Compilation& c, const std::string& name) {
-    if (name == "@__f0__")
-        return c.codegen.indirectSign;
     const Symbol* symbol = findsym(c, name);
-    if (symbol == nullptr)
-        return SIGNED;
-    if (symbol->type == POINTER)
+    return symbol != nullptr ? signOfSymbol(*symbol) : SIGNED;
+}
+
+int signOfSymbol(const Symbol& symbol) {
+    if (symbol.type == POINTER)
         return UNSIGNED;
-    return symbol->sign != 0 ? symbol->sign : SIGNED;
+    return symbol.sign != 0 ? symbol.sign : SIGNED;
+}
+
+ExpressionResult resultOf(const Item& leaf) {
+    return {leaf.kind, leaf.cval, leaf.ival, leaf.sign};
 }
 
 Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line, bool high) {
@@ -144,6 +161,7 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
     item->kind = kind;
     item->cval = name;
     item->ival = offset;
+    item->sign = 0;
     item->sublist = nullptr;
 }
 
@@ -152,6 +170,7 @@ void becomeConstant(Item* item, int value) {
     item->kind = INTEGER_CONSTANT;
     item->ival = value;
     item->cval = std::to_string(value);
+    item->sign = 0;
     item->sublist = nullptr;
 }
 
@@ -165,6 +184,32 @@ void dropRun(Site& site, const std::vector<Item*>& run, Item* before) {
     // Each removal leaves `before` in front of the next item of the run.
     for (Item* item : run)
         unlinkItem(site.c, site.list, item, before);
+}
+
+ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, bool fsrMayMove,
+                              int line) {
+    const bool wide = value.kind == LONG_IDENTIFIER;
+    if (value.name != "@__f0__" || (!wide && !fsrMayMove))
+        return value;
+    const std::string t = newTemporaryOfSign(c, wide, signOf(c, value));
+    if (wide) {
+        // The store left FSR at the high byte: read from there down.
+        emit(c, PIC_MOVF, "@__f0__", 0, line);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        emit(c, PIC_DECF, "@__fsr__", 1, line);
+    }
+    emit(c, PIC_MOVF, "@__f0__", 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    return {value.kind, t, 0, 0};
+}
+
+void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
+    emitOn(c, PIC_MOVF, x, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (isWide(&x)) {
+        emitOn(c, PIC_MOVF, x, 0, line, true);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+    }
 }
 
 Item* widen(Site& site, Item* leaf) {

@@ -32,7 +32,7 @@ void jumpTo(Compilation& c, const std::vector<std::string>& stack, const char* o
 // The case value: the constant just before CASE, else the last result.
 ExpressionResult caseValue(Site& s) {
     if (isLeaf(s.previous)) {
-        ExpressionResult value{s.previous->kind, s.previous->cval, s.previous->ival};
+        ExpressionResult value = resultOf(*s.previous);
         drop(s, s.previous);
         return value;
     }
@@ -150,18 +150,20 @@ void standFor(Compilation& c, Item* item, const std::string& name) {
 } // namespace
 
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line) {
-    const ExpressionResult& r = c.codegen.lastResult;
     const bool jumpWhenTrue = kind == NIF;
-    if (r.kind == INTEGER_CONSTANT) {
-        if ((r.value != 0) == jumpWhenTrue)
+    if (c.codegen.lastResult.kind == INTEGER_CONSTANT) {
+        if ((c.codegen.lastResult.value != 0) == jumpWhenTrue)
             emit(c, PIC_GOTO, label, -1, line);
         return;
     }
+    const ExpressionResult r = settledValue(c, c.codegen.lastResult, false, line);
     emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
     if (r.kind == LONG_IDENTIFIER)
         emit(c, PIC_IORWF, r.name, 0, line, 0, r.value + 1);
     emit(c, jumpWhenTrue ? PIC_BTFSS : PIC_BTFSC, Status, Zero, line);
     emit(c, PIC_GOTO, label, -1, line);
+    if (r.name != c.codegen.lastResult.name)
+        freetmp(c, r.name);
 }
 
 bool generateStatement(Site& s) {

@@ -15,15 +15,6 @@ namespace kavo::codegen {
 
 namespace {
 
-void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {
-    emitOn(c, PIC_MOVF, x, 0, line);
-    emit(c, PIC_MOVWF, t, -1, line);
-    if (isWide(&x)) {
-        emitOn(c, PIC_MOVF, x, 0, line, true);
-        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
-    }
-}
-
 void stepWide(Compilation& c, const Item& x, bool increment, int line) {
     if (increment) {
         emitOn(c, PIC_INCF, x, 1, line);
@@ -72,16 +63,10 @@ const char* steppingErrorFormat(int kind) {
 // address of RAM stored into it would be read from the wrong memory. True when the items
 // after an address-of are an assignment into a char pointer.
 bool storedIntoCharPointer(const Compilation& c, const Item* after) {
-    auto skipMarkers = [](const Item* i) {
-        while (i != nullptr && (i->kind == SRC_ADDR || i->kind == DEST_ADDR ||
-                                i->kind == POSTFIX_EXP_START || i->kind == POSTFIX_EXP_END))
-            i = i->next;
-        return i;
-    };
-    const Item* assignment = skipMarkers(after);
+    const Item* assignment = skipBrackets(after);
     if (assignment == nullptr || assignment->kind != ASSIGN)
         return false;
-    const Item* target = skipMarkers(assignment->next);
+    const Item* target = skipBrackets(assignment->next);
     if (!isIdentifier(target))
         return false;
     const Symbol* symbol = findsym(c, target->cval);

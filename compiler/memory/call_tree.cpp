@@ -2,31 +2,20 @@
 // every call (a call outside any function is main's), `isfunction` asks whether the program defines
 // a name, `functionpage` reads the page placement stored on a function's entry.
 //
-// `buildcalltree` also notes, apart from the tree, each call made while the arguments of an
-// enclosing call are being loaded (`f(1, g())`): the arguments go straight into f's
-// parameters, so those must survive g and whatever g calls. Register reuse treats such a
-// call as if f made it.
+// A call written inside another call's arguments (`f(1, g())`) is made by the function the
+// statement is in, not by f: argument lowering moves every argument into f's parameters
+// right before f is called, after g has returned, so f's parameters need not survive g, and
+// f(f(x)) or f(1, g()) with g calling f is no cycle.
 #include "compiler/base/kinds.hpp"
 #include "compiler/memory/memory.hpp"
-#include "compiler/run/nesting_level.hpp"
-#include "compiler/tables/ram_map.hpp"
-
-#include <algorithm>
-#include <vector>
 
 namespace kavo {
 
 namespace {
 
-// The identifier a FUNCNAME, FUNCCALL or FUNC_START_PARAM node names, or none.
+// The identifier a FUNCNAME or FUNCCALL node names, or none.
 const Node* namedBy(const Node* node) {
     return node->next != nullptr && node->next->kind == IDENTIFIER ? node->next : nullptr;
-}
-
-void noteExtraCall(Compilation& c, const std::string& caller, const std::string& called) {
-    std::vector<std::string>& calls = c.ram->extraCalls[caller];
-    if (caller != called && std::find(calls.begin(), calls.end(), called) == calls.end())
-        calls.push_back(called);
 }
 
 } // namespace
@@ -35,8 +24,6 @@ void buildcalltree(Compilation& c) {
     // Calls outside any function are made by initialisers of global variables, which run
     // at main's entry.
     std::string current = "main";
-    // Callees whose arguments are being loaded, innermost last.
-    std::vector<std::string> loading;
     for (const Node* node = c.nodes.head(); node != nullptr; node = node->next) {
         if (node->kind == FUNCEND)
             current = "main";
@@ -45,19 +32,8 @@ void buildcalltree(Compilation& c) {
             continue;
         if (node->kind == FUNCNAME) {
             current = name->cval;
-            loading.clear();
             addcall(c.callTree, current);
-        } else if (node->kind == FUNC_START_PARAM) {
-            loading.push_back(name->cval);
         } else if (node->kind == FUNCCALL) {
-            if (!loading.empty() && loading.back() == name->cval)
-                loading.pop_back();
-            // Calls nested deeper than the generator accepts are refused there (C278); noting
-            // them would only cost time growing with the square of the depth.
-            if (loading.size() <= static_cast<std::size_t>(MaxNestingDepth)) {
-                for (const std::string& callee : loading)
-                    noteExtraCall(c, callee, name->cval);
-            }
             addcall(c.callTree, current, name->cval);
         }
     }

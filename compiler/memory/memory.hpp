@@ -14,8 +14,8 @@ namespace kavo {
 
 // --- Call tree and unused code -------------------------------------------------------------
 
-// Enters every defined function and every call of the node list; also notes the calls made
-// while another call's arguments are being loaded.
+// Enters every defined function and every call of the node list, each call as made by the
+// function it is written in.
 void buildcalltree(Compilation& c);
 // The node list defines a function of that name.
 bool isfunction(const Compilation& c, std::string_view name);

@@ -6,9 +6,9 @@
 // not: every variable has one place, so a function cannot be active twice.
 //
 // Two functions are active together only when one reaches the other through calls; the
-// relation also counts the calls made while another call's arguments are being loaded and
-// the calls of inline assembly, and every function the interrupt routine reaches counts as
-// related to every other, since the interrupt can stop the main line anywhere.
+// relation also counts the calls of inline assembly, and every function the interrupt
+// routine reaches counts as related to every other, since the interrupt can stop the main
+// line anywhere.
 #include "compiler/base/fatal_stop.hpp"
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"

@@ -16,6 +16,7 @@ struct ExpressionResult {
     int kind = 0;     // INTEGER_CONSTANT, IDENTIFIER, LONG_IDENTIFIER; 0 when none
     std::string name; // operand name
     int value = 0;    // constant value or byte offset
+    int sign = 0;     // the leaf's own sign (Item::sign); 0 when the name's symbol tells it
 };
 
 // A string literal placed in the string table of program memory.
@@ -74,7 +75,6 @@ struct CodegenState {
     // How many runtime parameter slots the interrupt routine saves (0 until it is known).
     int interruptSaveCount = 0;
     int expressionSign = SIGNED; // SIGNED or UNSIGNED, as last set for an expression
-    int indirectSign = SIGNED;   // the sign of the element or object INDF last stood for
     // Per switch variable, the type of the value stored into it; per open switch (innermost
     // last), its default label ("" while none is written).
     std::unordered_map<std::string, SwitchValueType> switchValueTypes;

@@ -30,8 +30,7 @@ struct RamMap {
     int unplaced = 0; // bytes no location was found for
 
     // Calls the call tree does not list but that make two functions live at the same time:
-    // a call made while another call's arguments are being loaded (the loaded parameters
-    // must survive it), and calls written in inline assembly. Caller -> callees.
+    // calls written in inline assembly. Caller -> callees.
     std::map<std::string, std::vector<std::string>> extraCalls;
     // Functions the interrupt routine can reach: they may run in the middle of any other.
     std::set<std::string> interruptReachable;
