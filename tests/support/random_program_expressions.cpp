@@ -20,21 +20,6 @@ int maskBelow(int n) {
     return mask - 1;
 }
 
-Expr binaryExpr(Op op, Expr a, Expr b) {
-    Expr e;
-    e.kind = Expr::Kind::Binary;
-    e.op = op;
-    e.operands = {std::move(a), std::move(b)};
-    return e;
-}
-
-Expr readOf(Place at) {
-    Expr e;
-    e.kind = Expr::Kind::Read;
-    e.place = std::move(at);
-    return e;
-}
-
 } // namespace
 
 Expr ExpressionMaker::expression(int depth, bool effects) {
@@ -71,9 +56,12 @@ Expr ExpressionMaker::condition(bool effects) {
 
 Place ExpressionMaker::place(bool forWriting, bool effects) {
     const Program& p = g_.program;
+    const bool localsOnly = forWriting && g_.writesLocalsOnly;
     std::vector<int> scalars, arrays, structs, pointers;
     for (int v : g_.visible) {
         const Variable& variable = p.variables[v];
+        if (localsOnly && (variable.function < 0 || variable.storage == Storage::Pointer))
+            continue;
         if (variable.storage == Storage::Scalar &&
             (!variable.counter || readsCounter(v, forWriting)))
             scalars.push_back(v);
@@ -202,7 +190,8 @@ std::vector<int> ExpressionMaker::callable() const {
     return found;
 }
 
-// Arguments that would touch what another one touches become constants.
+// An argument that would touch what an earlier one touches is made again, then becomes a
+// constant.
 Expr ExpressionMaker::call(int function, int depth) {
     Expr e;
     e.kind = Expr::Kind::Call;
@@ -211,8 +200,12 @@ Expr ExpressionMaker::call(int function, int depth) {
     const int blocked = g_.features.nestedCalls ? 0 : 1;
     callsBlocked_ += blocked;
     for (std::size_t i = 0; i < g_.program.functions[function].parameters.size(); ++i) {
-        Expr argument = g_.chance(0.3) && !callable().empty() ? call(g_.any(callable()), depth - 1)
-                                                              : expression(depth - 1, true);
+        const Type parameter =
+            g_.program.variables[g_.program.functions[function].parameters[i]].type;
+        Expr argument = argumentOf(depth, parameter);
+        for (int attempt = 0; attempt < 3 && g_.effects.of(argument).conflictsWith(earlier);
+             ++attempt)
+            argument = argumentOf(depth, parameter);
         const Effects fx = g_.effects.of(argument);
         if (fx.conflictsWith(earlier))
             argument = constantExpr(g_.constant());
@@ -222,6 +215,33 @@ Expr ExpressionMaker::call(int function, int depth) {
     }
     callsBlocked_ -= blocked;
     return e;
+}
+
+// Calls nest where they may, f(g(1)), and an argument computed into a temporary meets a
+// later one computed around a call: f(x + 1, g() | 4).
+Expr ExpressionMaker::argumentOf(int depth, const Type& parameter) {
+    static constexpr Op ops[] = {Op::Add, Op::Sub, Op::Or, Op::Xor};
+    if (g_.chance(0.3))
+        return readOfType(parameter);
+    const int kind = depth > 0 ? g_.pick(10) : 9;
+    if (kind < 2 && !callable().empty())
+        return call(g_.any(callable()), depth - 1);
+    if (kind < 5 && !callable().empty())
+        return binaryExpr(ops[g_.pick(4)], call(g_.any(callable()), depth - 1), leaf());
+    if (kind < 7)
+        return binaryExpr(ops[g_.pick(4)], leaf(), leaf());
+    return expression(depth - 1, true);
+}
+
+// A variable, element, member or pointer target of the type, so that all of its bytes
+// count: an argument of the parameter's type.
+Expr ExpressionMaker::readOfType(const Type& t) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        Place at = place(false, false);
+        if (g_.cellTypeOf(at) == t)
+            return readOf(at);
+    }
+    return leaf();
 }
 
 Expr ExpressionMaker::step(const Place& at) {

@@ -21,6 +21,21 @@ inline Expr constantExpr(std::int32_t v) {
     return e;
 }
 
+inline Expr binaryExpr(dialect::Op op, Expr a, Expr b) {
+    Expr e;
+    e.kind = Expr::Kind::Binary;
+    e.op = op;
+    e.operands = {std::move(a), std::move(b)};
+    return e;
+}
+
+inline Expr readOf(Place at) {
+    Expr e;
+    e.kind = Expr::Kind::Read;
+    e.place = std::move(at);
+    return e;
+}
+
 struct Generation {
     Generation(std::uint32_t seed, const Features& f, sxsim::DeviceKind device)
         : random(seed), features(f), sx52(device == sxsim::DeviceKind::SX52) {}
@@ -47,8 +62,9 @@ struct Generation {
     bool sx52;
     Program program;
     EffectTable effects{program};
-    int function = -1;                      // the function being built
-    std::vector<int> visible;               // the variables it may use
+    int function = -1;             // the function being built
+    bool writesLocalsOnly = false; // it stores only into its own variables: calls of it mix
+    std::vector<int> visible;      // the variables it may use
     std::vector<std::pair<int, int>> loops; // the loops around: counter, its highest value
 };
 
@@ -79,6 +95,8 @@ private:
     Expr conditional(int depth, bool effects);
     Expr binary(int depth, bool effects);
     Expr sideEffect(int depth);
+    Expr argumentOf(int depth, const Type& parameter);
+    Expr readOfType(const Type& t);
     std::vector<int> callable() const;
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);

@@ -204,6 +204,7 @@ private:
         }
         p_.functions.push_back(f);
         g_.function = static_cast<int>(p_.functions.size()) - 1;
+        g_.writesLocalsOnly = withResult && g_.chance(0.5);
         Function& built = p_.functions.back();
         g_.visible.clear();
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
@@ -233,7 +234,7 @@ private:
         while (remaining_ > 0)
             body.push_back(statement(0));
         if (built.result)
-            body.push_back(returnStatement());
+            body.push_back(closingReturn());
         built.body = std::move(body);
         g_.effects.record(g_.function, built.body);
     }
@@ -258,6 +259,21 @@ private:
         s.kind = Statement::Kind::Return;
         if (p_.functions[g_.function].result)
             s.value = {e_.expression(2, true)};
+        return s;
+    }
+
+    // A value depending on every parameter the value leaves alone: a wrong argument shows in
+    // what the caller stores.
+    Statement closingReturn() {
+        Statement s = returnStatement();
+        static constexpr Op ops[] = {Op::Add, Op::Sub, Op::Xor};
+        for (int parameter : p_.functions[g_.function].parameters) {
+            if (g_.effects.of(s.value[0]).writes.count(parameter) != 0)
+                continue;
+            Place at;
+            at.variable = parameter;
+            s.value[0] = binaryExpr(ops[g_.pick(3)], readOf(at), std::move(s.value[0]));
+        }
         return s;
     }
 
@@ -317,11 +333,12 @@ private:
                     return switchStatement(depth);
                 break;
             case 8:
-                if (f_.pointers && !g_.pointers().empty())
+                if (f_.pointers && !g_.pointers().empty() && !g_.writesLocalsOnly)
                     return pointAt();
                 break;
             case 9:
-                if (f_.pointerIndexing && !g_.pointers(true).empty() && g_.chance(0.3))
+                if (f_.pointerIndexing && !g_.pointers(true).empty() && !g_.writesLocalsOnly &&
+                    g_.chance(0.3))
                     return movePointer();
                 break;
             case 10:
