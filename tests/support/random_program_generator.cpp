@@ -57,7 +57,7 @@ private:
     // that leaves the compiler's temporaries room on the chip: without upper banks the
     // SX52's globals stay in banks 1 to 7.
     void globals() {
-        const int budget = !f_.manyGlobals ? 12 : !g_.sx52 ? 28 : f_.upperBanks ? 140 : 32;
+        const int budget = !f_.manyGlobals ? 12 : !g_.sx52 ? 28 : f_.upperBanks ? 120 : 32;
         int bytes = 0;
         for (const Type& t : AllTypes) {
             for (int i = 0; i < 2; ++i)
