@@ -221,7 +221,7 @@ Expr ExpressionMaker::call(int function, int depth) {
 // later one computed around a call: f(x + 1, g() | 4).
 Expr ExpressionMaker::argumentOf(int depth, const Type& parameter) {
     static constexpr Op ops[] = {Op::Add, Op::Sub, Op::Or, Op::Xor};
-    if (g_.chance(0.3))
+    if (g_.chance(0.15))
         return readOfType(parameter);
     const int kind = depth > 0 ? g_.pick(10) : 9;
     if (kind < 2 && !callable().empty())
