@@ -4,6 +4,7 @@
 // it wrote into the SX core model and runs it until main's closing loop. Tests then read the
 // program's variables by name: the generated code is proven by what it computes.
 
+#include "compiler/pipeline/compiler_entry.hpp"
 #include "compiler/run/compilation.hpp"
 #include "simulator/core.hpp"
 #include "simulator/device.hpp"
@@ -28,7 +29,12 @@ public:
                              sxsim::DeviceKind kind = sxsim::DeviceKind::SX28)
         : core_(sxsim::deviceFor(kind)) {
         compile_.wholeBackEnd = true;
-        compile_.run(source);
+        try {
+            compile_.run(source);
+        } catch (const FatalStop& stop) {
+            throw std::runtime_error("the compiler stopped:\n" + compile_.io.messages +
+                                     fatalStopText(stop));
+        }
         if (!compile_.c.successFlag)
             throw std::runtime_error("the program did not compile:\n" + compile_.io.messages);
         const sxsim::HexImage image = sxsim::readIntelHexFile("prog.obj");
@@ -88,7 +94,7 @@ public:
     Compilation& compilation() { return compile_.c; }
     const std::string& messages() const { return compile_.io.messages; }
 
-private:
+    // Whether the global has RAM (the compiler removes the variables a program never uses).
     bool has(const std::string& name) const {
         for (const Symbol* s = compile_.c.symbols.main.head; s != nullptr; s = s->next) {
             if (s->name == name && s->scope == "_GLOBAL_" && s->addr >= 0)
@@ -97,6 +103,10 @@ private:
         return false;
     }
 
+    // The global's first byte, as the compiler addresses RAM: bank times 32 plus register.
+    int address(const std::string& name) const { return find(name, "_GLOBAL_")->addr; }
+
+private:
     void set(const std::string& name, int value) {
         const Symbol* symbol = find(name, "_GLOBAL_");
         for (int byte = 0; byte < symbol->size; ++byte) {

@@ -1,0 +1,187 @@
+#pragma once
+
+// Random whole C programs for the differential test of the compiler: functions that call one
+// another, globals and locals of the dialect's four integer types, arrays, structs, pointers,
+// loops, switches and side effects inside expressions. A program is a tree; the generator
+// builds it, programText writes it as C, and the host model (random_program_model.cpp)
+// interprets it at the dialect's widths (dialect_arithmetic.hpp) to give the final value of
+// every global.
+
+#include "simulator/device.hpp"
+#include "tests/support/dialect_arithmetic.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavo::testing::program {
+
+using dialect::Type;
+
+// What the generator may use; each class of construct can be left out.
+struct Features {
+    bool calls = true;           // functions with 8/16-bit parameters and results
+    bool nestedCalls = true;     // a call as an argument of a call
+    bool byteArrays = true;      // arrays of 8-bit elements
+    bool wordArrays = true;      // arrays of 16-bit elements
+    bool structs = true;         // struct members as operands, targets and arguments
+    bool pointers = true;        // int * and long * set to &g, &a[k], &s.m; *p
+    bool pointerIndexing = true; // p[i], *(p + k), p = p + k, *p++
+    bool compoundAssignments = true;
+    bool aliasing = true;     // a compound assignment's value reads its own target: x += x
+    bool steps = true;        // ++ and -- inside expressions
+    bool loops = true;        // for, while and do with break and continue
+    bool switches = true;     // on 8- and 16-bit values
+    bool conditionals = true; // c ? a : b
+    bool shortCircuit = true; // && and || whose right operand has side effects
+    bool casts = true;
+    bool runtimeOperations = true; // * / % << >>
+    bool manyGlobals = true;       // enough globals to reach every RAM bank
+    bool fixedAddresses = true;    // a global placed with @ in every bank
+    bool upperBanks = true;        // the SX52's banks 8 to 15 hold globals too
+    bool typeSpellings = true;     // int, short, signed char, char unsigned, long unsigned ...
+};
+
+// The constructs the compiler handles today on the device: what the test runs.
+Features passingFeatures(sxsim::DeviceKind device);
+
+// One letter for each feature: "all", "none", "pass" (passingFeatures) or letters, each
+// optionally followed by +letters (switched on) and -letters (switched off): "pass+ps".
+std::optional<Features> parseFeatures(std::string_view text, sxsim::DeviceKind device);
+std::string featureLetters(const Features& features);
+std::string featureHelp();
+
+enum class Storage { Scalar, Array, Struct, Pointer };
+
+struct Member {
+    std::string name;
+    Type type;
+    std::string spelling;
+};
+
+struct StructType {
+    std::string name;
+    std::vector<Member> members;
+};
+
+// Where a pointer points: a variable and one of its cells (an element, a member).
+struct PointerValue {
+    int variable = -1;
+    int cell = 0;
+    bool operator==(const PointerValue&) const = default;
+};
+
+struct Variable {
+    std::string name;
+    Storage storage = Storage::Scalar;
+    Type type;            // of a scalar, an element, or what a pointer points at
+    std::string spelling; // how that type is written
+    int length = 1;       // elements of an array
+    int structType = -1;
+    int function = -1; // the function a local or parameter belongs to; -1 for a global
+    bool parameter = false;
+    bool counter = false;              // a loop counter: read, never stored into
+    int fixedAddress = -1;             // placed with @; set by main's first statements
+    std::vector<std::int32_t> initial; // one per cell, empty when not initialised
+    PointerValue initialPointer;       // a pointer's initialiser
+    std::vector<int> pointees;         // the variables a pointer may point into
+    bool walksArray = false;           // a pointer into one array, indexed and moved
+    bool omitted = false; // left out of the text unless used (reduction: RAM layout matters)
+};
+
+struct Expr;
+
+// Something stored into or read: a variable, an element, a member or a pointer's target.
+struct Place {
+    enum class Kind { Variable, Element, Member, Pointee, PointeeStep } kind = Kind::Variable;
+    enum class Form { Star, Subscript, Sum } form = Form::Star; // *p, p[i], *(p + i)
+    int variable = 0; // the variable, array, struct or pointer
+    int member = 0;
+    std::vector<Expr> index; // an element's index, a pointer's offset; none for *p and *p++
+};
+
+struct Expr {
+    enum class Kind { Constant, Read, Unary, Binary, Cast, Conditional, Call, Step };
+    Kind kind = Kind::Constant;
+    dialect::Op op = dialect::Op::Add;
+    std::int32_t constant = 0;
+    Type castTo;
+    std::string spelling;                 // of the cast's type
+    Place place;                          // Read, Step
+    bool increment = true, prefix = true; // Step: ++x, x++, --x, x--
+    int function = -1;                    // Call
+    std::vector<Expr> operands;           // Conditional: condition, then, else; Call: the arguments
+};
+
+struct Case;
+
+struct Statement {
+    enum class Kind {
+        Assign,   // place = value
+        Compound, // place op= value
+        Evaluate, // value; (a call, a step)
+        If,       // if (value) body else orElse
+        For,      // for (counter = 0; counter < trips; counter++) body
+        While,    // counter = 0; while (counter < trips) { counter++; body }
+        DoWhile,  // counter = 0; do { counter++; body } while (counter < trips);
+        Switch,   // switch (value) cases
+        Break,
+        Continue,
+        Return,     // return value; (none in a void function)
+        PointAt,    // pointer = &place;
+        MovePointer // pointer = pointer + amount;
+    };
+    Kind kind = Kind::Evaluate;
+    Place place;
+    dialect::Op op = dialect::Op::Add;
+    std::vector<Expr> value; // one, or none for a plain return
+    std::vector<Statement> body, orElse;
+    std::vector<Case> cases;
+    int counter = -1, trips = 0;
+    int pointer = -1, amount = 1;
+};
+
+struct Case {
+    std::optional<std::int32_t> value; // none: default
+    std::vector<Statement> body;
+};
+
+struct Function {
+    std::string name;
+    std::optional<Type> result; // none: void
+    std::string resultSpelling;
+    std::vector<int> parameters; // variables
+    std::vector<int> locals;     // variables
+    std::vector<Statement> body;
+};
+
+struct Program {
+    std::vector<StructType> structs;
+    std::vector<Variable> variables;
+    std::vector<Function> functions; // a function calls only earlier ones; main is the last
+};
+
+Program generateProgram(std::uint32_t seed, const Features& features, sxsim::DeviceKind device);
+
+// The program as C, without the device's #pragma lines. Functions main does not reach are
+// left out, and so are omitted variables nothing uses.
+std::string programText(const Program& p);
+
+// The type of a variable's cell: its own, an element's or a member's.
+Type cellType(const Program& p, int variable, int cell);
+int cellCount(const Program& p, const Variable& v);
+
+// Every cell of every variable when main ends, none for a cell never stored. No result when
+// the program is undefined somewhere (a pointer outside its object, a cell read before it is
+// set, a division by zero, an endless run).
+using FinalCells = std::vector<std::vector<std::optional<std::int32_t>>>;
+std::optional<FinalCells> modelRun(const Program& p);
+
+// A smaller program for which stillFails holds, found by removing statements and replacing
+// expressions by their operands or by constants while stillFails keeps holding.
+Program reduced(Program p, const std::function<bool(const Program&)>& stillFails);
+
+} // namespace kavo::testing::program

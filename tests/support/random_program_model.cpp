@@ -1,0 +1,305 @@
+// The host model of a random program: an interpreter of its tree at the dialect's widths and
+// rules (dialect_arithmetic.hpp). With no recursion each function is active at most once, so
+// every variable, local or global, has one set of cells, as on the chip.
+
+#include "tests/support/random_program.hpp"
+
+namespace kavo::testing::program {
+
+Type cellType(const Program& p, int variable, int cell) {
+    const Variable& v = p.variables[variable];
+    if (v.storage == Storage::Struct)
+        return p.structs[v.structType].members[cell].type;
+    return v.type;
+}
+
+int cellCount(const Program& p, const Variable& v) {
+    if (v.storage == Storage::Array)
+        return v.length;
+    if (v.storage == Storage::Struct)
+        return static_cast<int>(p.structs[v.structType].members.size());
+    return 1;
+}
+
+namespace {
+
+// Thrown where the program has no defined result.
+struct Undefined {};
+
+enum class Flow { Normal, Break, Continue, Return };
+
+using dialect::Value;
+
+class Model {
+public:
+    explicit Model(const Program& p) : p_(p), cells_(p.variables.size()), pointers_(cells_.size()) {
+        for (std::size_t i = 0; i < p.variables.size(); ++i) {
+            if (p.variables[i].function < 0)
+                setUp(static_cast<int>(i));
+        }
+    }
+
+    FinalCells run() {
+        call(static_cast<int>(p_.functions.size()) - 1, {});
+        return cells_;
+    }
+
+private:
+    // A variable as its declaration leaves it: its initialiser, or nothing stored yet.
+    void setUp(int variable) {
+        const Variable& v = p_.variables[variable];
+        cells_[variable].assign(cellCount(p_, v), std::nullopt);
+        for (std::size_t c = 0; c < v.initial.size(); ++c)
+            cells_[variable][c] = v.initial[c];
+        pointers_[variable] = v.initialPointer;
+    }
+
+    std::optional<Value> call(int function, const std::vector<Value>& arguments) {
+        const Function& f = p_.functions[function];
+        for (std::size_t i = 0; i < f.parameters.size(); ++i) {
+            const int parameter = f.parameters[i];
+            cells_[parameter] = {dialect::convert(arguments[i], p_.variables[parameter].type).v};
+        }
+        for (int local : f.locals)
+            setUp(local);
+        const Flow flow = execute(f.body);
+        if (!f.result)
+            return std::nullopt;
+        if (flow != Flow::Return || !returned_)
+            throw Undefined{};
+        return dialect::convert(*returned_, *f.result);
+    }
+
+    Flow execute(const std::vector<Statement>& statements) {
+        for (const Statement& s : statements) {
+            const Flow flow = execute(s);
+            if (flow != Flow::Normal)
+                return flow;
+        }
+        return Flow::Normal;
+    }
+
+    Flow execute(const Statement& s) {
+        if (--budget_ < 0)
+            throw Undefined{};
+        switch (s.kind) {
+        case Statement::Kind::Assign: {
+            const PointerValue cell = locate(s.place);
+            store(cell, evaluate(s.value[0]));
+            return Flow::Normal;
+        }
+        case Statement::Kind::Compound: {
+            const PointerValue cell = locate(s.place);
+            const Value old = load(cell);
+            const auto result = dialect::binary(s.op, old, evaluate(s.value[0]));
+            if (!result)
+                throw Undefined{};
+            store(cell, *result);
+            return Flow::Normal;
+        }
+        case Statement::Kind::Evaluate:
+            // A call statement may call a void function.
+            if (s.value[0].kind == Expr::Kind::Call)
+                callOf(s.value[0]);
+            else
+                evaluate(s.value[0]);
+            return Flow::Normal;
+        case Statement::Kind::If:
+            return execute(truth(evaluate(s.value[0])) ? s.body : s.orElse);
+        case Statement::Kind::For:
+        case Statement::Kind::While:
+        case Statement::Kind::DoWhile:
+            return loop(s);
+        case Statement::Kind::Switch:
+            return select(s);
+        case Statement::Kind::Break:
+            return Flow::Break;
+        case Statement::Kind::Continue:
+            return Flow::Continue;
+        case Statement::Kind::Return:
+            returned_.reset();
+            if (!s.value.empty())
+                returned_ = evaluate(s.value[0]);
+            return Flow::Return;
+        case Statement::Kind::PointAt:
+            pointers_[s.pointer] = locate(s.place);
+            return Flow::Normal;
+        case Statement::Kind::MovePointer:
+            pointers_[s.pointer] = moved(pointers_[s.pointer], s.amount);
+            return Flow::Normal;
+        }
+        return Flow::Normal;
+    }
+
+    // The counter is stepped where the C text steps it: after the body of a for (continue
+    // included), before the body of a while or do.
+    Flow loop(const Statement& s) {
+        const PointerValue counter{s.counter, 0};
+        store(counter, Value{0, dialect::Literal});
+        const bool stepFirst = s.kind != Statement::Kind::For;
+        bool first = true;
+        while ((first && s.kind == Statement::Kind::DoWhile) || load(counter).v < s.trips) {
+            first = false;
+            if (stepFirst)
+                step(counter, true);
+            const Flow flow = execute(s.body);
+            if (flow == Flow::Break)
+                break;
+            if (flow == Flow::Return)
+                return flow;
+            if (!stepFirst)
+                step(counter, true);
+        }
+        return Flow::Normal;
+    }
+
+    // The statements from the matching case (or default) on, until a break.
+    Flow select(const Statement& s) {
+        const Value v = evaluate(s.value[0]);
+        std::size_t start = s.cases.size();
+        for (std::size_t i = 0; i < s.cases.size() && start == s.cases.size(); ++i) {
+            if (s.cases[i].value && *s.cases[i].value == v.v)
+                start = i;
+        }
+        for (std::size_t i = 0; i < s.cases.size() && start == s.cases.size(); ++i) {
+            if (!s.cases[i].value)
+                start = i;
+        }
+        for (std::size_t i = start; i < s.cases.size(); ++i) {
+            const Flow flow = execute(s.cases[i].body);
+            if (flow == Flow::Break)
+                return Flow::Normal;
+            if (flow != Flow::Normal)
+                return flow;
+        }
+        return Flow::Normal;
+    }
+
+    static bool truth(const Value& v) { return v.v != 0; }
+
+    Value evaluate(const Expr& e) {
+        switch (e.kind) {
+        case Expr::Kind::Constant:
+            return Value{e.constant, dialect::Literal};
+        case Expr::Kind::Read:
+            return load(locate(e.place));
+        case Expr::Kind::Unary:
+            return dialect::unary(e.op, evaluate(e.operands[0]));
+        case Expr::Kind::Binary:
+            return binary(e);
+        case Expr::Kind::Cast:
+            return dialect::convert(evaluate(e.operands[0]), e.castTo);
+        case Expr::Kind::Conditional: {
+            const bool condition = truth(evaluate(e.operands[0]));
+            return dialect::convert(evaluate(e.operands[condition ? 1 : 2]), dialect::SignedLong);
+        }
+        case Expr::Kind::Call: {
+            const auto result = callOf(e);
+            if (!result)
+                throw Undefined{};
+            return *result;
+        }
+        case Expr::Kind::Step: {
+            const PointerValue cell = locate(e.place);
+            const Value old = load(cell);
+            step(cell, e.increment);
+            return e.prefix ? load(cell) : old;
+        }
+        }
+        throw Undefined{};
+    }
+
+    std::optional<Value> callOf(const Expr& e) {
+        std::vector<Value> arguments;
+        for (const Expr& argument : e.operands)
+            arguments.push_back(evaluate(argument));
+        return call(e.function, arguments);
+    }
+
+    // && and || evaluate their right operand only when it decides the value.
+    Value binary(const Expr& e) {
+        const Value a = evaluate(e.operands[0]);
+        if (e.op == dialect::Op::LogicalAnd && !truth(a))
+            return dialect::truth(false);
+        if (e.op == dialect::Op::LogicalOr && truth(a))
+            return dialect::truth(true);
+        const auto result = dialect::binary(e.op, a, evaluate(e.operands[1]));
+        if (!result)
+            throw Undefined{};
+        return *result;
+    }
+
+    void step(const PointerValue& cell, bool increment) {
+        const Value old = load(cell);
+        store(cell, Value{old.v + (increment ? 1 : -1), old.type});
+    }
+
+    // The cell a place names; a pointer's target must lie inside its object.
+    PointerValue locate(const Place& place) {
+        switch (place.kind) {
+        case Place::Kind::Variable:
+            return {place.variable, 0};
+        case Place::Kind::Element:
+            return inside({place.variable, evaluate(place.index[0]).v});
+        case Place::Kind::Member:
+            return {place.variable, place.member};
+        case Place::Kind::Pointee: {
+            const PointerValue at = pointers_[place.variable];
+            const int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
+            return inside(offset == 0 ? at : moved(at, offset));
+        }
+        case Place::Kind::PointeeStep: {
+            const PointerValue at = inside(pointers_[place.variable]);
+            pointers_[place.variable] = moved(at, 1);
+            return at;
+        }
+        }
+        throw Undefined{};
+    }
+
+    PointerValue inside(const PointerValue& at) const {
+        if (at.variable < 0 || at.cell < 0 || at.cell >= cellCount(p_, p_.variables[at.variable]))
+            throw Undefined{};
+        return at;
+    }
+
+    // Only a pointer into an array moves, and at most to one past its end.
+    PointerValue moved(const PointerValue& at, int amount) const {
+        if (at.variable < 0 || p_.variables[at.variable].storage != Storage::Array)
+            throw Undefined{};
+        const PointerValue to{at.variable, at.cell + amount};
+        if (to.cell < 0 || to.cell > p_.variables[at.variable].length)
+            throw Undefined{};
+        return to;
+    }
+
+    Value load(const PointerValue& cell) const {
+        const auto& v = cells_[cell.variable][cell.cell];
+        if (!v)
+            throw Undefined{};
+        return Value{*v, cellType(p_, cell.variable, cell.cell)};
+    }
+
+    void store(const PointerValue& cell, const Value& v) {
+        cells_[cell.variable][cell.cell] =
+            dialect::convert(v, cellType(p_, cell.variable, cell.cell)).v;
+    }
+
+    const Program& p_;
+    FinalCells cells_;
+    std::vector<PointerValue> pointers_;
+    std::optional<Value> returned_;
+    long budget_ = 100'000;
+};
+
+} // namespace
+
+std::optional<FinalCells> modelRun(const Program& p) {
+    try {
+        return Model(p).run();
+    } catch (const Undefined&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace kavo::testing::program

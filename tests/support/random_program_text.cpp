@@ -1,0 +1,288 @@
+// A random program written as C. Every operation is parenthesised, so that the text says
+// exactly what the tree says; a stored-into place never is (the dialect refuses `(*p)++`).
+
+#include "tests/support/random_program.hpp"
+#include "tests/support/random_program_walk.hpp"
+
+namespace kavo::testing::program {
+namespace {
+
+std::string number(std::int32_t v) {
+    return v < 0 ? "(" + std::to_string(v) + ")" : std::to_string(v);
+}
+
+std::string hex(int v) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (; v > 0 || text.empty(); v /= 16)
+        text.insert(text.begin(), digits[v % 16]);
+    return "0x" + text;
+}
+
+// What main reaches: the functions it calls, directly or not, and the variables they use.
+struct Reached {
+    std::vector<bool> functions, variables;
+};
+
+class Writer {
+public:
+    explicit Writer(const Program& p) : p_(p), reached_(reach()) {}
+
+    std::string text() {
+        std::string out;
+        std::vector<bool> structs(p_.structs.size());
+        for (std::size_t i = 0; i < p_.variables.size(); ++i) {
+            if (declared(i) && p_.variables[i].storage == Storage::Struct)
+                structs[p_.variables[i].structType] = true;
+        }
+        for (std::size_t i = 0; i < p_.structs.size(); ++i) {
+            if (!structs[i])
+                continue;
+            const StructType& s = p_.structs[i];
+            out += "struct " + s.name + " {";
+            for (const Member& m : s.members)
+                out += " " + m.spelling + " " + m.name + ";";
+            out += " };\n";
+        }
+        for (std::size_t i = 0; i < p_.variables.size(); ++i) {
+            if (p_.variables[i].function < 0 && declared(i))
+                out += declaration(p_.variables[i]) + "\n";
+        }
+        for (std::size_t i = 0; i < p_.functions.size(); ++i) {
+            if (reached_.functions[i])
+                out += function(p_.functions[i]);
+        }
+        return out;
+    }
+
+private:
+    bool declared(std::size_t v) const { return reached_.variables[v] || !p_.variables[v].omitted; }
+
+    Reached reach() const {
+        Reached r{std::vector<bool>(p_.functions.size()), std::vector<bool>(p_.variables.size())};
+        auto expression = [&](const Expr& e) {
+            if (e.kind == Expr::Kind::Call)
+                r.functions[e.function] = true;
+            if (e.kind == Expr::Kind::Read || e.kind == Expr::Kind::Step)
+                r.variables[e.place.variable] = true;
+        };
+        auto statement = [&](const Statement& s) {
+            if (s.kind == Statement::Kind::Assign || s.kind == Statement::Kind::Compound ||
+                s.kind == Statement::Kind::PointAt)
+                r.variables[s.place.variable] = true;
+            if (s.counter >= 0)
+                r.variables[s.counter] = true;
+            if (s.pointer >= 0)
+                r.variables[s.pointer] = true;
+        };
+        r.functions.back() = true;
+        // Callers come after their callees: one pass from main backwards finds them all.
+        for (std::size_t f = p_.functions.size(); f-- > 0;) {
+            if (r.functions[f])
+                walkStatements(p_.functions[f].body, statement, expression);
+        }
+        // Pointers declare the variable they first point at; those come before them.
+        for (std::size_t v = p_.variables.size(); v-- > 0;) {
+            const Variable& variable = p_.variables[v];
+            if ((r.variables[v] || !variable.omitted) && variable.storage == Storage::Pointer &&
+                variable.initialPointer.variable >= 0)
+                r.variables[variable.initialPointer.variable] = true;
+        }
+        return r;
+    }
+
+    std::string declaration(const Variable& v) const {
+        if (v.storage == Storage::Pointer) {
+            std::string text = v.spelling + " *" + v.name;
+            if (v.initialPointer.variable >= 0)
+                text += " = &" + cellName(v.initialPointer);
+            return text + ";";
+        }
+        std::string text = v.storage == Storage::Struct
+                               ? "struct " + p_.structs[v.structType].name + " " + v.name
+                               : v.spelling + " " + v.name;
+        if (v.storage == Storage::Array)
+            text += "[" + std::to_string(v.length) + "]";
+        if (v.fixedAddress >= 0)
+            return text + " @ " + hex(v.fixedAddress) + ";";
+        if (v.initial.empty())
+            return text + ";";
+        if (v.storage == Storage::Scalar)
+            return text + " = " + std::to_string(v.initial[0]) + ";";
+        text += " = {";
+        for (std::size_t i = 0; i < v.initial.size(); ++i)
+            text += (i == 0 ? "" : ", ") + std::to_string(v.initial[i]);
+        return text + "};";
+    }
+
+    std::string cellName(const PointerValue& at) const {
+        const Variable& v = p_.variables[at.variable];
+        if (v.storage == Storage::Array)
+            return v.name + "[" + std::to_string(at.cell) + "]";
+        if (v.storage == Storage::Struct)
+            return v.name + "." + p_.structs[v.structType].members[at.cell].name;
+        return v.name;
+    }
+
+    std::string function(const Function& f) const {
+        std::string text = (f.result ? f.resultSpelling : "void") + " " + f.name + "(";
+        for (std::size_t i = 0; i < f.parameters.size(); ++i) {
+            const Variable& parameter = p_.variables[f.parameters[i]];
+            text += (i == 0 ? "" : ", ") + parameter.spelling + " " + parameter.name;
+        }
+        text += (f.parameters.empty() ? "void" : "") + std::string(") {\n");
+        for (int local : f.locals) {
+            if (declared(local))
+                text += "  " + declaration(p_.variables[local]) + "\n";
+        }
+        return text + statements(f.body, 1) + "}\n";
+    }
+
+    std::string statements(const std::vector<Statement>& list, int depth) const {
+        std::string text;
+        for (const Statement& s : list)
+            text += statement(s, depth);
+        return text;
+    }
+
+    std::string block(const std::vector<Statement>& list, int depth) const {
+        return "{\n" + statements(list, depth + 1) + std::string(2 * depth, ' ') + "}";
+    }
+
+    std::string statement(const Statement& s, int depth) const {
+        const std::string indent(2 * depth, ' ');
+        switch (s.kind) {
+        case Statement::Kind::Assign:
+            return indent + place(s.place) + " = " + expression(s.value[0]) + ";\n";
+        case Statement::Kind::Compound:
+            return indent + place(s.place) + " " + dialect::spelling(s.op) + "= " +
+                   expression(s.value[0]) + ";\n";
+        case Statement::Kind::Evaluate:
+            return indent + statementExpression(s.value[0]) + ";\n";
+        case Statement::Kind::If:
+            return indent + ifText(s, depth) + "\n";
+        case Statement::Kind::For: {
+            const std::string k = p_.variables[s.counter].name;
+            return indent + "for (" + k + " = 0; " + k + " < " + std::to_string(s.trips) + "; " +
+                   k + "++) " + block(s.body, depth) + "\n";
+        }
+        case Statement::Kind::While: {
+            const std::string k = p_.variables[s.counter].name;
+            return indent + k + " = 0;\n" + indent + "while (" + k + " < " +
+                   std::to_string(s.trips) + ") {\n" + indent + "  " + k + "++;\n" +
+                   statements(s.body, depth + 1) + indent + "}\n";
+        }
+        case Statement::Kind::DoWhile: {
+            const std::string k = p_.variables[s.counter].name;
+            return indent + k + " = 0;\n" + indent + "do {\n" + indent + "  " + k + "++;\n" +
+                   statements(s.body, depth + 1) + indent + "} while (" + k + " < " +
+                   std::to_string(s.trips) + ");\n";
+        }
+        case Statement::Kind::Switch: {
+            std::string text = indent + "switch (" + expression(s.value[0]) + ") {\n";
+            for (const Case& c : s.cases) {
+                text += indent + (c.value ? "case " + std::to_string(*c.value) : "default") +
+                        ":\n" + statements(c.body, depth + 1);
+            }
+            // C wants a statement after the last label.
+            if (!s.cases.empty() && s.cases.back().body.empty())
+                text += indent + "  break;\n";
+            return text + indent + "}\n";
+        }
+        case Statement::Kind::Break:
+            return indent + "break;\n";
+        case Statement::Kind::Continue:
+            return indent + "continue;\n";
+        case Statement::Kind::Return:
+            return indent + "return" + (s.value.empty() ? "" : " " + expression(s.value[0])) +
+                   ";\n";
+        case Statement::Kind::PointAt:
+            return indent + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
+        case Statement::Kind::MovePointer: {
+            const std::string name = p_.variables[s.pointer].name;
+            return indent + name + " = " + name + " + " + std::to_string(s.amount) + ";\n";
+        }
+        }
+        return "";
+    }
+
+    // An else holding one if is written as else if.
+    std::string ifText(const Statement& s, int depth) const {
+        std::string text = "if (" + expression(s.value[0]) + ") " + block(s.body, depth);
+        if (s.orElse.size() == 1 && s.orElse[0].kind == Statement::Kind::If)
+            return text + " else " + ifText(s.orElse[0], depth);
+        if (!s.orElse.empty())
+            text += " else " + block(s.orElse, depth);
+        return text;
+    }
+
+    std::string place(const Place& at) const {
+        const std::string name = p_.variables[at.variable].name;
+        switch (at.kind) {
+        case Place::Kind::Variable:
+            return name;
+        case Place::Kind::Element:
+            return name + "[" + expression(at.index[0]) + "]";
+        case Place::Kind::Member:
+            return name + "." +
+                   p_.structs[p_.variables[at.variable].structType].members[at.member].name;
+        case Place::Kind::Pointee:
+            if (at.index.empty())
+                return "*" + name;
+            if (at.form == Place::Form::Subscript)
+                return name + "[" + expression(at.index[0]) + "]";
+            return "*(" + name + " + " + expression(at.index[0]) + ")";
+        case Place::Kind::PointeeStep:
+            return "*" + name + "++";
+        }
+        return name;
+    }
+
+    std::string step(const Expr& e) const {
+        const std::string op = e.increment ? "++" : "--";
+        return e.prefix ? op + place(e.place) : place(e.place) + op;
+    }
+
+    std::string statementExpression(const Expr& e) const {
+        return e.kind == Expr::Kind::Step ? step(e) : expression(e);
+    }
+
+    std::string expression(const Expr& e) const {
+        switch (e.kind) {
+        case Expr::Kind::Constant:
+            return number(e.constant);
+        case Expr::Kind::Read:
+            return place(e.place);
+        case Expr::Kind::Unary:
+            return std::string("(") + dialect::spelling(e.op) + expression(e.operands[0]) + ")";
+        case Expr::Kind::Binary:
+            return "(" + expression(e.operands[0]) + " " + dialect::spelling(e.op) + " " +
+                   expression(e.operands[1]) + ")";
+        case Expr::Kind::Cast:
+            return "((" + e.spelling + ")" + expression(e.operands[0]) + ")";
+        case Expr::Kind::Conditional:
+            return "(" + expression(e.operands[0]) + " ? " + expression(e.operands[1]) + " : " +
+                   expression(e.operands[2]) + ")";
+        case Expr::Kind::Call: {
+            std::string text = p_.functions[e.function].name + "(";
+            for (std::size_t i = 0; i < e.operands.size(); ++i)
+                text += (i == 0 ? "" : ", ") + expression(e.operands[i]);
+            return text + ")";
+        }
+        case Expr::Kind::Step:
+            return "(" + step(e) + ")";
+        }
+        return "";
+    }
+
+    const Program& p_;
+    Reached reached_;
+};
+
+} // namespace
+
+std::string programText(const Program& p) {
+    return Writer(p).text();
+}
+
+} // namespace kavo::testing::program
