@@ -178,7 +178,7 @@ private:
         const bool testGuarded = lastWordBefore_ != nullptr && isskip(*lastWordBefore_);
         // The bit copy goes to the byte that holds FSR's copy while a pointer's window is open.
         if (!isbittest(test->opcode) || testGuarded || test->operand == Indirect ||
-            window_.saved) {
+            (window_.saved && indirectUseAhead(i))) {
             c_.error(strprintf("ERROR: Line: %d the instruction a skip guards needs RAM bank %d, "
                                "which cannot be selected between the skip and it.\n",
                                i->line, bank));
@@ -203,6 +203,17 @@ private:
         test->operand = BitCopy;
         test->scope = GlobalScopeName;
         test->offset = 0;
+    }
+
+    // Whether an INDF access of the open window follows from i on.
+    bool indirectUseAhead(const Instruction* i) const {
+        for (const Instruction* n = i; n != nullptr; n = n->next) {
+            if (endsWindow(*n) || (writesfsr(*n) && !stepsFsr(*n)))
+                return false;
+            if (reachesIndirect(*n))
+                return true;
+        }
+        return false;
     }
 
     // A selection rewrites FSR's bank bits; a window whose bank is neither known nor saved

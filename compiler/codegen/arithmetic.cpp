@@ -87,6 +87,14 @@ void subtractHighWithBorrow(Compilation& c, const Item& b, const std::string& t,
             emit(c, PIC_BTFSS, Status, Carry, line);
             emit(c, PIC_MOVLW, std::to_string(high + 1), -1, line, high + 1);
         }
+    } else if (c.pragmas.has("SX_52_BANKS")) {
+        // The skip that guards the subtraction reads a global copy: on the 48/52 the bank of
+        // t cannot be selected between a skip and what it guards when it differs from b's in
+        // FSR bit 7, so both skips must need no bank at all.
+        emitOn(c, PIC_MOVF, b, 0, line, true);
+        emit(c, PIC_MOVWF, "@__SxItmp_", -1, line);
+        emit(c, PIC_BTFSS, Status, Carry, line);
+        emit(c, PIC_INCFSZ, "@__SxItmp_", 0, line);
     } else {
         emitOn(c, PIC_MOVF, b, 0, line, true);
         emit(c, PIC_BTFSS, Status, Carry, line);

@@ -161,9 +161,36 @@ void placeSymbols(Compilation& c, Priority priority,
 
 namespace {
 
+// The runtime routines' parameter slots are worked on together in tight loops, guarded by
+// skips: in one bank a skip never has to guard a selection of another bank. They go as one
+// block where one is free, else each on its own.
+void placeParameterSlots(Compilation& c) {
+    std::vector<Symbol*> slots;
+    int total = 0;
+    for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->addr < 0 && !takesNoRam(*s) && s->name.starts_with("_prm_")) {
+            slots.push_back(s);
+            total += s->size > 0 ? s->size : 1;
+        }
+    }
+    if (slots.size() < 2)
+        return;
+    int address = findregloc(c, total, "", 0, false);
+    if (address < 0) {
+        c.ram->unplaced -= total; // each slot is offered a place of its own next
+        return;
+    }
+    for (Symbol* s : slots) {
+        s->addr = address;
+        noteplaced(c, s);
+        address += s->size > 0 ? s->size : 1;
+    }
+}
+
 void placeAll(Compilation& c) {
     IndexedPlacement index(c);
     const std::unordered_set<std::string> windowNames = namesInIndirectWindows(c);
+    placeParameterSlots(c);
     placeSymbols(c, Priority::IndirectWindow, windowNames);
     placeSymbols(c, Priority::Temporary, windowNames);
     placeSymbols(c, Priority::Other, windowNames);
