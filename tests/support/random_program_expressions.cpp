@@ -113,6 +113,9 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
     if (form == 1) {
         at.form = Place::Form::Subscript;
         at.index = {pointerOffset(pointer, effects)};
+        // p[f()] with f moving p: C leaves open whether p is read before or after the call.
+        if (g_.effects.of(at.index.front()).writes.count(pointer) != 0)
+            at.index = {pointerOffset(pointer, false)};
     } else if (form == 2) {
         at.form = Place::Form::Sum;
         at.index = {pointerOffset(pointer, false)};
