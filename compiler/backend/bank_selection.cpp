@@ -98,9 +98,9 @@ private:
             return i;
         if (iswordless(i->opcode))
             return i;
-        bool guarded = lastWord_ != nullptr && isskip(*lastWord_);
+        const bool guarded = lastWord_ != nullptr && isskip(*lastWord_);
         if (window_.live && window_.disturbed && window_.bank == UnknownBank && reachesIndirect(*i))
-            guarded = restoreFsr(previous, i, guarded);
+            restoreFsr(previous, i, guarded);
         const BankNeed need = needOf(i, guarded);
         const int before = current_;
         bool certain = false; // the bank is the same after a taken and an untaken skip
@@ -239,10 +239,10 @@ private:
 
     // Selects FSR's own bank again before the INDF access i, from the copy the set-up saved:
     // through W where i overwrites W and Z anyway, else bit by bit, which leaves W and the
-    // flags alone (before the skip when i is guarded). Returns whether i is still guarded.
-    bool restoreFsr(Instruction* previous, Instruction* i, bool guarded) {
+    // flags alone (before the skip when i is guarded).
+    void restoreFsr(Instruction* previous, Instruction* i, bool guarded) {
         if (!window_.saved)
-            return guarded; // refused where the selection was made
+            return; // refused where the selection was made
         Instruction* at = previous;
         if (guarded) {
             if (ownbank(c_, common_, *lastWord_).kind == BankNeed::Bank ||
@@ -252,7 +252,7 @@ private:
                                    "between them.\n",
                                    i->line));
                 window_.disturbed = false;
-                return guarded;
+                return;
             }
             at = lastWordPrevious_;
         }
@@ -277,7 +277,6 @@ private:
             lastWordBefore_ = nullptr;
             lastWord_ = last;
         }
-        return guarded;
     }
 
     void noteEffects(Instruction* i) {
