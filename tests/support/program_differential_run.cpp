@@ -2,6 +2,7 @@
 // compiled program's values, and the reduction of the first failures.
 
 #include "tests/support/program_differential_run.hpp"
+#include "tests/support/example_files.hpp"
 
 #include "tests/support/compiled_program.hpp"
 
@@ -18,10 +19,7 @@ namespace {
 
 std::string deviceHeader(sxsim::DeviceKind device) {
     const char* name = device == sxsim::DeviceKind::SX52 ? "sx52.h" : "sx28.h";
-    std::ifstream in(std::string(KAVO_EXAMPLES_DIR) + "/" + name);
-    if (!in)
-        throw std::logic_error(std::string("cannot read examples/") + name);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return exampleFile(name);
 }
 
 int lineCount(const std::string& text) {

@@ -2,6 +2,7 @@
 // program checks a construct that used to compile into something else without a word. The
 // expected values are worked out by hand from what C says.
 #include "tests/support/compiled_program.hpp"
+#include "tests/support/example_files.hpp"
 #include "tests/support/sx28_prelude.hpp"
 
 #include <gtest/gtest.h>
@@ -420,8 +421,7 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
-        std::ifstream header(std::string(KAVO_EXAMPLES_DIR) + "/" + row.header);
-        const std::string device(std::istreambuf_iterator<char>(header), {});
+        const std::string device = testing::exampleFile(row.header);
         const auto kind =
             std::string(row.header) == "sx52.h" ? sxsim::DeviceKind::SX52 : sxsim::DeviceKind::SX28;
         try {

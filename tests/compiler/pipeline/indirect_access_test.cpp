@@ -6,11 +6,10 @@
 // them. Each program runs on the 28-pin part and on the 52-pin part
 // (sixteen banks, the upper eight through FSR bit 7); the values are worked out by hand.
 #include "tests/support/compiled_program.hpp"
+#include "tests/support/example_files.hpp"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -118,18 +117,13 @@ const Case Cases[] = {
      {{"sum", 54585}}},
 };
 
-std::string header(const char* file) {
-    std::ifstream in(std::string(KAVO_EXAMPLES_DIR) + "/" + file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class IndirectAccess : public ::testing::TestWithParam<Case> {};
 
 TEST_P(IndirectAccess, ComputesWhatCSaysOnBothPartFamilies) {
     const Case& c = GetParam();
     for (const auto& [file, kind] : {std::pair{"sx28.h", sxsim::DeviceKind::SX28},
                                      std::pair{"sx52.h", sxsim::DeviceKind::SX52}}) {
-        CompiledProgram program(header(file) + c.globals + c.source, kind);
+        CompiledProgram program(testing::exampleFile(file) + c.globals + c.source, kind);
         program.restart();
         program.runToEnd();
         for (const auto& [name, value] : c.expected)

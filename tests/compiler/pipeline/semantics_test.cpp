@@ -2,6 +2,7 @@
 // object file, the object file is loaded into the simulator, and the variables the program
 // leaves behind must hold what C says.
 #include "tests/support/compiled_program.hpp"
+#include "tests/support/example_files.hpp"
 #include "tests/support/sx28_prelude.hpp"
 
 #include <gtest/gtest.h>
@@ -20,8 +21,7 @@ using testing::CompiledProgram;
 using testing::Sx28;
 
 std::string exampleHeader(const std::string& file) {
-    std::ifstream in(std::string(KAVO_EXAMPLES_DIR) + "/" + file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return testing::exampleFile(file);
 }
 
 // An example program with its device header pasted in, as the preprocessor would.
