@@ -80,13 +80,14 @@ bool preprocessSource(Compilation& c) {
     c.message(strprintf("Preprocessing %s\n", c.files.sourceFileName.c_str()));
     c.files.preprocessFile.write(banner("//"));
     c.files.preprocessFile.write(strprintf("#line 0 %s\n", c.files.sourceFileName.c_str()));
-    Preprocessor(c, c.files.preprocessFile).preprocess(c.files.sourceFileName);
+    Preprocessor preprocessor(c, c.files.preprocessFile);
+    preprocessor.preprocess(c.files.sourceFileName);
     c.message(strprintf("Done preprocessing %s\n", c.files.sourceFileName.c_str()));
     if (!c.files.preprocessFile.close()) {
         c.error(strprintf("Cannot write preprocess file %s!\n", c.files.fileName.c_str()));
         return false;
     }
-    return true;
+    return !preprocessor.stopped();
 }
 
 bool openParserInput(Compilation& c) {

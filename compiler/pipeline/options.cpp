@@ -64,7 +64,10 @@ Applied applyOption(Compilation& c, char letter, const std::string& value) {
     std::string* extension = nullptr;
     switch (letter) {
     case 'I':
+        // The first place #include looks, as it always was; every -I folder is also searched
+        // after the including file's own folder.
         c.pragmas.set("INCLUDE_DIR", normaliseDirectory(value));
+        c.includeFolders.push_back(normaliseDirectory(value));
         return Applied::Done;
     case 'o':
         directory = &s.objDir;

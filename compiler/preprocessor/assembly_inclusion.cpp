@@ -63,8 +63,10 @@ bool Preprocessor::loadAssembly(const std::string& path, int directiveLine,
     writeLine("rasm(\n");
     writeLine(strprintf("#line %d %s\n", 0, path.c_str()));
     int counter = 0;
+    SourcePosition position{path, 0};
     std::string raw;
     while (std::getline(in, raw)) {
+        ++position.line;
         const std::string line = withoutComment(raw);
         const SplitLine split = splitWords(line);
         const std::string& first = split.word(0);
@@ -75,10 +77,10 @@ bool Preprocessor::loadAssembly(const std::string& path, int directiveLine,
             writeEmptyLine();
         } else if (isKeyword(first, "ORG", "org")) {
             counter = static_cast<int>(readCompilerNumber(second));
-            writeLine(defineExpand(line, c_.defines));
+            writeLine(expandAssembly(position, line));
         } else if (isKeyword(second, "ORG", "org")) {
             counter = static_cast<int>(readCompilerNumber(split.word(2)));
-            writeLine(defineExpand(line, c_.defines));
+            writeLine(expandAssembly(position, line));
         } else if (isKeyword(second, "DW", "dw")) {
             defineAssemblyName(first, std::to_string(counter));
             writeLine(dataWords(split, counter));
@@ -86,12 +88,12 @@ bool Preprocessor::loadAssembly(const std::string& path, int directiveLine,
                    isKeyword(first, "RESET", "reset")) {
             writeEmptyLine();
         } else if (second == "=" || isKeyword(second, "EQU", "equ")) {
-            const std::string expanded = defineExpand(line, c_.defines);
+            const std::string expanded = expandAssembly(position, line);
             const SplitLine again = splitWords(expanded);
             defineAssemblyName(first, std::string(again.restFrom(expanded, 2)));
             writeEmptyLine();
         } else {
-            writeLine(defineExpand(line, c_.defines));
+            writeLine(expandAssembly(position, line));
             counter += wordsOf(split);
         }
     }

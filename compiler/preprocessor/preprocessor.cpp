@@ -1,13 +1,14 @@
 // The preprocessor pass: reads the source and its includes line by line into the preprocess
-// file. preprocess drives the files, recognise and processMainLine dispatch the directives
-// (doDefine, doPragma, doInclude; #ifdef/#ifndef through conditional and region), and
-// reportUnsupported names the directives it refuses.
+// file. preprocess drives the files, recognise and processLine dispatch the directives
+// (doDefine, doPragma, doMessage; the conditionals in conditionals.cpp, #include in
+// includes.cpp), and expandMacros applies the #define macros to the lines of C text.
 #include "compiler/preprocessor/preprocessor.hpp"
 #include "compiler/preprocessor/vp_loader.hpp"
 
 #include "compiler/base/number_reader.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/preprocessor/comment_stripper.hpp"
+#include "compiler/preprocessor/file_names.hpp"
 #include "compiler/tables/substitution.hpp"
 
 #include <algorithm>
@@ -16,22 +17,6 @@
 namespace kavo {
 
 namespace {
-
-std::string withoutQuotes(std::string name) {
-    if (!name.empty() && name.front() == '"') {
-        name.erase(0, 1);
-        if (!name.empty() && name.back() == '"')
-            name.pop_back();
-    }
-    return name;
-}
-
-// The same file reached through different spellings of its path is still the same file.
-std::string identityOf(const std::string& path) {
-    std::error_code error;
-    const auto canonical = std::filesystem::weakly_canonical(path, error);
-    return error ? path : canonical.string();
-}
 
 // Highest RAM address of the largest part (16 banks of 32 registers).
 constexpr std::uint32_t HighestRamAddress = 511;
@@ -64,8 +49,10 @@ bool Preprocessor::preprocess(const std::string& fileName) {
     includeChain_.push_back(identityOf(file.name));
     bool inBlock = false;
     std::string raw;
-    while (file.readLine(raw))
-        processMainLine(file, prepare(raw, inBlock));
+    while (!stopped_ && file.readLine(raw))
+        processLine(file, prepare(raw, inBlock));
+    if (!stopped_)
+        reportUnclosed(file);
     includeChain_.pop_back();
     return true;
 }
@@ -89,9 +76,9 @@ std::optional<Preprocessor::Directive> Preprocessor::recognise(const SplitLine& 
     } else {
         directive.name = first.substr(1);
     }
-    static const char* const known[] = {"replace", "vpmem",   "define", "undef", "loadasm",
-                                        "loadvp",  "include", "pragma", "ifdef", "ifndef",
-                                        "elif",    "else",    "endif",  "if"};
+    static const char* const known[] = {
+        "replace", "vpmem",  "define", "undef", "loadasm", "loadvp", "include", "pragma",
+        "ifdef",   "ifndef", "elif",   "else",  "endif",   "if",     "error",   "warning"};
     if (std::find(std::begin(known), std::end(known), directive.name) == std::end(known))
         return std::nullopt;
     return directive;
@@ -127,26 +114,33 @@ void Preprocessor::writeSourceLine(const SourceFile& file, const std::string& te
     writeEmptyLine();
 }
 
-void Preprocessor::processMainLine(SourceFile& file, const PreparedLine& line) {
+void Preprocessor::processLine(SourceFile& file, const PreparedLine& line) {
     const auto directive = recognise(line.split);
-    if (!directive) {
-        writeSourceLine(file, defineExpand(line.text, c_.defines));
+    if (directive && isConditional(directive->name)) {
+        conditionalDirective(file, line, *directive);
         return;
     }
-    if (!withinWordLimits(file, line.split)) {
+    if (!file.active()) {
         writeEmptyLine();
         return;
     }
-    if (executeShared(file, line, *directive, Context::MainLoop))
-        return;
-    if (directive->name == "ifdef" || directive->name == "ifndef") {
-        const bool defined = c_.defines.has(line.split.word(directive->arg));
-        conditional(file, directive->name == "ifdef" ? defined : !defined);
+    const Context context = file.conditionals.empty() ? Context::MainLoop : Context::Region;
+    if (!directive) {
+        // Inside a conditional an unknown directive stands for an empty line; outside it
+        // ("#line") it passes through.
+        if (context == Context::Region && line.split.word(0).starts_with("#")) {
+            writeEmptyLine();
+            return;
+        }
+        const auto expanded = expandMacros(file, line.text);
+        if (expanded)
+            writeSourceLine(file, *expanded);
+        else
+            writeEmptyLine();
         return;
     }
-    reportUnsupported(file, *directive);
-    // The line still stands for itself in the output, so later line numbers stay right.
-    writeEmptyLine();
+    if (!withinWordLimits(file, line.split) || !executeShared(file, line, *directive, context))
+        writeEmptyLine();
 }
 
 bool Preprocessor::executeShared(SourceFile& file, const PreparedLine& line,
@@ -159,13 +153,15 @@ bool Preprocessor::executeShared(SourceFile& file, const PreparedLine& line,
     } else if (name == "vpmem") {
         doVpmem(file, split, directive, context);
     } else if (name == "define") {
-        doDefine(line, directive, context);
+        doDefine(file, line, directive, context);
     } else if (name == "undef") {
         c_.defines.remove(split.word(directive.arg));
     } else if (name == "pragma") {
         doPragma(split, directive);
     } else if (name == "loadasm" || name == "loadvp") {
         doLoad(file, split, directive);
+    } else if (name == "error" || name == "warning") {
+        doMessage(file, line, directive);
     } else if (name == "include") {
         doInclude(file, split, directive);
         return true;
@@ -176,13 +172,10 @@ bool Preprocessor::executeShared(SourceFile& file, const PreparedLine& line,
     return true;
 }
 
-void Preprocessor::reportUnsupported(const SourceFile& file, const Directive& directive) {
+void Preprocessor::reportStray(const SourceFile& file, const Directive& directive) {
     const bool two = directive.form == Form::TwoWord;
     const char* format = nullptr;
-    if (directive.name == "elif") {
-        format = two ? "ERROR(C122): \"%s\" Line: %d #elif preprocessor directive not supported.\n"
-                     : "ERROR(C123): \"%s\" Line: %d #elif preprocessor directive not supported.\n";
-    } else if (directive.name == "else") {
+    if (directive.name == "else") {
         format = two ? "ERROR(C92): \"%s\" Line: %d found #else with no matching #ifdef or "
                        "#ifndef\n"
                      : "ERROR(C93): \"%s\" Line: %d found #else with no matching #ifdef or "
@@ -193,14 +186,74 @@ void Preprocessor::reportUnsupported(const SourceFile& file, const Directive& di
                      : "ERROR(C95): \"%s\" Line: %d found #endif with no matching #ifdef or "
                        "#ifndef\n";
     } else {
-        format = two ? "ERROR(C120): \"%s\" Line: %d #if preprocessor directive not supported.\n"
-                     : "ERROR(C121): \"%s\" Line: %d #if preprocessor directive not supported.\n";
+        format = "ERROR(C286): \"%s\" Line: %d found #elif with no matching #if, #ifdef or "
+                 "#ifndef\n";
     }
     c_.error(strprintf(format, file.name.c_str(), file.lineCounter));
 }
 
-void Preprocessor::doDefine(const PreparedLine& line, const Directive& directive, Context context) {
-    const std::string name = line.split.word(directive.arg);
+void Preprocessor::errorAt(const SourceFile& file, int code, const std::string& text) {
+    c_.error(strprintf("ERROR(C%d): \"%s\" Line: %d %s\n", code, file.name.c_str(),
+                       file.lineCounter, text.c_str()));
+}
+
+void Preprocessor::reportMacroError(const SourcePosition& position, const MacroError& error) {
+    if (error.code == 280) {
+        c_.error(strprintf("ERROR(C280): \"%s\" Line: %d line longer than %d characters after "
+                           "#replace and #define.\n",
+                           position.file.c_str(), position.line,
+                           static_cast<int>(MaxExpandedLineLength)));
+        return;
+    }
+    c_.error(strprintf("ERROR(C%d): \"%s\" Line: %d %s\n", error.code, position.file.c_str(),
+                       position.line, error.text.c_str()));
+}
+
+std::optional<std::string> Preprocessor::expandMacros(const SourceFile& file, std::string_view text,
+                                                      bool objectLikeOnly) {
+    const SourcePosition position{file.name, file.lineCounter};
+    MacroExpander expander(c_.defines, position, MaxExpandedLineLength);
+    if (objectLikeOnly)
+        expander.objectLikeOnly();
+    auto expanded = expander.expand(text);
+    if (!expanded)
+        reportMacroError(position, expander.error());
+    return expanded;
+}
+
+std::string Preprocessor::expandAssembly(const SourcePosition& position, const std::string& text) {
+    MacroExpander expander(c_.defines, position, MaxExpandedLineLength);
+    expander.objectLikeOnly();
+    auto expanded = expander.expand(text);
+    if (expanded)
+        return *expanded;
+    reportMacroError(position, expander.error());
+    return "\n";
+}
+
+void Preprocessor::doMessage(const SourceFile& file, const PreparedLine& line,
+                             const Directive& directive) {
+    std::string text(line.split.restFrom(line.text, directive.arg));
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t'))
+        text.pop_back();
+    if (directive.name == "warning") {
+        c_.message(strprintf("WARNING(C283): \"%s\" Line: %d #warning %s\n", file.name.c_str(),
+                             file.lineCounter, text.c_str()));
+        return;
+    }
+    errorAt(file, 282, "#error " + text);
+    stop();
+}
+
+void Preprocessor::doDefine(const SourceFile& file, const PreparedLine& line,
+                            const Directive& directive, Context context) {
+    std::string problem;
+    auto head = readMacroHead(line.split.restFrom(line.text, directive.arg), problem);
+    if (!head) {
+        errorAt(file, 292, "#define: " + problem + ".");
+        return;
+    }
+    const std::string& name = head->name;
     if (c_.defines.has(name)) {
         const bool two = directive.form == Form::TwoWord;
         const char* format =
@@ -210,10 +263,53 @@ void Preprocessor::doDefine(const PreparedLine& line, const Directive& directive
         c_.message(strprintf(format, name.c_str()));
         c_.defines.remove(name);
     }
-    // Earlier macros are expanded in the value once, when it is defined.
-    const std::string expanded = defineExpand(line.text, c_.defines);
-    const SplitLine again = splitWords(expanded);
-    c_.defines.add(name, directiveValue(again.restFrom(expanded, directive.arg + 1)));
+    if (head->functionLike) {
+        addFunctionLike(file, line, directive, *head);
+        return;
+    }
+    // Earlier object-like macros are expanded in the value once, when it is defined.
+    const auto expanded = expandMacros(file, line.text, true);
+    if (!expanded)
+        return;
+    const SplitLine again = splitWords(*expanded);
+    c_.defines.add(name, directiveValue(again.restFrom(*expanded, directive.arg + 1)));
+}
+
+// A function-like macro keeps its body as written: the body is expanded at each call, after
+// the arguments are in place.
+void Preprocessor::addFunctionLike(const SourceFile& file, const PreparedLine& line,
+                                   const Directive& directive, const MacroHead& head) {
+    const std::string_view rest = line.split.restFrom(line.text, directive.arg);
+    std::string body = directiveValue(rest.substr(std::min(head.bodyStart, rest.size())));
+    body.erase(0, body.find_first_not_of(" \t"));
+    const std::vector<Piece> pieces = splitPieces(body);
+    auto isParameter = [&](std::size_t at) {
+        return at < pieces.size() && pieces[at].kind == PieceKind::Identifier &&
+               std::find(head.parameters.begin(), head.parameters.end(), pieces[at].text) !=
+                   head.parameters.end();
+    };
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        std::size_t next = i + 1;
+        while (next < pieces.size() && pieces[next].kind == PieceKind::Blank)
+            ++next;
+        if (pieces[i].kind == PieceKind::Other && pieces[i].text == "#" && !isParameter(next)) {
+            errorAt(file, 292,
+                    "#define: \"#\" in macro " + head.name + " is not followed by a parameter.");
+            return;
+        }
+    }
+    if (!pieces.empty() &&
+        (pieces.front().kind == PieceKind::Paste || pieces.back().kind == PieceKind::Paste)) {
+        errorAt(file, 292, "#define: \"##\" cannot begin or end macro " + head.name + ".");
+        return;
+    }
+    SubstitutionTable::Entry entry;
+    entry.name = head.name;
+    entry.value = body;
+    entry.functionLike = true;
+    entry.parameters = head.parameters;
+    entry.variadic = head.variadic;
+    c_.defines.add(std::move(entry));
 }
 
 void Preprocessor::doVpmem(const SourceFile& file, const SplitLine& split,
@@ -261,90 +357,6 @@ void Preprocessor::doLoad(const SourceFile& file, const SplitLine& split,
         loadvp(c_, path, file.lineCounter);
     else
         loadAssembly(path, file.lineCounter, file.name);
-}
-
-void Preprocessor::doInclude(SourceFile& file, const SplitLine& split, const Directive& directive) {
-    std::string name = split.word(directive.arg);
-    if (!name.empty() && (name.front() == '"' || name.front() == '<'))
-        name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::string();
-    const auto includeDir = c_.pragmas.get("INCLUDE_DIR");
-    // The name as the file is opened: a name left in quotes ("#include ""a.h"") opens a.h.
-    const std::string path =
-        withoutQuotes(withForwardSlashes(includeDir ? *includeDir + name : name));
-
-    if (includeChain_.size() >= MaxIncludeDepth) {
-        c_.error(strprintf("ERROR(C260): \"%s\" Line: %d #include nested more than %d deep.\n",
-                           file.name.c_str(), file.lineCounter, static_cast<int>(MaxIncludeDepth)));
-        writeEmptyLine();
-        return;
-    }
-    // Headers that each include the next twice would be read 2^depth times.
-    if (++inclusions_ > MaxInclusions) {
-        c_.error(strprintf("ERROR(C281): \"%s\" Line: %d more than %d #include in one "
-                           "compilation.\n",
-                           file.name.c_str(), file.lineCounter, static_cast<int>(MaxInclusions)));
-        writeEmptyLine();
-        return;
-    }
-    if (std::find(includeChain_.begin(), includeChain_.end(), identityOf(path)) !=
-        includeChain_.end()) {
-        c_.error(strprintf("ERROR(C261): \"%s\" Line: %d %s includes itself.\n", file.name.c_str(),
-                           file.lineCounter, path.c_str()));
-        writeEmptyLine();
-        return;
-    }
-    writeLine(strprintf("#line %d %s\n", 0, path.c_str()));
-    c_.message(strprintf("INCLUDING: %s\n", path.c_str()));
-    preprocess(path);
-    writeLine(strprintf("#line %d %s\n", file.lineCounter - 1, file.name.c_str()));
-    writeEmptyLine();
-}
-
-void Preprocessor::conditional(SourceFile& file, bool takeFirstBranch) {
-    writeEmptyLine();
-    // Regions do not nest: the first #else or #endif ends the region, whatever it belongs to.
-    if (region(file, takeFirstBranch) == RegionEnd::Else)
-        region(file, !takeFirstBranch);
-}
-
-Preprocessor::RegionEnd Preprocessor::region(SourceFile& file, bool active) {
-    bool inBlock = false;
-    std::string raw;
-    while (file.readLine(raw)) {
-        const PreparedLine line = prepare(raw, inBlock);
-        const auto directive = recognise(line.split);
-        const std::string name = directive ? directive->name : std::string();
-        if (name == "else" || name == "endif") {
-            writeEmptyLine();
-            return name == "else" ? RegionEnd::Else : RegionEnd::Endif;
-        }
-        if (name == "elif") {
-            c_.error(strprintf(directive->form == Form::TwoWord
-                                   ? "ERROR(C124): \"%s\" Line: %d #elif preprocessor directive "
-                                     "not supported.\n"
-                                   : "ERROR(C125): \"%s\" Line: %d #elif preprocessor directive "
-                                     "not supported.\n",
-                               file.name.c_str(), file.lineCounter));
-            writeEmptyLine();
-            return RegionEnd::ElifOrEnd;
-        }
-        if (!active) {
-            writeEmptyLine();
-            continue;
-        }
-        if (directive) {
-            if (!withinWordLimits(file, line.split) ||
-                !executeShared(file, line, *directive, Context::Region))
-                writeEmptyLine();
-            continue;
-        }
-        if (line.split.word(0).starts_with("#"))
-            writeEmptyLine();
-        else
-            writeSourceLine(file, defineExpand(line.text, c_.defines));
-    }
-    c_.error("ERROR(C68): End of file reached while searching for #else or #endif");
-    return RegionEnd::ElifOrEnd;
 }
 
 } // namespace kavo

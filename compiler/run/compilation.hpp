@@ -75,6 +75,8 @@ public:
     PragmaTable pragmas;
     SubstitutionTable defines;
     SubstitutionTable replaces;
+    // The -I folders of the command line, each ending in "/", searched for #include files.
+    std::vector<std::string> includeFolders;
     std::vector<std::uint32_t> programImage;
     // Set when a Virtual Peripheral file filled programImage: the object file then fills the
     // gaps the program leaves with the image's words.

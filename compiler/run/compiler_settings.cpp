@@ -1,6 +1,7 @@
 #include "compiler/run/compiler_settings.hpp"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace kavo {
 
@@ -14,6 +15,14 @@ std::string normaliseDirectory(std::string value) {
     if (!value.empty() && value.back() != '/')
         value += '/';
     return value;
+}
+
+std::string installedHeaderDir() {
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return {};
+    return (program.parent_path().parent_path() / "share/kavo/include").string() + "/";
 }
 
 } // namespace kavo

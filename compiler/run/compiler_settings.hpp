@@ -4,6 +4,11 @@
 
 namespace kavo {
 
+// The folder of the device headers installed with the compiler: share/kavo/include/ beside the
+// folder of the running program (build/bin and build/share in a build tree alike); empty when
+// the program's own path is unknown.
+std::string installedHeaderDir();
+
 // Directories and extensions: they outlive a run, so the caller keeps them and passes them in
 // (the IDE sets them again from its configuration before every compile).
 // A directory is empty (the current directory) or ends in "/".
@@ -22,6 +27,9 @@ struct CompilerSettings {
     std::string preExtension = "pre";
     std::string mapExtension = "map";
     std::string vpExtension = "sxh";
+
+    // The device headers that come with the compiler, searched last for #include files.
+    std::string headerDir = installedHeaderDir();
 };
 
 // Extensions are at most this long; longer values are refused.

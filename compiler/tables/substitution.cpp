@@ -9,12 +9,6 @@ namespace {
 bool isLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool isIdentifierChar(char c) {
-    return isLetter(c) || isDigit(c) || c == '_';
-}
 
 // Tries the entries in table order at position at; the first whose name is there and is not
 // continued by a character that would make it part of a longer name wins.
@@ -59,7 +53,10 @@ std::string expand(std::string_view line, const SubstitutionTable& table, Starts
 } // namespace
 
 void SubstitutionTable::add(std::string_view name, std::string_view value) {
-    entries_.push_back({std::string(name), std::string(value)});
+    Entry entry;
+    entry.name = name;
+    entry.value = value;
+    entries_.push_back(std::move(entry));
 }
 
 bool SubstitutionTable::remove(std::string_view name) {
@@ -72,17 +69,19 @@ bool SubstitutionTable::remove(std::string_view name) {
 }
 
 bool SubstitutionTable::has(std::string_view name) const {
-    return std::any_of(entries_.begin(), entries_.end(),
-                       [&](const Entry& entry) { return entry.name == name; });
+    return find(name) != nullptr;
+}
+
+const SubstitutionTable::Entry* SubstitutionTable::find(std::string_view name) const {
+    for (const Entry& entry : entries_) {
+        if (entry.name == name)
+            return &entry;
+    }
+    return nullptr;
 }
 
 std::string replaceExpand(std::string_view line, const SubstitutionTable& replaces) {
     return expand(line, replaces, isLetter, isLetter);
-}
-
-std::string defineExpand(std::string_view line, const SubstitutionTable& defines) {
-    auto startsIdentifier = [](char c) { return isLetter(c) || c == '_'; };
-    return expand(line, defines, startsIdentifier, isIdentifierChar);
 }
 
 std::string directiveValue(std::string_view rest) {

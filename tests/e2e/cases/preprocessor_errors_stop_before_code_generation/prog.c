@@ -1,4 +1,5 @@
 int a;
-#if X
+#if VERSION / 0
+#endif
 #include "missing.h"
 int b;
