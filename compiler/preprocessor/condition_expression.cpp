@@ -69,7 +69,13 @@ private:
         error_ = {284, "#if expression is malformed: " + what + "."};
     }
 
+    // Parentheses, unary operators and ?: nest at most this deep: the parser's own stack.
+    static constexpr int MaxNesting = 256;
+
     Value conditional(bool live) {
+        const Nested nested(*this);
+        if (failed_)
+            return {};
         const Value test = binary(0, live);
         if (!take("?"))
             return test;
@@ -195,6 +201,9 @@ private:
     }
 
     Value unary(bool live) {
+        const Nested nested(*this);
+        if (failed_)
+            return {};
         if (take("!")) {
             const Value v = unary(live);
             return {v.bits == 0 ? 1u : 0u, false};
@@ -334,9 +343,20 @@ private:
         return static_cast<unsigned char>(c);
     }
 
+    // Counts the depth of conditional and unary while one of them runs.
+    struct Nested {
+        explicit Nested(ConditionParser& parser) : parser_(parser) {
+            if (++parser_.nesting_ > MaxNesting)
+                parser_.malformed("nested more than 256 deep");
+        }
+        ~Nested() { --parser_.nesting_; }
+        ConditionParser& parser_;
+    };
+
     std::string_view text_;
     std::size_t at_ = 0;
     bool failed_ = false;
+    int nesting_ = 0;
     MacroError& error_;
 };
 

@@ -54,8 +54,10 @@ struct Project {
     ScriptedDialogs dialogs;
     std::unique_ptr<TLumadesk> window;
 
-    explicit Project(const QString& source, const QString& sourceFolder = "src") {
-        copyDeviceHeader(folder.path());
+    explicit Project(const QString& source, const QString& sourceFolder = "src",
+                     bool withDeviceHeader = true) {
+        if (withDeviceHeader)
+            copyDeviceHeader(folder.path());
         QDir(folder.path()).mkpath(sourceFolder);
         writeText(folder.file(sourceFolder + "/prog.c"), source);
         window = std::make_unique<TLumadesk>(&dialogs);
@@ -105,6 +107,18 @@ private slots:
         p.w().SpeedCompileClick();
         QVERIFY(p.w().results->toPlainText().contains("Preprocessing " +
                                                       p.folder.file("elsewhere/prog.c")));
+        QCOMPARE(p.w().statusText(1), QString("Compilation completed successfully."));
+    }
+
+    // Without include/ in the start-up folder the installed device header is found, and a
+    // header beside the source too.
+    void headersAreFoundWithoutConfiguration() {
+        QString source = Blinker;
+        source.replace("#include \"sx28.h\"", "#include <sx28.h>\n#include \"pins.h\"");
+        source.replace("portb ^ 1", "portb ^ (1 << LED_PIN)");
+        Project p(source, "src", false);
+        writeText(p.folder.file("src/pins.h"), "#define LED_PIN 0\n");
+        p.w().SpeedCompileClick();
         QCOMPARE(p.w().statusText(1), QString("Compilation completed successfully."));
     }
 

@@ -239,6 +239,22 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
         int expected; // negative: read as a signed value of the variable's width
     };
     const Row rows[] = {
+        // Function-like macros, # and ##, and #if over macros compute what the C says.
+        {"sx28.h",
+         "#define BIT(n) (1 << (n))\n"
+         "#define SET(p, b) ((p) |= BIT(b))\n"
+         "#define CLEAR(p, b) ((p) &= ~BIT(b))\n"
+         "#define CAT(a, b) a##b\n"
+         "#if defined(BIT) && BIT(3) == 8 && !defined NONE\n"
+         "#  define BASE 100\n"
+         "#elif 1\n"
+         "#  define BASE 1\n"
+         "#endif\n"
+         "unsigned char CAT(po, rt);\n"
+         "long r;\n"
+         "void main(void) { port = 0; SET(port, 3); SET(port, 0); SET(port, BIT(1));"
+         " CLEAR(port, 3); r = BASE + CAT(po, rt) * 10; }\n",
+         "r", 100 + 0x05 * 10},
         // A target that is also the value: the carry into the high byte is counted once, also
         // through a pointer; a value sharing bytes with its target elsewhere (a union) is copied
         // first.

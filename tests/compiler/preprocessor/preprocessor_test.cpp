@@ -140,6 +140,13 @@ const Case cases[] = {
      "ERROR(C293): \"main.c\" Line: 9 #elif after the #else of the #if on line 7.\n"
      "ERROR(C293): \"main.c\" Line: 10 #else after the #else of the #if on line 7.\n",
      5},
+    {"DeepExpressionsAreRefusedNotOverflowed",
+     "#if " + std::string(300, '(') + "1" + std::string(300, ')') + "\n#endif\n#if " +
+         std::string(100000, '!') + "1\n#endif\n",
+     "\n\n\n\n",
+     "ERROR(C284): \"main.c\" Line: 1 #if expression is malformed: nested more than 256 deep.\n"
+     "ERROR(C284): \"main.c\" Line: 3 #if expression is malformed: nested more than 256 deep.\n",
+     2},
     {"AMissingEndifNamesItsOpener", "#ifdef X\n#if 1\na\n", "\n\n\n",
      "ERROR(C68): \"main.c\" Line: 2 End of file reached while searching for #else or #endif of "
      "this #if\n"
