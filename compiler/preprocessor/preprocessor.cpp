@@ -49,12 +49,32 @@ bool Preprocessor::preprocess(const std::string& fileName) {
     includeChain_.push_back(identityOf(file.name));
     bool inBlock = false;
     std::string raw;
-    while (!stopped_ && file.readLine(raw))
+    while (!stopped_ && file.readLine(raw)) {
+        const int spliced = spliceContinuedLines(file, raw);
         processLine(file, prepare(raw, inBlock));
+        // The lines joined to this one stand as empty lines, so that later lines keep their
+        // numbers; the line count moves past them.
+        for (int i = 0; i < spliced; ++i)
+            writeEmptyLine();
+        file.lineCounter += spliced;
+    }
     if (!stopped_)
         reportUnclosed(file);
     includeChain_.pop_back();
     return true;
+}
+
+int Preprocessor::spliceContinuedLines(SourceFile& file, std::string& line) {
+    int spliced = 0;
+    std::string next;
+    while (!line.empty() && line.back() == '\\' && file.readLine(next)) {
+        line.pop_back();
+        line += next;
+        ++spliced;
+    }
+    // Messages and __LINE__ name the first line of the group.
+    file.lineCounter -= spliced;
+    return spliced;
 }
 
 Preprocessor::PreparedLine Preprocessor::prepare(const std::string& raw, bool& inBlock) const {

@@ -73,6 +73,9 @@ private:
         std::string text; // comments removed, replace rules applied
         SplitLine split;
     };
+    // A line ending in a backslash goes on with the next one: joins them into line and
+    // returns how many lines were joined.
+    static int spliceContinuedLines(SourceFile& file, std::string& line);
     PreparedLine prepare(const std::string& raw, bool& inBlock) const;
     static std::optional<Directive> recognise(const SplitLine& split);
     static bool isConditional(const std::string& directiveName);

@@ -96,6 +96,9 @@ const Case cases[] = {
      "ERROR(C292): \"main.c\" Line: 2 #define: \"#\" in macro G is not followed by a parameter.\n"
      "ERROR(C292): \"main.c\" Line: 3 #define: \"##\" cannot begin or end macro H.\n",
      3},
+    {"ABackslashContinuesTheLine",
+     "#define MAX(a, b) \\\n  ((a) > (b) ? \\\n (a) : (b))\nx = MAX(1, \\\n2); y = __LINE__;\nz\n",
+     "\n\n\nx = ((1) > (2) ?  (1) : (2)); y = 4;\n\nz\n", ""},
     {"LineAndFileExpand", "a\nint l = __LINE__; char *f = __FILE__;\n",
      "a\nint l = 2; char *f = \"main.c\";\n", ""},
     // Conditionals.
