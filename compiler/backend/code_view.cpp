@@ -74,6 +74,7 @@ Code::Code(InstructionList& list, Stretch stretch, const NameTally* program)
 }
 
 void Code::refresh() {
+    labelsKnown_ = false;
     v_.clear();
     Instruction* first = stretch_.before != nullptr ? stretch_.before->next : list_.head();
     for (Instruction* i = first; i != stretch_.end; i = i->next)
@@ -162,6 +163,7 @@ int Code::outside(NameCounts NameTally::*counts, const std::string& name) const 
 }
 
 void Code::erase(std::size_t k) {
+    labelsKnown_ = false;
     list_.remove(k > 0 ? v_[k - 1] : stretch_.before, v_[k]);
     v_.erase(v_.begin() + static_cast<std::ptrdiff_t>(k));
     fixed_.erase(fixed_.begin() + static_cast<std::ptrdiff_t>(k));
@@ -169,6 +171,7 @@ void Code::erase(std::size_t k) {
 
 Instruction* Code::insertBefore(std::size_t k, const Instruction& like, int opcode,
                                 const std::string& operand, int dest) {
+    labelsKnown_ = false;
     Instruction* made = list_.make();
     made->opcode = opcode;
     made->operand = operand;
@@ -199,6 +202,21 @@ int usesOf(const Code& code, const std::string& name) {
     for (std::size_t k = 0; k < code.size(); ++k)
         uses += code.at(k)->operand == name ? 1 : 0;
     return uses;
+}
+
+std::optional<std::size_t> Code::labelPosition(const std::string& name) const {
+    if (!labelsKnown_) {
+        labels_.clear();
+        for (std::size_t k = 0; k < v_.size(); ++k) {
+            if (v_[k]->opcode == PIC_LABEL)
+                labels_.emplace(v_[k]->operand, k);
+        }
+        labelsKnown_ = true;
+    }
+    const auto found = labels_.find(name);
+    if (found == labels_.end())
+        return std::nullopt;
+    return found->second;
 }
 
 } // namespace kavo::optimiser

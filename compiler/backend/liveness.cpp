@@ -1,9 +1,13 @@
 // The liveness query every rewrite rests on (deadFrom and its shorthands): walking forward
 // from a position, a resource is dead when an instruction that surely runs writes it before
 // anything reads it. A word that a skip may pass does not surely run, so its write proves
-// nothing; labels, transfers, unknown instructions and the end of the list end the walk as
-// a read. Also holds the register identity tests sameRegister and mayAlias.
+// nothing. W and the flags are followed past labels and along jumps to the compiler's own
+// labels (both ways after a skip), within a bounded number of words; registers, calls,
+// returns, unknown instructions and the end of the list end the walk as a read. Also holds
+// the register identity tests sameRegister and mayAlias.
 #include "compiler/backend/optimiser.hpp"
+
+#include <algorithm>
 
 namespace kavo::optimiser {
 
@@ -29,9 +33,55 @@ bool writes(const Instruction& i, const Effects& e, const Resource& r) {
     return e.writesRegister && sameRegister(i, *r.reg);
 }
 
+// Words one question about W or a flag may walk: past it the answer is "live", so that the
+// rules' time stays linear in the length of the code.
+constexpr int FlagWalkBudget = 256;
+
+// Whether W or a flag is written before it is read on every path from k. A label entered
+// again closes a loop that never wrote the resource: it counts as a read, as a program's
+// closing loop is where its state is observed.
+bool flagDeadFrom(const Code& code, std::size_t k, unsigned flag, int& budget,
+                  std::vector<std::size_t>& entered) {
+    const Resource r{flag, nullptr};
+    for (; k < code.size(); ++k) {
+        if (--budget < 0)
+            return false;
+        const Instruction& i = *code.at(k);
+        if (i.opcode == PIC_LABEL) {
+            if (std::find(entered.begin(), entered.end(), k) != entered.end())
+                return false;
+            entered.push_back(k);
+            continue;
+        }
+        const Effects e = effectsOf(i);
+        if (reads(i, e, r))
+            return false;
+        if (i.opcode == PIC_GOTO && isCompilerLabel(i.operand)) {
+            const auto target = code.labelPosition(i.operand);
+            if (!target)
+                return false;
+            if (!code.guarded(k))
+                return flagDeadFrom(code, *target, flag, budget, entered);
+            if (!flagDeadFrom(code, *target, flag, budget, entered))
+                return false;
+            continue;
+        }
+        if (e.barrier)
+            return false;
+        if (writes(i, e, r) && !code.guarded(k))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool deadFrom(const Code& code, std::size_t k, const Resource& r) {
+    if (r.flag != 0) {
+        int budget = FlagWalkBudget;
+        std::vector<std::size_t> entered;
+        return flagDeadFrom(code, k, r.flag, budget, entered);
+    }
     // A run-local temporary is never read past a label, a transfer or the end of the list.
     const bool runLocal = r.flag == 0 && code.runLocal(r.reg->operand);
     for (; k < code.size(); ++k) {

@@ -6,6 +6,7 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/symbols/symbols.hpp"
 
+#include <algorithm>
 #include <cctype>
 
 namespace kavo::optimiser {
@@ -57,6 +58,18 @@ bool Match::ordinary(int k) const {
             return false;
     }
     return true;
+}
+
+bool Match::plainRam(int k) const {
+    if (ordinary(k))
+        return true;
+    const Instruction* i = p(k);
+    if (i == nullptr || i->operand.empty() || i->operand[0] == '@' ||
+        std::isdigit(static_cast<unsigned char>(i->operand[0])) != 0)
+        return false;
+    const auto& named = symbolsNamed(c_, i->operand);
+    return !named.empty() &&
+           std::none_of(named.begin(), named.end(), [](const Symbol* s) { return s->addr >= 0; });
 }
 
 bool Match::status(int k, int bit) const {

@@ -8,6 +8,7 @@
 #include "compiler/tables/opcodes.hpp"
 
 #include <cstddef>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -86,6 +87,8 @@ public:
     // The word before k is a skip (looking back over PAGE and BANK words and over records that
     // take no word, such as labels).
     bool guarded(std::size_t k) const;
+    // Where the label of that name stands in this view.
+    std::optional<std::size_t> labelPosition(const std::string& name) const;
     void refresh();
     InstructionList& list() { return list_; }
     // A temporary every read of which follows a store of the same byte within one straight
@@ -116,6 +119,9 @@ private:
     std::vector<bool> fixed_;
     std::set<std::string> runLocal_;
     std::set<std::string> broken_;
+    // Label positions, found again after the list changed.
+    mutable std::unordered_map<std::string, std::size_t> labels_;
+    mutable bool labelsKnown_ = false;
 
     void findRunLocalTemporaries();
     int outside(NameCounts NameTally::*counts, const std::string& name) const;
@@ -176,6 +182,9 @@ public:
     // A byte of RAM that holds what was last written to it: a compiler temporary or scratch
     // byte, or a variable that is neither volatile nor at a fixed (hardware) address.
     bool ordinary(int k) const;
+    // A byte of RAM a store reaches as one write: ordinary, or a volatile variable that is
+    // not at a fixed address.
+    bool plainRam(int k) const;
     bool status(int k, int bit) const;
     bool same(int a, int b) const { return p(a) && p(b) && sameRegister(*p(a), *p(b)); }
     // p(k) is a temporary no word outside the given ones names, or is dead after them.

@@ -50,6 +50,7 @@ const std::vector<Rule>& peepholeRules() {
         rule41LoadBeforeSubtract,
         rule43SignTestOnStore,
         rule44LoadBeforeIncrementSkip,
+        rule45UnusedResult,
     };
     return rules;
 }

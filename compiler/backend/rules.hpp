@@ -49,5 +49,6 @@ bool rule40TwoLoads(Match& m);
 bool rule41LoadBeforeSubtract(Match& m);
 bool rule43SignTestOnStore(Match& m);
 bool rule44LoadBeforeIncrementSkip(Match& m);
+bool rule45UnusedResult(Match& m);
 
 } // namespace kavo::optimiser

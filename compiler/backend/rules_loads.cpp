@@ -146,9 +146,10 @@ bool rule22Reload(Match& m) {
     return reload(m, true);
 }
 
-// W = 0; x = W clears x as CLRF does, but CLRF leaves W and sets Z: both must be dead.
+// W = 0; x = W clears x as CLRF does, but CLRF leaves W and sets Z: both must be dead. A
+// volatile variable in RAM takes the same single write.
 bool rule31ClearByLiteral(Match& m) {
-    if (!m.loads(0, 0) || !m.op(1, PIC_MOVWF) || m.op(2, PIC_MOVWF) || !m.ordinary(1) ||
+    if (!m.loads(0, 0) || !m.op(1, PIC_MOVWF) || m.op(2, PIC_MOVWF) || !m.plainRam(1) ||
         !m.movable(0, 1) || !m.unguarded(0) || !m.dead(2, W | Z))
         return false;
     Instruction* c = m.p(0);
@@ -222,6 +223,25 @@ bool rule43SignTestOnStore(Match& m) {
 bool rule44LoadBeforeIncrementSkip(Match& m) {
     if (!m.op(1, PIC_MOVF) || m.p(1)->dest != 0 || !m.op(2, PIC_INCFSZ) || m.p(2)->dest != 1 ||
         !m.same(1, 2) || !m.movable(1, 2) || !m.unguarded(1) || !m.dead(3, W | Z))
+        return false;
+    m.erase(1, 1);
+    return true;
+}
+
+// A word that only computes W and flags nobody reads: `x++` as a statement leaves the old
+// value in W, for instance. Its register read must not matter: a byte that holds what was
+// written to it, or the byte the word before just read or wrote. Unguarded, so that no skip
+// passes a different word afterwards.
+bool rule45UnusedResult(Match& m) {
+    const Instruction* i = m.p(1);
+    if (i == nullptr || !m.movable(1, 1) || !m.unguarded(1))
+        return false;
+    const Effects e = effectsOf(*i);
+    if (e.barrier || e.skip || e.writesRegister || e.readsEveryRegister || (e.writes & W) == 0)
+        return false;
+    if (e.readsRegister && !m.ordinary(1) && !(m.same(0, 1) && effectsOf(*m.p(0)).readsRegister))
+        return false;
+    if (!m.dead(2, e.writes))
         return false;
     m.erase(1, 1);
     return true;

@@ -138,6 +138,9 @@ const std::vector<RuleCase>& firingCases() {
          {"LABEL @g", "MOVF a,W", "RETURN"},
          {"LABEL @g", "MOVF a,W", "RETURN"}},
         {"44", {"MOVF x,W", "INCFSZ x,F", "INCF b,F", "CLRW"}, {"INCFSZ x,F", "INCF b,F", "CLRW"}},
+        {"45", killing({"INCF x,F", "DECF x,W"}), killing({"INCF x,F"})},
+        {"45 past a jump", killing({"MOVF a,W", "GOTO _L", "MOVWF x", "LABEL _L"}),
+         killing({"GOTO _L", "MOVWF x", "LABEL _L"})},
     };
     return cases;
 }
@@ -155,7 +158,6 @@ const std::vector<std::pair<const char*, Lines>>& stayingCases() {
         {"5 after a skip", {"BTFSC b.0", "BSF @__stat__.0", "BCF a.1", "BCF @__stat__.0"}},
         {"6 after a skip", {"BTFSC b.0", "BSF @__stat__.2", "BCF @__stat__.2"}},
         {"7 after a skip", {"BTFSC b.0", "BCF @__stat__.0", "BSF @__stat__.0"}},
-        {"8 on a hardware byte", {"MOVWF p", "MOVLW 7", "MOVF p,W"}},
         {"9 with the stored byte read later",
          {"MOVF a,W", "MOVWF x", "MOVLW 4", "IORWF x,W", "MOVWF y"}},
         {"9 with the temporary read after a jump",

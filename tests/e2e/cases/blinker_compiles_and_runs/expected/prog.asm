@@ -33,7 +33,7 @@
 ; portb       CHAR          U                                  1    6  
 ; count       CHAR          U                                  1    8  
 ; wait        FUNCNAME      S         VOID                     0    2
-; main        FUNCNAME      S         VOID                     0   11
+; main        FUNCNAME      S         VOID                     0   10
 ;
 A__f0__      EQU        0
 A__pc__      EQU        2
@@ -67,7 +67,6 @@ _BCL_1                                        ; Line: 11
       SNB A__stat__.2                         ; Line: 11
       JMP _LBL_2                              ; Line: 11
       DEC count                               ; Line: 11
-      MOV W,++count                           ; Line: 11
       JMP _LBL_1                              ; Line: 11
 _LBL_2                                        ; Line: 11
 _BCL_0                                        ; Line: 11
