@@ -35,7 +35,7 @@ bool writes(const Instruction& i, const Effects& e, const Resource& r) {
 
 // Words one question about W or a flag may walk: past it the answer is "live", so that the
 // rules' time stays linear in the length of the code.
-constexpr int FlagWalkBudget = 256;
+constexpr int FlagWalkBudget = 64;
 
 // Whether W or a flag is written before it is read on every path from k. A label entered
 // again closes a loop that never wrote the resource: it counts as a read, as a program's

@@ -41,8 +41,8 @@ void keepOperand(Site& s, Item* zero) {
 void addSixteen(Site& s, Item* a, Item* b) {
     Compilation& c = s.c;
     const int line = s.line();
-    const Symbol* pointer = stringPointerOf(c, *a) != nullptr ? stringPointerOf(c, *a)
-                                                              : stringPointerOf(c, *b);
+    const Symbol* pointer =
+        stringPointerOf(c, *a) != nullptr ? stringPointerOf(c, *a) : stringPointerOf(c, *b);
     const std::string t = pointer != nullptr ? newpointertmp(c, *pointer) : newTemporary(c, true);
     if (isConstant(a))
         std::swap(a, b);
@@ -307,6 +307,123 @@ bool generateBitwise(Site& s) {
     return true;
 }
 
+namespace {
+
+// Words of an inline shift by n after the value is in the temporary.
+int shiftWords(int n, bool arithmetic) {
+    if (n < 8)
+        return 3 * n;
+    return (arithmetic ? 5 : 2) + 2 * (n - 8);
+}
+
+// The value widened to 16 bits into t (low byte first), by its own sign.
+void loadWidened(Compilation& c, const Item& a, const std::string& t, int line) {
+    if (isWide(&a)) {
+        copyInto(c, a, t, line);
+        return;
+    }
+    emitOn(c, PIC_MOVF, a, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    emit(c, PIC_CLRF, t, -1, line, 0, 1);
+    if (signOf(c, a) == SIGNED) {
+        emitOn(c, PIC_BTFSC, a, 7, line);
+        emit(c, PIC_DECF, t, 1, line, 0, 1);
+    }
+}
+
+// t's high byte filled with the sign of its low byte.
+void extendLowByte(Compilation& c, const std::string& t, int line) {
+    emit(c, PIC_CLRF, t, -1, line, 0, 1);
+    emit(c, PIC_BTFSC, t, 7, line);
+    emit(c, PIC_DECF, t, 1, line, 0, 1);
+}
+
+// One bit of a 16-bit shift through the carry: left, logical right, or arithmetic right
+// (the carry loaded with the sign bit first, without changing the byte).
+void shiftOneBit(Compilation& c, const std::string& t, int kind, bool arithmetic, int line) {
+    if (kind == SHIFTL) {
+        emit(c, PIC_BCF, Status, Carry, line);
+        emit(c, PIC_RLF, t, 1, line);
+        emit(c, PIC_RLF, t, 1, line, 0, 1);
+        return;
+    }
+    if (arithmetic)
+        emit(c, PIC_RLF, t, 0, line, 0, 1);
+    else
+        emit(c, PIC_BCF, Status, Carry, line);
+    emit(c, PIC_RRF, t, 1, line, 0, 1);
+    emit(c, PIC_RRF, t, 1, line);
+}
+
+// Moves t by whole bytes: eight bits at once.
+void shiftOneByte(Compilation& c, const std::string& t, int kind, bool arithmetic, int line) {
+    if (kind == SHIFTL) {
+        emit(c, PIC_MOVF, t, 0, line);
+        emit(c, PIC_MOVWF, t, -1, line, 0, 1);
+        emit(c, PIC_CLRF, t, -1, line);
+        return;
+    }
+    emit(c, PIC_MOVF, t, 0, line, 0, 1);
+    emit(c, PIC_MOVWF, t, -1, line);
+    if (arithmetic)
+        extendLowByte(c, t, line);
+    else
+        emit(c, PIC_CLRF, t, -1, line, 0, 1);
+}
+
+// Only the byte that still holds bits moves for the shifts left after a whole byte.
+void shiftRemainingBits(Compilation& c, const std::string& t, int kind, bool arithmetic, int bits,
+                        int line) {
+    for (int k = 0; k < bits; ++k) {
+        if (kind == SHIFTL) {
+            emit(c, PIC_BCF, Status, Carry, line);
+            emit(c, PIC_RLF, t, 1, line, 0, 1);
+        } else {
+            if (arithmetic)
+                emit(c, PIC_RLF, t, 0, line, 0, 1);
+            else
+                emit(c, PIC_BCF, Status, Carry, line);
+            emit(c, PIC_RRF, t, 1, line);
+        }
+    }
+}
+
+// Inline words beyond this cost more than loading the routine's parameters and calling it.
+constexpr int MaxInlineShiftWords = 12;
+
+} // namespace
+
+// A shift by a constant count from 1 to 15, inline where that is shorter than the routine's
+// call: the value widened to 16 bits in a temporary, whole bytes moved first, then one rotate
+// through the carry per remaining bit. Counts outside 1..15 keep the routine's rules.
+bool generateConstantShift(Site& s) {
+    Item* a = s.item->next;
+    Item* b = a->next;
+    Compilation& c = s.c;
+    const int line = s.line();
+    const int kind = s.item->kind;
+    if ((kind != SHIFTL && kind != SHIFTR) || !isValue(a) || isConstant(a) || !isConstant(b) ||
+        b->ival < 1 || b->ival > 15)
+        return false;
+    const int n = static_cast<int>(b->ival);
+    const OperationType type = shiftType(c, *a);
+    const bool arithmetic = kind == SHIFTR && type.sign == SIGNED;
+    if (shiftWords(n, arithmetic) > MaxInlineShiftWords)
+        return false;
+    c.codegen.expressionSign = type.sign;
+    const std::string t = newTemporary(c, true);
+    loadWidened(c, *a, t, line);
+    if (n >= 8) {
+        shiftOneByte(c, t, kind, arithmetic, line);
+        shiftRemainingBits(c, t, kind, arithmetic, n - 8, line);
+    } else {
+        for (int k = 0; k < n; ++k)
+            shiftOneBit(c, t, kind, arithmetic, line);
+    }
+    finish(s, a, b, LONG_IDENTIFIER, t);
+    return true;
+}
+
 bool generateRuntimeOperation(Site& s) {
     Item* a = s.item->next;
     Item* b = a->next;
@@ -314,6 +431,8 @@ bool generateRuntimeOperation(Site& s) {
     const int line = s.line();
     if (!isValue(a) || !isValue(b))
         return false;
+    if (generateConstantShift(s))
+        return true;
     const int kind = s.item->kind;
     c.codegen.expressionSign =
         kind == SHIFTL || kind == SHIFTR ? shiftType(c, *a).sign : widenedType(c, *a, *b).sign;

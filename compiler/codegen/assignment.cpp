@@ -44,7 +44,6 @@ public:
     bool indirect() const { return target_.cval == "@__f0__"; }
 
 private:
-
     Compilation& c_;
     const Item& target_;
     int line_;
@@ -207,8 +206,54 @@ void assignIndirectThroughRoutine(Compilation& c, int kind, const Item& value, c
     freetmp(c, address);
 }
 
+// Only where no one sees the steps may a byte be rotated in place bit by bit: not a
+// volatile variable, not a register at a fixed address, not a byte reached through FSR.
+bool rotatableInPlace(const Compilation& c, const Item& target) {
+    if (!isIdentifier(&target) || target.cval.empty() || target.cval[0] == '@')
+        return false;
+    if (target.cval.starts_with("_tmp_"))
+        return true;
+    const Symbol* symbol = findsym(c, target.cval);
+    return symbol != nullptr && symbol->qual != VOLATILE && symbol->addr < 0;
+}
+
+// x <<= n and x >>= n for a small constant n, in place: one rotate through the carry per
+// bit and byte. An 8-bit target keeps only the low byte of C's 16-bit result, which is the
+// 8-bit shift itself (a signed right shift copies the sign bit into the carry first).
+bool shiftInPlace(Compilation& c, int kind, const Item& value, const Item& target, int line) {
+    if ((kind != SHIFTLEQ && kind != SHIFTREQ) || value.kind != INTEGER_CONSTANT ||
+        value.ival < 1 || value.ival > 7 || !rotatableInPlace(c, target))
+        return false;
+    const bool wide = isWide(&target);
+    const int n = static_cast<int>(value.ival);
+    if ((wide ? 3 : 2) * n > 12)
+        return false;
+    // The sign C's widened value carries: an unsigned 8-bit target widens with zeros.
+    const int sign = wide ? shiftType(c, target).sign : signOf(c, target);
+    const bool arithmetic = kind == SHIFTREQ && sign == SIGNED;
+    for (int k = 0; k < n; ++k) {
+        if (kind == SHIFTLEQ) {
+            emit(c, PIC_BCF, Status, Carry, line);
+            emitOn(c, PIC_RLF, target, 1, line);
+            if (wide)
+                emitOn(c, PIC_RLF, target, 1, line, true);
+            continue;
+        }
+        if (arithmetic)
+            emitOn(c, PIC_RLF, target, 0, line, wide);
+        else
+            emit(c, PIC_BCF, Status, Carry, line);
+        if (wide)
+            emitOn(c, PIC_RRF, target, 1, line, true);
+        emitOn(c, PIC_RRF, target, 1, line);
+    }
+    return true;
+}
+
 void assignThroughRoutine(Compilation& c, int kind, const Item& value, const Item& target,
                           int line) {
+    if (shiftInPlace(c, kind, value, target, line))
+        return;
     if (target.cval == "@__f0__") {
         assignIndirectThroughRoutine(c, kind, value, target, line);
         return;

@@ -255,6 +255,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { port = 0; SET(port, 3); SET(port, 0); SET(port, BIT(1));"
          " CLEAR(port, 3); r = BASE + CAT(po, rt) * 10; }\n",
          "r", 100 + 0x05 * 10},
+        // Shifts by a constant, inline: an unsigned byte shifts zeros in, a signed one its sign,
+        // and a 16-bit value carries bits across its bytes.
+        {"sx28.h", "unsigned char g;\nvoid main(void) { g = 254; g >>= 1; }\n", "g", 127},
+        {"sx28.h", "char g;\nvoid main(void) { g = -7; g >>= 1; }\n", "g", -4},
+        {"sx28.h",
+         "long l; unsigned long u; long r;\n"
+         "void main(void) { l = -20000; u = 40000; r = (l >> 3) + (u >> 9) + (l << 2) + (u << 9); "
+         "}\n",
+         // -2500 + 78 - 14464 + 32768, modulo 65536.
+         "r", 15882},
         // A target that is also the value: the carry into the high byte is counted once, also
         // through a pointer; a value sharing bytes with its target elsewhere (a union) is copied
         // first.
