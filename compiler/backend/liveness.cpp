@@ -48,6 +48,10 @@ bool flagDeadFrom(const Code& code, std::size_t k, unsigned flag, int& budget,
             return false;
         const Instruction& i = *code.at(k);
         if (i.opcode == PIC_LABEL) {
+            // The loop main ends in idles for ever: nothing reads W or a flag again.
+            if (i.operand.starts_with("_BCL_") && code.is(k + 1, PIC_GOTO) &&
+                code.at(k + 1)->operand == i.operand)
+                return true;
             if (std::find(entered.begin(), entered.end(), k) != entered.end())
                 return false;
             entered.push_back(k);

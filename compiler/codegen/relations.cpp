@@ -51,19 +51,21 @@ bool generateRelation(Site& s) {
     const bool useCarry = d->kind == INTEGER_CONSTANT || c.codegen.expressionSign == UNSIGNED;
     // The truth value is a signed 0 or 1 whatever the operands were.
     const std::string t = newTemporaryOfSign(c, false, SIGNED);
-    emit(c, PIC_CLRF, t, -1, line);
+    TruthByte truth{t, c.instructions.last()};
+    truth.clear = emit(c, PIC_CLRF, t, -1, line);
     if (kind == LEQUALS || kind == LNOTEQ) {
         loadForZeroTest(c, *d, line);
-        emit(c, kind == LEQUALS ? PIC_BTFSC : PIC_BTFSS, Status, Zero, line);
+        truth.test = emit(c, kind == LEQUALS ? PIC_BTFSC : PIC_BTFSS, Status, Zero, line);
     } else {
         const bool whenNotNegative = kind == BIGGEREQ || kind == LESSEQ;
         if (useCarry)
-            emit(c, whenNotNegative ? PIC_BTFSC : PIC_BTFSS, Status, Carry, line);
+            truth.test = emit(c, whenNotNegative ? PIC_BTFSC : PIC_BTFSS, Status, Carry, line);
         else
-            emitOn(c, whenNotNegative ? PIC_BTFSS : PIC_BTFSC, *d, 7, line,
-                   d->kind == LONG_IDENTIFIER);
+            truth.test = emitOn(c, whenNotNegative ? PIC_BTFSS : PIC_BTFSC, *d, 7, line,
+                                d->kind == LONG_IDENTIFIER);
     }
-    emit(c, PIC_INCF, t, 1, line);
+    truth.increment = emit(c, PIC_INCF, t, 1, line);
+    c.codegen.truthByte = truth;
     becomeLeaf(s.item, IDENTIFIER, t);
     drop(s, relation);
     drop(s, d);

@@ -149,6 +149,30 @@ void standFor(Compilation& c, Item* item, const std::string& name) {
 
 } // namespace
 
+namespace {
+
+// A condition that is a relation just made into a 0/1 byte jumps on the relation's own test:
+// the byte is 1 exactly when the test did not skip its increment. What the byte left in W
+// and Z is not read on either path: the code after a condition jump starts afresh.
+bool jumpOnRelationTest(Compilation& c, bool jumpWhenTrue, const std::string& label, int line) {
+    const TruthByte& truth = c.codegen.truthByte;
+    const ExpressionResult& r = c.codegen.lastResult;
+    if (r.kind != IDENTIFIER || r.name != truth.name || r.value != 0 ||
+        truth.increment == nullptr || c.instructions.last() != truth.increment ||
+        truth.test->next != truth.increment || truth.clear->unlinked || truth.test->unlinked ||
+        (truth.before != nullptr && (truth.before->unlinked || truth.before->next != truth.clear)))
+        return false;
+    c.instructions.remove(truth.test, truth.increment);
+    c.instructions.remove(truth.before, truth.clear);
+    if (!jumpWhenTrue)
+        truth.test->opcode = truth.test->opcode == PIC_BTFSS ? PIC_BTFSC : PIC_BTFSS;
+    emit(c, PIC_GOTO, label, -1, line);
+    c.codegen.truthByte = {};
+    return true;
+}
+
+} // namespace
+
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line) {
     const bool jumpWhenTrue = kind == NIF;
     if (c.codegen.lastResult.kind == INTEGER_CONSTANT) {
@@ -156,6 +180,8 @@ void generateConditionalJump(Compilation& c, int kind, const std::string& label,
             emit(c, PIC_GOTO, label, -1, line);
         return;
     }
+    if (jumpOnRelationTest(c, jumpWhenTrue, label, line))
+        return;
     const ExpressionResult r = settledValue(c, c.codegen.lastResult, false, line);
     emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
     if (r.kind == LONG_IDENTIFIER)

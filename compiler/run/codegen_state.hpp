@@ -45,6 +45,17 @@ struct FoldedFlags {
     std::vector<Instruction*> records;
 };
 
+// The 0/1 byte a relation made: CLRF t, the test, INCF t,F (which the test skips when the
+// relation is false), and the record before the CLRF. A condition that only jumps on it tests
+// the flag itself instead.
+struct TruthByte {
+    std::string name;
+    Instruction* before = nullptr;
+    Instruction* clear = nullptr;
+    Instruction* test = nullptr;
+    Instruction* increment = nullptr;
+};
+
 // What the code generator carries from one expression, statement or function to the next.
 struct CodegenState {
     ExpressionResult lastResult;
@@ -80,6 +91,7 @@ struct CodegenState {
     std::unordered_map<std::string, SwitchValueType> switchValueTypes;
     std::vector<std::string> switchDefaults;
     FoldedFlags foldedFlags;
+    TruthByte truthByte;
     // Per open switch (by its end label), where its marker stands.
     std::unordered_map<std::string, SwitchMarker> switchMarkers;
     int defaultExpressionType = SIGNED;

@@ -174,7 +174,7 @@ TEST(MapFile, NoMapDirectoryWritesNoMapFile) {
 }
 
 TEST(IntermediateListing, AsmFormatWritesTheCompilersOwnOpcodes) {
-    Written plain("char g, h;\nvoid main(void) { g = 65; h = g; }\n", "ASM_FORMAT 1\n");
+    Written plain("char g, h;\nvoid main(void) { h = g; g = 65; }\n", "ASM_FORMAT 1\n");
     const std::string assembly = plain.file("prog.asm");
     EXPECT_NE(assembly.find(";     OPCODE     VARIABLE/LABEL ,DEST         SOURCE-LINE\n"),
               std::string::npos);
