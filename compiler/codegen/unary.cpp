@@ -10,6 +10,7 @@
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
 
 namespace kavo::codegen {
 
@@ -73,6 +74,29 @@ bool storedIntoCharPointer(const Compilation& c, const Item* after) {
     return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR;
 }
 
+// sizeof of a part of the variable x: an element, what it points at, a member (the SIZEOF
+// item says which); -1 when x has no such part.
+int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
+    const Symbol* symbol = findsym(c, x.cval);
+    if (symbol == nullptr)
+        return -1;
+    const bool pointer = symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR);
+    const int what = sizeOf.ival;
+    if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0)
+        return symbol->size / symbol->count;
+    if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
+        return typesize(c, nullptr, symbol->base, symbol->typeName);
+    const bool whole = symbol->type == STRUCT || symbol->type == UNION;
+    const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
+    if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {
+        const Symbol* tag = findsym(c, symbol->typeName);
+        const Symbol* member = tag != nullptr ? findmember(tag->members, sizeOf.name) : nullptr;
+        if (member != nullptr)
+            return typesize(c, member, member->type, member->typeName);
+    }
+    return -1;
+}
+
 // One word of result: the operator becomes the leaf, the operand leaves.
 void finishUnary(Site& s, Item* operand, int kind, const std::string& t) {
     becomeLeaf(s.item, kind, t);
@@ -97,6 +121,16 @@ bool generateUnary(Site& s) {
         return true;
     }
     const std::string name = std::string(kindName(x->kind));
+    if (kind == SIZEOF && s.item->ival != SizeOfObject) {
+        const int size = partSize(c, *s.item, *x);
+        if (size < 0)
+            c.error(strprintf("ERROR(C259): Line: %d sizeof of this part of %s is not supported "
+                              "by this compiler yet.\n",
+                              line, x->cval.c_str()));
+        becomeConstant(s.item, size < 0 ? 0 : size);
+        drop(s, x);
+        return true;
+    }
     if (kind == SIZEOF) {
         const std::string t = newTemporary(c, false);
         emitOn(c, PIC_SIZEOF, *x, -1, line);

@@ -103,6 +103,7 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     symbol->typeName = typeName;
     symbol->sign = sign;
     symbol->owner = ownerFor(c, name);
+    symbol->line = line;
     appendToList(c, list, symbol);
     if (&list == &c.symbols.main) {
         c.symbols.byName[text].push_back(symbol);

@@ -36,6 +36,9 @@ struct Symbol {
     int offset = -1;    // byte offset of a member; -1 until computed
     std::string owner;  // the function being compiled when the symbol was made
     int uses = 0;       // operand count for placement; -(uses + 1) once taken
+    bool readOnly = false; // declared const (for a pointer: the pointer itself)
+    int line = 0;          // where it was declared
+    bool initialised = false;
 };
 
 // A pool entry of the temporaries and switch variables.
