@@ -225,6 +225,7 @@ enum SizeOfWhat {
     SizeOfTarget = 2, // what a pointer points at
     SizeOfMember = 3,
     SizeOfMemberThroughPointer = 4,
+    SizeOfTag = 5, // of the struct or union tag the node's secondary text names
 };
 
 constexpr int FirstKind = AUTO;

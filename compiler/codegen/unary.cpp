@@ -89,8 +89,10 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
     const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {
-        const Symbol* tag = findsym(c, symbol->typeName);
-        const Symbol* member = tag != nullptr ? findmember(tag->members, sizeOf.name) : nullptr;
+        const Symbol* tag = findtag(c, symbol->typeName);
+        const std::vector<const Symbol*> path =
+            tag != nullptr ? memberpath(c, tag->members, sizeOf.name) : std::vector<const Symbol*>{};
+        const Symbol* member = path.empty() ? nullptr : path.back();
         if (member != nullptr)
             return typesize(c, member, member->type, member->typeName);
     }
@@ -111,6 +113,15 @@ bool generateUnary(Site& s) {
     const int kind = s.item->kind;
     if (kind == SIZEOFS || kind == SIZEOFL || kind == SIZEOF0) {
         becomeConstant(s.item, kind == SIZEOFS ? 1 : kind == SIZEOFL ? 2 : 0);
+        return true;
+    }
+    if (kind == SIZEOF && s.item->ival == SizeOfTag) {
+        const Symbol* tag = findtag(c, visibletag(c, s.item->name));
+        if (tag == nullptr)
+            c.error(strprintf("ERROR(C27): Line: %d Identifier %s not defined.\n", line,
+                              s.item->name.c_str()));
+        becomeConstant(s.item, tag != nullptr ? typesize(c, nullptr, tag->type, tag->name) : 0);
+        s.item->name.clear();
         return true;
     }
     Item* x = s.item->next;

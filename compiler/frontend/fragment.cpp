@@ -149,6 +149,18 @@ StackValue FragmentBuilder::declaredName(const StackValue& declarator) {
     return ident(declarator);
 }
 
+StackValue FragmentBuilder::anonymousMember(const StackValue& specifiers) {
+    // An unnamed aggregate's specifiers end in STRUCT_TYPE, its label tag, STRUCT or UNION.
+    const Node* type = nullptr;
+    for (const Node* n = specifiers.head; n != nullptr && n != specifiers.tail; n = n->next) {
+        if (n->kind == STRUCT_TYPE && n->next != nullptr && n->next->next == specifiers.tail)
+            type = n;
+    }
+    if (type == nullptr || !type->next->cval.starts_with("_LBL_"))
+        return specifiers;
+    return join(__LINE__, specifiers, {copyAs(StackValue{type->next, nullptr, nullptr}, IDENTIFIER)});
+}
+
 StackValue FragmentBuilder::label() {
     return single(nodes_.newLabelNode());
 }

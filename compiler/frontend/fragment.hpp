@@ -49,6 +49,9 @@ public:
     // A copy of the name a declarator declares: its first IDENTIFIER outside the size
     // expressions of arrays (which may name constants of their own).
     StackValue declaredName(const StackValue& declarator);
+    // A member declaration without a declarator: an unnamed struct or union is a member
+    // named after its tag, whose members are reached as the enclosing aggregate's own.
+    StackValue anonymousMember(const StackValue& specifiers);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
     // Appends every part, in order, to the end of head's fragment and returns the result.

@@ -303,7 +303,10 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
             unsupported(typeName.head->line, "sizeof of an array of structs or unions");
             return b.mark(SIZEOF0);
         }
-        return sizeOfSymbol(b, *tag, SizeOfObject, "");
+        StackValue made = b.mark(SIZEOF);
+        made.head->ival = SizeOfTag;
+        made.head->name = tag->cval;
+        return made;
     }
     return sizeConstant(b, size * count);
 }

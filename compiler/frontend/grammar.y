@@ -323,6 +323,7 @@ init_declarator
 
 struct_declaration
     : specifier_qualifier_list struct_declarator_list SEMICOL   { $$ = b.join(__LINE__, $1, {$2}); }
+    | specifier_qualifier_list SEMICOL                          { $$ = b.anonymousMember($1); }
     ;
 
 specifier_qualifier_list

@@ -282,9 +282,17 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
 
 void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const int type = d.type == STRUCT || d.type == STRUCT_NAME ? STRUCT_NAME : UNION_NAME;
-    // Tags are looked up in the main table, also those defined inside another struct.
+    // Tags are looked up in the main table, also those defined inside another struct. One
+    // declared in a function while another of its name exists hides that one: it has a
+    // name of its own.
     (void)target;
-    d.lastTag = enter(c, d, c.symbols.main, item, type, d.qual);
+    Item tag = item;
+    const std::string scope = curscope(c);
+    if (scope != GlobalScope && findtag(c, item.cval) != nullptr) {
+        tag.cval = item.cval + "~" + scope;
+        c.symbols.tagAliases[item.cval + std::string(1, '\0') + scope] = tag.cval;
+    }
+    d.lastTag = enter(c, d, c.symbols.main, tag, type, d.qual);
     d.definingTag = false;
 }
 
@@ -398,7 +406,7 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
     } else if (d.definingTag) {
         declareTag(c, d, target, item);
     } else if (d.structTypeFollows) {
-        d.typeName = item.cval;
+        d.typeName = visibletag(c, item.cval);
         d.structTypeFollows = false;
         return;
     } else if (d.arrayPending) {

@@ -82,6 +82,9 @@ struct SymbolTable {
 
     std::vector<const Symbol*> tagsBeingSized;   // guards sizing against self-containing tags
     std::vector<const Symbol*> tagsBeingDefined; // their members are still being entered
+    // A tag declared again in an inner scope while another of its name exists is entered
+    // under a name of its own: key the tag and the scope, a zero byte between them.
+    std::unordered_map<std::string, std::string> tagAliases;
     // Functions declared by a prototype: the sizes of their parameters, and whether the
     // definition has come.
     struct Prototype {
