@@ -201,9 +201,8 @@ void refuseConstTargets(Compilation& c, const Item* list) {
             kind != POSTDEC)
             continue;
         const Item* target = item->next;
-        while (target != nullptr &&
-               (target->kind == POSTFIX_EXP_START || target->kind == INDEX_ON ||
-                target->kind == ST_ADDR_RESOLVE))
+        while (target != nullptr && (target->kind == POSTFIX_EXP_START ||
+                                     target->kind == INDEX_ON || target->kind == ST_ADDR_RESOLVE))
             target = target->next;
         if (target == nullptr || target->kind != IDENTIFIER)
             continue;

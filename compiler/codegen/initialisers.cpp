@@ -228,9 +228,14 @@ public:
     bool fillBraced(const Shape& object, const std::vector<InitValue>& list) {
         if (!object.aggregate) {
             // A scalar in braces: {5} is 5.
-            if (!list.empty() && list[0].designators.empty())
+            if (!list.empty() && !list[0].designators.empty()) {
+                std::vector<std::size_t> path;
+                designate(object, list[0].designators, path); // a scalar has no parts: C283
+                return true;
+            }
+            if (!list.empty())
                 assign(object, list[0]);
-            return list.size() <= 1 && (list.empty() || list[0].designators.empty());
+            return list.size() <= 1;
         }
         std::vector<std::size_t> path; // of the sub-object that took the last value
         for (const InitValue& value : list) {
@@ -257,8 +262,8 @@ public:
     void collect(const Shape& shape, std::vector<Store>& stores) const {
         if (!shape.aggregate) {
             const auto value = values_.find(&shape);
-            stores.push_back({shape.offset, shape.wide, value != values_.end() ? value->second
-                                                                             : nullptr});
+            stores.push_back(
+                {shape.offset, shape.wide, value != values_.end() ? value->second : nullptr});
         } else if (shape.isUnion) {
             if (shape.parts.empty())
                 return;
@@ -336,8 +341,8 @@ private:
             if (d.member && shape->aggregate && !isArray) {
                 steps = memberSteps(*shape, d.name);
                 if (steps.empty()) {
-                    c_.error(strprintf("ERROR(C29): Line: %d Identifier %s not defined.\n",
-                                       d.line, d.name.c_str()));
+                    c_.error(strprintf("ERROR(C29): Line: %d Identifier %s not defined.\n", d.line,
+                                       d.name.c_str()));
                     return false;
                 }
             } else if (!d.member && isArray) {

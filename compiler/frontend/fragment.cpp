@@ -158,7 +158,8 @@ StackValue FragmentBuilder::anonymousMember(const StackValue& specifiers) {
     }
     if (type == nullptr || !type->next->cval.starts_with("_LBL_"))
         return specifiers;
-    return join(__LINE__, specifiers, {copyAs(StackValue{type->next, nullptr, nullptr}, IDENTIFIER)});
+    return join(__LINE__, specifiers,
+                {copyAs(StackValue{type->next, nullptr, nullptr}, IDENTIFIER)});
 }
 
 StackValue FragmentBuilder::label() {

@@ -91,8 +91,8 @@ namespace {
 
 bool isSpecifierWord(int kind) {
     return kind == VOID || kind == CHAR || kind == SHORT || kind == INT || kind == LONG ||
-           kind == FLOAT || kind == DOUBLE || kind == SIGNED || kind == UNSIGNED ||
-           kind == CONST || kind == VOLATILE;
+           kind == FLOAT || kind == DOUBLE || kind == SIGNED || kind == UNSIGNED || kind == CONST ||
+           kind == VOLATILE;
 }
 
 // The number an array size expression holds when it is a plain number: -1 otherwise.
@@ -214,8 +214,8 @@ int stringBytes(std::string_view text) {
             while (i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
                 ++i;
         } else if (text[i] >= '0' && text[i] <= '7') {
-            for (int digits = 1; digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' &&
-                                 text[i + 1] <= '7';
+            for (int digits = 1;
+                 digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7';
                  ++digits)
                 ++i;
         }
@@ -312,11 +312,14 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
 }
 
 StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) {
+    // ++ and -- keep their operand's type: the operand is never evaluated.
     std::vector<const Node*> core;
     for (const Node* n = operand.head; n != nullptr; n = n->next) {
         const int kind = n->kind;
+        const bool step = kind == POSTINC_START || kind == POSTINC_END || kind == PREINC ||
+                          kind == PREDEC || kind == POSTINC || kind == POSTDEC;
         if (kind != POSTFIX_EXP_START && kind != POSTFIX_EXP_END && kind != EXPSTART &&
-            kind != EXPEND && kind != GETEXPVAL)
+            kind != EXPEND && kind != GETEXPVAL && !step)
             core.push_back(n);
         if (n == operand.tail)
             break;
@@ -325,9 +328,10 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
         return i < core.size() && core[i]->kind == kind;
     };
     if (core.size() == 1 && is(0, IDENTIFIER))
-        return b.join(__LINE__, b.mark(SIZEOF), {b.copy(StackValue{const_cast<Node*>(core[0]), nullptr, nullptr})});
-    if (!core.empty() && std::all_of(core.begin(), core.end(),
-                                     [](const Node* n) { return n->kind == STRING; })) {
+        return b.join(__LINE__, b.mark(SIZEOF),
+                      {b.copy(StackValue{const_cast<Node*>(core[0]), nullptr, nullptr})});
+    if (!core.empty() &&
+        std::all_of(core.begin(), core.end(), [](const Node* n) { return n->kind == STRING; })) {
         int bytes = 1;
         for (const Node* n : core)
             bytes += stringBytes(n->cval) - 1;
@@ -381,8 +385,8 @@ StackValue FrontEnd::concatenate(const StackValue& strings, const StackValue& ne
         more = strprintf("\\%03o", static_cast<unsigned char>(more[0])) + more.substr(1);
     text += more;
     if (text.size() > 256) {
-        c_.diagnostics.standardOutput(strprintf(
-            "ERROR(C103): String too long, started in line %d\n", strings.head->line));
+        c_.diagnostics.standardOutput(
+            strprintf("ERROR(C103): String too long, started in line %d\n", strings.head->line));
         text.resize(256);
     }
     return strings;

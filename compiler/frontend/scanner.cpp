@@ -101,9 +101,10 @@ int Scanner::integer(std::string_view text) {
         for (const char ch : suffix)
             upper.push_back(ch == 'u' ? 'U' : ch == 'l' ? 'L' : ch);
         if (upper != "U" && upper != "L" && upper != "UL" && upper != "LU") {
-            c_.error(strprintf("ERROR(C259): Line: %d the integer suffix %s (u, l, ul and lu are: there "
-                               "is no 32-bit type) is not supported by this compiler yet.\n",
-                               line(), std::string(suffix).c_str()));
+            c_.error(
+                strprintf("ERROR(C259): Line: %d the integer suffix %s (u, l, ul and lu are: there "
+                          "is no 32-bit type) is not supported by this compiler yet.\n",
+                          line(), std::string(suffix).c_str()));
             upper.clear();
         }
         value_->text = upper;

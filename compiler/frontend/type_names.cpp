@@ -22,8 +22,8 @@ int TypeNames::classify(int kind, const ParserValue& value, bool asmMode) {
         const bool type = !typeWordSeen_ && !tagOrMemberNext_ && find(value.cval) != nullptr;
         kind = type ? TYPEDEFNAME : IDENTIFIER;
     }
-    tagOrMemberNext_ = kind == STRUCT || kind == UNION || kind == ENUM || kind == DOT ||
-                       kind == POINTERSYM;
+    tagOrMemberNext_ =
+        kind == STRUCT || kind == UNION || kind == ENUM || kind == DOT || kind == POINTERSYM;
     if (isTypeWord(kind) || kind == STRUCT || kind == UNION || kind == ENUM) {
         typeWordSeen_ = true;
     } else if (kind == LSQUIG) {

@@ -49,6 +49,7 @@ struct Declaration {
     // and const after a declarator's * (the pointer itself).
     bool constSpecifier = false;
     bool constPointer = false;
+    bool volatileGiven = false;
     // A declarator was entered since the last specifier word: the next specifier word
     // starts a new declaration (struct members and parameters arrive back to back).
     bool declaredSinceSpecifiers = false;
@@ -79,6 +80,7 @@ void startNewDeclarationIfNeeded(Declaration& d) {
     d.typedefCount = 0;
     d.constSpecifier = false;
     d.constPointer = false;
+    d.volatileGiven = false;
     d.declaredSinceSpecifiers = false;
 }
 
@@ -129,10 +131,9 @@ Symbol* earlierDeclaration(Compilation& c, const Declaration& d, const SymbolLis
         return nullptr;
     const bool sameBase = type != POINTER && type != ARRAY && !(type == LONG && d.base == CHAR);
     const int base = type == POINTER || (type == LONG && d.type == POINTER) ? d.base : d.type;
-    const bool agree = earlier->type == type && earlier->sign == d.sign &&
-                       earlier->typeName == d.typeName &&
-                       (sameBase ? earlier->base == 0 || earlier->base == base
-                                 : earlier->base == base);
+    const bool agree =
+        earlier->type == type && earlier->sign == d.sign && earlier->typeName == d.typeName &&
+        (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base);
     if (!agree) {
         c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), earlier->line));
         return earlier;
@@ -148,8 +149,8 @@ Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& it
     if (Symbol* earlier = earlierDeclaration(c, d, target, item, type))
         return earlier;
     // An extern declaration inside a function declares the file-scope object.
-    const std::string scope = d.cls == EXTERN && &target == &c.symbols.main ? GlobalScope
-                                                                            : curscope(c);
+    const std::string scope =
+        d.cls == EXTERN && &target == &c.symbols.main ? GlobalScope : curscope(c);
     Symbol* symbol =
         addsym(c, target, d.cls, type, qual, item.cval, scope, d.typeName, d.sign, item.line);
     symbol->initialised = item.next != nullptr && item.next->kind == EXPSTART;
@@ -158,6 +159,10 @@ Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& it
     if (d.fixedLocation)
         symbol->addr = d.fixedAddress;
     symbol->readOnly = d.type == POINTER ? d.constPointer : d.constSpecifier;
+    const Symbol* tag = d.typeName.empty() ? nullptr : findtag(c, d.typeName);
+    symbol->volatileObject = d.volatileGiven || (tag != nullptr && tag->volatileObject);
+    if (symbol->volatileObject && &target != &c.symbols.main && !c.symbols.tagsBeingDefined.empty())
+        c.symbols.tagsBeingDefined.back()->volatileObject = true;
     return symbol;
 }
 
@@ -359,16 +364,14 @@ void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const
 // A declarator of a typedef'd pointer or array type: the typedef's one derivation, where the
 // declarator adds none of its own. Otherwise (refused) false: the declarator is declared
 // without the typedef's derivation, so that its uses raise nothing more.
-bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target,
-                           const Item& item) {
+bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     if (d.function && d.typedefPointer) {
         d.type = FUNCPTR; // refused as any function returning a pointer is
         return false;
     }
     const bool ownDerivation = d.type == POINTER || d.arrayPending || d.unsizedArrayPending;
     if (d.function || ownDerivation) {
-        const std::string what = d.function        ? "the function " + item.cval +
-                                                         " returning a value"
+        const std::string what = d.function ? "the function " + item.cval + " returning a value"
                                  : d.type == POINTER ? "the pointer " + item.cval
                                                      : "the array " + item.cval;
         c.error(strprintf("ERROR(C259): Line: %d %s of the typedef'd %s type is not supported by "
@@ -518,6 +521,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         if (!d.typeGiven)
             d.type = INT;
     } else if (kind == CONST || kind == VOLATILE) {
+        d.volatileGiven = d.volatileGiven || kind == VOLATILE;
         if (kind == CONST && d.type == POINTER)
             d.constPointer = true;
         else if (kind == CONST)

@@ -156,6 +156,7 @@ const std::vector<std::pair<const char*, Lines>>& stayingCases() {
         {"6 after a skip", {"BTFSC b.0", "BSF @__stat__.2", "BCF @__stat__.2"}},
         {"7 after a skip", {"BTFSC b.0", "BCF @__stat__.0", "BSF @__stat__.0"}},
         {"8 on a hardware byte", {"MOVWF p", "MOVLW 7", "MOVF p,W"}},
+        {"8 on a volatile byte", {"MOVWF v", "MOVLW 7", "MOVF v,W"}},
         {"9 with the stored byte read later",
          {"MOVF a,W", "MOVWF x", "MOVLW 4", "IORWF x,W", "MOVWF y"}},
         {"9 with the temporary read after a jump",

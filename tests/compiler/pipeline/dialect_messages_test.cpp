@@ -190,6 +190,47 @@ TEST(DialectMessages, APrototypeAndItsDefinitionMustAgree) {
     EXPECT_EQ(count(missing, "C274"), 1) << missing.messages;
 }
 
+// Declarations that contradict one another, const objects assigned and designators that name
+// nothing: each reported once, where it is written.
+TEST(DialectMessages, DeclarationsAndInitialisersThatCannotHoldAreReported) {
+    struct Case {
+        const char* program;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"char x;\nlong x;\nvoid main(void) { x = 1; }\n",
+         "ERROR(C273): " + line(2) +
+             "The declaration of x does not match its declaration in line " +
+             std::to_string(First) + ".\n"},
+        {"int *p;\nchar *p;\nvoid main(void) { p = 0; }\n",
+         "ERROR(C273): " + line(2) + "The declaration of p does not match"},
+        {"extern char a[3];\nchar a[4];\nvoid main(void) { a[0] = 1; }\n",
+         "ERROR(C273): " + line(2) + "The declaration of a does not match"},
+        {"const char k = 1;\nvoid main(void) { k++; }\n",
+         "ERROR(C282): " + line(2) + "k is const: it cannot be assigned.\n"},
+        {"char * const p = \"ab\";\nvoid main(void) { p = \"cd\"; }\n",
+         "ERROR(C282): " + line(2) + "p is const: it cannot be assigned.\n"},
+        {"struct pt { char x; } const s = {1};\nvoid main(void) { s.x = 2; }\n",
+         "ERROR(C282): " + line(2) + "s is const: it cannot be assigned.\n"},
+        {"struct pt { char x; } p = { .y = 1 };\nvoid main(void) { }\n",
+         "ERROR(C29): " + line(1) + "Identifier y not defined.\n"},
+        {"char a[2] = { [2] = 1 };\nvoid main(void) { }\n",
+         "ERROR(C283): " + line(1) + "The designator [2] is outside the array.\n"},
+        {"struct pt { char x; } q = { [0] = 1 };\nvoid main(void) { }\n",
+         "ERROR(C283): " + line(1) +
+             "The designator [0] does not fit the object: it is not an array.\n"},
+        {"char b[2] = { .x = 1 };\nvoid main(void) { }\n",
+         "ERROR(C283): " + line(1) +
+             "The designator .x does not fit the object: it is not a struct or union.\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = compile(c.program);
+        EXPECT_FALSE(o.compiled) << c.program;
+        EXPECT_TRUE(has(o, c.message)) << o.messages;
+        EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+    }
+}
+
 // The limitations the README's dialect section lists, each with its message.
 TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
     const Outcome floating = compile("float x;\ndouble y;\nvoid main(void) { }\n");
