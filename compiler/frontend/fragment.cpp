@@ -121,8 +121,10 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
         else if (n->kind != CHAR && n->kind != SHORT && n->kind != INT && n->kind != SIGNED &&
                  n->kind != UNSIGNED && n->kind != CONST && n->kind != VOLATILE)
             integer = false;
-        if (n->kind == POINTER)
+        if (n->kind == POINTER || (n->kind == TYPEDEFNAME && n->ival < 0))
             words += " *";
+        else if (n->kind == TYPEDEFNAME)
+            words += "[" + std::to_string(n->ival) + "]";
         else if (n->kind != CONST && n->kind != VOLATILE && !name.empty())
             words += (words.empty() ? "" : " ") + toLower(name);
         if (n == typeName.tail)

@@ -44,7 +44,7 @@ public:
     // the casts a suffix made are left out.
     StackValue plainConstants(StackValue expression);
     // The CAST node of a type name's fragment: the width of an integer type (0 for any other
-    // type: pointers, structs, void, floating types, typedef names) and the type's words.
+    // type: pointers, structs, void, floating types) and the type's words.
     StackValue cast(const StackValue& typeName);
     // A copy of the name a declarator declares: its first IDENTIFIER outside the size
     // expressions of arrays (which may name constants of their own).
