@@ -54,7 +54,7 @@ bool Match::ordinary(int k) const {
     if (named.empty())
         return false;
     for (const Symbol* s : named) {
-        if (s->qual == VOLATILE || s->addr >= 0)
+        if (s->qual == VOLATILE || s->volatileObject || s->addr >= 0)
             return false;
     }
     return true;

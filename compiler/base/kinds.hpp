@@ -217,6 +217,17 @@ enum Kind : int {
     CAST = 461,
 };
 
+// What a SIZEOF node's integer says it sizes of the variable named after it; a member's name
+// is the node's secondary text.
+enum SizeOfWhat {
+    SizeOfObject = 0,
+    SizeOfElement = 1,
+    SizeOfTarget = 2, // what a pointer points at
+    SizeOfMember = 3,
+    SizeOfMemberThroughPointer = 4,
+    SizeOfTag = 5, // of the struct or union tag the node's secondary text names
+};
+
 constexpr int FirstKind = AUTO;
 constexpr int LastKind = CAST;
 

@@ -363,7 +363,8 @@ ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
             result.errorName = tagName;
             return result;
         }
-        result.member = findmember(tag->members, members[j]->cval);
+        const std::vector<const Symbol*> path = memberpath(c, tag->members, members[j]->cval);
+        result.member = path.empty() ? nullptr : path.back();
         if (result.member == nullptr) {
             result.errorFormat = j + 1 == members.size()
                                      ? "ERROR(C29): Line: %d Identifier %s not defined.\n"
@@ -371,7 +372,8 @@ ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
             result.errorName = members[j]->cval;
             return result;
         }
-        result.offset += result.member->offset;
+        for (const Symbol* step : path)
+            result.offset += step->offset;
         tagName = result.member->typeName;
     }
     return result;

@@ -192,6 +192,27 @@ void resolveConstantLeaves(Compilation& c, Item* list) {
     }
 }
 
+// A const object is never a target: of an assignment, a compound assignment, ++ or --.
+// What a pointer reaches is not checked: the pointers do not carry what they point at.
+void refuseConstTargets(Compilation& c, const Item* list) {
+    for (const Item* item = list; item != nullptr; item = item->next) {
+        const int kind = item->kind;
+        if (kind != DEST_ADDR && kind != PREINC && kind != PREDEC && kind != POSTINC &&
+            kind != POSTDEC)
+            continue;
+        const Item* target = item->next;
+        while (target != nullptr && (target->kind == POSTFIX_EXP_START ||
+                                     target->kind == INDEX_ON || target->kind == ST_ADDR_RESOLVE))
+            target = target->next;
+        if (target == nullptr || target->kind != IDENTIFIER)
+            continue;
+        const Symbol* symbol = findsym(c, target->cval);
+        if (symbol != nullptr && symbol->readOnly)
+            c.error(strprintf("ERROR(C294): Line: %d %s is const: it cannot be assigned.\n",
+                              target->line, target->cval.c_str()));
+    }
+}
+
 int hexDigit(char ch) {
     if (ch >= '0' && ch <= '9')
         return ch - '0';
@@ -482,6 +503,7 @@ bool genexpr(Compilation& c, Item*& list) {
         return false;
     c.codegen.expressionSign = SIGNED;
     resolveConstantLeaves(c, list);
+    refuseConstTargets(c, list);
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
     int membersAhead = 0;

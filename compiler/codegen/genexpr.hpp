@@ -27,9 +27,9 @@ bool geninitialiser(Compilation& c, Item*& list);
 // Whether a declaration's expression is an initialiser.
 bool isinitialiser(const Item* list);
 // The element count an array declared without a size takes from its initialiser list (the
-// list's values, or a string's characters and its closing 0); -1 when there is no list.
-int initialisercount(Compilation& c, const Item* list, int elementType,
-                     const std::string& typeName);
+// list's values, or a string's characters and its closing 0, or the highest designated
+// index and those after it); -1 when there is no list. Designator indices become constants.
+int initialisercount(Compilation& c, Item* list, int elementType, const std::string& typeName);
 
 // The value of a character constant's text (between the quotes), with C15, C16 and C17.
 int characterConstantValue(Compilation& c, const std::string& text, int line);

@@ -12,28 +12,44 @@
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace kavo {
 
 namespace {
 
-// One value of an initialiser: an expression's items, or a brace list of values.
+// A designator written before a value: .member or [index].
+struct Designator {
+    bool member = false;
+    std::string name;
+    int index = 0;
+    int line = 0;
+};
+
+// One value of an initialiser: an expression's items, or a brace list of values; with the
+// designators written before it.
 struct InitValue {
     Item* items = nullptr; // the expression, cut off from what follows it
     bool braced = false;
     std::vector<InitValue> list;
+    std::vector<Designator> designators;
 };
 
-// The parts of an object: a scalar of one or two bytes, or an aggregate of sub-objects.
+// The parts of an object: a scalar of one or two bytes, or an aggregate of sub-objects (a
+// struct's or union's with their member names).
 struct Shape {
     int offset = 0;
     bool wide = false;
     bool aggregate = false;
     bool isUnion = false;
     bool charArray = false; // a string may fill it
+    int size = 0;           // of a union
     std::vector<Shape> parts;
+    std::vector<std::string> names;
 };
 
 // A scalar part and the value it gets (none: 0).
@@ -43,15 +59,58 @@ struct Store {
     Item* value;
 };
 
+// The index of a designator [index]: a constant expression, evaluated once (the item
+// becomes the constant); -1 after C10.
+int designatorIndex(Compilation& c, Item& index) {
+    if (index.kind == EXPSTART) {
+        Item* expression = index.sublist;
+        genexpr(c, expression);
+        if (c.codegen.lastResult.kind != INTEGER_CONSTANT) {
+            c.error(strprintf("ERROR(C10): Line: %d Expecting constant expression for array "
+                              "size.\n",
+                              index.line));
+            codegen::becomeConstant(&index, -1);
+        } else {
+            codegen::becomeConstant(&index, c.codegen.lastResult.value);
+        }
+    }
+    return index.ival;
+}
+
+// Reads the designators before a value; item moves past them.
+std::vector<Designator> readDesignators(Compilation& c, Item*& item) {
+    std::vector<Designator> designators;
+    while (item != nullptr && (item->kind == DOT || item->kind == LBRA)) {
+        Designator d;
+        d.line = item->line;
+        if (item->kind == DOT) {
+            d.member = true;
+            d.name = item->cval;
+            item = item->next;
+        } else {
+            item = item->next;
+            if (item != nullptr && item->kind != RBRA) {
+                d.index = designatorIndex(c, *item);
+                item = item->next;
+            }
+            if (item != nullptr)
+                item = item->next; // the closing bracket
+        }
+        designators.push_back(d);
+    }
+    return designators;
+}
+
 // Reads one value starting at item; item moves past it. A brace list's items are consumed
 // up to its closing brace; an expression runs up to the next comma or closing brace.
-InitValue readValue(Item*& item) {
+InitValue readValue(Compilation& c, Item*& item) {
     InitValue value;
+    value.designators = readDesignators(c, item);
     if (item != nullptr && item->kind == LSQUIG) {
         value.braced = true;
         item = item->next;
         while (item != nullptr && item->kind != RSQUIG) {
-            value.list.push_back(readValue(item));
+            value.list.push_back(readValue(c, item));
             if (item != nullptr && item->kind == COMMA)
                 item = item->next;
         }
@@ -72,15 +131,6 @@ InitValue readValue(Item*& item) {
     return value;
 }
 
-const Symbol* findTag(const Compilation& c, const std::string& name) {
-    const Symbol* tag = nullptr;
-    for (const Symbol* candidate : symbolsNamed(c, name)) {
-        if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
-            tag = candidate;
-    }
-    return tag;
-}
-
 Shape shapeOfType(Compilation& c, int type, int base, int count, const std::string& typeName,
                   int offset);
 
@@ -88,13 +138,16 @@ Shape shapeOfTag(Compilation& c, const std::string& typeName, int offset) {
     Shape shape;
     shape.offset = offset;
     shape.aggregate = true;
-    const Symbol* tag = findTag(c, typeName);
+    const Symbol* tag = findtag(c, typeName);
     if (tag == nullptr)
         return shape;
     shape.isUnion = tag->type == UNION_NAME;
-    for (const Symbol* m = tag->members.head; m != nullptr; m = m->next)
+    shape.size = typesize(c, nullptr, tag->type, tag->name);
+    for (const Symbol* m = tag->members.head; m != nullptr; m = m->next) {
         shape.parts.push_back(
             shapeOfType(c, m->type, m->base, m->count, m->typeName, offset + m->offset));
+        shape.names.push_back(m->name);
+    }
     return shape;
 }
 
@@ -139,7 +192,7 @@ std::vector<InitValue> charactersOf(Compilation& c, const Item& string) {
         character->ival = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
         character->line = string.line;
         character->file = string.file;
-        values.push_back({character, false, {}});
+        values.push_back({character, false, {}, {}});
     }
     return values;
 }
@@ -159,68 +212,198 @@ const Item* stringItem(const InitValue& value) {
     return first;
 }
 
-// Walks the values of one brace list.
+// Matches brace lists to the parts of an object by C's rules. Each list fills its object
+// from a position: the sub-object that took the last value. A value without a designator
+// goes to the next sub-object after it, where values without braces run on into the
+// sub-objects' own parts (brace elision); a designator sets the position anew, from the
+// list's own object. A later value for a part replaces an earlier one. The stores then
+// follow the object's layout, each part without a value storing 0, a union through the
+// member that took the last value (its first when none did).
 class Filler {
 public:
-    Filler(Compilation& c, std::vector<Store>& stores) : c_(c), stores_(stores) {}
+    explicit Filler(Compilation& c) : c_(c) {}
 
-    // The object takes its values from a brace list of its own; true when all were used.
-    bool fillBraced(const Shape& shape, const std::vector<InitValue>& list) {
-        std::size_t next = 0;
+    // The object takes its values from a brace list of its own; false when values are left
+    // over.
+    bool fillBraced(const Shape& object, const std::vector<InitValue>& list) {
+        if (!object.aggregate) {
+            // A scalar in braces: {5} is 5.
+            if (!list.empty() && !list[0].designators.empty()) {
+                std::vector<std::size_t> path;
+                designate(object, list[0].designators, path); // a scalar has no parts: C295
+                return true;
+            }
+            if (!list.empty())
+                assign(object, list[0]);
+            return list.size() <= 1;
+        }
+        std::vector<std::size_t> path; // of the sub-object that took the last value
+        for (const InitValue& value : list) {
+            if (!value.designators.empty()) {
+                if (!designate(object, value.designators, path))
+                    return true; // reported
+            } else if (!advance(object, path)) {
+                return false;
+            }
+            const Shape* target = at(object, path);
+            if (target->aggregate && !value.braced && !(target->charArray && isString(value))) {
+                while (target->aggregate && !target->parts.empty()) {
+                    enter(*target, 0);
+                    path.push_back(0);
+                    target = &target->parts[0];
+                }
+            }
+            assign(*target, value);
+        }
+        return true;
+    }
+
+    // The stores of the object's scalar parts in memory order.
+    void collect(const Shape& shape, std::vector<Store>& stores) const {
         if (!shape.aggregate) {
-            takeScalar(shape, list, next);
+            const auto value = values_.find(&shape);
+            stores.push_back(
+                {shape.offset, shape.wide, value != values_.end() ? value->second : nullptr});
+        } else if (shape.isUnion) {
+            if (shape.parts.empty())
+                return;
+            const std::size_t first = stores.size();
+            collect(shape.parts[member(shape)], stores);
+            if (!designatedUnions_.contains(&shape))
+                return;
+            // A member named by a designator leaves the rest of the union 0.
+            int end = shape.offset;
+            for (std::size_t i = first; i < stores.size(); ++i)
+                end = std::max(end, stores[i].offset + (stores[i].wide ? 2 : 1));
+            for (int byte = end; byte < shape.offset + shape.size; ++byte)
+                stores.push_back({byte, false, nullptr});
         } else {
-            fillParts(shape, list, next);
-        }
-        return next >= list.size();
-    }
-
-private:
-    void takeScalar(const Shape& shape, const std::vector<InitValue>& list, std::size_t& next) {
-        if (next >= list.size()) {
-            stores_.push_back({shape.offset, shape.wide, nullptr});
-            return;
-        }
-        const InitValue& value = list[next++];
-        if (!value.braced) {
-            stores_.push_back({shape.offset, shape.wide, value.items});
-            return;
-        }
-        // A scalar in braces: {5} is 5.
-        if (!fillBraced(shape, value.list))
-            tooMany_ = true;
-    }
-
-    void fillParts(const Shape& shape, const std::vector<InitValue>& list, std::size_t& next) {
-        // A union is initialised through its first member.
-        const std::size_t parts =
-            shape.isUnion ? std::min<std::size_t>(1, shape.parts.size()) : shape.parts.size();
-        for (std::size_t p = 0; p < parts; ++p)
-            fillElided(shape.parts[p], list, next);
-    }
-
-    // A part filled from the enclosing list: a braced value belongs to it alone; values
-    // without braces run on into its own parts.
-    void fillElided(const Shape& shape, const std::vector<InitValue>& list, std::size_t& next) {
-        if (!shape.aggregate) {
-            takeScalar(shape, list, next);
-        } else if (next < list.size() && list[next].braced) {
-            if (!fillBraced(shape, list[next++].list))
-                tooMany_ = true;
-        } else if (next < list.size() && shape.charArray && isString(list[next])) {
-            if (!fillBraced(shape, charactersOf(c_, *stringItem(list[next++]))))
-                tooMany_ = true;
-        } else {
-            fillParts(shape, list, next);
+            for (const Shape& part : shape.parts)
+                collect(part, stores);
         }
     }
 
-public:
     bool tooMany() const { return tooMany_; }
 
 private:
+    void assign(const Shape& target, const InitValue& value) {
+        if (value.braced) {
+            if (!fillBraced(target, value.list))
+                tooMany_ = true;
+        } else if (target.aggregate && target.charArray && isString(value)) {
+            if (!fillBraced(target, charactersOf(c_, *stringItem(value))))
+                tooMany_ = true;
+        } else if (!target.aggregate) {
+            values_[&target] = value.items;
+        }
+    }
+
+    static const Shape* at(const Shape& object, const std::vector<std::size_t>& path,
+                           std::size_t depth) {
+        const Shape* shape = &object;
+        for (std::size_t i = 0; i < depth; ++i)
+            shape = &shape->parts[path[i]];
+        return shape;
+    }
+    static const Shape* at(const Shape& object, const std::vector<std::size_t>& path) {
+        return at(object, path, path.size());
+    }
+
+    // The next sub-object after the one at path: the next part at the deepest level that
+    // has one (a union has one member to take a value).
+    bool advance(const Shape& object, std::vector<std::size_t>& path) {
+        if (path.empty()) {
+            if (object.parts.empty())
+                return false;
+            enter(object, 0);
+            path.push_back(0);
+            return true;
+        }
+        while (!path.empty()) {
+            const Shape* parent = at(object, path, path.size() - 1);
+            if (!parent->isUnion && path.back() + 1 < parent->parts.size()) {
+                ++path.back();
+                return true;
+            }
+            path.pop_back();
+        }
+        return false;
+    }
+
+    // The position the designators name, from the list's own object.
+    bool designate(const Shape& object, const std::vector<Designator>& designators,
+                   std::vector<std::size_t>& path) {
+        path.clear();
+        const Shape* shape = &object;
+        for (const Designator& d : designators) {
+            const bool isArray = shape->aggregate && shape->names.empty();
+            std::vector<std::size_t> steps;
+            if (d.member && shape->aggregate && !isArray) {
+                steps = memberSteps(*shape, d.name);
+                if (steps.empty()) {
+                    c_.error(strprintf("ERROR(C29): Line: %d Identifier %s not defined.\n", d.line,
+                                       d.name.c_str()));
+                    return false;
+                }
+            } else if (!d.member && isArray) {
+                if (d.index < 0 || static_cast<std::size_t>(d.index) >= shape->parts.size()) {
+                    c_.error(strprintf("ERROR(C295): Line: %d The designator [%d] is outside "
+                                       "the array.\n",
+                                       d.line, d.index));
+                    return false;
+                }
+                steps = {static_cast<std::size_t>(d.index)};
+            } else {
+                c_.error(strprintf(
+                    "ERROR(C295): Line: %d The designator %s does not fit the object: %s.\n",
+                    d.line, d.member ? ("." + d.name).c_str() : strprintf("[%d]", d.index).c_str(),
+                    d.member ? "it is not a struct or union" : "it is not an array"));
+                return false;
+            }
+            for (const std::size_t step : steps) {
+                enter(*shape, step);
+                if (shape->isUnion)
+                    designatedUnions_.insert(shape);
+                path.push_back(step);
+                shape = &shape->parts[step];
+            }
+        }
+        return true;
+    }
+
+    // The parts leading to the named member: through the unnamed members that hold it.
+    static std::vector<std::size_t> memberSteps(const Shape& shape, const std::string& name) {
+        for (std::size_t i = 0; i < shape.names.size(); ++i) {
+            if (shape.names[i] == name)
+                return {i};
+        }
+        for (std::size_t i = 0; i < shape.names.size(); ++i) {
+            if (!shape.names[i].starts_with("_LBL_"))
+                continue;
+            std::vector<std::size_t> inner = memberSteps(shape.parts[i], name);
+            if (!inner.empty()) {
+                inner.insert(inner.begin(), i);
+                return inner;
+            }
+        }
+        return {};
+    }
+
+    // A value goes into this part of the object: a union takes it through that member.
+    void enter(const Shape& object, std::size_t part) {
+        if (object.isUnion)
+            unionMembers_[&object] = part;
+    }
+
+    std::size_t member(const Shape& shape) const {
+        const auto chosen = unionMembers_.find(&shape);
+        return chosen != unionMembers_.end() ? chosen->second : 0;
+    }
+
     Compilation& c_;
-    std::vector<Store>& stores_;
+    std::map<const Shape*, Item*> values_;
+    std::map<const Shape*, std::size_t> unionMembers_;
+    std::set<const Shape*> designatedUnions_;
     bool tooMany_ = false;
 };
 
@@ -294,10 +477,10 @@ bool geninitialiser(Compilation& c, Item*& list) {
             item->next = nullptr;
     }
     Item* cursor = parts.values;
-    InitValue value = readValue(cursor);
+    InitValue value = readValue(c, cursor);
     if (!value.braced) {
         if (target->type == ARRAY && target->base == CHAR && isString(value)) {
-            value = InitValue{nullptr, true, charactersOf(c, *stringItem(value))};
+            value = InitValue{nullptr, true, charactersOf(c, *stringItem(value)), {}};
         } else {
             refuse(c, line,
                    "an array initialised from something other than a brace list or a "
@@ -305,22 +488,25 @@ bool geninitialiser(Compilation& c, Item*& list) {
             return false;
         }
     }
-    std::vector<Store> stores;
-    Filler filler(c, stores);
+    Filler filler(c);
     const Shape shape = shapeOf(c, *target);
+    const int errorsBefore = c.errors();
     if (!filler.fillBraced(shape, value.list) || filler.tooMany()) {
         c.error(strprintf("ERROR(C275): Line: %d Too many initialisers for %s.\n", line,
                           target->name.c_str()));
         return false;
     }
+    if (c.errors() != errorsBefore)
+        return false;
+    std::vector<Store> stores;
+    filler.collect(shape, stores);
     for (const Store& store : stores)
         generateStore(c, *target, store, *parts.assignment);
     return true;
 }
 
-int initialisercount(Compilation& c, const Item* list, int elementType,
-                     const std::string& typeName) {
-    const InitialiserParts parts = splitInitialiser(const_cast<Item*>(list));
+int initialisercount(Compilation& c, Item* list, int elementType, const std::string& typeName) {
+    const InitialiserParts parts = splitInitialiser(list);
     if (parts.assignment == nullptr || parts.values == nullptr)
         return -1;
     if (parts.values->kind != LSQUIG) {
@@ -333,15 +519,23 @@ int initialisercount(Compilation& c, const Item* list, int elementType,
         return static_cast<int>(codegen::decodeString(c, first->cval, first->line).size()) + 1;
     }
     // Count the values at the list's top level; values without braces for struct elements
-    // fill one element after the other.
+    // fill one element after the other. A designator [index] sets the element of its value
+    // and of those that follow it.
     int depth = 0;
     int values = 0;
+    int element = -1;
+    int elements = 0;
+    bool designated = false;
     bool elided = false;
     bool valueStarts = false;
-    for (const Item* item = parts.values; item != parts.assignment; item = item->next) {
+    for (Item* item = parts.values; item != parts.assignment; item = item->next) {
         if (valueStarts && item->kind != RSQUIG) {
             ++values;
             elided = elided || item->kind != LSQUIG;
+            const bool index = item->kind == LBRA && item->next != nullptr;
+            designated = designated || index;
+            element = index ? designatorIndex(c, *item->next) : element + 1;
+            elements = std::max(elements, element + 1);
         }
         valueStarts = false;
         if (item->kind == LSQUIG)
@@ -351,6 +545,8 @@ int initialisercount(Compilation& c, const Item* list, int elementType,
         else if (item->kind == COMMA && depth == 1)
             valueStarts = true;
     }
+    if (designated)
+        return elements;
     const int scalars = scalarCount(shapeOfType(c, elementType, 0, 0, typeName, 0));
     if (!elided || scalars <= 1)
         return values;

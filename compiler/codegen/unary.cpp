@@ -10,6 +10,7 @@
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/symbols/types.hpp"
 
 namespace kavo::codegen {
 
@@ -73,6 +74,32 @@ bool storedIntoCharPointer(const Compilation& c, const Item* after) {
     return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR;
 }
 
+// sizeof of a part of the variable x: an element, what it points at, a member (the SIZEOF
+// item says which); -1 when x has no such part.
+int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
+    const Symbol* symbol = findsym(c, x.cval);
+    if (symbol == nullptr)
+        return -1;
+    const bool pointer = symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR);
+    const int what = sizeOf.ival;
+    if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0)
+        return symbol->size / symbol->count;
+    if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
+        return typesize(c, nullptr, symbol->base, symbol->typeName);
+    const bool whole = symbol->type == STRUCT || symbol->type == UNION;
+    const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
+    if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {
+        const Symbol* tag = findtag(c, symbol->typeName);
+        const std::vector<const Symbol*> path = tag != nullptr
+                                                    ? memberpath(c, tag->members, sizeOf.name)
+                                                    : std::vector<const Symbol*>{};
+        const Symbol* member = path.empty() ? nullptr : path.back();
+        if (member != nullptr)
+            return typesize(c, member, member->type, member->typeName);
+    }
+    return -1;
+}
+
 // One word of result: the operator becomes the leaf, the operand leaves.
 void finishUnary(Site& s, Item* operand, int kind, const std::string& t) {
     becomeLeaf(s.item, kind, t);
@@ -89,6 +116,15 @@ bool generateUnary(Site& s) {
         becomeConstant(s.item, kind == SIZEOFS ? 1 : kind == SIZEOFL ? 2 : 0);
         return true;
     }
+    if (kind == SIZEOF && s.item->ival == SizeOfTag) {
+        const Symbol* tag = findtag(c, visibletag(c, s.item->name));
+        if (tag == nullptr)
+            c.error(strprintf("ERROR(C27): Line: %d Identifier %s not defined.\n", line,
+                              s.item->name.c_str()));
+        becomeConstant(s.item, tag != nullptr ? typesize(c, nullptr, tag->type, tag->name) : 0);
+        s.item->name.clear();
+        return true;
+    }
     Item* x = s.item->next;
     if (!isLeaf(x))
         return false;
@@ -97,6 +133,16 @@ bool generateUnary(Site& s) {
         return true;
     }
     const std::string name = std::string(kindName(x->kind));
+    if (kind == SIZEOF && s.item->ival != SizeOfObject) {
+        const int size = partSize(c, *s.item, *x);
+        if (size < 0)
+            c.error(strprintf("ERROR(C259): Line: %d sizeof of this part of %s is not supported "
+                              "by this compiler yet.\n",
+                              line, x->cval.c_str()));
+        becomeConstant(s.item, size < 0 ? 0 : size);
+        drop(s, x);
+        return true;
+    }
     if (kind == SIZEOF) {
         const std::string t = newTemporary(c, false);
         emitOn(c, PIC_SIZEOF, *x, -1, line);

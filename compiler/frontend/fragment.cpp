@@ -57,6 +57,45 @@ StackValue FragmentBuilder::constant(int value) {
     return made;
 }
 
+StackValue FragmentBuilder::integer(const StackValue& symbol) {
+    StackValue number = token(symbol);
+    const std::string suffix = number.head->name;
+    if (suffix.empty())
+        return number;
+    number.head->name.clear();
+    const int value = number.head->ival;
+    const bool isUnsigned = suffix.find('U') != std::string::npos;
+    const bool isLong = suffix.find('L') != std::string::npos;
+    // A value no type of the list holds stays a bare constant and warns where it meets an
+    // operand, as an unsuffixed one does.
+    if (value > 0xFFFF)
+        return number;
+    const bool wide = isLong || value > 0xFF;
+    const bool unsignedType = isUnsigned || value > 0x7FFF;
+    StackValue made = mark(CAST);
+    made.head->ival = wide ? 16 : 8;
+    made.head->cval = std::string(unsignedType ? "unsigned " : "") + (wide ? "long" : "int");
+    made.head->name = suffix;
+    return join(__LINE__, made, {number});
+}
+
+StackValue FragmentBuilder::plainConstants(StackValue expression) {
+    Node* previous = nullptr;
+    for (Node* n = expression.head; n != nullptr && n != expression.tail;) {
+        Node* next = n->next;
+        if (n->kind == CAST && !n->name.empty()) {
+            if (previous == nullptr)
+                expression.head = next;
+            else
+                previous->next = next;
+        } else {
+            previous = n;
+        }
+        n = next;
+    }
+    return expression;
+}
+
 StackValue FragmentBuilder::logical(int tag, int jump, const StackValue& left,
                                     const StackValue& right) {
     const StackValue leave = label();
@@ -82,8 +121,10 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
         else if (n->kind != CHAR && n->kind != SHORT && n->kind != INT && n->kind != SIGNED &&
                  n->kind != UNSIGNED && n->kind != CONST && n->kind != VOLATILE)
             integer = false;
-        if (n->kind == POINTER)
+        if (n->kind == POINTER || (n->kind == TYPEDEFNAME && n->ival < 0))
             words += " *";
+        else if (n->kind == TYPEDEFNAME)
+            words += "[" + std::to_string(n->ival) + "]";
         else if (n->kind != CONST && n->kind != VOLATILE && !name.empty())
             words += (words.empty() ? "" : " ") + toLower(name);
         if (n == typeName.tail)
@@ -108,6 +149,19 @@ StackValue FragmentBuilder::declaredName(const StackValue& declarator) {
             break;
     }
     return ident(declarator);
+}
+
+StackValue FragmentBuilder::anonymousMember(const StackValue& specifiers) {
+    // An unnamed aggregate's specifiers end in STRUCT_TYPE, its label tag, STRUCT or UNION.
+    const Node* type = nullptr;
+    for (const Node* n = specifiers.head; n != nullptr && n != specifiers.tail; n = n->next) {
+        if (n->kind == STRUCT_TYPE && n->next != nullptr && n->next->next == specifiers.tail)
+            type = n;
+    }
+    if (type == nullptr || !type->next->cval.starts_with("_LBL_"))
+        return specifiers;
+    return join(__LINE__, specifiers,
+                {copyAs(StackValue{type->next, nullptr, nullptr}, IDENTIFIER)});
 }
 
 StackValue FragmentBuilder::label() {

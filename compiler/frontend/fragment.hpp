@@ -37,12 +37,21 @@ public:
     StackValue ident(const StackValue& fragment);
     // An INTEGER_CONSTANT node of value.
     StackValue constant(int value);
+    // An integer constant as written: one with a suffix is a cast of the number to the type
+    // the suffix gives it (the first of C's list for that suffix that holds the value).
+    StackValue integer(const StackValue& symbol);
+    // A constant expression where only the value counts (sizes, case labels, enumerators):
+    // the casts a suffix made are left out.
+    StackValue plainConstants(StackValue expression);
     // The CAST node of a type name's fragment: the width of an integer type (0 for any other
-    // type: pointers, structs, void, floating types, typedef names) and the type's words.
+    // type: pointers, structs, void, floating types) and the type's words.
     StackValue cast(const StackValue& typeName);
     // A copy of the name a declarator declares: its first IDENTIFIER outside the size
     // expressions of arrays (which may name constants of their own).
     StackValue declaredName(const StackValue& declarator);
+    // A member declaration without a declarator: an unnamed struct or union is a member
+    // named after its tag, whose members are reached as the enclosing aggregate's own.
+    StackValue anonymousMember(const StackValue& specifiers);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
     // Appends every part, in order, to the end of head's fragment and returns the result.

@@ -8,6 +8,7 @@
 #include "grammar.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <new>
 
@@ -51,9 +52,352 @@ void FrontEnd::unsupported(int line, std::string_view what) {
 
 int FrontEnd::nextToken(StackValue& value) {
     ParserValue& scanned = tokens_.emplace_back();
-    const int kind = scanner_.nextToken(scanned);
+    const int scannedKind = scanner_.nextToken(scanned);
+    const int kind = typeNames_.classify(scannedKind, scanned, scanner_.asmMode());
+    // A compare-and-jump macro's value keeps the mnemonic kind the scanner gave it.
+    if (kind != scannedKind)
+        scanned.kind = kind;
     value = StackValue{nullptr, nullptr, &scanned};
     return kind;
+}
+
+StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
+    const TypedefType* type = typeNames_.find(name.token->cval);
+    StackValue made{nullptr, nullptr, nullptr};
+    const auto add = [&](StackValue part) {
+        part.head->line = name.token->line;
+        made = made.head == nullptr ? part : b.join(__LINE__, made, {part});
+    };
+    if (type != nullptr) {
+        for (const TypedefType::Word& word : type->words) {
+            StackValue node = b.mark(word.kind);
+            node.head->cval = word.cval;
+            add(node);
+        }
+    }
+    // A derived type (pointer, array) is carried by a node of the name's own, which tells
+    // the declarations what each declarator adds.
+    if (type != nullptr && (type->pointer || type->count > 0)) {
+        StackValue derived = b.token(name);
+        derived.head->ival = type->pointer ? -1 : type->count;
+        add(derived);
+    }
+    if (made.head == nullptr)
+        add(b.mark(INT));
+    return made;
+}
+
+namespace {
+
+bool isSpecifierWord(int kind) {
+    return kind == VOID || kind == CHAR || kind == SHORT || kind == INT || kind == LONG ||
+           kind == FLOAT || kind == DOUBLE || kind == SIGNED || kind == UNSIGNED || kind == CONST ||
+           kind == VOLATILE;
+}
+
+// The number an array size expression holds when it is a plain number: -1 otherwise.
+int plainNumber(const Node* first, const Node* last) {
+    int value = -1;
+    for (const Node* n = first; n != nullptr; n = n->next) {
+        if (n->kind == INTEGER_CONSTANT && value < 0 && n->name.empty())
+            value = n->ival;
+        else if (n->kind != POSTFIX_EXP_START && n->kind != POSTFIX_EXP_END &&
+                 n->kind != EXPSTART && n->kind != EXPEND && n->kind != GETEXPVAL &&
+                 n->kind != ARRAY_SIZE)
+            return -1;
+        if (n == last)
+            break;
+    }
+    return value;
+}
+
+} // namespace
+
+StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& specifiers) {
+    TypedefType base;
+    int members = 0;
+    int enumerators = 0;
+    bool tagFollows = false;
+    bool skipName = false;
+    for (const Node* n = specifiers.head; n != nullptr; n = n->next) {
+        const int kind = n->kind;
+        const bool last = n == specifiers.tail;
+        if (kind == STRUCT_DEC_START) {
+            ++members;
+        } else if (kind == STRUCT_DEC_END) {
+            --members;
+        } else if (members > 0) {
+        } else if (kind == ENUMSTART) {
+            ++enumerators;
+        } else if (kind == ENUMEND) {
+            // An enumeration's values are ints.
+            if (--enumerators == 0)
+                base.words.push_back({INT, "ExMk"});
+        } else if (enumerators > 0) {
+        } else if (skipName) {
+            skipName = false;
+        } else if (kind == STRUCT_NAME) {
+            skipName = true;
+        } else if (kind == STRUCT_TYPE) {
+            base.words.push_back({kind, n->cval});
+            tagFollows = true;
+        } else if (kind == IDENTIFIER && tagFollows) {
+            base.words.push_back({kind, n->cval});
+            tagFollows = false;
+        } else if ((kind == STRUCT || kind == UNION) &&
+                   !(n->next != nullptr && !last && n->next->kind == STRUCT_NAME)) {
+            base.words.push_back({kind, n->cval});
+        } else if (kind == NULLFUNC) {
+            base.words.push_back({INT, "ExMk"}); // enum tag: an int
+        } else if (isSpecifierWord(kind)) {
+            base.words.push_back({kind, n->cval});
+        } else if (kind == TYPEDEFNAME) {
+            base.pointer = n->ival < 0;
+            base.count = n->ival > 0 ? n->ival : 0;
+        }
+        if (last)
+            break;
+    }
+    for (const StackValue& declarator : typeNames_.declarators()) {
+        TypedefType type = base;
+        std::string name;
+        int pointers = 0;
+        int arrays = 0;
+        bool refused = false;
+        const Node* sizeStart = nullptr;
+        int depth = 0;
+        for (const Node* n = declarator.head; n != nullptr; n = n->next) {
+            if (n->kind == EXPSTART && depth++ == 0)
+                sizeStart = n;
+            else if (n->kind == EXPEND)
+                --depth;
+            else if (depth > 0) {
+            } else if (n->kind == POINTER)
+                ++pointers;
+            else if (n->kind == ARRAY_SIZE) {
+                ++arrays;
+                type.count = plainNumber(sizeStart, n);
+                refused = refused || type.count <= 0;
+            } else if (n->kind == LBRA || n->kind == FUNC_PROTO_START)
+                refused = true;
+            else if (n->kind == IDENTIFIER && name.empty())
+                name = n->cval;
+            if (n == declarator.tail)
+                break;
+        }
+        type.pointer = type.pointer || pointers > 0;
+        const bool derivedTwice = (base.pointer || base.count > 0) && (pointers + arrays > 0);
+        if (refused || derivedTwice || pointers + arrays > 1) {
+            unsupported(declarator.head->line,
+                        "the typedef " + name +
+                            " (a typedef may add one pointer or one array of a numbered "
+                            "size to a type)");
+        }
+        if (!name.empty())
+            typeNames_.define(name, std::move(type));
+    }
+    typeNames_.declarationEnd();
+    return b.join(__LINE__, b.mark(DEC_LIST_START), {specifiers, b.mark(DEC_LIST_END)});
+}
+
+namespace {
+
+// Bytes of a string literal as the string table stores it: escapes are one byte each, and
+// the terminating zero is counted.
+int stringBytes(std::string_view text) {
+    int bytes = 1;
+    for (std::size_t i = 0; i < text.size(); ++i, ++bytes) {
+        if (text[i] != '\\' || i + 1 == text.size())
+            continue;
+        ++i;
+        if (text[i] == 'x') {
+            while (i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
+                ++i;
+        } else if (text[i] >= '0' && text[i] <= '7') {
+            for (int digits = 1;
+                 digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7';
+                 ++digits)
+                ++i;
+        }
+    }
+    return bytes;
+}
+
+StackValue sizeConstant(FragmentBuilder& b, int size) {
+    // The single words keep the nodes they always had.
+    if (size == 0)
+        return b.mark(SIZEOF0);
+    if (size == 1)
+        return b.mark(SIZEOFS);
+    if (size == 2)
+        return b.mark(SIZEOFL);
+    return b.constant(size);
+}
+
+// A SIZEOF node the code generator resolves from the symbol table: what of the named
+// variable is sized (the variable, an element, what it points at, a member), and the
+// member's name.
+StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const std::string& member) {
+    StackValue made = b.mark(SIZEOF);
+    made.head->ival = what;
+    if (what >= SizeOfMember)
+        made.head->name = member;
+    return b.join(__LINE__, made, {b.copy(StackValue{const_cast<Node*>(&name), nullptr, nullptr})});
+}
+
+} // namespace
+
+StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) {
+    int size = 1;
+    int count = 1;
+    bool pointer = false;
+    bool sized = true;
+    bool charBase = false;
+    const Node* tag = nullptr;
+    std::vector<const Node*> rest;
+    for (const Node* n = typeName.head; n != nullptr; n = n->next) {
+        const int kind = n->kind;
+        if (kind == LONG)
+            size = 2;
+        else if (kind == VOID)
+            size = 0;
+        else if (kind == CHAR)
+            charBase = true;
+        else if (kind == STRUCT_TYPE && n->next != nullptr)
+            tag = n->next;
+        else if (kind == POINTER)
+            pointer = true;
+        else if (kind == TYPEDEFNAME) {
+            pointer = pointer || n->ival < 0;
+            count *= n->ival > 0 ? n->ival : 1;
+        } else if (kind == FLOAT || kind == DOUBLE)
+            sized = false;
+        else if (kind != SHORT && kind != INT && kind != SIGNED && kind != UNSIGNED &&
+                 kind != CONST && kind != VOLATILE && kind != STRUCT && kind != UNION &&
+                 !(tag == n))
+            rest.push_back(n);
+        if (n == typeName.tail)
+            break;
+    }
+    // An array of the abstract declarator: [number].
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i]->kind == POSTFIX_EXP_START && i + 2 < rest.size() &&
+            rest[i + 1]->kind == INTEGER_CONSTANT && rest[i + 1]->name.empty() &&
+            rest[i + 2]->kind == POSTFIX_EXP_END) {
+            count *= rest[i + 1]->ival;
+            i += 2;
+        } else if (rest[i]->kind != NULLFUNC) {
+            sized = false;
+        }
+    }
+    if (!sized) {
+        unsupported(typeName.head->line, "sizeof of this type (sizeof takes integer types, "
+                                         "pointers, structs, unions and arrays of a numbered "
+                                         "size)");
+        return b.mark(SIZEOF0);
+    }
+    if (pointer)
+        return sizeConstant(b, (charBase ? 2 : 1) * count);
+    if (tag != nullptr) {
+        if (count != 1) {
+            unsupported(typeName.head->line, "sizeof of an array of structs or unions");
+            return b.mark(SIZEOF0);
+        }
+        StackValue made = b.mark(SIZEOF);
+        made.head->ival = SizeOfTag;
+        made.head->name = tag->cval;
+        return made;
+    }
+    return sizeConstant(b, size * count);
+}
+
+StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) {
+    // ++ and -- keep their operand's type: the operand is never evaluated.
+    std::vector<const Node*> core;
+    for (const Node* n = operand.head; n != nullptr; n = n->next) {
+        const int kind = n->kind;
+        const bool step = kind == POSTINC_START || kind == POSTINC_END || kind == PREINC ||
+                          kind == PREDEC || kind == POSTINC || kind == POSTDEC;
+        if (kind != POSTFIX_EXP_START && kind != POSTFIX_EXP_END && kind != EXPSTART &&
+            kind != EXPEND && kind != GETEXPVAL && !step)
+            core.push_back(n);
+        if (n == operand.tail)
+            break;
+    }
+    const auto is = [&](std::size_t i, int kind) {
+        return i < core.size() && core[i]->kind == kind;
+    };
+    if (core.size() == 1 && is(0, IDENTIFIER))
+        return b.join(__LINE__, b.mark(SIZEOF),
+                      {b.copy(StackValue{const_cast<Node*>(core[0]), nullptr, nullptr})});
+    if (!core.empty() &&
+        std::all_of(core.begin(), core.end(), [](const Node* n) { return n->kind == STRING; })) {
+        int bytes = 1;
+        for (const Node* n : core)
+            bytes += stringBytes(n->cval) - 1;
+        return sizeConstant(b, bytes);
+    }
+    if (core.size() == 1 && is(0, INTEGER_CONSTANT))
+        return sizeConstant(b, core[0]->ival >= -128 && core[0]->ival <= 127 ? 1 : 2);
+    if (core.size() == 1 && is(0, CHARACTER_CONSTANT))
+        return sizeConstant(b, 1);
+    if (is(0, CAST) && core[0]->ival > 0)
+        return sizeConstant(b, core[0]->ival / 8);
+    if (is(0, INDEX_ON) && is(1, IDENTIFIER) && is(2, SUBSCRIPT) && core.back()->kind == INDEX_OFF)
+        return sizeOfSymbol(b, *core[1], SizeOfElement, "");
+    if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
+        return sizeOfSymbol(b, *core[1], SizeOfTarget, "");
+    if (core.size() == 3 && is(0, ST_ADDR_RESOLVE) && is(1, IDENTIFIER) && is(2, IDENTIFIER))
+        return sizeOfSymbol(b, *core[1], SizeOfMember, core[2]->cval);
+    if (core.size() == 2 && is(0, POINTERSYM) && is(1, IDENTIFIER))
+        return sizeOfSymbol(b, *core[1], SizeOfMemberThroughPointer, core[0]->cval);
+    unsupported(operand.head->line,
+                "sizeof of this expression (sizeof takes a type, a variable, an element a[i], "
+                "*p, s.m, p->m, a string or a constant)");
+    return b.mark(SIZEOF0);
+}
+
+StackValue FrontEnd::concatenate(const StackValue& strings, const StackValue& next) {
+    std::string& text = strings.head->cval;
+    std::string more = next.token->cval;
+    // An escape at the end of the first text ends there: a digit after it that would extend
+    // it is written as an escape of its own.
+    bool escapeOpen = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        escapeOpen = false;
+        if (text[i] != '\\' || i + 1 == text.size())
+            continue;
+        ++i;
+        if (text[i] == 'x') {
+            while (i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
+                ++i;
+            escapeOpen = true;
+        } else if (text[i] >= '0' && text[i] <= '7') {
+            int digits = 1;
+            while (digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7') {
+                ++i;
+                ++digits;
+            }
+            escapeOpen = digits < 3;
+        }
+    }
+    if (escapeOpen && !more.empty() && std::isxdigit(static_cast<unsigned char>(more[0])))
+        more = strprintf("\\%03o", static_cast<unsigned char>(more[0])) + more.substr(1);
+    text += more;
+    if (text.size() > 256) {
+        c_.diagnostics.standardOutput(
+            strprintf("ERROR(C103): String too long, started in line %d\n", strings.head->line));
+        text.resize(256);
+    }
+    return strings;
+}
+
+void FrontEnd::ordinaryDeclaration() {
+    for (const StackValue& declarator : typeNames_.declarators()) {
+        const StackValue name = builder_.declaredName(declarator);
+        typeNames_.hide(name.head->cval);
+    }
+    typeNames_.declarationEnd();
 }
 
 void FrontEnd::declarationDone() {

@@ -3,6 +3,7 @@
 #include "compiler/base/node.hpp"
 #include "compiler/frontend/fragment.hpp"
 #include "compiler/frontend/scanner.hpp"
+#include "compiler/frontend/type_names.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,21 @@ public:
     void unsupported(int line, std::string_view what);
 
     Scanner& scanner() { return scanner_; }
+    TypeNames& typeNames() { return typeNames_; }
+
+    // The type words a typedef name stands for, in place of the name.
+    StackValue typedefUse(FragmentBuilder& b, const StackValue& name);
+    // A complete typedef declaration: its names become types, and only what its specifiers
+    // define (a struct, a union, enumerators) stays in the program.
+    StackValue typedefDeclaration(FragmentBuilder& b, const StackValue& specifiers);
+    // sizeof of a type name, and of an expression (which is never evaluated): a constant where
+    // the words tell the size, else a SIZEOF node the code generator sizes from the symbols.
+    StackValue sizeOfType(FragmentBuilder& b, const StackValue& typeName);
+    StackValue sizeOfValue(FragmentBuilder& b, const StackValue& operand);
+    // Adjacent string literals are one: the second's text joins the first's node.
+    StackValue concatenate(const StackValue& strings, const StackValue& next);
+    // A complete declaration of anything else: its names hide the type names they share.
+    void ordinaryDeclaration();
 
     // For the generated parser.
     int nextToken(StackValue& value);
@@ -46,6 +62,7 @@ public:
 private:
     Compilation& c_;
     Scanner scanner_;
+    TypeNames typeNames_;
     FragmentBuilder builder_;
     // Token values the parser may still turn into nodes; dropped after each declaration.
     std::deque<ParserValue> tokens_;

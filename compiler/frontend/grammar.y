@@ -176,9 +176,13 @@ function_definition
           }); }
     ;
 
+/* A typedef declares no object: its names become types (FrontEnd::typedefDeclaration). */
 declaration
     : declaration_specifiers SEMICOL
-        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {$1, b.mark(DEC_LIST_END)}); }
+        { $$ = fe.typeNames().typedefPending()
+                   ? fe.typedefDeclaration(b, $1)
+                   : b.join(__LINE__, b.mark(DEC_LIST_START), {$1, b.mark(DEC_LIST_END)});
+          fe.ordinaryDeclaration(); }
     | declaration_specifiers init_declarator_list AT constant_expression SEMICOL
         /* DEC_LIST_START EXPSTART constant_expression EXPEND DEC_LIST_START FORCED_MEM_LOC
            declaration_specifiers init_declarator_list FORCED_MEM_LOC_END DEC_LIST_END
@@ -194,9 +198,15 @@ declaration
               b.mark(FORCED_MEM_LOC_END),
               b.mark(DEC_LIST_END),
               b.mark(DEC_LIST_END)
-          }); }
+          });
+          if (fe.typeNames().typedefPending())
+              fe.unsupported($3.token->line, "a typedef at a fixed address (@)");
+          fe.ordinaryDeclaration(); }
     | declaration_specifiers init_declarator_list SEMICOL
-        { $$ = b.join(__LINE__, b.mark(DEC_LIST_START), {$1, $2, b.mark(DEC_LIST_END)}); }
+        { $$ = fe.typeNames().typedefPending()
+                   ? fe.typedefDeclaration(b, $1)
+                   : b.join(__LINE__, b.mark(DEC_LIST_START), {$1, $2, b.mark(DEC_LIST_END)});
+          fe.ordinaryDeclaration(); }
     ;
 
 declaration_list
@@ -218,10 +228,7 @@ storage_class_specifier
     | REGISTER      { $$ = b.token($1); }
     | STATIC        { $$ = b.token($1); }
     | EXTERN        { $$ = b.token($1); }
-    | TYPEDEF
-        /* the scanner knows no type names, so a typedef could never be used */
-        { fe.unsupported($1.token->line, "typedef (write the type itself, or #define it)");
-          $$ = b.token($1); }
+    | TYPEDEF       { fe.typeNames().typedefSeen(); $$ = b.token($1); }
     ;
 
 type_specifier
@@ -236,7 +243,7 @@ type_specifier
     | UNSIGNED                      { $$ = b.token($1); }
     | struct_or_union_specifier     { $$ = $1; }
     | enum_specifier                { $$ = $1; }
-    | TYPEDEFNAME                   { $$ = b.token($1); }
+    | TYPEDEFNAME                   { $$ = fe.typedefUse(b, $1); }
     ;
 
 type_qualifier
@@ -298,11 +305,14 @@ init_declarator_list
     ;
 
 init_declarator
-    : declarator                        { $$ = $1; }
+    : declarator                        { fe.typeNames().declarator($1); $$ = $1; }
     | declarator ASSIGN initializer
         /* declarator EXPSTART initializer ASSIGN name(declarator) EXPEND: the declared name,
            also when the declarator starts with an array size or a pointer mark */
-        { $$ = b.join(__LINE__, $1, {
+        { fe.typeNames().declarator($1);
+          if (fe.typeNames().typedefPending())
+              fe.unsupported($2.token->line, "an initialiser on a typedef");
+          $$ = b.join(__LINE__, $1, {
               b.mark(EXPSTART),
               $3,
               b.token($2),
@@ -313,6 +323,7 @@ init_declarator
 
 struct_declaration
     : specifier_qualifier_list struct_declarator_list SEMICOL   { $$ = b.join(__LINE__, $1, {$2}); }
+    | specifier_qualifier_list SEMICOL                          { $$ = b.anonymousMember($1); }
     ;
 
 specifier_qualifier_list
@@ -338,8 +349,13 @@ enum_specifier
         { $$ = b.join(__LINE__, b.mark(ENUMSTART), {$3, b.mark(ENUMEND)}); }
     | ENUM identifier LSQUIG enumerator_list RSQUIG
         { $$ = b.join(__LINE__, b.mark(ENUMSTART), {$4, b.mark(ENUMEND)}); }
+    | ENUM LSQUIG enumerator_list COMMA RSQUIG
+        { $$ = b.join(__LINE__, b.mark(ENUMSTART), {$3, b.mark(ENUMEND)}); }
+    | ENUM identifier LSQUIG enumerator_list COMMA RSQUIG
+        { $$ = b.join(__LINE__, b.mark(ENUMSTART), {$4, b.mark(ENUMEND)}); }
     | ENUM identifier
-        { $$ = b.mark(NULLFUNC); }
+        /* an enumeration's objects are ints */
+        { $$ = b.mark(INT); }
     ;
 
 enumerator_list
@@ -435,8 +451,28 @@ initializer
 
 initializer_list
     : initializer                           { $$ = $1; }
+    | designation initializer               { $$ = b.join(__LINE__, $1, {$2}); }
     | initializer_list COMMA initializer
         { $$ = b.join(__LINE__, $1, {b.token($2), $3}); }
+    | initializer_list COMMA designation initializer
+        { $$ = b.join(__LINE__, $1, {b.token($2), $3, $4}); }
+    ;
+
+/* A designator goes before its value: DOT named after the member, or LBRA EXPSTART index
+   EXPEND RBRA; the "=" leaves no node. */
+designation
+    : designator_list ASSIGN                { $$ = $1; }
+    ;
+
+designator_list
+    : designator                            { $$ = $1; }
+    | designator_list designator            { $$ = b.join(__LINE__, $1, {$2}); }
+    ;
+
+designator
+    : LBRA constant_expression RBRA
+        { $$ = b.join(__LINE__, b.token($1), {b.mark(EXPSTART), $2, b.mark(EXPEND), b.token($3)}); }
+    | DOT identifier                        { $$ = b.copyAs($2, DOT); }
     ;
 
 type_name
@@ -802,7 +838,7 @@ conditional_expression
     ;
 
 constant_expression
-    : conditional_expression        { $$ = $1; }
+    : conditional_expression        { $$ = b.plainConstants($1); }
     ;
 
 logical_OR_expression
@@ -914,18 +950,13 @@ unary_expression
               b.mark(POSTFIX_EXP_END)
           }); }
     | unary_operator cast_expression    { $$ = b.join(__LINE__, $1, {$2}); }
-    | SIZEOF identifier                 { $$ = b.join(__LINE__, b.mark(SIZEOF), {$2}); }
-    | SIZEOF LPAREN identifier RPAREN   { $$ = b.join(__LINE__, b.mark(SIZEOF), {$3}); }
+    | SIZEOF unary_expression           { $$ = fe.sizeOfValue(b, $2); }
+    | SIZEOF LPAREN type_name RPAREN    { $$ = fe.sizeOfType(b, $3); }
     | SIZEOF INT                        { $$ = b.mark(SIZEOFS); }
     | SIZEOF LONG                       { $$ = b.mark(SIZEOFL); }
     | SIZEOF CHAR                       { $$ = b.mark(SIZEOFS); }
     | SIZEOF SHORT                      { $$ = b.mark(SIZEOFS); }
     | SIZEOF VOID                       { $$ = b.mark(SIZEOF0); }
-    | SIZEOF LPAREN INT RPAREN          { $$ = b.mark(SIZEOFS); }
-    | SIZEOF LPAREN LONG RPAREN         { $$ = b.mark(SIZEOFL); }
-    | SIZEOF LPAREN CHAR RPAREN         { $$ = b.mark(SIZEOFS); }
-    | SIZEOF LPAREN SHORT RPAREN        { $$ = b.mark(SIZEOFS); }
-    | SIZEOF LPAREN VOID RPAREN         { $$ = b.mark(SIZEOF0); }
     ;
 
 unary_operator
@@ -998,7 +1029,7 @@ primary_expression
 
 string_list
     : STRING                        { $$ = b.token($1); }
-    | string_list STRING            { $$ = b.join(__LINE__, $1, {b.token($2)}); }
+    | string_list STRING            { $$ = fe.concatenate($1, $2); }
     ;
 
 argument_expression_list
@@ -1022,7 +1053,7 @@ argument_expression_list
     ;
 
 constant
-    : INTEGER_CONSTANT          { $$ = b.token($1); }
+    : INTEGER_CONSTANT          { $$ = b.integer($1); }
     | CHARACTER_CONSTANT        { $$ = b.token($1); }
     | FLOATING_CONSTANT         { $$ = b.token($1); }
     | ENUMERATION_CONSTANT      { $$ = b.token($1); }

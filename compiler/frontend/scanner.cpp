@@ -81,14 +81,34 @@ int Scanner::closeParen(std::string_view text) {
     return token(RPAREN, text);
 }
 
+// A suffix (u, l, ul, lu in either case) travels in the token's secondary text: the parser
+// gives the constant its type from it.
 int Scanner::integer(std::string_view text) {
-    const int value = static_cast<int>(readCompilerNumber(text));
+    std::size_t digits = text.size();
+    while (digits > 0 && (text[digits - 1] == 'u' || text[digits - 1] == 'U' ||
+                          text[digits - 1] == 'l' || text[digits - 1] == 'L'))
+        --digits;
+    const std::string_view suffix = text.substr(digits);
+    const int value = static_cast<int>(readCompilerNumber(text.substr(0, digits)));
     if (lineMarkerMode_) {
         line() = value;
         return 0;
     }
     token(INTEGER_CONSTANT, "");
     value_->ival = value;
+    if (!suffix.empty()) {
+        std::string upper;
+        for (const char ch : suffix)
+            upper.push_back(ch == 'u' ? 'U' : ch == 'l' ? 'L' : ch);
+        if (upper != "U" && upper != "L" && upper != "UL" && upper != "LU") {
+            c_.error(
+                strprintf("ERROR(C259): Line: %d the integer suffix %s (u, l, ul and lu are: there "
+                          "is no 32-bit type) is not supported by this compiler yet.\n",
+                          line(), std::string(suffix).c_str()));
+            upper.clear();
+        }
+        value_->text = upper;
+    }
     return INTEGER_CONSTANT;
 }
 

@@ -41,6 +41,15 @@ struct Declaration {
     int fixedAddress = 0;
     int enumCounter = 0;
     bool unsupportedType = false;
+    // The specifiers named a typedef of a pointer or of an array of typedefCount elements:
+    // each declarator gets that type.
+    bool typedefPointer = false;
+    int typedefCount = 0;
+    // const among the specifiers (every declarator's object, or what its pointers point at),
+    // and const after a declarator's * (the pointer itself).
+    bool constSpecifier = false;
+    bool constPointer = false;
+    bool volatileGiven = false;
     // A declarator was entered since the last specifier word: the next specifier word
     // starts a new declaration (struct members and parameters arrive back to back).
     bool declaredSinceSpecifiers = false;
@@ -67,6 +76,11 @@ void startNewDeclarationIfNeeded(Declaration& d) {
     d.typeGiven = false;
     d.typeName.clear();
     d.unsupportedType = false;
+    d.typedefPointer = false;
+    d.typedefCount = 0;
+    d.constSpecifier = false;
+    d.constPointer = false;
+    d.volatileGiven = false;
     d.declaredSinceSpecifiers = false;
 }
 
@@ -96,12 +110,59 @@ bool constantResult(const Compilation& c) {
     return c.codegen.lastResult.kind == INTEGER_CONSTANT;
 }
 
+const char* RedeclarationMismatch =
+    "ERROR(C273): Line: %d The declaration of %s does not match its declaration in line %d.\n";
+
+// A file-scope object declared again, with extern or without an initialiser, is the object
+// declared first; so is the object an extern declaration inside a function names. The
+// declarations must agree. Two initialisers are two definitions (C116).
+Symbol* earlierDeclaration(Compilation& c, const Declaration& d, const SymbolList& target,
+                           const Item& item, int type) {
+    if (&target != &c.symbols.main || (curscope(c) != GlobalScope && d.cls != EXTERN) ||
+        type == FUNCNAME || type == FUNCPTR || type == STRUCT_NAME || type == UNION_NAME ||
+        type == ENUM)
+        return nullptr;
+    Symbol* earlier = findsymin(c, item.cval, GlobalScope);
+    if (earlier == nullptr || earlier->type == FUNCNAME || earlier->type == FUNCPTR ||
+        earlier->type == STRUCT_NAME || earlier->type == UNION_NAME || earlier->type == ENUM)
+        return nullptr;
+    const bool initialised = item.next != nullptr && item.next->kind == EXPSTART;
+    if (initialised && earlier->initialised)
+        return nullptr;
+    const bool sameBase = type != POINTER && type != ARRAY && !(type == LONG && d.base == CHAR);
+    const int base = type == POINTER || (type == LONG && d.type == POINTER) ? d.base : d.type;
+    const bool agree =
+        earlier->type == type && earlier->sign == d.sign && earlier->typeName == d.typeName &&
+        (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base);
+    if (!agree) {
+        c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), earlier->line));
+        return earlier;
+    }
+    if (d.cls != EXTERN)
+        earlier->cls = d.cls;
+    earlier->initialised = earlier->initialised || initialised;
+    return earlier;
+}
+
 Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int type,
               int qual) {
+    if (Symbol* earlier = earlierDeclaration(c, d, target, item, type))
+        return earlier;
+    // An extern declaration inside a function declares the file-scope object.
+    const std::string scope =
+        d.cls == EXTERN && &target == &c.symbols.main ? GlobalScope : curscope(c);
     Symbol* symbol =
-        addsym(c, target, d.cls, type, qual, item.cval, curscope(c), d.typeName, d.sign, item.line);
+        addsym(c, target, d.cls, type, qual, item.cval, scope, d.typeName, d.sign, item.line);
+    symbol->initialised = item.next != nullptr && item.next->kind == EXPSTART;
+    if (scope != curscope(c))
+        symbol->owner.clear(); // an extern inside a function belongs to no function
     if (d.fixedLocation)
         symbol->addr = d.fixedAddress;
+    symbol->readOnly = d.type == POINTER ? d.constPointer : d.constSpecifier;
+    const Symbol* tag = d.typeName.empty() ? nullptr : findtag(c, d.typeName);
+    symbol->volatileObject = d.volatileGiven || (tag != nullptr && tag->volatileObject);
+    if (symbol->volatileObject && &target != &c.symbols.main && !c.symbols.tagsBeingDefined.empty())
+        c.symbols.tagsBeingDefined.back()->volatileObject = true;
     return symbol;
 }
 
@@ -148,7 +209,8 @@ std::vector<int> parameterSizes(const Item* parameters) {
         } else if (kind == SIGNED || kind == UNSIGNED || kind == STRUCT_TYPE) {
             type = type == 0 ? INT : type;
             given = true;
-        } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE) {
+        } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE ||
+                   (kind == TYPEDEFNAME && item->ival != 0)) {
             pointer = true;
         }
     }
@@ -225,14 +287,26 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
 
 void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const int type = d.type == STRUCT || d.type == STRUCT_NAME ? STRUCT_NAME : UNION_NAME;
-    // Tags are looked up in the main table, also those defined inside another struct.
+    // Tags are looked up in the main table, also those defined inside another struct. One
+    // declared in a function while another of its name exists hides that one: it has a
+    // name of its own.
     (void)target;
-    d.lastTag = enter(c, d, c.symbols.main, item, type, d.qual);
+    Item tag = item;
+    const std::string scope = curscope(c);
+    if (scope != GlobalScope && findtag(c, item.cval) != nullptr) {
+        tag.cval = item.cval + "~" + scope;
+        c.symbols.tagAliases[item.cval + std::string(1, '\0') + scope] = tag.cval;
+    }
+    d.lastTag = enter(c, d, c.symbols.main, tag, type, d.qual);
     d.definingTag = false;
 }
 
 void enterArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int count) {
     Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
+    if (symbol->count != 0 && symbol->count != count) {
+        c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), symbol->line));
+        return;
+    }
     symbol->count = count;
     symbol->base = d.type;
     symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
@@ -255,6 +329,13 @@ void declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target, con
     const int count = initialiser != nullptr && initialiser->kind == EXPSTART
                           ? initialisercount(c, initialiser->sublist, d.type, d.typeName)
                           : -1;
+    if (count <= 0 && d.cls == EXTERN) {
+        // Its definition gives its size.
+        Symbol* symbol = enter(c, d, target, item, ARRAY, 0);
+        if (symbol->count == 0)
+            symbol->base = d.type;
+        return;
+    }
     if (count <= 0) {
         c.error(strprintf("ERROR(C276): Line: %d Array %s has no size: give its size, an "
                           "initialiser list, or (for a parameter) use a pointer.\n",
@@ -274,22 +355,61 @@ void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const
         }
         d.enumCounter = c.codegen.lastResult.value;
     }
-    enter(c, d, target, item, ENUM, modulo256(d.enumCounter));
+    // Enumerators are ordinary names also when their enumeration is a struct's member.
+    (void)target;
+    enter(c, d, c.symbols.main, item, ENUM, modulo256(d.enumCounter));
     ++d.enumCounter;
+}
+
+// A declarator of a typedef'd pointer or array type: the typedef's one derivation, where the
+// declarator adds none of its own. Otherwise (refused) false: the declarator is declared
+// without the typedef's derivation, so that its uses raise nothing more.
+bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    if (d.function && d.typedefPointer) {
+        d.type = FUNCPTR; // refused as any function returning a pointer is
+        return false;
+    }
+    const bool ownDerivation = d.type == POINTER || d.arrayPending || d.unsizedArrayPending;
+    if (d.function || ownDerivation) {
+        const std::string what = d.function ? "the function " + item.cval + " returning a value"
+                                 : d.type == POINTER ? "the pointer " + item.cval
+                                                     : "the array " + item.cval;
+        c.error(strprintf("ERROR(C259): Line: %d %s of the typedef'd %s type is not supported by "
+                          "this compiler yet.\n",
+                          item.line, what.c_str(), d.typedefPointer ? "pointer" : "array"));
+        return false;
+    }
+    if (d.typedefCount > 0) {
+        enterArray(c, d, target, item, d.typedefCount);
+        return true;
+    }
+    const int sign = d.sign;
+    d.base = d.type;
+    d.type = POINTER;
+    declarePointer(c, d, target, item);
+    d.sign = sign;
+    return true;
 }
 
 void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     d.typeGiven = false;
     if (d.unsupportedType)
         return;
-    if (d.type == POINTER) {
+    // The next declarator's pointers have qualifiers of their own.
+    struct PointerConstEnds {
+        Declaration& d;
+        ~PointerConstEnds() { d.constPointer = false; }
+    } pointerConstEnds{d};
+    if ((d.typedefPointer || d.typedefCount > 0) && !d.definingTag && !d.structTypeFollows &&
+        !d.enumOpen && declareTypedefDerived(c, d, target, item)) {
+    } else if (d.type == POINTER) {
         declarePointer(c, d, target, item);
     } else if (d.function) {
         declareFunction(c, d, target, item);
     } else if (d.definingTag) {
         declareTag(c, d, target, item);
     } else if (d.structTypeFollows) {
-        d.typeName = item.cval;
+        d.typeName = visibletag(c, item.cval);
         d.structTypeFollows = false;
         return;
     } else if (d.arrayPending) {
@@ -382,7 +502,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     const int kind = item->kind;
     if (isStorageClass(kind) || isTypeWord(kind) || kind == SIGNED || kind == UNSIGNED ||
         kind == CONST || kind == VOLATILE || kind == STRUCT || kind == UNION || kind == FLOAT ||
-        kind == DOUBLE || kind == STRUCT_TYPE || kind == STRUCT_NAME)
+        kind == DOUBLE || kind == STRUCT_TYPE || kind == STRUCT_NAME || kind == TYPEDEFNAME)
         startNewDeclarationIfNeeded(d);
 
     if (isStorageClass(kind)) {
@@ -401,6 +521,11 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         if (!d.typeGiven)
             d.type = INT;
     } else if (kind == CONST || kind == VOLATILE) {
+        d.volatileGiven = d.volatileGiven || kind == VOLATILE;
+        if (kind == CONST && d.type == POINTER)
+            d.constPointer = true;
+        else if (kind == CONST)
+            d.constSpecifier = true;
         if (d.qual == 0)
             d.qual = kind;
         else
@@ -420,6 +545,9 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
             d.base = d.type;
             d.type = POINTER;
         }
+    } else if (kind == TYPEDEFNAME) {
+        d.typedefPointer = item->ival < 0;
+        d.typedefCount = item->ival > 0 ? item->ival : 0;
     } else if (kind == FUNCNAME) {
         d.function = true;
         d.base = d.type;
@@ -444,7 +572,12 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         d.enumOpen = true;
         d.enumCounter = 0;
     } else if (kind == ENUMEND) {
+        // An object of an enumeration type is an int.
         d.enumOpen = false;
+        if (!d.typeGiven) {
+            d.type = INT;
+            d.typeGiven = true;
+        }
     } else if (kind == ENUM_INIT_VAL) {
         d.enumValueGiven = true;
     } else if (kind == ENUM_INIT_VAL_END) {

@@ -103,6 +103,7 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     symbol->typeName = typeName;
     symbol->sign = sign;
     symbol->owner = ownerFor(c, name);
+    symbol->line = line;
     appendToList(c, list, symbol);
     if (&list == &c.symbols.main) {
         c.symbols.byName[text].push_back(symbol);
@@ -204,6 +205,42 @@ Symbol* findmember(const SymbolList& members, std::string_view name) {
             return s;
     }
     return nullptr;
+}
+
+const Symbol* findtag(const Compilation& c, std::string_view name) {
+    const Symbol* tag = nullptr;
+    for (const Symbol* candidate : symbolsNamed(c, name)) {
+        if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
+            tag = candidate;
+    }
+    return tag;
+}
+
+std::vector<const Symbol*> memberpath(const Compilation& c, const SymbolList& members,
+                                      std::string_view name) {
+    if (const Symbol* direct = findmember(members, name))
+        return {direct};
+    for (const Symbol* m = members.head; m != nullptr; m = m->next) {
+        const Symbol* tag = m->name.starts_with("_LBL_") ? findtag(c, m->typeName) : nullptr;
+        if (tag == nullptr)
+            continue;
+        std::vector<const Symbol*> inner = memberpath(c, tag->members, name);
+        if (!inner.empty()) {
+            inner.insert(inner.begin(), m);
+            return inner;
+        }
+    }
+    return {};
+}
+
+std::string visibletag(const Compilation& c, std::string_view name) {
+    const auto& scopes = c.symbols.scopes;
+    for (auto scope = scopes.rbegin(); scope != scopes.rend(); ++scope) {
+        const auto alias = c.symbols.tagAliases.find(scopedKey(std::string(name), *scope));
+        if (alias != c.symbols.tagAliases.end())
+            return alias->second;
+    }
+    return std::string(name);
 }
 
 int getsize(const Compilation& c, std::string_view name) {

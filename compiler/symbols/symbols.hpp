@@ -36,6 +36,15 @@ const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view 
 Symbol* findsym(const Compilation& c, std::string_view name);
 Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view scope);
 Symbol* findmember(const SymbolList& members, std::string_view name);
+// The members leading to the named one: itself, or the anonymous struct or union members
+// (named after their tags, "_LBL_...") that hold it, outermost first; empty when none does.
+std::vector<const Symbol*> memberpath(const Compilation& c, const SymbolList& members,
+                                      std::string_view name);
+// The struct or union tag of that name, the one declared last.
+const Symbol* findtag(const Compilation& c, std::string_view name);
+// The name the tag written as name has where it is used: an inner scope's own tag of that
+// name is entered under another (tagAliases).
+std::string visibletag(const Compilation& c, std::string_view name);
 
 // Fields of the symbol a name resolves to, with their "not found" values.
 int getsize(const Compilation& c, std::string_view name);                         // -1

@@ -177,7 +177,7 @@ void setsizes(Compilation& c) {
     }
     // Nested struct declarations keep one tag open per level: looked up once per pass, not
     // once per symbol.
-    std::vector<const Symbol*> open = t.tagsBeingDefined;
+    std::vector<const Symbol*> open(t.tagsBeingDefined.begin(), t.tagsBeingDefined.end());
     std::sort(open.begin(), open.end());
     auto beingDefined = [&](const Symbol* s) {
         return std::binary_search(open.begin(), open.end(), s);

@@ -36,6 +36,13 @@ struct Symbol {
     int offset = -1;    // byte offset of a member; -1 until computed
     std::string owner;  // the function being compiled when the symbol was made
     int uses = 0;       // operand count for placement; -(uses + 1) once taken
+    // Declared const (a pointer: the pointer itself, not what it points at); declared
+    // volatile, or a struct or union with a volatile member (never kept in W); the line of
+    // the declaration, and whether it had an initialiser.
+    bool readOnly = false;
+    bool volatileObject = false;
+    int line = 0;
+    bool initialised = false;
 };
 
 // A pool entry of the temporaries and switch variables.
@@ -77,8 +84,11 @@ struct SymbolTable {
     std::vector<std::string> switchEnds; // labels of the PIC_SWEND markers of open switches
     std::vector<int> argumentCounters;
 
-    std::vector<const Symbol*> tagsBeingSized;   // guards sizing against self-containing tags
-    std::vector<const Symbol*> tagsBeingDefined; // their members are still being entered
+    std::vector<const Symbol*> tagsBeingSized; // guards sizing against self-containing tags
+    std::vector<Symbol*> tagsBeingDefined;     // their members are still being entered
+    // A tag declared again in an inner scope while another of its name exists is entered
+    // under a name of its own: key the tag and the scope, a zero byte between them.
+    std::unordered_map<std::string, std::string> tagAliases;
     // Functions declared by a prototype: the sizes of their parameters, and whether the
     // definition has come.
     struct Prototype {

@@ -24,13 +24,14 @@ using Lines = std::vector<std::string>;
 
 // Variables every test list may name, with their RAM addresses (the runner's bank 0 area).
 // a, b, k, x, y: plain one-byte variables; l: two bytes; _tmp_1.._tmp_4: one-byte
-// temporaries, _tmp_5: a two-byte temporary; p: a hardware byte at a fixed address.
+// temporaries, _tmp_5: a two-byte temporary; p: a hardware byte at a fixed address; v: a
+// volatile variable.
 inline const std::map<std::string, unsigned>& variableAddresses() {
     static const std::map<std::string, unsigned> addresses = {
         {"a", 0x10},      {"b", 0x11},      {"k", 0x12},      {"x", 0x13},
         {"y", 0x14},      {"l", 0x15},      {"_tmp_1", 0x17}, {"_tmp_2", 0x18},
         {"_tmp_3", 0x19}, {"_tmp_4", 0x1A}, {"_tmp_5", 0x1B}, {"@__SxItmp_", 0x1D},
-        {"p", 0x1E},      {"_tmp_0", 0x1F}};
+        {"p", 0x1E},      {"_tmp_0", 0x1F}, {"v", 0x0F}};
     return addresses;
 }
 
@@ -50,6 +51,7 @@ public:
             s->size = variableSize(name);
             if (name == "p")
                 s->addr = static_cast<int>(address);
+            s->volatileObject = name == "v";
         }
         c.codegen.returnHighRegister = "_tmp_0";
         for (const std::string& line : lines)

@@ -30,13 +30,21 @@ TEST(ScannerNumbers, HexadecimalAndOctalTakeTheirValueAndNoText) {
     EXPECT_EQ(t[0].value.kind, INTEGER_CONSTANT);
 }
 
-TEST(ScannerNumbers, BinaryPrefixAndLongSuffixAreNotPartOfTheNumber) {
-    auto t = scan("0b101 123L");
-    ASSERT_EQ(kindsOf(t), "INTEGER_CONSTANT IDENTIFIER INTEGER_CONSTANT IDENTIFIER");
+// A suffix belongs to the number and travels, in upper case, in the token's secondary text.
+TEST(ScannerNumbers, BinaryPrefixIsNotPartOfTheNumberButSuffixesAre) {
+    auto t = scan("0b101 123L 7ul 0x1Fu 5lU");
+    ASSERT_EQ(kindsOf(t), "INTEGER_CONSTANT IDENTIFIER INTEGER_CONSTANT INTEGER_CONSTANT "
+                          "INTEGER_CONSTANT INTEGER_CONSTANT");
     EXPECT_EQ(t[0].value.ival, 0);
     EXPECT_EQ(t[1].value.cval, "b101");
     EXPECT_EQ(t[2].value.ival, 123);
-    EXPECT_EQ(t[3].value.cval, "L");
+    EXPECT_EQ(t[2].value.text, "L");
+    EXPECT_EQ(t[3].value.ival, 7);
+    EXPECT_EQ(t[3].value.text, "UL");
+    EXPECT_EQ(t[4].value.ival, 31);
+    EXPECT_EQ(t[4].value.text, "U");
+    EXPECT_EQ(t[5].value.text, "LU");
+    EXPECT_EQ(t[0].value.text, "");
 }
 
 TEST(ScannerNumbers, FloatsNeedDigitsOnBothSidesAndNoExponent) {

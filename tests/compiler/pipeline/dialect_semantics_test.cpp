@@ -444,6 +444,182 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "char sub(char x, char y) { return x - y; }\n"
          "void main(void) { i = 1; j = 2; b[2] = 3; r = sub(a[i] = 5, b[j]); }\n",
          "r", 2},
+        // typedef names every kind of type, at file and block scope, and an inner declaration of
+        // the name hides the type.
+        {"sx28.h",
+         "typedef unsigned char u8;\n"
+         "u8 a; long r;\n"
+         "void main(void) { a = 200; r = a; }\n",
+         "r", 200},
+        {"sx28.h",
+         "typedef struct { char x; long y; } pt_t;\n"
+         "typedef pt_t *pp_t;\n"
+         "pt_t s; pp_t p; long r;\n"
+         "void main(void) { p = &s; p->y = -1234; r = s.y + sizeof(pt_t); }\n",
+         "r", -1231},
+        {"sx28.h",
+         "typedef char row[4];\n"
+         "row a, b; char r;\n"
+         "void main(void) { a[3] = 5; b[0] = 2; r = a[3] * 10 + b[0] + sizeof(row); }\n",
+         "r", 56},
+        {"sx28.h",
+         "typedef char T;\n"
+         "long r;\n"
+         "void main(void) { typedef long T; T v; v = 1000; { char T; T = 3; r = v + T + sizeof(T); "
+         "} }\n",
+         "r", 1004},
+        {"sx28.h",
+         "typedef char T;\n"
+         "T g; long r;\n"
+         "void f(void) { typedef long T; T v; v = 300; r = v; }\n"
+         "void main(void) { f(); g = 100; r = r + g + sizeof(T); }\n",
+         "r", 401},
+        {"sx28.h",
+         "typedef unsigned char u8;\n"
+         "typedef long i16;\n"
+         "i16 r;\n"
+         "i16 twice(u8 v) { return (i16)v + v; }\n"
+         "void main(void) { r = twice(200); }\n",
+         "r", 400},
+        {"sx28.h",
+         "typedef unsigned char u8;\n"
+         "char c; long r;\n"
+         "void main(void) { c = -56; r = (u8)c; }\n",
+         "r", 200},
+        // A suffix gives a constant its type: U unsigned, L long (16 bits).
+        {"sx28.h",
+         "char c; char r;\n"
+         "void main(void) { c = -1; r = c < 1U; }\n",
+         "r", 0},
+        {"sx28.h",
+         "unsigned char u; long r;\n"
+         "void main(void) { u = 200; r = u + 100L; }\n",
+         "r", 300},
+        {"sx28.h",
+         "long l; char r;\n"
+         "void main(void) { l = -1; r = l < 0U; }\n",
+         "r", 1},
+        {"sx28.h",
+         "unsigned long r;\n"
+         "void main(void) { r = 0xFFFFul >> 4; }\n",
+         "r", 4095},
+        // sizeof of types and of expressions, which it never evaluates.
+        {"sx28.h",
+         "char a[5]; long b[3]; struct s { char x; long y; } v;\n"
+         "char r;\n"
+         "void main(void) { r = sizeof(a) + sizeof a[0] * 10 + sizeof(b[1]) * 20 + sizeof(v.y) * "
+         "40; }\n",
+         "r", 135},
+        {"sx28.h",
+         "struct s { char x; long y; } v, *p; long *lp;\n"
+         "char r;\n"
+         "void main(void) { r = sizeof(struct s) + sizeof(p->y) * 10 + sizeof(*lp) * 20 + "
+         "sizeof(long *) * 40; }\n",
+         "r", 103},
+        {"sx28.h",
+         "char r, k;\n"
+         "void main(void) { k = 0; r = sizeof(k++) + sizeof(\"ab\" \"c\") * 10 + k * 100; }\n",
+         "r", 41},
+        // Enumerations and structs declared inside a struct; a list ending in a comma;
+        // adjacent strings are one string, escapes ending where each string ends.
+        {"sx28.h",
+         "struct rec { enum { LOW = 3, HIGH, } level; struct inner { char a; char b; } in; char c; "
+         "} v;\n"
+         "long r;\n"
+         "void main(void) { v.level = HIGH; v.in.b = 7; v.c = sizeof(struct rec); r = v.level * "
+         "100 + v.in.b * 10 + v.c; }\n",
+         "r", 474},
+        {"sx28.h",
+         "char s[] = \"ab\" \"c\\x4\" \"1\";\n"
+         "long r;\n"
+         "void main(void) { r = sizeof(s) * 1000 + s[3] * 100 + s[4]; }\n",
+         "r", 6449},
+        {"sx28.h",
+         "char *p; char r;\n"
+         "void main(void) { p = \"ab\" \"cd\"; r = p[2]; }\n",
+         "r", 99},
+        // const objects are read as any other.
+        {"sx28.h",
+         "const char tbl[3] = {1, 2, 3}; const char *s = \"xy\"; char const c = 4;\n"
+         "char r;\n"
+         "void main(void) { s = \"zw\"; r = tbl[2] + c + (*s == 'z'); }\n",
+         "r", 8},
+        // Repeated and extern declarations name one object; a struct tag declared in a function
+        // hides the outer one there only; unnamed members are reached as the struct's own.
+        {"sx28.h",
+         "extern char x;\n"
+         "char x;\n"
+         "char x = 3;\n"
+         "char r;\n"
+         "void bump(void) { extern char x; x++; }\n"
+         "void main(void) { bump(); r = x; }\n",
+         "r", 4},
+        {"sx28.h",
+         "extern long w[];\n"
+         "long r;\n"
+         "void main(void) { w[1] = 1000; r = w[1] + sizeof(w); }\n"
+         "long w[3];\n",
+         "r", 1006},
+        {"sx28.h",
+         "struct s { char a; char b; } g;\n"
+         "long r;\n"
+         "void main(void) { struct s { long big; char c; } in; in.big = 1000; in.c = 5; g.b = 7; r "
+         "= in.big + in.c + g.b + sizeof(struct s) * 100; }\n",
+         "r", 1312},
+        {"sx28.h",
+         "struct s { char a; char b; } g;\n"
+         "char r;\n"
+         "void f(void) { struct s { long big; } x; x.big = 1; }\n"
+         "void main(void) { struct s y; f(); y.b = 9; r = sizeof(y) * 10 + y.b; }\n",
+         "r", 29},
+        {"sx28.h",
+         "struct v { char t; union { long w; struct { char lo; char hi; }; }; } s, *p;\n"
+         "long r;\n"
+         "void main(void) { s.w = 0x1234; p = &s; r = s.hi * 1000 + p->lo + sizeof(s); }\n",
+         "r", 18055},
+        // Designated initialisers, in any order and nesting; what they leave out is 0 (the locals
+        // are set to other values by the call before).
+        {"sx28.h",
+         "struct pt { char x; long y; char z; };\n"
+         "long r;\n"
+         "void f(char k) { struct pt l = { .z = k }; if (k == 1) { l.x = 9; l.y = 9; } else r = "
+         "l.x * 100 + l.y * 10 + l.z; }\n"
+         "void main(void) { f(1); f(2); }\n",
+         "r", 2},
+        {"sx28.h",
+         "char r;\n"
+         "void f(char k) { char a[4] = { [2] = k, [0] = 1 }; if (k == 5) { a[1] = 7; a[3] = 7; } "
+         "else r = a[0] * 100 + a[1] * 10 + a[2] + a[3]; }\n"
+         "void main(void) { f(5); f(2); }\n",
+         "r", 102},
+        {"sx28.h",
+         "struct pt { char x; char y; char z; };\n"
+         "struct box { char id; struct pt p; char tail[2]; };\n"
+         "int *q; long r;\n"
+         "void main(void) { struct box b = { .p.z = 6, .tail = \"a\", .id = 1, .p.x = 2, 3 }; q = "
+         "&b.id; r = q[0] * 10000 + q[1] * 1000 + q[2] * 100 + q[3] * 10 + (q[4] == 'a'); }\n",
+         "r", 12361},
+        {"sx28.h",
+         "struct pt { char x; char y; } pts[3] = { [2].y = 5, [0] = { .y = 4 }, { 7 } };\n"
+         "long r;\n"
+         "void main(void) { r = pts[0].y * 1000 + pts[1].x * 100 + pts[2].y * 10 + pts[1].y; }\n",
+         "r", 4750},
+        {"sx28.h",
+         "char t[] = { [4] = 1, 2 };\n"
+         "char r;\n"
+         "void main(void) { r = sizeof(t); }\n",
+         "r", 6},
+        {"sx28.h",
+         "union u { char c; long w; };\n"
+         "long r;\n"
+         "void f(char k) { union u v = { .c = k }; if (k == 1) v.w = -1; else r = v.w; }\n"
+         "void main(void) { f(1); f(5); }\n",
+         "r", 5},
+        {"sx28.h",
+         "struct pt { char x; long y; char z; } a = { .z = 3, .x = 1, .y = 2, .x = 4 };\n"
+         "long r;\n"
+         "void main(void) { r = a.x * 100 + a.y * 10 + a.z; }\n",
+         "r", 423},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);

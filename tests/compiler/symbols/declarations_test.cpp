@@ -218,8 +218,10 @@ TEST_F(DeclarationTest, InterruptRoutineWithoutItsPragma) {
                                         "PIC_LABEL @main", "PIC_LABEL _BCL_0", "PIC_GOTO _BCL_0"}));
 }
 
+// Two definitions of a file-scope object are one too many; a declaration without an
+// initialiser repeats the first one.
 TEST_F(DeclarationTest, RedefinitionsAtFileLevelAndInFunctions) {
-    compile("int a;\nint a;\nvoid f(void) { int b; int b; }\nint a2;\nvoid a2(void) { }\n");
+    compile("int a = 1;\nint a = 2;\nvoid f(void) { int b; int b; }\nint a2;\nvoid a2(void) { }\n");
     EXPECT_EQ(diagnostics(), "ERROR(C116): Line: 4 Identifier a previously defined.\n"
                              "ERROR(C116): Line: 5 Identifier b previously defined.\n"
                              "ERROR(C117): Line: 5 Identifier b previously defined.\n"
