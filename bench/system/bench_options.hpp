@@ -14,7 +14,8 @@ struct BenchOptions {
     std::string sourceDir;            // the source tree: examples/ and the device headers
     int maxLines = 50'000;            // the largest generated program compiled
     double compileLimitSeconds = 120; // one compile longer than this is stopped
-    std::set<std::string> areas = {"compile", "simulator", "programming", "size"};
+    std::set<std::string> areas = {"compile", "simulator", "programming", "size",
+                                      "density"};
 
     bool measures(const std::string& area) const { return areas.count(area) != 0; }
 };

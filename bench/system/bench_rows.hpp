@@ -16,5 +16,7 @@ std::vector<BenchRow> simulatorRows();
 std::vector<BenchRow> programmingRows();
 // Program words of each example compiled by the compiler under test.
 std::vector<BenchRow> codeSizeRows(const BenchOptions& options);
+// Words of each program of bench/density beside SDCC's for the pdk14, and the ratios' mean.
+std::vector<BenchRow> densityRows(const BenchOptions& options);
 
 } // namespace kavo::bench

@@ -1,5 +1,6 @@
 // `make bench`: the system's figures in one markdown table on standard output, rows grouped by
-// area (compile time and memory, simulator speed, programming throughput, code size), with the
+// area (compile time and memory, simulator speed, programming throughput, code size, code
+// density beside SDCC's), with the
 // load average before and after. Not a test: it measures, it does not judge.
 //   kavo_bench [--kavo PATH] [--max-lines N] [--only AREAS] [--compile-limit SECONDS]
 #include "bench/support/machine.hpp"
@@ -39,11 +40,12 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr,
                      "kavo_bench: %s\nusage: kavo_bench [--kavo PATH] [--max-lines N] "
-                     "[--only compile,simulator,programming,size] [--compile-limit S]\n",
+                     "[--only compile,simulator,programming,size,density] [--compile-limit S]\n",
                      error.c_str());
         return 2;
     }
-    if ((options->measures("compile") || options->measures("size")) &&
+    if ((options->measures("compile") || options->measures("size") ||
+         options->measures("density")) &&
         !std::filesystem::exists(options->kavo)) {
         std::fprintf(stderr, "kavo_bench: no compiler at %s\n", options->kavo.c_str());
         return 2;
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
         append(rows, programmingRows());
     if (options->measures("size"))
         append(rows, codeSizeRows(*options));
+    if (options->measures("density"))
+        append(rows, densityRows(*options));
     rows.push_back(loadRow("after"));
     std::fputs(markdownTable(rows).c_str(), stdout);
     return 0;
