@@ -51,6 +51,7 @@ const std::vector<Rule>& peepholeRules() {
         rule43SignTestOnStore,
         rule44LoadBeforeIncrementSkip,
         rule45UnusedResult,
+        rule47DeadTemporaryStore,
     };
     return rules;
 }

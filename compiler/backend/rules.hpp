@@ -50,5 +50,6 @@ bool rule41LoadBeforeSubtract(Match& m);
 bool rule43SignTestOnStore(Match& m);
 bool rule44LoadBeforeIncrementSkip(Match& m);
 bool rule45UnusedResult(Match& m);
+bool rule47DeadTemporaryStore(Match& m);
 
 } // namespace kavo::optimiser

@@ -2,7 +2,8 @@
 // rule4AddressPlusConstant, rule8ReloadAroundLiteral, rule9OrLiteral, rule10AndLiteral,
 // rule19AddOperands, rule20IncrementedLiteral, rule21ScratchReload, rule22Reload,
 // rule31ClearByLiteral, rule34ComplementIndirect, rule39DecrementToW, rule40TwoLoads,
-// rule41LoadBeforeSubtract, rule43SignTestOnStore, rule44LoadBeforeIncrementSkip.
+// rule41LoadBeforeSubtract, rule43SignTestOnStore, rule44LoadBeforeIncrementSkip,
+// rule45UnusedResult, rule47DeadTemporaryStore.
 // Each states why the rewrite keeps every value later code reads.
 #include "compiler/backend/rules.hpp"
 
@@ -242,6 +243,20 @@ bool rule45UnusedResult(Match& m) {
     if (e.readsRegister && !m.ordinary(1) && !(m.same(0, 1) && effectsOf(*m.p(0)).readsRegister))
         return false;
     if (!m.dead(2, e.writes))
+        return false;
+    m.erase(1, 1);
+    return true;
+}
+
+// A store into a temporary that every path writes again before reading: the difference a
+// relation leaves once the condition jumps on its flag, say. MOVWF changes no flag; it must
+// not be guarded, or the skip would pass another word afterwards. The byte that carries a
+// 16-bit result's high half across a return is read by the caller and stays.
+bool rule47DeadTemporaryStore(Match& m) {
+    const Instruction* store = m.p(1);
+    if (!m.op(1, PIC_MOVWF) || !isTemporary(store->operand) ||
+        store->operand == m.compilation().codegen.returnHighRegister || !m.movable(1, 1) ||
+        !m.unguarded(1) || !m.registerDead(2, *store))
         return false;
     m.erase(1, 1);
     return true;

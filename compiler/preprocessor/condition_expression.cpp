@@ -327,7 +327,8 @@ private:
         case 'x': {
             std::int64_t value = 0;
             while (at_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[at_])))
-                value = value * 16 + std::stoi(std::string(1, text_[at_++]), nullptr, 16);
+                // Only the low byte counts: a char constant holds one.
+                value = (value * 16 + std::stoi(std::string(1, text_[at_++]), nullptr, 16)) & 0xFF;
             return value;
         }
         default:
