@@ -52,6 +52,7 @@ const std::vector<Rule>& peepholeRules() {
         rule44LoadBeforeIncrementSkip,
         rule45UnusedResult,
         rule47DeadTemporaryStore,
+        rule48UnreachableReturn,
     };
     return rules;
 }

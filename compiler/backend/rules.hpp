@@ -51,5 +51,6 @@ bool rule43SignTestOnStore(Match& m);
 bool rule44LoadBeforeIncrementSkip(Match& m);
 bool rule45UnusedResult(Match& m);
 bool rule47DeadTemporaryStore(Match& m);
+bool rule48UnreachableReturn(Match& m);
 
 } // namespace kavo::optimiser

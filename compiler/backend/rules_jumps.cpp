@@ -1,5 +1,6 @@
 // Peephole rules on jumps and calls: rule11JumpToNext, rule12UnreachableJump,
-// rule25ZeroFlagAfterCall, rule38InvertedTest. None touches a word of a computed jump table.
+// rule25ZeroFlagAfterCall, rule38InvertedTest, rule48UnreachableReturn. None touches a word of a
+// computed jump table.
 #include "compiler/backend/rules.hpp"
 
 namespace kavo::optimiser {
@@ -50,6 +51,19 @@ bool rule38InvertedTest(Match& m) {
     // The label itself and the jump now naming M are no longer uses of L.
     if (isCompilerLabel(label) && usesOf(m.code(), label) == 1)
         m.erase(2, 2);
+    return true;
+}
+
+// return x; at a function's end: RETURN (or RETLW) and then the function's closing RETURN,
+// which no path reaches: the first surely runs (no skip guards it) and no label stands
+// between them. The first return takes the closing mark over.
+bool rule48UnreachableReturn(Match& m) {
+    const bool returns = m.op(0, PIC_RETURN) || m.op(0, PIC_RETLW);
+    if (!returns || !m.op(1, PIC_RETURN) || !m.movable(0, 1) || !m.unguarded(0))
+        return false;
+    if (m.p(1)->offset != 0)
+        m.p(0)->offset = m.p(1)->offset;
+    m.erase(1, 1);
     return true;
 }
 

@@ -142,6 +142,11 @@ const std::vector<RuleCase>& firingCases() {
         {"47",
          {"MOVF a,W", "MOVWF _tmp_1", "MOVLW 2", "MOVWF _tmp_1", "MOVWF b"},
          {"MOVF a,W", "MOVLW 2", "MOVWF b"}},
+        {"48",
+         {"CALL g", "MOVWF x"},
+         {"CALL g", "MOVWF x"},
+         {"LABEL @g", "MOVLW 5", "MOVWF y", "RETURN", "RETURN"},
+         {"LABEL @g", "MOVLW 5", "MOVWF y", "RETURN"}},
         {"45 past a jump", killing({"MOVF a,W", "GOTO _L", "MOVWF x", "LABEL _L"}),
          killing({"GOTO _L", "MOVWF x", "LABEL _L"})},
     };

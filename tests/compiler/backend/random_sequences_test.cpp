@@ -67,9 +67,9 @@ const std::vector<Lines> patterns = {
 };
 
 // Functions the sequences call; each leaves Z set from the W it returns, as compiled
-// functions do.
+// functions do. h ends in `return 5;` and the function's closing return.
 const Lines callees = {"LABEL @g",        "MOVF a,W", "RETURN", "LABEL @h",
-                       "BCF @__stat__.2", "MOVLW 5",  "RETURN"};
+                       "BCF @__stat__.2", "MOVLW 5",  "RETURN", "RETURN"};
 
 class SequenceMaker {
 public:
