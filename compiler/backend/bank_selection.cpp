@@ -11,6 +11,10 @@
 //     a known bank by BANK, an unknown one (a pointer) from a copy of FSR the set-up saves
 //     in the global scratch byte, bit by bit (or through W where the access overwrites W);
 //     only an FSR written otherwise than by a plain set-up (hand-written asm) is refused;
+//   - at a label of the compiler's own, the bank stays known when every way in holds it: the
+//     word before falls through with it, every jump from before the label held it, and every
+//     jump from after the label is an unguarded GOTO, before which the bank is selected
+//     again where it differs (a loop's back jump); any other reference keeps it unknown;
 //   - an instruction a skip guards gets its bank from a BANK word right after the skip (a
 //     taken skip passes over BANK words with the instruction); the bank is unknown after it;
 //   - where the high-bank bit must change for a guarded instruction (it is no BANK word), a
@@ -25,6 +29,9 @@
 #include "compiler/tables/opcodes.hpp"
 
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace kavo {
 
@@ -58,9 +65,43 @@ bool endsWindow(const Instruction& i) {
            i.opcode == PIC_RASMSTART;
 }
 
+bool carriesBank(const std::string& label) {
+    return label.starts_with("_LBL_") || label.starts_with("_BCL_");
+}
+
+// How the compiler's labels are reached, from one look at the list before the walk: where
+// each label and each reference stands, and whether a reference is a GOTO no skip guards.
+struct LabelReferences {
+    struct Reference {
+        const Instruction* at = nullptr;
+        int position = 0;
+        bool plainJump = false; // an unguarded GOTO
+    };
+    std::unordered_map<std::string, int> labelPosition;
+    std::unordered_map<std::string, std::vector<Reference>> references;
+    std::unordered_map<const Instruction*, int> positions;
+
+    explicit LabelReferences(const InstructionList& list) {
+        int position = 0;
+        const Instruction* lastWord = nullptr;
+        for (const Instruction* i = list.head(); i != nullptr; i = i->next, ++position) {
+            positions[i] = position;
+            if (i->opcode == PIC_LABEL && carriesBank(i->operand))
+                labelPosition[i->operand] = position;
+            else if (carriesBank(i->operand))
+                references[i->operand].push_back(
+                    {i, position,
+                     i->opcode == PIC_GOTO && (lastWord == nullptr || !isskip(*lastWord))});
+            if (!iswordless(i->opcode))
+                lastWord = i;
+        }
+    }
+};
+
 class BankWalk {
 public:
-    explicit BankWalk(Compilation& c) : c_(c), chip_(chiplayout(c)), common_(c) {}
+    explicit BankWalk(Compilation& c)
+        : c_(c), chip_(chiplayout(c)), common_(c), labels_(c.instructions) {}
 
     void run() {
         Instruction* previous = nullptr;
@@ -84,16 +125,22 @@ private:
         current_ = UnknownBank;
         window_ = {};
         lastWord_ = nullptr;
+        labelJustBefore_ = false;
         return i;
     }
 
     // Handles i, whose predecessor is previous; returns i (or what replaced it).
     Instruction* visit(Instruction* previous, Instruction* i) {
         if (i->opcode == PIC_LABEL) {
-            current_ = UnknownBank;
+            current_ = bankAtLabel(i->operand, fallsThrough());
             window_ = {};
+            labelJustBefore_ = true;
             return i;
         }
+        if (!iswordless(i->opcode))
+            labelJustBefore_ = false;
+        if (i->opcode == PIC_GOTO && carriesBank(i->operand))
+            previous = noteJump(previous, i);
         if (!checkKnown(i))
             return i;
         if (iswordless(i->opcode))
@@ -119,6 +166,63 @@ private:
         lastWordPrevious_ = predecessor(previous, i);
         lastWord_ = i;
         return i;
+    }
+
+    // Whether the word before the current position may run on into it.
+    bool fallsThrough() const {
+        // Right after another label, the way in is that label's: its bank is current_.
+        // So does the start of the list, and the end of raw assembly (with its bank unknown).
+        if (labelJustBefore_ || lastWord_ == nullptr)
+            return true;
+        const bool transfer = lastWord_->opcode == PIC_GOTO || isreturn(lastWord_->opcode);
+        return !transfer || (lastWordBefore_ != nullptr && isskip(*lastWordBefore_));
+    }
+
+    // The bank every way into the label holds, or unknown. Jumps still to come (from after
+    // the label) must be plain GOTOs: they select the bank again where it differs.
+    int bankAtLabel(const std::string& label, bool fallThrough) {
+        if (!carriesBank(label))
+            return UnknownBank;
+        const auto here = labels_.labelPosition.find(label);
+        if (here == labels_.labelPosition.end())
+            return UnknownBank;
+        int bank = fallThrough ? current_ : UnknownBank;
+        bool any = fallThrough;
+        const auto found = labels_.references.find(label);
+        if (found != labels_.references.end()) {
+            for (const auto& reference : found->second) {
+                if (!reference.plainJump && reference.at->opcode != PIC_GOTO)
+                    return UnknownBank;
+                if (reference.position > here->second) {
+                    if (!reference.plainJump)
+                        return UnknownBank;
+                    continue;
+                }
+                const auto held = jumpBanks_.find(reference.at);
+                const int jumpBank = held == jumpBanks_.end() ? UnknownBank : held->second;
+                if (jumpBank == UnknownBank || (any && jumpBank != bank))
+                    return UnknownBank;
+                bank = jumpBank;
+                any = true;
+            }
+        }
+        if (!any || bank == UnknownBank)
+            return UnknownBank;
+        promised_[label] = bank;
+        return bank;
+    }
+
+    // A jump to a label of the compiler's: a jump from before the label records the bank it
+    // holds; a jump back to a label that was promised a bank selects that bank first.
+    Instruction* noteJump(Instruction* previous, Instruction* jump) {
+        const auto promise = promised_.find(jump->operand);
+        if (promise == promised_.end()) {
+            jumpBanks_[jump] = current_;
+            return previous;
+        }
+        if (current_ != promise->second)
+            previous = select(previous, promise->second, current_, jump->line);
+        return previous;
     }
 
     // An INDF access needs FSR's own bank when it is known; every other instruction the bank
@@ -343,6 +447,12 @@ private:
     Compilation& c_;
     ChipLayout chip_;
     CommonRanges common_;
+    LabelReferences labels_;
+    // The bank held at each jump to a label still ahead, and the bank promised to each label
+    // whose later jumps must select it.
+    std::unordered_map<const Instruction*, int> jumpBanks_;
+    std::unordered_map<std::string, int> promised_;
+    bool labelJustBefore_ = false; // no word since the last label
     int current_ = 0;
     FsrWindow window_;
     Instruction* lastWord_ = nullptr;         // the last instruction that takes a word

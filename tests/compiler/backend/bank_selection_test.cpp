@@ -36,6 +36,33 @@ TEST_F(BankSelection, GlobalRegistersAndCallsFollowTheirRules) {
                                                    "MOVWF b1", "CALL f", "BANK 1", "MOVWF b1"}));
 }
 
+// A loop's head keeps the bank its ways in hold: the back jump selects it again. A label
+// right after another is entered from it as well as by its own jumps.
+TEST_F(BankSelection, ALabelKeepsTheBankEveryWayInHolds) {
+    variable("b1", Bank1);
+    variable("b2", Bank2);
+    label("main");
+    op(PIC_MOVWF, "b1");
+    label("_LBL_1");
+    op(PIC_MOVWF, "b1");
+    op(PIC_BTFSC, "b1", 0);
+    op(PIC_GOTO, "_BCL_3");
+    op(PIC_MOVWF, "b2");
+    op(PIC_BTFSC, "b2", 0);
+    op(PIC_GOTO, "_LBL_2");
+    op(PIC_GOTO, "_LBL_1");
+    label("_LBL_2");
+    label("_BCL_3");
+    op(PIC_MOVWF, "b1");
+    selectbanks(c);
+    // _LBL_2 is entered in bank 2, _BCL_3 from it and in bank 1: unknown, so selected.
+    EXPECT_EQ(listing(),
+              (std::vector<std::string>{
+                  "LABEL main", "BANK 1", "MOVWF b1", "LABEL _LBL_1", "MOVWF b1", "BTFSC b1.0",
+                  "GOTO _BCL_3", "BANK 2", "MOVWF b2", "BTFSC b2.0", "GOTO _LBL_2", "BANK 1",
+                  "GOTO _LBL_1", "LABEL _LBL_2", "LABEL _BCL_3", "BANK 1", "MOVWF b1"}));
+}
+
 TEST_F(BankSelection, UnknownAndMalformedInstructionsAreReported) {
     label("main");
     op(23);
