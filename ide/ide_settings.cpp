@@ -35,6 +35,10 @@ Apply number(int IdeSettings::*field) {
 }
 
 void applySerialPort(IdeSettings& s, const std::string& value) {
+    if (!value.empty() && value.front() == '/') {
+        setSerialPortName(s, value);
+        return;
+    }
     s.serialPort = readIdeNumber(value);
     s.serialPortName = strprintf("COM%d:", s.serialPort);
 }
@@ -110,6 +114,13 @@ ParallelPortRegisters parallelPortRegisters(int portNumber) {
     return {data, data + 1, data + 2};
 }
 
+void setSerialPortName(IdeSettings& settings, const std::string& name) {
+    const bool comName = name.size() == 5 && name.starts_with("COM") && name[3] >= '1' &&
+                         name[3] <= '4' && name[4] == ':';
+    settings.serialPort = comName ? name[3] - '0' : 0;
+    settings.serialPortName = name;
+}
+
 bool readIdeSettings(const std::string& path, IdeSettings& settings) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -140,7 +151,9 @@ std::string ideSettingsText(const IdeSettings& s) {
            line("USER1_EXTENSION", s.user1Extension) + line("USER1_TAG", s.user1Tag) + groupEnd;
     out += numberLine("OSC_SPEED", s.oscSpeed) + groupEnd;
     out += strprintf("PARALLEL_PORT LPT%d\r\n", s.parallelPort) + groupEnd;
-    out += numberLine("SERIAL_PORT", s.serialPort) + groupEnd;
+    out += (s.serialPort > 0 ? numberLine("SERIAL_PORT", s.serialPort)
+                             : line("SERIAL_PORT", s.serialPortName)) +
+           groupEnd;
     out += line("DEBUG_DIR", s.debugDir) + line("DEBUG_EXTENSION", s.debugExtension) + groupEnd;
     out += numberLine("PC_SPEED", s.pcSpeed) + groupEnd;
     out += numberLine("ERASE_PROG_TIME", s.eraseProgTime) +

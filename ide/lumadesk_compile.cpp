@@ -75,6 +75,8 @@ void TLumadesk::compileCurrentFile() {
                           QString::fromStdString(fatalStopText(*outcome.fatal)), Buttons::Ok,
                           Icon::Error);
     setStatus(1, outcome.success ? "Compilation completed successfully." : "Found errors.");
+    if (!outcome.success)
+        showNoObjectFile();
     EditWindow->setMessageMarks(messageMarks(results->toPlainText().toStdString()));
     setBusy(false);
     compiled_ = true;

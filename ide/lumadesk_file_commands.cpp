@@ -93,6 +93,13 @@ bool TLumadesk::loadSourceFile(const QString& path) {
     return true;
 }
 
+bool TLumadesk::reopenLastFile() {
+    const QString last = QString::fromStdString(settings_.currFile);
+    if (last.isEmpty() || !QFileInfo(last).isFile())
+        return false;
+    return loadSourceFile(last);
+}
+
 // Restores what colouring the whole text disturbed: the caret and the modified flag.
 void TLumadesk::processBeauty() {
     const QTextCursor caret = EditWindow->textCursor();

@@ -14,6 +14,8 @@
 #include "ide/source_editor.hpp"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QThread>
 #include <QTimer>
 
@@ -76,6 +78,12 @@ bool TLumadesk::loadObjectFile(const QString& path, bool complain) {
 void TLumadesk::SpeedProgramClick() {
     QDir::setCurrent(startupDir_);
     const QString path = objectPath();
+    if (!path.isEmpty() && !QFileInfo::exists(path)) {
+        showNoObjectFile();
+        Program->show();
+        Program->raise();
+        return;
+    }
     if (!path.isEmpty())
         loadObjectFile(path, true);
     Program->showMemory();
@@ -93,6 +101,18 @@ void TLumadesk::Timer1Timer() {
         reloadAfterCompile();
     lineCountCheck();
     Timer1->start(TickInterval);
+}
+
+QString TLumadesk::noObjectFileText() const {
+    return QString("There is no object file %1: compile the program without errors first.")
+        .arg(objectPath());
+}
+
+void TLumadesk::showNoObjectFile() {
+    image_ = programmer::ProgramImage{};
+    ViewHexCode->ProgramEdit->setPlainText(noObjectFileText());
+    Program->ProgramEdit->setPlainText(noObjectFileText());
+    Program->setStatusText(noObjectFileText());
 }
 
 // Once a compile has written a new object file (the watch of debugger/object_watch.hpp): the

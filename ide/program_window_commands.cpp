@@ -7,6 +7,7 @@
 #include "ide/config_window.hpp"
 #include "ide/line_tools.hpp"
 #include "ide/lumadesk_window.hpp"
+#include "ide/program_window_host.hpp"
 #include "ide/progress_dialogs.hpp"
 
 #include <QCloseEvent>
@@ -80,6 +81,7 @@ void TProgram::runChipCommand(ChipCommand command) {
     const programmer::ProgramImage before = image_;
     commandRunning_ = true;
     ProgToolBar->setEnabled(false);
+    host_->beginCommand();
     const bool succeeded = runner->run(command, connection(), session_, *host_);
     ProgToolBar->setEnabled(true);
     commandRunning_ = false;
