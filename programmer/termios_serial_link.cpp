@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <poll.h>

@@ -394,12 +394,12 @@ void noteLeaf(Compilation& c, const Item* item) {
 // The operator as it is written in C; the parser's token names mean nothing to a user.
 std::string operatorName(int kind) {
     static const std::map<int, const char*> written = {
-        {PLUS, "+"},       {MINUS, "-"},     {STAR, "*"},      {DIV, "/"},       {MOD, "%"},
-        {SHIFTL, "<<"},    {SHIFTR, ">>"},   {AND, "&"},       {OR, "|"},        {EXOR, "^"},
-        {LAND, "&&"},      {LOR, "||"},      {BANG, "!"},      {TILDE, "~"},     {LEQUALS, "=="},
-        {LNOTEQ, "!="},    {LESSTHAN, "<"},  {BIGGERTHAN, ">"}, {LESSEQ, "<="},  {BIGGEREQ, ">="},
-        {QUESTION, "?:"},  {PSTAR, "*"},     {RELMINUS, "-"},  {SIZEOF, "sizeof"},
-        {DOT, "."},        {POINTERSYM, "->"}};
+        {PLUS, "+"},       {MINUS, "-"},    {STAR, "*"},       {DIV, "/"},         {MOD, "%"},
+        {SHIFTL, "<<"},    {SHIFTR, ">>"},  {AND, "&"},        {OR, "|"},          {EXOR, "^"},
+        {LAND, "&&"},      {LOR, "||"},     {BANG, "!"},       {TILDE, "~"},       {LEQUALS, "=="},
+        {LNOTEQ, "!="},    {LESSTHAN, "<"}, {BIGGERTHAN, ">"}, {LESSEQ, "<="},     {BIGGEREQ, ">="},
+        {QUESTION, "?:"},  {PSTAR, "*"},    {RELMINUS, "-"},   {SIZEOF, "sizeof"}, {DOT, "."},
+        {POINTERSYM, "->"}};
     if (kind == EQU_MARK)
         return "this comparison";
     if (const auto found = written.find(kind); found != written.end())

@@ -202,16 +202,15 @@ bool generateStatement(Site& s) {
         pop(t.breakLabels);
         break;
     case BREAK:
-        jumpTo(c, t.breakLabels,
-               "ERROR(C302): Line: %d break is not inside a loop or a switch.\n", item);
+        jumpTo(c, t.breakLabels, "ERROR(C302): Line: %d break is not inside a loop or a switch.\n",
+               item);
         break;
     case NEW_CONT_LBL:
         openContinueLabel(c, item);
         break;
     case CONTINUE:
     case TOP_CONT_LBL:
-        jumpTo(c, t.continueLabels, "ERROR(C303): Line: %d continue is not inside a loop.\n",
-               item);
+        jumpTo(c, t.continueLabels, "ERROR(C303): Line: %d continue is not inside a loop.\n", item);
         break;
     case POP_CONT_LBL:
         pop(t.continueLabels);
