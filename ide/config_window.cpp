@@ -3,8 +3,8 @@
 // at once.
 #include "ide/config_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "ide/debugger_state.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/lumadesk_window.hpp"
 #include "programmer/serial_link.hpp"
 
@@ -41,7 +41,7 @@ void showNumber(QLineEdit* edit, int value) {
 }
 
 int numberIn(const QLineEdit* edit) {
-    return readIdeNumber(edit->text().toStdString());
+    return common::readIdeNumber(edit->text().toStdString());
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // readIdeSettings, ideSettingsText and writeIdeSettings: "LUMADESK.CFG" in and out.
 #include "ide/ide_settings.hpp"
 
+#include "common/atomic_file.hpp"
+#include "common/line_tools.hpp"
 #include "compiler/base/text_format.hpp"
-#include "ide/atomic_file.hpp"
-#include "ide/line_tools.hpp"
 
 #include <fstream>
 #include <functional>
@@ -31,7 +31,9 @@ Apply text(std::string IdeSettings::*field) {
 }
 
 Apply number(int IdeSettings::*field) {
-    return [field](IdeSettings& s, const std::string& value) { s.*field = readIdeNumber(value); };
+    return [field](IdeSettings& s, const std::string& value) {
+        s.*field = common::readIdeNumber(value);
+    };
 }
 
 void applySerialPort(IdeSettings& s, const std::string& value) {
@@ -39,7 +41,7 @@ void applySerialPort(IdeSettings& s, const std::string& value) {
         setSerialPortName(s, value);
         return;
     }
-    s.serialPort = readIdeNumber(value);
+    s.serialPort = common::readIdeNumber(value);
     s.serialPortName = strprintf("COM%d:", s.serialPort);
 }
 
@@ -99,7 +101,7 @@ const std::map<std::string, Apply>& keyTable() {
 }
 
 void applyLine(IdeSettings& settings, std::string_view line) {
-    const std::vector<std::string> tokens = tokenizeLine(line.substr(0, MaxSettingsLine));
+    const std::vector<std::string> tokens = common::tokenizeLine(line.substr(0, MaxSettingsLine));
     if (tokens.empty() || (tokens.size() == 1 && tokens.front().starts_with("#")))
         return;
     const auto key = keyTable().find(tokens[0]);
@@ -164,7 +166,7 @@ std::string ideSettingsText(const IdeSettings& s) {
 }
 
 bool writeIdeSettings(const std::string& path, const IdeSettings& settings) {
-    return writeFileAtomically(path, ideSettingsText(settings));
+    return common::writeFileAtomically(path, ideSettingsText(settings));
 }
 
 } // namespace kavo::ide

@@ -137,8 +137,8 @@ void TLumadesk::SaveAs1Click() {
 
 bool TLumadesk::writeSource(const QString& path) {
     const QByteArray bytes = sourceBytes(EditWindow->toPlainText());
-    if (!writeFileAtomically(path.toStdString(), std::string_view(bytes.data(), bytes.size()),
-                             saveProgress_)) {
+    if (!common::writeFileAtomically(path.toStdString(),
+                                     std::string_view(bytes.data(), bytes.size()), saveProgress_)) {
         dialogs_->message(MessageTitle, QString("Cannot save file %1").arg(path), Buttons::Ok,
                           Icon::Error);
         return false;

@@ -3,13 +3,13 @@
 // after a compile (Timer1Timer) and the configuration windows.
 #include "ide/lumadesk_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "compiler/run/compiler_settings.hpp"
 #include "ide/assembly_window.hpp"
 #include "ide/compiler_config_window.hpp"
 #include "ide/config_window.hpp"
 #include "ide/debugger_state.hpp"
 #include "ide/hex_code_window.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/program_window.hpp"
 #include "ide/source_editor.hpp"
 
@@ -29,7 +29,7 @@ constexpr unsigned long ReloadWait = 1000;
 } // namespace
 
 QString TLumadesk::outputPath(const std::string& folder, const std::string& extension) const {
-    const std::string base = baseName(currentFile_.toStdString());
+    const std::string base = common::baseName(currentFile_.toStdString());
     if (base.empty())
         return {};
     const std::string relative = normaliseDirectory(folder) + base + "." + extension;

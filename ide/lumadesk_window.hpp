@@ -4,7 +4,7 @@
 // image and the listing, hex and configuration windows.
 #pragma once
 
-#include "ide/atomic_file.hpp"
+#include "common/atomic_file.hpp"
 #include "ide/dialogs.hpp"
 #include "ide/ide_settings.hpp"
 #include "programmer/program_image.hpp"
@@ -80,7 +80,7 @@ public:
     QString listingPath() const;
     QString objectPath() const;
     // Tests fail a save part way through this.
-    void setSaveProgress(WriteProgress progress) { saveProgress_ = std::move(progress); }
+    void setSaveProgress(common::WriteProgress progress) { saveProgress_ = std::move(progress); }
     // Shows the debugger's tool buttons (the debug target was chosen) or hides them again
     // (the compiler-only state).
     void showDebuggerControls(bool show);
@@ -207,7 +207,7 @@ private:
     bool objectWatchArmed_ = false;
     int lastCaretLine_ = 0;
     QLabel* statusPanels_[2];
-    WriteProgress saveProgress_;
+    common::WriteProgress saveProgress_;
     programmer::ChipCommandRunner* chipRunner_ = nullptr;
     std::unique_ptr<DebuggerState> debug_;
 };

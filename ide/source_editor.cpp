@@ -108,7 +108,7 @@ void SourceEditor::paintLineNumbers(QPaintEvent* event) {
     }
 }
 
-void SourceEditor::setMessageMarks(std::vector<MarkedLine> marks) {
+void SourceEditor::setMessageMarks(std::vector<common::MarkedLine> marks) {
     marks_ = std::move(marks);
     showMarks();
 }
@@ -134,7 +134,7 @@ void SourceEditor::showMarks() {
         selection.cursor = QTextCursor(stopped);
         selections << selection;
     }
-    for (const MarkedLine& mark : marks_) {
+    for (const common::MarkedLine& mark : marks_) {
         const QTextBlock block = document()->findBlockByNumber(mark.line);
         if (!block.isValid())
             continue;

@@ -3,7 +3,7 @@
 // of the caret's line; tabs of four columns, and Return keeps the line's indentation.
 #pragma once
 
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 
 #include <QPlainTextEdit>
 
@@ -22,8 +22,8 @@ public:
     int caretLine() const;
     int caretColumn() const;
 
-    void setMessageMarks(std::vector<MarkedLine> marks);
-    const std::vector<MarkedLine>& messageMarks() const { return marks_; }
+    void setMessageMarks(std::vector<common::MarkedLine> marks);
+    const std::vector<common::MarkedLine>& messageMarks() const { return marks_; }
 
     // The 0-based line where the program stopped; -1 removes the mark.
     void setExecutionLine(int line);
@@ -52,7 +52,7 @@ private:
     void setTabColumns();
 
     QWidget* lineNumbers_;
-    std::vector<MarkedLine> marks_;
+    std::vector<common::MarkedLine> marks_;
     int executionLine_ = -1;
 };
 

@@ -130,13 +130,12 @@ private slots:
                               "SaveProject1|Save Project|hidden|disabled", "-", "Print1|Print...",
                               "-", "Exit1|Exit"}));
         QCOMPARE(inventory(menuNamed(w, "Edit1")->actions()),
-                 (QStringList{"Undo1|Undo", "-", "Cut1|Cut|Ctrl+X", "Copy1|Copy|Ctrl+C",
-                              "Paste1|Paste|Ctrl+V", "SelectAll|Select All|Ctrl+A", "-",
-                              "Find1|Find...|Ctrl+F", "Next1|Next|Ctrl+N",
-                              "Replace1|Replace...|Ctrl+R", "GoToLine1|Go to Line...|Ctrl+G", "-",
-                              "Configuration1|Configuration...",
-                              "DebuggerProgrammer1|Debugger/Programmer...",
-                              "Font1|Font|hidden|disabled"}));
+                 (QStringList{
+                     "Undo1|Undo", "-", "Cut1|Cut|Ctrl+X", "Copy1|Copy|Ctrl+C",
+                     "Paste1|Paste|Ctrl+V", "SelectAll|Select All|Ctrl+A", "-",
+                     "Find1|Find...|Ctrl+F", "Next1|Next|Ctrl+N", "Replace1|Replace...|Ctrl+R",
+                     "GoToLine1|Go to Line...|Ctrl+G", "-", "Configuration1|Configuration...",
+                     "DebuggerProgrammer1|Debugger/Programmer...", "Font1|Font|hidden|disabled"}));
         QCOMPARE(inventory(menuNamed(w, "Font1")->actions()),
                  (QStringList{"Editor1|Editor", "AssemblyListing1|Assembly Listing"}));
         QCOMPARE(inventory(menuNamed(w, "Tools1")->actions()),
