@@ -13,10 +13,17 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) > /dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKAVO_TOOLS_ONLY=OFF \
+		$(CMAKE_ARGS) > /dev/null
 	@cmake --build $(BUILD_DIR)
 
-run: build
+# The first run builds only what it runs, the compiler and the simulator (no Qt, no tests):
+# `make test` later builds the rest in the same folder.
+run:
+	@bash scripts/install-deps.sh tools
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKAVO_TOOLS_ONLY=ON \
+		$(CMAKE_ARGS) > /dev/null
+	@cmake --build $(BUILD_DIR) --target kavo sxsim
 	@bash scripts/run-example.sh $(BUILD_DIR)/bin/kavo
 
 test: build
@@ -50,7 +57,8 @@ fuzz:
 # kavo_bench: "--max-lines 5000", "--kavo OTHER/kavo", "--only compile,simulator,programming,size".
 bench:
 	@bash scripts/install-deps.sh >&2
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) >&2
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKAVO_TOOLS_ONLY=OFF \
+		$(CMAKE_ARGS) >&2
 	@cmake --build $(BUILD_DIR) --target kavo kavo_bench >&2
 	@$(BUILD_DIR)/bin/kavo_bench $(BENCH_ARGS)
 

@@ -2,7 +2,7 @@
 // readPcMap (the map file's "<pc map>" section).
 #include "debugger/line_map.hpp"
 
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -86,10 +86,10 @@ std::optional<int> lineMark(std::string_view text) {
     const std::size_t mark = text.rfind("; Line:");
     if (mark == std::string_view::npos)
         return std::nullopt;
-    const std::vector<std::string> tokens = ide::tokenizeLine(text.substr(mark + 7));
+    const std::vector<std::string> tokens = common::tokenizeLine(text.substr(mark + 7));
     if (tokens.empty() || !std::isdigit(static_cast<unsigned char>(tokens.front()[0])))
         return std::nullopt;
-    return ide::readIdeNumber(tokens.front());
+    return common::readIdeNumber(tokens.front());
 }
 
 } // namespace
@@ -136,7 +136,7 @@ void forEachPcMapWord(std::string_view mapText, const std::string& sourceName, W
             inPcMap = text.starts_with("<pc map>");
             continue;
         }
-        const std::vector<std::string> tokens = ide::tokenizeLine(text);
+        const std::vector<std::string> tokens = common::tokenizeLine(text);
         if (!inPcMap || tokens.size() < 2 || tokens[0].starts_with(";"))
             continue;
         const bool thisFile = sourceName.empty() || tokens.size() < 3 ||
@@ -148,7 +148,7 @@ void forEachPcMapWord(std::string_view mapText, const std::string& sourceName, W
             std::from_chars(tokens[0].data(), tokens[0].data() + tokens[0].size(), address);
         if (error != std::errc() || end != tokens[0].data() + tokens[0].size())
             continue;
-        word(address, ide::readIdeNumber(tokens[1]), thisFile);
+        word(address, common::readIdeNumber(tokens[1]), thisFile);
     }
 }
 

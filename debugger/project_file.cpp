@@ -1,7 +1,7 @@
 // projectFilePath, projectFileText, writeProjectFile and readProjectFile.
 #include "debugger/project_file.hpp"
 
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 
 #include <cstdio>
 #include <fstream>
@@ -18,7 +18,7 @@ std::string projectFilePath(const std::string& folder, const std::string& source
     std::string path = folder;
     if (!path.empty() && path.back() != '/' && path.back() != '\\')
         path += '/';
-    return path + ide::baseName(sourceFile) + "." + extension;
+    return path + common::baseName(sourceFile) + "." + extension;
 }
 
 std::string projectFileText(const BreakpointTable& table) {
@@ -48,11 +48,11 @@ bool readProjectFile(const std::string& path, BreakpointTable& table) {
     while (std::getline(in, line)) {
         if (line.size() > MaxProjectLine)
             line.resize(MaxProjectLine);
-        const std::vector<std::string> tokens = ide::tokenizeLine(line);
+        const std::vector<std::string> tokens = common::tokenizeLine(line);
         if (tokens.size() < 4 || tokens[0] != "BRK")
             continue;
-        table.setEntry(ide::readIdeNumber(tokens[1]), ide::readIdeNumber(tokens[2]),
-                       ide::readIdeNumber(tokens[3]));
+        table.setEntry(common::readIdeNumber(tokens[1]), common::readIdeNumber(tokens[2]),
+                       common::readIdeNumber(tokens[3]));
     }
     return true;
 }

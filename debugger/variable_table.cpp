@@ -2,8 +2,8 @@
 // records), loadVariablesFile, findVariable and the picker's and monitor's texts.
 #include "debugger/variable_table.hpp"
 
+#include "common/line_tools.hpp"
 #include "debugger/line_map.hpp"
-#include "ide/line_tools.hpp"
 
 #include <cctype>
 #include <cstdio>
@@ -55,8 +55,8 @@ std::optional<SymbolRow> symbolRow(const std::vector<std::string>& tokens) {
     return SymbolRow{tokens[1],
                      charArray ? VariableKind::CharArray : VariableKind::Other,
                      tokens[3].front(),
-                     ide::readIdeNumber(tokens[size]),
-                     ide::readIdeNumber(tokens[last]),
+                     common::readIdeNumber(tokens[size]),
+                     common::readIdeNumber(tokens[last]),
                      scope};
 }
 
@@ -87,7 +87,7 @@ std::vector<VariableRecord> parseSymbolListing(std::string_view assemblyText) {
     for (std::string_view text : textLines(assemblyText)) {
         if (text.size() > MaxListingLine)
             text = text.substr(0, MaxListingLine);
-        const std::vector<std::string> tokens = ide::tokenizeLine(text);
+        const std::vector<std::string> tokens = common::tokenizeLine(text);
         if (!inTable) {
             inTable = tokens.size() > 1 && tokens[1].starts_with(DashRule);
             continue;

@@ -1,8 +1,8 @@
 // TAssembly: loading the listing, the jump to the source and the listing follow.
 #include "ide/assembly_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "ide/clickable_text.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/source_editor.hpp"
 
 #include <QFile>
@@ -52,7 +52,7 @@ bool TAssembly::followSourceLine(int line) {
 
 void TAssembly::AsmListFileMouseDown() {
     const QString line = AsmListFile->selectCaretLine();
-    const auto source = markedSourceLine(line.toStdString(), editor_->blockCount());
+    const auto source = common::markedSourceLine(line.toStdString(), editor_->blockCount());
     if (!source)
         return;
     editor_->selectLine(*source);

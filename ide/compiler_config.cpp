@@ -1,7 +1,7 @@
 // compileArguments, applyCompilerConfig and applyProgrammingTimes.
 #include "ide/compiler_config.hpp"
 
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 
 namespace kavo::ide {
 
@@ -46,10 +46,10 @@ void applyCompilerConfig(const CompilerConfig& config, IdeSettings& settings) {
 }
 
 void applyProgrammingTimes(const CompilerConfig& config, IdeSettings& settings) {
-    settings.eraseProgTime = readIdeNumber(config.eraseTime);
-    settings.fuseProgTime = readIdeNumber(config.fuseTime);
-    settings.fusexProgTime = readIdeNumber(config.fusexTime);
-    settings.e2flashProgTime = readIdeNumber(config.codeTime);
+    settings.eraseProgTime = common::readIdeNumber(config.eraseTime);
+    settings.fuseProgTime = common::readIdeNumber(config.fuseTime);
+    settings.fusexProgTime = common::readIdeNumber(config.fusexTime);
+    settings.e2flashProgTime = common::readIdeNumber(config.codeTime);
 }
 
 } // namespace kavo::ide

@@ -2,7 +2,10 @@
 // (ReadRegistry) and write (SaveRegistryClick), Cancel (Button2Click).
 #include "ide/compiler_config_window.hpp"
 
+#include "ide/config_window.hpp"
+
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFormLayout>
@@ -98,6 +101,24 @@ void TCompilerConfig::buildForm() {
         port->setObjectName(QString("PortCom%1").arg(number++));
         portRow->addWidget(port);
     }
+    PortDevice = new QComboBox(ports);
+    PortDevice->setObjectName("PortDevice");
+    PortDevice->setEditable(true);
+    PortDevice->addItem(QString());
+    for (const QString& choice : serialPortChoices())
+        if (choice.startsWith('/'))
+            PortDevice->addItem(choice);
+    portRow->addWidget(PortDevice, 1);
+    for (QRadioButton* port : {PortCom1, PortCom2, PortCom3, PortCom4})
+        connect(port, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                PortDevice->setCurrentText(QString());
+        });
+    // A device chosen or typed takes the place of the COM buttons.
+    connect(PortDevice, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+        if (!text.trimmed().isEmpty())
+            showPort(text.trimmed());
+    });
 
     ReuseMemory = new QCheckBox("Reuse Memory", this);
     ReuseMemory->setObjectName("ReuseMemory");
@@ -167,7 +188,7 @@ void TCompilerConfig::showConfig(const CompilerConfig& c) {
 void TCompilerConfig::FormCreate() {
     QSettings settings = store();
     if (settings.allKeys().isEmpty()) {
-        dialogs_.message("checking key", "SaveRegistryClick", Buttons::Ok, Icon::None);
+        dialogs_.message("checking key", FirstStartText, Buttons::Ok, Icon::None);
         writeRegistry();
     } else if (settings.value("SRC_DIR").toString().isEmpty()) {
         writeRegistry();
@@ -184,10 +205,11 @@ void TCompilerConfig::ReadRegistry() {
         (this->*stored.edit)->setText(settings.value(stored.name).toString());
     ReuseMemory->setChecked(settings.value("REUSE_MEM").toString() == "1");
     AutoSave->setChecked(settings.value("AUTO_SAVE").toString() == "1");
-    const int port = settings.value("COMM_PORT").toString().toInt();
-    settings_.serialPortName = QString("COM%1:").arg(port).toStdString();
-    if (QRadioButton* button = portButton(port))
-        button->setChecked(true);
+    const QString stored = settings.value("COMM_PORT").toString();
+    showPort(stored);
+    setSerialPortName(settings_, stored.startsWith('/')
+                                     ? stored.toStdString()
+                                     : QString("COM%1:").arg(stored.toInt()).toStdString());
     applyCompilerConfig(config(), settings_);
 }
 
@@ -204,7 +226,8 @@ void TCompilerConfig::writeRegistry() {
         settings.setValue(stored.name, (this->*stored.edit)->text());
     settings.setValue("REUSE_MEM", ReuseMemory->isChecked() ? "1" : "0");
     settings.setValue("AUTO_SAVE", AutoSave->isChecked() ? "1" : "0");
-    settings.setValue("COMM_PORT", QString::number(chosenPort()));
+    const QString device = PortDevice->currentText().trimmed();
+    settings.setValue("COMM_PORT", device.isEmpty() ? QString::number(chosenPort()) : device);
     settings.sync();
 }
 
@@ -230,6 +253,22 @@ QRadioButton* TCompilerConfig::portButton(int port) const {
         return PortCom4;
     default:
         return nullptr;
+    }
+}
+
+void TCompilerConfig::showPort(const QString& stored) {
+    QRadioButton* button = stored.startsWith('/') ? nullptr : portButton(stored.toInt());
+    for (int port = 1; port <= 4; ++port) {
+        // Exclusive buttons cannot all be unchecked one by one.
+        portButton(port)->setAutoExclusive(false);
+        portButton(port)->setChecked(portButton(port) == button);
+        portButton(port)->setAutoExclusive(true);
+    }
+    if (button == nullptr) {
+        const QSignalBlocker quiet(PortDevice);
+        PortDevice->setCurrentText(stored);
+    } else {
+        PortDevice->setCurrentText(QString());
     }
 }
 

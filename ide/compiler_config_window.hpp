@@ -12,9 +12,15 @@
 
 class QCheckBox;
 class QLineEdit;
+class QComboBox;
 class QRadioButton;
 
 namespace kavo::ide {
+
+// What the first start says once it has written the configuration's defaults.
+inline constexpr const char* FirstStartText =
+    "No configuration was found, so the default configuration was written. Its folders, "
+    "extensions and times can be changed in Edit > Configuration...";
 
 class TCompilerConfig : public QDialog {
     Q_OBJECT
@@ -36,6 +42,8 @@ public:
     QLineEdit *EraseTime, *FuseTime, *FuseXTime, *CodeTime;
     QCheckBox *ReuseMemory, *AutoSave;
     QRadioButton *PortCom1, *PortCom2, *PortCom3, *PortCom4;
+    // Any other device: a found USB adapter or a path typed in; empty while a COM button holds.
+    QComboBox* PortDevice;
 
 public slots:
     void SaveRegistryClick();
@@ -47,6 +55,8 @@ private:
     void writeRegistry();
     QRadioButton* portButton(int port) const;
     int chosenPort() const;
+    // Checks the COM button of "1".."4", or shows any other value as the device path.
+    void showPort(const QString& stored);
 
     IdeSettings& settings_;
     Dialogs& dialogs_;

@@ -3,9 +3,10 @@
 // at once.
 #include "ide/config_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "ide/debugger_state.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/lumadesk_window.hpp"
+#include "programmer/serial_link.hpp"
 
 #include <QComboBox>
 #include <QDir>
@@ -40,7 +41,7 @@ void showNumber(QLineEdit* edit, int value) {
 }
 
 int numberIn(const QLineEdit* edit) {
-    return readIdeNumber(edit->text().toStdString());
+    return common::readIdeNumber(edit->text().toStdString());
 }
 
 } // namespace
@@ -62,8 +63,9 @@ void TConfigWindow::buildForm() {
     ProgrammerType->setCurrentText(SimulatorTarget);
     PortConfig = new QComboBox(this);
     PortConfig->setObjectName("PortConfig");
-    PortConfig->addItems({"COM1:", "COM2:", "COM3:", "COM4:"});
-    connect(PortConfig, &QComboBox::currentIndexChanged, this, &TConfigWindow::PortConfigChange);
+    PortConfig->setEditable(true);
+    PortConfig->addItems(serialPortChoices());
+    connect(PortConfig, &QComboBox::currentTextChanged, this, &TConfigWindow::PortConfigChange);
 
     auto* clock = new QGroupBox("Target clock", this);
     auto* clockGrid = new QGridLayout(clock);
@@ -159,15 +161,20 @@ void TConfigWindow::showSettings() {
     const int index = FastestOscillator - settings_.oscSpeed;
     if (index >= 0 && index <= FastestOscillator)
         oscillators[index]->setChecked(true);
-    const int port = PortConfig->findText(QString::fromStdString(settings_.serialPortName));
-    PortConfig->setCurrentIndex(port < 0 ? 0 : port);
+    PortConfig->setCurrentText(QString::fromStdString(settings_.serialPortName));
 }
 
+// A name typed in is a device path; an empty field keeps the first port.
 void TConfigWindow::PortConfigChange() {
-    if (PortConfig->currentIndex() < 0)
-        PortConfig->setCurrentIndex(0);
-    settings_.serialPortName = PortConfig->currentText().toStdString();
-    settings_.serialPort = PortConfig->currentIndex() + 1;
+    const QString chosen = PortConfig->currentText().trimmed();
+    setSerialPortName(settings_, chosen.isEmpty() ? std::string("COM1:") : chosen.toStdString());
+}
+
+QStringList serialPortChoices() {
+    QStringList choices = {"COM1:", "COM2:", "COM3:", "COM4:"};
+    for (const std::string& device : programmer::foundSerialDevices())
+        choices << QString::fromStdString(device);
+    return choices;
 }
 
 void TConfigWindow::OKButtonClick() {

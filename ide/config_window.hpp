@@ -19,6 +19,10 @@ namespace kavo::ide {
 
 class TLumadesk;
 
+// The serial ports both configuration dialogs offer: "COM1:".."COM4:", then the USB serial
+// adapters found now. Their port fields also take any device path typed in.
+QStringList serialPortChoices();
+
 class TConfigWindow : public QDialog {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 #include "ide/dialogs.hpp"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QStringList>
@@ -60,6 +61,13 @@ QString QtDialogs::openFileName(const QString& title, const QString& folder,
 QString QtDialogs::saveFileName(const QString& title, const QString& proposed,
                                 const QString& filter) {
     return QFileDialog::getSaveFileName(parent_, title, proposed, qtFileFilter(filter));
+}
+
+std::optional<int> QtDialogs::lineNumber(const QString& title, int current, int last) {
+    bool ok = false;
+    const int line = QInputDialog::getInt(parent_, title, QString("Line (1 to %1):").arg(last),
+                                          current, 1, last, 1, &ok);
+    return ok ? std::optional<int>(line) : std::nullopt;
 }
 
 bool QtDialogs::choosePrinter(QPrinter& printer) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QPrinter;
 class QWidget;
 
@@ -26,6 +28,8 @@ public:
                                  const QString& filter) = 0;
     // The print dialog: true when the user confirmed printing on printer.
     virtual bool choosePrinter(QPrinter& printer) = 0;
+    // A number from 1 to last, proposed as current; nothing when the user cancelled.
+    virtual std::optional<int> lineNumber(const QString& title, int current, int last) = 0;
 };
 
 // QMessageBox and QFileDialog over a parent window.
@@ -39,6 +43,7 @@ public:
     QString saveFileName(const QString& title, const QString& proposed,
                          const QString& filter) override;
     bool choosePrinter(QPrinter& printer) override;
+    std::optional<int> lineNumber(const QString& title, int current, int last) override;
 
 private:
     QWidget* parent_;

@@ -1,7 +1,7 @@
 // TViewHexCode.
 #include "ide/hex_code_window.hpp"
 
-#include "ide/hex_view_text.hpp"
+#include "common/hex_view_text.hpp"
 
 #include <QFontDatabase>
 #include <QPlainTextEdit>
@@ -26,7 +26,8 @@ TViewHexCode::TViewHexCode(QWidget* parent)
 
 void TViewHexCode::showImage(const programmer::ProgramImage& image) {
     ProgramEdit->hide();
-    ProgramEdit->setPlainText(QString::fromStdString(hexViewText(image)));
+    ProgramEdit->setPlainText(
+        QString::fromStdString(common::hexViewText(image.words, programmer::ErasedWord)));
     ProgramEdit->show();
     ProgramEdit->moveCursor(QTextCursor::Start);
     ProgramEdit->ensureCursorVisible();

@@ -1,9 +1,9 @@
 // readIdeSettings, ideSettingsText and writeIdeSettings: "LUMADESK.CFG" in and out.
 #include "ide/ide_settings.hpp"
 
+#include "common/atomic_file.hpp"
+#include "common/line_tools.hpp"
 #include "compiler/base/text_format.hpp"
-#include "ide/atomic_file.hpp"
-#include "ide/line_tools.hpp"
 
 #include <fstream>
 #include <functional>
@@ -31,11 +31,17 @@ Apply text(std::string IdeSettings::*field) {
 }
 
 Apply number(int IdeSettings::*field) {
-    return [field](IdeSettings& s, const std::string& value) { s.*field = readIdeNumber(value); };
+    return [field](IdeSettings& s, const std::string& value) {
+        s.*field = common::readIdeNumber(value);
+    };
 }
 
 void applySerialPort(IdeSettings& s, const std::string& value) {
-    s.serialPort = readIdeNumber(value);
+    if (!value.empty() && value.front() == '/') {
+        setSerialPortName(s, value);
+        return;
+    }
+    s.serialPort = common::readIdeNumber(value);
     s.serialPortName = strprintf("COM%d:", s.serialPort);
 }
 
@@ -95,7 +101,7 @@ const std::map<std::string, Apply>& keyTable() {
 }
 
 void applyLine(IdeSettings& settings, std::string_view line) {
-    const std::vector<std::string> tokens = tokenizeLine(line.substr(0, MaxSettingsLine));
+    const std::vector<std::string> tokens = common::tokenizeLine(line.substr(0, MaxSettingsLine));
     if (tokens.empty() || (tokens.size() == 1 && tokens.front().starts_with("#")))
         return;
     const auto key = keyTable().find(tokens[0]);
@@ -108,6 +114,13 @@ void applyLine(IdeSettings& settings, std::string_view line) {
 ParallelPortRegisters parallelPortRegisters(int portNumber) {
     const int data = portNumber == 2 ? 0x278 : portNumber == 3 ? 0x178 : 0x378;
     return {data, data + 1, data + 2};
+}
+
+void setSerialPortName(IdeSettings& settings, const std::string& name) {
+    const bool comName = name.size() == 5 && name.starts_with("COM") && name[3] >= '1' &&
+                         name[3] <= '4' && name[4] == ':';
+    settings.serialPort = comName ? name[3] - '0' : 0;
+    settings.serialPortName = name;
 }
 
 bool readIdeSettings(const std::string& path, IdeSettings& settings) {
@@ -140,7 +153,9 @@ std::string ideSettingsText(const IdeSettings& s) {
            line("USER1_EXTENSION", s.user1Extension) + line("USER1_TAG", s.user1Tag) + groupEnd;
     out += numberLine("OSC_SPEED", s.oscSpeed) + groupEnd;
     out += strprintf("PARALLEL_PORT LPT%d\r\n", s.parallelPort) + groupEnd;
-    out += numberLine("SERIAL_PORT", s.serialPort) + groupEnd;
+    out += (s.serialPort > 0 ? numberLine("SERIAL_PORT", s.serialPort)
+                             : line("SERIAL_PORT", s.serialPortName)) +
+           groupEnd;
     out += line("DEBUG_DIR", s.debugDir) + line("DEBUG_EXTENSION", s.debugExtension) + groupEnd;
     out += numberLine("PC_SPEED", s.pcSpeed) + groupEnd;
     out += numberLine("ERASE_PROG_TIME", s.eraseProgTime) +
@@ -151,7 +166,7 @@ std::string ideSettingsText(const IdeSettings& s) {
 }
 
 bool writeIdeSettings(const std::string& path, const IdeSettings& settings) {
-    return writeFileAtomically(path, ideSettingsText(settings));
+    return common::writeFileAtomically(path, ideSettingsText(settings));
 }
 
 } // namespace kavo::ide

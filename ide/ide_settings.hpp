@@ -55,6 +55,10 @@ struct IdeSettings {
     int e2flashProgTime = 50;
 };
 
+// Chooses the serial port by name: "COM1:".."COM4:" keep their number (the settings file and
+// the store write it), any other name is a device path ("/dev/ttyACM0") and has number 0.
+void setSerialPortName(IdeSettings& settings, const std::string& name);
+
 // Applies the settings file's lines over the values already held. A file that cannot be
 // opened changes nothing; unknown keys and over-long extensions are ignored. False when the
 // file could not be opened.

@@ -23,8 +23,9 @@ QAction* command(QWidget* owner, TLumadesk* window, const char* name, const QStr
 }
 
 QAction* button(QToolBar* bar, TLumadesk* window, const char* name, const QString& hint,
-                Handler handler) {
-    QAction* action = command(bar, window, name, hint.isEmpty() ? QString("Setup") : hint, handler);
+                Handler handler, const QKeySequence& shortcut = {}) {
+    QAction* action =
+        command(bar, window, name, hint.isEmpty() ? QString("Setup") : hint, handler, shortcut);
     action->setToolTip(hint);
     return action;
 }
@@ -68,15 +69,19 @@ void TLumadesk::createToolBar() {
     button(ToolBar1, this, "SpeedCut", "Cut", &TLumadesk::Cut1Click);
     button(ToolBar1, this, "SpeedPaste", "Paste", &TLumadesk::Paste1Click);
     ToolBar1->addSeparator();
-    button(ToolBar1, this, "SpeedBrk", "Set/Clear Breakpoints", &TLumadesk::SpeedBrkClick);
+    button(ToolBar1, this, "SpeedBrk", "Set/Clear Breakpoints", &TLumadesk::SpeedBrkClick,
+           QKeySequence(Qt::Key_F9));
     button(ToolBar1, this, "SpeedButton1", "", &TLumadesk::SpeedButton1Click);
     button(ToolBar1, this, "SpeedCompile", "Compile", &TLumadesk::SpeedCompileClick);
     button(ToolBar1, this, "SpeedProgram", "Launch Programmer", &TLumadesk::SpeedProgramClick);
     button(ToolBar1, this, "SpeedExit2", "Exit", &TLumadesk::SpeedExitClick);
     button(ToolBar1, this, "SpeedReset", "Reset", &TLumadesk::SpeedResetClick);
-    button(ToolBar1, this, "SpeedStep", "Step", &TLumadesk::SpeedStepClick);
-    button(ToolBar1, this, "SpeedRun", "Run", &TLumadesk::SpeedRunClick);
-    button(ToolBar1, this, "SpeedStop", "Stop", &TLumadesk::SpeedStopClick);
+    // The debugger's keys act only while its buttons are shown (hidden actions take no keys).
+    button(ToolBar1, this, "SpeedStep", "Step", &TLumadesk::SpeedStepClick,
+           QKeySequence(Qt::Key_F10));
+    button(ToolBar1, this, "SpeedRun", "Run", &TLumadesk::SpeedRunClick, QKeySequence(Qt::Key_F5));
+    button(ToolBar1, this, "SpeedStop", "Stop", &TLumadesk::SpeedStopClick,
+           QKeySequence(Qt::SHIFT | Qt::Key_F5));
     ToolBar1->addSeparator();
     button(ToolBar1, this, "SpeedVars", "Pick Variables", &TLumadesk::SpeedVarsClick);
     button(ToolBar1, this, "SpeedExit", "Exit", &TLumadesk::SpeedExitClick);
@@ -88,9 +93,10 @@ void TLumadesk::createMenus() {
 
     QMenu* file = menu(MainMenu1, "File1", "File");
     command(file, this, "New1", "New", &TLumadesk::New1Click);
-    command(file, this, "Open1", "Open", &TLumadesk::Open1Click);
-    command(file, this, "Save1", "Save", &TLumadesk::Save1Click);
-    command(file, this, "SaveAs1", "Save As...", &TLumadesk::SaveAs1Click);
+    command(file, this, "Open1", "Open", &TLumadesk::Open1Click, QKeySequence::Open);
+    command(file, this, "Save1", "Save", &TLumadesk::Save1Click, QKeySequence::Save);
+    command(file, this, "SaveAs1", "Save As...", &TLumadesk::SaveAs1Click,
+            QKeySequence("Ctrl+Shift+S"));
     command(file, this, "SaveProject1", "Save Project", &TLumadesk::SaveProject1Click);
     file->addSeparator();
     command(file, this, "Print1", "Print...", &TLumadesk::Print1Click);
@@ -109,6 +115,8 @@ void TLumadesk::createMenus() {
     command(edit, this, "Find1", "Find...", &TLumadesk::Find1Click, QKeySequence("Ctrl+F"));
     command(edit, this, "Next1", "Next", &TLumadesk::Next1Click, QKeySequence("Ctrl+N"));
     command(edit, this, "Replace1", "Replace...", nullptr, QKeySequence("Ctrl+R"));
+    command(edit, this, "GoToLine1", "Go to Line...", &TLumadesk::GoToLine1Click,
+            QKeySequence("Ctrl+G"));
     edit->addSeparator();
     command(edit, this, "Configuration1", "Configuration...", &TLumadesk::Configuration1Click);
     command(edit, this, "DebuggerProgrammer1", "Debugger/Programmer...",
@@ -117,7 +125,8 @@ void TLumadesk::createMenus() {
             {{"Editor1", "Editor"}, {"AssemblyListing1", "Assembly Listing"}});
 
     QMenu* tools = menu(MainMenu1, "Tools1", "Tools");
-    command(tools, this, "CompileOriginal1", "Compile Original", &TLumadesk::SpeedCompileClick);
+    command(tools, this, "CompileOriginal1", "Compile Original", &TLumadesk::SpeedCompileClick,
+            QKeySequence(Qt::Key_F7));
     command(tools, this, "CompileDebugCopy1", "Compile Debug Copy",
             &TLumadesk::CompileDebugCopy1Click);
 

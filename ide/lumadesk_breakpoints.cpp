@@ -33,7 +33,8 @@ std::vector<int> TLumadesk::selectedLines() const {
     return lines;
 }
 
-// The red bold mark is drawn from the table, so it always shows what Run stops at.
+// The red bold mark is drawn from the table, so it always shows what Run stops at. The text
+// itself does not change: a breakpoint is kept in the project file, never in the source.
 void TLumadesk::markBreakpointLine(int line) {
     if (CHighlighter* highlighter = highlighterOf(EditWindow))
         highlighter->redrawLine(line);
@@ -44,7 +45,6 @@ void TLumadesk::SpeedBrkClick() {
         debug_->breakpoints.toggle(line);
         markBreakpointLine(line);
     }
-    EditWindow->document()->setModified(true);
     lineCountCheck();
 }
 
@@ -53,7 +53,6 @@ void TLumadesk::SetBreakpoints1Click() {
         debug_->breakpoints.set(line);
         markBreakpointLine(line);
     }
-    EditWindow->document()->setModified(true);
 }
 
 void TLumadesk::ClearBreakpoints1Click() {
@@ -61,7 +60,6 @@ void TLumadesk::ClearBreakpoints1Click() {
         debug_->breakpoints.clear(line);
         markBreakpointLine(line);
     }
-    EditWindow->document()->setModified(true);
 }
 
 void TLumadesk::ClearAllBreakpoints1Click() {

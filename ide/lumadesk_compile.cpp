@@ -2,11 +2,11 @@
 // message line to its source line (resultsMouseDown).
 #include "ide/lumadesk_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "compiler/pipeline/compiler_entry.hpp"
 #include "ide/clickable_text.hpp"
 #include "ide/compiler_config_window.hpp"
 #include "ide/debugger_state.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/results_io.hpp"
 #include "ide/source_editor.hpp"
 
@@ -53,7 +53,7 @@ void TLumadesk::compileCurrentFile() {
     kavo::ide::CompilerConfig config = CompilerConfig->config();
     if (named_)
         config.sourceDir = QFileInfo(currentFile_).absolutePath().toStdString() + "/";
-    const std::string base = baseName(currentFile_.toStdString());
+    const std::string base = common::baseName(currentFile_.toStdString());
     const std::vector<std::string> arguments = compileArguments(config, base);
 
     // The simulator takes the new program in when it is next used.
@@ -75,7 +75,9 @@ void TLumadesk::compileCurrentFile() {
                           QString::fromStdString(fatalStopText(*outcome.fatal)), Buttons::Ok,
                           Icon::Error);
     setStatus(1, outcome.success ? "Compilation completed successfully." : "Found errors.");
-    EditWindow->setMessageMarks(messageMarks(results->toPlainText().toStdString()));
+    if (!outcome.success)
+        showNoObjectFile();
+    EditWindow->setMessageMarks(common::messageMarks(results->toPlainText().toStdString()));
     setBusy(false);
     compiled_ = true;
     objectWatchArmed_ = true;
@@ -94,7 +96,7 @@ void TLumadesk::setBusy(bool busy) {
 
 void TLumadesk::resultsMouseDown() {
     const QString line = results->selectCaretLine();
-    const auto source = markedSourceLine(line.toStdString(), EditWindow->blockCount());
+    const auto source = common::markedSourceLine(line.toStdString(), EditWindow->blockCount());
     if (!source)
         return;
     EditWindow->setFocus();

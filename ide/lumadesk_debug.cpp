@@ -4,10 +4,10 @@
 // CompileDebugCopy1Click.
 #include "ide/lumadesk_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "debugger/debug_program.hpp"
 #include "ide/config_window.hpp"
 #include "ide/debugger_state.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/source_editor.hpp"
 #include "ide/variable_windows.hpp"
 #include "programmer/chip_commands.hpp"

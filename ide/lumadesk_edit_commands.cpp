@@ -1,9 +1,11 @@
 // TLumadesk's edit commands: Undo1Click, the clipboard, SelectAllClick and the forward
-// search (Find1Click, FindDialog1Find, Next1Click).
+// search (Find1Click, FindDialog1Find, Next1Click), and GoToLine1Click.
 #include "ide/lumadesk_window.hpp"
 
 #include "ide/find_dialog.hpp"
 #include "ide/source_editor.hpp"
+
+#include <QTextBlock>
 
 namespace kavo::ide {
 
@@ -49,6 +51,17 @@ void TLumadesk::FindDialog1Find() {
 
 void TLumadesk::Next1Click() {
     FindDialog1Find();
+}
+
+void TLumadesk::GoToLine1Click() {
+    const auto line =
+        dialogs_->lineNumber("Go to Line", EditWindow->caretLine() + 1, EditWindow->blockCount());
+    if (!line)
+        return;
+    QTextCursor caret(EditWindow->document()->findBlockByNumber(*line - 1));
+    EditWindow->setFocus();
+    EditWindow->setTextCursor(caret);
+    EditWindow->ensureCursorVisible();
 }
 
 } // namespace kavo::ide

@@ -93,6 +93,13 @@ bool TLumadesk::loadSourceFile(const QString& path) {
     return true;
 }
 
+bool TLumadesk::reopenLastFile() {
+    const QString last = QString::fromStdString(settings_.currFile);
+    if (last.isEmpty() || !QFileInfo(last).isFile())
+        return false;
+    return loadSourceFile(last);
+}
+
 // Restores what colouring the whole text disturbed: the caret and the modified flag.
 void TLumadesk::processBeauty() {
     const QTextCursor caret = EditWindow->textCursor();
@@ -130,8 +137,8 @@ void TLumadesk::SaveAs1Click() {
 
 bool TLumadesk::writeSource(const QString& path) {
     const QByteArray bytes = sourceBytes(EditWindow->toPlainText());
-    if (!writeFileAtomically(path.toStdString(), std::string_view(bytes.data(), bytes.size()),
-                             saveProgress_)) {
+    if (!common::writeFileAtomically(path.toStdString(),
+                                     std::string_view(bytes.data(), bytes.size()), saveProgress_)) {
         dialogs_->message(MessageTitle, QString("Cannot save file %1").arg(path), Buttons::Ok,
                           Icon::Error);
         return false;

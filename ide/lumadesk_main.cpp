@@ -55,6 +55,7 @@ public:
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
     bool choosePrinter(QPrinter&) override { return false; }
+    std::optional<int> lineNumber(const QString&, int, int) override { return std::nullopt; }
 };
 
 int takeScreenshot(QApplication& app, kavo::ide::TLumadesk& window, const QString& path) {
@@ -119,6 +120,8 @@ int main(int argc, char** argv) {
     window.setChipCommandRunner(programmers.get());
     if (!options.file.isEmpty())
         window.loadSourceFile(options.file);
+    else if (options.screenshot.isEmpty())
+        window.reopenLastFile();
     window.show();
     if (!options.screenshot.isEmpty() && options.breakLine > 0)
         return takeDebugScreenshot(app, window, options.breakLine, options.screenshot);

@@ -3,10 +3,10 @@
 // tool bar, ViewChanged1Click) and the "View" menu's formats and sort orders.
 #include "ide/lumadesk_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "compiler/run/compiler_settings.hpp"
 #include "ide/c_highlighter.hpp"
 #include "ide/debugger_state.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/source_editor.hpp"
 #include "ide/variable_windows.hpp"
 
@@ -91,10 +91,11 @@ void TLumadesk::loadVariables(bool reload) {
             for (debugger::VariableRecord& r : debug_->variables)
                 r.picked = picked.contains({r.name, r.scope});
         } else {
-            setStatus(1, QString("Cannot load variables information. [%1%2.%3]")
-                             .arg(QString::fromStdString(normaliseDirectory(settings_.asmDir)),
-                                  QString::fromStdString(baseName(currentFile_.toStdString())),
-                                  QString::fromStdString(settings_.asmExtension)));
+            setStatus(1,
+                      QString("Cannot load variables information. [%1%2.%3]")
+                          .arg(QString::fromStdString(normaliseDirectory(settings_.asmDir)),
+                               QString::fromStdString(common::baseName(currentFile_.toStdString())),
+                               QString::fromStdString(settings_.asmExtension)));
         }
     }
     Variables->fillList();

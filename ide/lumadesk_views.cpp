@@ -3,17 +3,19 @@
 // after a compile (Timer1Timer) and the configuration windows.
 #include "ide/lumadesk_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "compiler/run/compiler_settings.hpp"
 #include "ide/assembly_window.hpp"
 #include "ide/compiler_config_window.hpp"
 #include "ide/config_window.hpp"
 #include "ide/debugger_state.hpp"
 #include "ide/hex_code_window.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/program_window.hpp"
 #include "ide/source_editor.hpp"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
 #include <QThread>
 #include <QTimer>
 
@@ -27,7 +29,7 @@ constexpr unsigned long ReloadWait = 1000;
 } // namespace
 
 QString TLumadesk::outputPath(const std::string& folder, const std::string& extension) const {
-    const std::string base = baseName(currentFile_.toStdString());
+    const std::string base = common::baseName(currentFile_.toStdString());
     if (base.empty())
         return {};
     const std::string relative = normaliseDirectory(folder) + base + "." + extension;
@@ -76,6 +78,12 @@ bool TLumadesk::loadObjectFile(const QString& path, bool complain) {
 void TLumadesk::SpeedProgramClick() {
     QDir::setCurrent(startupDir_);
     const QString path = objectPath();
+    if (!path.isEmpty() && !QFileInfo::exists(path)) {
+        showNoObjectFile();
+        Program->show();
+        Program->raise();
+        return;
+    }
     if (!path.isEmpty())
         loadObjectFile(path, true);
     Program->showMemory();
@@ -93,6 +101,18 @@ void TLumadesk::Timer1Timer() {
         reloadAfterCompile();
     lineCountCheck();
     Timer1->start(TickInterval);
+}
+
+QString TLumadesk::noObjectFileText() const {
+    return QString("There is no object file %1: compile the program without errors first.")
+        .arg(objectPath());
+}
+
+void TLumadesk::showNoObjectFile() {
+    image_ = programmer::ProgramImage{};
+    ViewHexCode->ProgramEdit->setPlainText(noObjectFileText());
+    Program->ProgramEdit->setPlainText(noObjectFileText());
+    Program->setStatusText(noObjectFileText());
 }
 
 // Once a compile has written a new object file (the watch of debugger/object_watch.hpp): the

@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 
@@ -30,6 +31,8 @@ namespace kavo::ide {
 namespace {
 
 constexpr int ResultsReserve = 150;
+// Wide enough for every tool button, the debugger's included, outside the overflow menu.
+constexpr int DefaultWidth = 1180;
 
 } // namespace
 
@@ -52,7 +55,7 @@ TLumadesk::TLumadesk(Dialogs* dialogs, QWidget* parent)
     Timer1->setInterval(StartTimerInterval);
     Timer1->start();
     move(25, 50);
-    resize(900, 700);
+    resize(DefaultWidth, 700);
     showCaretPosition();
 }
 
@@ -105,6 +108,8 @@ void TLumadesk::createComponents() {
 }
 
 void TLumadesk::connectEditor() {
+    connect(EditWindow->document(), &QTextDocument::modificationChanged, this,
+            &TLumadesk::showTitle);
     connect(EditWindow, &QPlainTextEdit::textChanged, this, &TLumadesk::showCaretPosition);
     connect(EditWindow, &QPlainTextEdit::cursorPositionChanged, this,
             &TLumadesk::showCaretPosition);
@@ -124,7 +129,16 @@ void TLumadesk::setStatus(int panel, const QString& text) {
 }
 
 void TLumadesk::setCaption(const QString& file) {
-    setWindowTitle(QString("%1 - [%2]").arg(ProductTitle, file));
+    caption_ = file;
+    showTitle();
+}
+
+// A "*" after the file name while the text holds changes not yet saved.
+void TLumadesk::showTitle() {
+    if (caption_.isEmpty())
+        return;
+    const bool unsaved = EditWindow->document()->isModified();
+    setWindowTitle(QString("%1 - [%2]%3").arg(ProductTitle, caption_, unsaved ? " *" : ""));
 }
 
 void TLumadesk::showCaretPosition() {

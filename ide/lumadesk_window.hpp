@@ -4,7 +4,7 @@
 // image and the listing, hex and configuration windows.
 #pragma once
 
-#include "ide/atomic_file.hpp"
+#include "common/atomic_file.hpp"
 #include "ide/dialogs.hpp"
 #include "ide/ide_settings.hpp"
 #include "programmer/program_image.hpp"
@@ -70,6 +70,8 @@ public:
     QString currentFileName() const { return currentFile_; }
     // Loads a source file into the editor as Open does after its dialog.
     bool loadSourceFile(const QString& path);
+    // Opens the file LUMADESK.CFG names as the last one edited, when it still exists.
+    bool reopenLastFile();
     IdeSettings& ideSettings() { return settings_; }
     const programmer::ProgramImage& programImage() const { return image_; }
     bool compiledFlag() const { return compiled_; }
@@ -78,7 +80,7 @@ public:
     QString listingPath() const;
     QString objectPath() const;
     // Tests fail a save part way through this.
-    void setSaveProgress(WriteProgress progress) { saveProgress_ = std::move(progress); }
+    void setSaveProgress(common::WriteProgress progress) { saveProgress_ = std::move(progress); }
     // Shows the debugger's tool buttons (the debug target was chosen) or hides them again
     // (the compiler-only state).
     void showDebuggerControls(bool show);
@@ -89,6 +91,8 @@ public:
     // Loads an object file into the program memory image; complain shows a box when the file
     // cannot be opened.
     bool loadObjectFile(const QString& path, bool complain);
+    // What the hex view and the program window say while there is no object file to show.
+    QString noObjectFileText() const;
 
     // The debugger: breakpoints, variables, the simulator target's session.
     DebuggerState& debuggerState() { return *debug_; }
@@ -142,6 +146,7 @@ public slots:
     void All1Click();
     void None1Click();
     void ViewChanged1Click();
+    void GoToLine1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -159,11 +164,15 @@ private:
     bool writeSource(const QString& path);
     bool confirmExit();
     void setCaption(const QString& file);
+    void showTitle();
     void setStatus(int panel, const QString& text);
 
     void showCaretPosition();
     void followListing();
     void reloadAfterCompile();
+    // A failed compile removed the object file: the image is erased and both views say so,
+    // so that nothing stale can be programmed.
+    void showNoObjectFile();
     QString outputPath(const std::string& folder, const std::string& extension) const;
     void compileCurrentFile();
     void setBusy(bool busy);
@@ -191,13 +200,14 @@ private:
     QString startupDir_;
     QString currentFile_;  // the open dialog's file name: the current source
     QString saveFileName_; // the save dialog's file name
+    QString caption_;      // the file the title names; empty before any file
     bool named_ = false;   // currentFile_ is a file that was opened or saved
     bool compiled_ = false;
     bool compiling_ = false;
     bool objectWatchArmed_ = false;
     int lastCaretLine_ = 0;
     QLabel* statusPanels_[2];
-    WriteProgress saveProgress_;
+    common::WriteProgress saveProgress_;
     programmer::ChipCommandRunner* chipRunner_ = nullptr;
     std::unique_ptr<DebuggerState> debug_;
 };

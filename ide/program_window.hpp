@@ -26,6 +26,7 @@ class QRadioButton;
 
 namespace kavo::ide {
 
+class ProgramWindowHost;
 class ProgressDialog;
 class TBlankCheck;
 class TLumadesk;
@@ -118,7 +119,7 @@ private:
     programmer::ProgramImage& image_;
     Dialogs& dialogs_;
     programmer::ChipSession session_;
-    std::unique_ptr<programmer::ProgrammerHost> host_;
+    std::unique_ptr<ProgramWindowHost> host_;
     QLabel* status_;
     bool commandRunning_ = false;
 };

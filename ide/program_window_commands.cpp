@@ -3,10 +3,11 @@
 // which go to the main window's ChipCommandRunner for the configured programmer type.
 #include "ide/program_window.hpp"
 
+#include "common/line_tools.hpp"
 #include "compiler/run/compiler_settings.hpp"
 #include "ide/config_window.hpp"
-#include "ide/line_tools.hpp"
 #include "ide/lumadesk_window.hpp"
+#include "ide/program_window_host.hpp"
 #include "ide/progress_dialogs.hpp"
 
 #include <QCloseEvent>
@@ -80,6 +81,7 @@ void TProgram::runChipCommand(ChipCommand command) {
     const programmer::ProgramImage before = image_;
     commandRunning_ = true;
     ProgToolBar->setEnabled(false);
+    host_->beginCommand();
     const bool succeeded = runner->run(command, connection(), session_, *host_);
     ProgToolBar->setEnabled(true);
     commandRunning_ = false;
@@ -113,7 +115,8 @@ bool TProgram::programmerKnown(ChipCommand command) {
 // may stop this one.
 void TProgram::prepareSession() {
     const IdeSettings& settings = main_.ideSettings();
-    session_.times.erase = readIdeNumber(main_.ConfigWindow->EraseTime->text().toStdString());
+    session_.times.erase =
+        common::readIdeNumber(main_.ConfigWindow->EraseTime->text().toStdString());
     session_.times.fuse = settings.fuseProgTime;
     session_.times.fusex = settings.fusexProgTime;
     session_.times.e2flash = settings.e2flashProgTime;

@@ -14,6 +14,13 @@ ProgramWindowHost::ProgramWindowHost(TProgram& window, Dialogs& dialogs, QTimer&
 
 void ProgramWindowHost::message(programmer::MessageIcon icon, const std::string& title,
                                 const std::string& text) {
+    if (icon == programmer::MessageIcon::Error) {
+        if (errorShown_) {
+            setStatusText(text);
+            return;
+        }
+        errorShown_ = true;
+    }
     dialogs_.message(QString::fromStdString(title), QString::fromStdString(text), Buttons::Ok,
                      icon == programmer::MessageIcon::Error ? Icon::Error : Icon::Information);
 }

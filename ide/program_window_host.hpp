@@ -18,6 +18,11 @@ class ProgramWindowHost : public programmer::ProgrammerHost {
 public:
     ProgramWindowHost(TProgram& window, Dialogs& dialogs, QTimer& tick);
 
+    // A command's first error is its one box: the drivers report a failure at each level it
+    // passes (the port, the connection, the command), and three boxes in a row say less than
+    // the first, which carries the reason. The later ones go to the status line.
+    void beginCommand() { errorShown_ = false; }
+
     void message(programmer::MessageIcon icon, const std::string& title,
                  const std::string& text) override;
     programmer::ConfigurationWords configurationFromControls() override;
@@ -38,6 +43,7 @@ public:
     void restartTick(int milliseconds) override;
 
 private:
+    bool errorShown_ = false;
     TProgram& window_;
     Dialogs& dialogs_;
     QTimer& tick_;

@@ -3,7 +3,7 @@
 // and the memory view (showMemory).
 #include "ide/program_window.hpp"
 
-#include "ide/hex_view_text.hpp"
+#include "common/hex_view_text.hpp"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -135,7 +135,8 @@ void TProgram::showDevice(PinCount pins) {
 }
 
 void TProgram::showMemory() {
-    ProgramEdit->setPlainText(QString::fromStdString(hexViewText(image_)));
+    ProgramEdit->setPlainText(
+        QString::fromStdString(common::hexViewText(image_.words, programmer::ErasedWord)));
     ProgramEdit->moveCursor(QTextCursor::Start);
     ProgramEdit->ensureCursorVisible();
 }

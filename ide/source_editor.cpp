@@ -1,6 +1,7 @@
 // SourceEditor: the line-number margin (LineNumberMargin) and the message marks.
 #include "ide/source_editor.hpp"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTextBlock>
 
@@ -32,7 +33,36 @@ SourceEditor::SourceEditor(QWidget* parent)
     : QPlainTextEdit(parent), lineNumbers_(new LineNumberMargin(this)) {
     connect(this, &QPlainTextEdit::blockCountChanged, this, &SourceEditor::updateMargin);
     connect(this, &QPlainTextEdit::updateRequest, this, &SourceEditor::scrollMargin);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &SourceEditor::showMarks);
     updateMargin();
+    setTabColumns();
+    showMarks();
+}
+
+void SourceEditor::setTabColumns() {
+    setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * TabColumns);
+}
+
+void SourceEditor::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        setTabColumns();
+}
+
+// Return starts the new line at the indentation of the line it breaks.
+void SourceEditor::keyPressEvent(QKeyEvent* event) {
+    const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!newLine || event->modifiers() != Qt::NoModifier || isReadOnly()) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    const QString line = textCursor().block().text();
+    qsizetype blanks = 0;
+    while (blanks < line.size() && (line[blanks] == ' ' || line[blanks] == '\t'))
+        ++blanks;
+    blanks = qMin<qsizetype>(blanks, textCursor().positionInBlock());
+    textCursor().insertText("\n" + line.left(blanks));
+    ensureCursorVisible();
 }
 
 int SourceEditor::lineNumberWidth() const {
@@ -78,7 +108,7 @@ void SourceEditor::paintLineNumbers(QPaintEvent* event) {
     }
 }
 
-void SourceEditor::setMessageMarks(std::vector<MarkedLine> marks) {
+void SourceEditor::setMessageMarks(std::vector<common::MarkedLine> marks) {
     marks_ = std::move(marks);
     showMarks();
 }
@@ -90,6 +120,12 @@ void SourceEditor::setExecutionLine(int line) {
 
 void SourceEditor::showMarks() {
     QList<QTextEdit::ExtraSelection> selections;
+    // The caret's line first: the marks drawn after it stay visible on that line.
+    QTextEdit::ExtraSelection current;
+    current.format.setBackground(QColor(242, 242, 236));
+    current.format.setProperty(QTextFormat::FullWidthSelection, true);
+    current.cursor = QTextCursor(textCursor().block());
+    selections << current;
     const QTextBlock stopped = document()->findBlockByNumber(executionLine_);
     if (executionLine_ >= 0 && stopped.isValid()) {
         QTextEdit::ExtraSelection selection;
@@ -98,7 +134,7 @@ void SourceEditor::showMarks() {
         selection.cursor = QTextCursor(stopped);
         selections << selection;
     }
-    for (const MarkedLine& mark : marks_) {
+    for (const common::MarkedLine& mark : marks_) {
         const QTextBlock block = document()->findBlockByNumber(mark.line);
         if (!block.isValid())
             continue;

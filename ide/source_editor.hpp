@@ -1,8 +1,9 @@
 // The source editor: a plain-text editor with a line-number margin, coloured marks on the
-// lines the last compile's messages point at, and the mark of the line the debugger stopped at.
+// lines the last compile's messages point at, the mark of the line the debugger stopped at and
+// of the caret's line; tabs of four columns, and Return keeps the line's indentation.
 #pragma once
 
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 
 #include <QPlainTextEdit>
 
@@ -21,12 +22,15 @@ public:
     int caretLine() const;
     int caretColumn() const;
 
-    void setMessageMarks(std::vector<MarkedLine> marks);
-    const std::vector<MarkedLine>& messageMarks() const { return marks_; }
+    void setMessageMarks(std::vector<common::MarkedLine> marks);
+    const std::vector<common::MarkedLine>& messageMarks() const { return marks_; }
 
     // The 0-based line where the program stopped; -1 removes the mark.
     void setExecutionLine(int line);
     int executionLine() const { return executionLine_; }
+
+    // Columns a tab advances.
+    static constexpr int TabColumns = 4;
 
     int lineNumberWidth() const;
     void paintLineNumbers(QPaintEvent* event);
@@ -38,14 +42,17 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void updateMargin();
     void scrollMargin(const QRect& rect, int dy);
     void showMarks();
+    void setTabColumns();
 
     QWidget* lineNumbers_;
-    std::vector<MarkedLine> marks_;
+    std::vector<common::MarkedLine> marks_;
     int executionLine_ = -1;
 };
 

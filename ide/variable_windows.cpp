@@ -2,7 +2,7 @@
 // last stop), TVarModifyDialog (ModVarButOkClick) and TAddVarDialog (AddVarButOkClick).
 #include "ide/variable_windows.hpp"
 
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 #include "ide/lumadesk_window.hpp"
 
 #include <QFontDatabase>
@@ -153,7 +153,7 @@ void TVarModifyDialog::ModVarButOkClick() {
     }
     if (state_.modifications.size() < debugger::MaxVariables)
         state_.modifications.push_back(
-            {record_->name, record_->address, readIdeNumber(text.toStdString()), false});
+            {record_->name, record_->address, common::readIdeNumber(text.toStdString()), false});
     accept();
 }
 
@@ -182,8 +182,8 @@ TAddVarDialog::TAddVarDialog(DebuggerState& state, QWidget* parent)
 
 void TAddVarDialog::AddVarButOkClick() {
     debugger::appendVariable(state_.variables, VarName->text().toStdString(),
-                             readIdeNumber(VarAddress->text().toStdString()),
-                             readIdeNumber(VarSize->text().toStdString()));
+                             common::readIdeNumber(VarAddress->text().toStdString()),
+                             common::readIdeNumber(VarSize->text().toStdString()));
     emit added();
     accept();
 }

@@ -35,8 +35,11 @@ PortLink::~PortLink() {
 bool PortLink::open() {
     if (line_.open(devicePath_))
         return true;
+    // The system's reason ("/dev/ttyUSB0: No such file or directory") is what tells the user
+    // what to change; the box carries it too.
     host_.setStatusText(line_.lastError());
-    host_.message(MessageIcon::Error, SetupTitle, "Could not Open Serial Port!");
+    host_.message(MessageIcon::Error, SetupTitle,
+                  "Could not Open Serial Port!\n" + line_.lastError());
     return false;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kavo::programmer {
 
@@ -41,5 +42,10 @@ inline constexpr const char* DefaultComDevicePrefix = "/dev/ttyUSB";
 // anything else is taken as a device path as it stands.
 std::string serialDevicePath(const std::string& portName,
                              const std::string& comDevicePrefix = DefaultComDevicePrefix);
+
+// The USB serial adapters present in folder ("/dev/ttyUSB0", "/dev/ttyACM0", sorted), which
+// the port choices offer beside COM1: to COM4:. The built-in ttyS ports are left out: every
+// machine lists dozens of them whether a UART is there or not.
+std::vector<std::string> foundSerialDevices(const std::string& folder = "/dev");
 
 } // namespace kavo::programmer

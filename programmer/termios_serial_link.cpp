@@ -2,8 +2,10 @@
 // poll(), exclusive use while open.
 #include "programmer/serial_link.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -151,6 +153,20 @@ std::string serialDevicePath(const std::string& portName, const std::string& com
     if (!comName)
         return portName;
     return comDevicePrefix + std::to_string(portName[3] - '1');
+}
+
+std::vector<std::string> foundSerialDevices(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.starts_with("ttyUSB") || name.starts_with("ttyACM"))
+            found.push_back(entry->path().string());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 } // namespace kavo::programmer

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, skipping those already present.
-# apt-get runs directly as root and through sudo otherwise.
+# apt-get runs directly as root and through sudo otherwise. With the argument "tools" only what
+# the compiler and the simulator need (the first `make run`): no Qt, GoogleTest or gputils.
 set -euo pipefail
 
-packages=(
-    cmake ninja-build g++ make
-    libgtest-dev libgmock-dev
-    bison flex
-    gputils gpsim
-    srecord
-    qt6-base-dev xvfb xauth
-)
+packages=(cmake ninja-build g++ make bison flex)
+if [ "${1:-all}" != "tools" ]; then
+    packages+=(
+        libgtest-dev libgmock-dev
+        gputils gpsim
+        srecord
+        qt6-base-dev xvfb xauth
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

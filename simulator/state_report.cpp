@@ -53,28 +53,44 @@ std::string textVariables(const Core& core, const std::vector<NamedVariable>& va
     std::ostringstream out;
     out << "Variables:\n";
     for (const NamedVariable& v : variables) {
-        const unsigned long value = variableValue(core, v);
         // The name goes in whole, however long: a fixed line buffer would cut the line's end.
-        char rest[96];
-        std::snprintf(rest, sizeof rest, " @%3u (bank %u, %02Xh) = %lu (%sh)\n", v.address,
-                      v.address / 32, v.address % 32, value,
-                      hex(static_cast<unsigned>(value), static_cast<int>(v.size * 2)).c_str());
+        char place[48];
+        std::snprintf(place, sizeof place, " @%3u (bank %u, %02Xh) = ", v.address, v.address / 32,
+                      v.address % 32);
         std::string name = v.name;
         name.resize(std::max<std::size_t>(name.size(), 16), ' ');
-        out << "  " << name << rest;
+        out << "  " << name << place;
+        if (shownAsBytes(v)) {
+            const std::vector<unsigned> bytes = variableBytes(core, v);
+            out << "{" << joined(bytes, ", ", [](unsigned b) { return std::to_string(b); })
+                << "} (" << joined(bytes, " ", [](unsigned b) { return hex(b, 2); }) << "h)\n";
+        } else {
+            const unsigned long value = variableValue(core, v);
+            out << value << " ("
+                << hex(static_cast<unsigned>(value), static_cast<int>(v.size * 2)) << "h)\n";
+        }
     }
     return out.str();
 }
 
 } // namespace
 
-unsigned bytesShown(const NamedVariable& variable) {
-    return variable.size > 4 ? 4 : variable.size;
+bool shownAsBytes(const NamedVariable& variable) {
+    return variable.size > 2;
+}
+
+bool isCompilerRegister(const std::string& name) {
+    // "@__stat__" is written "A__stat__" where an assembler takes no "@" (the map file).
+    for (const char* prefix : {"@", "A__", "_tmp_", "_prm_", "_asm_"}) {
+        if (name.starts_with(prefix))
+            return true;
+    }
+    return false;
 }
 
 void checkVariablesInRam(const Core& core, const std::vector<NamedVariable>& variables) {
     for (const NamedVariable& v : variables) {
-        if (std::uint64_t{v.address} + bytesShown(v) <= core.flatRamSize()) {
+        if (std::uint64_t{v.address} + v.size <= core.flatRamSize()) {
             continue;
         }
         throw std::runtime_error("variable " + v.name + " at " + std::to_string(v.address) + " (" +
@@ -86,11 +102,18 @@ void checkVariablesInRam(const Core& core, const std::vector<NamedVariable>& var
 
 unsigned long variableValue(const Core& core, const NamedVariable& variable) {
     unsigned long value = 0;
-    const unsigned bytes = bytesShown(variable);
-    for (unsigned i = bytes; i-- > 0;) {
+    for (unsigned i = variable.size > 2 ? 2 : variable.size; i-- > 0;) {
         value = value << 8 | core.readFlat(variable.address + i);
     }
     return value;
+}
+
+std::vector<unsigned> variableBytes(const Core& core, const NamedVariable& variable) {
+    std::vector<unsigned> bytes;
+    for (unsigned i = 0; i < variable.size; ++i) {
+        bytes.push_back(core.readFlat(variable.address + i));
+    }
+    return bytes;
 }
 
 std::string formatTextReport(const Core& core, const RunResult& result,
@@ -141,9 +164,11 @@ std::string formatJsonReport(const Core& core, const RunResult& result,
     if (!variables.empty()) {
         out << ",\"variables\":{"
             << joined(variables, ",",
-                      [&core](const NamedVariable& v) {
+                      [&core, &decimal](const NamedVariable& v) {
                           return jsonString(v.name) + ":" +
-                                 std::to_string(variableValue(core, v));
+                                 (shownAsBytes(v)
+                                      ? "[" + joined(variableBytes(core, v), ",", decimal) + "]"
+                                      : std::to_string(variableValue(core, v)));
                       })
             << "}";
     }

@@ -86,6 +86,8 @@ ParsedOptions parseSxsimOptions(const std::vector<std::string_view>& args) {
             options.help = true;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--all") {
+            options.all = true;
         } else {
             const std::size_t equals = arg.find('=');
             const std::string_view name = arg.substr(0, equals);
@@ -130,6 +132,7 @@ std::string sxsimUsage() {
            "  --map FILE      name variables from the compiler's map file, the EQU section of\n"
            "                  its assembly file, or \"NAME address\" lines\n"
            "  --json          print the final state as one JSON object\n"
+           "  --all           report the compiler's own registers and temporaries too\n"
            "  --source FILE.c the C source of the program, for --break-line\n"
            "  --break-line N  stop where source line N begins (the compiler's listing or map\n"
            "                  next to FILE gives the lines); repeatable\n"

@@ -1,6 +1,6 @@
 // The command line of sxsim: FILE [--help] [--steps N] [--device NAME] [--map FILE] [--json]
-// [--break ADDR]... [--source FILE.c --break-line N... --watch NAME... --continue K]. Options
-// take their value as the next argument or after "=".
+// [--all] [--break ADDR]... [--source FILE.c --break-line N... --watch NAME... --continue K].
+// Options take their value as the next argument or after "=".
 #pragma once
 
 #include "simulator/device.hpp"
@@ -22,6 +22,8 @@ struct SxsimOptions {
     std::uint64_t steps = DEFAULT_STEP_LIMIT;
     bool json = false;
     bool help = false;
+    // The compiler's own registers and temporaries are left out of the report unless asked for.
+    bool all = false;
     std::vector<unsigned> breakpoints;
     // Source-level stops: the run halts at each entry of these lines of sourceFile and prints
     // the watched variables, continueCount times more after the first stop.

@@ -1,6 +1,6 @@
 // sxprog: reads, programs, verifies, erases or blank-checks an SX chip through the SX-Blitz or
 // the RS232 ISP programmer, on the drivers the IDE's program window uses.
-#include "ide/atomic_file.hpp"
+#include "common/atomic_file.hpp"
 #include "programmer/configuration_words.hpp"
 #include "programmer/console_host.hpp"
 #include "programmer/object_file_writer.hpp"
@@ -31,8 +31,8 @@ bool readChip(const SxprogOptions& options, ChipCommandRunner& runner,
               const ProgrammerConnection& connection, ChipSession& session, ProgrammerHost& host) {
     if (!runner.run(ChipCommand::Read, connection, session, host))
         return false;
-    if (!kavo::ide::writeFileAtomically(options.file,
-                                        objectFileText(session.image, session.memoryWords))) {
+    if (!kavo::common::writeFileAtomically(options.file,
+                                           objectFileText(session.image, session.memoryWords))) {
         std::cerr << "sxprog: cannot write " << options.file << "\n";
         return false;
     }

@@ -41,6 +41,11 @@ int runProgram(const sxsim::SxsimOptions& options) {
     if (!options.mapFile.empty()) {
         variables = sxsim::readSymbolFile(options.mapFile);
     }
+    if (!options.all) {
+        std::erase_if(variables, [](const sxsim::NamedVariable& v) {
+            return sxsim::isCompilerRegister(v.name);
+        });
+    }
     sxsim::Core core(device);
     sxsim::checkVariablesInRam(core, variables);
     sxsim::loadImage(core, image);

@@ -21,6 +21,11 @@ bool mayAlias(const Instruction& a, const Instruction& b) {
 
 namespace {
 
+// How far a query walks. Beyond it the resource counts as read: a safe answer (the rule is not
+// applied), and it keeps the optimiser linear in the length of a stretch, where thousands of
+// initialised array elements in one straight run made every query walk to the stretch's end.
+constexpr std::size_t WalkBound = 512;
+
 bool reads(const Instruction& i, const Effects& e, const Resource& r) {
     if (r.flag != 0)
         return (e.reads & r.flag) != 0;
@@ -88,7 +93,8 @@ bool deadFrom(const Code& code, std::size_t k, const Resource& r) {
     }
     // A run-local temporary is never read past a label, a transfer or the end of the list.
     const bool runLocal = r.flag == 0 && code.runLocal(r.reg->operand);
-    for (; k < code.size(); ++k) {
+    const std::size_t end = std::min(code.size(), k + WalkBound);
+    for (; k < end; ++k) {
         const Instruction& i = *code.at(k);
         const Effects e = effectsOf(i);
         if (reads(i, e, r))
@@ -98,7 +104,7 @@ bool deadFrom(const Code& code, std::size_t k, const Resource& r) {
         if (writes(i, e, r) && !code.guarded(k))
             return true;
     }
-    return runLocal;
+    return k == code.size() && runLocal;
 }
 
 bool flagsDeadFrom(const Code& code, std::size_t k, unsigned flags) {

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -411,6 +412,22 @@ void noteLeaf(Compilation& c, const Item* item) {
         c.codegen.lastResult = codegen::resultOf(*item);
 }
 
+// The operator as it is written in C; the parser's token names mean nothing to a user.
+std::string operatorName(int kind) {
+    static const std::map<int, const char*> written = {
+        {PLUS, "+"},       {MINUS, "-"},    {STAR, "*"},       {DIV, "/"},         {MOD, "%"},
+        {SHIFTL, "<<"},    {SHIFTR, ">>"},  {AND, "&"},        {OR, "|"},          {EXOR, "^"},
+        {LAND, "&&"},      {LOR, "||"},     {BANG, "!"},       {TILDE, "~"},       {LEQUALS, "=="},
+        {LNOTEQ, "!="},    {LESSTHAN, "<"}, {BIGGERTHAN, ">"}, {LESSEQ, "<="},     {BIGGEREQ, ">="},
+        {QUESTION, "?:"},  {PSTAR, "*"},    {RELMINUS, "-"},   {SIZEOF, "sizeof"}, {DOT, "."},
+        {POINTERSYM, "->"}};
+    if (kind == EQU_MARK)
+        return "this comparison";
+    if (const auto found = written.find(kind); found != written.end())
+        return std::string("the operator ") + found->second + " on these operands";
+    return "this expression";
+}
+
 // What a user wrote, for the operation left over in the list.
 std::string constructName(const Item& item) {
     switch (item.kind) {
@@ -445,8 +462,10 @@ std::string constructName(const Item& item) {
         return "this access through a pointer";
     case ST_ADDR_RESOLVE:
         return "this member access";
+    case FLOATING_CONSTANT:
+        return "the floating constant " + item.cval + " (there is no floating point arithmetic)";
     default:
-        return std::string(kindName(item.kind));
+        return operatorName(item.kind);
     }
 }
 

@@ -22,10 +22,13 @@ std::string pop(std::vector<std::string>& stack) {
 
 // A jump to the innermost break or continue label; outside any loop the jump has no label,
 // which label resolution reports.
+// Outside its loop (or switch) the jump has no target: an error, and no jump is emitted.
 void jumpTo(Compilation& c, const std::vector<std::string>& stack, const char* outOfScope,
             const Item& item) {
-    if (stack.empty())
-        c.message(strprintf(outOfScope, item.line, std::string(kindName(item.kind)).c_str()));
+    if (stack.empty()) {
+        c.error(strprintf(outOfScope, item.line));
+        return;
+    }
     emit(c, PIC_GOTO, top(stack), -1, item.line);
 }
 
@@ -225,14 +228,15 @@ bool generateStatement(Site& s) {
         pop(t.breakLabels);
         break;
     case BREAK:
-        jumpTo(c, t.breakLabels, "Line: %d : Break out of scope! %s\n", item);
+        jumpTo(c, t.breakLabels, "ERROR(C302): Line: %d break is not inside a loop or a switch.\n",
+               item);
         break;
     case NEW_CONT_LBL:
         openContinueLabel(c, item);
         break;
     case CONTINUE:
     case TOP_CONT_LBL:
-        jumpTo(c, t.continueLabels, "Line: %d : Continue out of scope! %s\n", item);
+        jumpTo(c, t.continueLabels, "ERROR(C303): Line: %d continue is not inside a loop.\n", item);
         break;
     case POP_CONT_LBL:
         pop(t.continueLabels);

@@ -11,7 +11,7 @@
 // A return statement in the routine jumps to the restores and the return from interrupt.
 //
 // A function both the routine and the main line call cannot run twice at once (its
-// variables have one place each): such a program is refused with C252.
+// variables have one place each): such a program is refused with C304.
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/memory/memory_internal.hpp"
@@ -165,7 +165,7 @@ void refuseSharedFunctions(Compilation& c) {
     }
     for (const std::string& function : fromMain) {
         if (fromInterrupt.contains(function) && !function.starts_with("@"))
-            c.error(strprintf("ERROR(C252): Function %s is called both from the interrupt "
+            c.error(strprintf("ERROR(C304): Function %s is called both from the interrupt "
                               "routine and from the main program.\n",
                               function.c_str()));
     }

@@ -209,9 +209,25 @@ int neededWithReuse(Compilation& c, const std::vector<Symbol*>& placedHere) {
     return c.ram->used + c.ram->unplaced;
 }
 
+// Without any BANK pragma there is no RAM at all: the device header is missing, and saying
+// so is the only useful message.
+bool hasBankLayout(const Compilation& c) {
+    for (int n = 0; n < 16; ++n) {
+        if (c.pragmas.has(strprintf("BANK_START_%02d", n)) ||
+            c.pragmas.has(strprintf("BANK_END_%02d", n)))
+            return true;
+    }
+    return false;
+}
+
 // One message for the whole shortage, with what the program needs: the names left without
 // a place would only repeat it.
 void reportShortage(Compilation& c, const std::vector<Symbol*>& placedHere) {
+    if (!hasBankLayout(c)) {
+        c.error("ERROR(C301): The chip's memory layout is missing: include its device header "
+                "(#include <sx28.h> or #include <sx52.h>) before the program.\n");
+        return;
+    }
     const auto bytes = [](int n) { return strprintf(n == 1 ? "%d byte" : "%d bytes", n); };
     const int unplaced = c.ram->unplaced;
     std::string text = "ERROR(C114): not enough register memory in this chip! The program needs " +

@@ -13,12 +13,16 @@
 #include "compiler/symbols/symbols.hpp"
 
 #include <cerrno>
+#include <cstdio>
+#include <filesystem>
 
 namespace kavo {
 
 namespace {
 
-std::optional<std::string> takeFileName(Compilation& c, const std::vector<std::string>& argv) {
+std::optional<std::string> takeFileName(Compilation& c, std::vector<std::string> argv) {
+    if (!takeLongOptions(c, argv))
+        return std::nullopt;
     if (argv.size() <= 1) {
         c.diagnostics.standardOutput("Enter File to compile [file.c]: ");
         auto word = c.diagnostics.io().readWord();
@@ -54,6 +58,43 @@ bool openOutput(Compilation& c, OutputStream& stream, const std::string& directo
     return false;
 }
 
+// Two files of one run under one name would overwrite each other (the object file written
+// over the assembly file, the preprocess file over the source): such settings are refused
+// before anything is written.
+bool outputNamesDistinct(Compilation& c) {
+    namespace fs = std::filesystem;
+    const CompilerSettings& s = c.settings;
+    struct Named {
+        const char* what;
+        std::string name;
+    };
+    std::vector<Named> files = {
+        {"source", c.files.sourceFileName},
+        {"preprocess", outputName(s.tmpDir, c.files.fileStem, s.preExtension)},
+        {"assembly", outputName(s.asmDir, c.files.fileStem, s.asmExtension)},
+        {"listing", outputName(s.asmDir, c.files.fileStem, s.lstExtension)},
+        {"object", outputName(s.objDir, c.files.fileStem, s.objExtension)}};
+    if (c.flags.mapFileEnabled)
+        files.push_back({"map", outputName(s.mapDir, c.files.fileStem, s.mapExtension)});
+    const auto same = [](const std::string& a, const std::string& b) {
+        std::error_code error;
+        return fs::absolute(a, error).lexically_normal() ==
+               fs::absolute(b, error).lexically_normal();
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            if (!same(files[i].name, files[j].name))
+                continue;
+            c.error(strprintf("ERROR(C300): The %s file and the %s file would both be %s: give "
+                              "them different extensions or folders.\n",
+                              files[i].what, files[j].what, files[j].name.c_str()));
+            return false;
+        }
+    }
+    c.files.objectFileName = files[4].name;
+    return true;
+}
+
 bool openOutputs(Compilation& c) {
     const CompilerSettings& s = c.settings;
     if (!openOutput(c, c.files.assemblyFile, s.asmDir, s.asmExtension,
@@ -83,7 +124,9 @@ bool preprocessSource(Compilation& c) {
     Preprocessor preprocessor(c, c.files.preprocessFile);
     preprocessor.preprocess(c.files.sourceFileName);
     c.message(strprintf("Done preprocessing %s\n", c.files.sourceFileName.c_str()));
-    if (!c.files.preprocessFile.close()) {
+    // The file stays open until the run's end (the parser reads it where it is): only a
+    // successful run puts it in place.
+    if (!c.files.preprocessFile.flush()) {
         c.error(strprintf("Cannot write preprocess file %s!\n", c.files.fileName.c_str()));
         return false;
     }
@@ -92,7 +135,8 @@ bool preprocessSource(Compilation& c) {
 
 bool openParserInput(Compilation& c) {
     // An empty stem (a name starting with ".") reads the fixed file "mm4.in".
-    const std::string input = c.files.fileStem.empty() ? std::string("mm4.in") : c.files.fileName;
+    const std::string input =
+        c.files.fileStem.empty() ? std::string("mm4.in") : c.files.preprocessFile.writtenPath();
     c.files.parserInput.reset(std::fopen(input.c_str(), "r"));
     if (!c.files.parserInput) {
         c.message(strprintf("Cannot open %s!... exiting.\n", input.c_str()));
@@ -130,8 +174,10 @@ int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
     const CompilerSettings& s = c.settings;
     c.files.sourceFileName =
         *c.strings.intern(outputName(s.srcDir, c.files.fileStem, s.srcExtension));
+    c.diagnostics.setStyle(c.diagnostics.style(), c.files.sourceFileName);
 
-    if (!preprocessSource(c) || !openParserInput(c) || !openOutputs(c))
+    if (!outputNamesDistinct(c) || !preprocessSource(c) || !openParserInput(c) ||
+        !openOutputs(c))
         return 0;
     pushscope(c, GlobalScope);
     c.message(strprintf("Compiling %s\n", c.files.sourceFileName.c_str()));
@@ -140,12 +186,17 @@ int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
     return 1;
 }
 
+// The outputs of a successful run were committed by the output sequence; whatever is still
+// open belongs to a run that failed and is dropped, with the object file of an earlier run.
 void closeOutputs(Compilation& c) {
-    c.files.preprocessFile.close();
-    c.files.assemblyFile.close();
-    c.files.listingFile.close();
-    c.files.objectFile.close();
-    c.files.mapFile.close();
+    c.files.parserInput.reset();
+    c.files.preprocessFile.discard();
+    c.files.assemblyFile.discard();
+    c.files.listingFile.discard();
+    c.files.objectFile.discard();
+    c.files.mapFile.discard();
+    if (!c.successFlag && !c.files.objectFileName.empty())
+        std::remove(c.files.objectFileName.c_str());
 }
 
 } // namespace kavo

@@ -16,7 +16,8 @@ int compilerMain(Compilation& c, const std::vector<std::string>& argv);
 // because of earlier errors, 2 when the run ended with errors, 1 on success.
 int backEndDriver(Compilation& c);
 
-// Closes whichever output streams the run left open.
+// Closes whichever output streams the run left open. A run that did not succeed leaves none of
+// its outputs and removes the object file it would have replaced.
 void closeOutputs(Compilation& c);
 
 } // namespace kavo

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 
 namespace kavo {
 
@@ -54,6 +55,15 @@ void useConfigFile(Compilation& c) {
     s.preExtension = "pre";
     s.mapExtension = "map";
     readConfigFile(c);
+}
+
+// The message styles by the names the option and the configuration key take.
+std::optional<DiagnosticStyle> diagnosticStyle(std::string_view name) {
+    if (name == "kavo")
+        return DiagnosticStyle::Kavo;
+    if (name == "gcc")
+        return DiagnosticStyle::Gcc;
+    return std::nullopt;
 }
 
 enum class Applied { Done, Failed, StopReading };
@@ -122,6 +132,24 @@ bool isKnownOption(char letter) {
 }
 
 } // namespace
+
+bool takeLongOptions(Compilation& c, std::vector<std::string>& argv) {
+    constexpr std::string_view Diagnostics = "--diagnostics=";
+    for (std::size_t i = 1; i + 1 < argv.size();) {
+        if (argv[i].rfind(Diagnostics, 0) != 0) {
+            ++i;
+            continue;
+        }
+        const auto style = diagnosticStyle(std::string_view(argv[i]).substr(Diagnostics.size()));
+        if (!style) {
+            commandLineError(c, argv[i]);
+            return false;
+        }
+        c.diagnostics.setStyle(*style);
+        argv.erase(argv.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    return true;
+}
 
 bool readCommandLine(Compilation& c, const std::vector<std::string>& argv) {
     const std::size_t count = argv.size();
@@ -200,6 +228,12 @@ void applyConfigSetting(Compilation& c, const std::string& key, const std::strin
         *ext->second = value;
     } else if (auto number = numbers.find(key); number != numbers.end()) {
         *number->second = readCompilerNumber(value);
+    } else if (key == "DIAGNOSTICS") {
+        if (const auto style = diagnosticStyle(value))
+            c.diagnostics.setStyle(*style);
+        else
+            c.message(strprintf("DIAGNOSTICS: In config file \"%s\" the value is gcc or kavo.\n",
+                                ConfigFileName));
     } else if (key == "INCLUDE_DIR") {
         c.pragmas.set("INCLUDE_DIR", value);
     } else if (auto dir = directories.find(key); dir != directories.end()) {

@@ -12,6 +12,11 @@ namespace kavo {
 // reported and counted; the compiler main then compiles nothing.
 bool readCommandLine(Compilation& c, const std::vector<std::string>& argv);
 
+// Takes the long options ("--diagnostics=gcc") out of argv, which the reader above never sees:
+// they may stand anywhere before the file name, even as its only companion. False on an
+// unknown value, reported as a command-line error.
+bool takeLongOptions(Compilation& c, std::vector<std::string>& argv);
+
 constexpr const char* ConfigFileName = "kavoconf.cfg";
 
 // Reads settings from the configuration file; false, silently, when it cannot be opened.

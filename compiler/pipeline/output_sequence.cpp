@@ -64,19 +64,17 @@ void writeListingFile(Compilation& c) {
         writeasm(c, file, 1, ListingMargin);
 }
 
-// A file that cannot be written completely (a full disk) is an error, not a success.
-void closeOutput(Compilation& c, OutputStream& file) {
-    const std::string path = file.path();
-    if (!file.close())
-        c.error(strprintf("Cannot write %s!\n", path.c_str()));
-}
-
+// Only a run without errors puts its files in the place of the old ones (closing a stream
+// renames its temporary file); the streams of a failed run are discarded by closeOutputs. A
+// file that cannot be written completely (a full disk) is an error, and the files after it
+// stay where they were: the object file goes last, so it never outlives its listing.
 void closeOutputFiles(Compilation& c) {
-    closeOutput(c, c.files.assemblyFile);
-    closeOutput(c, c.files.objectFile);
-    closeOutput(c, c.files.listingFile);
-    if (c.flags.mapFileEnabled)
-        closeOutput(c, c.files.mapFile);
+    for (OutputStream* file : {&c.files.preprocessFile, &c.files.assemblyFile,
+                               &c.files.listingFile, &c.files.mapFile, &c.files.objectFile}) {
+        const std::string path = file->path();
+        if (c.errors() == 0 && !file->close())
+            c.error(strprintf("Cannot write %s!\n", path.c_str()));
+    }
 }
 
 } // namespace

@@ -53,6 +53,14 @@ std::optional<std::string> Preprocessor::findInclude(const SourceFile& file,
     return std::nullopt;
 }
 
+// The path as the directive spells it (INCLUDE_DIR and the name, quotes and all) when the file
+// was found there, as it was always reported; else the folder where the search found it.
+std::string Preprocessor::spelledPath(const std::string& name, const std::string& found) const {
+    const auto includeDir = c_.pragmas.get("INCLUDE_DIR");
+    const std::string spelled = includeDir ? *includeDir + name : name;
+    return withoutQuotes(withForwardSlashes(spelled)) == found ? spelled : found;
+}
+
 void Preprocessor::doInclude(SourceFile& file, const SplitLine& split, const Directive& directive) {
     std::string name = split.word(directive.arg);
     const bool angled = !name.empty() && name.front() == '<';
@@ -91,7 +99,7 @@ void Preprocessor::doInclude(SourceFile& file, const SplitLine& split, const Dir
         return;
     }
     writeLine(strprintf("#line %d %s\n", 0, path->c_str()));
-    c_.message(strprintf("INCLUDING: %s\n", path->c_str()));
+    c_.message(strprintf("INCLUDING: %s\n", spelledPath(name, *path).c_str()));
     preprocess(*path);
     writeLine(strprintf("#line %d %s\n", file.lineCounter - 1, file.name.c_str()));
     writeEmptyLine();

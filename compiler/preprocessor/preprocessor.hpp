@@ -107,6 +107,7 @@ private:
     void doLoad(const SourceFile& file, const SplitLine& split, const Directive& directive);
     // The file an #include names, searched in the folders in order; nothing when no folder
     // holds it (the folders searched are then in `searched`).
+    std::string spelledPath(const std::string& name, const std::string& found) const;
     std::optional<std::string> findInclude(const SourceFile& file, const std::string& name,
                                            bool angled, std::string& searched) const;
 

@@ -22,6 +22,9 @@ struct RunFiles {
     std::string fileStem;       // the file name cut at its first "."
     std::string fileName;       // the most recently formed output file name
     std::string sourceFileName; // SRC_DIR, stem, ".", SRC_EXTENSION
+    // The object file this run replaces: a run that fails removes it, so that no stale image
+    // of an older source can be programmed.
+    std::string objectFileName;
 };
 
 } // namespace kavo

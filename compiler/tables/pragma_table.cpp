@@ -3,6 +3,8 @@
 #include "compiler/base/number_reader.hpp"
 #include "compiler/base/text_format.hpp"
 
+#include <algorithm>
+
 namespace kavo {
 
 const PragmaTable::Entry* PragmaTable::find(std::string_view name) const {
@@ -33,8 +35,11 @@ std::optional<std::string> PragmaTable::get(std::string_view name) const {
 std::uint32_t PragmaTable::number(std::string_view name, std::uint32_t fallback) {
     if (const Entry* entry = find(name))
         return readCompilerNumber(entry->value);
-    diagnostics_.message(strprintf("WARNING: pragma %s not defined. Defaulting to %d\n",
-                                   std::string(name).c_str(), static_cast<int>(fallback)));
+    if (std::find(warned_.begin(), warned_.end(), name) == warned_.end()) {
+        warned_.emplace_back(name);
+        diagnostics_.message(strprintf("WARNING: pragma %s not defined. Defaulting to %d\n",
+                                       std::string(name).c_str(), static_cast<int>(fallback)));
+    }
     return fallback;
 }
 

@@ -26,7 +26,8 @@ public:
     void set(std::string_view name, std::string_view value);
     std::optional<std::string> get(std::string_view name) const;
     bool has(std::string_view name) const { return find(name) != nullptr; }
-    // The value read by the compiler number reader, or fallback with a warning when undefined.
+    // The value read by the compiler number reader, or fallback when undefined, with a warning
+    // the first time the name is asked for (later passes ask again; one warning says it all).
     std::uint32_t number(std::string_view name, std::uint32_t fallback);
 
     const std::vector<Entry>& entries() const { return entries_; }
@@ -36,6 +37,7 @@ private:
 
     Diagnostics& diagnostics_;
     std::vector<Entry> entries_;
+    std::vector<std::string> warned_;
 };
 
 } // namespace kavo

@@ -95,11 +95,28 @@ TEST(Layering, TheCompilerNeedsNeitherQtNorTheSimulatorNorTheTools) {
     }
 }
 
-TEST(Layering, TheSimulatorNeedsNoQt) {
-    const std::vector<Include> includes = includesOf(compilerRoot().parent_path() / "simulator");
-    ASSERT_GT(includes.size(), 10u) << "the simulator's sources were not found";
-    for (const Include& include : includes)
-        EXPECT_NE(include.target.front(), 'Q') << include.file << " includes Qt";
+// Below the IDE nothing includes Qt, and nothing includes a folder above its own: tools and
+// ide over debugger and programmer, over common, the compiler and the simulator.
+TEST(Layering, NoFolderBelowTheIdeIncludesQtOrAFolderAboveIt) {
+    const struct {
+        const char* folder;
+        std::vector<std::string> above;
+    } rows[] = {
+        {"simulator", {"tools/", "ide/", "debugger/", "programmer/", "common/"}},
+        {"common", {"tools/", "ide/", "debugger/", "programmer/", "simulator/"}},
+        {"programmer", {"tools/", "ide/", "debugger/"}},
+        {"debugger", {"tools/", "ide/", "programmer/"}},
+    };
+    for (const auto& row : rows) {
+        const std::vector<Include> includes = includesOf(compilerRoot().parent_path() / row.folder);
+        ASSERT_GT(includes.size(), 3u) << row.folder << "'s sources were not found";
+        for (const Include& include : includes) {
+            EXPECT_NE(include.target.front(), 'Q') << include.file << " includes Qt";
+            for (const std::string& above : row.above)
+                EXPECT_NE(include.target.rfind(above, 0), 0u)
+                    << row.folder << "/" << include.file << " includes " << include.target;
+        }
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ide/compiler_config_window.hpp"
 #include "ide/hex_code_window.hpp"
 #include "ide/lumadesk_window.hpp"
+#include "ide/program_window.hpp"
 #include "ide/results_io.hpp"
 #include "ide/source_editor.hpp"
 #include "ide_test_support.hpp"
@@ -144,7 +145,7 @@ private slots:
         QCOMPARE(marks.size(), std::size_t(1));
         QCOMPARE(marks[0].line, 5);
         QVERIFY(marks[0].error);
-        QCOMPARE(QFileInfo(p.folder.file("out/prog.sxh")).size(), 0); // no object code
+        QVERIFY2(!QFileInfo::exists(p.folder.file("out/prog.sxh")), "no object file at all");
     }
 
     void clickingAnErrorSelectsItsSourceLine() {
@@ -321,16 +322,27 @@ private slots:
         QVERIFY(!text.contains("[0800]"));
     }
 
-    void launchProgrammerLoadsTheObjectFileOrSaysItIsMissing() {
+    // Without an object file (none yet, or a compile failed and removed it) the hex view and
+    // the program window say so, and the image is erased: nothing stale can be programmed.
+    void launchProgrammerLoadsTheObjectFileOrSaysThereIsNone() {
         Project p(Blinker);
+        const QString none = p.w().noObjectFileText();
+        QVERIFY(none.startsWith("There is no object file "));
         p.w().SpeedProgramClick();
-        QCOMPARE(p.dialogs.asked.size(), std::size_t(1));
-        QCOMPARE(p.dialogs.asked[0].text,
-                 "Cannot open Hex file " + p.folder.file("out/prog.sxh") + "\n");
+        QVERIFY(p.dialogs.asked.empty());
+        QCOMPARE(p.w().Program->ProgramEdit->toPlainText(), none);
         p.w().SpeedCompileClick();
         p.w().SpeedProgramClick();
-        QCOMPARE(p.dialogs.asked.size(), std::size_t(1));
+        QVERIFY(p.dialogs.asked.empty());
         QVERIFY(p.w().programImage().words[0] != 0xFFF);
+
+        writeText(p.folder.file("src/prog.c"), WithError);
+        p.w().loadSourceFile(p.folder.file("src/prog.c"));
+        p.w().SpeedCompileClick();
+        QCOMPARE(p.w().programImage().words[0], 0xFFFu);
+        QCOMPARE(p.w().ViewHexCode->ProgramEdit->toPlainText(), none);
+        QCOMPARE(p.w().Program->ProgramEdit->toPlainText(), none);
+        QVERIFY(p.dialogs.asked.empty());
     }
 };
 

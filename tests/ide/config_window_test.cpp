@@ -72,6 +72,23 @@ private slots:
         QCOMPARE(s.w.ideSettings().fuseProgTime, 32);
     }
 
+    // Any device path is a port, offered beside COM1: to COM4: when found, and kept in
+    // LUMADESK.CFG as it was typed.
+    void aDevicePathIsAPortToo() {
+        Setup s;
+        QCOMPARE(s.c.PortConfig->itemText(3), QString("COM4:"));
+        QVERIFY(s.c.PortConfig->isEditable());
+        s.c.PortConfig->setCurrentText("/dev/ttyACM0");
+        s.c.OKButtonClick();
+        QCOMPARE(s.w.ideSettings().serialPortName, std::string("/dev/ttyACM0"));
+        QCOMPARE(s.w.ideSettings().serialPort, 0);
+        const std::string file = s.folder.file("ports.cfg").toStdString();
+        QVERIFY(writeIdeSettings(file, s.w.ideSettings()));
+        IdeSettings again;
+        readIdeSettings(file, again);
+        QCOMPARE(again.serialPortName, std::string("/dev/ttyACM0"));
+    }
+
     void okReadsTheNamedSettingsFileAgain() {
         Setup s;
         writeText(s.folder.file("other.cfg"), "USER1_EXE fromfile\nPARALLEL_PORT LPT2\n");

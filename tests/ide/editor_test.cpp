@@ -133,10 +133,26 @@ private slots:
         Editor e("a\nb\nc\n");
         e.w.EditWindow->setMessageMarks({{1, true}, {2, false}, {40, true}});
         const auto selections = e.w.EditWindow->extraSelections();
-        QCOMPARE(selections.size(), 2); // a mark beyond the text is dropped
-        QCOMPARE(selections[0].cursor.blockNumber(), 1);
-        QVERIFY(selections[0].format.background() != selections[1].format.background());
+        // The caret's line, then the marks; a mark beyond the text is dropped.
+        QCOMPARE(selections.size(), 3);
+        QCOMPARE(selections[0].cursor.blockNumber(), e.w.EditWindow->caretLine());
+        QCOMPARE(selections[1].cursor.blockNumber(), 1);
+        QVERIFY(selections[1].format.background() != selections[2].format.background());
     }
+    void tabsAreFourColumnsAndReturnKeepsTheIndentation() {
+        Editor e("");
+        const QFontMetrics metrics(e.w.EditWindow->font());
+        QCOMPARE(e.w.EditWindow->tabStopDistance(), metrics.horizontalAdvance(' ') * 4.0);
+        e.w.EditWindow->setPlainText("void f(void) {\n\t  x = 1;");
+        e.caretAt(static_cast<int>(e.w.EditWindow->toPlainText().size()));
+        QTest::keyClick(e.w.EditWindow, Qt::Key_Return);
+        QTest::keyClicks(e.w.EditWindow, "y");
+        QCOMPARE(e.w.EditWindow->toPlainText(), QString("void f(void) {\n\t  x = 1;\n\t  y"));
+        e.caretAt(0);
+        QTest::keyClick(e.w.EditWindow, Qt::Key_Return);
+        QVERIFY(e.w.EditWindow->toPlainText().startsWith("\nvoid f"));
+    }
+
     void openingKeepsTheCaretAndTheUnmodifiedState() {
         Editor e("");
         writeText(e.folder.file("x.c"), "int a;\nint b;\n");

@@ -4,6 +4,7 @@
 #include "ide/source_editor.hpp"
 #include "ide_test_support.hpp"
 
+#include <QApplication>
 #include <QFile>
 #include <QTest>
 
@@ -179,6 +180,35 @@ private slots:
         QCOMPARE(readText(f.path), QString("int a;\n"));
         const QString settings = readText(f.folder.file("LUMADESK.CFG"));
         QVERIFY(settings.contains("CURR_FILE " + f.path + "\r\n"));
+    }
+
+    // The title carries a "*" exactly while the text holds unsaved changes; Ctrl+S saves.
+    void theTitleMarksUnsavedTextUntilCtrlSSavesIt() {
+        EditedFile f;
+        const QString title = QString(ProductTitle) + " - [" + f.path + "]";
+        QCOMPARE(f.window.windowTitle(), title + " *");
+        f.window.show();
+        QApplication::setActiveWindow(&f.window);
+        f.window.EditWindow->setFocus();
+        QTest::keyClick(f.window.EditWindow, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(readText(f.path), QString("int a;\nint b;\n"));
+        QCOMPARE(f.window.windowTitle(), title);
+    }
+
+    // LUMADESK.CFG names the file edited last: the next start opens it again, unless it is gone.
+    void theLastFileIsReopenedAtStart() {
+        EditedFile f;
+        f.dialogs.answers = {Answer::No};
+        f.window.Exit1Click();
+        ScriptedDialogs dialogs;
+        TLumadesk next(&dialogs);
+        QVERIFY(next.reopenLastFile());
+        QCOMPARE(next.currentFileName(), f.path);
+        QCOMPARE(next.EditWindow->toPlainText(), QString("int a;\n"));
+        QFile::remove(f.path);
+        TLumadesk after(&dialogs);
+        QVERIFY(!after.reopenLastFile());
+        QVERIFY(dialogs.asked.empty());
     }
 
     void exitWithYesSavesAndCloses() {

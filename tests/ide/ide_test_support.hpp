@@ -51,6 +51,14 @@ public:
     // Where a confirmed print goes (a PDF file); empty: the print dialog is cancelled.
     QString printTo;
     bool choosePrinter(QPrinter& printer) override;
+    std::deque<int> lines; // for the go-to-line question; empty: cancelled
+    std::optional<int> lineNumber(const QString&, int, int) override {
+        if (lines.empty())
+            return std::nullopt;
+        const int line = lines.front();
+        lines.pop_front();
+        return line;
+    }
 
     QStringList texts() const {
         QStringList all;

@@ -1,5 +1,5 @@
 // The line tokenizer, the number reader, the base name and the "Line:" marks.
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 #include "ide_test_support.hpp"
 
 #include <QTest>
@@ -10,62 +10,66 @@ class LineToolsTest : public QObject {
     Q_OBJECT
 private slots:
     void tokensAreSeparatedByBlanksTabsAndLineEnds() {
-        const auto tokens = tokenizeLine("  OBJ_DIR\t./out/  \r\n");
+        const auto tokens = kavo::common::tokenizeLine("  OBJ_DIR\t./out/  \r\n");
         QCOMPARE(tokens, (std::vector<std::string>{"OBJ_DIR", "./out/"}));
     }
     void aDoubleSlashEndsTheLine() {
-        QCOMPARE(tokenizeLine("SERIAL_PORT 2 // the second port"),
+        QCOMPARE(kavo::common::tokenizeLine("SERIAL_PORT 2 // the second port"),
                  (std::vector<std::string>{"SERIAL_PORT", "2"}));
-        QVERIFY(tokenizeLine("// only a comment").empty());
-        QVERIFY(tokenizeLine("   \t ").empty());
+        QVERIFY(kavo::common::tokenizeLine("// only a comment").empty());
+        QVERIFY(kavo::common::tokenizeLine("   \t ").empty());
     }
     void aLineHoldsAtMost256Tokens() {
         std::string line;
         for (int i = 0; i < 300; ++i)
             line += std::to_string(i) + " ";
-        const auto tokens = tokenizeLine(line);
-        QCOMPARE(tokens.size(), MaxLineTokens);
+        const auto tokens = kavo::common::tokenizeLine(line);
+        QCOMPARE(tokens.size(), kavo::common::MaxLineTokens);
         QCOMPARE(tokens.back(), std::string("255"));
     }
     void numbersReadInTheirBase() {
-        QCOMPARE(readIdeNumber("12"), 12);
-        QCOMPARE(readIdeNumber("0x10"), 16);
-        QCOMPARE(readIdeNumber("0X1f"), 31);
-        QCOMPARE(readIdeNumber("017"), 15);
-        QCOMPARE(readIdeNumber("-0x10"), -16);
-        QCOMPARE(readIdeNumber("42abc"), 42);
-        QCOMPARE(readIdeNumber("09"), 0); // 9 is not an octal digit
-        QCOMPARE(readIdeNumber(""), 0);
+        QCOMPARE(kavo::common::readIdeNumber("12"), 12);
+        QCOMPARE(kavo::common::readIdeNumber("0x10"), 16);
+        QCOMPARE(kavo::common::readIdeNumber("0X1f"), 31);
+        QCOMPARE(kavo::common::readIdeNumber("017"), 15);
+        QCOMPARE(kavo::common::readIdeNumber("-0x10"), -16);
+        QCOMPARE(kavo::common::readIdeNumber("42abc"), 42);
+        QCOMPARE(kavo::common::readIdeNumber("09"), 0); // 9 is not an octal digit
+        QCOMPARE(kavo::common::readIdeNumber(""), 0);
     }
     void theBaseNameDropsFolderAndEverythingAfterTheFirstDot() {
-        QCOMPARE(baseName("src/blink.c"), std::string("blink"));
-        QCOMPARE(baseName("C:\\work\\my.test.c"), std::string("my"));
-        QCOMPARE(baseName("/home/u/untitled.c"), std::string("untitled"));
-        QCOMPARE(baseName(""), std::string(""));
-        QCOMPARE(baseName("noextension"), std::string("noextension"));
+        QCOMPARE(kavo::common::baseName("src/blink.c"), std::string("blink"));
+        QCOMPARE(kavo::common::baseName("C:\\work\\my.test.c"), std::string("my"));
+        QCOMPARE(kavo::common::baseName("/home/u/untitled.c"), std::string("untitled"));
+        QCOMPARE(kavo::common::baseName(""), std::string(""));
+        QCOMPARE(kavo::common::baseName("noextension"), std::string("noextension"));
     }
     void aMessageJumpsToTheLineAfterLine() {
         const int lines = 30;
-        QCOMPARE(markedSourceLine("ERROR(C63): Line: 12 Identifier b not found.", lines),
-                 std::optional<int>(11));
-        QCOMPARE(markedSourceLine("ERROR(C63): Line: 0x10 x", lines), std::optional<int>(15));
-        QCOMPARE(markedSourceLine("002- CC8   MOV W,#200     ; Line: 11", lines),
+        QCOMPARE(
+            kavo::common::markedSourceLine("ERROR(C63): Line: 12 Identifier b not found.", lines),
+            std::optional<int>(11));
+        QCOMPARE(kavo::common::markedSourceLine("ERROR(C63): Line: 0x10 x", lines),
+                 std::optional<int>(15));
+        QCOMPARE(kavo::common::markedSourceLine("002- CC8   MOV W,#200     ; Line: 11", lines),
                  std::optional<int>(10));
     }
     void theFirstLineAndLinesBeyondTheTextAreNoTargets() {
-        QCOMPARE(markedSourceLine("ERROR(C02): Line: 1 missing", 30), std::nullopt);
-        QCOMPARE(markedSourceLine("ERROR(C02): Line: 31 beyond", 30), std::nullopt);
-        QCOMPARE(markedSourceLine("Compilation completed successfully.", 30), std::nullopt);
-        QCOMPARE(markedSourceLine("ends with Line:", 30), std::nullopt);
-        QCOMPARE(markedSourceLine("", 30), std::nullopt);
+        QCOMPARE(kavo::common::markedSourceLine("ERROR(C02): Line: 1 missing", 30), std::nullopt);
+        QCOMPARE(kavo::common::markedSourceLine("ERROR(C02): Line: 31 beyond", 30), std::nullopt);
+        QCOMPARE(kavo::common::markedSourceLine("Compilation completed successfully.", 30),
+                 std::nullopt);
+        QCOMPARE(kavo::common::markedSourceLine("ends with Line:", 30), std::nullopt);
+        QCOMPARE(kavo::common::markedSourceLine("", 30), std::nullopt);
     }
     void theMarksOfACompileAreItsErrorAndWarningLines() {
-        const auto marks = messageMarks("Preprocessing x.c\n"
-                                        "WARNING: Line: 4 something odd\n"
-                                        "ERROR(C63): Line: 5 Identifier b not found.\n"
-                                        "ERROR(C64): Line: 5 again\n"
-                                        "ERROR(F01): no line here\n"
-                                        "Found 2 errors.\n");
+        const auto marks =
+            kavo::common::messageMarks("Preprocessing x.c\n"
+                                       "WARNING: Line: 4 something odd\n"
+                                       "ERROR(C63): Line: 5 Identifier b not found.\n"
+                                       "ERROR(C64): Line: 5 again\n"
+                                       "ERROR(F01): no line here\n"
+                                       "Found 2 errors.\n");
         QCOMPARE(marks.size(), std::size_t(2));
         QCOMPARE(marks[0].line, 3);
         QVERIFY(!marks[0].error);

@@ -1,10 +1,12 @@
 // The main window as it starts: its components, the tool bar and menu inventory with the
 // compiler-only state, the caption, the timer, the position and the caret display.
 #include "ide/clickable_text.hpp"
+#include "ide/debugger_state.hpp"
 #include "ide/lumadesk_window.hpp"
 #include "ide/source_editor.hpp"
 #include "ide_test_support.hpp"
 
+#include <QApplication>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -123,20 +125,21 @@ private slots:
                               "Variables1|Variables|hidden|disabled", "Programmer1|Programmer",
                               "Help1|Help|hidden|disabled"}));
         QCOMPARE(inventory(menuNamed(w, "File1")->actions()),
-                 (QStringList{"New1|New", "Open1|Open", "Save1|Save", "SaveAs1|Save As...",
+                 (QStringList{"New1|New", "Open1|Open|Ctrl+O", "Save1|Save|Ctrl+S",
+                              "SaveAs1|Save As...|Ctrl+Shift+S",
                               "SaveProject1|Save Project|hidden|disabled", "-", "Print1|Print...",
                               "-", "Exit1|Exit"}));
         QCOMPARE(inventory(menuNamed(w, "Edit1")->actions()),
-                 (QStringList{"Undo1|Undo", "-", "Cut1|Cut|Ctrl+X", "Copy1|Copy|Ctrl+C",
-                              "Paste1|Paste|Ctrl+V", "SelectAll|Select All|Ctrl+A", "-",
-                              "Find1|Find...|Ctrl+F", "Next1|Next|Ctrl+N",
-                              "Replace1|Replace...|Ctrl+R", "-", "Configuration1|Configuration...",
-                              "DebuggerProgrammer1|Debugger/Programmer...",
-                              "Font1|Font|hidden|disabled"}));
+                 (QStringList{
+                     "Undo1|Undo", "-", "Cut1|Cut|Ctrl+X", "Copy1|Copy|Ctrl+C",
+                     "Paste1|Paste|Ctrl+V", "SelectAll|Select All|Ctrl+A", "-",
+                     "Find1|Find...|Ctrl+F", "Next1|Next|Ctrl+N", "Replace1|Replace...|Ctrl+R",
+                     "GoToLine1|Go to Line...|Ctrl+G", "-", "Configuration1|Configuration...",
+                     "DebuggerProgrammer1|Debugger/Programmer...", "Font1|Font|hidden|disabled"}));
         QCOMPARE(inventory(menuNamed(w, "Font1")->actions()),
                  (QStringList{"Editor1|Editor", "AssemblyListing1|Assembly Listing"}));
         QCOMPARE(inventory(menuNamed(w, "Tools1")->actions()),
-                 (QStringList{"CompileOriginal1|Compile Original",
+                 (QStringList{"CompileOriginal1|Compile Original|F7",
                               "CompileDebugCopy1|Compile Debug Copy|hidden|disabled"}));
         QCOMPARE(
             inventory(menuNamed(w, "Breakpoints1")->actions()),
@@ -157,6 +160,40 @@ private slots:
                  (QStringList{"Load1|Load...", "All1|All", "None1|None", "Pick1|Pick", "Done1|Done",
                               "-", "ViewChanged1|View Changed", "Add1|Add..."}));
         QVERIFY(menuNamed(w, "Help1")->actions().isEmpty());
+    }
+
+    // The keys people expect, each reaching its command; the debugger's only once its
+    // buttons are shown, and every shown button fits the default width outside the overflow.
+    void theUsualKeysReachTheirCommandsAndTheButtonsFit() {
+        WorkingFolder folder;
+        ScriptedDialogs dialogs;
+        TLumadesk w(&dialogs);
+        const QStringList keys = {"SpeedBrk|F9", "SpeedStep|F10", "SpeedRun|F5",
+                                  "SpeedStop|Shift+F5"};
+        for (const QString& row : keys) {
+            const QStringList parts = row.split('|');
+            QCOMPARE(w.findChild<QAction*>(parts[0])->shortcut().toString(), parts[1]);
+        }
+        w.showDebuggerControls(true);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (QAction* a : w.ToolBar1->actions()) {
+            if (a->isSeparator() || !a->isVisible())
+                continue;
+            QWidget* button = w.ToolBar1->widgetForAction(a);
+            QVERIFY2(button != nullptr && button->isVisible() &&
+                         w.ToolBar1->rect().contains(button->geometry()),
+                     qPrintable(a->objectName() + " is in the overflow"));
+        }
+
+        QApplication::setActiveWindow(&w);
+        w.EditWindow->setFocus();
+        w.EditWindow->setPlainText("a\nb\nc\nd\n");
+        dialogs.lines = {3};
+        QTest::keyClick(w.EditWindow, Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(w.EditWindow->caretLine(), 2);
+        QTest::keyClick(w.EditWindow, Qt::Key_F9);
+        QCOMPARE(w.debuggerState().breakpoints.activeLines(), (std::vector<int>{3}));
     }
 
     void theCaretDisplayOfAnEmptyEditor() {

@@ -139,6 +139,19 @@ private slots:
         QVERIFY(s.w.Timer1->isActive());
     }
 
+    // A command on a port with no device behind it: one box, carrying the system's reason.
+    void aMissingDeviceGivesOneBoxWithTheReason() {
+        for (const QString& type : {QString(SxBlitzProgrammer), QString(IspProgrammer)}) {
+            WindowOnDrivers s(type);
+            s.w.ideSettings().serialPortName = "/dev/kavo-no-such-port";
+            s.p.ProgReadClick();
+            QCOMPARE(s.dialogs.asked.size(), std::size_t(1));
+            QCOMPARE(s.dialogs.asked[0].text,
+                     QString("Could not Open Serial Port!\n/dev/kavo-no-such-port: No such file or "
+                             "directory"));
+        }
+    }
+
     void aProgrammerThatRefusesTheGreetingLeavesTheImageAsItWas() {
         WindowOnDrivers s(SxBlitzProgrammer);
         kavo::testing::BlitzModel blitz(s.device, ChipWords);
@@ -147,7 +160,11 @@ private slots:
         const auto before = s.w.programImage().words;
 
         s.p.ProgReadClick();
-        QVERIFY(s.asked("BlitzConnect called 1 "));
+        // One box, with what the programmer answered; the failures that follow from it go to
+        // the status line, the last one staying there.
+        QCOMPARE(s.dialogs.asked.size(), std::size_t(1));
+        QVERIFY(s.dialogs.asked[0].text.contains("SX-Kez"));
+        QCOMPARE(s.p.statusText(), QString("Read failed."));
         QCOMPARE(s.w.programImage().words, before);
         QVERIFY(s.w.Timer1->isActive());
     }

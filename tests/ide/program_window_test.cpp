@@ -1,8 +1,8 @@
 // The program window: its controls and device layouts, the object file it loads, and the chip
 // commands it hands to a scripted runner that drives the window as a programmer driver does
 // (progress dialogs, Cancel, the read buffer, failures).
+#include "common/hex_view_text.hpp"
 #include "ide/config_window.hpp"
-#include "ide/hex_view_text.hpp"
 #include "ide/lumadesk_window.hpp"
 #include "ide/program_window.hpp"
 #include "ide/progress_dialogs.hpp"
@@ -294,7 +294,8 @@ private slots:
             return true;
         };
         s.p.ProgReadClick();
-        QCOMPARE(s.p.ProgramEdit->toPlainText().toStdString(), hexViewText(s.w.programImage()));
+        QCOMPARE(s.p.ProgramEdit->toPlainText().toStdString(),
+                 kavo::common::hexViewText(s.w.programImage().words, ErasedWord));
         QVERIFY(s.p.ProgramEdit->toPlainText().startsWith("[0000] => 100 101 "));
         QVERIFY(s.p.Pins_28->isChecked());
         QVERIFY(s.p.Turbo->isChecked());

@@ -7,6 +7,7 @@
 #include "ide_test_support.hpp"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
@@ -42,7 +43,7 @@ private slots:
         TLumadesk w(&dialogs);
         QCOMPARE(dialogs.asked.size(), std::size_t(1));
         QCOMPARE(dialogs.asked[0].title, QString("checking key"));
-        QCOMPARE(dialogs.asked[0].text, QString("SaveRegistryClick"));
+        QCOMPARE(dialogs.asked[0].text, QString(FirstStartText));
         const std::pair<const char*, const char*> defaults[] = {
             {"SRC_DIR", "./src/"},  {"INCLUDE_DIR", "./include/"},
             {"ASM_DIR", "./out/"},  {"OBJ_DIR", "./out/"},
@@ -115,6 +116,24 @@ private slots:
         QCOMPARE(w.ideSettings().eraseProgTime, 16);
         c.ReadRegistry();
         QCOMPARE(w.ideSettings().objExtension, std::string("hex"));
+    }
+
+    void aDevicePathIsStoredAsThePort() {
+        seedSettingsStore();
+        WorkingFolder folder;
+        ScriptedDialogs dialogs;
+        TLumadesk w(&dialogs);
+        TCompilerConfig& c = *w.CompilerConfig;
+        c.PortDevice->setCurrentText("/dev/ttyUSB7");
+        QVERIFY(!c.PortCom1->isChecked() && !c.PortCom2->isChecked());
+        c.SaveRegistryClick();
+        QCOMPARE(stored("COMM_PORT"), QString("/dev/ttyUSB7"));
+        c.ReadRegistry();
+        QCOMPARE(w.ideSettings().serialPortName, std::string("/dev/ttyUSB7"));
+        c.PortCom3->setChecked(true);
+        QVERIFY(c.PortDevice->currentText().isEmpty());
+        c.SaveRegistryClick();
+        QCOMPARE(stored("COMM_PORT"), QString("3"));
     }
 
     void cancelKeepsTheStoreAsItWas() {

@@ -234,7 +234,7 @@ TEST(BlitzFaultsAtTheDoor, UnopenablePortAndUnknownProgrammerType) {
     rig.connection.serialPort = "/dev/no-such-serial-port";
     EXPECT_FALSE(rig.run(ChipCommand::Read));
     EXPECT_THAT(rig.host.texts(),
-                ElementsAre("Could not Open Serial Port!",
+                ElementsAre(::testing::StartsWith("Could not Open Serial Port!\n"),
                             "Cannot Open Serial Port... Check Configuration.", "Read failed."));
     EXPECT_THAT(rig.host.statusTexts.front(), HasSubstr("No such file or directory"));
     EXPECT_TRUE(rig.host.tickRunning());

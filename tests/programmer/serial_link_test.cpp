@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -140,6 +142,19 @@ TEST(SerialDevicePath, ComNamesMapThroughThePrefixOtherNamesStand) {
     EXPECT_EQ(serialDevicePath("/dev/ttyACM0"), "/dev/ttyACM0");
 }
 
+TEST(SerialDevicePath, TheUsbAdaptersPresentAreFound) {
+    char pattern[] = "/tmp/kavo-dev-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    for (const char* name : {"ttyUSB1", "ttyS0", "ttyACM0", "ttyUSB0", "null"})
+        std::fclose(std::fopen((folder + "/" + name).c_str(), "w"));
+    EXPECT_EQ(foundSerialDevices(folder),
+              (std::vector<std::string>{folder + "/ttyACM0", folder + "/ttyUSB0",
+                                        folder + "/ttyUSB1"}));
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(foundSerialDevices(folder).empty()) << "a missing folder holds none";
+}
+
 // ---- The byte operations ----
 
 struct LinkRig {
@@ -200,7 +215,8 @@ TEST(PortLink, AnUnopenablePortIsReportedOnce) {
     EXPECT_FALSE(link.open());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].title, "RS232 Setup...");
-    EXPECT_EQ(host.messages[0].text, "Could not Open Serial Port!");
+    EXPECT_THAT(host.messages[0].text,
+                ::testing::StartsWith("Could not Open Serial Port!\n/dev/no-such-port: "));
 }
 
 TEST(PortLink, TraceReportsEveryByteWhenSwitchedOn) {

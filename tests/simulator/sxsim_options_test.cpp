@@ -11,7 +11,7 @@ ParsedOptions parse(std::vector<std::string_view> args) { return parseSxsimOptio
 
 TEST(SxsimOptions, FileAndAllOptionsInBothSpellings) {
     const auto parsed = parse({"--steps", "500", "prog.hex", "--device=sx52", "--map", "p.map",
-                               "--json", "--break=0x1F", "--break", "7"});
+                               "--json", "--break=0x1F", "--break", "7", "--all"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const SxsimOptions& o = *parsed.options;
     EXPECT_EQ(o.hexFile, "prog.hex");
@@ -20,6 +20,7 @@ TEST(SxsimOptions, FileAndAllOptionsInBothSpellings) {
     EXPECT_EQ(o.device->kind, DeviceKind::SX52);
     EXPECT_EQ(o.mapFile, "p.map");
     EXPECT_TRUE(o.json);
+    EXPECT_TRUE(o.all);
     EXPECT_EQ(o.breakpoints, (std::vector<unsigned>{0x1F, 7}));
 }
 
@@ -29,6 +30,7 @@ TEST(SxsimOptions, DefaultsLeaveTheDeviceToTheFile) {
     EXPECT_FALSE(parsed.options->device);
     EXPECT_EQ(parsed.options->steps, DEFAULT_STEP_LIMIT);
     EXPECT_FALSE(parsed.options->json);
+    EXPECT_FALSE(parsed.options->all) << "the compiler's registers are left out unless asked for";
 }
 
 TEST(SxsimOptions, HelpNeedsNoFile) {

@@ -108,13 +108,38 @@ TEST(Reports, ALongVariableNameKeepsItsLineWhole) {
         << text;
 }
 
+// An array or a struct is its bytes, each on its own: as one number it would mean nothing.
+TEST(Reports, ArraysAndStructsAreShownAsTheirBytes) {
+    Core core = coreWith({movlw(1), movwf(0x10), movlw(4), movwf(0x11), movlw(9), movwf(0x12),
+                          sleep()});
+    const RunResult result = core.run(100);
+    const std::vector<NamedVariable> variables = {{"squares", 0x10, 3}, {"pair", 0x10, 2}};
+    const std::string text = formatTextReport(core, result, variables);
+    EXPECT_NE(text.find("  squares          @ 16 (bank 0, 10h) = {1, 4, 9} (01 04 09h)\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  pair             @ 16 (bank 0, 10h) = 1025 (0401h)\n"),
+              std::string::npos)
+        << text;
+    const std::string json = formatJsonReport(core, result, variables);
+    EXPECT_NE(json.find("\"variables\":{\"squares\":[1,4,9],\"pair\":1025}"), std::string::npos)
+        << json;
+}
+
+TEST(Reports, TheCompilersOwnRegistersAreTold) {
+    for (const char* name : {"@__stat__", "A__SxLtmp_", "_tmp_12", "_prm_1", "_asm_003"})
+        EXPECT_TRUE(isCompilerRegister(name)) << name;
+    for (const char* name : {"squares", "A", "tmp_1", "main.i", "Alpha__"})
+        EXPECT_FALSE(isCompilerRegister(name)) << name;
+}
+
 TEST(Reports, VariablesOutsideTheDevicesRamAreRefused) {
     Core core = coreWith({sleep()});
     // Flat RAM of the SX28 is 256 bytes: 255 holds one byte, not two.
-    EXPECT_NO_THROW(checkVariablesInRam(core, {{"last", 255, 1}, {"big", 0, 300}}));
+    EXPECT_NO_THROW(checkVariablesInRam(core, {{"last", 255, 1}, {"all", 0, 256}}));
     for (const NamedVariable& outside :
          {NamedVariable{"pair", 255, 2}, NamedVariable{"far", 4294967295u, 4},
-          NamedVariable{"beyond", 256, 1}}) {
+          NamedVariable{"beyond", 256, 1}, NamedVariable{"big", 0, 300}}) {
         try {
             checkVariablesInRam(core, {outside});
             ADD_FAILURE() << outside.name << " was accepted";

@@ -100,10 +100,10 @@ TEST_F(StatementTest, ACaseNeedsAConstant) {
 
 TEST_F(StatementTest, BreakAndContinueOutsideLoops) {
     compile("void f(void) { break; continue; }\n");
-    EXPECT_EQ(messages(), "Line: 3 : Break out of scope! BREAK\n"
-                          "Line: 3 : Continue out of scope! CONTINUE\n");
-    EXPECT_EQ(function("f"), (Code{"GOTO", "GOTO", "RETURN"}));
-    EXPECT_EQ(run->c.errors(), 0);
+    EXPECT_EQ(messages(), "ERROR(C302): Line: 3 break is not inside a loop or a switch.\n"
+                          "ERROR(C303): Line: 3 continue is not inside a loop.\n");
+    EXPECT_EQ(function("f"), (Code{"RETURN"})) << "no jump to a label that does not exist";
+    EXPECT_EQ(run->c.errors(), 2);
 }
 
 // A continue goes on with the step: its jump lands just before the increment.

@@ -42,13 +42,13 @@ TEST(BankTable, PragmasFillTheEntriesAndCommonRanges) {
     EXPECT_EQ(bankof(run.c(), 0x23), -1); // so is range 0, 2 to 4
 }
 
-TEST(BankTable, WithoutBankPragmasTheFirstVariableGetsC114) {
+// Without any BANK pragma there is no RAM at all: the device header was left out.
+TEST(BankTable, WithoutBankPragmasTheDeviceHeaderIsNamed) {
     MemoryRun run("char x;\nvoid main(void) { x = 1; }\n", 0,
                   "#pragma CCTEMP_LOC 12\n#pragma PAGEBITS_LOC 3\n#pragma RESET_LOC 0\n");
-    EXPECT_EQ(run.messages(), "ERROR(C114): not enough register memory in this chip! The "
-                              "program needs 1 byte of RAM for its variables and temporaries; "
-                              "1 byte found no place. With register reuse (-m 1) it needs 1 "
-                              "byte.\n");
+    EXPECT_EQ(run.messages(), "ERROR(C301): The chip's memory layout is missing: include its "
+                              "device header (#include <sx28.h> or #include <sx52.h>) before "
+                              "the program.\n");
     EXPECT_EQ(run.c().errors(), 1);
     EXPECT_EQ(run.address("x", GlobalScope), -1);
     EXPECT_EQ(run.used(), 0);

@@ -194,7 +194,7 @@ TEST(InterruptTemporaries, AFunctionCalledFromBothTheRoutineAndTheMainLineIsRefu
                               "void inner(void) { bump(); }\n"
                               "void __interrupt(void) { inner(); }\n"
                               "void main(void) { bump(); }\n");
-    EXPECT_NE(shared.messages().find("ERROR(C252): Function bump is called both from the "
+    EXPECT_NE(shared.messages().find("ERROR(C304): Function bump is called both from the "
                                      "interrupt routine and from the main program.\n"),
               std::string::npos)
         << shared.messages();

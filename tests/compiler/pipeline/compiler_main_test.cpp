@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kavo {
@@ -56,7 +57,7 @@ TEST_F(CompilerMainTest, OutputsAreNamedAfterTheStemAndOpenedInOrder) {
 }
 
 TEST_F(CompilerMainTest, ANameWithoutDotCompilesTheSourceOfThatStem) {
-    testing::writeFile("blink.c", "\n");
+    testing::writeFile("blink.c", "int x;\n");
     run({"kavo", "blink"});
     EXPECT_TRUE(fs::exists("blink.pre"));
     EXPECT_NE(io.messages.find("Preprocessing blink.c\n"), std::string::npos);
@@ -64,7 +65,7 @@ TEST_F(CompilerMainTest, ANameWithoutDotCompilesTheSourceOfThatStem) {
 
 TEST_F(CompilerMainTest, TheNameIsCutAtTheFirstDotEvenInADirectory) {
     testing::writeFile("v1.2/prog.c", "\n");
-    testing::writeFile("v1.c", "\n");
+    testing::writeFile("v1.c", "int x;\n");
     run({"kavo", "v1.2/prog.c"});
     EXPECT_TRUE(fs::exists("v1.pre"));
     EXPECT_TRUE(fs::exists("v1.obj"));
@@ -74,7 +75,7 @@ TEST_F(CompilerMainTest, TheNameIsCutAtTheFirstDotEvenInADirectory) {
 TEST_F(CompilerMainTest, ALeadingDotGivesAnEmptyStemAndTheParserReadsMm4In) {
     testing::writeFile(".c", "\n");
     const CompileOutcome outcome = run({"kavo", ".hidden.c"});
-    EXPECT_TRUE(fs::exists(".pre"));
+    EXPECT_FALSE(fs::exists(".pre")) << "a run that stops keeps none of its outputs";
     EXPECT_EQ(outcome.mainResult, 0);
     EXPECT_NE(io.messages.find("Cannot open mm4.in!... exiting.\n"), std::string::npos);
 }
@@ -82,7 +83,7 @@ TEST_F(CompilerMainTest, ALeadingDotGivesAnEmptyStemAndTheParserReadsMm4In) {
 TEST_F(CompilerMainTest, DirectoriesAndExtensionsFromTheCommandLine) {
     fs::create_directories("src");
     fs::create_directories("out");
-    testing::writeFile("src/prog.sxc", "\n");
+    testing::writeFile("src/prog.sxc", "int x;\n");
     run({"kavo", "-s", "src", "-c", "sxc", "-o", "out", "-a", "out", "-t", "out", "-x", "hex",
          "prog.sxc"});
     for (const char* name : {"out/prog.pre", "out/prog.asm", "out/prog.lst", "out/prog.hex"})
@@ -92,7 +93,7 @@ TEST_F(CompilerMainTest, DirectoriesAndExtensionsFromTheCommandLine) {
 
 TEST_F(CompilerMainTest, TheMapFileIsOpenedOnlyWhenEnabled) {
     fs::create_directories("maps");
-    testing::writeFile("prog.c", "\n");
+    testing::writeFile("prog.c", "int x;\n");
     testing::writeFile("kavoconf.cfg", "MAP_DIR maps\\\n");
     run({"kavo", "-f", "x", "prog.c"});
     EXPECT_TRUE(fs::exists("maps/prog.map"));
@@ -119,7 +120,71 @@ TEST_F(CompilerMainTest, UnopenableOutputsStopTheRunWithTheirMessage) {
     outcome = run({"kavo", "-o", "missing", "prog.c"});
     EXPECT_NE(io.messages.find("Cannot open object output file missing/prog.obj!... exiting.\n"),
               std::string::npos);
-    EXPECT_TRUE(fs::exists("prog.asm")) << "streams opened before the failure stay";
+    EXPECT_FALSE(fs::exists("prog.asm")) << "a run that stops keeps none of its outputs";
+}
+
+// Every output is written beside its target and takes its place only when the compilation
+// succeeds: a failed one leaves the folder as it found it, less the object file it would have
+// replaced, so that no stale image is ever programmed.
+TEST_F(CompilerMainTest, AFailedCompilationLeavesNoOutputAndNoOldObjectFile) {
+    const std::string header = "#pragma BANK_START_00 16\n#pragma BANK_END_00 31\n";
+    testing::writeFile("prog.c", header + "char c;\nvoid main(void) { c = 1; }\n");
+    ASSERT_TRUE(run({"kavo", "prog.c"}).success) << io.messages;
+    const std::string listing = testing::readFile("prog.lst");
+
+    testing::writeFile("prog.c", header + "char c;\nvoid main(void) { c = 1; break; }\n");
+    EXPECT_FALSE(run({"kavo", "prog.c"}).success);
+    EXPECT_FALSE(fs::exists("prog.obj"));
+    EXPECT_EQ(testing::readFile("prog.lst"), listing) << "the older outputs stay whole";
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator("."))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"prog.asm", "prog.c", "prog.lst", "prog.pre"}))
+        << "no temporary file is left behind";
+}
+
+// Without the device header there is no RAM: one error says what to include, and nothing
+// follows it about the program's own names.
+TEST_F(CompilerMainTest, AProgramWithoutItsDeviceHeaderGetsOneErrorSayingSo) {
+    testing::writeFile("prog.c", "char c, d;\nvoid main(void) { c = 1; d = c + 1; }\n");
+    const CompileOutcome outcome = run({"kavo", "prog.c"});
+    EXPECT_EQ(outcome.errors, 1) << io.messages;
+    EXPECT_NE(io.messages.find("ERROR(C301): The chip's memory layout is missing: include its "
+                               "device header (#include <sx28.h> or #include <sx52.h>) before "
+                               "the program.\n"),
+              std::string::npos)
+        << io.messages;
+    EXPECT_NE(io.messages.find("Found 1 error.  No code generated.\n"), std::string::npos);
+}
+
+// Two files of one run under one name would overwrite each other: refused before anything
+// is written, the source included.
+TEST_F(CompilerMainTest, OptionsThatGiveTwoFilesOneNameAreRefused) {
+    const struct {
+        std::vector<std::string> options;
+        std::string message;
+    } cases[] = {
+        {{"-v", "ab", "-x", "ab"}, "The assembly file and the object file would both be prog.ab"},
+        {{"-p", "c"}, "The source file and the preprocess file would both be prog.c"},
+        {{"-a", "out", "-o", "./out/", "-l", "obj"},
+         "The listing file and the object file would both be ./out/prog.obj"},
+    };
+    fs::create_directories("out");
+    for (const auto& c : cases) {
+        testing::writeFile("prog.c", "int x;\n");
+        io.messages.clear();
+        settings = {};
+        std::vector<std::string> argv = {"kavo"};
+        argv.insert(argv.end(), c.options.begin(), c.options.end());
+        argv.push_back("prog.c");
+        const CompileOutcome outcome = run(argv);
+        EXPECT_EQ(outcome.mainResult, 0);
+        EXPECT_EQ(io.messages, "ERROR(C300): " + c.message +
+                                   ": give them different extensions or folders.\n");
+        EXPECT_EQ(testing::readFile("prog.c"), "int x;\n");
+        EXPECT_FALSE(fs::exists("prog.ab") || fs::exists("prog.pre") || fs::exists("out/prog.obj"));
+    }
 }
 
 TEST_F(CompilerMainTest, AMissingSourceIsReportedOnStandardErrorAndCounted) {
@@ -130,7 +195,7 @@ TEST_F(CompilerMainTest, AMissingSourceIsReportedOnStandardErrorAndCounted) {
 }
 
 TEST_F(CompilerMainTest, WithoutArgumentsTheFileNameIsAskedFor) {
-    testing::writeFile("asked.c", "\n");
+    testing::writeFile("asked.c", "int x;\n");
     io.input = {"asked.c"};
     const CompileOutcome outcome = run({"kavo"});
     EXPECT_EQ(outcome.mainResult, 1);
@@ -154,12 +219,12 @@ TEST_F(CompilerMainTest, ACommandLineErrorCompilesNothing) {
 
 TEST_F(CompilerMainTest, EveryRunStartsFromAFreshState) {
     testing::writeFile("a.c", "#define A 1\n#pragma X 1\n");
-    testing::writeFile("b.c", "#ifdef A\nyes\n#endif\n#pragma X 2\n");
+    testing::writeFile("b.c", "#ifdef A\nint yes;\n#endif\n#pragma X 2\nint b;\n");
     run({"kavo", "a.c"});
     io.messages.clear();
     run({"kavo", "b.c"});
     EXPECT_EQ(io.messages.find("redefined"), std::string::npos) << io.messages;
-    EXPECT_EQ(testing::readFile("b.pre"), banner("//") + "#line 0 b.c\n\n\n\n\n");
+    EXPECT_EQ(testing::readFile("b.pre"), banner("//") + "#line 0 b.c\n\n\n\n\nint b;\n");
 }
 
 } // namespace

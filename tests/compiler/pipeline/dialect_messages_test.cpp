@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 namespace kavo {
@@ -161,13 +162,18 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"char k;\nvoid main(void) { k = sizeof(float); }\n", "sizeof of this type"},
         {"char k;\nvoid main(void) { k = 1LL; }\n",
          "the integer suffix LL (u, l, ul and lu are: there is no 32-bit type)"},
+        {"char x;\nvoid main(void) { x = 1.5; }\n",
+         "the floating constant 1.5 (there is no floating point arithmetic)"},
     };
+    // The parser's token names (FLOATING_CONSTANT, EQU_MARK) mean nothing to a user.
+    const std::regex tokenName("ERROR\\(C259\\):[^\n]*\\b[A-Z]+_[A-Z_]+\\b");
     for (const Case& c : cases) {
         const Outcome o = compile(c.program);
         EXPECT_FALSE(o.compiled) << c.program;
         EXPECT_TRUE(has(o, "ERROR(C259): " + line(2) + c.message)) << o.messages;
         EXPECT_TRUE(has(o, "is not supported by this compiler yet.\n")) << o.messages;
         EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+        EXPECT_FALSE(std::regex_search(o.messages, tokenName)) << o.messages;
     }
 }
 

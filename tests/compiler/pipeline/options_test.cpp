@@ -138,5 +138,25 @@ TEST_F(CommandLineTest, ConfigFileSettingsAndMessages) {
     EXPECT_EQ(settings.vpDir, "vp/");
 }
 
+// The message style comes from --diagnostics= anywhere before the file name (taken out before
+// the options are read) or from the configuration file; an unknown style is refused.
+TEST_F(CommandLineTest, TheDiagnosticsStyleIsChosenByOptionOrConfigFile) {
+    std::vector<std::string> argv = {"kavo", "--diagnostics=gcc", "f.c"};
+    ASSERT_TRUE(takeLongOptions(c, argv));
+    EXPECT_EQ(argv, (std::vector<std::string>{"kavo", "f.c"}));
+    EXPECT_EQ(c.diagnostics.style(), DiagnosticStyle::Gcc);
+
+    std::vector<std::string> wrong = {"kavo", "--diagnostics=xml", "f.c"};
+    EXPECT_FALSE(takeLongOptions(c, wrong));
+    EXPECT_EQ(io.messages, "Command line error near \"--diagnostics=xml\"\n");
+
+    io.messages.clear();
+    testing::writeFile("kavoconf.cfg", "DIAGNOSTICS kavo\nDIAGNOSTICS json\n");
+    ASSERT_TRUE(readConfigFile(c));
+    EXPECT_EQ(c.diagnostics.style(), DiagnosticStyle::Kavo);
+    EXPECT_EQ(io.messages, "DIAGNOSTICS: In config file \"kavoconf.cfg\" the value is gcc or "
+                           "kavo.\n");
+}
+
 } // namespace
 } // namespace kavo

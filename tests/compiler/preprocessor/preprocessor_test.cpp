@@ -170,6 +170,12 @@ const Case cases[] = {
      "INCLUDING: h.h\n",
      0,
      {{"h.h", "int h;\n"}}},
+    {"AnIncludeNameInDoubledQuotesIsReportedAsWritten",
+     "#include \"\"h.h\"\"\n",
+     "#line 0 h.h\nint h;\n#line 0 main.c\n\n",
+     "INCLUDING: \"h.h\"\n",
+     0,
+     {{"h.h", "int h;\n"}}},
     {"LinesInsideRegionsAreCountedForLaterMarkers",
      "#ifdef Z\na\n#endif\n#include <h.h>\nx\n",
      "\n\n\n#line 0 h.h\n\n#line 3 main.c\n\nx\n",
@@ -292,7 +298,9 @@ TEST_F(PreprocessorTest, PragmasAreStoredInOrderAndProcIdValIsNumbered) {
     EXPECT_EQ(c.pragmas.number("PROC_ID_VAL_2", 0), 3u);
     io.messages.clear();
     EXPECT_EQ(c.pragmas.number("CCTEMP_LOC", 12), 12u);
-    EXPECT_EQ(io.messages, "WARNING: pragma CCTEMP_LOC not defined. Defaulting to 12\n");
+    EXPECT_EQ(c.pragmas.number("CCTEMP_LOC", 13), 13u);
+    EXPECT_EQ(io.messages, "WARNING: pragma CCTEMP_LOC not defined. Defaulting to 12\n")
+        << "warned once, however often a pass asks";
 }
 
 TEST_F(PreprocessorTest, VpmemRecordsRangesAndChecksItsWords) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace kavo::ide {
+namespace kavo::common {
 
 // Called after each block with the bytes written so far; false abandons the write as a
 // failing disk would (tests use it to fail a save part way).
@@ -21,4 +21,4 @@ bool writeFileAtomically(const std::string& path, std::string_view text,
 // Blocks of this size are written between progress calls.
 constexpr std::size_t AtomicWriteBlock = 4096;
 
-} // namespace kavo::ide
+} // namespace kavo::common

@@ -1,5 +1,5 @@
 // writeFileAtomically: temporary file, complete write and flush, then rename.
-#include "ide/atomic_file.hpp"
+#include "common/atomic_file.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kavo::ide {
+namespace kavo::common {
 
 namespace {
 
@@ -57,4 +57,4 @@ bool writeFileAtomically(const std::string& path, std::string_view text,
     return false;
 }
 
-} // namespace kavo::ide
+} // namespace kavo::common

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kavo::ide {
+namespace kavo::common {
 
 // A line holds at most this many tokens; the rest of a longer line is ignored.
 constexpr std::size_t MaxLineTokens = 256;
@@ -38,4 +38,4 @@ struct MarkedLine {
 };
 std::vector<MarkedLine> messageMarks(std::string_view messages);
 
-} // namespace kavo::ide
+} // namespace kavo::common

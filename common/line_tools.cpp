@@ -1,12 +1,12 @@
 // tokenizeLine, readIdeNumber, baseName, markedSourceLine and messageMarks.
-#include "ide/line_tools.hpp"
+#include "common/line_tools.hpp"
 
 #include "compiler/base/number_reader.hpp"
 #include "compiler/base/word_splitter.hpp"
 
 #include <algorithm>
 
-namespace kavo::ide {
+namespace kavo::common {
 
 std::vector<std::string> tokenizeLine(std::string_view line) {
     // The word splitter ends a line at "\n" only; a "\r" of a DOS line end is a line end too.
@@ -77,4 +77,4 @@ std::vector<MarkedLine> messageMarks(std::string_view messages) {
     return marks;
 }
 
-} // namespace kavo::ide
+} // namespace kavo::common
