@@ -202,23 +202,37 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
 
 namespace {
 
+// The escape whose backslash stands at `at` (not the text's last character): where its last
+// character stands, and whether a digit written after it would still extend it.
+struct Escape {
+    std::size_t last = 0;
+    bool open = false;
+};
+
+Escape escapeAt(std::string_view text, std::size_t at) {
+    std::size_t i = at + 1;
+    if (text[i] == 'x') {
+        while (i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
+            ++i;
+        return {i, true};
+    }
+    if (text[i] < '0' || text[i] > '7')
+        return {i, false};
+    int digits = 1;
+    while (digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7') {
+        ++i;
+        ++digits;
+    }
+    return {i, digits < 3};
+}
+
 // Bytes of a string literal as the string table stores it: escapes are one byte each, and
 // the terminating zero is counted.
 int stringBytes(std::string_view text) {
     int bytes = 1;
     for (std::size_t i = 0; i < text.size(); ++i, ++bytes) {
-        if (text[i] != '\\' || i + 1 == text.size())
-            continue;
-        ++i;
-        if (text[i] == 'x') {
-            while (i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
-                ++i;
-        } else if (text[i] >= '0' && text[i] <= '7') {
-            for (int digits = 1;
-                 digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7';
-                 ++digits)
-                ++i;
-        }
+        if (text[i] == '\\' && i + 1 < text.size())
+            i = escapeAt(text, i).last;
     }
     return bytes;
 }
@@ -367,19 +381,9 @@ StackValue FrontEnd::concatenate(const StackValue& strings, const StackValue& ne
         escapeOpen = false;
         if (text[i] != '\\' || i + 1 == text.size())
             continue;
-        ++i;
-        if (text[i] == 'x') {
-            while (i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
-                ++i;
-            escapeOpen = true;
-        } else if (text[i] >= '0' && text[i] <= '7') {
-            int digits = 1;
-            while (digits < 3 && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '7') {
-                ++i;
-                ++digits;
-            }
-            escapeOpen = digits < 3;
-        }
+        const Escape escape = escapeAt(text, i);
+        i = escape.last;
+        escapeOpen = escape.open;
     }
     if (escapeOpen && !more.empty() && std::isxdigit(static_cast<unsigned char>(more[0])))
         more = strprintf("\\%03o", static_cast<unsigned char>(more[0])) + more.substr(1);
