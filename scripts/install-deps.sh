@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ make bison flex)
 if [ "${1:-all}" != "tools" ]; then
     packages+=(
-        libgtest-dev libgmock-dev
+        libgtest-dev libgmock-dev lld
         gputils gpsim
         srecord
         qt6-base-dev xvfb xauth

@@ -139,8 +139,8 @@ void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const
     } else {
         c.error(strprintf("ERROR(C39): Line: %d Argument expected Got %s size = %d argsize = "
                           "%d. funcname = %s\n",
-                          line, std::string(kindName(argument.dest)).c_str(), size, parameter.size,
-                          callee.c_str()));
+                          line, std::string(kindSpelling(argument.dest)).c_str(), size,
+                          parameter.size, callee.c_str()));
     }
 }
 

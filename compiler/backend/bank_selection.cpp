@@ -15,6 +15,12 @@
 //     word before falls through with it, every jump from before the label held it, and every
 //     jump from after the label is an unguarded GOTO, before which the bank is selected
 //     again where it differs (a loop's back jump); any other reference keeps it unknown;
+//   - after a call the bank is the one the callee returns with, when its body came earlier in
+//     the list and every return in it held that bank, no raw assembly ran in it and no jump
+//     left it; otherwise it is unknown;
+//   - a function's body starts with its bank unknown, so its first access selects one; that
+//     selection goes again after the walk when every way in is a call made in that very bank
+//     (no fall-through into the body, no reference to it but the calls and its vector's jump);
 //   - an instruction a skip guards gets its bank from a BANK word right after the skip (a
 //     taken skip passes over BANK words with the instruction); the bank is unknown after it;
 //   - where the high-bank bit must change for a guarded instruction (it is no BANK word), a
@@ -80,12 +86,15 @@ struct LabelReferences {
     std::unordered_map<std::string, int> labelPosition;
     std::unordered_map<std::string, std::vector<Reference>> references;
     std::unordered_map<const Instruction*, int> positions;
+    std::unordered_map<std::string, int> anyLabelPosition; // every label, the functions' too
 
     explicit LabelReferences(const InstructionList& list) {
         int position = 0;
         const Instruction* lastWord = nullptr;
         for (const Instruction* i = list.head(); i != nullptr; i = i->next, ++position) {
             positions[i] = position;
+            if (i->opcode == PIC_LABEL)
+                anyLabelPosition.emplace(i->operand, position);
             if (i->opcode == PIC_LABEL && carriesBank(i->operand))
                 labelPosition[i->operand] = position;
             else if (carriesBank(i->operand))
@@ -114,6 +123,7 @@ public:
             previous = visit(previous, i);
             i = previous->next;
         }
+        dropEntrySelections();
     }
 
 private:
@@ -126,12 +136,107 @@ private:
         window_ = {};
         lastWord_ = nullptr;
         labelJustBefore_ = false;
+        exit_.left = true;
         return i;
+    }
+
+    // The body of a function runs from its label "@name" to "@name_END"; a call names its
+    // vector or its body, "name", and enters the body "@name".
+    void noteFunctionLabel(const std::string& label) {
+        if (exit_.open && label == exit_.body + "_END") {
+            if (!exit_.left && exit_.returns > 0)
+                exitBanks_[exit_.body] = exit_.bank;
+            exit_ = {};
+            return;
+        }
+        const auto start = labels_.anyLabelPosition.find(label);
+        const auto end = labels_.anyLabelPosition.find(label + "_END");
+        if (start == labels_.anyLabelPosition.end() || end == labels_.anyLabelPosition.end())
+            return;
+        exit_ = {};
+        exit_.open = true;
+        exit_.body = label;
+        exit_.start = start->second;
+        exit_.end = end->second;
+        // Only jumps and calls may lead in: the word before is a jump or a return no skip
+        // guards.
+        exit_.onlyJumpedTo = lastWord_ != nullptr &&
+                             (lastWord_->opcode == PIC_GOTO || isreturn(lastWord_->opcode)) &&
+                             (lastWordBefore_ == nullptr || !isskip(*lastWordBefore_));
+    }
+
+    // The selection the first word of a body made, from the bank unknown at its label.
+    void noteEntrySelection(Instruction* before, Instruction* last, int bank) {
+        if (!exit_.open || exit_.wordSeen || !exit_.onlyJumpedTo || before == nullptr ||
+            last == before)
+            return;
+        entries_[exit_.body] = {bank, before, last};
+    }
+
+    // Drops each body's entry selection whose every way in already holds its bank.
+    void dropEntrySelections() {
+        std::unordered_map<std::string, int> otherReferences;
+        std::unordered_map<std::string, int> calls;
+        const Instruction* previous = nullptr;
+        for (const Instruction* i = c_.instructions.head(); i != nullptr; i = i->next) {
+            const bool vectorJump = i->opcode == PIC_GOTO && previous != nullptr &&
+                                    previous->opcode == PIC_LABEL &&
+                                    "@" + previous->operand == i->operand;
+            if (i->opcode == PIC_CALL)
+                ++calls["@" + i->operand];
+            else if (i->opcode != PIC_LABEL && !vectorJump && !i->operand.empty())
+                ++otherReferences[i->operand];
+            previous = i;
+        }
+        for (const auto& [body, entry] : entries_) {
+            const auto made = callBanks_.find(body);
+            const std::string name = body.substr(1);
+            if (made == callBanks_.end() || calls[body] != static_cast<int>(made->second.size()) ||
+                otherReferences.count(body) != 0 || otherReferences.count(name) != 0)
+                continue;
+            bool agree = true;
+            for (const int bank : made->second)
+                agree = agree && bank == entry.bank;
+            if (!agree)
+                continue;
+            while (entry.before->next != entry.last)
+                c_.instructions.remove(entry.before, entry.before->next);
+            c_.instructions.remove(entry.before, entry.last);
+        }
+    }
+
+    // A return or a jump out of the body being walked.
+    void noteExit(const Instruction& i) {
+        if (!exit_.open)
+            return;
+        if (isreturn(i.opcode)) {
+            if (current_ == UnknownBank || (exit_.returns > 0 && exit_.bank != current_))
+                exit_.left = true;
+            exit_.bank = current_;
+            ++exit_.returns;
+            return;
+        }
+        if (i.opcode == PIC_JMPW || i.operand == ProgramCounter) {
+            exit_.left = true; // a computed jump may go anywhere
+            return;
+        }
+        if (!istransfer(i.opcode) || i.opcode == PIC_CALL)
+            return;
+        const auto target = labels_.anyLabelPosition.find(i.operand);
+        if (i.opcode != PIC_GOTO || target == labels_.anyLabelPosition.end() ||
+            target->second < exit_.start || target->second > exit_.end)
+            exit_.left = true;
+    }
+
+    int bankAfterCall(const Instruction& call) const {
+        const auto found = exitBanks_.find("@" + call.operand);
+        return found != exitBanks_.end() ? found->second : UnknownBank;
     }
 
     // Handles i, whose predecessor is previous; returns i (or what replaced it).
     Instruction* visit(Instruction* previous, Instruction* i) {
         if (i->opcode == PIC_LABEL) {
+            noteFunctionLabel(i->operand);
             current_ = bankAtLabel(i->operand, fallsThrough());
             window_ = {};
             labelJustBefore_ = true;
@@ -154,11 +259,16 @@ private:
         if (need.kind == BankNeed::Bank && need.bank != current_) {
             checkIndirectUse(i);
             if (!guarded)
-                select(previous, need.bank, current_, i->line);
+                noteEntrySelection(previous, select(previous, need.bank, current_, i->line),
+                                   need.bank);
             else
                 certain = selectGuarded(previous, i, need.bank);
             window_.disturbed = window_.live;
         }
+        noteExit(*i);
+        if (i->opcode == PIC_CALL)
+            callBanks_["@" + i->operand].push_back(current_);
+        exit_.wordSeen = true;
         noteEffects(i);
         if (guarded && !certain && current_ != before)
             current_ = UnknownBank; // a taken skip keeps the bank held before
@@ -387,7 +497,7 @@ private:
         if (endsWindow(*i))
             window_ = {};
         if (i->opcode == PIC_CALL) {
-            current_ = UnknownBank;
+            current_ = bankAfterCall(*i);
         } else if (i->opcode == PIC_BANK) {
             const auto value = literalvalue(i->operand);
             current_ = value && !chip_.bigBanks ? *value % 8 : UnknownBank;
@@ -452,6 +562,29 @@ private:
     // whose later jumps must select it.
     std::unordered_map<const Instruction*, int> jumpBanks_;
     std::unordered_map<std::string, int> promised_;
+    // The function body being walked, and the bank each body walked returns with.
+    struct FunctionExit {
+        bool open = false;
+        std::string body;
+        int start = 0;
+        int end = 0;
+        int returns = 0;
+        int bank = UnknownBank;
+        bool left = false;         // a return of unknown or another bank, raw assembly, a jump out
+        bool onlyJumpedTo = false; // no word before the body runs on into it
+        bool wordSeen = false;
+    };
+    FunctionExit exit_;
+    std::unordered_map<std::string, int> exitBanks_;
+    // Each body's entry selection (from the word after `before` to `last`), and the banks
+    // held at the calls of each body.
+    struct EntrySelection {
+        int bank = UnknownBank;
+        Instruction* before = nullptr;
+        Instruction* last = nullptr;
+    };
+    std::unordered_map<std::string, EntrySelection> entries_;
+    std::unordered_map<std::string, std::vector<int>> callBanks_;
     bool labelJustBefore_ = false; // no word since the last label
     int current_ = 0;
     FsrWindow window_;

@@ -222,7 +222,7 @@ private:
     // Reset leaves the page bits at 0: the reset jump reaches page 0 only.
     void checkResetTarget(const Instruction& i) {
         if (i.resolved >= PageWords)
-            c_.error(strprintf("ERROR(C250): Line: %d address (%d) of %s not in page 0 for the "
+            c_.error(strprintf("ERROR(C330): Line: %d address (%d) of %s not in page 0 for the "
                                "reset jump.\n",
                                i.line, i.resolved, i.operand.c_str()));
     }

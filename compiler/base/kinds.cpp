@@ -1,6 +1,9 @@
 #include "compiler/base/kinds.hpp"
 
 #include <array>
+#include <cctype>
+#include <string>
+#include <unordered_map>
 
 namespace kavo {
 
@@ -220,6 +223,111 @@ std::string_view kindName(int kind) {
     if (kind < FirstKind || kind > LastKind)
         return {};
     return kindNames[static_cast<std::size_t>(kind - FirstKind)];
+}
+
+std::string_view kindSpelling(int kind) {
+    static const std::unordered_map<int, std::string_view> written = {
+        {SEMICOL, ";"},
+        {COLON, ":"},
+        {COMMA, ","},
+        {LSQUIG, "{"},
+        {RSQUIG, "}"},
+        {LPAREN, "("},
+        {RPAREN, ")"},
+        {LBRA, "["},
+        {RBRA, "]"},
+        {NIF, "if"},
+        {RETURNEXP, "return"},
+        {ASSIGN, "="},
+        {STAREQ, "*="},
+        {DIVEQ, "/="},
+        {MODEQ, "%="},
+        {PLUSEQ, "+="},
+        {MINUSEQ, "-="},
+        {SHIFTLEQ, "<<="},
+        {SHIFTREQ, ">>="},
+        {ANDEQ, "&="},
+        {EXOREQ, "^="},
+        {OREQ, "|="},
+        {EQU_MARK, "a comparison"},
+        {BIGGERTHAN, ">"},
+        {LESSEQ, "<="},
+        {BIGGEREQ, ">="},
+        {INCR, "++"},
+        {DECR, "--"},
+        {QUESTION, "?"},
+        {LOR, "||"},
+        {LAND, "&&"},
+        {OR, "|"},
+        {EXOR, "^"},
+        {AND, "&"},
+        {LEQUALS, "=="},
+        {LNOTEQ, "!="},
+        {LESSTHAN, "<"},
+        {SHIFTR, ">>"},
+        {SHIFTL, "<<"},
+        {PSTAR, "*"},
+        {STAR, "*"},
+        {PLUS, "+"},
+        {MINUS, "-"},
+        {RELMINUS, "-"},
+        {DIV, "/"},
+        {MOD, "%"},
+        {SIZEOFS, "sizeof"},
+        {SIZEOFL, "sizeof"},
+        {TILDE, "~"},
+        {BANG, "!"},
+        {AT, "@"},
+        {DOT, "."},
+        {POINTER, "*"},
+        {FARPOINTER, "*"},
+        {POINTERSYM, "->"},
+        {ELIPSIS, "..."},
+        {PREDEC, "--"},
+        {POSTDEC, "--"},
+        {PREINC, "++"},
+        {POSTINC, "++"},
+        {USTAR, "*"},
+        {ADDR, "&"},
+        {UMINUS, "-"},
+        {UPLUS, "+"},
+        {ADDRESS, "&"},
+        {CAST, "a cast"},
+        {FUNCCALL, "a call"},
+        {STRING, "a string"},
+        {STRINGPTR, "a string"},
+        {FUNCEND, "}"},
+        {INTEGER_CONSTANT, "integer constant"},
+        {CHARACTER_CONSTANT, "character constant"},
+        {FLOATING_CONSTANT, "floating constant"},
+        {ENUMERATION_CONSTANT, "enumeration constant"},
+        {IDENTIFIER, "identifier"},
+        {LONG_IDENTIFIER, "identifier"},
+        {STRING_IDENTIFIER, "identifier"},
+        {TYPEDEFNAME, "type name"},
+        {FUNCNAME, "function"},
+        {ARRAY, "array"},
+        {STRUCT_NAME, "struct"},
+        {UNION_NAME, "union"}};
+    if (const auto found = written.find(kind); found != written.end())
+        return found->second;
+    // The keywords are their names in lower case.
+    static const std::unordered_map<int, std::string> keywords = [] {
+        std::unordered_map<int, std::string> words;
+        for (int k : {AUTO,     REGISTER, STATIC, EXTERN, TYPEDEF,  VOID,  CHAR,     SHORT,  INT,
+                      LONG,     FLOAT,    DOUBLE, SIGNED, UNSIGNED, CONST, VOLATILE, STRUCT, UNION,
+                      CASE,     DEFAULT,  IF,     ELSE,   SWITCH,   WHILE, DO,       FOR,    GOTO,
+                      CONTINUE, BREAK,    RETURN, SIZEOF, ENUM,     ASM,   RASM}) {
+            std::string word(kindName(k));
+            for (char& ch : word)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            words.emplace(k, word);
+        }
+        return words;
+    }();
+    if (const auto found = keywords.find(kind); found != keywords.end())
+        return found->second;
+    return "this expression";
 }
 
 } // namespace kavo

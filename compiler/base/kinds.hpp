@@ -231,7 +231,12 @@ enum SizeOfWhat {
 constexpr int FirstKind = AUTO;
 constexpr int LastKind = CAST;
 
-// The name of a kind as messages and listings print it; "" for numbers without a name.
+// The name of a kind as listings and traces print it; "" for numbers without a name.
 std::string_view kindName(int kind);
+
+// A kind as a user knows it, for messages: a keyword or an operator as it is written in C
+// ("int", "-", "=="), a class of token in words ("identifier", "floating constant"), and
+// "this expression" for the parser's own markers, whose names mean nothing to a user.
+std::string_view kindSpelling(int kind);
 
 } // namespace kavo

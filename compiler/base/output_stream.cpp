@@ -1,33 +1,14 @@
 #include "compiler/base/output_stream.hpp"
 
-#include <cstdlib>
+#include "compiler/base/replacement_file.hpp"
 
-#include <fcntl.h>
+#include <cerrno>
+#include <utility>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace kavo {
-
-namespace {
-
-// The permissions of the file being replaced, or those fopen would give a new one.
-mode_t modeFor(const std::string& path) {
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        return old.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// "DIR/.NAME.XXXXXX" beside "DIR/NAME": the same file system, so the rename is atomic.
-std::string temporaryPattern(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(0, name) + "." + path.substr(name) + ".XXXXXX";
-}
-
-} // namespace
 
 void OutputStream::bindToStandardOutput(Diagnostics& diagnostics) {
     discard();
@@ -43,19 +24,18 @@ bool OutputStream::open(const std::string& path) {
         errno = EISDIR;
         return false;
     }
-    std::string temporary = temporaryPattern(path);
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    const std::optional<ReplacementFile> replacement = openReplacement(path);
+    if (!replacement)
         return false;
-    if (::fchmod(fd, modeFor(path)) != 0 || (file_ = ::fdopen(fd, "w")) == nullptr) {
+    if ((file_ = ::fdopen(replacement->fd, "w")) == nullptr) {
         const int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
+        ::close(replacement->fd);
+        dropReplacement(replacement->temporary);
         errno = error;
         return false;
     }
     path_ = path;
-    temporary_ = temporary;
+    temporary_ = replacement->temporary;
     failed_ = false;
     return true;
 }
@@ -81,12 +61,11 @@ bool OutputStream::close() {
         return true;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    if (closed && !failed_ && std::rename(temporary_.c_str(), path_.c_str()) == 0) {
-        temporary_.clear();
-        return true;
-    }
-    ::unlink(temporary_.c_str());
+    const std::string temporary = std::move(temporary_);
     temporary_.clear();
+    if (closed && !failed_)
+        return putInPlace(temporary, path_);
+    dropReplacement(temporary);
     return false;
 }
 
@@ -97,7 +76,7 @@ void OutputStream::discard() {
         file_ = nullptr;
     }
     if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
+        dropReplacement(temporary_);
     temporary_.clear();
 }
 

@@ -9,6 +9,7 @@
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/genexpr.hpp"
+#include "compiler/codegen/item_list.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -34,9 +35,21 @@ void setUpFsrInto(Compilation& c, const std::string& object, int line) {
     setUp->objectScope = c.codegen.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, object);
 }
 
-// The element at FSR: read into a temporary that keeps the element's sign, or left as INDF
-// for a store.
-void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consumed) {
+// The pointer a pointer to a pointer reaches: its type, for the temporary that reads it.
+Symbol pointerReached(const Symbol& pointerToPointer) {
+    Symbol pointer;
+    // A char pointer is two bytes of program memory address.
+    pointer.type = pointerToPointer.pointee == CHAR ? LONG : POINTER;
+    pointer.base = pointerToPointer.pointee;
+    pointer.typeName = pointerToPointer.typeName;
+    pointer.sign = pointerToPointer.sign;
+    return pointer;
+}
+
+// The element at FSR: read into a temporary that keeps the element's sign (a pointer, when
+// elementPointer gives its type), or left as INDF for a store.
+void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consumed,
+                    const Symbol* elementPointer = nullptr) {
     Compilation& c = s.c;
     const int line = s.line();
     if (isStoredInto(s.previous)) {
@@ -44,7 +57,9 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
         // INDF's own symbol knows nothing of the element: the leaf carries its sign.
         s.item->sign = sign == UNSIGNED ? UNSIGNED : SIGNED;
     } else {
-        const std::string t = newTemporaryOfSign(c, elementSize == 2, sign);
+        const std::string t = elementPointer != nullptr
+                                  ? newpointertmp(c, pointerReached(*elementPointer))
+                                  : newTemporaryOfSign(c, elementSize == 2, sign);
         emit(c, PIC_MOVF, Indirect, 0, line);
         emit(c, PIC_MOVWF, t, -1, line);
         if (elementSize == 2) {
@@ -128,10 +143,32 @@ bool pointerElement(Site& s, Item* pointer, Item* index, std::vector<Item*> cons
             consumed.push_back(s.previous);
         } else {
             emit(c, PIC_MOVWF, FileSelect, -1, line);
-            finishIndirect(s, size, ram->sign, consumed);
+            finishIndirect(s, size, ram->sign, consumed, ram->base == POINTER ? ram : nullptr);
             return true;
         }
     }
+    for (Item* item : consumed)
+        drop(s, item);
+    return true;
+}
+
+// a[k] with a constant k inside the array is the array's variable at the element's offset,
+// reached directly like a struct member: no FSR set-up, and the bank pass sees which bank it
+// needs. &a[k] keeps the address computation.
+bool directElement(Site& s, const Symbol& array, const ExpressionResult& position, int elementSize,
+                   const std::vector<Item*>& consumed) {
+    if (position.kind != INTEGER_CONSTANT || (s.previous != nullptr && s.previous->kind == ADDR))
+        return false;
+    const long offset = position.value * elementSize;
+    if (offset < 0 || offset + elementSize > array.size)
+        return false;
+    Item* leaf = s.item->next;
+    becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, leaf->cval,
+               leaf->ival + static_cast<int>(offset));
+    // The leaf names the whole array, whose symbol is no scalar: the sign it carries tells
+    // the element from the array itself (namesWholeArray).
+    s.item->sign = signOfSymbol(array);
+    releasePendingResult(s.c);
     for (Item* item : consumed)
         drop(s, item);
     return true;
@@ -241,35 +278,149 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
     return text;
 }
 
+namespace {
+
+// The parts of an element access, INDEX_ON base SUBSCRIPT i [SUBSCRIPT j ...] INDEX_OFF.
+struct Subscripts {
+    std::vector<Item*> indices;  // each subscript's EXPSTART, first first
+    std::vector<Item*> consumed; // the items after INDEX_ON, last first (the order of drops)
+};
+
+bool readSubscripts(Item* base, Subscripts& out) {
+    if (!isIdentifier(base))
+        return false;
+    out.consumed = {base};
+    Item* item = base->next;
+    while (item != nullptr && item->kind == SUBSCRIPT) {
+        Item* index = item->next;
+        if (index == nullptr || index->kind != EXPSTART)
+            return false;
+        out.consumed.push_back(item);
+        out.consumed.push_back(index);
+        out.indices.push_back(index);
+        item = index->next;
+    }
+    if (item == nullptr || item->kind != INDEX_OFF || out.indices.empty())
+        return false;
+    out.consumed.push_back(item);
+    std::reverse(out.consumed.begin(), out.consumed.end());
+    return true;
+}
+
+// The number of elements one step of each subscript moves over: a[2][3][4] steps 12, 4, 1.
+int elementsPerStep(const Symbol& array, std::size_t subscript) {
+    int elements = 1;
+    for (std::size_t i = subscript; i < array.rowDimensions.size(); ++i)
+        elements *= array.rowDimensions[i];
+    return elements;
+}
+
+// The subscripts' values folded into one element number of the whole array,
+// i * 12 + j * 4 + k for a[i][j][k] of a[2][3][4], as an expression of its own: its items
+// (prefix order, each subscript a nested expression) and then its value in lastResult.
+void generateElementNumber(Compilation& c, const Symbol& array, const Subscripts& subscripts,
+                           int line) {
+    if (subscripts.indices.size() == 1 && array.rowDimensions.empty()) {
+        genstatement(c, subscripts.indices.front()->sublist);
+        return;
+    }
+    Item* list = nullptr;
+    Item* last = nullptr;
+    const auto add = [&](int kind, const std::string& text, int value) {
+        Item* item = linkItemAfter(c, last, kind, text);
+        item->ival = value;
+        item->line = line;
+        if (list == nullptr)
+            list = item;
+        last = item;
+        return item;
+    };
+    for (std::size_t k = 1; k < subscripts.indices.size(); ++k)
+        add(PLUS, "+", 0);
+    for (std::size_t k = 0; k < subscripts.indices.size(); ++k) {
+        const int step = elementsPerStep(array, k);
+        if (step != 1)
+            add(STAR, "*", 0);
+        add(EXPSTART, "", 0)->sublist = subscripts.indices[k]->sublist;
+        add(GETEXPVAL, "", 0);
+        if (step != 1)
+            add(INTEGER_CONSTANT, std::to_string(step), step);
+    }
+    genstatement(c, list);
+}
+
+Symbol pointerTo(const Symbol& array) {
+    Symbol pointer;
+    pointer.type = POINTER;
+    pointer.base = array.base;
+    pointer.typeName = array.typeName;
+    pointer.sign = array.sign;
+    return pointer;
+}
+
+bool refuseElement(Site& s, const std::string& what) {
+    s.c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
+                        s.line(), what.c_str()));
+    s.c.codegen.abortExpression = true;
+    return true;
+}
+
+} // namespace
+
 bool generateElement(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
     Item* array = s.item->next;
-    Item* subscript = array != nullptr ? array->next : nullptr;
-    Item* index = subscript != nullptr ? subscript->next : nullptr;
-    Item* end = index != nullptr ? index->next : nullptr;
-    if (!isIdentifier(array) || subscript == nullptr || subscript->kind != SUBSCRIPT ||
-        index == nullptr || index->kind != EXPSTART || end == nullptr || end->kind != INDEX_OFF)
+    Subscripts subscripts;
+    if (!readSubscripts(array, subscripts))
         return false;
-    if (ramPointerOf(c, *array) != nullptr || stringPointerOf(c, *array) != nullptr)
-        return pointerElement(s, array, index, {end, index, subscript, array});
+    const std::size_t given = subscripts.indices.size();
+    if (ramPointerOf(c, *array) != nullptr || stringPointerOf(c, *array) != nullptr) {
+        if (given > 1)
+            return refuseElement(s, "a second subscript on the pointer " + array->cval);
+        return pointerElement(s, array, subscripts.indices.front(), subscripts.consumed);
+    }
     const Symbol* symbol = findsym(c, array->cval);
     if (symbol == nullptr || symbol->type != ARRAY) {
         c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
                           array->cval.c_str()));
-        drop(s, end);
-        drop(s, index);
-        drop(s, subscript);
-        drop(s, s.item);
+        for (Item* item : subscripts.consumed)
+            drop(s, item == array ? s.item : item);
+        return true;
+    }
+    const std::size_t dimensions = symbol->rowDimensions.size() + 1;
+    if (given == dimensions + 1 && symbol->base == POINTER) {
+        // a[i][j] on an array of pointers: the element a[i] is a pointer, which the last
+        // subscript steps: INDEX_ON INDEX_ON a SUBSCRIPT i INDEX_OFF SUBSCRIPT j INDEX_OFF.
+        linkItemAfter(c, subscripts.indices[given - 2], INDEX_OFF, "");
+        linkItemAfter(c, s.item, INDEX_ON, "");
+        return true;
+    }
+    if (given > dimensions) {
+        c.error(strprintf("ERROR(C307): Line: %d Array %s has %zu dimension%s: %zu subscripts "
+                          "are too many.\n",
+                          line, array->cval.c_str(), dimensions, dimensions == 1 ? "" : "s",
+                          given));
+        c.codegen.abortExpression = true;
         return true;
     }
     const int base = symbol->base;
-    const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
+    const int elementSize = base == LONG || (base == POINTER && symbol->pointee == CHAR) ? 2
+                            : base == CHAR || base == INT || base == SHORT || base == POINTER
+                                ? 1
+                                : 0;
     // Arrays of aggregates need a multiplied index.
     if (elementSize != 1 && elementSize != 2)
         return false;
-    genstatement(c, index->sublist);
+    const bool row = given < dimensions;
+    if (row && base == CHAR)
+        return refuseElement(s, "a row of the char array " + array->cval + " used as a value");
+    generateElementNumber(c, *symbol, subscripts, line);
     const ExpressionResult position = c.codegen.lastResult;
+    // A pointer element is read into a pointer temporary, which keeps what it points at.
+    if (!row && base != POINTER && directElement(s, *symbol, position, elementSize,
+                                                 subscripts.consumed))
+        return true;
     if (position.kind == INTEGER_CONSTANT) {
         emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0,
              array->ival + position.value * elementSize);
@@ -290,20 +441,100 @@ bool generateElement(Site& s) {
             freetmp(c, indexRegister);
     }
     releasePendingResult(c);
-    if (s.previous != nullptr && s.previous->kind == ADDR) {
-        // &a[i]: the element's address, in W now, is the value.
-        const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
+    const bool addressTaken = s.previous != nullptr && s.previous->kind == ADDR;
+    if (addressTaken || row) {
+        // &a[i], or a row m[i] standing for its first element's address: the address, in W
+        // now, is the value.
+        // A pointer of the element's type: &a[i] + 1 steps one element.
+        const std::string t = newpointertmp(c, pointerTo(*symbol));
         emit(c, PIC_MOVWF, t, -1, line);
         becomeLeaf(s.item, IDENTIFIER, t);
-        for (Item* item : {end, index, subscript, array, s.previous})
+        for (Item* item : subscripts.consumed)
             drop(s, item);
+        if (addressTaken)
+            drop(s, s.previous);
         return true;
     }
     emit(c, PIC_SETIRP, array->cval, -1, line);
     setUpFsrInto(c, array->cval, line);
-    const Symbol* arraySymbol = findsym(c, array->cval);
-    finishIndirect(s, elementSize, arraySymbol != nullptr ? arraySymbol->sign : 0,
-                   {end, index, subscript, array});
+    finishIndirect(s, elementSize, symbol->sign, subscripts.consumed,
+                   base == POINTER ? symbol : nullptr);
+    return true;
+}
+
+namespace {
+
+// Whether an array name after the item before it is not a value: the array of an element,
+// the operand of sizeof or &, an assignment's target (an initialiser's part comes right
+// after its =); an element reached directly names the array with a sign of its own.
+bool arrayNameIsNoValue(const Item& name, const Item* before) {
+    return name.ival != 0 || name.sign != 0 || name.name == ObjectPart ||
+           (before != nullptr &&
+            (before->kind == INDEX_ON || before->kind == SIZEOF || before->kind == ADDR ||
+             before->kind == DEST_ADDR || (before->kind >= ASSIGN && before->kind <= OREQ)));
+}
+
+// Whether the list is one name between markers.
+bool isWholeExpression(const Item* list) {
+    int names = 0;
+    for (const Item* item = list; item != nullptr; item = item->next) {
+        if (isIdentifier(item))
+            ++names;
+        else if (item->kind != SRC_ADDR && item->kind != POSTFIX_EXP_START &&
+                 item->kind != POSTFIX_EXP_END)
+            return false;
+    }
+    return names == 1;
+}
+
+// The array's address in a pointer temporary; false, with the error, where that pointer has
+// no type here.
+bool takeArrayAddress(Compilation& c, Item& name, const Symbol& array) {
+    std::string refusal;
+    if (!array.rowDimensions.empty())
+        refusal = "the name of the array " + name.cval +
+                  " of more than one dimension used as a value (write &" + name.cval +
+                  "[0][0] for its first element)";
+    else if (array.base == CHAR)
+        refusal = "the name of the char array " + name.cval +
+                  " used as a value (a char pointer reads program memory)";
+    if (!refusal.empty()) {
+        c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
+                          name.line, refusal.c_str()));
+        return false;
+    }
+    emit(c, PIC_ADDRESSOF, name.cval, -1, name.line);
+    const std::string t = newpointertmp(c, pointerTo(array));
+    emit(c, PIC_MOVWF, t, -1, name.line);
+    becomeLeaf(&name, IDENTIFIER, t);
+    return true;
+}
+
+} // namespace
+
+bool arrayNamesBecomeAddresses(Compilation& c, Item* list) {
+    if (isWholeExpression(list))
+        return true;
+    const Item* before = nullptr;
+    int membersAhead = 0;
+    for (Item* item = list; item != nullptr; item = item->next) {
+        if (item->kind == ST_ADDR_RESOLVE && membersAhead == 0) {
+            // A member chain: its names are looked up in the struct, not here.
+            for (const Item* i = item; i != nullptr && i->kind == ST_ADDR_RESOLVE; i = i->next)
+                ++membersAhead;
+            ++membersAhead; // and the base
+        }
+        const bool skipped = membersAhead > 0 && isIdentifier(item);
+        if (skipped)
+            --membersAhead;
+        if (!skipped && isIdentifier(item) && !arrayNameIsNoValue(*item, before)) {
+            const Symbol* symbol = findsym(c, item->cval);
+            if (symbol != nullptr && symbol->type == ARRAY && !takeArrayAddress(c, *item, *symbol))
+                return false;
+        }
+        if (item->kind != POSTFIX_EXP_START)
+            before = item;
+    }
     return true;
 }
 
@@ -325,7 +556,9 @@ bool generatePointerAccess(Site& s) {
         return true;
     }
     const int base = symbol->type == POINTER ? symbol->base : getbase(c, pointer->cval);
-    const int elementSize = base == LONG ? 2 : base == CHAR || base == INT || base == SHORT ? 1 : 0;
+    const int elementSize = base == LONG                                               ? 2
+                            : base == CHAR || base == INT || base == SHORT || base == POINTER ? 1
+                                                                                              : 0;
     if (symbol->type != POINTER || elementSize == 0) {
         c.message(strprintf("WARNING: getbase() returns: %s for %s\n",
                             std::string(kindName(base)).c_str(), pointer->cval.c_str()));
@@ -333,7 +566,8 @@ bool generatePointerAccess(Site& s) {
     }
     emitOn(c, PIC_MOVF, *pointer, 0, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
-    finishIndirect(s, elementSize, symbol->sign, {pointer});
+    finishIndirect(s, elementSize, symbol->sign, {pointer},
+                   base == POINTER ? symbol : nullptr);
     return true;
 }
 

@@ -316,21 +316,6 @@ int shiftWords(int n, bool arithmetic) {
     return (arithmetic ? 5 : 2) + 2 * (n - 8);
 }
 
-// The value widened to 16 bits into t (low byte first), by its own sign.
-void loadWidened(Compilation& c, const Item& a, const std::string& t, int line) {
-    if (isWide(&a)) {
-        copyInto(c, a, t, line);
-        return;
-    }
-    emitOn(c, PIC_MOVF, a, 0, line);
-    emit(c, PIC_MOVWF, t, -1, line);
-    emit(c, PIC_CLRF, t, -1, line, 0, 1);
-    if (signOf(c, a) == SIGNED) {
-        emitOn(c, PIC_BTFSC, a, 7, line);
-        emit(c, PIC_DECF, t, 1, line, 0, 1);
-    }
-}
-
 // t's high byte filled with the sign of its low byte.
 void extendLowByte(Compilation& c, const std::string& t, int line) {
     emit(c, PIC_CLRF, t, -1, line, 0, 1);
@@ -388,14 +373,51 @@ void shiftRemainingBits(Compilation& c, const std::string& t, int kind, bool ari
     }
 }
 
-// Inline words beyond this cost more than loading the routine's parameters and calling it.
-constexpr int MaxInlineShiftWords = 12;
+// x = a << n and x = a >> n into an 8-bit x: the 8-bit shift itself, one rotate a bit. A
+// right shift needs an 8-bit a, whose widened high byte only copies its sign or zeros.
+bool shiftByte(Site& s, Item* a, Item* b) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const int kind = s.item->kind;
+    const int n = static_cast<int>(b->ival);
+    if (n > 7 || 2 * n > MaxInlineWords || (kind == SHIFTR && isWide(a)))
+        return false;
+    const bool arithmetic = kind == SHIFTR && signOf(c, *a) == SIGNED;
+    c.codegen.expressionSign = shiftType(c, *a).sign;
+    const std::string t = newTemporary(c, false);
+    emitOn(c, PIC_MOVF, *a, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    for (int k = 0; k < n; ++k) {
+        if (arithmetic)
+            emit(c, PIC_RLF, t, 0, line);
+        else
+            emit(c, PIC_BCF, Status, Carry, line);
+        emit(c, kind == SHIFTL ? PIC_RLF : PIC_RRF, t, 1, line);
+    }
+    finish(s, a, b, IDENTIFIER, t);
+    return true;
+}
 
 } // namespace
 
+void loadWidened(Compilation& c, const Item& a, const std::string& t, int line) {
+    if (isWide(&a)) {
+        copyInto(c, a, t, line);
+        return;
+    }
+    emitOn(c, PIC_MOVF, a, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    emit(c, PIC_CLRF, t, -1, line, 0, 1);
+    if (signOf(c, a) == SIGNED) {
+        emitOn(c, PIC_BTFSC, a, 7, line);
+        emit(c, PIC_DECF, t, 1, line, 0, 1);
+    }
+}
+
 // A shift by a constant count from 1 to 15, inline where that is shorter than the routine's
 // call: the value widened to 16 bits in a temporary, whole bytes moved first, then one rotate
-// through the carry per remaining bit. Counts outside 1..15 keep the routine's rules.
+// through the carry per remaining bit. Counts outside 1..15 keep the routine's rules. A shift
+// stored whole into an 8-bit place is done at 8 bits.
 bool generateConstantShift(Site& s) {
     Item* a = s.item->next;
     Item* b = a->next;
@@ -405,10 +427,12 @@ bool generateConstantShift(Site& s) {
     if ((kind != SHIFTL && kind != SHIFTR) || !isValue(a) || isConstant(a) || !isConstant(b) ||
         b->ival < 1 || b->ival > 15)
         return false;
+    if (storedAsByte(s, b) && shiftByte(s, a, b))
+        return true;
     const int n = static_cast<int>(b->ival);
     const OperationType type = shiftType(c, *a);
     const bool arithmetic = kind == SHIFTR && type.sign == SIGNED;
-    if (shiftWords(n, arithmetic) > MaxInlineShiftWords)
+    if (shiftWords(n, arithmetic) > MaxInlineWords)
         return false;
     c.codegen.expressionSign = type.sign;
     const std::string t = newTemporary(c, true);
@@ -431,7 +455,7 @@ bool generateRuntimeOperation(Site& s) {
     const int line = s.line();
     if (!isValue(a) || !isValue(b))
         return false;
-    if (generateConstantShift(s))
+    if (generateConstantShift(s) || generateConstantMultiply(s))
         return true;
     const int kind = s.item->kind;
     c.codegen.expressionSign =

@@ -206,23 +206,12 @@ void assignIndirectThroughRoutine(Compilation& c, int kind, const Item& value, c
     freetmp(c, address);
 }
 
-// Only where no one sees the steps may a byte be rotated in place bit by bit: not a
-// volatile variable, not a register at a fixed address, not a byte reached through FSR.
-bool rotatableInPlace(const Compilation& c, const Item& target) {
-    if (!isIdentifier(&target) || target.cval.empty() || target.cval[0] == '@')
-        return false;
-    if (target.cval.starts_with("_tmp_"))
-        return true;
-    const Symbol* symbol = findsym(c, target.cval);
-    return symbol != nullptr && symbol->qual != VOLATILE && symbol->addr < 0;
-}
-
 // x <<= n and x >>= n for a small constant n, in place: one rotate through the carry per
 // bit and byte. An 8-bit target keeps only the low byte of C's 16-bit result, which is the
 // 8-bit shift itself (a signed right shift copies the sign bit into the carry first).
 bool shiftInPlace(Compilation& c, int kind, const Item& value, const Item& target, int line) {
     if ((kind != SHIFTLEQ && kind != SHIFTREQ) || value.kind != INTEGER_CONSTANT ||
-        value.ival < 1 || value.ival > 7 || !rotatableInPlace(c, target))
+        value.ival < 1 || value.ival > 7 || !isQuietPlace(c, target))
         return false;
     const bool wide = isWide(&target);
     const int n = static_cast<int>(value.ival);
@@ -314,6 +303,48 @@ int operationSign(const Compilation& c, int kind, const Item& value, const Item&
     return commonType(c, target, value).sign;
 }
 
+// The width of the place an assignment's target names before it is reduced to a leaf: 1 for
+// an 8-bit variable or an element of an array of 8-bit elements, 0 when not known here.
+int targetBytes(const Compilation& c, const Item* target) {
+    if (target == nullptr)
+        return 0;
+    const Item* named = target->kind == INDEX_ON ? target->next : target;
+    if (named == nullptr || named->kind != IDENTIFIER)
+        return 0;
+    const Symbol* symbol = findsym(c, named->cval);
+    if (symbol == nullptr || (target->kind == INDEX_ON) != (symbol->type == ARRAY))
+        return 0;
+    const int type = symbol->type == ARRAY ? symbol->base : symbol->type;
+    return type == CHAR || type == INT || type == SHORT ? 1 : 0;
+}
+
+} // namespace
+
+bool isQuietPlace(const Compilation& c, const Item& place) {
+    if (!isIdentifier(&place) || place.cval.empty() || place.cval[0] == '@')
+        return false;
+    if (place.cval.starts_with("_tmp_"))
+        return true;
+    const Symbol* symbol = findsym(c, place.cval);
+    return symbol != nullptr && symbol->qual != VOLATILE && symbol->addr < 0;
+}
+
+bool storedAsByte(const Site& s, const Item* lastOperand) {
+    if (skipBrackets(s.list) != s.item)
+        return false;
+    const Item* assignment = skipBrackets(lastOperand->next);
+    return assignment != nullptr && assignment->kind == ASSIGN &&
+           targetBytes(s.c, skipBrackets(assignment->next)) == 1;
+}
+
+namespace {
+
+// A pointer that is not a char pointer holds a RAM address (&c of a char too).
+bool holdsRamAddress(const Compilation& c, const Item& leaf) {
+    const Symbol* symbol = isIdentifier(&leaf) ? findsym(c, leaf.cval) : nullptr;
+    return symbol != nullptr && symbol->type == POINTER;
+}
+
 } // namespace
 
 bool generateAssignment(Site& s) {
@@ -335,8 +366,16 @@ bool generateAssignment(Site& s) {
     if (!isIdentifier(target)) {
         c.error(kind == ASSIGN ? strprintf("ERROR(C50): Line: %d Syntax error near =.\n", line)
                                : strprintf(targetErrorFormat(kind), line,
-                                           std::string(kindName(target->kind)).c_str()));
+                                           writtenAs(resultOf(*target)).c_str()));
         drop(s, s.item);
+        return true;
+    }
+    if (kind == ASSIGN && holdsRamAddress(c, *value) && stringPointerOf(c, *target) != nullptr) {
+        // A RAM address in a char pointer would be read from program memory.
+        c.error(strprintf("ERROR(C272): Line: %d A char pointer reads program memory (strings): "
+                          "it cannot point at RAM. Use an int pointer.\n",
+                          line));
+        c.codegen.abortExpression = true;
         return true;
     }
     c.codegen.expressionSign = operationSign(c, kind, *value, *target);

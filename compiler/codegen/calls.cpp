@@ -47,12 +47,10 @@ void passArgument(Site& s, const std::string& callee) {
     if (r.kind != IDENTIFIER && r.kind != LONG_IDENTIFIER) {
         c.error(strprintf("ERROR(C39): Line: %d Bad argument in function call. Got %s size = %d "
                           "argsize = %d. funcname = %s\n",
-                          line, std::string(kindName(r.kind)).c_str(), getsize(c, r.name), 0,
-                          callee.c_str()));
+                          line, writtenAs(r).c_str(), getsize(c, r.name), 0, callee.c_str()));
         return;
     }
-    const Symbol* symbol = findsym(c, r.name);
-    if (symbol != nullptr && symbol->type == ARRAY) {
+    if (namesWholeArray(c, r.name, r.sign)) {
         // An array is passed by its address.
         const std::string t = newtmp(c, INT);
         emit(c, PIC_ADDRESSOF, r.name, -1, line, 0, r.value);
@@ -113,6 +111,15 @@ bool pushArgument(Site& s) {
 // sign of the expression around the call: an unsigned char result of 200 widens to 200.
 std::string resultTemporary(Compilation& c, const std::string& function, bool wide) {
     const Symbol* symbol = functionSymbol(c, function);
+    if (symbol != nullptr && symbol->base == POINTER) {
+        // A returned pointer keeps what it points at.
+        Symbol pointer;
+        pointer.type = POINTER;
+        pointer.base = symbol->pointee;
+        pointer.typeName = symbol->typeName;
+        pointer.sign = symbol->sign;
+        return newpointertmp(c, pointer);
+    }
     return newTemporaryOfSign(c, wide, symbol != nullptr ? symbol->sign : 0);
 }
 

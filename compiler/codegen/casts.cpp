@@ -1,12 +1,15 @@
 // Casts (generateCast): the operand converted to char, short or int (8 bits) or long
 // (16 bits), signed or unsigned. Narrowing keeps the low byte; widening extends by the
 // operand's own sign; the result is a temporary of the cast's type, so that the operations
-// after it see that type, a cast constant too. A cast
-// to any other type (a pointer, a struct, void, a floating type) is refused: its conversion
-// would not be what C does.
+// after it see that type, a cast constant too. A cast to a RAM pointer type (a pointer to
+// short, int, long or a struct or union) makes a pointer of that type from the operand's low
+// byte, a RAM address. A cast to any other type (a char pointer, which reads program
+// memory, a pointer to a pointer, a struct, void, a floating type) is refused: its
+// conversion would not be what C does.
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
+#include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {
 
@@ -23,6 +26,52 @@ int castSign(const Item& cast) {
     return (" " + cast.cval + " ").find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
 }
 
+// The RAM pointer a cast's words name ("int *", "unsigned long *", "struct pt *"); false for
+// any other type.
+bool ramPointerType(const Compilation& c, const std::string& words, Symbol& pointer) {
+    if (!words.ends_with(" *") || words.find('*') != words.size() - 1)
+        return false;
+    const std::string base = words.substr(0, words.size() - 2);
+    pointer.type = POINTER;
+    pointer.sign = (" " + base + " ").find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
+    for (const char* aggregate : {"struct ", "union "}) {
+        if (base.starts_with(aggregate)) {
+            pointer.base = base.starts_with("struct ") ? STRUCT : UNION;
+            pointer.typeName = visibletag(c, base.substr(std::string(aggregate).size()));
+            return findtag(c, pointer.typeName) != nullptr;
+        }
+    }
+    if (base.find("char") != std::string::npos)
+        return false;
+    pointer.base = base.find("long") != std::string::npos  ? LONG
+                   : base.find("short") != std::string::npos ? SHORT
+                                                              : INT;
+    return base.find("int") != std::string::npos || pointer.base != INT ||
+           base == "signed" || base == "unsigned";
+}
+
+// (T *)x: x's low byte, a RAM address, in a pointer of the cast's type. A char pointer's
+// value is a program memory address: it has no RAM pointer.
+bool castToPointer(Site& s, const Symbol& pointer) {
+    Compilation& c = s.c;
+    Item* x = s.item->next;
+    if (!isLeaf(x))
+        return false;
+    if (stringPointerOf(c, *x) != nullptr) {
+        c.error(strprintf("ERROR(C308): Line: %d A cast from the char pointer %s to %s is not "
+                          "supported: a char pointer reads program memory.\n",
+                          s.line(), x->cval.c_str(), s.item->cval.c_str()));
+        drop(s, s.item);
+        return true;
+    }
+    loadW(c, *x, s.line());
+    const std::string t = newpointertmp(c, pointer);
+    emit(c, PIC_MOVWF, t, -1, s.line());
+    becomeLeaf(s.item, IDENTIFIER, t);
+    drop(s, x);
+    return true;
+}
+
 } // namespace
 
 bool generateCast(Site& s) {
@@ -30,8 +79,12 @@ bool generateCast(Site& s) {
     const int line = s.line();
     Item* x = s.item->next;
     if (s.item->ival == 0) {
+        Symbol pointer;
+        if (ramPointerType(c, s.item->cval, pointer))
+            return castToPointer(s, pointer);
         c.error(strprintf("ERROR(C270): Line: %d A cast to %s is not supported: casts convert "
-                          "to char, short, int or long only.\n",
+                          "to char, short, int, long or a pointer to short, int, long or a "
+                          "struct only.\n",
                           line, s.item->cval.c_str()));
         drop(s, s.item);
         return true;

@@ -42,6 +42,19 @@ std::string highByte(int value);
 // (SRC_ADDR, DEST_ADDR, POSTFIX_EXP_START, POSTFIX_EXP_END); none at the list's end.
 const Item* skipBrackets(const Item* i);
 
+// A place no one else sees: reading it again or changing it step by step shows the program
+// nothing. Not a volatile variable, not a register at a fixed address, not a byte reached
+// through FSR; a temporary is one.
+bool isQuietPlace(const Compilation& c, const Item& place);
+
+// Whether the operation at the site, whose last operand is given, is the whole value of a
+// plain assignment to an 8-bit place: only the low byte of its result is ever seen.
+bool storedAsByte(const Site& site, const Item* lastOperand);
+
+// Inline words of an operation beyond this cost more than loading a runtime routine's
+// parameters and calling it.
+constexpr int MaxInlineWords = 12;
+
 // Whether the item before a value makes it a place stored into (an assignment's target, the
 // operand of ++ or --).
 bool isStoredInto(const Item* before);
@@ -64,10 +77,16 @@ int signOfName(const Compilation& c, const std::string& name);
 int signOfSymbol(const Symbol& symbol);
 // The leaf as the last result of an expression, its sign included.
 ExpressionResult resultOf(const Item& leaf);
+// A value as the user wrote it, for messages: the variable's name, the constant, or the
+// kind's spelling (a computed value is "this expression").
+std::string writtenAs(const ExpressionResult& value);
 
 // Instruction with a leaf operand: the leaf's name and its byte offset (+1 for the high byte).
 Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line,
                     bool high = false);
+// Whether a leaf naming an array stands for the whole array (its address). An element at a
+// constant index is the array's name at the element's offset, and carries its sign.
+bool namesWholeArray(const Compilation& c, const std::string& name, int sign);
 // W = the leaf's low (or high) byte: MOVLW for a constant, MOVF for an identifier; an 8-bit
 // identifier's high byte is 0.
 void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
@@ -106,6 +125,10 @@ ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, boo
 // Copies an identifier leaf's bytes into the temporary t of its width.
 void copyInto(Compilation& c, const Item& x, const std::string& t, int line);
 
+// The value widened to 16 bits into t (low byte first), by its own sign. An 8-bit value is
+// left in W.
+void loadWidened(Compilation& c, const Item& a, const std::string& t, int line);
+
 // Copies an 8-bit leaf into a fresh 16-bit temporary (sign-extended when SIGNED); 16-bit
 // leaves and constants are returned unchanged. The returned item replaces `leaf` in the list.
 Item* widen(Site& site, Item* leaf);
@@ -124,6 +147,8 @@ bool generateAddition(Site& site);
 bool generateSubtraction(Site& site);
 bool generateBitwise(Site& site);
 bool generateRuntimeOperation(Site& site);
+bool generateConstantShift(Site& site);    // << and >> by a constant, inline when shorter
+bool generateConstantMultiply(Site& site); // * by a constant, inline when shorter
 bool generateRelation(Site& site);
 bool generateAssignment(Site& site);
 bool generateUnary(Site& site);
@@ -138,6 +163,13 @@ bool generateMember(Site& site);                // ST_ADDR_RESOLVE chains
 bool generateMemberThroughPointer(Site& site);  // POINTERSYM(member) pointer: p->member
 bool generateString(Site& site);                // a string literal as a value
 bool generateCast(Site& site);                  // CAST operand
+
+// The name of an array standing as a value, looked at before the list is reduced: it
+// becomes a pointer to the array's first element (a temporary holding its address), as C
+// says; not where it is subscripted, sized, addressed with &, assigned to or a member name,
+// nor where it is the whole expression (an argument passes an array by its address). False
+// after an error.
+bool arrayNamesBecomeAddresses(Compilation& c, Item* list);
 
 // Whole structs and unions in an expression's list, looked at before it is reduced: a plain
 // assignment between two of the same type is copied byte by byte (the list becomes its

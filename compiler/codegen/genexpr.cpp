@@ -293,14 +293,15 @@ bool generateInlineAssembly(codegen::Site& s) {
     return true;
 }
 
-// (*p)++ or (a[i]) = v: a parenthesised value held in a temporary is a copy; storing into it
-// would change nothing the program sees, so it is refused.
+// A parenthesised value held in a temporary is a copy (an object in parentheses, (*p)++, is
+// the object itself); storing into it would change nothing the program sees, so it is
+// refused.
 bool storesIntoACopy(codegen::Site& s) {
     const std::string& name = s.c.codegen.lastResult.name;
     if (!codegen::isStoredInto(s.previous) || !name.starts_with("_tmp_"))
         return false;
     s.c.error(strprintf("ERROR(C259): Line: %d storing into a parenthesised value that is not a "
-                        "variable, such as (*p)++, is not supported by this compiler yet.\n",
+                        "variable is not supported by this compiler yet.\n",
                         s.line()));
     s.c.codegen.abortExpression = true;
     return true;
@@ -543,6 +544,8 @@ bool genexpr(Compilation& c, Item*& list) {
             ++valueItems;
         }
     }
+    if (!codegen::arrayNamesBecomeAddresses(c, list))
+        return false;
     const codegen::AggregateUse aggregate = codegen::generateAggregateUse(c, list);
     if (aggregate != codegen::AggregateUse::None) {
         noteLeaf(c, list);

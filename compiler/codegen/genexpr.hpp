@@ -2,6 +2,9 @@
 
 #include "compiler/run/compilation.hpp"
 
+#include <string>
+#include <vector>
+
 namespace kavo {
 
 // Compiles one expression's item list by repeated reduction: wherever an operator is directly
@@ -29,7 +32,9 @@ bool isinitialiser(const Item* list);
 // The element count an array declared without a size takes from its initialiser list (the
 // list's values, or a string's characters and its closing 0, or the highest designated
 // index and those after it); -1 when there is no list. Designator indices become constants.
-int initialisercount(Compilation& c, Item* list, int elementType, const std::string& typeName);
+// For an array of more dimensions (rows: the sizes after the first) it counts rows.
+int initialisercount(Compilation& c, Item* list, int elementType, const std::string& typeName,
+                     const std::vector<int>& rows);
 
 // The value of a character constant's text (between the quotes), with C15, C16 and C17.
 int characterConstantValue(Compilation& c, const std::string& text, int line);

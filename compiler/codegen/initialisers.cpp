@@ -11,6 +11,7 @@
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
+#include "compiler/tables/ram_map.hpp"
 
 #include <algorithm>
 #include <map>
@@ -131,8 +132,11 @@ InitValue readValue(Compilation& c, Item*& item) {
     return value;
 }
 
-Shape shapeOfType(Compilation& c, int type, int base, int count, const std::string& typeName,
-                  int offset);
+// An array's rows are the sizes of its dimensions after the first (Symbol::rowDimensions).
+using Rows = std::vector<int>;
+
+Shape shapeOfType(Compilation& c, int type, int base, int count, const Rows& rows,
+                  const std::string& typeName, int offset);
 
 Shape shapeOfTag(Compilation& c, const std::string& typeName, int offset) {
     Shape shape;
@@ -144,15 +148,32 @@ Shape shapeOfTag(Compilation& c, const std::string& typeName, int offset) {
     shape.isUnion = tag->type == UNION_NAME;
     shape.size = typesize(c, nullptr, tag->type, tag->name);
     for (const Symbol* m = tag->members.head; m != nullptr; m = m->next) {
-        shape.parts.push_back(
-            shapeOfType(c, m->type, m->base, m->count, m->typeName, offset + m->offset));
+        shape.parts.push_back(shapeOfType(c, m->type, m->base, m->count, m->rowDimensions,
+                                          m->typeName, offset + m->offset));
         shape.names.push_back(m->name);
     }
     return shape;
 }
 
-Shape shapeOfType(Compilation& c, int type, int base, int count, const std::string& typeName,
-                  int offset) {
+int elementsOf(const Rows& rows) {
+    int elements = 1;
+    for (int size : rows)
+        elements *= size;
+    return elements;
+}
+
+// One element of an array's first dimension: a scalar or aggregate of base, or (with rows)
+// an array of the rows' first size whose rows are the rest.
+Shape shapeOfElement(Compilation& c, int base, const Rows& rows, const std::string& typeName,
+                     int offset) {
+    if (rows.empty())
+        return shapeOfType(c, base, 0, 0, {}, typeName, offset);
+    return shapeOfType(c, ARRAY, base, elementsOf(rows), Rows(rows.begin() + 1, rows.end()),
+                       typeName, offset);
+}
+
+Shape shapeOfType(Compilation& c, int type, int base, int count, const Rows& rows,
+                  const std::string& typeName, int offset) {
     if (type == STRUCT || type == UNION || type == STRUCT_NAME || type == UNION_NAME)
         return shapeOfTag(c, typeName, offset);
     Shape shape;
@@ -162,15 +183,18 @@ Shape shapeOfType(Compilation& c, int type, int base, int count, const std::stri
         return shape;
     }
     shape.aggregate = true;
-    shape.charArray = base == CHAR;
-    const int elementSize = typesize(c, nullptr, base, typeName);
-    for (int i = 0; i < count; ++i)
-        shape.parts.push_back(shapeOfType(c, base, 0, 0, typeName, offset + i * elementSize));
+    shape.charArray = base == CHAR && rows.empty();
+    const int elementSize = typesize(c, nullptr, base, typeName) * elementsOf(rows);
+    for (int i = 0; i < count / elementsOf(rows); ++i)
+        shape.parts.push_back(shapeOfElement(c, base, rows, typeName, offset + i * elementSize));
     return shape;
 }
 
 Shape shapeOf(Compilation& c, const Symbol& symbol) {
-    return shapeOfType(c, symbol.type, symbol.base, symbol.count, symbol.typeName, 0);
+    // A char pointer element is two bytes, as a long is.
+    const bool charPointers = symbol.base == POINTER && symbol.pointee == CHAR;
+    return shapeOfType(c, symbol.type, charPointers ? LONG : symbol.base, symbol.count,
+                       symbol.rowDimensions, symbol.typeName, 0);
 }
 
 int scalarCount(const Shape& shape) {
@@ -203,6 +227,12 @@ bool isString(const InitValue& value) {
         first = first->next;
     return first != nullptr && first->kind == STRING && first->next != nullptr &&
            first->next->kind == POSTFIX_EXP_END && first->next->next == nullptr;
+}
+
+bool startsString(const Item* item) {
+    while (item != nullptr && item->kind == POSTFIX_EXP_START)
+        item = item->next;
+    return item != nullptr && item->kind == STRING;
 }
 
 const Item* stringItem(const InitValue& value) {
@@ -347,7 +377,7 @@ private:
                 }
             } else if (!d.member && isArray) {
                 if (d.index < 0 || static_cast<std::size_t>(d.index) >= shape->parts.size()) {
-                    c_.error(strprintf("ERROR(C295): Line: %d The designator [%d] is outside "
+                    c_.error(strprintf("ERROR(C332): Line: %d The designator [%d] is outside "
                                        "the array.\n",
                                        d.line, d.index));
                     return false;
@@ -455,6 +485,35 @@ void refuse(Compilation& c, int line, const std::string& what) {
                       what.c_str()));
 }
 
+// An aggregate's initialiser is stored part by part, so its code grows with the object, not
+// with the source: an object no RAM can hold is refused before that code is made, and the
+// compilation ends there (RamMap::exhausted). Nothing holds an object larger than every bank;
+// the objects initialised before main never share RAM, so together they cannot take more
+// than the bank table holds. Without a bank table the device header is missing, which
+// placement reports on its own.
+bool roomInRam(Compilation& c, const Symbol& target) {
+    RamMap& ram = *c.ram;
+    const int largest = largestBank(ram);
+    if (largest == 0 || target.addr >= 0)
+        return true;
+    const bool once = target.scope == GlobalScope || target.cls == STATIC;
+    if (once)
+        ram.initialisedBytes += target.size;
+    std::string shortage;
+    if (target.size > largest)
+        shortage = strprintf("%s needs %d bytes in one piece; the largest bank holds %d bytes",
+                             target.name.c_str(), target.size, largest);
+    else if (once && ram.initialisedBytes > bankBytes(ram))
+        shortage =
+            strprintf("The variables initialised up to %s need %d bytes; the banks hold %d bytes",
+                      target.name.c_str(), ram.initialisedBytes, bankBytes(ram));
+    if (shortage.empty())
+        return true;
+    c.error("ERROR(C114): not enough register memory in this chip! " + shortage + ".\n");
+    ram.exhausted = true;
+    return false;
+}
+
 } // namespace
 
 bool isinitialiser(const Item* list) {
@@ -471,6 +530,8 @@ bool geninitialiser(Compilation& c, Item*& list) {
     if (target == nullptr || (!braced && target->type != ARRAY))
         return genexpr(c, list);
     const int line = parts.assignment->line;
+    if (!roomInRam(c, *target))
+        return false;
     // Cut the values off the assignment: the parts are stored one by one.
     for (Item* item = parts.values; item != nullptr; item = item->next) {
         if (item->next == parts.assignment)
@@ -505,7 +566,8 @@ bool geninitialiser(Compilation& c, Item*& list) {
     return true;
 }
 
-int initialisercount(Compilation& c, Item* list, int elementType, const std::string& typeName) {
+int initialisercount(Compilation& c, Item* list, int elementType, const std::string& typeName,
+                     const std::vector<int>& rows) {
     const InitialiserParts parts = splitInitialiser(list);
     if (parts.assignment == nullptr || parts.values == nullptr)
         return -1;
@@ -518,6 +580,7 @@ int initialisercount(Compilation& c, Item* list, int elementType, const std::str
             return -1;
         return static_cast<int>(codegen::decodeString(c, first->cval, first->line).size()) + 1;
     }
+    const bool rowOfChars = elementType == CHAR && rows.size() == 1;
     // Count the values at the list's top level; values without braces for struct elements
     // fill one element after the other. A designator [index] sets the element of its value
     // and of those that follow it.
@@ -531,7 +594,8 @@ int initialisercount(Compilation& c, Item* list, int elementType, const std::str
     for (Item* item = parts.values; item != parts.assignment; item = item->next) {
         if (valueStarts && item->kind != RSQUIG) {
             ++values;
-            elided = elided || item->kind != LSQUIG;
+            // A string fills a whole row of chars as a brace list would.
+            elided = elided || (item->kind != LSQUIG && !(rowOfChars && startsString(item)));
             const bool index = item->kind == LBRA && item->next != nullptr;
             designated = designated || index;
             element = index ? designatorIndex(c, *item->next) : element + 1;
@@ -547,7 +611,7 @@ int initialisercount(Compilation& c, Item* list, int elementType, const std::str
     }
     if (designated)
         return elements;
-    const int scalars = scalarCount(shapeOfType(c, elementType, 0, 0, typeName, 0));
+    const int scalars = scalarCount(shapeOfElement(c, elementType, rows, typeName, 0));
     if (!elided || scalars <= 1)
         return values;
     return (values + scalars - 1) / scalars;

@@ -70,21 +70,36 @@ ExpressionResult resultOf(const Item& leaf) {
     return {leaf.kind, leaf.cval, leaf.ival, leaf.sign};
 }
 
+std::string writtenAs(const ExpressionResult& value) {
+    switch (value.kind) {
+    case INTEGER_CONSTANT:
+        return std::to_string(value.value);
+    case FLOATING_CONSTANT:
+        return value.name;
+    case IDENTIFIER:
+    case LONG_IDENTIFIER:
+        // The compiler's own names (temporaries, registers) hold computed values.
+        for (const char* own : {"_tmp_", "_swt_", "_itr_", "_prm_", "@"}) {
+            if (value.name.starts_with(own))
+                return "this expression";
+        }
+        return value.name;
+    default:
+        return std::string(kindSpelling(value.kind));
+    }
+}
+
 Instruction* emitOn(Compilation& c, int opcode, const Item& leaf, int dest, int line, bool high) {
     return emit(c, opcode, leaf.cval, dest, line, 0, leaf.ival + (high ? 1 : 0));
 }
 
-namespace {
-
-bool namesAnArray(const Compilation& c, const Item& leaf) {
-    const Symbol* symbol = findsym(c, leaf.cval);
-    return symbol != nullptr && symbol->type == ARRAY;
+bool namesWholeArray(const Compilation& c, const std::string& name, int sign) {
+    const Symbol* symbol = findsym(c, name);
+    return symbol != nullptr && symbol->type == ARRAY && sign == 0;
 }
 
-} // namespace
-
 void loadW(Compilation& c, const Item& leaf, int line, bool high) {
-    if (leaf.kind == IDENTIFIER && namesAnArray(c, leaf)) {
+    if (leaf.kind == IDENTIFIER && namesWholeArray(c, leaf.cval, leaf.sign)) {
         // The array's first byte is not what its name means; its address as a value is not
         // built yet, so the statement is refused rather than compiled into a byte load.
         c.error(strprintf("ERROR(C259): Line: %d the name of array %s used as a value is not "

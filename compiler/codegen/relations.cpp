@@ -40,7 +40,7 @@ bool generateRelation(Site& s) {
     if (d->kind != INTEGER_CONSTANT && d->kind != IDENTIFIER && d->kind != LONG_IDENTIFIER) {
         if (isLeaf(d) || d->kind == ADDRESS) {
             c.error(strprintf("ERROR(C38): Line: %d Identifier or constant expected near %s.\n",
-                              line, std::string(kindName(d->kind)).c_str()));
+                              line, writtenAs(resultOf(*d)).c_str()));
             drop(s, relation);
             drop(s, s.item);
             return true;

@@ -87,13 +87,12 @@ bool refusedOutsideSwitch(Compilation& c, const char* word, int line) {
 void generateCase(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
-    const Item* after = s.item->next;
     const ExpressionResult value = caseValue(s);
     if (refusedOutsideSwitch(c, "case", line))
         return;
     if (value.kind != INTEGER_CONSTANT) {
         c.error(strprintf("ERROR(C49): Line: %d Integer Constant expected near %s.\n", line,
-                          after != nullptr ? std::string(kindName(after->kind)).c_str() : ""));
+                          writtenAs(value).c_str()));
         return;
     }
     // Every case needs a label of its own: the node's text is only the keyword.
@@ -212,7 +211,7 @@ bool generateStatement(Site& s) {
         const ExpressionResult& r = c.codegen.lastResult;
         if (r.kind != INTEGER_CONSTANT && r.kind != IDENTIFIER && r.kind != LONG_IDENTIFIER) {
             c.error(strprintf("ERROR(C33): Line: %d Identifier expected near %s.\n", line,
-                              std::string(kindName(r.kind)).c_str()));
+                              writtenAs(r).c_str()));
             break;
         }
         generateConditionalJump(c, item.kind, item.cval, line);

@@ -74,6 +74,15 @@ bool storedIntoCharPointer(const Compilation& c, const Item* after) {
     return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR;
 }
 
+// What a[i] of an array of arrays is: a row of this many elements; 1 for an element.
+int elementsAfterSubscripts(const Symbol& array, const std::string& subscripts) {
+    const std::size_t given = subscripts.empty() ? 1 : std::stoul(subscripts);
+    int elements = 1;
+    for (std::size_t i = given - 1; i < array.rowDimensions.size(); ++i)
+        elements *= array.rowDimensions[i];
+    return elements;
+}
+
 // sizeof of a part of the variable x: an element, what it points at, a member (the SIZEOF
 // item says which); -1 when x has no such part.
 int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
@@ -83,7 +92,7 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     const bool pointer = symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR);
     const int what = sizeOf.ival;
     if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0)
-        return symbol->size / symbol->count;
+        return symbol->size / symbol->count * elementsAfterSubscripts(*symbol, sizeOf.name);
     if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
         return typesize(c, nullptr, symbol->base, symbol->typeName);
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
@@ -98,6 +107,20 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
             return typesize(c, member, member->type, member->typeName);
     }
     return -1;
+}
+
+// & of a temporary is always refused; what the temporary holds decides the message. A value
+// read through FSR (*p, a member of an array element) was copied into it from INDF; anything
+// else in it was computed, (x + 1).
+bool holdsValueReadThroughFsr(const Compilation& c, const std::string& temporary) {
+    bool fromIndf = false;
+    const Instruction* previous = nullptr;
+    for (const Instruction* i = c.instructions.head(); i != nullptr; previous = i, i = i->next) {
+        if (i->opcode == PIC_MOVWF && i->operand == temporary)
+            fromIndf = previous != nullptr && previous->opcode == PIC_MOVF &&
+                       previous->operand == "@__f0__";
+    }
+    return fromIndf;
 }
 
 // One word of result: the operator becomes the leaf, the operand leaves.
@@ -132,7 +155,7 @@ bool generateUnary(Site& s) {
         drop(s, s.item);
         return true;
     }
-    const std::string name = std::string(kindName(x->kind));
+    const std::string name = writtenAs(resultOf(*x));
     if (kind == SIZEOF && s.item->ival != SizeOfObject) {
         const int size = partSize(c, *s.item, *x);
         if (size < 0)
@@ -151,7 +174,8 @@ bool generateUnary(Site& s) {
         return true;
     }
     if (kind == ADDR) {
-        if (isIdentifier(x) && (x->cval.starts_with("_tmp_") || x->cval == "@__f0__")) {
+        const bool temporary = isIdentifier(x) && x->cval.starts_with("_tmp_");
+        if (x->cval == "@__f0__" || (temporary && holdsValueReadThroughFsr(c, x->cval))) {
             // A value read through FSR (a member of an array element, *p) has no address here.
             c.error(strprintf("ERROR(C271): Line: %d The address of a value reached through a "
                               "pointer or an element of an array of structs is not supported.\n",
@@ -159,7 +183,7 @@ bool generateUnary(Site& s) {
             drop(s, s.item);
             return true;
         }
-        if (!isIdentifier(x)) {
+        if (!isIdentifier(x) || temporary) {
             c.error(strprintf("ERROR(C34): Line: %d Expecting Identifier.\n", line));
             drop(s, s.item);
             return true;
@@ -250,7 +274,7 @@ bool generateStepping(Site& s) {
     if (!isLeaf(x))
         return false;
     if (!isIdentifier(x)) {
-        c.error(strprintf(steppingErrorFormat(kind), line, std::string(kindName(x->kind)).c_str()));
+        c.error(strprintf(steppingErrorFormat(kind), line, writtenAs(resultOf(*x)).c_str()));
         drop(s, s.item);
         return true;
     }

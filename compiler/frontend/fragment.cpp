@@ -104,16 +104,93 @@ StackValue FragmentBuilder::logical(int tag, int jump, const StackValue& left,
         return join(tag, mark(EXPSTART),
                     {constant(value), mark(ASSIGN), mark(TOP_TMP_VAR), mark(EXPEND)});
     };
-    return join(tag, mark(NEW_TMP_VAR),
-                {store(decided), mark(EXPSTART), left, mark(EXPEND), copyAs(leave, jump),
-                 mark(EXPSTART), right, mark(EXPEND), copyAs(leave, jump), store(1 - decided),
-                 copyAs(leave, LABELNAME), mark(GETEXPVAL), mark(POP_TMP_VAR)});
+    const Decision decision{jump == NIF ? LOR : LAND, left, right, nullptr};
+    const StackValue made =
+        join(tag, mark(NEW_TMP_VAR),
+             {store(decided), mark(EXPSTART), left, mark(EXPEND), copyAs(leave, jump),
+              mark(EXPSTART), right, mark(EXPEND), copyAs(leave, jump), store(1 - decided),
+              copyAs(leave, LABELNAME), mark(GETEXPVAL), mark(POP_TMP_VAR)});
+    decisions_[made.head] = Decision{decision.kind, decision.left, decision.right, made.tail};
+    return made;
+}
+
+StackValue FragmentBuilder::unary(int tag, const StackValue& op, const StackValue& operand) {
+    const StackValue made = join(tag, op, {operand});
+    if (op.head->kind == BANG)
+        decisions_[made.head] = Decision{BANG, operand, {}, made.tail};
+    return made;
+}
+
+// The decision a fragment is: itself, or one inside brackets that only pass its value on:
+// an expression's (EXPSTART d EXPEND), a parenthesised value's (EXPSTART d EXPEND
+// GETEXPVAL), a postfix expression's (POSTFIX_EXP_START d POSTFIX_EXP_END).
+const FragmentBuilder::Decision* FragmentBuilder::decisionIn(const StackValue& fragment) const {
+    int expressions = 0;
+    int postfixes = 0;
+    const Node* n = fragment.head;
+    auto found = decisions_.find(n);
+    while (found == decisions_.end() && n != fragment.tail &&
+           (n->kind == EXPSTART || n->kind == POSTFIX_EXP_START)) {
+        (n->kind == EXPSTART ? expressions : postfixes) += 1;
+        n = n->next;
+        found = decisions_.find(n);
+    }
+    if (found == decisions_.end())
+        return nullptr;
+    const Decision& decision = found->second;
+    const Node* closing = decision.tail;
+    while (closing != fragment.tail) {
+        closing = closing->next;
+        if (closing == nullptr)
+            return nullptr;
+        if (closing->kind == EXPEND)
+            --expressions;
+        else if (closing->kind == POSTFIX_EXP_END)
+            --postfixes;
+        else if (closing->kind != GETEXPVAL)
+            return nullptr;
+    }
+    return expressions == 0 && postfixes == 0 ? &decision : nullptr;
+}
+
+// One operand's jump: a decision jumps on its own operands, anything else is evaluated
+// whole and tested.
+StackValue FragmentBuilder::jumpOn(int tag, int jump, const StackValue& label,
+                                   const StackValue& operand) {
+    if (const Decision* decision = decisionIn(operand))
+        return decide(tag, jump, label, *decision);
+    return join(tag, mark(EXPSTART), {operand, mark(EXPEND), copyAs(label, jump)});
+}
+
+// a && b leaves on a false a, a || b on a true one; where that is the jump wanted both
+// operands jump to the label, otherwise the first jumps past the second.
+StackValue FragmentBuilder::decide(int tag, int jump, const StackValue& label, Decision decision) {
+    // The operands leave the fragment they were built into.
+    decision.left.tail->next = nullptr;
+    if (decision.kind == BANG)
+        return jumpOn(tag, jump == IF ? NIF : IF, label, decision.left);
+    decision.right.tail->next = nullptr;
+    const int leaves = decision.kind == LAND ? IF : NIF;
+    if (leaves == jump)
+        return join(tag, jumpOn(tag, jump, label, decision.left),
+                    {jumpOn(tag, jump, label, decision.right)});
+    const StackValue past = this->label();
+    return join(tag, jumpOn(tag, leaves, past, decision.left),
+                {jumpOn(tag, jump, label, decision.right), copyAs(past, LABELNAME)});
+}
+
+StackValue FragmentBuilder::condition(int tag, int jump, const StackValue& label,
+                                      const StackValue& expression) {
+    if (const Decision* decision = decisionIn(expression))
+        return decide(tag, jump, label, *decision);
+    return join(tag, expression, {copyAs(label, jump)});
 }
 
 StackValue FragmentBuilder::cast(const StackValue& typeName) {
     int bits = 8;
     bool integer = true;
     std::string words;
+    std::string tag; // a struct's or union's name comes before its keyword
     for (const Node* n = typeName.head; n != nullptr; n = n->next) {
         const std::string_view name = kindName(n->kind);
         if (n->kind == LONG)
@@ -125,7 +202,12 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
             words += " *";
         else if (n->kind == TYPEDEFNAME)
             words += "[" + std::to_string(n->ival) + "]";
-        else if (n->kind != CONST && n->kind != VOLATILE && !name.empty())
+        else if (n->kind == IDENTIFIER)
+            tag = n->cval;
+        else if (n->kind == STRUCT || n->kind == UNION)
+            words += (words.empty() ? "" : " ") + toLower(name) + (tag.empty() ? "" : " " + tag);
+        else if (n->kind != CONST && n->kind != VOLATILE && n->kind != STRUCT_TYPE &&
+                 !name.empty())
             words += (words.empty() ? "" : " ") + toLower(name);
         if (n == typeName.tail)
             break;
@@ -176,6 +258,18 @@ StackValue FragmentBuilder::join(int tag, StackValue head,
         head.tail = part.tail;
     }
     return head;
+}
+
+StackValue FragmentBuilder::subscript(int tag, StackValue base, StackValue index) {
+    if (base.head->kind != INDEX_ON || base.tail->kind != INDEX_OFF || base.head == base.tail)
+        return join(tag, mark(INDEX_ON), {base, mark(SUBSCRIPT), index, mark(INDEX_OFF)});
+    Node* beforeEnd = base.head;
+    while (beforeEnd->next != base.tail)
+        beforeEnd = beforeEnd->next;
+    beforeEnd->next = nullptr;
+    const StackValue withoutEnd{base.head, beforeEnd, nullptr};
+    base.tail->next = nullptr;
+    return join(tag, withoutEnd, {mark(SUBSCRIPT), index, single(base.tail)});
 }
 
 void FragmentBuilder::toNodeList(int tag, const StackValue& fragment) {

@@ -3,6 +3,7 @@
 #include "compiler/base/node.hpp"
 
 #include <initializer_list>
+#include <unordered_map>
 
 namespace kavo {
 class NodeList;
@@ -54,6 +55,10 @@ public:
     StackValue anonymousMember(const StackValue& specifiers);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
+    // base[index]: INDEX_ON base SUBSCRIPT index INDEX_OFF. A base that is itself an element,
+    // a[i][j], takes the index as one more subscript, INDEX_ON a SUBSCRIPT i SUBSCRIPT j
+    // INDEX_OFF, so that the generator sees every subscript of an array of arrays at once.
+    StackValue subscript(int tag, StackValue base, StackValue index);
     // Appends every part, in order, to the end of head's fragment and returns the result.
     // The tag names the grammar action.
     StackValue join(int tag, StackValue head, std::initializer_list<StackValue> parts);
@@ -61,11 +66,30 @@ public:
     // true one): a one-byte temporary takes the deciding value, each operand is tested whole
     // by the jump, and the value is 0 or 1.
     StackValue logical(int tag, int jump, const StackValue& left, const StackValue& right);
+    // A unary operator and its operand; a ! is remembered for condition().
+    StackValue unary(int tag, const StackValue& op, const StackValue& operand);
+    // A statement's condition and its jump (IF: to the label when the expression is false;
+    // NIF: when it is true). A condition that is &&, || or ! jumps on each operand in turn,
+    // in C's order, instead of building their 0/1 value and testing it.
+    StackValue condition(int tag, int jump, const StackValue& label, const StackValue& expression);
     // Appends a complete external declaration to the run's node list.
     void toNodeList(int tag, const StackValue& fragment);
 
 private:
     static StackValue single(Node* node) { return StackValue{node, node, nullptr}; }
+
+    // An &&, || or ! fragment as its operands (right unused for !), kept by its head node.
+    struct Decision {
+        int kind = 0; // LAND, LOR or BANG
+        StackValue left{};
+        StackValue right{};
+        const Node* tail = nullptr;
+    };
+    const Decision* decisionIn(const StackValue& fragment) const;
+    StackValue jumpOn(int tag, int jump, const StackValue& label, const StackValue& operand);
+    StackValue decide(int tag, int jump, const StackValue& label, Decision decision);
+
+    std::unordered_map<const Node*, Decision> decisions_;
 
     NodeList& nodes_;
     Node* listTail_ = nullptr; // last node this parser appended to the run's node list

@@ -251,11 +251,23 @@ StackValue sizeConstant(FragmentBuilder& b, int size) {
 // A SIZEOF node the code generator resolves from the symbol table: what of the named
 // variable is sized (the variable, an element, what it points at, a member), and the
 // member's name.
-StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const std::string& member) {
+// The subscripts of an element a[i][j] (not those inside its index expressions).
+int subscriptCount(const std::vector<const Node*>& element) {
+    int depth = 0;
+    int subscripts = 0;
+    for (const Node* n : element) {
+        depth += n->kind == EXPSTART ? 1 : n->kind == EXPEND ? -1 : 0;
+        subscripts += depth == 0 && n->kind == SUBSCRIPT ? 1 : 0;
+    }
+    return subscripts;
+}
+
+// SIZEOF naming the variable; for a member, its name, and for an element, its subscripts'
+// count, in the node's secondary text.
+StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const std::string& part) {
     StackValue made = b.mark(SIZEOF);
     made.head->ival = what;
-    if (what >= SizeOfMember)
-        made.head->name = member;
+    made.head->name = part;
     return b.join(__LINE__, made, {b.copy(StackValue{const_cast<Node*>(&name), nullptr, nullptr})});
 }
 
@@ -358,7 +370,7 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
     if (is(0, CAST) && core[0]->ival > 0)
         return sizeConstant(b, core[0]->ival / 8);
     if (is(0, INDEX_ON) && is(1, IDENTIFIER) && is(2, SUBSCRIPT) && core.back()->kind == INDEX_OFF)
-        return sizeOfSymbol(b, *core[1], SizeOfElement, "");
+        return sizeOfSymbol(b, *core[1], SizeOfElement, std::to_string(subscriptCount(core)));
     if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
         return sizeOfSymbol(b, *core[1], SizeOfTarget, "");
     if (core.size() == 3 && is(0, ST_ADDR_RESOLVE) && is(1, IDENTIFIER) && is(2, IDENTIFIER))
@@ -369,6 +381,71 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
                 "sizeof of this expression (sizeof takes a type, a variable, an element a[i], "
                 "*p, s.m, p->m, a string or a constant)");
     return b.mark(SIZEOF0);
+}
+
+namespace {
+
+// An object in parentheses is a few nodes; a longer expression is never looked through, so
+// that deeply nested parentheses cost no more than a walk of this many nodes each.
+constexpr std::size_t LongestObject = 64;
+
+// The nodes strictly between first and last of a fragment; none when there are more than
+// LongestObject.
+std::vector<const Node*> inside(const StackValue& fragment) {
+    std::vector<const Node*> nodes;
+    for (const Node* n = fragment.head->next; n != nullptr && n != fragment.tail; n = n->next) {
+        if (nodes.size() == LongestObject)
+            return {};
+        nodes.push_back(n);
+    }
+    return nodes;
+}
+
+// An object as the grammar builds it: a name, an element, a member, or *name (**name ...),
+// each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers.
+bool isObject(const std::vector<const Node*>& nodes) {
+    if (nodes.size() < 3 || nodes.back()->kind != POSTFIX_EXP_END)
+        return false;
+    std::size_t start = 0;
+    while (nodes[start]->kind == RESOLV_PTR && start + 3 < nodes.size())
+        ++start;
+    if (nodes[start]->kind != POSTFIX_EXP_START)
+        return false;
+    const int kind = nodes[start + 1]->kind;
+    if (start > 0)
+        return kind == IDENTIFIER && nodes.size() == start + 3;
+    return (kind == IDENTIFIER && nodes.size() == 3) || kind == INDEX_ON ||
+           kind == ST_ADDR_RESOLVE || kind == POINTERSYM;
+}
+
+} // namespace
+
+StackValue FrontEnd::parenthesised(FragmentBuilder& b, const StackValue& expression) {
+    const std::vector<const Node*> nodes = inside(expression);
+    if (expression.head->kind == EXPSTART && expression.tail->kind == EXPEND && isObject(nodes)) {
+        Node* last = const_cast<Node*>(nodes.back());
+        last->next = nullptr; // the fragment's tail has no successor
+        return StackValue{const_cast<Node*>(nodes.front()), last, nullptr};
+    }
+    return b.join(__LINE__, expression, {b.mark(GETEXPVAL)});
+}
+
+StackValue FrontEnd::parenthesisedDeclarator(const StackValue& declarator) {
+    if (declarator.head->kind == POINTER)
+        parenthesisedPointers_.push_back(declarator.head);
+    return declarator;
+}
+
+void FrontEnd::refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
+                                       std::string_view derivation) {
+    if (std::find(parenthesisedPointers_.begin(), parenthesisedPointers_.end(),
+                  declarator.head) == parenthesisedPointers_.end())
+        return;
+    const StackValue name = b.declaredName(declarator);
+    unsupported(declarator.head->line, std::string(derivation == "function"
+                                                       ? "the function pointer "
+                                                       : "the pointer to an array ") +
+                                           name.head->cval);
 }
 
 StackValue FrontEnd::concatenate(const StackValue& strings, const StackValue& next) {
@@ -408,6 +485,7 @@ void FrontEnd::declarationDone() {
     // Once a declaration is complete only the lookahead, if one was read, can still be used.
     while (tokens_.size() > 1)
         tokens_.pop_front();
+    parenthesisedPointers_.clear();
 }
 
 void FrontEnd::growStacks(void** states, std::size_t stateSize, StackValue** values,

@@ -48,6 +48,16 @@ public:
     // the words tell the size, else a SIZEOF node the code generator sizes from the symbols.
     StackValue sizeOfType(FragmentBuilder& b, const StackValue& typeName);
     StackValue sizeOfValue(FragmentBuilder& b, const StackValue& operand);
+    // ( expression ): a nested expression whose value the enclosing one reads; an object
+    // in parentheses, (*p) or (a[i]) or (x), stays that object, so that it can be stored into.
+    StackValue parenthesised(FragmentBuilder& b, const StackValue& expression);
+    // (declarator): the parentheses only group, but a pointer inside them that is followed by
+    // an array or a parameter list is a pointer to an array or to a function, which
+    // refusePointerDerivation refuses (C259) rather than let it read as an array of pointers
+    // or a function returning one.
+    StackValue parenthesisedDeclarator(const StackValue& declarator);
+    void refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
+                                 std::string_view derivation);
     // Adjacent string literals are one: the second's text joins the first's node.
     StackValue concatenate(const StackValue& strings, const StackValue& next);
     // A complete declaration of anything else: its names hide the type names they share.
@@ -66,6 +76,8 @@ private:
     FragmentBuilder builder_;
     // Token values the parser may still turn into nodes; dropped after each declaration.
     std::deque<ParserValue> tokens_;
+    // The first nodes of the parenthesised declarators that begin with a pointer.
+    std::vector<const Node*> parenthesisedPointers_;
     std::optional<int> lastErrorLine_;
     // The parser's stacks once they outgrow their initial size.
     std::vector<std::uint64_t> stateStorage_;

@@ -383,16 +383,19 @@ declarator
 
 direct_declarator
     : identifier                                { $$ = $1; }
-    | LPAREN declarator RPAREN                  { $$ = $2; }
+    | LPAREN declarator RPAREN                  { $$ = fe.parenthesisedDeclarator($2); }
     | direct_declarator LBRA RBRA
         /* LBRA direct_declarator: an array whose size its initialiser gives */
-        { $$ = b.join(__LINE__, b.token($2), {$1}); }
+        { fe.refusePointerDerivation(b, $1, "array");
+          $$ = b.join(__LINE__, b.token($2), {$1}); }
     | direct_declarator LBRA constant_expression RBRA
-        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
+        { fe.refusePointerDerivation(b, $1, "array");
+          $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
     | direct_declarator LPAREN parameter_type_list RPAREN
         /* direct_declarator FUNC_PROTO_START copy(parameter_type_list) FUNC_PROTO_END
            DEC_LIST_START parameter_type_list DEC_LIST_END */
-        { $$ = b.join(__LINE__, $1, {
+        { fe.refusePointerDerivation(b, $1, "function");
+          $$ = b.join(__LINE__, $1, {
               b.mark(FUNC_PROTO_START),
               b.copy($3),
               b.mark(FUNC_PROTO_END),
@@ -400,9 +403,11 @@ direct_declarator
               $3,
               b.mark(DEC_LIST_END)
           }); }
-    | direct_declarator LPAREN RPAREN           { $$ = $1; }
+    | direct_declarator LPAREN RPAREN
+        { fe.refusePointerDerivation(b, $1, "function"); $$ = $1; }
     | direct_declarator LPAREN identifier_list RPAREN
-        { $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), $3, b.mark(FUNC_PROTO_END)}); }
+        { fe.refusePointerDerivation(b, $1, "function");
+          $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), $3, b.mark(FUNC_PROTO_END)}); }
     ;
 
 pointer
@@ -553,16 +558,17 @@ statement_list
     | statement_list statement      { $$ = b.join(__LINE__, $1, {$2}); }
     ;
 
+/* In the statements below "expression IF(l)" and "expression NIF(l)" are written by
+   b.condition: a condition that is &&, || or ! becomes a jump on each of its operands. */
 selection_statement
     : IF LPAREN expression RPAREN statement
         { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, $3, {b.copyAs(l1, IF), $5, b.copyAs(l1, LABELNAME)}); }
+          $$ = b.join(__LINE__, b.condition(__LINE__, IF, l1, $3), {$5, b.copyAs(l1, LABELNAME)}); }
     | IF LPAREN expression RPAREN statement ELSE statement
         /* expression IF(l1) statement$5 GOTO(l2) LABELNAME(l1) statement$7 LABELNAME(l2) */
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, $3, {
-              b.copyAs(l1, IF),
+          $$ = b.join(__LINE__, b.condition(__LINE__, IF, l1, $3), {
               $5,
               b.copyAs(l2, GOTO),
               b.copyAs(l1, LABELNAME),
@@ -599,8 +605,7 @@ iteration_statement
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
               b.mark(NEW_CONT_LBL),
-              $3,
-              b.copyAs(l2, IF),
+              b.condition(__LINE__, IF, l2, $3),
               $5,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
@@ -619,8 +624,7 @@ iteration_statement
               b.copyAs(l2, NEW_CONT_LBL),
               $2,
               b.copyAs(l2, LABELNAME),
-              $5,
-              b.copyAs(l1, NIF),
+              b.condition(__LINE__, NIF, l1, $5),
               b.mark(POP_CONT_LBL),
               b.mark(TOP_BRK_LBL),
               b.mark(POP_BRK_LBL)
@@ -663,8 +667,7 @@ iteration_statement
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
               b.mark(NEW_CONT_LBL),
-              $4,
-              b.copyAs(l2, IF),
+              b.condition(__LINE__, IF, l2, $4),
               $7,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
@@ -682,8 +685,7 @@ iteration_statement
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
               b.copyAs(l1, LABELNAME),
               b.copyAs(l3, NEW_CONT_LBL),
-              $4,
-              b.copyAs(l2, IF),
+              b.condition(__LINE__, IF, l2, $4),
               $8,
               b.copyAs(l3, LABELNAME),
               $6,
@@ -733,8 +735,7 @@ iteration_statement
               $3,
               b.copyAs(l1, LABELNAME),
               b.mark(NEW_CONT_LBL),
-              $5,
-              b.copyAs(l2, IF),
+              b.condition(__LINE__, IF, l2, $5),
               $8,
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
@@ -753,8 +754,7 @@ iteration_statement
               $3,
               b.copyAs(l1, LABELNAME),
               b.copyAs(l3, NEW_CONT_LBL),
-              $5,
-              b.copyAs(l2, IF),
+              b.condition(__LINE__, IF, l2, $5),
               $9,
               b.copyAs(l3, LABELNAME),
               $7,
@@ -949,7 +949,7 @@ unary_expression
               b.mark(POSTINC_END),
               b.mark(POSTFIX_EXP_END)
           }); }
-    | unary_operator cast_expression    { $$ = b.join(__LINE__, $1, {$2}); }
+    | unary_operator cast_expression    { $$ = b.unary(__LINE__, $1, $2); }
     | SIZEOF unary_expression           { $$ = fe.sizeOfValue(b, $2); }
     | SIZEOF LPAREN type_name RPAREN    { $$ = fe.sizeOfType(b, $3); }
     | SIZEOF INT                        { $$ = b.mark(SIZEOFS); }
@@ -971,8 +971,7 @@ unary_operator
 
 postfix_expression
     : primary_expression            { $$ = $1; }
-    | postfix_expression LBRA expression RBRA
-        { $$ = b.join(__LINE__, b.mark(INDEX_ON), {$1, b.mark(SUBSCRIPT), $3, b.mark(INDEX_OFF)}); }
+    | postfix_expression LBRA expression RBRA   { $$ = b.subscript(__LINE__, $1, $3); }
     | postfix_expression LPAREN RPAREN
         /* EXPSTART FUNCCALL postfix_expression EXPEND GETEXPVAL */
         { $$ = b.join(__LINE__, b.mark(EXPSTART), {
@@ -1024,7 +1023,7 @@ primary_expression
     : identifier                    { $$ = $1; }
     | constant                      { $$ = $1; }
     | string_list                   { $$ = $1; }
-    | LPAREN expression RPAREN      { $$ = b.join(__LINE__, $2, {b.mark(GETEXPVAL)}); }
+    | LPAREN expression RPAREN      { $$ = fe.parenthesised(b, $2); }
     ;
 
 string_list

@@ -42,6 +42,8 @@ int backEndDriver(Compilation& c) {
     reserveReturnHighRegister(c);
     if (!runMainWalk(c))
         return 2;
+    if (c.ram->exhausted)
+        return stopAfterRamShortage(c);
     placestartupcode(c);
     checkprototypes(c);
     emitResetJump(c);

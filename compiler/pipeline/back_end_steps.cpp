@@ -71,7 +71,8 @@ void defaultPageBits(Compilation& c) {
 
 namespace {
 
-// Counts the subscripts of each top-level expression; more than one is warned about.
+// Counts the element accesses of each top-level expression; more than one is warned about.
+// a[i][j] is one access: its subscripts come in one INDEX_ON.
 class SubscriptCounter {
 public:
     void see(Compilation& c, const Node& node) {
@@ -80,7 +81,7 @@ public:
                 subscripts_ = 0;
         } else if (node.kind == EXPEND && depth_ > 0) {
             --depth_;
-        } else if (node.kind == SUBSCRIPT && depth_ > 0 && ++subscripts_ == 2) {
+        } else if (node.kind == INDEX_ON && depth_ > 0 && ++subscripts_ == 2) {
             c.diagnostics.standardError(
                 strprintf("WARNING(C500): Line: %d Expression contains more than one subscript.\n",
                           node.line));

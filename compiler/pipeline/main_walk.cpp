@@ -11,6 +11,7 @@
 #include "compiler/codegen/inline_assembly.hpp"
 #include "compiler/symbols/procsym.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/tables/ram_map.hpp"
 
 namespace kavo {
 
@@ -29,10 +30,11 @@ class MainWalk {
 public:
     explicit MainWalk(Compilation& c) : c_(c) {}
 
-    // False when the walk had to stop (C02, C03).
+    // False when the walk had to stop (C02, C03). After C114 (RamMap::exhausted) it ends
+    // where it is: the driver stops the compilation.
     bool run() {
         Node* node = c_.nodes.head();
-        while (node != nullptr && node->next != nullptr) {
+        while (node != nullptr && node->next != nullptr && !c_.ram->exhausted) {
             if (node->file != nullptr)
                 c_.codegen.codegenFile = node->file;
             node = step(node);

@@ -35,6 +35,17 @@ struct Declaration {
     bool structTypeFollows = false;
     bool arrayPending = false;
     bool unsizedArrayPending = false; // an array whose initialiser gives its size
+    // The declarator's array sizes as the items give them, last dimension first.
+    std::vector<int> dimensions;
+    // The declarations are a function's parameters: an array parameter is a pointer.
+    bool parameters = false;
+    bool parametersFollow = false;
+    // A function returning a RAM pointer: what it points at.
+    int returnedPointee = 0;
+    // A pointer to a pointer: what the pointer it reaches points at; pointers beyond two
+    // levels.
+    int pointee = 0;
+    int pointerDepth = 0;
     bool enumOpen = false;
     bool enumValueGiven = false;
     bool fixedLocation = false;
@@ -56,13 +67,25 @@ struct Declaration {
     Symbol* lastTag = nullptr;
 };
 
+constexpr int UnsizedDimension = -1000000;
+constexpr int NonConstantDimension = -1000001;
+// More elements than any data memory holds: the product of the sizes stops growing here.
+constexpr int MaxArrayElements = 65535;
+
+// A keyword as the user wrote it.
 std::string name(int kind) {
-    return std::string(kindName(kind));
+    return std::string(kindSpelling(kind));
 }
 
 // The remainder keeps the sign of a negative value, as C's % does.
 int modulo256(int value) {
     return value % 256;
+}
+
+// A function may return a pointer to RAM, one byte: not a char pointer (program memory, two
+// bytes), a pointer to a pointer or to void.
+bool returnsRamPointer(const Declaration& d) {
+    return d.returnedPointee == 0 && d.base != CHAR && d.base != VOID && d.base != 0;
 }
 
 void startNewDeclarationIfNeeded(Declaration& d) {
@@ -111,7 +134,7 @@ bool constantResult(const Compilation& c) {
 }
 
 const char* RedeclarationMismatch =
-    "ERROR(C273): Line: %d The declaration of %s does not match its declaration in line %d.\n";
+    "ERROR(C331): Line: %d The declaration of %s does not match its declaration in line %d.\n";
 
 // A file-scope object declared again, with extern or without an initialiser, is the object
 // declared first; so is the object an extern declaration inside a function names. The
@@ -167,11 +190,21 @@ Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& it
 }
 
 void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    // A pointer to a char pointer would reach two bytes of program memory address, and a
+    // third level has no type here.
+    if (d.pointerDepth > 0 || (d.base == POINTER && (d.pointee == CHAR || d.pointee == VOID)))
+        c.error(strprintf("ERROR(C259): Line: %d the pointer %s to a %s is not supported by "
+                          "this compiler yet.\n",
+                          item.line, item.cval.c_str(),
+                          d.pointerDepth > 0 ? "pointer to a pointer" : "char or void pointer"));
     // A char pointer may address the string table in program memory: it is two bytes.
     Symbol* symbol = d.base == CHAR ? enter(c, d, target, item, LONG, d.qual)
                                     : enter(c, d, target, item, POINTER, d.qual);
     symbol->base = d.base;
-    d.type = d.base;
+    symbol->pointee = d.base == POINTER ? d.pointee : 0;
+    d.type = d.base == POINTER ? d.pointee : d.base;
+    d.pointee = 0;
+    d.pointerDepth = 0;
     d.sign = SIGNED;
 }
 
@@ -244,6 +277,10 @@ void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
     Symbol* symbol = addsym(c, c.symbols.main, d.cls, FUNCNAME, d.qual, item.cval, item.cval,
                             d.typeName, d.sign, item.line);
     symbol->base = d.type;
+    if (d.type == POINTER) {
+        symbol->pointee = d.base;
+        d.type = d.base; // the next declarator has pointers of its own
+    }
     c.symbols.prototypes[item.cval] = {sizes, false};
 }
 
@@ -256,7 +293,7 @@ Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item) {
     Symbol* symbol = functionSymbol(c, item.cval);
     if (symbol == nullptr)
         return nullptr;
-    if (symbol->base != d.base ||
+    if (symbol->base != d.base || symbol->pointee != d.returnedPointee ||
         known->second.parameterSizes != parameterSizes(parameterList(item)))
         c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
     symbol->base = d.base;
@@ -271,13 +308,16 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
                             "\"%s\" is not defined.\n",
                             item.line, "__interrupt", "INTERRUPT_LOC"));
     if (d.type == FUNCPTR)
-        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer is not "
-                          "supported by this compiler yet.\n",
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a char pointer, a "
+                          "pointer to a pointer or to void is not supported by this compiler "
+                          "yet.\n",
                           item.line, item.cval.c_str()));
     Symbol* symbol = d.type == FUNCPTR ? nullptr : takePrototype(c, d, item);
     if (symbol == nullptr)
         symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
     symbol->base = d.base;
+    symbol->pointee = d.returnedPointee;
+    d.returnedPointee = 0;
     emit(c, PIC_LABEL, interrupt ? item.cval : "@" + item.cval, -1, item.line);
     if (interrupt)
         emit(c, PIC_SAVEINT, "", -1, item.line);
@@ -301,40 +341,117 @@ void declareTag(Compilation& c, Declaration& d, SymbolList& target, const Item& 
     d.definingTag = false;
 }
 
-void enterArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int count) {
-    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
-    if (symbol->count != 0 && symbol->count != count) {
-        c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), symbol->line));
-        return;
-    }
-    symbol->count = count;
-    symbol->base = d.type;
-    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+// The dimensions after the first, outermost first: a[2][3][4] has rows of {3, 4}.
+std::vector<int> rowDimensions(const Declaration& d) {
+    std::vector<int> rows(d.dimensions.rbegin(), d.dimensions.rend());
+    if (!rows.empty())
+        rows.erase(rows.begin());
+    return rows;
 }
 
-void declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
-    d.arrayPending = false;
-    if (!constantResult(c)) {
-        c.error(strprintf("ERROR(C10): Line: %d Expecting constant expression for array size.\n",
-                          item.line));
-        return;
+int elementsPerRow(const std::vector<int>& rows) {
+    int elements = 1;
+    for (int size : rows)
+        elements *= size;
+    return elements;
+}
+
+Symbol* enterArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item,
+                   int count) {
+    const std::vector<int> rows = rowDimensions(d);
+    count *= elementsPerRow(rows);
+    Symbol* symbol = enter(c, d, target, item, ARRAY, modulo256(count));
+    if ((symbol->count != 0 && symbol->count != count) ||
+        (symbol->count != 0 && symbol->rowDimensions != rows)) {
+        c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), symbol->line));
+        return nullptr;
     }
-    enterArray(c, d, target, item, c.codegen.lastResult.value);
+    symbol->count = count;
+    symbol->rowDimensions = rows;
+    symbol->base = d.type;
+    symbol->size = typesize(c, nullptr, d.type, d.typeName) * count;
+    return symbol;
+}
+
+// Every dimension after the first has a constant size, and the whole array at most
+// MaxArrayElements elements; else the error, and false.
+bool dimensionsAreSound(Compilation& c, const Declaration& d, const Item& item) {
+    long long elements = 1;
+    for (std::size_t i = 0; i < d.dimensions.size(); ++i) {
+        const int size = d.dimensions[i];
+        const bool first = i + 1 == d.dimensions.size();
+        if (size == NonConstantDimension) {
+            c.error(strprintf("ERROR(C10): Line: %d Expecting constant expression for array "
+                              "size.\n",
+                              item.line));
+            return false;
+        }
+        if (size == UnsizedDimension && !first) {
+            c.error(strprintf("ERROR(C305): Line: %d Array %s: only its first dimension may be "
+                              "left without a size.\n",
+                              item.line, item.cval.c_str()));
+            return false;
+        }
+        elements *= size == UnsizedDimension ? 1 : std::max(size, 1);
+        if (elements > MaxArrayElements) {
+            c.error(strprintf("ERROR(C306): Line: %d Array %s has more than %d elements.\n",
+                              item.line, item.cval.c_str(), MaxArrayElements));
+            return false;
+        }
+    }
+    return true;
+}
+
+Symbol* declareArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    d.arrayPending = false;
+    if (!dimensionsAreSound(c, d, item)) {
+        // After the error the name stands as a one-element array, so that its uses raise
+        // nothing more.
+        d.dimensions.clear();
+        return enterArray(c, d, target, item, 1);
+    }
+    return enterArray(c, d, target, item, d.dimensions.back());
+}
+
+// An array parameter is a pointer to the array's first element; an array of arrays would be a
+// pointer to an array, which has no type here.
+void declareArrayParameter(Compilation& c, Declaration& d, SymbolList& target,
+                           const Item& item) {
+    d.arrayPending = false;
+    d.unsizedArrayPending = false;
+    if (d.dimensions.size() > 1) {
+        c.error(strprintf("ERROR(C259): Line: %d the parameter %s, an array of more than one "
+                          "dimension, is not supported by this compiler yet.\n",
+                          item.line, item.cval.c_str()));
+    }
+    const int sign = d.sign;
+    d.base = d.type;
+    d.type = POINTER;
+    declarePointer(c, d, target, item);
+    d.sign = sign;
 }
 
 // t[] takes its element count from the initialiser that follows it.
-void declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+Symbol* declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target,
+                            const Item& item) {
     d.unsizedArrayPending = false;
+    if (!dimensionsAreSound(c, d, item)) {
+        d.dimensions.clear();
+        return enterArray(c, d, target, item, 1);
+    }
     const Item* initialiser = item.next;
     const int count = initialiser != nullptr && initialiser->kind == EXPSTART
-                          ? initialisercount(c, initialiser->sublist, d.type, d.typeName)
+                          ? initialisercount(c, initialiser->sublist, d.type, d.typeName,
+                                             rowDimensions(d))
                           : -1;
     if (count <= 0 && d.cls == EXTERN) {
         // Its definition gives its size.
         Symbol* symbol = enter(c, d, target, item, ARRAY, 0);
-        if (symbol->count == 0)
+        if (symbol->count == 0) {
             symbol->base = d.type;
-        return;
+            symbol->rowDimensions = rowDimensions(d);
+        }
+        return symbol;
     }
     if (count <= 0) {
         c.error(strprintf("ERROR(C276): Line: %d Array %s has no size: give its size, an "
@@ -342,7 +459,29 @@ void declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target, con
                           item.line, item.cval.c_str()));
     }
     // After the error the name stands as a one-element array, so its uses raise nothing more.
-    enterArray(c, d, target, item, count <= 0 ? 1 : count);
+    return enterArray(c, d, target, item, count <= 0 ? 1 : count);
+}
+
+// An array of pointers: its elements are pointers (base POINTER) to the pointee, a char
+// pointer two bytes (a program memory address), a RAM pointer one.
+void declarePointerArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    const std::string name = item.cval;
+    if (d.base == POINTER || d.base == VOID || d.pointerDepth > 0) {
+        c.error(strprintf("ERROR(C259): Line: %d the array %s of pointers to pointers or of "
+                          "void pointers is not supported by this compiler yet.\n",
+                          item.line, name.c_str()));
+    }
+    const int pointee = d.base;
+    Symbol* symbol = d.arrayPending ? declareArray(c, d, target, item)
+                                    : declareUnsizedArray(c, d, target, item);
+    if (symbol != nullptr && symbol->pointee == 0) {
+        symbol->pointee = pointee;
+        if (pointee == CHAR)
+            symbol->size *= 2;
+    }
+    d.type = pointee;
+    d.pointee = 0;
+    d.pointerDepth = 0;
 }
 
 void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
@@ -398,12 +537,19 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
     // The next declarator's pointers have qualifiers of their own.
     struct PointerConstEnds {
         Declaration& d;
-        ~PointerConstEnds() { d.constPointer = false; }
+        ~PointerConstEnds() {
+            d.constPointer = false;
+            d.dimensions.clear();
+        }
     } pointerConstEnds{d};
     if ((d.typedefPointer || d.typedefCount > 0) && !d.definingTag && !d.structTypeFollows &&
         !d.enumOpen && declareTypedefDerived(c, d, target, item)) {
+    } else if (d.type == POINTER && (d.arrayPending || d.unsizedArrayPending) && !d.parameters) {
+        declarePointerArray(c, d, target, item);
     } else if (d.type == POINTER) {
         declarePointer(c, d, target, item);
+    } else if (d.parameters && (d.arrayPending || d.unsizedArrayPending)) {
+        declareArrayParameter(c, d, target, item);
     } else if (d.function) {
         declareFunction(c, d, target, item);
     } else if (d.definingTag) {
@@ -436,7 +582,8 @@ Item* skipPrototype(Item* item) {
 
 // A function declared without a body (declarePrototype).
 bool isPrototype(const Declaration& d, const Item& item) {
-    return !d.function && d.type != POINTER && item.next != nullptr &&
+    const bool ramPointer = d.type == POINTER && d.base != CHAR && d.base != VOID;
+    return !d.function && (d.type != POINTER || ramPointer) && item.next != nullptr &&
            item.next->kind == FUNC_PROTO_START;
 }
 
@@ -470,15 +617,20 @@ void generateDeclarationExpression(Compilation& c, const Declaration& d, Item& i
 
 void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item);
 
-} // namespace
-
-void procsym(Compilation& c, Item* first, SymbolList& target) {
+void declareAll(Compilation& c, Item* first, SymbolList& target, bool parameters) {
     const NestingLevel level(c, first != nullptr ? first->line : c.currentLine);
     Declaration d;
+    d.parameters = parameters;
     for (Item* item = first; item != nullptr && !level.refused();
          item = item != nullptr ? item->next : nullptr)
         processItem(c, d, target, item);
     setsizes(c);
+}
+
+} // namespace
+
+void procsym(Compilation& c, Item* first, SymbolList& target) {
+    declareAll(c, first, target, false);
 }
 
 void checkprototypes(Compilation& c) {
@@ -539,9 +691,17 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         else
             d.type = kind;
     } else if (kind == POINTER) {
-        if (d.function) {
+        if (d.function && returnsRamPointer(d)) {
+            d.returnedPointee = d.base;
+            d.base = POINTER;
+        } else if (d.function) {
             d.type = FUNCPTR;
         } else {
+            if (d.type == POINTER) {
+                // A pointer to a pointer keeps what the pointer it reaches points at.
+                d.pointerDepth += d.pointee != 0 ? 1 : 0;
+                d.pointee = d.base;
+            }
             d.base = d.type;
             d.type = POINTER;
         }
@@ -583,13 +743,13 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == ENUM_INIT_VAL_END) {
         d.enumValueGiven = false;
     } else if (kind == ARRAY_SIZE || kind == LBRA) {
-        // a[2][3] would be laid out as a[2]: one dimension only.
-        if (d.arrayPending || d.unsizedArrayPending)
-            c.error(strprintf("ERROR(C259): Line: %d an array of more than one dimension is not "
-                              "supported by this compiler yet.\n",
-                              item->line));
-        d.arrayPending = d.arrayPending || kind == ARRAY_SIZE;
-        d.unsizedArrayPending = d.unsizedArrayPending || kind == LBRA;
+        // The items give the last dimension first: the one seen last is the first, whose
+        // size alone an initialiser may give.
+        d.dimensions.push_back(kind == LBRA          ? UnsizedDimension
+                               : constantResult(c) ? c.codegen.lastResult.value
+                                                   : NonConstantDimension);
+        d.arrayPending = kind == ARRAY_SIZE;
+        d.unsizedArrayPending = kind == LBRA;
     } else if (kind == FORCED_MEM_LOC) {
         if (constantResult(c)) {
             d.fixedLocation = true;
@@ -604,11 +764,13 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == EXPSTART) {
         generateDeclarationExpression(c, d, *item);
     } else if (kind == DEC_LIST_START) {
-        procsym(c, item->sublist, c.symbols.main);
+        declareAll(c, item->sublist, c.symbols.main, d.parametersFollow);
+        d.parametersFollow = false;
     } else if (kind == DEC_LIST_END) {
         // A nested struct's declaration inside a member list leaves its end marker here.
     } else if (kind == FUNC_PROTO_START) {
         item = skipPrototype(item);
+        d.parametersFollow = true;
     } else if (kind == IDENTIFIER && isPrototype(d, *item)) {
         declarePrototype(c, d, *item);
         item = skipPrototypeParameters(item);
@@ -618,7 +780,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == IDENTIFIER) {
         declareIdentifier(c, d, target, *item);
     } else {
-        c.message(strprintf("procsym: got symbol %s\n", name(kind).c_str()));
+        c.message(strprintf("procsym: got symbol %s\n", std::string(kindName(kind)).c_str()));
     }
 }
 

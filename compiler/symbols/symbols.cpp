@@ -312,7 +312,8 @@ std::string newpointertmp(Compilation& c, const Symbol& pointer) {
             continue;
         const Symbol* symbol = findsymin(c, entry.name, GlobalScope);
         if (symbol != nullptr && symbol->type == pointer.type && symbol->base == pointer.base &&
-            symbol->typeName == pointer.typeName && symbol->sign == pointer.sign) {
+            symbol->pointee == pointer.pointee && symbol->typeName == pointer.typeName &&
+            symbol->sign == pointer.sign) {
             entry.inUse = true;
             return entry.name;
         }
@@ -322,6 +323,7 @@ std::string newpointertmp(Compilation& c, const Symbol& pointer) {
     Symbol* symbol = addsym(c, c.symbols.main, 0, pointer.type, 0, name, GlobalScope,
                             pointer.typeName, pointer.sign, c.currentLine);
     symbol->base = pointer.base;
+    symbol->pointee = pointer.pointee;
     setsizes(c);
     return name;
 }

@@ -100,38 +100,16 @@ bool isAggregate(int type) {
     return type == STRUCT || type == UNION || type == STRUCT_NAME || type == UNION_NAME;
 }
 
-bool hasSizeRule(int type) {
-    switch (type) {
-    case 0:
-    case VOID:
-    case ENUM:
-    case CHAR:
-    case SHORT:
-    case INT:
-    case FUNCPTR:
-    case LONG:
-    case FARPOINTER:
-    case POINTER:
-    case STRING:
-    case ARRAY:
-    case FUNCNAME:
-        return true;
-    default:
-        return isAggregate(type);
-    }
-}
-
 bool hasOffsetRule(int type) {
     return type == FUNCNAME || type == FUNCPTR || isAggregate(type) ||
            (type >= VOID && type <= LONG) || type == POINTER || type == FARPOINTER ||
            type == ENUM || type == STRING || type >= FUNCPTR;
 }
 
-// A symbol whose sizing reports something (an unknown size, a type without a rule) is sized
-// again on every pass, so that it reports each time, as a pass over the whole table would.
+// A symbol is sized once, so that a type without a rule is reported once (C20, "UNKNOWN type
+// size?"); only a struct or union whose tag is not complete yet is sized again on every pass
+// until it is.
 bool sizedForGood(const Symbol& s) {
-    if (!hasSizeRule(s.type) || !hasOffsetRule(s.type))
-        return false;
     if (isAggregate(s.type) || (s.type == FUNCNAME && isAggregate(s.base)))
         return s.size > 0;
     return true;

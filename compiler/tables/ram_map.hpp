@@ -28,6 +28,11 @@ struct RamMap {
     int used = 0;
     int reused = 0;
     int unplaced = 0; // bytes no location was found for
+    // Bytes of the objects initialised before main so far: they are never shared, so more
+    // than the bank table holds can never be placed.
+    int initialisedBytes = 0;
+    // Set with C114: the code would name places that do not exist, so nothing more is made.
+    bool exhausted = false;
 
     // Calls the call tree does not list but that make two functions live at the same time:
     // calls written in inline assembly. Caller -> callees.
@@ -45,5 +50,11 @@ struct RamMap {
     std::map<int, std::vector<Symbol*>> placedAt;
     int largestPlaced = 1;
 };
+
+// The largest variable the bank table can hold: placement keeps each variable inside one
+// entry. 0 without a bank table (no device header).
+int largestBank(const RamMap& ram);
+// Every byte of the bank table.
+int bankBytes(const RamMap& ram);
 
 } // namespace kavo

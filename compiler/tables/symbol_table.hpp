@@ -30,8 +30,14 @@ struct Symbol {
     Symbol* next = nullptr;
     int sign = 0;       // SIGNED or UNSIGNED
     SymbolList members; // of a struct or union tag
-    int count = 0;      // element count of an array
+    int count = 0;      // element count of an array (of all its dimensions)
+    // The sizes of an array's dimensions after the first, outermost first: int a[2][3][4]
+    // has a count of 24 and rows of {3, 4}; empty for an array of one dimension.
+    std::vector<int> rowDimensions;
     int base = 0;       // what a pointer points to, an array holds, a function returns
+    // What the pointer a function returns, or a pointer to a pointer reaches, points to
+    // (base POINTER).
+    int pointee = 0;
     int addr = -1;      // data-memory address; -1 until placed
     int offset = -1;    // byte offset of a member; -1 until computed
     std::string owner;  // the function being compiled when the symbol was made

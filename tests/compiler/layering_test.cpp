@@ -1,14 +1,18 @@
-// The compiler's folders are layers: a file may include its own layer and the layers listed
-// before it, never a later one. The one sanctioned exception is the declaration processing,
-// which folds array sizes and fixed addresses through the expression generator.
+// The compiler's sources read as text. Its folders are layers: a file may include its own
+// layer and the layers listed before it, never a later one. The one sanctioned exception is
+// the declaration processing, which folds array sizes and fixed addresses through the
+// expression generator. And each message code names one message, so that a code is enough
+// to look a message up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -116,6 +120,62 @@ TEST(Layering, NoFolderBelowTheIdeIncludesQtOrAFolderAboveIt) {
                 EXPECT_NE(include.target.rfind(above, 0), 0u)
                     << row.folder << "/" << include.file << " includes " << include.target;
         }
+    }
+}
+
+// What a message says, for telling two messages apart: its first sentence or the part before
+// a colon, after the line number (one message may go on with the details of the case).
+std::string gist(const std::string& text) {
+    static const std::regex lineNumber(R"(^"?Line:? ?%[0-9]?d:? ?)");
+    static const std::regex end(R"([.!:](\s|\\n|$))");
+    const std::string message = std::regex_replace(text, lineNumber, "");
+    std::smatch stop;
+    return std::regex_search(message, stop, end) ? message.substr(0, stop.position()) : message;
+}
+
+// The gist of every "ERROR(Cnn): ..." and "WARNING(Cnn): ..." message in the compiler's
+// sources, its string literals joined, by code.
+std::map<std::string, std::set<std::string>> messagesByCode() {
+    static const std::regex message(
+        R"re("(?:ERROR|WARNING|FATAL)\((C[0-9]+)\): ((?:[^"\\]|\\.)*)")re");
+    static const std::regex continuation(R"re(^\s*"((?:[^"\\]|\\.)*)")re");
+    std::map<std::string, std::set<std::string>> found;
+    for (const auto& entry : fs::recursive_directory_iterator(compilerRoot())) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".cpp")
+            continue;
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), message);
+             it != std::sregex_iterator(); ++it) {
+            const std::size_t lineStart = text.rfind('\n', it->position()) + 1;
+            if (text.compare(text.find_first_not_of(" \t", lineStart), 2, "//") == 0)
+                continue; // a comment quoting a message
+            std::string joined = (*it)[2];
+            std::smatch next;
+            auto rest = text.cbegin() + (it->position() + it->length());
+            while (std::regex_search(rest, text.cend(), next, continuation)) {
+                joined += next[1];
+                rest = next[0].second;
+            }
+            found[(*it)[1]].insert(gist(joined));
+        }
+    }
+    return found;
+}
+
+TEST(MessageCodes, EachCodeNamesOneMessage) {
+    // C259 is one message, "... is not supported by this compiler yet.", about many
+    // constructs; C39 has always named two faults of a call's arguments.
+    const std::set<std::string> families = {"C259", "C39"};
+    const auto messages = messagesByCode();
+    ASSERT_GT(messages.size(), 100u) << "the source tree was not found";
+    for (const auto& [code, texts] : messages) {
+        if (families.count(code) != 0)
+            continue;
+        std::ostringstream list;
+        for (const std::string& text : texts)
+            list << "\n  " << text;
+        EXPECT_EQ(texts.size(), 1u) << code << " names more than one message:" << list.str();
     }
 }
 

@@ -43,6 +43,8 @@ struct Features {
     bool fixedAddresses = true;    // a global placed with @ in every bank
     bool upperBanks = true;        // the SX52's banks 8 to 15 hold globals too
     bool typeSpellings = true;     // int, short, signed char, char unsigned, long unsigned ...
+    bool twoDimensions = true;     // arrays of two dimensions, a[r][c]
+    bool typedefNames = true;      // types spelled by typedef names
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -80,6 +82,7 @@ struct Variable {
     Type type;            // of a scalar, an element, or what a pointer points at
     std::string spelling; // how that type is written
     int length = 1;       // elements of an array
+    int columns = 0;      // an array of two dimensions: length / columns rows of columns
     int structType = -1;
     int function = -1; // the function a local or parameter belongs to; -1 for a global
     bool parameter = false;
@@ -100,7 +103,9 @@ struct Place {
     enum class Form { Star, Subscript, Sum } form = Form::Star; // *p, p[i], *(p + i)
     int variable = 0; // the variable, array, struct or pointer
     int member = 0;
-    std::vector<Expr> index; // an element's index, a pointer's offset; none for *p and *p++
+    // An element's index (two for an array of two dimensions), a pointer's offset; none for
+    // *p and *p++.
+    std::vector<Expr> index;
 };
 
 struct Expr {
@@ -162,6 +167,7 @@ struct Program {
     std::vector<StructType> structs;
     std::vector<Variable> variables;
     std::vector<Function> functions; // a function calls only earlier ones; main is the last
+    bool typedefNames = false;       // types may be spelled s8_t, u8_t, s16_t, u16_t
 };
 
 Program generateProgram(std::uint32_t seed, const Features& features, sxsim::DeviceKind device);

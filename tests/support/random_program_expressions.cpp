@@ -78,7 +78,8 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
         if (kind < 2 && !arrays.empty()) {
             at.kind = Place::Kind::Element;
             at.variable = g_.any(arrays);
-            at.index = {index(p.variables[at.variable].length, effects)};
+            const Variable& array = p.variables[at.variable];
+            at.index = elementIndex(array, array.length, effects);
             return at;
         }
         if (kind == 2 && !structs.empty()) {
@@ -129,6 +130,14 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
 Expr ExpressionMaker::pointerOffset(int pointer, bool effects) {
     const int length = g_.program.variables[g_.program.variables[pointer].pointees[0]].length;
     return index(length - std::max(1, length / 2) + 1, effects);
+}
+
+std::vector<Expr> ExpressionMaker::elementIndex(const Variable& array, int bound, bool effects) {
+    if (array.columns == 0)
+        return {index(bound, effects)};
+    if (bound <= array.columns)
+        return {constantExpr(0), index(bound, false)};
+    return {index(array.length / array.columns, false), index(array.columns, false)};
 }
 
 // A constant, the counter of a loop around that stays below the bound, or an expression
@@ -314,7 +323,8 @@ Expr ExpressionMaker::divisor(int depth, bool effects) {
 Expr ExpressionMaker::alias(const Place& target) {
     Place at = target;
     if (target.kind == Place::Kind::Element)
-        at.index = {index(g_.program.variables[target.variable].length, false)};
+        at.index = elementIndex(g_.program.variables[target.variable],
+                                g_.program.variables[target.variable].length, false);
     if (target.kind == Place::Kind::PointeeStep) {
         at.kind = Place::Kind::Pointee;
         at.form = Place::Form::Star;

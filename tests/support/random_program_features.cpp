@@ -34,6 +34,8 @@ constexpr Letter Letters[] = {
     {'f', &Features::fixedAddresses, "a global placed with @ in every bank"},
     {'g', &Features::upperBanks, "globals in the SX52's banks 8 to 15"},
     {'t', &Features::typeSpellings, "int, short, char unsigned, long signed ..."},
+    {'d', &Features::twoDimensions, "arrays of two dimensions, a[r][c]"},
+    {'y', &Features::typedefNames, "types spelled by typedef names"},
 };
 
 Features none() {

@@ -19,7 +19,11 @@ std::string Generation::spelling(const Type& t, bool pointee) {
         {"unsigned int", "unsigned", "unsigned short"},
         words[2],
         words[3]};
+    // The names programText's typedef lines give the four types.
+    static const std::string typedefNames[4] = {"s8_t", "u8_t", "s16_t", "u16_t"};
     const int index = (t.bits == 16 ? 2 : 0) + (t.isUnsigned ? 1 : 0);
+    if (features.typedefNames && !(pointee && t.bits == 8) && chance(0.3))
+        return typedefNames[index];
     const auto& choices = (pointee ? pointeeWords : words)[index];
     return features.typeSpellings ? any(choices) : choices[0];
 }

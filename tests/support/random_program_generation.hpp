@@ -80,6 +80,9 @@ public:
     Expr step(const Place& at);
     // An index below the bound; an offset keeping a walking pointer inside its array.
     Expr index(int bound, bool effects);
+    // The subscripts of an element among the array's first bound cells: one, or a row and a
+    // column (without side effects: C does not order them) for an array of two dimensions.
+    std::vector<Expr> elementIndex(const Variable& array, int bound, bool effects);
     Expr pointerOffset(int pointer, bool effects);
     Expr shiftCount(int depth, bool effects);
     Expr divisor(int depth, bool effects);

@@ -23,6 +23,7 @@ public:
         : g_(seed, features, device), f_(g_.features), p_(g_.program), e_(g_) {}
 
     Program program() {
+        p_.typedefNames = f_.typedefNames;
         globals();
         const int functions = f_.calls ? 2 + g_.pick(3) : 0;
         for (int i = 0; i < functions; ++i)
@@ -99,6 +100,9 @@ private:
         v.length = lengths[g_.pick(std::size(lengths))];
         if (t.bits == 16 && !g_.sx52)
             v.length = std::min(v.length, 4);
+        // Some of four or eight elements are two rows.
+        if (f_.twoDimensions && v.length % 4 == 0 && g_.chance(0.4))
+            v.columns = v.length / 2;
         v.initial.clear();
         for (int i = 0; i < v.length; ++i)
             v.initial.push_back(g_.value(t));
@@ -522,7 +526,7 @@ private:
         if (v.storage == Storage::Array) {
             s.place.kind = Place::Kind::Element;
             const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
-            s.place.index = {e_.index(bound, false)};
+            s.place.index = e_.elementIndex(v, bound, false);
         } else if (v.storage == Storage::Struct) {
             s.place.kind = Place::Kind::Member;
             std::vector<int> members;

@@ -239,8 +239,13 @@ private:
         switch (place.kind) {
         case Place::Kind::Variable:
             return {place.variable, 0};
-        case Place::Kind::Element:
-            return inside({place.variable, evaluate(place.index[0]).v});
+        case Place::Kind::Element: {
+            // a[r][c] is cell r * columns + c.
+            int cell = evaluate(place.index[0]).v;
+            if (place.index.size() == 2)
+                cell = cell * p_.variables[place.variable].columns + evaluate(place.index[1]).v;
+            return inside({place.variable, cell});
+        }
         case Place::Kind::Member:
             return {place.variable, place.member};
         case Place::Kind::Pointee: {

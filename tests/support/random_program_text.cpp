@@ -1,11 +1,15 @@
 // A random program written as C. Every operation is parenthesised, so that the text says
-// exactly what the tree says; a stored-into place never is (the dialect refuses `(*p)++`).
+// exactly what the tree says; a stored-into place never is.
 
 #include "tests/support/random_program.hpp"
 #include "tests/support/random_program_walk.hpp"
 
 namespace kavo::testing::program {
 namespace {
+
+// The typedef names of the four types (Generation::spelling may use them).
+const char* const TypedefLines = "typedef signed char s8_t; typedef unsigned char u8_t;\n"
+                                 "typedef long s16_t; typedef unsigned long u16_t;\n";
 
 std::string number(std::int32_t v) {
     return v < 0 ? "(" + std::to_string(v) + ")" : std::to_string(v);
@@ -29,7 +33,7 @@ public:
     explicit Writer(const Program& p) : p_(p), reached_(reach()) {}
 
     std::string text() {
-        std::string out;
+        std::string out = p_.typedefNames ? TypedefLines : "";
         std::vector<bool> structs(p_.structs.size());
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             if (declared(i) && p_.variables[i].storage == Storage::Struct)
@@ -101,7 +105,10 @@ private:
         std::string text = v.storage == Storage::Struct
                                ? "struct " + p_.structs[v.structType].name + " " + v.name
                                : v.spelling + " " + v.name;
-        if (v.storage == Storage::Array)
+        if (v.storage == Storage::Array && v.columns > 0)
+            text += "[" + std::to_string(v.length / v.columns) + "][" + std::to_string(v.columns) +
+                    "]";
+        else if (v.storage == Storage::Array)
             text += "[" + std::to_string(v.length) + "]";
         if (v.fixedAddress >= 0)
             return text + " @ " + hex(v.fixedAddress) + ";";
@@ -117,6 +124,9 @@ private:
 
     std::string cellName(const PointerValue& at) const {
         const Variable& v = p_.variables[at.variable];
+        if (v.storage == Storage::Array && v.columns > 0)
+            return v.name + "[" + std::to_string(at.cell / v.columns) + "][" +
+                   std::to_string(at.cell % v.columns) + "]";
         if (v.storage == Storage::Array)
             return v.name + "[" + std::to_string(at.cell) + "]";
         if (v.storage == Storage::Struct)
@@ -221,8 +231,12 @@ private:
         switch (at.kind) {
         case Place::Kind::Variable:
             return name;
-        case Place::Kind::Element:
-            return name + "[" + expression(at.index[0]) + "]";
+        case Place::Kind::Element: {
+            std::string text = name;
+            for (const Expr& index : at.index)
+                text += "[" + expression(index) + "]";
+            return text;
+        }
         case Place::Kind::Member:
             return name + "." +
                    p_.structs[p_.variables[at.variable].structType].members[at.member].name;

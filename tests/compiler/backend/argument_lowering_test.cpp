@@ -79,7 +79,7 @@ TEST(ArgumentLowering, ArgumentsThatFitNoParameterAreReported) {
               std::string::npos)
         << m;
     EXPECT_NE(m.find("WARNING: Line: 6 Argument to function looses MSB.\n"), std::string::npos);
-    EXPECT_NE(m.find("ERROR(C39): Line: 6 Argument expected Got INTEGER_CONSTANT size = 1 "
+    EXPECT_NE(m.find("ERROR(C39): Line: 6 Argument expected Got integer constant size = 1 "
                      "argsize = 3. funcname = st\n"),
               std::string::npos)
         << m;

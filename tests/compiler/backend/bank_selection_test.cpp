@@ -63,6 +63,74 @@ TEST_F(BankSelection, ALabelKeepsTheBankEveryWayInHolds) {
                   "GOTO _LBL_1", "LABEL _LBL_2", "LABEL _BCL_3", "BANK 1", "MOVWF b1"}));
 }
 
+// How a callee's body ends, and whether its caller still knows the bank after the call: only
+// when the body came first and every way out of it returns in one bank.
+enum class CalleeEnd { OneReturn, ReturnsInTwoBanks, JumpOut, BodyAfterCaller };
+
+class CallExitBank : public PlacementTest,
+                     public ::testing::WithParamInterface<std::pair<CalleeEnd, bool>> {
+protected:
+    void callee(CalleeEnd end) {
+        label("@f");
+        op(PIC_MOVWF, "b1");
+        op(PIC_BTFSC, "g", 0);
+        if (end == CalleeEnd::ReturnsInTwoBanks) {
+            op(PIC_RETURN);
+            op(PIC_MOVWF, "b2");
+        } else if (end == CalleeEnd::JumpOut) {
+            op(PIC_GOTO, "elsewhere");
+        }
+        op(PIC_RETURN);
+        label("@f_END");
+    }
+};
+
+TEST_P(CallExitBank, KeepsTheBankTheCalleeReturnsWith) {
+    const auto [end, kept] = GetParam();
+    variable("b1", Bank1);
+    variable("b2", Bank2);
+    variable("g", Global);
+    if (end != CalleeEnd::BodyAfterCaller)
+        callee(end);
+    label("main");
+    op(PIC_MOVWF, "b1");
+    op(PIC_CALL, "f");
+    op(PIC_MOVWF, "b1");
+    if (end == CalleeEnd::BodyAfterCaller)
+        callee(CalleeEnd::OneReturn);
+    selectbanks(c);
+    EXPECT_EQ(find(PIC_CALL, "f")->next->opcode != PIC_BANK, kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, CallExitBank,
+                         ::testing::Values(std::pair{CalleeEnd::OneReturn, true},
+                                           std::pair{CalleeEnd::ReturnsInTwoBanks, false},
+                                           std::pair{CalleeEnd::JumpOut, false},
+                                           std::pair{CalleeEnd::BodyAfterCaller, false}));
+
+// A body's first selection goes when every call into it is made in that bank already.
+class CallEntryBank : public PlacementTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CallEntryBank, DropsTheSelectionEveryCallAlreadyMade) {
+    const bool sameBank = GetParam();
+    variable("b1", Bank1);
+    variable("b2", Bank2);
+    label("main");
+    op(PIC_MOVWF, "b1");
+    op(PIC_CALL, "f");
+    op(PIC_MOVWF, sameBank ? "b1" : "b2");
+    op(PIC_CALL, "f");
+    endProgram();
+    label("@f");
+    op(PIC_MOVWF, "b1");
+    op(PIC_RETURN);
+    label("@f_END");
+    selectbanks(c);
+    EXPECT_EQ(find(PIC_LABEL, "@f")->next->opcode != PIC_BANK, sameBank);
+}
+
+INSTANTIATE_TEST_SUITE_P(SecondCall, CallEntryBank, ::testing::Bool());
+
 TEST_F(BankSelection, UnknownAndMalformedInstructionsAreReported) {
     label("main");
     op(23);

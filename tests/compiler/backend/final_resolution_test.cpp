@@ -113,7 +113,7 @@ TEST_F(FinalResolution, ResetJumpMustReachPageZero) {
     endProgram();
     resetTo();
     place();
-    EXPECT_NE(io.messages.find("ERROR(C250): Line: 605 address (600) of main not in page 0"),
+    EXPECT_NE(io.messages.find("ERROR(C330): Line: 605 address (600) of main not in page 0"),
               std::string::npos)
         << io.messages;
 }

@@ -95,7 +95,7 @@ TEST_F(StatementTest, ASwitchOnALongComparesBothBytes) {
 
 TEST_F(StatementTest, ACaseNeedsAConstant) {
     compile("char x, c;\nvoid f(void) { switch (c) { case x: x = 4; } }\n");
-    EXPECT_EQ(messages(), "ERROR(C49): Line: 4 Integer Constant expected near EXPSTART.\n");
+    EXPECT_EQ(messages(), "ERROR(C49): Line: 4 Integer Constant expected near x.\n");
 }
 
 TEST_F(StatementTest, BreakAndContinueOutsideLoops) {

@@ -395,8 +395,15 @@ TEST(GrammarExpressions, SubscriptMemberAndParentheses) {
     EXPECT_EQ(parseRun("int x = s.m;"),
               intInit("x", "POSTFIX_EXP_START ST_ADDR_RESOLVE IDENTIFIER:s IDENTIFIER:m "
                            "POSTFIX_EXP_END"));
-    EXPECT_EQ(parseRun("int x = (a);"),
-              intInit("x", "POSTFIX_EXP_START " + expr(id("a")) + " GETEXPVAL POSTFIX_EXP_END"));
+    EXPECT_EQ(parseRun("int x = p[1][2];"),
+              intInit("x", "POSTFIX_EXP_START INDEX_ON IDENTIFIER:p SUBSCRIPT " + expr(num(1)) +
+                               " SUBSCRIPT " + expr(num(2)) + " INDEX_OFF POSTFIX_EXP_END"));
+    // An object in parentheses stays the object; any other value is a nested expression.
+    EXPECT_EQ(parseRun("int x = (a);"), intInit("x", "POSTFIX_EXP_START " + id("a") +
+                                                         " POSTFIX_EXP_END"));
+    EXPECT_EQ(parseRun("int x = (-a);"),
+              intInit("x", "POSTFIX_EXP_START EXPSTART UMINUS " + id("a") +
+                               " EXPEND GETEXPVAL POSTFIX_EXP_END"));
 }
 
 struct SizeofCase {

@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(WithAndWithoutRegisterReuse, SharedTemporaries, ::testi
 
 const char* WithInterrupt = "#pragma INTERRUPT_LOC 0\n"
                             "char x, y; long v;\n"
-                            "char twice(void) { return x * 2; }\n"
+                            "char twice(void) { return x * y; }\n"
                             "long wide(void) { return 300; }\n"
                             "void __interrupt(void) { char d; d = x + y + twice(); v = wide(); }\n"
                             "void main(void) { x = y + x + twice(); }\n";

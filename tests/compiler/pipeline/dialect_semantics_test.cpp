@@ -615,6 +615,52 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void f(char k) { union u v = { .c = k }; if (k == 1) v.w = -1; else r = v.w; }\n"
          "void main(void) { f(1); f(5); }\n",
          "r", 5},
+        // Arrays of more dimensions: row-major, indices from variables, nested braces, sizes.
+        {"sx28.h",
+         "int m[2][3] = {{1, 2, 3}, {4, 5, 6}}; char g[][4] = {{1}, {2, 3}, {4, 5, 6}};\n"
+         "long r;\n"
+         "void main(void) { int i = 1, j = 2; m[i - 1][j] = 9; r = m[i][j] * 1000 + m[0][2] * "
+         "100 + g[2][2] * 10 + sizeof(m[0]) + sizeof(g) - 12; }\n",
+         "r", 6963},
+        {"sx28.h",
+         "long w[2][2] = {1000, 2000, 3000, 4000}; int c[2][2][2]; long r;\n"
+         "void main(void) { int i, j, k; for (i = 0; i < 2; i++) for (j = 0; j < 2; j++) for "
+         "(k = 0; k < 2; k++) c[i][j][k] = i * 4 + j * 2 + k; r = w[1][1] + c[1][0][1] * 10 + "
+         "c[0][1][1]; }\n",
+         "r", 4053},
+        // An array's name is a pointer to its first element; an array parameter is a pointer.
+        {"sx28.h",
+         "int a[4] = {10, 20, 30, 40}; long w[3] = {1000, 2000, 3000}; int m[2][2] = {5, 6, 7, "
+         "8};\n"
+         "int *p; long *q; long r;\n"
+         "int sum(int v[], int n) { int s = 0; int i; for (i = 0; i < n; i++) s += v[i]; return "
+         "s; }\n"
+         "long ends(long v[3]) { return v[0] + v[2]; }\n"
+         "int after(int *e) { return e - a; }\n"
+         "void main(void) { p = a; q = w + 1; r = *(a + 1) + p[2] * 2 + sum(a, 4) + *q + "
+         "ends(w) + after(a + 3) * 1000 + (p == a) + m[1][1] * 100 + *(m[1] + 0); }\n",
+         "r", 9988},
+        // Pointers: to pointers, arrays of them, casts to them, functions returning them,
+        // and objects reached through them in parentheses.
+        {"sx28.h",
+         "long a[2] = {100, 200}; long *ps[2]; long **pp; long r;\n"
+         "void main(void) { ps[0] = &a[1]; ps[1] = a; pp = ps; r = *pp[0] + **(pp + 1) * 10; "
+         "(**pp)++; r = r + a[1]; }\n",
+         "r", 1401},
+        {"sx28.h",
+         "char *names[] = {\"ab\", \"cde\"}; int m[2] = {5, 6}; int *t[2] = {m, &m[1]};\n"
+         "char *s; int i = 1; long r;\n"
+         "void main(void) { s = names[i]; r = s[2] * 100 + names[0][1] + t[1][0] * 1000 + "
+         "t[0][1] * 10000 + sizeof(names) + sizeof(t); }\n",
+         "r", 101 * 100 + 98 + 6000 + 60000 - 65536 + 6},
+        {"sx28.h",
+         "int v @ 0x30; long w[2] = {300, 400}; struct pt { int x; int y; } s; long r;\n"
+         "int *f(int *x) { return x + 1; }\n"
+         "long *g(void); struct pt *h(void) { return &s; }\n"
+         "void main(void) { int *p; int k[3] = {1, 2, 3}; v = 7; p = (int *)0x30; (*p)++; "
+         "*f(k) = 5; h()->y = 4; r = *p * 1000 + k[1] * 100 + h()->y * 10 + (*g() == 400); }\n"
+         "long *g(void) { return (long *)&w[1]; }\n",
+         "r", 8541},
         {"sx28.h",
          "struct pt { char x; long y; char z; } a = { .z = 3, .x = 1, .y = 2, .x = 4 };\n"
          "long r;\n"

@@ -154,7 +154,8 @@ TEST(ExpressionSemantics, CastsToOtherTypesAreRefused) {
     const std::string messages =
         refusal("int v; int *p; char r;\nvoid main(void) { r = (char *)p; }\n");
     EXPECT_NE(messages.find("ERROR(C270): Line: 15 A cast to char * is not supported: casts "
-                            "convert to char, short, int or long only."),
+                            "convert to char, short, int, long or a pointer to short, int, long "
+                            "or a struct only."),
               std::string::npos)
         << messages;
 }

@@ -1,6 +1,7 @@
 // Elements, pointers and members reached through FSR while the other operands of the same
 // statement sit in other RAM banks (a bank selection rewrites FSR's bank bits, so every access
-// must still reach its own byte), pointer arithmetic in elements, as C counts it, and small
+// must still reach its own byte), elements at a constant index reached directly in their own
+// bank, pointer arithmetic in elements, as C counts it, and small
 // firmware as users write it (a ring buffer, sorting and searching a table, a CRC through a
 // pointer, a checksum over an array of structs) with the variables where the compiler places
 // them. Each program runs on the 28-pin part and on the 52-pin part
@@ -105,6 +106,11 @@ const Case Cases[] = {
      "  return c; }\n"
      "void main(void) { crc = crc8(&msg[0], 6); }\n",
      {{"crc", 253}}},
+    {"ElementsAtConstantIndexesReachedDirectly", Globals,
+     "long widen(long x) { return x; }\n"
+     "void main(void) { a[0] = 7; a[5] = a[0] + 250; la[3] = -2; la[1] = la[3] + a[5];"
+     " sc = -9; res1 = la[1]; res2 = widen(a[5]); res3 = sc * 3; g = a[5] + la[3]; }\n",
+     {{"res1", 0xFFFF}, {"res2", 1}, {"res3", 0xFFE5}, {"g", 0xFF}}},
     {"FletcherOverStructRecords", "",
      "struct rec { unsigned char id; long val; } recs[4]; long sum;\n"
      "long fletcher(void) { unsigned char i; long s1, s2; s1 = 0; s2 = 0;\n"

@@ -184,8 +184,8 @@ TEST(PipelineSemantics, TemporariesOfUnrelatedFunctionsShareRamWithoutRegisterRe
     std::string calls;
     long expected = 1;
     for (int f = 0; f < 40; ++f) {
-        source += "long f" + std::to_string(f) + "(void) { return (total ^ " +
-                  std::to_string(f) + ") + " + std::to_string(f) + "; }\n";
+        source += "long f" + std::to_string(f) + "(void) { return (total ^ " + std::to_string(f) +
+                  ") + " + std::to_string(f) + "; }\n";
         calls += "  total = total + f" + std::to_string(f) + "();\n";
         expected = (expected + ((expected ^ f) + f)) & 0xFFFF;
     }
@@ -196,36 +196,69 @@ TEST(PipelineSemantics, TemporariesOfUnrelatedFunctionsShareRamWithoutRegisterRe
 }
 
 // When the RAM runs out, one message says by how much, and nothing follows it: the names
-// left without a place are declared, so errors about them would only mislead.
-TEST(PipelineSemantics, RunningOutOfRamIsOneMessageAndTheEnd) {
+// left without a place are declared, so errors about them would only mislead. An initialiser
+// no RAM can hold is refused before its code is made (element by element, it would take
+// minutes to generate and optimise).
+struct RamShortage {
+    const char* name;
+    std::string program;
+    std::string message;
+};
+
+class PipelineRamShortage : public ::testing::TestWithParam<RamShortage> {};
+
+TEST_P(PipelineRamShortage, IsOneMessageAndTheEnd) {
+    testing::InProcessCompile run;
+    run.wholeBackEnd = true;
+    run.run(exampleHeader("sx28.h") + GetParam().program);
+    EXPECT_FALSE(run.c.successFlag);
+    EXPECT_EQ(run.c.errors(), 1) << run.io.messages;
+    const std::string shortage =
+        "ERROR(C114): not enough register memory in this chip! " + GetParam().message;
+    EXPECT_NE(run.io.messages.find(shortage), std::string::npos) << run.io.messages;
+    EXPECT_NE(run.io.messages.find("Found 1 error.  No code generated."), std::string::npos);
+    int generated = 0;
+    for (const Instruction* i = run.c.instructions.head(); i != nullptr; i = i->next)
+        ++generated;
+    EXPECT_LT(generated, 1000);
+}
+
+std::string arraysUsedInMain() {
     std::string declarations;
     std::string uses;
     for (int a = 0; a < 12; ++a) {
         declarations += "char b" + std::to_string(a) + "[15];\n";
         uses += " b" + std::to_string(a) + "[k] = k;";
     }
-    testing::InProcessCompile run;
-    run.wholeBackEnd = true;
-    run.run(exampleHeader("sx28.h") + declarations + "char k;\nvoid main(void) {" + uses + " }\n");
-    EXPECT_FALSE(run.c.successFlag);
-    EXPECT_EQ(run.c.errors(), 1) << run.io.messages;
-    EXPECT_NE(run.io.messages.find("ERROR(C114): not enough register memory in this chip! The "
-                                   "program needs "),
-              std::string::npos)
-        << run.io.messages;
-    EXPECT_NE(run.io.messages.find("Found 1 error.  No code generated."), std::string::npos);
+    return declarations + "char k;\nvoid main(void) {" + uses + " }\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, PipelineRamShortage,
+    ::testing::Values(
+        RamShortage{"ArraysUsedInCode", arraysUsedInMain(), "The program needs "},
+        RamShortage{"AnInitialisedArrayLargerThanAnyBank",
+                    "long data[65535] = {1, 2};\nvoid main(void) { data[1] = 3; }\n",
+                    "data needs 131070 bytes in one piece; the largest bank holds 24 bytes."},
+        RamShortage{"InitialisedArraysTogetherLargerThanTheBanks",
+                    "char a[16] = {1}; char b[16] = {2}; char c[16] = {3}; char d[16] = {4};\n"
+                    "char e[16] = {5}; char f[16] = {6}; char g[16] = {7}; char h[16] = {8};\n"
+                    "char i[16] = {9};\nvoid main(void) { a[0] = i[0]; }\n",
+                    "The variables initialised up to i need 144 bytes; the banks hold 136 "
+                    "bytes."}),
+    [](const auto& shortage) { return std::string(shortage.param.name); });
 
 // Enough code to fill several 512-word pages: every call and jump that leaves a page needs
 // its page bits, and calls enter through vectors in the first half of page 0.
-// `p = a` would load a's first byte instead of its address: refused until it is built.
-TEST(PipelineSemantics, TheNameOfAnArrayAsAValueIsRefusedNotMiscompiled) {
+// `p = a` of a char array would need a char pointer into RAM: refused until it is built.
+TEST(PipelineSemantics, TheNameOfACharArrayAsAValueIsRefusedNotMiscompiled) {
     testing::InProcessCompile run;
     run.wholeBackEnd = true;
     run.run(Sx28 + "char a[4]; int *p;\nvoid main(void) { p = a; *p = 25; }\n");
     EXPECT_FALSE(run.c.successFlag);
-    EXPECT_NE(run.io.messages.find("ERROR(C259): Line: 15 the name of array a used as a value is "
-                                   "not supported by this compiler yet."),
+    EXPECT_NE(run.io.messages.find("ERROR(C259): Line: 15 the name of the char array a used as a "
+                                   "value (a char pointer reads program memory) is not supported "
+                                   "by this compiler yet."),
               std::string::npos)
         << run.io.messages;
 }

@@ -54,7 +54,7 @@ TEST_F(DeclarationTest, SignAndTypeWords) {
     EXPECT_EQ(symbol("ul"),
               "ul LONG size=2 UNSIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
     EXPECT_EQ(symbol("sh"), "sh INT size=1 SIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
-    EXPECT_EQ(diagnostics(), "ERROR(C08): Line: 9 Conflicting types defined near INT\n");
+    EXPECT_EQ(diagnostics(), "ERROR(C08): Line: 9 Conflicting types defined near int\n");
 }
 
 TEST_F(DeclarationTest, PointersToCharAreTwoBytes) {
@@ -159,8 +159,8 @@ TEST_F(DeclarationTest, AStorageClassAloneHasNoTypeForOffsets) {
 
 TEST_F(DeclarationTest, ConflictingClassesAndQualifiers) {
     compile("static extern int a;\nconst volatile int b;\nconst int c;\n");
-    EXPECT_EQ(diagnostics(), "ERROR(C09): Line: 3 Conflicting class defined near EXTERN\n"
-                             "Line: 4 : Conflicting qualifier defined near VOLATILE\n");
+    EXPECT_EQ(diagnostics(), "ERROR(C09): Line: 3 Conflicting class defined near extern\n"
+                             "Line: 4 : Conflicting qualifier defined near volatile\n");
     EXPECT_EQ(findsymin(run.c, "c", GlobalScope)->qual, CONST);
     EXPECT_EQ(run.c.errors(), 1);
 }
