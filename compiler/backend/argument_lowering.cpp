@@ -99,6 +99,12 @@ bool isAddress(const Code& code, std::size_t marker) {
            code.at(marker - 1)->operand == code.at(marker)->operand;
 }
 
+// A RAM pointer (&c of a char too) other than a char pointer.
+bool holdsRamAddress(const Compilation& c, const Instruction& argument) {
+    const Symbol* symbol = argumentSymbol(c, argument);
+    return symbol != nullptr && symbol->type == POINTER;
+}
+
 // The generator writes an identifier argument's sign into its marker's value.
 bool isSigned(const Instruction& argument) {
     return argument.value == SIGNED;
@@ -109,12 +115,14 @@ void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const
     const Instruction& argument = *passed.marker;
     const int size = argumentSize(c, argument);
     const int line = argument.line;
-    if (passed.address && parameter.type == LONG && parameter.base == CHAR) {
-        // A char pointer is read through the program-memory string reader.
-        c.error(strprintf("ERROR(C272): Line: %d A char pointer reads program memory (strings): "
-                          "parameter %s of %s cannot receive the address of a RAM variable. Use "
-                          "an int pointer.\n",
-                          line, parameter.name.c_str(), callee.c_str()));
+    if (size == 1 && parameter.type == LONG && parameter.base == CHAR &&
+        (passed.address || holdsRamAddress(c, argument))) {
+        // A RAM address in a char pointer carries the tag that tells it from a string's
+        // position.
+        c.codegen.charPointersReachRam = true;
+        moveByte(out, argument, 0, parameter, 0);
+        out.add(PIC_MOVLW, std::to_string(CharPointerRamTag), -1, 0, "", CharPointerRamTag);
+        out.add(PIC_MOVWF, parameter.name, -1, 1, parameter.scope);
         return;
     }
     if (argument.dest == INTEGER_CONSTANT && (parameter.size == 1 || parameter.size == 2)) {

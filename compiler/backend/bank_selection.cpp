@@ -545,7 +545,10 @@ private:
             const int address = getaddr(c_, write->object, write->objectScope);
             return address < 0 ? UnknownBank : address / 32;
         }
-        if (lastWord_ == nullptr || lastWord_->opcode != PIC_MOVLW)
+        // A literal a skip guards may not be what FSR gets (a char pointer's store chooses
+        // between its RAM byte and a scratch byte).
+        if (lastWord_ == nullptr || lastWord_->opcode != PIC_MOVLW ||
+            (lastWordBefore_ != nullptr && isskip(*lastWordBefore_)))
             return UnknownBank;
         const auto value = literalvalue(lastWord_->operand);
         if (!value)

@@ -31,7 +31,11 @@ constexpr const char* Reader = "@__strings_";
 constexpr const char* TableStart = "@__s_start_";
 constexpr const char* PackedPart = "@_comp_str";
 constexpr const char* Status = "@__stat__";
+constexpr const char* FileSelect = "@__fsr__";
+constexpr const char* Indirect = "@__f0__";
 constexpr int CarryBit = 0;
+constexpr int RamTagBit = 7; // CharPointerRamTag's bit in a char pointer's high byte
+static_assert(CharPointerRamTag == 1 << RamTagBit);
 constexpr int ToW = 0;
 constexpr int ToF = 1;
 
@@ -100,6 +104,7 @@ public:
     // Reads the word at the table start plus the index, as plain table entries are read.
     void plainReader() {
         label(strprintf("@%s", Reader));
+        ramBranch();
         addTableStart();
         fetch();
         ret();
@@ -109,6 +114,7 @@ public:
     // Indexes below the word count read a low byte; the rest join two nibbles.
     void packedReader(int wordCount, int half) {
         label(strprintf("@%s", Reader));
+        ramBranch();
         compareIndex(wordCount, ToW);
         bit(PIC_BTFSC, CarryBit);
         jump(PackedPart);
@@ -139,6 +145,22 @@ public:
     }
 
 private:
+    // A char pointer given a RAM address holds it with the RAM tag in its high byte: its byte
+    // is read through FSR. FSR stays at that byte, so callers take the bank as unknown after
+    // the call.
+    void ramBranch() {
+        if (!c_.codegen.charPointersReachRam)
+            return;
+        const std::string table = strprintf("@%s_ROM", Reader);
+        emit(c_, PIC_BTFSS, high_, RamTagBit, StringTableLine);
+        jump(table);
+        op(PIC_MOVF, low_, ToW);
+        store(FileSelect);
+        op(PIC_MOVF, Indirect, ToW);
+        ret();
+        label(table);
+    }
+
     // The index minus count (16 bits); the carry is set when the index is count or more. With
     // ToF the difference replaces the index.
     void compareIndex(int count, int dest) {
@@ -245,7 +267,9 @@ void makestrings(Compilation& c) {
             removePlaceholder(c, placeholder);
             return;
         }
-        c.message("WARNING: String operator \"@\" used but no strings defined.\n");
+        // Char pointers that only ever point at RAM need no table; a null one reads 0.
+        if (!c.codegen.charPointersReachRam)
+            c.message("WARNING: String operator \"@\" used but no strings defined.\n");
         bytes.push_back(0);
     }
     const bool packed = bytes.size() > LastPlainSize;

@@ -54,8 +54,11 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     const int line = s.line();
     if (isStoredInto(s.previous)) {
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
-        // INDF's own symbol knows nothing of the element: the leaf carries its sign.
+        // INDF's own symbol knows nothing of the element: the leaf carries its sign, and
+        // whether a RAM address stored there needs the char pointer's tag.
         s.item->sign = sign == UNSIGNED ? UNSIGNED : SIGNED;
+        if (elementPointer != nullptr && elementPointer->pointee == CHAR)
+            s.item->name = CharPointerElement;
     } else {
         const std::string t = elementPointer != nullptr
                                   ? newpointertmp(c, pointerReached(*elementPointer))
@@ -73,12 +76,12 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
         drop(s, item);
 }
 
-// The byte of program memory a char pointer leaf addresses, read by the string reader into a
-// temporary.
-std::string readProgramByte(Compilation& c, const Item& pointer, int line) {
+// The byte a char pointer leaf addresses, read by the string reader into a temporary of the
+// pointer's sign (an unsigned char pointer reads 200 as 200).
+std::string readProgramByte(Compilation& c, const Item& pointer, int sign, int line) {
     loadIntoSlots(c, pointer, 1, line);
     emit(c, PIC_CALL, "@__strings_", -1, line);
-    const std::string t = newTemporary(c, false);
+    const std::string t = newTemporaryOfSign(c, false, sign);
     emit(c, PIC_MOVWF, t, -1, line);
     return t;
 }
@@ -106,16 +109,15 @@ std::string programAddress(Compilation& c, const Item& pointer, const Item& inde
 }
 
 // p[i] on a pointer: the element i steps from where p points. Through a RAM pointer FSR is
-// set up to p + i times the element's size; a char pointer reads program memory at p + i.
+// set up to p + i times the element's size; through a char pointer the byte at p + i is read
+// by the string reader or written through FSR.
 bool pointerElement(Site& s, Item* pointer, Item* index, std::vector<Item*> consumed) {
     Compilation& c = s.c;
     const int line = s.line();
     const Symbol* ram = ramPointerOf(c, *pointer);
     const bool addressTaken = s.previous != nullptr && s.previous->kind == ADDR;
-    // Program memory is neither written nor addressed this way; an element of a struct
-    // pointer needs a member.
-    if ((ram == nullptr && (isStoredInto(s.previous) || addressTaken)) ||
-        (ram != nullptr && (ram->base == STRUCT || ram->base == UNION)))
+    // An element of a struct pointer needs a member.
+    if (ram != nullptr && (ram->base == STRUCT || ram->base == UNION))
         return false;
     genstatement(c, index->sublist);
     Item position;
@@ -123,14 +125,26 @@ bool pointerElement(Site& s, Item* pointer, Item* index, std::vector<Item*> cons
     position.cval = c.codegen.lastResult.name;
     position.ival = c.codegen.lastResult.value;
     if (ram == nullptr) {
-        const std::string address = programAddress(c, *pointer, position, line);
+        // Through a char pointer: the address p + i, read by the string reader, or written
+        // through FSR.
+        Item address;
+        address.kind = LONG_IDENTIFIER;
+        address.cval = programAddress(c, *pointer, position, line);
         releasePendingResult(c);
-        Item addressLeaf;
-        addressLeaf.kind = LONG_IDENTIFIER;
-        addressLeaf.cval = address;
-        const std::string t = readProgramByte(c, addressLeaf, line);
-        freetmp(c, address);
-        becomeLeaf(s.item, IDENTIFIER, t);
+        if (addressTaken) {
+            becomeLeaf(s.item, LONG_IDENTIFIER, address.cval);
+            consumed.push_back(s.previous);
+        } else if (isStoredInto(s.previous)) {
+            pointFsrForStore(c, address, line);
+            freetmp(c, address.cval);
+            finishIndirect(s, 1, stringPointerOf(c, *pointer)->sign, consumed);
+            return true;
+        } else {
+            const std::string t =
+                readProgramByte(c, address, stringPointerOf(c, *pointer)->sign, line);
+            freetmp(c, address.cval);
+            becomeLeaf(s.item, IDENTIFIER, t);
+        }
     } else {
         const int size = pointeeSize(c, *ram);
         loadScaledW(c, position, size, line);
@@ -413,8 +427,6 @@ bool generateElement(Site& s) {
     if (elementSize != 1 && elementSize != 2)
         return false;
     const bool row = given < dimensions;
-    if (row && base == CHAR)
-        return refuseElement(s, "a row of the char array " + array->cval + " used as a value");
     generateElementNumber(c, *symbol, subscripts, line);
     const ExpressionResult position = c.codegen.lastResult;
     // A pointer element is read into a pointer temporary, which keeps what it points at.
@@ -445,10 +457,15 @@ bool generateElement(Site& s) {
     if (addressTaken || row) {
         // &a[i], or a row m[i] standing for its first element's address: the address, in W
         // now, is the value.
-        // A pointer of the element's type: &a[i] + 1 steps one element.
-        const std::string t = newpointertmp(c, pointerTo(*symbol));
-        emit(c, PIC_MOVWF, t, -1, line);
-        becomeLeaf(s.item, IDENTIFIER, t);
+        // A pointer of the element's type: &a[i] + 1 steps one element. A row of chars is
+        // a char pointer, like the name of a char array.
+        if (row && base == CHAR) {
+            becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, symbol->sign, line));
+        } else {
+            const std::string t = newpointertmp(c, pointerTo(*symbol));
+            emit(c, PIC_MOVWF, t, -1, line);
+            becomeLeaf(s.item, IDENTIFIER, t);
+        }
         for (Item* item : subscripts.consumed)
             drop(s, item);
         if (addressTaken)
@@ -495,15 +512,16 @@ bool takeArrayAddress(Compilation& c, Item& name, const Symbol& array) {
         refusal = "the name of the array " + name.cval +
                   " of more than one dimension used as a value (write &" + name.cval +
                   "[0][0] for its first element)";
-    else if (array.base == CHAR)
-        refusal = "the name of the char array " + name.cval +
-                  " used as a value (a char pointer reads program memory)";
     if (!refusal.empty()) {
         c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
                           name.line, refusal.c_str()));
         return false;
     }
     emit(c, PIC_ADDRESSOF, name.cval, -1, name.line);
+    if (array.base == CHAR) {
+        becomeLeaf(&name, LONG_IDENTIFIER, charPointerFromW(c, array.sign, name.line));
+        return true;
+    }
     const std::string t = newpointertmp(c, pointerTo(array));
     emit(c, PIC_MOVWF, t, -1, name.line);
     becomeLeaf(&name, IDENTIFIER, t);
@@ -547,11 +565,14 @@ bool generatePointerAccess(Site& s) {
     const Symbol* symbol = isIdentifier(pointer) ? findsym(c, pointer->cval) : nullptr;
     if (symbol == nullptr)
         return false;
+    if (symbol->type == LONG && symbol->base == CHAR && isStoredInto(s.previous)) {
+        pointFsrForStore(c, *pointer, line);
+        finishIndirect(s, 1, symbol->sign, {pointer});
+        return true;
+    }
     if (symbol->type == LONG && symbol->base == CHAR) {
-        if (isStoredInto(s.previous))
-            return false; // program memory cannot be written
-        // A char pointer may point into program memory: the string reader fetches the byte.
-        becomeLeaf(s.item, IDENTIFIER, readProgramByte(c, *pointer, line));
+        // The string reader fetches the byte from program memory, or from RAM by the tag.
+        becomeLeaf(s.item, IDENTIFIER, readProgramByte(c, *pointer, symbol->sign, line));
         drop(s, pointer);
         return true;
     }

@@ -370,13 +370,12 @@ bool generateAssignment(Site& s) {
         drop(s, s.item);
         return true;
     }
-    if (kind == ASSIGN && holdsRamAddress(c, *value) && stringPointerOf(c, *target) != nullptr) {
-        // A RAM address in a char pointer would be read from program memory.
-        c.error(strprintf("ERROR(C272): Line: %d A char pointer reads program memory (strings): "
-                          "it cannot point at RAM. Use an int pointer.\n",
-                          line));
-        c.codegen.abortExpression = true;
-        return true;
+    if (kind == ASSIGN && holdsRamAddress(c, *value) && storesCharPointer(c, *target)) {
+        // The RAM address takes the tag that tells it from a string's position.
+        emitOn(c, PIC_MOVF, *value, 0, line);
+        const std::string tagged = charPointerFromW(c, signOf(c, *value), line);
+        freetmp(c, value->cval);
+        becomeLeaf(value, LONG_IDENTIFIER, tagged);
     }
     c.codegen.expressionSign = operationSign(c, kind, *value, *target);
     if (overlapsElsewhere(*value, *target))

@@ -20,6 +20,11 @@ const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
     return nullptr;
 }
 
+// A function returning a char pointer returns two bytes, as one returning a long does.
+bool returnsCharPointer(const Symbol& function) {
+    return function.base == LONG && function.pointee == CHAR;
+}
+
 } // namespace
 
 int returnSize(Compilation& c, std::string_view function) {
@@ -120,6 +125,8 @@ std::string resultTemporary(Compilation& c, const std::string& function, bool wi
         pointer.sign = symbol->sign;
         return newpointertmp(c, pointer);
     }
+    if (symbol != nullptr && returnsCharPointer(*symbol))
+        return newpointertmp(c, charPointerType(symbol->sign));
     return newTemporaryOfSign(c, wide, symbol != nullptr ? symbol->sign : 0);
 }
 
@@ -190,7 +197,15 @@ void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
 
 void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
     const std::string& high = c.codegen.returnHighRegister;
-    if (r.kind == IDENTIFIER) {
+    const Symbol* function = functionSymbol(c, c.codegen.functionName);
+    if (r.kind == IDENTIFIER && function != nullptr && returnsCharPointer(*function)) {
+        // A byte returned as a char pointer is a RAM address (&x, an int pointer): it takes
+        // the tag that tells it from a string's position.
+        c.codegen.charPointersReachRam = true;
+        emit(c, PIC_MOVLW, std::to_string(CharPointerRamTag), -1, line, CharPointerRamTag);
+        emit(c, PIC_MOVWF, high, -1, line);
+        emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+    } else if (r.kind == IDENTIFIER) {
         // An 8-bit value widens by its own sign.
         emit(c, PIC_CLRF, high, -1, line);
         if (codegen::signOf(c, r) == SIGNED) {
@@ -230,6 +245,19 @@ bool generateCallSite(Site& s) {
     }
 }
 
+// `return a;` of an array: the array's address, in a temporary (a return's expression that is
+// one name keeps the name).
+ExpressionResult arrayAddressOrValue(Compilation& c, const ExpressionResult& value, int line) {
+    if (value.kind != IDENTIFIER || !namesWholeArray(c, value.name, value.sign))
+        return value;
+    ExpressionResult address;
+    address.kind = IDENTIFIER;
+    address.name = newTemporaryOfSign(c, false, UNSIGNED);
+    emit(c, PIC_ADDRESSOF, value.name, -1, line, 0, value.value);
+    emit(c, PIC_MOVWF, address.name, -1, line);
+    return address;
+}
+
 bool generateReturn(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -237,7 +265,8 @@ bool generateReturn(Site& s) {
         emit(c, PIC_RETURN, "", -1, line);
     } else {
         const int size = returnSize(c, c.codegen.functionName);
-        const ExpressionResult value = settledValue(c, c.codegen.lastResult, false, line);
+        const ExpressionResult value =
+            arrayAddressOrValue(c, settledValue(c, c.codegen.lastResult, false, line), line);
         if (size == 1)
             returnOneByte(c, value, line);
         else if (size == 2)

@@ -3,9 +3,9 @@
 // operand's own sign; the result is a temporary of the cast's type, so that the operations
 // after it see that type, a cast constant too. A cast to a RAM pointer type (a pointer to
 // short, int, long or a struct or union) makes a pointer of that type from the operand's low
-// byte, a RAM address. A cast to any other type (a char pointer, which reads program
-// memory, a pointer to a pointer, a struct, void, a floating type) is refused: its
-// conversion would not be what C does.
+// byte, a RAM address; a cast to a char pointer makes a RAM address of anything but a char
+// pointer. A cast to any other type (a pointer to a pointer, a struct, void, a floating
+// type) is refused: its conversion would not be what C does.
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
@@ -50,24 +50,42 @@ bool ramPointerType(const Compilation& c, const std::string& words, Symbol& poin
            base == "signed" || base == "unsigned";
 }
 
-// (T *)x: x's low byte, a RAM address, in a pointer of the cast's type. A char pointer's
-// value is a program memory address: it has no RAM pointer.
+// Whether a cast's words name a char pointer ("char *", "unsigned char *"), and its sign.
+bool namesCharPointer(const std::string& words, int& sign) {
+    if (!words.ends_with(" *") || words.find('*') != words.size() - 1 ||
+        (" " + words).find(" char ") == std::string::npos)
+        return false;
+    sign = (" " + words).find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
+    return true;
+}
+
+// (T *)x: x's low byte, a RAM address, in a pointer of the cast's type (a char pointer's low
+// byte is the RAM address it holds when it points at RAM).
 bool castToPointer(Site& s, const Symbol& pointer) {
     Compilation& c = s.c;
     Item* x = s.item->next;
     if (!isLeaf(x))
         return false;
-    if (stringPointerOf(c, *x) != nullptr) {
-        c.error(strprintf("ERROR(C308): Line: %d A cast from the char pointer %s to %s is not "
-                          "supported: a char pointer reads program memory.\n",
-                          s.line(), x->cval.c_str(), s.item->cval.c_str()));
-        drop(s, s.item);
-        return true;
-    }
     loadW(c, *x, s.line());
     const std::string t = newpointertmp(c, pointer);
     emit(c, PIC_MOVWF, t, -1, s.line());
     becomeLeaf(s.item, IDENTIFIER, t);
+    drop(s, x);
+    return true;
+}
+
+// (char *)x: a char pointer stays as it is; anything else is a RAM address, its low byte.
+bool castToCharPointer(Site& s, int sign) {
+    Compilation& c = s.c;
+    Item* x = s.item->next;
+    if (!isLeaf(x))
+        return false;
+    if (stringPointerOf(c, *x) != nullptr) {
+        drop(s, s.item);
+        return true;
+    }
+    loadW(c, *x, s.line());
+    becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, sign, s.line()));
     drop(s, x);
     return true;
 }
@@ -82,8 +100,11 @@ bool generateCast(Site& s) {
         Symbol pointer;
         if (ramPointerType(c, s.item->cval, pointer))
             return castToPointer(s, pointer);
+        int sign = SIGNED;
+        if (namesCharPointer(s.item->cval, sign))
+            return castToCharPointer(s, sign);
         c.error(strprintf("ERROR(C270): Line: %d A cast to %s is not supported: casts convert "
-                          "to char, short, int, long or a pointer to short, int, long or a "
+                          "to char, short, int, long or a pointer to char, short, int, long or a "
                           "struct only.\n",
                           line, s.item->cval.c_str()));
         drop(s, s.item);

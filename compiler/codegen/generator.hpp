@@ -95,6 +95,16 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 // char pointer into program memory; none for anything else.
 const Symbol* ramPointerOf(const Compilation& c, const Item& leaf);
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
+// Whether a store into the leaf stores a char pointer: a char pointer variable, or an element
+// of an array of char pointers at INDF.
+bool storesCharPointer(const Compilation& c, const Item& target);
+// A char pointer of the given sign, for its temporaries.
+Symbol charPointerType(int sign);
+// The RAM address in W as a char pointer: a new char pointer temporary with the RAM tag.
+std::string charPointerFromW(Compilation& c, int sign, int line);
+// FSR = the byte a store through the char pointer leaf writes: its RAM byte, or a scratch
+// byte when it points at a string (program memory is not written).
+void pointFsrForStore(Compilation& c, const Item& pointer, int line);
 // The bytes of what a RAM pointer points at (an element step of the pointer).
 int pointeeSize(Compilation& c, const Symbol& pointer);
 // W = the index times the pointee's size, its low byte (a RAM address is one byte); false
@@ -177,6 +187,8 @@ bool arrayNamesBecomeAddresses(Compilation& c, Item* list);
 enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
+// Marks an INDF leaf that is a char pointer element to be stored into (names[i] = &c).
+constexpr const char* CharPointerElement = "(char pointer)";
 AggregateUse generateAggregateUse(Compilation& c, Item*& list);
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).

@@ -131,6 +131,10 @@ const Symbol* stringPointerOf(const Compilation& c, const Item& leaf) {
     return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR ? symbol : nullptr;
 }
 
+bool storesCharPointer(const Compilation& c, const Item& target) {
+    return stringPointerOf(c, target) != nullptr || target.name == CharPointerElement;
+}
+
 int pointeeSize(Compilation& c, const Symbol& pointer) {
     if (pointer.base == STRUCT || pointer.base == UNION)
         return typesize(c, nullptr, pointer.base, pointer.typeName);

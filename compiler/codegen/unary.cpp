@@ -60,18 +60,21 @@ const char* steppingErrorFormat(int kind) {
     }
 }
 
-// A char pointer is two bytes and is read through the program-memory string reader; an
-// address of RAM stored into it would be read from the wrong memory. True when the items
-// after an address-of are an assignment into a char pointer.
+// A char pointer tells a RAM address by its tag, which an 8-bit address lacks. True when the
+// items after an address-of are an assignment into a char pointer or an element of an array
+// of them.
 bool storedIntoCharPointer(const Compilation& c, const Item* after) {
     const Item* assignment = skipBrackets(after);
     if (assignment == nullptr || assignment->kind != ASSIGN)
         return false;
     const Item* target = skipBrackets(assignment->next);
-    if (!isIdentifier(target))
-        return false;
-    const Symbol* symbol = findsym(c, target->cval);
-    return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR;
+    if (target != nullptr && target->kind == INDEX_ON && isIdentifier(target->next)) {
+        // An element of an array of char pointers, not reached yet.
+        const Symbol* array = findsym(c, target->next->cval);
+        return array != nullptr && array->type == ARRAY && array->base == POINTER &&
+               array->pointee == CHAR;
+    }
+    return isIdentifier(target) && storesCharPointer(c, *target);
 }
 
 // What a[i] of an array of arrays is: a row of this many elements; 1 for an element.
@@ -188,16 +191,12 @@ bool generateUnary(Site& s) {
             drop(s, s.item);
             return true;
         }
+        emitOn(c, PIC_ADDRESSOF, *x, -1, line);
         if (storedIntoCharPointer(c, x->next)) {
-            c.error(
-                strprintf("ERROR(C272): Line: %d A char pointer reads program memory (strings): "
-                          "it cannot point at the RAM variable %s. Use an int pointer.\n",
-                          line, x->cval.c_str()));
-            drop(s, s.item);
+            finishUnary(s, x, LONG_IDENTIFIER, charPointerFromW(c, signOf(c, *x), line));
             return true;
         }
         const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
-        emitOn(c, PIC_ADDRESSOF, *x, -1, line);
         emit(c, PIC_MOVWF, t, -1, line);
         finishUnary(s, x, IDENTIFIER, t);
         return true;

@@ -56,6 +56,10 @@ struct TruthByte {
     Instruction* increment = nullptr;
 };
 
+// A char pointer holds either a string's position in the string table or, with this high
+// byte, a RAM address in its low byte: positions stay far below 0x8000.
+inline constexpr int CharPointerRamTag = 0x80;
+
 // What the code generator carries from one expression, statement or function to the next.
 struct CodegenState {
     ExpressionResult lastResult;
@@ -74,6 +78,9 @@ struct CodegenState {
     // The string table: its literals and the number of characters stored so far.
     std::vector<StringConstant> stringConstants;
     int stringTableSize = 0;
+    // Set when a char pointer is given a RAM address (CharPointerRamTag in its high byte):
+    // the string reader then also reads RAM.
+    bool charPointersReachRam = false;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
     // Open levels of the generator's recursion, and whether the statement they belong to was

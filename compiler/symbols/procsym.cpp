@@ -82,8 +82,8 @@ int modulo256(int value) {
     return value % 256;
 }
 
-// A function may return a pointer to RAM, one byte: not a char pointer (program memory, two
-// bytes), a pointer to a pointer or to void.
+// A function may return a pointer to RAM, one byte, or a char pointer (below); not a pointer
+// to a pointer or to void.
 bool returnsRamPointer(const Declaration& d) {
     return d.returnedPointee == 0 && d.base != CHAR && d.base != VOID && d.base != 0;
 }
@@ -279,6 +279,8 @@ void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
     symbol->base = d.type;
     if (d.type == POINTER) {
         symbol->pointee = d.base;
+        if (d.base == CHAR)
+            symbol->base = LONG; // a char pointer, returned as a long is
         d.type = d.base; // the next declarator has pointers of its own
     }
     c.symbols.prototypes[item.cval] = {sizes, false};
@@ -308,9 +310,8 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
                             "\"%s\" is not defined.\n",
                             item.line, "__interrupt", "INTERRUPT_LOC"));
     if (d.type == FUNCPTR)
-        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a char pointer, a "
-                          "pointer to a pointer or to void is not supported by this compiler "
-                          "yet.\n",
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to a "
+                          "pointer or to void is not supported by this compiler yet.\n",
                           item.line, item.cval.c_str()));
     Symbol* symbol = d.type == FUNCPTR ? nullptr : takePrototype(c, d, item);
     if (symbol == nullptr)
@@ -582,8 +583,8 @@ Item* skipPrototype(Item* item) {
 
 // A function declared without a body (declarePrototype).
 bool isPrototype(const Declaration& d, const Item& item) {
-    const bool ramPointer = d.type == POINTER && d.base != CHAR && d.base != VOID;
-    return !d.function && (d.type != POINTER || ramPointer) && item.next != nullptr &&
+    const bool pointer = d.type == POINTER && d.base != VOID;
+    return !d.function && (d.type != POINTER || pointer) && item.next != nullptr &&
            item.next->kind == FUNC_PROTO_START;
 }
 
@@ -694,6 +695,10 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         if (d.function && returnsRamPointer(d)) {
             d.returnedPointee = d.base;
             d.base = POINTER;
+        } else if (d.function && d.returnedPointee == 0 && d.base == CHAR) {
+            // A char pointer is two bytes, returned as a long is.
+            d.returnedPointee = CHAR;
+            d.base = LONG;
         } else if (d.function) {
             d.type = FUNCPTR;
         } else {

@@ -62,15 +62,14 @@ TEST(DialectMessages, InitialisersThatCannotBeStoredAreRefused) {
     EXPECT_TRUE(has(nested, "ERROR(C275): " + line(1) + "Too many initialisers for p.\n"))
         << nested.messages;
 
-    // A parameter a[] is a pointer: a char one reads program memory.
+    // A parameter a[] is a pointer.
     const Outcome unsized = compile("char t[];\nchar f(char a[]) { return a[0]; }\n"
                                     "char b[2]; char k;\nvoid main(void) { k = f(b); }\n");
     EXPECT_TRUE(has(unsized, "ERROR(C276): " + line(1) +
                                  "Array t has no size: give its size, an initialiser list, or "
                                  "(for a parameter) use a pointer.\n"))
         << unsized.messages;
-    EXPECT_TRUE(has(unsized, "ERROR(C272): " + line(4)));
-    EXPECT_EQ(count(unsized, "ERROR"), 2) << "one message each: " << unsized.messages;
+    EXPECT_EQ(count(unsized, "ERROR"), 1) << "one message: " << unsized.messages;
 
     const Outcome fromArray = compile("char a[2]; char b[2] = a;\nvoid main(void) { }\n");
     EXPECT_TRUE(has(fromArray, "ERROR(C259): " + line(1) +
@@ -135,7 +134,6 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
          "type)"},
         {"int v, *ip; char k;\nvoid main(void) { ip = &v; k = ip->y; }\n",
          "member access through a pointer (->y) on something other than a pointer to a struct"},
-        {"char *s;\nvoid main(void) { *s = 3; }\n", "an assignment to this target"},
         {"struct pt { char x; char y; } pts[2];\nvoid main(void) { pts[0] = pts[1]; }\n",
          "this use of an array element (an element of an array of structs needs a member)"},
         {"struct pt { char x; char y; } a;\nvoid g(char c) { } void main(void) { g(a); }\n",
@@ -145,8 +143,6 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"int *p;\nvoid main(void) { p[1][2] = 0; }\n", "a second subscript on the pointer p"},
         {"char k;\nint (*fp)(int);\nvoid main(void) { }\n", "the function pointer fp"},
         {"char k;\nint (*pa)[3];\nvoid main(void) { }\n", "the pointer to an array pa"},
-        {"char k; char m[2][3];\nvoid f(char *s) { } void main(void) { f(m[k]); }\n",
-         "a row of the char array m used as a value"},
         {"char k;\nvoid main(void) { k = @k; }\n",
          "the @ form on something other than a constant address from 0 to 255"},
         {"int v; int *p;\nvoid main(void) { p = &v; ((*p))++; }\n",
@@ -275,10 +271,10 @@ TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
     EXPECT_TRUE(has(recursion, "FATAL(C135): Possible recursive or circular call involving f."))
         << recursion.messages;
 
-    const Outcome pointerResult = compile("char *g(void) { return 0; }\nvoid main(void) { }\n");
+    const Outcome pointerResult = compile("void *g(void) { return 0; }\nvoid main(void) { }\n");
     EXPECT_TRUE(has(pointerResult, "ERROR(C259): " + line(1) +
-                                       "the function g returning a char pointer, a pointer to "
-                                       "a pointer or to void is not supported"))
+                                       "the function g returning a pointer to a pointer or to "
+                                       "void is not supported"))
         << pointerResult.messages;
 
     const Outcome longInt = compile("long int li;\nvoid main(void) { }\n");

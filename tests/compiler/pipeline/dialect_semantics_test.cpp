@@ -661,6 +661,43 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "*f(k) = 5; h()->y = 4; r = *p * 1000 + k[1] * 100 + h()->y * 10 + (*g() == 400); }\n"
          "long *g(void) { return (long *)&w[1]; }\n",
          "r", 8541},
+        // Char pointers reach RAM as well as strings: copied into a buffer, stepped, written
+        // (a store through a pointer to a string changes nothing), returned, cast, in arrays.
+        {"sx28.h",
+         "char buf[6]; char x; long r; char *p; const char *msg = \"hey\";\n"
+         "unsigned char len(char *s) { unsigned char n = 0; while (*s) { s++; n++; } return n; }\n"
+         "void copy(char *d, const char *s) { while (*s) *d++ = *s++; *d = 0; }\n"
+         "void main(void) { copy(buf, msg); p = &x; *p = 4; p = buf; p[4] = 7; (*p)++; p = "
+         "\"xyz\"; *p = 1; p[1] = 2; r = len(buf) * 10000 + len(\"ab\") * 1000 + x * 100 + "
+         "buf[4] * 10 + (p[0] == 'x' && p[1] == 'y') + buf[0] - 'h'; }\n",
+         "r", 32472},
+        {"sx28.h",
+         "char buf[4] = {5, 6, 7, 8}; char x = 3; char rows[2][3] = {{1, 2, 3}, {4, 5, 6}};\n"
+         "int q = 4; int *ip; char *names[2]; long r;\n"
+         "char *pick(char k) { if (k) return buf; return \"q\"; }\n"
+         "char *addrx(void) { return &x; }\n"
+         "char *proto(void);\n"
+         "void main(void) { char *p; ip = &q; names[0] = &x; names[1] = buf; p = rows[1]; r = "
+         "*pick(1) * 10000 + (*pick(0) == 'q') * 1000 + *addrx() * 100 + names[0][0] * 10 + "
+         "names[1][3] + p[2] + *(char *)ip + (proto() == 0) + *(int *)names[1]; }\n"
+         "char *proto(void) { return 0; }\n",
+         "r", 51354},
+        {"sx28.h",
+         "unsigned char ub[2] = {200, 201}; char sb[2] = {-3, 4}; unsigned char *up; char *sp;\n"
+         "long r;\n"
+         "void main(void) { up = ub; sp = sb; r = up[1] * 100 + *sp; }\n",
+         "r", 20097},
+        {"sx52.h",
+         "char buf[6]; long r;\n"
+         // 193 characters: a packed string table, read from past its first half.
+         "const char *msg = \"0123456789012345678901234567890123456789012345678901234567890\"\n"
+         "\"1234567890123456789012345678901234567890123456789012345678901234567890\"\n"
+         "\"12345678901234567890123456789012345678901234567890123456789XYZ\";\n"
+         "unsigned char len(char *s) { unsigned char n = 0; while (*s) { s++; n++; } return n; }\n"
+         "void copy(char *d, const char *s) { while (*s) *d++ = *s++; *d = 0; }\n"
+         "void main(void) { copy(buf, msg + 190); r = len(buf) * 1000 + buf[2] + len(msg) * "
+         "100L; }\n",
+         "r", 22390},
         {"sx28.h",
          "struct pt { char x; long y; char z; } a = { .z = 3, .x = 1, .y = 2, .x = 4 };\n"
          "long r;\n"

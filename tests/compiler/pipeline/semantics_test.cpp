@@ -250,19 +250,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Enough code to fill several 512-word pages: every call and jump that leaves a page needs
 // its page bits, and calls enter through vectors in the first half of page 0.
-// `p = a` of a char array would need a char pointer into RAM: refused until it is built.
-TEST(PipelineSemantics, TheNameOfACharArrayAsAValueIsRefusedNotMiscompiled) {
-    testing::InProcessCompile run;
-    run.wholeBackEnd = true;
-    run.run(Sx28 + "char a[4]; int *p;\nvoid main(void) { p = a; *p = 25; }\n");
-    EXPECT_FALSE(run.c.successFlag);
-    EXPECT_NE(run.io.messages.find("ERROR(C259): Line: 15 the name of the char array a used as a "
-                                   "value (a char pointer reads program memory) is not supported "
-                                   "by this compiler yet."),
-              std::string::npos)
-        << run.io.messages;
-}
-
 TEST(PipelineSemantics, AProgramSpanningSeveralPagesRunsAcrossThem) {
     std::string source = "long total; char k;\n";
     const int functions = 12, steps = 7;
