@@ -45,6 +45,7 @@ struct Features {
     bool typeSpellings = true;     // int, short, signed char, char unsigned, long unsigned ...
     bool twoDimensions = true;     // arrays of two dimensions, a[r][c]
     bool typedefNames = true;      // types spelled by typedef names
+    bool charPointers = true;      // pointers to 8-bit cells spelled char *: two-byte pointers
 };
 
 // The constructs the compiler handles today on the device: what the test runs.

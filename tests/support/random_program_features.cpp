@@ -36,6 +36,7 @@ constexpr Letter Letters[] = {
     {'t', &Features::typeSpellings, "int, short, char unsigned, long signed ..."},
     {'d', &Features::twoDimensions, "arrays of two dimensions, a[r][c]"},
     {'y', &Features::typedefNames, "types spelled by typedef names"},
+    {'v', &Features::charPointers, "char * to 8-bit cells in RAM"},
 };
 
 Features none() {

@@ -5,8 +5,8 @@
 
 namespace kavo::testing::program {
 
-// Plain char is signed; a pointer's target is never spelled char (a char pointer reads
-// program memory).
+// Plain char is signed. A pointer's 8-bit target is spelled char only with char pointers,
+// which are two bytes and reach strings as well as RAM.
 std::string Generation::spelling(const Type& t, bool pointee) {
     static const std::vector<std::string> words[4] = {
         {"char", "int", "short", "signed char", "signed"},
@@ -19,11 +19,16 @@ std::string Generation::spelling(const Type& t, bool pointee) {
         {"unsigned int", "unsigned", "unsigned short"},
         words[2],
         words[3]};
+    static const std::vector<std::string> charWords[2] = {{"char", "signed char"},
+                                                          {"unsigned char", "char unsigned"}};
     // The names programText's typedef lines give the four types.
     static const std::string typedefNames[4] = {"s8_t", "u8_t", "s16_t", "u16_t"};
     const int index = (t.bits == 16 ? 2 : 0) + (t.isUnsigned ? 1 : 0);
-    if (features.typedefNames && !(pointee && t.bits == 8) && chance(0.3))
+    const bool charPointee = pointee && t.bits == 8 && features.charPointers && chance(0.5);
+    if (features.typedefNames && (!(pointee && t.bits == 8) || charPointee) && chance(0.3))
         return typedefNames[index];
+    if (charPointee)
+        return any(charWords[index]);
     const auto& choices = (pointee ? pointeeWords : words)[index];
     return features.typeSpellings ? any(choices) : choices[0];
 }
