@@ -22,6 +22,8 @@ namespace {
 
 constexpr const char* Indirect = "@__f0__";
 constexpr const char* FileSelect = "@__fsr__";
+// The mark of a leaf that names a member array by its struct variable (see arraySymbolOf).
+constexpr const char* MemberArrayMark = "(member array)";
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
 // The largest value an escape in a character constant or string can give.
@@ -294,6 +296,46 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
 
 namespace {
 
+struct ResolvedMember {
+    int offset = 0;
+    const Symbol* member = nullptr;
+    const char* errorFormat = nullptr; // set when the chain does not resolve
+    std::string errorName;
+};
+
+// Follows a chain of member names from an aggregate's tag: the summed offset and the last
+// member.
+ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
+                              const std::vector<Item*>& members) {
+    ResolvedMember result;
+    for (std::size_t j = 0; j < members.size(); ++j) {
+        const Symbol* tag = nullptr;
+        for (const Symbol* candidate : symbolsNamed(c, tagName)) {
+            if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
+                tag = candidate;
+        }
+        if (tag == nullptr) {
+            result.errorFormat = j == 0 ? "ERROR(C27): Line: %d Identifier %s not defined.\n"
+                                        : "ERROR(C28): Line: %d Identifier %s not defined.\n";
+            result.errorName = tagName;
+            return result;
+        }
+        const std::vector<const Symbol*> path = memberpath(c, tag->members, members[j]->cval);
+        result.member = path.empty() ? nullptr : path.back();
+        if (result.member == nullptr) {
+            result.errorFormat = j + 1 == members.size()
+                                     ? "ERROR(C29): Line: %d Identifier %s not defined.\n"
+                                     : "ERROR(C26): Line: %d Identifier %s not defined.\n";
+            result.errorName = members[j]->cval;
+            return result;
+        }
+        for (const Symbol* step : path)
+            result.offset += step->offset;
+        tagName = result.member->typeName;
+    }
+    return result;
+}
+
 // The parts of an element access, INDEX_ON base SUBSCRIPT i [SUBSCRIPT j ...] INDEX_OFF.
 struct Subscripts {
     std::vector<Item*> indices;  // each subscript's EXPSTART, first first
@@ -372,6 +414,27 @@ Symbol pointerTo(const Symbol& array) {
     return pointer;
 }
 
+// The array a leaf names: its variable, or the member array of a struct the leaf's mark
+// names by its chain of members (s.m[i], s.in.m[i]).
+const Symbol* arraySymbolOf(const Compilation& c, const Item& leaf) {
+    const Symbol* symbol = findsym(c, leaf.cval);
+    if (symbol == nullptr || !leaf.name.starts_with(MemberArrayMark))
+        return symbol;
+    std::vector<Item> names;
+    std::string chain = leaf.name.substr(std::string(MemberArrayMark).size());
+    for (std::size_t at = 0; at < chain.size();) {
+        const std::size_t next = std::min(chain.find('.', at), chain.size());
+        Item name;
+        name.cval = chain.substr(at, next - at);
+        names.push_back(name);
+        at = next + 1;
+    }
+    std::vector<Item*> members;
+    for (Item& name : names)
+        members.push_back(&name);
+    return resolveMembers(c, symbol->typeName, members).member;
+}
+
 bool refuseElement(Site& s, const std::string& what) {
     s.c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
                         s.line(), what.c_str()));
@@ -394,7 +457,7 @@ bool generateElement(Site& s) {
             return refuseElement(s, "a second subscript on the pointer " + array->cval);
         return pointerElement(s, array, subscripts.indices.front(), subscripts.consumed);
     }
-    const Symbol* symbol = findsym(c, array->cval);
+    const Symbol* symbol = arraySymbolOf(c, *array);
     if (symbol == nullptr || symbol->type != ARRAY) {
         c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
                           array->cval.c_str()));
@@ -594,46 +657,6 @@ bool generatePointerAccess(Site& s) {
 
 namespace {
 
-struct ResolvedMember {
-    int offset = 0;
-    const Symbol* member = nullptr;
-    const char* errorFormat = nullptr; // set when the chain does not resolve
-    std::string errorName;
-};
-
-// Follows a chain of member names from an aggregate's tag: the summed offset and the last
-// member.
-ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
-                              const std::vector<Item*>& members) {
-    ResolvedMember result;
-    for (std::size_t j = 0; j < members.size(); ++j) {
-        const Symbol* tag = nullptr;
-        for (const Symbol* candidate : symbolsNamed(c, tagName)) {
-            if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
-                tag = candidate;
-        }
-        if (tag == nullptr) {
-            result.errorFormat = j == 0 ? "ERROR(C27): Line: %d Identifier %s not defined.\n"
-                                        : "ERROR(C28): Line: %d Identifier %s not defined.\n";
-            result.errorName = tagName;
-            return result;
-        }
-        const std::vector<const Symbol*> path = memberpath(c, tag->members, members[j]->cval);
-        result.member = path.empty() ? nullptr : path.back();
-        if (result.member == nullptr) {
-            result.errorFormat = j + 1 == members.size()
-                                     ? "ERROR(C29): Line: %d Identifier %s not defined.\n"
-                                     : "ERROR(C26): Line: %d Identifier %s not defined.\n";
-            result.errorName = members[j]->cval;
-            return result;
-        }
-        for (const Symbol* step : path)
-            result.offset += step->offset;
-        tagName = result.member->typeName;
-    }
-    return result;
-}
-
 int scalarSize(int type) {
     return type == LONG ? 2 : type == CHAR || type == INT || type == SHORT ? 1 : 0;
 }
@@ -695,18 +718,19 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         freetmp(c, base);
     }
     releasePendingResult(c);
+    std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
     if (s.previous != nullptr && s.previous->kind == ADDR) {
-        // &a[i]: the element's address, in W now, is the value.
-        const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
+        // &a[i].m: the member's address, in W now, is the value: a pointer of its type.
+        const std::string t = newpointertmp(c, pointerTo(*resolved.member));
         emit(c, PIC_MOVWF, t, -1, line);
         becomeLeaf(s.item, IDENTIFIER, t);
-        for (Item* item : {end, index, subscript, array, s.previous})
+        consumed.push_back(s.previous);
+        for (Item* item : consumed)
             drop(s, item);
         return true;
     }
     emit(c, PIC_SETIRP, array->cval, -1, line);
     setUpFsrInto(c, array->cval, line);
-    std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
     finishIndirect(s, size, signOfSymbol(*resolved.member), consumed);
     return true;
 }
@@ -752,6 +776,40 @@ bool generateMember(Site& s) {
         dropRun(s, itemsBetween(s.item, base), s.previous);
         return true;
     }
+    if (resolved.member->type == ARRAY && s.previous != nullptr && s.previous->kind == INDEX_ON) {
+        // An element of a member array: the base variable at the member's offset, marked with
+        // the chain that finds the member's own array symbol.
+        std::string chain;
+        for (const Item* m : members)
+            chain += (chain.empty() ? "" : ".") + m->cval;
+        becomeLeaf(s.item, IDENTIFIER, base->cval, base->ival + resolved.offset);
+        s.item->sign = signOfSymbol(*resolved.member);
+        s.item->name = MemberArrayMark + chain;
+        dropRun(s, members, base);
+        dropRun(s, itemsBetween(s.item->next, base->next), s.item);
+        return true;
+    }
+    const bool addressOrSize =
+        s.previous != nullptr && (s.previous->kind == ADDR || s.previous->kind == SIZEOF);
+    if (resolved.member->type == ARRAY && !addressOrSize) {
+        // A member array used as a value is a pointer to its first element.
+        if (isStoredInto(s.previous) || !resolved.member->rowDimensions.empty())
+            return refuseElement(s, "the member array " + members.back()->cval +
+                                        (isStoredInto(s.previous) ? " as a target"
+                                                                  : " of more than one "
+                                                                    "dimension used as a value"));
+        emit(c, PIC_ADDRESSOF, base->cval, -1, line, 0, base->ival + resolved.offset);
+        if (resolved.member->base == CHAR) {
+            becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, resolved.member->sign, line));
+        } else {
+            const std::string t = newpointertmp(c, pointerTo(*resolved.member));
+            emit(c, PIC_MOVWF, t, -1, line);
+            becomeLeaf(s.item, IDENTIFIER, t);
+        }
+        dropRun(s, members, base);
+        dropRun(s, itemsBetween(s.item->next, base->next), s.item);
+        return true;
+    }
     // The member is the base variable at the members' summed offset.
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
@@ -773,6 +831,28 @@ bool generateConstantAddressAccess(Site& s) {
     return true;
 }
 
+namespace {
+
+// p->m of a member array: a pointer to its first element, which a subscript steps (a char
+// pointer for chars).
+bool memberArrayThroughPointer(Site& s, const Item& pointer, const Symbol& member, int offset) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    emit(c, PIC_MOVLW, std::to_string(offset), -1, line, offset);
+    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    if (member.base == CHAR) {
+        becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, member.sign, line));
+    } else {
+        const std::string t = newpointertmp(c, pointerTo(member));
+        emit(c, PIC_MOVWF, t, -1, line);
+        becomeLeaf(s.item, IDENTIFIER, t);
+    }
+    drop(s, s.item->next);
+    return true;
+}
+
+} // namespace
+
 bool generateMemberThroughPointer(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -784,6 +864,9 @@ bool generateMemberThroughPointer(Site& s) {
                              (symbol->base == STRUCT || symbol->base == UNION);
     const ResolvedMember resolved =
         toAggregate ? resolveMembers(c, symbol->typeName, {s.item}) : ResolvedMember{};
+    if (resolved.member != nullptr && resolved.member->type == ARRAY &&
+        resolved.member->rowDimensions.empty())
+        return memberArrayThroughPointer(s, *pointer, *resolved.member, resolved.offset);
     const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
     if (resolved.errorFormat != nullptr) {
         c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
@@ -792,7 +875,8 @@ bool generateMemberThroughPointer(Site& s) {
                           "not supported by this compiler yet.\n",
                           line, s.item->cval.c_str(),
                           !toAggregate ? "on something other than a pointer to a struct"
-                                       : "to a member that is an array or a struct"));
+                                       : "to a member that is a struct or an array of more "
+                                         "than one dimension"));
     }
     if (resolved.errorFormat != nullptr || size == 0) {
         c.codegen.abortExpression = true;

@@ -661,6 +661,22 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "*f(k) = 5; h()->y = 4; r = *p * 1000 + k[1] * 100 + h()->y * 10 + (*g() == 400); }\n"
          "long *g(void) { return (long *)&w[1]; }\n",
          "r", 8541},
+        // Member arrays: elements by index, through a pointer, as pointers; the address of a
+        // member of an element of an array of structs.
+        {"sx28.h",
+         "struct in { char a; long w[2]; };\n"
+         "struct pt { char x; char y; char m[3]; struct in n; } s, *p;\n"
+         "long r; char i = 1; char *cp; long *lp;\n"
+         "void main(void) { p = &s; s.m[2] = 6; p->m[1] = 5; p->m[i] += 2; s.n.w[i] = 1000; "
+         "s.n.w[0] = -3; cp = p->m; lp = s.n.w; r = s.m[i] * 100 + p->m[2] * 10 + cp[2] + "
+         "s.m[0] + s.n.w[1] + lp[0] + lp[1]; }\n",
+         "r", 766 + 1997},
+        {"sx28.h",
+         "struct pt { char x; char y; long w; } pts[3];\n"
+         "long r; char i = 1; char *cp; long *lp; int *ip;\n"
+         "void main(void) { cp = &pts[i].y; *cp = 9; lp = &pts[2].w; *lp = 1234; ip = "
+         "&pts[i].x; *ip = 4; r = pts[1].y * 1000 + pts[2].w + pts[1].x * 10; }\n",
+         "r", 10274},
         // Char pointers reach RAM as well as strings: copied into a buffer, stepped, written
         // (a store through a pointer to a string changes nothing), returned, cast, in arrays.
         {"sx28.h",
