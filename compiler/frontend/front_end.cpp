@@ -430,6 +430,13 @@ StackValue FrontEnd::parenthesised(FragmentBuilder& b, const StackValue& express
     return b.join(__LINE__, expression, {b.mark(GETEXPVAL)});
 }
 
+StackValue FrontEnd::refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName) {
+    c_.error(strprintf("ERROR(C333): Line: %d A compound literal ((type){...}) is not "
+                       "supported: declare a variable with that initialiser.\n",
+                       typeName.head->line));
+    return b.mark(SIZEOF0);
+}
+
 StackValue FrontEnd::parenthesisedDeclarator(const StackValue& declarator) {
     if (declarator.head->kind == POINTER)
         parenthesisedPointers_.push_back(declarator.head);

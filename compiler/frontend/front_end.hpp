@@ -58,6 +58,9 @@ public:
     StackValue parenthesisedDeclarator(const StackValue& declarator);
     void refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
                                  std::string_view derivation);
+    // (type){...}: an object without a name would need RAM of its own; refused (C333), it
+    // reads as 0 so that the expression around it goes on.
+    StackValue refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName);
     // Adjacent string literals are one: the second's text joins the first's node.
     StackValue concatenate(const StackValue& strings, const StackValue& next);
     // A complete declaration of anything else: its names hide the type names they share.

@@ -926,6 +926,10 @@ cast_expression
     : unary_expression                          { $$ = $1; }
     | LPAREN type_name RPAREN cast_expression
         { $$ = b.join(__LINE__, b.cast($2), {$4}); }
+    | LPAREN type_name RPAREN LSQUIG initializer_list RSQUIG
+        { $$ = fe.refuseCompoundLiteral(b, $2); }
+    | LPAREN type_name RPAREN LSQUIG initializer_list COMMA RSQUIG
+        { $$ = fe.refuseCompoundLiteral(b, $2); }
     ;
 
 unary_expression

@@ -122,6 +122,10 @@ void takeTypeWord(Compilation& c, Declaration& d, const Item& item) {
         d.type = INT;
     } else if (!d.typeGiven) {
         d.type = item.kind;
+    } else if (item.kind == LONG && d.type == LONG) {
+        c.error(strprintf("ERROR(C334): Line: %d long long (a 32-bit integer) is not supported: "
+                          "long, 16 bits, is the widest type.\n",
+                          item.line));
     } else {
         c.error(strprintf("ERROR(C08): Line: %d Conflicting types defined near %s\n", item.line,
                           name(item.kind).c_str()));

@@ -265,6 +265,16 @@ TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
         << floating.messages;
     EXPECT_TRUE(has(floating, "ERROR(C256): " + line(2) + "Type double"));
 
+    const Outcome wide = compile("long long w;\nstruct pt { char x; } a;\n"
+                                 "void main(void) { a = (struct pt){1}; }\n");
+    EXPECT_TRUE(has(wide, "ERROR(C334): " + line(1) +
+                              "long long (a 32-bit integer) is not supported: long, 16 bits, is "
+                              "the widest type.\n"))
+        << wide.messages;
+    EXPECT_TRUE(has(wide, "ERROR(C333): " + line(3) + "A compound literal ((type){...}) is not "
+                                                      "supported: declare a variable"))
+        << wide.messages;
+
     const Outcome recursion = compile("char f(char n) { if (n) return f(n - 1); return 0; }\n"
                                       "char r;\nvoid main(void) { r = f(3); }\n");
     EXPECT_FALSE(recursion.compiled);
