@@ -53,6 +53,8 @@ const std::vector<Rule>& peepholeRules() {
         rule45UnusedResult,
         rule47DeadTemporaryStore,
         rule48UnreachableReturn,
+        rule49RotateFromSource,
+        rule50RotateIntoW,
     };
     return rules;
 }

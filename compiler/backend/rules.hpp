@@ -52,5 +52,7 @@ bool rule44LoadBeforeIncrementSkip(Match& m);
 bool rule45UnusedResult(Match& m);
 bool rule47DeadTemporaryStore(Match& m);
 bool rule48UnreachableReturn(Match& m);
+bool rule49RotateFromSource(Match& m);
+bool rule50RotateIntoW(Match& m);
 
 } // namespace kavo::optimiser

@@ -4,7 +4,7 @@
 // rule23SetBitByOr, rule24ClearBitByAnd, rule26AddIntoRegister, rule27StoreBack,
 // rule28StoreReloadBeforeTest, rule29LoadStoreReloadBeforeTest, rule30TemporaryPassThrough,
 // rule32IncrementByAdd, rule33DecrementBySubtract, rule35AddOne, rule36OperateInPlace,
-// rule37IncrementDecrement. Each states why the rewrite keeps every value later code reads.
+// rule37IncrementDecrement, rule49RotateFromSource, rule50RotateIntoW. Each states why the rewrite keeps every value later code reads.
 #include "compiler/backend/rules.hpp"
 
 namespace kavo::optimiser {
@@ -307,6 +307,49 @@ bool rule37IncrementDecrement(Match& m) {
         !m.movable(1, 2) || !m.unguarded(1) || !m.dead(3, Z))
         return false;
     m.erase(1, 2);
+    return true;
+}
+
+} // namespace kavo::optimiser
+
+namespace kavo::optimiser {
+
+namespace {
+
+bool isRotate(const Match& m, int k) {
+    return m.op(k, PIC_RLF) || m.op(k, PIC_RRF);
+}
+
+} // namespace
+
+// W = x; t = W; C = 0; rotate t in place: a shift's first step. Rotating x into W and storing
+// that in t leaves t and C the same (C is cleared first either way, and the clear commutes
+// with the load). W ends rotated rather than x, and Z as it was rather than set by x, so both
+// must be dead; t, a temporary, is written once instead of twice.
+bool rule49RotateFromSource(Match& m) {
+    if (!m.op(0, PIC_MOVF) || m.p(0)->dest != 0 || !m.op(1, PIC_MOVWF) || !m.op(2, PIC_BCF) ||
+        !m.status(2, 0) || !isRotate(m, 3) || m.p(3)->dest != 1 || !m.same(1, 3) ||
+        m.same(0, 1) || !isTemporary(m.p(1)->operand) || !m.movable(0, 3) || !m.unguarded(0) ||
+        !m.dead(4, W | Z))
+        return false;
+    const std::size_t at = m.index();
+    const Instruction clear = *m.p(2);
+    m.p(0)->opcode = m.p(3)->opcode; // rotate x into W
+    m.erase(2, 3);
+    m.code().insertBefore(at, clear, PIC_BCF, clear.operand, clear.dest);
+    return true;
+}
+
+// Rotate t in place, then W = t: a shift's last step. Rotating t into W gives W the same
+// value; t keeps its old value, so its store must be unneeded, and Z (set by the load) dead.
+// Unguarded: a skip over the rotation would otherwise leave W different.
+bool rule50RotateIntoW(Match& m) {
+    if (!isRotate(m, 0) || m.p(0)->dest != 1 || !m.op(1, PIC_MOVF) || m.p(1)->dest != 0 ||
+        !m.same(0, 1) || !m.ordinary(0) || !m.movable(0, 1) || !m.unguarded(0) ||
+        !m.storeUnneeded(0, 1, 2) || !m.dead(2, Z))
+        return false;
+    m.p(0)->dest = 0;
+    m.erase(1, 1);
     return true;
 }
 

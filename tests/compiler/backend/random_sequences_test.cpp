@@ -55,6 +55,8 @@ const std::vector<Lines> patterns = {
     {"MOVLW 1", "ADDWF l,F", "BTFSC @__stat__.0", "INCF l+1,F"},
     {"BCF @__stat__.2", "BCF @__stat__.2"},
     {"BSF @__stat__.2", "BSF @__stat__.2"},
+    {"MOVF R,W", "MOVWF _tmp_1", "BCF @__stat__.0", "RLF _tmp_1,F", "MOVLW 2"},
+    {"MOVF R,W", "MOVWF _tmp_2", "BCF @__stat__.0", "RRF _tmp_2,F", "MOVF _tmp_2,W", "MOVWF S"},
     // The NOP keeps a skip before the pattern from leaving FSR at a random W: through FSR the
     // timer would be read, whose count depends on how many instructions ran.
     {"NOP", "MOVLW 16", "MOVWF @__fsr__", "MOVF @__f0__,W", "MOVWF _tmp_1", "COMF _tmp_1,W",
