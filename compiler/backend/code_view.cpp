@@ -57,8 +57,8 @@ bool passedWithSkippedWord(const Instruction& i) {
 } // namespace
 
 void NameTally::add(const NameTally& other, int sign) {
-    for (auto counts :
-         {&NameTally::uses, &NameTally::readTemporaries, &NameTally::brokenTemporaries}) {
+    for (auto counts : {&NameTally::uses, &NameTally::readTemporaries,
+                        &NameTally::brokenTemporaries, &NameTally::readTemporaryBytes}) {
         for (const auto& [name, count] : other.*counts) {
             int& sum = (this->*counts)[name];
             sum += sign * count;
@@ -100,6 +100,7 @@ void Code::refresh() {
             table = true;
     }
     findRunLocalTemporaries();
+    readBytes_ = readTemporaryBytes();
 }
 
 void Code::findRunLocalTemporaries() {
@@ -137,16 +138,54 @@ NameTally Code::tally() const {
     t.readTemporaries = readTemporaries();
     for (const std::string& name : broken_)
         t.brokenTemporaries[name] = 1;
+    t.readTemporaryBytes = readTemporaryBytes();
     return t;
+}
+
+namespace {
+
+constexpr const char* EveryRegister = "*";
+
+std::string byteKey(const Instruction& i) {
+    return i.operand + "+" + std::to_string(i.offset);
+}
+
+// What readTemporaries counts as a read: anything but a plain store.
+bool readsTemporary(const Instruction& i) {
+    const bool onlyWrites = i.opcode == PIC_MOVWF || i.opcode == PIC_CLRF;
+    return isTemporary(i.operand) && (!onlyWrites || effectsOf(i).barrier);
+}
+
+} // namespace
+
+NameCounts Code::readTemporaryBytes() const {
+    NameCounts read;
+    for (const Instruction* i : v_) {
+        if (effectsOf(*i).readsEveryRegister)
+            ++read[EveryRegister];
+        if (readsTemporary(*i))
+            ++read[byteKey(*i)];
+    }
+    return read;
+}
+
+bool Code::neverRead(const Instruction& temporaryByte) const {
+    const NameCounts& here = readBytes_;
+    const auto count = [&](const NameCounts& counts, const std::string& key) {
+        const auto found = counts.find(key);
+        return found != counts.end() ? found->second : 0;
+    };
+    for (const std::string& key : {byteKey(temporaryByte), std::string(EveryRegister)}) {
+        if (count(here, key) != 0 || outside(&NameTally::readTemporaryBytes, key) != 0)
+            return false;
+    }
+    return true;
 }
 
 NameCounts Code::readTemporaries() const {
     NameCounts read;
     for (const Instruction* i : v_) {
-        if (!isTemporary(i->operand))
-            continue;
-        const bool onlyWrites = i->opcode == PIC_MOVWF || i->opcode == PIC_CLRF;
-        if (!onlyWrites || effectsOf(*i).barrier)
+        if (readsTemporary(*i))
             ++read[i->operand];
     }
     return read;

@@ -54,6 +54,9 @@ struct NameTally {
     NameCounts uses;
     NameCounts readTemporaries;
     NameCounts brokenTemporaries;
+    // Reads of each byte of a temporary ("name+offset"), and under EveryRegister the words
+    // that read every register.
+    NameCounts readTemporaryBytes;
 
     // Adds other's counts, times sign (+1 or -1).
     void add(const NameTally& other, int sign);
@@ -99,6 +102,10 @@ public:
         return runLocal_.count(temporary) != 0 &&
                outside(&NameTally::brokenTemporaries, temporary) == 0;
     }
+    // A byte of a temporary that no word of the program reads, and no word that reads every
+    // register: a store into it is never seen (the high byte of a value only whose low byte
+    // is stored).
+    bool neverRead(const Instruction& temporaryByte) const;
     // Words outside this stretch naming the operand, or reading the temporary.
     int usesOutside(const std::string& name) const { return outside(&NameTally::uses, name); }
     bool readOutside(const std::string& temporary) const {
@@ -109,6 +116,7 @@ public:
     const NameTally& tallyAtStart() const { return atStart_; }
     // The temporaries this stretch's words read, with the number of reading words.
     NameCounts readTemporaries() const;
+    NameCounts readTemporaryBytes() const;
 
 private:
     InstructionList& list_;
@@ -119,6 +127,7 @@ private:
     std::vector<bool> fixed_;
     std::set<std::string> runLocal_;
     std::set<std::string> broken_;
+    NameCounts readBytes_; // this stretch's readTemporaryBytes, as of the last refresh
     // Label positions, found again after the list changed.
     mutable std::unordered_map<std::string, std::size_t> labels_;
     mutable bool labelsKnown_ = false;

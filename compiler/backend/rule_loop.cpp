@@ -55,6 +55,7 @@ const std::vector<Rule>& peepholeRules() {
         rule48UnreachableReturn,
         rule49RotateFromSource,
         rule50RotateIntoW,
+        rule51DeadGuardedStep,
     };
     return rules;
 }

@@ -54,5 +54,6 @@ bool rule47DeadTemporaryStore(Match& m);
 bool rule48UnreachableReturn(Match& m);
 bool rule49RotateFromSource(Match& m);
 bool rule50RotateIntoW(Match& m);
+bool rule51DeadGuardedStep(Match& m);
 
 } // namespace kavo::optimiser

@@ -3,7 +3,7 @@
 // rule19AddOperands, rule20IncrementedLiteral, rule21ScratchReload, rule22Reload,
 // rule31ClearByLiteral, rule34ComplementIndirect, rule39DecrementToW, rule40TwoLoads,
 // rule41LoadBeforeSubtract, rule43SignTestOnStore, rule44LoadBeforeIncrementSkip,
-// rule45UnusedResult, rule47DeadTemporaryStore.
+// rule45UnusedResult, rule47DeadTemporaryStore, rule51DeadGuardedStep.
 // Each states why the rewrite keeps every value later code reads.
 #include "compiler/backend/rules.hpp"
 
@@ -249,16 +249,39 @@ bool rule45UnusedResult(Match& m) {
 }
 
 // A store into a temporary that every path writes again before reading: the difference a
-// relation leaves once the condition jumps on its flag, say. MOVWF changes no flag; it must
-// not be guarded, or the skip would pass another word afterwards. The byte that carries a
-// 16-bit result's high half across a return is read by the caller and stays.
+// relation leaves once the condition jumps on its flag, or the high byte of a 16-bit value
+// only whose low byte is stored. MOVWF changes no flag, CLRF sets Z, which must then be dead;
+// the store must not be guarded, or the skip would pass another word afterwards. The byte
+// that carries a 16-bit result's high half across a return is read by the caller and stays.
 bool rule47DeadTemporaryStore(Match& m) {
     const Instruction* store = m.p(1);
-    if (!m.op(1, PIC_MOVWF) || !isTemporary(store->operand) ||
+    const bool clear = m.op(1, PIC_CLRF);
+    if (!(m.op(1, PIC_MOVWF) || clear) || !isTemporary(store->operand) ||
         store->operand == m.compilation().codegen.returnHighRegister || !m.movable(1, 1) ||
-        !m.unguarded(1) || !m.registerDead(2, *store))
+        !m.unguarded(1) || !(m.registerDead(2, *store) || m.code().neverRead(*store)) ||
+        (clear && !m.dead(2, Z)))
         return false;
     m.erase(1, 1);
+    return true;
+}
+
+} // namespace kavo::optimiser
+
+namespace kavo::optimiser {
+
+// A bit test guarding a step of a temporary no path reads again: the sign extension of a
+// value only whose low byte is kept. Both words go when Z (the step's flag) is dead and the
+// test reads plain RAM; the test must not itself be guarded, or an earlier skip would pass
+// another word afterwards.
+bool rule51DeadGuardedStep(Match& m) {
+    const bool test = m.op(0, PIC_BTFSC) || m.op(0, PIC_BTFSS);
+    const bool step = (m.op(1, PIC_DECF) || m.op(1, PIC_INCF)) && m.p(1)->dest == 1;
+    if (!test || !step || !m.plainRam(0) || !isTemporary(m.p(1)->operand) ||
+        m.p(1)->operand == m.compilation().codegen.returnHighRegister || !m.movable(0, 1) ||
+        !m.unguarded(0) || !(m.registerDead(2, *m.p(1)) || m.code().neverRead(*m.p(1))) ||
+        !m.dead(2, Z))
+        return false;
+    m.erase(0, 1);
     return true;
 }
 

@@ -56,6 +56,8 @@ const std::vector<Lines> patterns = {
     {"BCF @__stat__.2", "BCF @__stat__.2"},
     {"BSF @__stat__.2", "BSF @__stat__.2"},
     {"MOVF R,W", "MOVWF _tmp_1", "BCF @__stat__.0", "RLF _tmp_1,F", "MOVLW 2"},
+    {"MOVWF _tmp_5", "CLRF _tmp_5+1", "BTFSC _tmp_5.7", "DECF _tmp_5+1,F", "MOVF _tmp_5,W",
+     "CLRF _tmp_5+1"},
     {"MOVF R,W", "MOVWF _tmp_2", "BCF @__stat__.0", "RRF _tmp_2,F", "MOVF _tmp_2,W", "MOVWF S"},
     // The NOP keeps a skip before the pattern from leaving FSR at a random W: through FSR the
     // timer would be read, whose count depends on how many instructions ran.
