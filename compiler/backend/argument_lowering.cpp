@@ -4,7 +4,9 @@
 // cannot overwrite a parameter already set. A one-byte argument for a two-byte parameter is
 // widened (sign-extended when signed); a two-byte argument for a one-byte parameter passes its
 // low byte with a warning; an argument with no parameter gives C30 and C81; any other size
-// pairing gives C39. The markers are then removed.
+// pairing gives C39. A struct or union parameter takes a variable of its own type only, copied
+// byte by byte (the callee changes its own copy); anything else for it, or such a variable
+// for a scalar parameter, gives C310. The markers are then removed.
 #include "compiler/backend/optimiser.hpp"
 
 #include "compiler/base/kinds.hpp"
@@ -104,9 +106,44 @@ bool isSigned(const Instruction& argument) {
     return argument.value == SIGNED;
 }
 
+bool isAggregate(int type) {
+    return type == STRUCT || type == UNION;
+}
+
+std::string typeWords(const Symbol& aggregate) {
+    return std::string(aggregate.type == UNION ? "union " : "struct ") + aggregate.typeName;
+}
+
+void moveAggregate(Compilation& c, MoveWriter& out, const Instruction& argument,
+                   const Symbol& parameter, const std::string& callee) {
+    const Symbol* passed = isAggregate(argument.dest) ? argumentSymbol(c, argument) : nullptr;
+    if (passed == nullptr || !isAggregate(parameter.type) || passed->type != parameter.type ||
+        passed->typeName != parameter.typeName) {
+        const std::string given = passed != nullptr
+                                      ? "the " + typeWords(*passed) + " " + passed->name
+                                      : std::string("this value");
+        const std::string wanted = isAggregate(parameter.type)
+                                       ? "a variable of type " + typeWords(parameter)
+                                       : std::string("a value that is not a struct or union");
+        c.error(strprintf("ERROR(C310): Line: %d Parameter %s of %s takes %s: %s cannot be "
+                          "passed for it.\n",
+                          argument.line, parameter.name.c_str(), callee.c_str(), wanted.c_str(),
+                          given.c_str()));
+        return;
+    }
+    for (int byte = 0; byte < parameter.size; ++byte)
+        moveByte(out, argument, byte, parameter, byte);
+}
+
 void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const Symbol& parameter,
                   const std::string& callee) {
     const Instruction& argument = *passed.marker;
+    if (argument.dest == 0)
+        return; // its expression was refused
+    if (isAggregate(argument.dest) || isAggregate(parameter.type)) {
+        moveAggregate(c, out, argument, parameter, callee);
+        return;
+    }
     const int size = argumentSize(c, argument);
     const int line = argument.line;
     if (passed.address && parameter.type == LONG && parameter.base == CHAR) {

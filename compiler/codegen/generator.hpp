@@ -173,11 +173,19 @@ bool arrayNamesBecomeAddresses(Compilation& c, Item* list);
 
 // Whole structs and unions in an expression's list, looked at before it is reduced: a plain
 // assignment between two of the same type is copied byte by byte (the list becomes its
-// target), any other use is refused with C259.
+// target), so is the value of a return in a function returning one (into its return area);
+// a returned value of another kind is C311, a copy to or from an element or through a
+// pointer C313, any other use C259.
 enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
 AggregateUse generateAggregateUse(Compilation& c, Item*& list);
+// Calls of functions returning an aggregate, made before the rest of the list is looked at:
+// each becomes a leaf naming the function's return area. False, after C312, when a member
+// read from an area could be overwritten before it is used.
+bool callAggregateFunctions(Compilation& c, Item* list);
+// The argument's list names one whole aggregate variable: its leaf; none otherwise.
+const Item* wholeAggregateArgument(const Compilation& c, Item* list);
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);
