@@ -12,6 +12,8 @@
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace kavo::codegen {
@@ -37,23 +39,6 @@ std::string aggregateName(const Symbol& aggregate) {
     const std::string function = returnAreaOwner(aggregate.name);
     return function.empty() ? strprintf("%s %s", kind, aggregate.name.c_str())
                             : strprintf("the %s %s() returns", kind, function.c_str());
-}
-
-bool sameType(const Symbol& a, const Symbol& b) {
-    return a.type == b.type && a.typeName == b.typeName;
-}
-
-void copyBytes(Compilation& c, const Item& from, const std::string& to, int toOffset, int size,
-               int line) {
-    for (int byte = 0; byte < size; ++byte) {
-        emit(c, PIC_MOVF, from.cval, 0, line, 0, from.ival + byte);
-        emit(c, PIC_MOVWF, to, -1, line, 0, toOffset + byte);
-    }
-}
-
-int wholeSize(Compilation& c, const Symbol& aggregate) {
-    return typesize(c, nullptr, aggregate.type == STRUCT ? STRUCT_NAME : UNION_NAME,
-                    aggregate.typeName);
 }
 
 // The list's items other than brackets.
@@ -93,13 +78,136 @@ std::vector<Item*> wholeAggregates(const Compilation& c, Item* list) {
     return found;
 }
 
-// The list without its brackets is exactly: value = target.
-bool isPlainCopy(Item* list, Item*& value, Item*& target) {
+// A whole aggregate as one side of a copy names it: a variable, an element of an array of
+// aggregates (pts[i]) or what a pointer to one points at (*q).
+struct PlaceForm {
+    enum class Kind { Variable, Element, Pointee } kind = Kind::Variable;
+    const Symbol* symbol = nullptr; // the variable, the array or the pointer
+    Item* name = nullptr;
+    Item* index = nullptr; // an element's subscript (its EXPSTART)
+    int type = 0;          // STRUCT or UNION
+    std::string typeName;
+};
+
+bool isAggregateKind(int type) {
+    return type == STRUCT || type == UNION;
+}
+
+std::optional<PlaceForm> placeForm(const Compilation& c, const std::vector<Item*>& parts) {
+    PlaceForm form;
+    if (parts.size() == 1) {
+        form.symbol = wholeAggregate(c, *parts[0]);
+        form.name = parts[0];
+        if (form.symbol == nullptr)
+            return std::nullopt;
+        form.type = form.symbol->type;
+        form.typeName = form.symbol->typeName;
+        return form;
+    }
+    const bool element = parts.size() == 5 && parts[0]->kind == INDEX_ON &&
+                         parts[1]->kind == IDENTIFIER && parts[2]->kind == SUBSCRIPT &&
+                         parts[3]->kind == EXPSTART && parts[4]->kind == INDEX_OFF;
+    const bool pointee =
+        parts.size() == 2 && parts[0]->kind == RESOLV_PTR && parts[1]->kind == IDENTIFIER;
+    if (!element && !pointee)
+        return std::nullopt;
+    form.name = parts[1];
+    form.symbol = findsym(c, form.name->cval);
+    if (form.symbol == nullptr || !isAggregateKind(form.symbol->base) ||
+        form.symbol->type != (element ? ARRAY : POINTER) ||
+        (element && !form.symbol->rowDimensions.empty()))
+        return std::nullopt;
+    form.kind = element ? PlaceForm::Kind::Element : PlaceForm::Kind::Pointee;
+    form.index = element ? parts[3] : nullptr;
+    form.type = form.symbol->base;
+    form.typeName = form.symbol->typeName;
+    return form;
+}
+
+// Where the bytes are once the place's address is worked out: a variable at an offset, or
+// an address in a temporary, reached through FSR (object names the array for the bank pass;
+// none for a pointer's target).
+struct Place {
+    std::string name;
+    int offset = 0;
+    std::string address;
+    std::string object;
+};
+
+Place locate(Compilation& c, const PlaceForm& form, int size, int line) {
+    if (form.kind == PlaceForm::Kind::Variable)
+        return {form.name->cval, form.name->ival, "", ""};
+    Place place;
+    if (form.kind == PlaceForm::Kind::Element) {
+        genstatement(c, form.index->sublist);
+        const ExpressionResult position = c.codegen.lastResult;
+        if (position.kind == INTEGER_CONSTANT) {
+            // A constant subscript names the bytes directly.
+            releasePendingResult(c);
+            return {form.name->cval, form.name->ival + position.value * size, "", ""};
+        }
+        loadElementAddress(c, *form.name, form.name->ival, position, size, line);
+        releasePendingResult(c);
+        place.object = form.name->cval;
+    } else {
+        emit(c, PIC_MOVF, form.name->cval, 0, line, 0, form.name->ival);
+    }
+    place.address = newTemporaryOfSign(c, false, UNSIGNED);
+    emit(c, PIC_MOVWF, place.address, -1, line);
+    return place;
+}
+
+// W = the place's next byte (byte k of a variable; through FSR, the address then steps on).
+void loadByte(Compilation& c, const Place& from, int byte, int line) {
+    if (from.address.empty()) {
+        emit(c, PIC_MOVF, from.name, 0, line, 0, from.offset + byte);
+        return;
+    }
+    emit(c, PIC_MOVF, from.address, 0, line);
+    pointFsrInto(c, from.object, line);
+    emit(c, PIC_MOVF, Indirect, 0, line);
+    emit(c, PIC_INCF, from.address, 1, line);
+}
+
+// The place's next byte = W (hold keeps it while FSR is set up).
+void storeByte(Compilation& c, const Place& to, int byte, const std::string& hold, int line) {
+    if (to.address.empty()) {
+        emit(c, PIC_MOVWF, to.name, -1, line, 0, to.offset + byte);
+        return;
+    }
+    emit(c, PIC_MOVWF, hold, -1, line);
+    emit(c, PIC_MOVF, to.address, 0, line);
+    pointFsrInto(c, to.object, line);
+    emit(c, PIC_MOVF, hold, 0, line);
+    emit(c, PIC_MOVWF, Indirect, -1, line);
+    emit(c, PIC_INCF, to.address, 1, line);
+}
+
+void copyPlace(Compilation& c, const Place& from, const Place& to, int size, int line) {
+    const std::string hold = to.address.empty() ? "" : newTemporaryOfSign(c, false, UNSIGNED);
+    for (int byte = 0; byte < size; ++byte) {
+        loadByte(c, from, byte, line);
+        storeByte(c, to, byte, hold, line);
+    }
+    for (const std::string& t : {hold, from.address, to.address}) {
+        if (!t.empty())
+            freetmp(c, t);
+    }
+}
+
+int wholeSize(Compilation& c, const PlaceForm& form) {
+    return typesize(c, nullptr, form.type == STRUCT ? STRUCT_NAME : UNION_NAME, form.typeName);
+}
+
+// The list without its brackets split at its first plain =, when it has one.
+bool splitAssignment(Item* list, std::vector<Item*>& value, std::vector<Item*>& target) {
     const std::vector<Item*> parts = withoutBrackets(list);
-    if (parts.size() != 3 || parts[1]->kind != ASSIGN)
+    const auto at =
+        std::find_if(parts.begin(), parts.end(), [](const Item* i) { return i->kind == ASSIGN; });
+    if (at == parts.end())
         return false;
-    value = parts[0];
-    target = parts[2];
+    value.assign(parts.begin(), at);
+    target.assign(at + 1, parts.end());
     return true;
 }
 
@@ -143,11 +251,10 @@ AggregateUse generateAggregateReturn(Compilation& c, Item*& list, const Symbol& 
     const int line = value->line;
     if (!callAggregateFunctions(c, value->sublist))
         return refuse(c, list);
-    const std::vector<Item*> parts = withoutBrackets(value->sublist);
-    const Symbol* from = parts.size() == 1 ? wholeAggregate(c, *parts.front()) : nullptr;
+    const std::optional<PlaceForm> from = placeForm(c, withoutBrackets(value->sublist));
     const std::string area = returnArea(c, function);
     const Symbol* to = findsym(c, area);
-    if (from == nullptr || !sameType(*from, *to)) {
+    if (!from || from->type != to->type || from->typeName != to->typeName) {
         c.error(strprintf("ERROR(C311): Line: %d The value of this return statement is not a "
                           "%s %s, which %s returns: return a variable of that type or a call "
                           "returning one.\n",
@@ -155,9 +262,31 @@ AggregateUse generateAggregateReturn(Compilation& c, Item*& list, const Symbol& 
                           function.name.c_str()));
         return refuse(c, list);
     }
-    copyBytes(c, *parts.front(), area, 0, wholeSize(c, *to), line);
+    const int size = wholeSize(c, *from);
+    copyPlace(c, locate(c, *from, size, line), {area, 0, "", ""}, size, line);
     emit(c, PIC_RETURN, "", -1, line);
     list = nullptr;
+    return AggregateUse::Copied;
+}
+
+// value = target between two places of one aggregate type; the assignment's value is its
+// target, as for any assignment (none for an element or a pointer's target, which stand in
+// no other expression here).
+AggregateUse copyAggregate(Compilation& c, Item*& list, const PlaceForm& from,
+                           const PlaceForm& to) {
+    const int line = from.name->line;
+    const int size = wholeSize(c, to);
+    const Place source = locate(c, from, size, line);
+    copyPlace(c, source, locate(c, to, size, line), size, line);
+    if (to.kind != PlaceForm::Kind::Variable) {
+        list = nullptr;
+        return AggregateUse::Copied;
+    }
+    for (Item* item = list; item != nullptr; item = item->next) {
+        if (item->next == to.name)
+            item->next = nullptr;
+    }
+    list = to.name;
     return AggregateUse::Copied;
 }
 
@@ -174,8 +303,8 @@ bool reachedThroughAddress(const Item& item) {
     return item.kind == INDEX_ON || item.kind == RESOLV_PTR || item.kind == POINTERSYM;
 }
 
-// The list is a plain assignment between the whole aggregate use and an array element or a
-// value reached through a pointer: b = pts[i], *q = a, pts[i] = f().
+// The list is a plain assignment between the whole aggregate use and what copyAggregate
+// does not reach: b = grid[i][j], b = q->in.
 bool copiesThroughAddress(Item* list, const Item* use) {
     const std::vector<Item*> parts = withoutBrackets(list);
     if (parts.size() < 3)
@@ -188,12 +317,22 @@ bool copiesThroughAddress(Item* list, const Item* use) {
 
 } // namespace
 
-const Item* wholeAggregateArgument(const Compilation& c, Item* list) {
-    const std::vector<Item*> parts = withoutBrackets(list);
-    if (parts.size() != 1)
-        return nullptr;
-    const Symbol* symbol = wholeAggregate(c, *parts.front());
-    return symbol != nullptr && returnAreaOwner(symbol->name).empty() ? parts.front() : nullptr;
+bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& held) {
+    const std::optional<PlaceForm> form = placeForm(c, withoutBrackets(list));
+    if (!form || !returnAreaOwner(form->name->cval).empty())
+        return false;
+    const Place place = locate(c, *form, wholeSize(c, *form), line);
+    if (place.address.empty()) {
+        emit(c, PIC_FUNCARG, place.name, form->type, line, 0, place.offset);
+        return true;
+    }
+    // Through its address, which the call holds until the argument lowering copies the
+    // bytes; the marker names the array or pointer, for the type and the bank.
+    Instruction* marker = emit(c, PIC_FUNCARG, place.address, form->type, line);
+    marker->object = form->name->cval;
+    marker->objectScope = scopeof(c, form->name->cval);
+    held = place.address;
+    return true;
 }
 
 bool callAggregateFunctions(Compilation& c, Item* list) {
@@ -225,32 +364,23 @@ bool callAggregateFunctions(Compilation& c, Item* list) {
 AggregateUse generateAggregateUse(Compilation& c, Item*& list) {
     if (const Symbol* function = aggregateReturn(c, list))
         return generateAggregateReturn(c, list, *function);
+    std::vector<Item*> value;
+    std::vector<Item*> target;
+    if (splitAssignment(list, value, target)) {
+        const std::optional<PlaceForm> from = placeForm(c, value);
+        const std::optional<PlaceForm> to = placeForm(c, target);
+        if (from && to && from->type == to->type && from->typeName == to->typeName)
+            return copyAggregate(c, list, *from, *to);
+    }
     const std::vector<Item*> uses = wholeAggregates(c, list);
     if (uses.empty())
         return AggregateUse::None;
-    Item* value = nullptr;
-    Item* target = nullptr;
     const int line = uses.front()->line;
-    if (uses.size() == 2 && isPlainCopy(list, value, target) && value == uses[0] &&
-        target == uses[1]) {
-        const Symbol* from = wholeAggregate(c, *value);
-        const Symbol* to = wholeAggregate(c, *target);
-        if (sameType(*from, *to)) {
-            copyBytes(c, *value, target->cval, target->ival, wholeSize(c, *to), line);
-            // The assignment's value is its target, as for any assignment.
-            for (Item* item = list; item != nullptr; item = item->next) {
-                if (item->next == target)
-                    item->next = nullptr;
-            }
-            list = target;
-            return AggregateUse::Copied;
-        }
-    }
     const Symbol* first = wholeAggregate(c, *uses.front());
     if (uses.size() == 1 && copiesThroughAddress(list, uses.front()))
-        c.error(strprintf("ERROR(C313): Line: %d %s copied whole to or from an array element or "
-                          "a value reached through a pointer is not supported: copy it member "
-                          "by member.\n",
+        c.error(strprintf("ERROR(C313): Line: %d %s copied whole to or from an element of an "
+                          "array of more than one dimension or a member reached through a "
+                          "pointer is not supported: copy it member by member.\n",
                           line, aggregateName(*first).c_str()));
     else
         c.error(strprintf("ERROR(C259): Line: %d %s used as a whole value (other than in an "

@@ -113,9 +113,11 @@ bool pushArgument(Site& s) {
     Item* argument = s.item->next;
     if (argument == nullptr || argument->kind != EXPSTART)
         return false;
-    if (const Item* whole = wholeAggregateArgument(c, argument->sublist)) {
+    std::string address;
+    if (passAggregateArgument(c, argument->sublist, s.line(), address)) {
         // The argument lowering copies it byte by byte into the parameter, just before the call.
-        emit(c, PIC_FUNCARG, whole->cval, findsym(c, whole->cval)->type, s.line(), 0, whole->ival);
+        if (!address.empty() && !c.codegen.argumentTemps.empty())
+            c.codegen.argumentTemps.back().push_back(address);
         ++c.codegen.argumentCounter;
         drop(s, argument);
         drop(s, s.item);

@@ -139,11 +139,11 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"int v, *ip; char k;\nvoid main(void) { ip = &v; k = ip->y; }\n",
          "member access through a pointer (->y) on something other than a pointer to a struct"},
         {"char *s;\nvoid main(void) { *s = 3; }\n", "an assignment to this target"},
-        {"struct pt { char x; char y; } pts[2];\nvoid main(void) { pts[0] = pts[1]; }\n",
+        {"struct pt { char x; char y; } pts[2]; char k, i;\nvoid main(void) { k = pts[i]; }\n",
          "this use of an array element (an element of an array of structs needs a member)"},
-        {"struct pt { char x; char y; } pts[2]; char i;\nvoid f(struct pt p) { } void "
-         "main(void) { f(pts[i]); }\n",
-         "this use of an array element (an element of an array of structs needs a member)"},
+        {"struct pt { char x; } a, b;\nstruct pt make(void) { return a; } void f(struct pt p) { "
+         "} void main(void) { f(make()); }\n",
+         "the struct make() returns used as a whole value"},
         {"int m[2][3]; int *p;\nvoid main(void) { p = m; }\n",
          "the name of the array m of more than one dimension used as a value"},
         {"int *p;\nvoid main(void) { p[1][2] = 0; }\n", "a second subscript on the pointer p"},
@@ -278,10 +278,16 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
              "A member of the struct make() returns is read here after another call or as an "
              "argument, which may overwrite it: store the returned value in a variable "
              "first.\n"},
-        {"struct pt { char x; } a, pts[2]; char i;\nvoid main(void) { pts[i] = a; }\n",
+        {"struct pt { char x; char y; } pts[2]; char i;\nvoid g(char c) { } void main(void) { "
+         "g(pts[i]); }\n",
+         "ERROR(C310): " + line(2) +
+             "Parameter c of g takes a value that is not a struct or union: an element of the "
+             "struct pt array pts cannot be passed for it.\n"},
+        {"struct pt { char x; } a, g[2][2]; char i;\nvoid main(void) { g[i][1] = a; }\n",
          "ERROR(C313): " + line(2) +
-             "struct a copied whole to or from an array element or a value reached through a "
-             "pointer is not supported: copy it member by member.\n"},
+             "struct a copied whole to or from an element of an array of more than one "
+             "dimension or a member reached through a pointer is not supported: copy it member "
+             "by member.\n"},
     };
     const std::regex tokenName("(ERROR|WARNING)[^\n]*\\b(INT|EXTERN|EXPSTART|INTEGER_CONSTANT|"
                                "[A-Z]+_[A-Z_]+)\\b");
