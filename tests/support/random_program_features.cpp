@@ -36,6 +36,7 @@ constexpr Letter Letters[] = {
     {'t', &Features::typeSpellings, "int, short, char unsigned, long signed ..."},
     {'d', &Features::twoDimensions, "arrays of two dimensions, a[r][c]"},
     {'y', &Features::typedefNames, "types spelled by typedef names"},
+    {'v', &Features::structArguments, "whole structs passed by value"},
 };
 
 Features none() {

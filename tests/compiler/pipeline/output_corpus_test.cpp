@@ -62,6 +62,7 @@ std::vector<CorpusProgram> corpus() {
         auto features = testing::program::passingFeatures(device);
         features.twoDimensions = false;
         features.typedefNames = false;
+        features.structArguments = false;
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             const auto program = testing::program::generateProgram(seed, features, device);
             programs.push_back({std::string(big ? "sx52-" : "sx28-") + std::to_string(seed),
