@@ -233,10 +233,12 @@ bool holdsCall(const Item* list) {
     return false;
 }
 
-// A member read from a return area is read where the expression uses it: no other call of
-// the expression may come between, and an argument (read just before its call) is none.
-bool memberReadIsSound(const Compilation& c, Item* list, int calls) {
-    return calls == 1 && !holdsCall(list) && c.codegen.calleeNames.empty();
+// A return area is read after the rest of the expression has run: no other call of the
+// expression may come between, and a member passed as an argument (read just before its
+// call, after the later arguments) is never sound.
+bool areaReadIsSound(const Compilation& c, Item* list, int calls, bool member) {
+    return calls <= 1 && !(calls == 1 && holdsCall(list)) &&
+           !(member && !c.codegen.calleeNames.empty());
 }
 
 // What reads the expression's value goes on with a 0: one message for the fault.
@@ -337,7 +339,8 @@ bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& he
 
 bool callAggregateFunctions(Compilation& c, Item* list) {
     int calls = 0;
-    const Item* memberBase = nullptr;
+    const Item* area = nullptr;
+    bool member = false;
     const Item* previous = nullptr;
     for (Item* item = list; item != nullptr; item = item->next) {
         if (const Symbol* function = aggregateCall(c, *item)) {
@@ -345,19 +348,18 @@ bool callAggregateFunctions(Compilation& c, Item* list) {
             becomeLeaf(item, IDENTIFIER, returnArea(c, *function));
             item->next = item->next->next; // its GETEXPVAL: the value is the leaf already
             ++calls;
-            if (previous != nullptr && previous->kind == ST_ADDR_RESOLVE)
-                memberBase = item;
+            area = item;
+            member = member || (previous != nullptr && previous->kind == ST_ADDR_RESOLVE);
         }
         previous = item;
     }
-    if (memberBase == nullptr || memberReadIsSound(c, list, calls))
+    if (area == nullptr || areaReadIsSound(c, list, calls, member))
         return true;
-    c.error(strprintf("ERROR(C312): Line: %d A member of the %s %s() returns is read here "
-                      "after another call or as an argument, which may overwrite it: store the "
-                      "returned value in a variable first.\n",
-                      memberBase->line,
-                      findsym(c, memberBase->cval)->type == UNION ? "union" : "struct",
-                      returnAreaOwner(memberBase->cval).c_str()));
+    c.error(strprintf("ERROR(C312): Line: %d The %s %s() returns is read here after another "
+                      "call, or a member of it passed as an argument, which may overwrite it "
+                      "first: store the returned value in a variable first.\n",
+                      area->line, findsym(c, area->cval)->type == UNION ? "union" : "struct",
+                      returnAreaOwner(area->cval).c_str()));
     return false;
 }
 

@@ -191,7 +191,7 @@ enum class AggregateUse { None, Copied, Refused };
 constexpr const char* ObjectPart = "(part)";
 AggregateUse generateAggregateUse(Compilation& c, Item*& list);
 // Calls of functions returning an aggregate, made before the rest of the list is looked at:
-// each becomes a leaf naming the function's return area. False, after C312, when a member
+// each becomes a leaf naming the function's return area. False, after C312, when what is
 // read from an area could be overwritten before it is used.
 bool callAggregateFunctions(Compilation& c, Item* list);
 // The argument's list names one whole aggregate (a variable, an element of an array of them,

@@ -275,9 +275,12 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
         {"struct pt { char x; } a; char r;\nstruct pt make(char v) { a.x = v; return a; } void "
          "main(void) { r = make(1).x + make(2).x; }\n",
          "ERROR(C312): " + line(2) +
-             "A member of the struct make() returns is read here after another call or as an "
-             "argument, which may overwrite it: store the returned value in a variable "
-             "first.\n"},
+             "The struct make() returns is read here after another call, or a member of it "
+             "passed as an argument, which may overwrite it first: store the returned value in "
+             "a variable first.\n"},
+        {"struct pt { char x; } a, pts[2]; char r;\nstruct pt make(char v) { a.x = v; return a; "
+         "} char at(void) { return make(1).x; } void main(void) { pts[at()] = make(0); }\n",
+         "ERROR(C312): " + line(2) + "The struct make() returns is read here"},
         {"struct pt { char x; char y; } pts[2]; char i;\nvoid g(char c) { } void main(void) { "
          "g(pts[i]); }\n",
          "ERROR(C310): " + line(2) +
