@@ -4,9 +4,10 @@
 // cannot overwrite a parameter already set. A one-byte argument for a two-byte parameter is
 // widened (sign-extended when signed); a two-byte argument for a one-byte parameter passes its
 // low byte with a warning; an argument with no parameter gives C30 and C81; any other size
-// pairing gives C39. A struct or union parameter takes a variable of its own type only, copied
-// byte by byte (the callee changes its own copy); anything else for it, or such a variable
-// for a scalar parameter, gives C310. The markers are then removed.
+// pairing gives C39. A struct or union parameter takes one of its own type only (a variable,
+// an element of an array of them or *q, the last two through FSR at the address the call
+// holds), copied byte by byte: the callee changes its own copy. Anything else for it, or such
+// a value for a scalar parameter, gives C310. The markers are then removed.
 #include "compiler/backend/optimiser.hpp"
 
 #include "compiler/base/kinds.hpp"
