@@ -4,7 +4,10 @@
 // cannot overwrite a parameter already set. A one-byte argument for a two-byte parameter is
 // widened (sign-extended when signed); a two-byte argument for a one-byte parameter passes its
 // low byte with a warning; an argument with no parameter gives C30 and C81; any other size
-// pairing gives C39. The markers are then removed.
+// pairing gives C39. A struct or union parameter takes one of its own type only (a variable,
+// an element of an array of them or *q, the last two through FSR at the address the call
+// holds), copied byte by byte: the callee changes its own copy. Anything else for it, or such
+// a value for a scalar parameter, gives C310. The markers are then removed.
 #include "compiler/backend/optimiser.hpp"
 
 #include "compiler/base/kinds.hpp"
@@ -59,12 +62,13 @@ public:
     MoveWriter(Code& code, std::size_t at, const Instruction& call)
         : code_(code), at_(at), call_(call) {}
 
-    void add(int opcode, const std::string& operand, int dest, int offset, const std::string& scope,
-             int value = 0) {
+    Instruction* add(int opcode, const std::string& operand, int dest, int offset,
+                     const std::string& scope, int value = 0) {
         Instruction* made = code_.insertBefore(at_++, call_, opcode, operand, dest);
         made->offset = offset;
         made->scope = scope;
         made->value = value;
+        return made;
     }
     std::size_t position() const { return at_; }
 
@@ -110,9 +114,91 @@ bool isSigned(const Instruction& argument) {
     return argument.value == SIGNED;
 }
 
+bool isAggregate(int type) {
+    return type == STRUCT || type == UNION;
+}
+
+std::string typeWords(const Symbol& aggregate) {
+    return std::string(aggregate.type == UNION ? "union " : "struct ") + aggregate.typeName;
+}
+
+// An aggregate argument names its variable (or an array, at a constant element's offset), or
+// (an element, *q) holds its address in the marker's temporary and names the array or
+// pointer as the marker's object.
+const Symbol* passedAggregate(const Compilation& c, const Instruction& argument, int& type) {
+    if (!isAggregate(argument.dest))
+        return nullptr;
+    if (argument.object.empty()) {
+        // A variable, or an array at a constant element's offset.
+        const Symbol* variable = argumentSymbol(c, argument);
+        type = variable == nullptr ? 0 : variable->type == ARRAY ? variable->base : variable->type;
+        return variable;
+    }
+    const Symbol* reached = findsymin(c, argument.object, argument.objectScope);
+    type = reached != nullptr ? reached->base : 0;
+    return reached;
+}
+
+// Byte k through FSR at the held address, which then steps on; the FSR set-up names an
+// array, so that the bank pass knows its bank.
+void moveIndirectByte(MoveWriter& out, const Instruction& argument, const Symbol& reached,
+                      const Symbol& parameter, int byte) {
+    out.add(PIC_MOVF, argument.operand, 0, 0, argument.scope);
+    Instruction* setUp = out.add(PIC_MOVWF, FileSelectRegister, -1, 0, GlobalScope);
+    if (reached.type == ARRAY) {
+        setUp->object = argument.object;
+        setUp->objectScope = argument.objectScope;
+    }
+    out.add(PIC_MOVF, IndirectRegister, 0, 0, GlobalScope);
+    out.add(PIC_MOVWF, parameter.name, -1, byte, parameter.scope);
+    out.add(PIC_INCF, argument.operand, 1, 0, argument.scope);
+}
+
+// The argument as the program wrote it: the struct pt a, an element of the struct pt array
+// pts, the struct pt *q.
+std::string passedWords(const Symbol& passed, int type, const Instruction& argument) {
+    const std::string kind = std::string(type == UNION ? "union " : "struct ") + passed.typeName;
+    if (passed.type == ARRAY)
+        return "an element of the " + kind + " array " + passed.name;
+    if (!argument.object.empty())
+        return "the " + kind + " *" + passed.name;
+    return "the " + kind + " " + passed.name;
+}
+
+void moveAggregate(Compilation& c, MoveWriter& out, const Instruction& argument,
+                   const Symbol& parameter, const std::string& callee) {
+    int type = 0;
+    const Symbol* passed = passedAggregate(c, argument, type);
+    if (passed == nullptr || !isAggregate(parameter.type) || type != parameter.type ||
+        passed->typeName != parameter.typeName) {
+        const std::string given =
+            passed != nullptr ? passedWords(*passed, type, argument) : std::string("this value");
+        const std::string wanted = isAggregate(parameter.type)
+                                       ? "a variable of type " + typeWords(parameter)
+                                       : std::string("a value that is not a struct or union");
+        c.error(strprintf("ERROR(C310): Line: %d Parameter %s of %s takes %s: %s cannot be "
+                          "passed for it.\n",
+                          argument.line, parameter.name.c_str(), callee.c_str(), wanted.c_str(),
+                          given.c_str()));
+        return;
+    }
+    for (int byte = 0; byte < parameter.size; ++byte) {
+        if (argument.object.empty())
+            moveByte(out, argument, byte, parameter, byte);
+        else
+            moveIndirectByte(out, argument, *passed, parameter, byte);
+    }
+}
+
 void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const Symbol& parameter,
                   const std::string& callee) {
     const Instruction& argument = *passed.marker;
+    if (argument.dest == 0)
+        return; // its expression was refused
+    if (isAggregate(argument.dest) || isAggregate(parameter.type)) {
+        moveAggregate(c, out, argument, parameter, callee);
+        return;
+    }
     const int size = argumentSize(c, argument);
     const int line = argument.line;
     if (size == 1 && parameter.type == LONG && parameter.base == CHAR &&

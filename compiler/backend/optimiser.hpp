@@ -21,6 +21,7 @@ enum : unsigned { W = 1, C = 2, DC = 4, Z = 8, Flags = C | DC | Z };
 
 inline const std::string StatusRegister = "@__stat__";
 inline const std::string IndirectRegister = "@__f0__";
+inline const std::string FileSelectRegister = "@__fsr__";
 inline const std::string PcRegister = "@__pc__";
 
 // What one instruction reads and writes. A barrier (a label, a transfer, anything the model

@@ -20,7 +20,6 @@ namespace kavo::codegen {
 
 namespace {
 
-constexpr const char* Indirect = "@__f0__";
 constexpr const char* FileSelect = "@__fsr__";
 // The mark of a leaf that names a member array by its struct variable (see arraySymbolOf).
 constexpr const char* MemberArrayMark = "(member array)";
@@ -535,8 +534,7 @@ bool generateElement(Site& s) {
             drop(s, s.previous);
         return true;
     }
-    emit(c, PIC_SETIRP, array->cval, -1, line);
-    setUpFsrInto(c, array->cval, line);
+    pointFsrInto(c, array->cval, line);
     finishIndirect(s, elementSize, symbol->sign, subscripts.consumed,
                    base == POINTER ? symbol : nullptr);
     return true;
@@ -697,26 +695,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
     const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
     genstatement(c, index->sublist);
     const ExpressionResult position = c.codegen.lastResult;
-    const int offset = array->ival + resolved.offset;
-    if (position.kind == INTEGER_CONSTANT) {
-        emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0, offset + position.value * elementSize);
-    } else {
-        const std::string base = newTemporary(c, false);
-        emit(c, PIC_ADDRESSOF, array->cval, -1, line, 0, offset);
-        emit(c, PIC_MOVWF, base, -1, line);
-        Item factor;
-        factor.kind = position.kind;
-        factor.cval = position.name;
-        factor.ival = position.value;
-        loadIntoSlots(c, factor, 1, line);
-        Item size16;
-        size16.kind = INTEGER_CONSTANT;
-        size16.ival = elementSize;
-        loadIntoSlots(c, size16, 3, line);
-        emit(c, PIC_CALL, "@__FUNC_MULT", -1, line);
-        emit(c, PIC_ADDWF, base, 0, line);
-        freetmp(c, base);
-    }
+    loadElementAddress(c, *array, array->ival + resolved.offset, position, elementSize, line);
     releasePendingResult(c);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
     if (s.previous != nullptr && s.previous->kind == ADDR) {
@@ -729,13 +708,44 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
             drop(s, item);
         return true;
     }
-    emit(c, PIC_SETIRP, array->cval, -1, line);
-    setUpFsrInto(c, array->cval, line);
+    pointFsrInto(c, array->cval, line);
     finishIndirect(s, size, signOfSymbol(*resolved.member), consumed);
     return true;
 }
 
 } // namespace
+
+void loadElementAddress(Compilation& c, const Item& array, int offset,
+                        const ExpressionResult& position, int elementSize, int line) {
+    if (position.kind == INTEGER_CONSTANT) {
+        emit(c, PIC_ADDMEMLOC, array.cval, -1, line, 0, offset + position.value * elementSize);
+        return;
+    }
+    const std::string base = newTemporary(c, false);
+    emit(c, PIC_ADDRESSOF, array.cval, -1, line, 0, offset);
+    emit(c, PIC_MOVWF, base, -1, line);
+    Item factor;
+    factor.kind = position.kind;
+    factor.cval = position.name;
+    factor.ival = position.value;
+    loadIntoSlots(c, factor, 1, line);
+    Item size16;
+    size16.kind = INTEGER_CONSTANT;
+    size16.ival = elementSize;
+    loadIntoSlots(c, size16, 3, line);
+    emit(c, PIC_CALL, "@__FUNC_MULT", -1, line);
+    emit(c, PIC_ADDWF, base, 0, line);
+    freetmp(c, base);
+}
+
+void pointFsrInto(Compilation& c, const std::string& object, int line) {
+    if (object.empty()) {
+        emit(c, PIC_MOVWF, FileSelect, -1, line);
+        return;
+    }
+    emit(c, PIC_SETIRP, object, -1, line);
+    setUpFsrInto(c, object, line);
+}
 
 bool generateMember(Site& s) {
     Compilation& c = s.c;

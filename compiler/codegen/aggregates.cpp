@@ -1,14 +1,19 @@
 // Whole structs and unions in an expression (generateAggregateUse). Their members and their
-// addresses are ordinary values; the one use of a whole aggregate that is compiled is the
-// plain assignment of one to another of the same type, copied byte by byte. Every other use
-// (an operand, an argument, a value of another type) would work on one byte only and is
-// refused.
+// addresses are ordinary values; the uses of a whole aggregate that are compiled copy it byte
+// by byte: the plain assignment of one to another of the same type, an argument (copied into
+// the parameter by the argument lowering), a returned value (copied into the function's
+// return area) and a call's result (copied out of it, or one member read from it). Every
+// other use (an operand, a value of another type) would work on one byte only and is refused.
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/generator.hpp"
+#include "compiler/codegen/genexpr.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace kavo::codegen {
@@ -26,6 +31,24 @@ const Symbol* wholeAggregate(const Compilation& c, const Item& item) {
     const Symbol* symbol = findsym(c, item.cval);
     return symbol != nullptr && (symbol->type == STRUCT || symbol->type == UNION) ? symbol
                                                                                   : nullptr;
+}
+
+// The aggregate as the program knows it: a variable, or what a call returned.
+std::string aggregateName(const Symbol& aggregate) {
+    const char* kind = aggregate.type == UNION ? "union" : "struct";
+    const std::string function = returnAreaOwner(aggregate.name);
+    return function.empty() ? strprintf("%s %s", kind, aggregate.name.c_str())
+                            : strprintf("the %s %s() returns", kind, function.c_str());
+}
+
+// The list's items other than brackets.
+std::vector<Item*> withoutBrackets(Item* list) {
+    std::vector<Item*> parts;
+    for (Item* item = list; item != nullptr; item = item->next) {
+        if (!isBracket(item->kind))
+            parts.push_back(item);
+    }
+    return parts;
 }
 
 // The identifiers of the list that stand for a whole aggregate: not the base or a member
@@ -55,59 +78,319 @@ std::vector<Item*> wholeAggregates(const Compilation& c, Item* list) {
     return found;
 }
 
-// The list without its brackets is exactly: value = target.
-bool isPlainCopy(Item* list, Item*& value, Item*& target) {
-    std::vector<Item*> parts;
-    for (Item* item = list; item != nullptr; item = item->next) {
-        if (!isBracket(item->kind))
-            parts.push_back(item);
+// A whole aggregate as one side of a copy names it: a variable, an element of an array of
+// aggregates (pts[i]) or what a pointer to one points at (*q).
+struct PlaceForm {
+    enum class Kind { Variable, Element, Pointee } kind = Kind::Variable;
+    const Symbol* symbol = nullptr; // the variable, the array or the pointer
+    Item* name = nullptr;
+    Item* index = nullptr; // an element's subscript (its EXPSTART)
+    int type = 0;          // STRUCT or UNION
+    std::string typeName;
+};
+
+bool isAggregateKind(int type) {
+    return type == STRUCT || type == UNION;
+}
+
+std::optional<PlaceForm> placeForm(const Compilation& c, const std::vector<Item*>& parts) {
+    PlaceForm form;
+    if (parts.size() == 1) {
+        form.symbol = wholeAggregate(c, *parts[0]);
+        form.name = parts[0];
+        if (form.symbol == nullptr)
+            return std::nullopt;
+        form.type = form.symbol->type;
+        form.typeName = form.symbol->typeName;
+        return form;
     }
-    if (parts.size() != 3 || parts[1]->kind != ASSIGN)
+    const bool element = parts.size() == 5 && parts[0]->kind == INDEX_ON &&
+                         parts[1]->kind == IDENTIFIER && parts[2]->kind == SUBSCRIPT &&
+                         parts[3]->kind == EXPSTART && parts[4]->kind == INDEX_OFF;
+    const bool pointee =
+        parts.size() == 2 && parts[0]->kind == RESOLV_PTR && parts[1]->kind == IDENTIFIER;
+    if (!element && !pointee)
+        return std::nullopt;
+    form.name = parts[1];
+    form.symbol = findsym(c, form.name->cval);
+    if (form.symbol == nullptr || !isAggregateKind(form.symbol->base) ||
+        form.symbol->type != (element ? ARRAY : POINTER) ||
+        (element && !form.symbol->rowDimensions.empty()))
+        return std::nullopt;
+    form.kind = element ? PlaceForm::Kind::Element : PlaceForm::Kind::Pointee;
+    form.index = element ? parts[3] : nullptr;
+    form.type = form.symbol->base;
+    form.typeName = form.symbol->typeName;
+    return form;
+}
+
+// Where the bytes are once the place's address is worked out: a variable at an offset, or
+// an address in a temporary, reached through FSR (object names the array for the bank pass;
+// none for a pointer's target).
+struct Place {
+    std::string name;
+    int offset = 0;
+    std::string address;
+    std::string object;
+};
+
+Place locate(Compilation& c, const PlaceForm& form, int size, int line) {
+    if (form.kind == PlaceForm::Kind::Variable)
+        return {form.name->cval, form.name->ival, "", ""};
+    Place place;
+    if (form.kind == PlaceForm::Kind::Element) {
+        genstatement(c, form.index->sublist);
+        const ExpressionResult position = c.codegen.lastResult;
+        if (position.kind == INTEGER_CONSTANT) {
+            // A constant subscript names the bytes directly.
+            releasePendingResult(c);
+            return {form.name->cval, form.name->ival + position.value * size, "", ""};
+        }
+        loadElementAddress(c, *form.name, form.name->ival, position, size, line);
+        releasePendingResult(c);
+        place.object = form.name->cval;
+    } else {
+        emit(c, PIC_MOVF, form.name->cval, 0, line, 0, form.name->ival);
+    }
+    place.address = newTemporaryOfSign(c, false, UNSIGNED);
+    emit(c, PIC_MOVWF, place.address, -1, line);
+    return place;
+}
+
+// W = the place's next byte (byte k of a variable; through FSR, the address then steps on).
+void loadByte(Compilation& c, const Place& from, int byte, int line) {
+    if (from.address.empty()) {
+        emit(c, PIC_MOVF, from.name, 0, line, 0, from.offset + byte);
+        return;
+    }
+    emit(c, PIC_MOVF, from.address, 0, line);
+    pointFsrInto(c, from.object, line);
+    emit(c, PIC_MOVF, Indirect, 0, line);
+    emit(c, PIC_INCF, from.address, 1, line);
+}
+
+// The place's next byte = W (hold keeps it while FSR is set up).
+void storeByte(Compilation& c, const Place& to, int byte, const std::string& hold, int line) {
+    if (to.address.empty()) {
+        emit(c, PIC_MOVWF, to.name, -1, line, 0, to.offset + byte);
+        return;
+    }
+    emit(c, PIC_MOVWF, hold, -1, line);
+    emit(c, PIC_MOVF, to.address, 0, line);
+    pointFsrInto(c, to.object, line);
+    emit(c, PIC_MOVF, hold, 0, line);
+    emit(c, PIC_MOVWF, Indirect, -1, line);
+    emit(c, PIC_INCF, to.address, 1, line);
+}
+
+void copyPlace(Compilation& c, const Place& from, const Place& to, int size, int line) {
+    const std::string hold = to.address.empty() ? "" : newTemporaryOfSign(c, false, UNSIGNED);
+    for (int byte = 0; byte < size; ++byte) {
+        loadByte(c, from, byte, line);
+        storeByte(c, to, byte, hold, line);
+    }
+    for (const std::string& t : {hold, from.address, to.address}) {
+        if (!t.empty())
+            freetmp(c, t);
+    }
+}
+
+int wholeSize(Compilation& c, const PlaceForm& form) {
+    return typesize(c, nullptr, form.type == STRUCT ? STRUCT_NAME : UNION_NAME, form.typeName);
+}
+
+// The list without its brackets split at its first plain =, when it has one.
+bool splitAssignment(Item* list, std::vector<Item*>& value, std::vector<Item*>& target) {
+    const std::vector<Item*> parts = withoutBrackets(list);
+    const auto at =
+        std::find_if(parts.begin(), parts.end(), [](const Item* i) { return i->kind == ASSIGN; });
+    if (at == parts.end())
         return false;
-    value = parts[0];
-    target = parts[2];
+    value.assign(parts.begin(), at);
+    target.assign(at + 1, parts.end());
     return true;
+}
+
+// A call of a function returning an aggregate, as an expression holds it: its EXPSTART
+// (the call its sublist) before a GETEXPVAL; the function's symbol, or none.
+const Symbol* aggregateCall(const Compilation& c, const Item& item) {
+    if (item.kind != EXPSTART || item.next == nullptr || item.next->kind != GETEXPVAL)
+        return nullptr;
+    const Item* first = item.sublist;
+    while (first != nullptr && isBracket(first->kind))
+        first = first->next;
+    if (first == nullptr || (first->kind != FUNC_START_PARAM && first->kind != FUNCCALL) ||
+        first->next == nullptr || first->next->kind != IDENTIFIER)
+        return nullptr;
+    return aggregateReturner(c, first->next->cval);
+}
+
+bool holdsCall(const Item* list) {
+    for (const Item* item = list; item != nullptr; item = item->next) {
+        if (item->kind == FUNC_START_PARAM || item->kind == FUNCCALL || holdsCall(item->sublist))
+            return true;
+    }
+    return false;
+}
+
+// A return area is read after the rest of the expression has run: no other call of the
+// expression may come between, and a member passed as an argument (read just before its
+// call, after the later arguments) is never sound.
+bool areaReadIsSound(const Compilation& c, Item* list, int calls, bool member) {
+    return calls <= 1 && !(calls == 1 && holdsCall(list)) &&
+           !(member && !c.codegen.calleeNames.empty());
+}
+
+// What reads the expression's value goes on with a 0: one message for the fault.
+AggregateUse refuse(Compilation& c, Item*& list) {
+    c.codegen.lastResult = {INTEGER_CONSTANT, "", 0, 0};
+    list = nullptr;
+    return AggregateUse::Refused;
+}
+
+AggregateUse generateAggregateReturn(Compilation& c, Item*& list, const Symbol& function) {
+    Item* value = withoutBrackets(list).front();
+    const int line = value->line;
+    if (!callAggregateFunctions(c, value->sublist))
+        return refuse(c, list);
+    const std::optional<PlaceForm> from = placeForm(c, withoutBrackets(value->sublist));
+    const std::string area = returnArea(c, function);
+    const Symbol* to = findsym(c, area);
+    if (!from || from->type != to->type || from->typeName != to->typeName) {
+        c.error(strprintf("ERROR(C311): Line: %d The value of this return statement is not a "
+                          "%s %s, which %s returns: return a variable of that type or a call "
+                          "returning one.\n",
+                          line, to->type == UNION ? "union" : "struct", to->typeName.c_str(),
+                          function.name.c_str()));
+        return refuse(c, list);
+    }
+    const int size = wholeSize(c, *from);
+    copyPlace(c, locate(c, *from, size, line), {area, 0, "", ""}, size, line);
+    emit(c, PIC_RETURN, "", -1, line);
+    list = nullptr;
+    return AggregateUse::Copied;
+}
+
+// value = target between two places of one aggregate type; the assignment's value is its
+// target, as for any assignment (none for an element or a pointer's target, which stand in
+// no other expression here).
+AggregateUse copyAggregate(Compilation& c, Item*& list, const PlaceForm& from,
+                           const PlaceForm& to) {
+    const int line = from.name->line;
+    const int size = wholeSize(c, to);
+    const Place source = locate(c, from, size, line);
+    copyPlace(c, source, locate(c, to, size, line), size, line);
+    if (to.kind != PlaceForm::Kind::Variable) {
+        list = nullptr;
+        return AggregateUse::Copied;
+    }
+    for (Item* item = list; item != nullptr; item = item->next) {
+        if (item->next == to.name)
+            item->next = nullptr;
+    }
+    list = to.name;
+    return AggregateUse::Copied;
+}
+
+// The list without its brackets is exactly: value return, in a function returning an
+// aggregate; that function's symbol, or none.
+const Symbol* aggregateReturn(const Compilation& c, Item* list) {
+    const std::vector<Item*> parts = withoutBrackets(list);
+    if (parts.size() != 2 || parts[0]->kind != EXPSTART || parts[1]->kind != RETURNEXP)
+        return nullptr;
+    return aggregateReturner(c, c.codegen.functionName);
+}
+
+bool reachedThroughAddress(const Item& item) {
+    return item.kind == INDEX_ON || item.kind == RESOLV_PTR || item.kind == POINTERSYM;
+}
+
+// The list is a plain assignment between the whole aggregate use and what copyAggregate
+// does not reach: b = grid[i][j], b = q->in.
+bool copiesThroughAddress(Item* list, const Item* use) {
+    const std::vector<Item*> parts = withoutBrackets(list);
+    if (parts.size() < 3)
+        return false;
+    if (parts[0] == use && parts[1]->kind == ASSIGN)
+        return reachedThroughAddress(*parts[2]);
+    return parts.back() == use && parts[parts.size() - 2]->kind == ASSIGN &&
+           reachedThroughAddress(*parts[0]);
 }
 
 } // namespace
 
+bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& held) {
+    const std::optional<PlaceForm> form = placeForm(c, withoutBrackets(list));
+    if (!form || !returnAreaOwner(form->name->cval).empty())
+        return false;
+    const Place place = locate(c, *form, wholeSize(c, *form), line);
+    if (place.address.empty()) {
+        emit(c, PIC_FUNCARG, place.name, form->type, line, 0, place.offset);
+        return true;
+    }
+    // Through its address, which the call holds until the argument lowering copies the
+    // bytes; the marker names the array or pointer, for the type and the bank.
+    Instruction* marker = emit(c, PIC_FUNCARG, place.address, form->type, line);
+    marker->object = form->name->cval;
+    marker->objectScope = scopeof(c, form->name->cval);
+    held = place.address;
+    return true;
+}
+
+bool callAggregateFunctions(Compilation& c, Item* list) {
+    int calls = 0;
+    const Item* area = nullptr;
+    bool member = false;
+    const Item* previous = nullptr;
+    for (Item* item = list; item != nullptr; item = item->next) {
+        if (const Symbol* function = aggregateCall(c, *item)) {
+            genstatement(c, item->sublist);
+            becomeLeaf(item, IDENTIFIER, returnArea(c, *function));
+            item->next = item->next->next; // its GETEXPVAL: the value is the leaf already
+            ++calls;
+            area = item;
+            member = member || (previous != nullptr && previous->kind == ST_ADDR_RESOLVE);
+        }
+        previous = item;
+    }
+    if (area == nullptr || areaReadIsSound(c, list, calls, member))
+        return true;
+    c.error(strprintf("ERROR(C312): Line: %d The %s %s() returns is read here after another "
+                      "call, or a member of it passed as an argument, which may overwrite it "
+                      "first: store the returned value in a variable first.\n",
+                      area->line, findsym(c, area->cval)->type == UNION ? "union" : "struct",
+                      returnAreaOwner(area->cval).c_str()));
+    return false;
+}
+
 AggregateUse generateAggregateUse(Compilation& c, Item*& list) {
+    if (const Symbol* function = aggregateReturn(c, list))
+        return generateAggregateReturn(c, list, *function);
+    std::vector<Item*> value;
+    std::vector<Item*> target;
+    if (splitAssignment(list, value, target)) {
+        const std::optional<PlaceForm> from = placeForm(c, value);
+        const std::optional<PlaceForm> to = placeForm(c, target);
+        if (from && to && from->type == to->type && from->typeName == to->typeName)
+            return copyAggregate(c, list, *from, *to);
+    }
     const std::vector<Item*> uses = wholeAggregates(c, list);
     if (uses.empty())
         return AggregateUse::None;
-    Item* value = nullptr;
-    Item* target = nullptr;
     const int line = uses.front()->line;
-    if (uses.size() == 2 && isPlainCopy(list, value, target) && value == uses[0] &&
-        target == uses[1]) {
-        const Symbol* from = wholeAggregate(c, *value);
-        const Symbol* to = wholeAggregate(c, *target);
-        if (from->typeName == to->typeName && from->type == to->type) {
-            const int size =
-                typesize(c, nullptr, to->type == STRUCT ? STRUCT_NAME : UNION_NAME, to->typeName);
-            for (int byte = 0; byte < size; ++byte) {
-                emit(c, PIC_MOVF, value->cval, 0, line, 0, value->ival + byte);
-                emit(c, PIC_MOVWF, target->cval, -1, line, 0, target->ival + byte);
-            }
-            // The assignment's value is its target, as for any assignment.
-            for (Item* item = list; item != nullptr; item = item->next) {
-                if (item->next == target)
-                    item->next = nullptr;
-            }
-            list = target;
-            return AggregateUse::Copied;
-        }
-    }
-    c.error(strprintf("ERROR(C259): Line: %d %s %s used as a whole value (other than in an "
-                      "assignment from a %s of its own type) is not supported by this compiler "
-                      "yet.\n",
-                      line, wholeAggregate(c, *uses.front())->type == UNION ? "union" : "struct",
-                      uses.front()->cval.c_str(),
-                      wholeAggregate(c, *uses.front())->type == UNION ? "union" : "struct"));
-    // What reads the expression's value goes on with a 0: one message for the fault.
-    c.codegen.lastResult = {INTEGER_CONSTANT, "", 0, 0};
-    list = nullptr;
-    return AggregateUse::Refused;
+    const Symbol* first = wholeAggregate(c, *uses.front());
+    if (uses.size() == 1 && copiesThroughAddress(list, uses.front()))
+        c.error(strprintf("ERROR(C313): Line: %d %s copied whole to or from an element of an "
+                          "array of more than one dimension or a member reached through a "
+                          "pointer is not supported: copy it member by member.\n",
+                          line, aggregateName(*first).c_str()));
+    else
+        c.error(strprintf("ERROR(C259): Line: %d %s used as a whole value (other than in an "
+                          "assignment from a %s of its own type, as an argument or as a returned "
+                          "value) is not supported by this compiler yet.\n",
+                          line, aggregateName(*first).c_str(),
+                          first->type == UNION ? "union" : "struct"));
+    return refuse(c, list);
 }
 
 } // namespace kavo::codegen

@@ -31,7 +31,34 @@ int returnSize(Compilation& c, std::string_view function) {
     const Symbol* symbol = functionSymbol(c, function);
     if (symbol == nullptr)
         return -1;
-    return typesize(c, nullptr, symbol->base, "");
+    return typesize(c, nullptr, symbol->base, symbol->typeName);
+}
+
+namespace {
+
+constexpr std::string_view ReturnAreaPrefix = "_ret_";
+
+} // namespace
+
+const Symbol* aggregateReturner(const Compilation& c, std::string_view function) {
+    const Symbol* symbol = functionSymbol(c, function);
+    return symbol != nullptr && (symbol->base == STRUCT || symbol->base == UNION) ? symbol
+                                                                                  : nullptr;
+}
+
+std::string returnArea(Compilation& c, const Symbol& function) {
+    const std::string name = std::string(ReturnAreaPrefix) + function.name;
+    if (findsymin(c, name, GlobalScope) == nullptr) {
+        addsym(c, c.symbols.main, STATIC, function.base, 0, name, GlobalScope, function.typeName,
+               SIGNED, c.currentLine);
+        setsizes(c);
+    }
+    return name;
+}
+
+std::string returnAreaOwner(std::string_view name) {
+    return name.starts_with(ReturnAreaPrefix) ? std::string(name.substr(ReturnAreaPrefix.size()))
+                                              : std::string();
 }
 
 namespace codegen {
@@ -91,7 +118,24 @@ bool pushArgument(Site& s) {
     Item* argument = s.item->next;
     if (argument == nullptr || argument->kind != EXPSTART)
         return false;
-    genexpr(c, argument->sublist);
+    std::string address;
+    if (passAggregateArgument(c, argument->sublist, s.line(), address)) {
+        // The argument lowering copies it byte by byte into the parameter, just before the call.
+        if (!address.empty() && !c.codegen.argumentTemps.empty())
+            c.codegen.argumentTemps.back().push_back(address);
+        ++c.codegen.argumentCounter;
+        drop(s, argument);
+        drop(s, s.item);
+        return true;
+    }
+    if (!genexpr(c, argument->sublist)) {
+        // Refused already: its marker names no value, and the lowering passes nothing for it.
+        emit(c, PIC_FUNCARG, "", 0, s.line());
+        ++c.codegen.argumentCounter;
+        drop(s, argument);
+        drop(s, s.item);
+        return true;
+    }
     // The argument's value must live until the call: the call's argument moves read it,
     // after the later arguments, which may move FSR.
     std::string held = takePendingResult(c);
@@ -138,6 +182,12 @@ bool call(Site& s) {
         return false;
     const std::string name = callee->cval;
     emit(c, PIC_CALL, name, -1, line);
+    if (const Symbol* returner = aggregateReturner(c, name)) {
+        // The value stays in the return area: what uses it copies it out at once.
+        becomeLeaf(s.item, IDENTIFIER, returnArea(c, *returner));
+        drop(s, callee);
+        return true;
+    }
     int size = returnSize(c, name);
     if (size != 0 && size != 1 && size != 2) {
         c.message(strprintf("WARNING(C44): Line: %d Assuming int return value for function call "

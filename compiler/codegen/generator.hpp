@@ -170,6 +170,15 @@ bool generateElement(Site& site);               // INDEX_ON array SUBSCRIPT inde
 bool generatePointerAccess(Site& site);         // RESOLV_PTR pointer
 bool generateConstantAddressAccess(Site& site); // RESOLV_CONST_PTR constant: @0x10
 bool generateMember(Site& site);                // ST_ADDR_RESOLVE chains
+// INDF: the byte FSR addresses.
+constexpr const char* Indirect = "@__f0__";
+// W = the address of byte offset of element position of the array of elementSize-byte
+// elements (a variable position through the multiply routine).
+void loadElementAddress(Compilation& c, const Item& array, int offset,
+                        const ExpressionResult& position, int elementSize, int line);
+// FSR = W, an address inside object (an array or a struct, whose bank the bank pass then
+// knows), or anywhere when object is empty (a pointer's value).
+void pointFsrInto(Compilation& c, const std::string& object, int line);
 bool generateMemberThroughPointer(Site& site);  // POINTERSYM(member) pointer: p->member
 bool generateString(Site& site);                // a string literal as a value
 bool generateCast(Site& site);                  // CAST operand
@@ -183,13 +192,24 @@ bool arrayNamesBecomeAddresses(Compilation& c, Item* list);
 
 // Whole structs and unions in an expression's list, looked at before it is reduced: a plain
 // assignment between two of the same type is copied byte by byte (the list becomes its
-// target), any other use is refused with C259.
+// target), so is the value of a return in a function returning one (into its return area);
+// so are copies between such variables, elements of arrays of them and *q; a returned value
+// of another kind is C311, a copy to or from another element or member C313, any other use
+// C259.
 enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
 // Marks an INDF leaf that is a char pointer element to be stored into (names[i] = &c).
 constexpr const char* CharPointerElement = "(char pointer)";
 AggregateUse generateAggregateUse(Compilation& c, Item*& list);
+// Calls of functions returning an aggregate, made before the rest of the list is looked at:
+// each becomes a leaf naming the function's return area. False, after C312, when what is
+// read from an area could be overwritten before it is used.
+bool callAggregateFunctions(Compilation& c, Item* list);
+// The argument's list names one whole aggregate (a variable, an element of an array of them,
+// *q; not a call's result): its marker is emitted, and true. An element or *q is passed by
+// its address, in the temporary held, which the call keeps until its argument lowering.
+bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& held);
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);

@@ -524,6 +524,8 @@ bool genexpr(Compilation& c, Item*& list) {
     c.codegen.expressionSign = SIGNED;
     resolveConstantLeaves(c, list);
     refuseConstTargets(c, list);
+    if (!codegen::callAggregateFunctions(c, list))
+        return false;
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
     int membersAhead = 0;

@@ -34,6 +34,10 @@ std::string ownTemporary(Compilation& c, const std::string& pooledName,
     Symbol* made = addsym(c, c.symbols.main, 0, original != nullptr ? original->type : INT, 0, name,
                           function, "", original != nullptr ? original->sign : SIGNED, 0);
     made->size = original != nullptr ? original->size : 1;
+    // A pointer to char is two bytes of address: sized again, it must still say what it
+    // points at, or it would shrink to one byte and its high byte overlap the next variable.
+    if (original != nullptr && original->type == POINTER && original->base == CHAR)
+        made->base = CHAR;
     made->owner = function;
     return name;
 }

@@ -224,15 +224,21 @@ const Item* parameterList(const Item& name) {
     return item != nullptr && item->kind == DEC_LIST_START ? item->sublist : nullptr;
 }
 
-// The size of each parameter (an array parameter is a pointer); (void) has none.
-std::vector<int> parameterSizes(const Item* parameters) {
-    std::vector<int> sizes;
+// The type of each parameter as a prototype and its definition must agree on it: a scalar
+// by its size (an array parameter is a pointer), a struct or union by its tag, passed whole;
+// (void) has none.
+std::vector<std::string> parameterTypes(const Compilation& c, const Item* parameters) {
+    std::vector<std::string> types;
     int type = 0;
     bool given = false;
     bool pointer = false;
+    std::string tag;
     const auto finish = [&] {
-        if (given && !(type == VOID && !pointer))
-            sizes.push_back(pointer ? (type == CHAR ? 2 : 1) : (type == LONG ? 2 : 1));
+        if (given && !pointer && (type == STRUCT || type == UNION))
+            types.push_back(name(type) + " " + tag);
+        else if (given && !(type == VOID && !pointer))
+            types.push_back(
+                std::to_string(pointer ? (type == CHAR ? 2 : 1) : (type == LONG ? 2 : 1)));
         type = 0;
         given = pointer = false;
     };
@@ -240,10 +246,14 @@ std::vector<int> parameterSizes(const Item* parameters) {
         const int kind = item->kind;
         if (kind == COMMA) {
             finish();
-        } else if (isTypeWord(kind)) {
+        } else if (isTypeWord(kind) || kind == STRUCT || kind == UNION) {
             type = kind;
             given = true;
-        } else if (kind == SIGNED || kind == UNSIGNED || kind == STRUCT_TYPE) {
+        } else if (kind == STRUCT_TYPE && item->next != nullptr) {
+            // The tag follows; its struct or union keyword comes after it.
+            tag = visibletag(c, item->next->cval);
+            item = item->next;
+        } else if (kind == SIGNED || kind == UNSIGNED) {
             type = type == 0 ? INT : type;
             given = true;
         } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE ||
@@ -252,7 +262,7 @@ std::vector<int> parameterSizes(const Item* parameters) {
         }
     }
     finish();
-    return sizes;
+    return types;
 }
 
 const char* PrototypeMismatch = "ERROR(C273): Line: %d %s of %s does not match its prototype.\n";
@@ -268,11 +278,11 @@ Symbol* functionSymbol(const Compilation& c, const std::string& name) {
 // A prototype declares the function: calls before its definition compile, and the
 // definition takes over the symbol. Repeated prototypes must agree.
 void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
-    const std::vector<int> sizes = parameterSizes(parameterList(item));
+    const std::vector<std::string> types = parameterTypes(c, parameterList(item));
     d.declaredSinceSpecifiers = true;
     const auto known = c.symbols.prototypes.find(item.cval);
     if (known != c.symbols.prototypes.end()) {
-        if (known->second.parameterSizes != sizes)
+        if (known->second.parameterTypes != types)
             c.error(strprintf(PrototypeMismatch, item.line, "This declaration", item.cval.c_str()));
         return;
     }
@@ -287,7 +297,7 @@ void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
             symbol->base = LONG; // a char pointer, returned as a long is
         d.type = d.base; // the next declarator has pointers of its own
     }
-    c.symbols.prototypes[item.cval] = {sizes, false};
+    c.symbols.prototypes[item.cval] = {types, false};
 }
 
 // The definition of a function a prototype declared: the prototype's symbol is the one.
@@ -300,10 +310,12 @@ Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item) {
     if (symbol == nullptr)
         return nullptr;
     if (symbol->base != d.base || symbol->pointee != d.returnedPointee ||
-        known->second.parameterSizes != parameterSizes(parameterList(item)))
+        symbol->typeName != d.typeName ||
+        known->second.parameterTypes != parameterTypes(c, parameterList(item)))
         c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
     symbol->base = d.base;
     symbol->sign = d.sign;
+    symbol->typeName = d.typeName;
     return symbol;
 }
 

@@ -80,7 +80,7 @@ int typesize(Compilation& c, const Symbol* symbol, int kind, std::string_view na
         return symbol != nullptr ? symbol->size : 0;
     case FUNCNAME: {
         const Symbol* function = symbol != nullptr ? symbol : findsym(c, name);
-        return function != nullptr ? typesize(c, nullptr, function->base, "") : -1;
+        return function != nullptr ? typesize(c, nullptr, function->base, function->typeName) : -1;
     }
     case STRUCT:
     case UNION:

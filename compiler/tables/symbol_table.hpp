@@ -95,10 +95,10 @@ struct SymbolTable {
     // A tag declared again in an inner scope while another of its name exists is entered
     // under a name of its own: key the tag and the scope, a zero byte between them.
     std::unordered_map<std::string, std::string> tagAliases;
-    // Functions declared by a prototype: the sizes of their parameters, and whether the
-    // definition has come.
+    // Functions declared by a prototype: the types of their parameters (a scalar's size, an
+    // aggregate's "struct tag"), and whether the definition has come.
     struct Prototype {
-        std::vector<int> parameterSizes;
+        std::vector<std::string> parameterTypes;
         bool defined = false;
     };
     std::unordered_map<std::string, Prototype> prototypes;

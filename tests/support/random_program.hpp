@@ -46,6 +46,7 @@ struct Features {
     bool twoDimensions = true;     // arrays of two dimensions, a[r][c]
     bool typedefNames = true;      // types spelled by typedef names
     bool charPointers = true;      // pointers to 8-bit cells spelled char *: two-byte pointers
+    bool structArguments = true;   // whole structs passed by value
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -180,6 +181,8 @@ std::string programText(const Program& p);
 // The type of a variable's cell: its own, an element's or a member's.
 Type cellType(const Program& p, int variable, int cell);
 int cellCount(const Program& p, const Variable& v);
+// A struct variable read whole: the argument of a struct parameter.
+bool readsWholeStruct(const Program& p, const Expr& e);
 
 // Every cell of every variable when main ends, none for a cell never stored. No result when
 // the program is undefined somewhere (a pointer outside its object, a cell read before it is

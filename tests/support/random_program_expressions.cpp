@@ -212,8 +212,22 @@ Expr ExpressionMaker::call(int function, int depth) {
     const int blocked = g_.features.nestedCalls ? 0 : 1;
     callsBlocked_ += blocked;
     for (std::size_t i = 0; i < g_.program.functions[function].parameters.size(); ++i) {
-        const Type parameter =
-            g_.program.variables[g_.program.functions[function].parameters[i]].type;
+        const Variable& declared =
+            g_.program.variables[g_.program.functions[function].parameters[i]];
+        if (declared.storage == Storage::Struct) {
+            // A struct only reads: what an earlier argument writes of it becomes a constant.
+            Expr argument = wholeStruct(declared.structType);
+            const Effects fx = g_.effects.of(argument);
+            for (Expr& before : e.operands) {
+                if (!readsWholeStruct(g_.program, before) &&
+                    g_.effects.of(before).conflictsWith(fx))
+                    before = constantExpr(g_.constant());
+            }
+            earlier.add(fx);
+            e.operands.push_back(std::move(argument));
+            continue;
+        }
+        const Type parameter = declared.type;
         Expr argument = argumentOf(depth, parameter);
         for (int attempt = 0; attempt < 3 && g_.effects.of(argument).conflictsWith(earlier);
              ++attempt)
@@ -243,6 +257,19 @@ Expr ExpressionMaker::argumentOf(int depth, const Type& parameter) {
     if (kind < 7)
         return binaryExpr(ops[g_.pick(4)], leaf(), leaf());
     return expression(depth - 1, true);
+}
+
+// A struct variable of the type the function may use, read whole: a struct argument.
+Expr ExpressionMaker::wholeStruct(int structType) {
+    std::vector<int> candidates;
+    for (int v : g_.visible) {
+        const Variable& variable = g_.program.variables[v];
+        if (variable.storage == Storage::Struct && variable.structType == structType)
+            candidates.push_back(v);
+    }
+    Place at;
+    at.variable = g_.any(candidates);
+    return readOf(at);
 }
 
 // A variable, element, member or pointer target of the type, so that all of its bytes

@@ -36,7 +36,8 @@ constexpr Letter Letters[] = {
     {'t', &Features::typeSpellings, "int, short, char unsigned, long signed ..."},
     {'d', &Features::twoDimensions, "arrays of two dimensions, a[r][c]"},
     {'y', &Features::typedefNames, "types spelled by typedef names"},
-    {'v', &Features::charPointers, "char * to 8-bit cells in RAM"},
+    {'z', &Features::charPointers, "char * to 8-bit cells in RAM"},
+    {'v', &Features::structArguments, "whole structs passed by value"},
 };
 
 Features none() {

@@ -99,6 +99,7 @@ private:
     Expr binary(int depth, bool effects);
     Expr sideEffect(int depth);
     Expr argumentOf(int depth, const Type& parameter);
+    Expr wholeStruct(int structType);
     Expr readOfType(const Type& t);
     std::vector<int> callable() const;
     bool readsCounter(int counter, bool forWriting) const;

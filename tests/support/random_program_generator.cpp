@@ -222,6 +222,8 @@ private:
             v.parameter = true;
             built.parameters.push_back(add(std::move(v)));
         }
+        if (withResult && f_.structArguments && !p_.structs.empty() && g_.chance(0.5))
+            structParameter(built);
         for (int i = 1 + g_.pick(3); i > 0; --i) {
             Variable v = scalar(nameFor('v'), g_.anyType());
             v.function = g_.function;
@@ -241,6 +243,20 @@ private:
             body.push_back(closingReturn());
         built.body = std::move(body);
         g_.effects.record(g_.function, built.body);
+    }
+
+    // A struct passed by value, among the scalar parameters: the function reads and changes
+    // its own copy.
+    void structParameter(Function& built) {
+        Variable v;
+        v.name = nameFor('x');
+        v.storage = Storage::Struct;
+        v.structType = g_.pick(static_cast<int>(p_.structs.size()));
+        v.spelling = "struct " + p_.structs[v.structType].name;
+        v.function = g_.function;
+        v.parameter = true;
+        const int at = g_.pick(static_cast<int>(built.parameters.size()) + 1);
+        built.parameters.insert(built.parameters.begin() + at, add(std::move(v)));
     }
 
     std::vector<Statement> fixedStarts() {
@@ -276,6 +292,10 @@ private:
                 continue;
             Place at;
             at.variable = parameter;
+            if (p_.variables[parameter].storage == Storage::Struct) {
+                at.kind = Place::Kind::Member;
+                at.member = g_.pick(cellCount(p_, p_.variables[parameter]));
+            }
             s.value[0] = binaryExpr(ops[g_.pick(3)], readOf(at), std::move(s.value[0]));
         }
         return s;

@@ -4,6 +4,8 @@
 
 #include "tests/support/random_program.hpp"
 
+#include <variant>
+
 namespace kavo::testing::program {
 
 Type cellType(const Program& p, int variable, int cell) {
@@ -19,6 +21,11 @@ int cellCount(const Program& p, const Variable& v) {
     if (v.storage == Storage::Struct)
         return static_cast<int>(p.structs[v.structType].members.size());
     return 1;
+}
+
+bool readsWholeStruct(const Program& p, const Expr& e) {
+    return e.kind == Expr::Kind::Read && e.place.kind == Place::Kind::Variable &&
+           p.variables[e.place.variable].storage == Storage::Struct;
 }
 
 namespace {
@@ -54,11 +61,21 @@ private:
         pointers_[variable] = v.initialPointer;
     }
 
-    std::optional<Value> call(int function, const std::vector<Value>& arguments) {
+    // A struct argument comes as its cells, a scalar one as its value.
+    using Argument = std::variant<Value, std::vector<std::optional<std::int32_t>>>;
+
+    std::optional<Value> call(int function, const std::vector<Argument>& arguments) {
         const Function& f = p_.functions[function];
         for (std::size_t i = 0; i < f.parameters.size(); ++i) {
             const int parameter = f.parameters[i];
-            cells_[parameter] = {dialect::convert(arguments[i], p_.variables[parameter].type).v};
+            const auto* value = std::get_if<Value>(&arguments[i]);
+            // A reduced program may pass a number for a struct.
+            if ((p_.variables[parameter].storage == Storage::Struct) == (value != nullptr))
+                throw Undefined{};
+            if (value != nullptr)
+                cells_[parameter] = {dialect::convert(*value, p_.variables[parameter].type).v};
+            else
+                cells_[parameter] = std::get<1>(arguments[i]);
         }
         for (int local : f.locals)
             setUp(local);
@@ -182,6 +199,8 @@ private:
         case Expr::Kind::Constant:
             return Value{e.constant, dialect::Literal};
         case Expr::Kind::Read:
+            if (readsWholeStruct(p_, e))
+                throw Undefined{}; // a struct is no scalar value
             return load(locate(e.place));
         case Expr::Kind::Unary:
             return dialect::unary(e.op, evaluate(e.operands[0]));
@@ -210,9 +229,13 @@ private:
     }
 
     std::optional<Value> callOf(const Expr& e) {
-        std::vector<Value> arguments;
-        for (const Expr& argument : e.operands)
-            arguments.push_back(evaluate(argument));
+        std::vector<Argument> arguments;
+        for (const Expr& argument : e.operands) {
+            if (readsWholeStruct(p_, argument))
+                arguments.emplace_back(cells_[argument.place.variable]);
+            else
+                arguments.emplace_back(evaluate(argument));
+        }
         return call(e.function, arguments);
     }
 

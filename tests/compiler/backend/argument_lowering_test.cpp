@@ -79,8 +79,8 @@ TEST(ArgumentLowering, ArgumentsThatFitNoParameterAreReported) {
               std::string::npos)
         << m;
     EXPECT_NE(m.find("WARNING: Line: 6 Argument to function looses MSB.\n"), std::string::npos);
-    EXPECT_NE(m.find("ERROR(C39): Line: 6 Argument expected Got integer constant size = 1 "
-                     "argsize = 3. funcname = st\n"),
+    EXPECT_NE(m.find("ERROR(C310): Line: 6 Parameter s of st takes a variable of type struct S: "
+                     "this value cannot be passed for it.\n"),
               std::string::npos)
         << m;
     EXPECT_EQ(l.compile.c.errors(), 3);

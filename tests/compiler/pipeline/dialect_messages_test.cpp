@@ -131,13 +131,17 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
     const Case cases[] = {
         {"struct pt { char x; char y; } a; char k;\nvoid main(void) { k = a + 1; }\n",
          "struct a used as a whole value (other than in an assignment from a struct of its own "
-         "type)"},
+         "type, as an argument or as a returned value)"},
+        {"struct pt { char x; } a; char k;\nstruct pt make(void) { return a; } void main(void) "
+         "{ k = make() + 1; }\n",
+         "the struct make() returns used as a whole value"},
         {"int v, *ip; char k;\nvoid main(void) { ip = &v; k = ip->y; }\n",
          "member access through a pointer (->y) on something other than a pointer to a struct"},
-        {"struct pt { char x; char y; } pts[2];\nvoid main(void) { pts[0] = pts[1]; }\n",
+        {"struct pt { char x; char y; } pts[2]; char k, i;\nvoid main(void) { k = pts[i]; }\n",
          "this use of an array element (an element of an array of structs needs a member)"},
-        {"struct pt { char x; char y; } a;\nvoid g(char c) { } void main(void) { g(a); }\n",
-         "struct a used as a whole value"},
+        {"struct pt { char x; } a, b;\nstruct pt make(void) { return a; } void f(struct pt p) { "
+         "} void main(void) { f(make()); }\n",
+         "the struct make() returns used as a whole value"},
         {"int m[2][3]; int *p;\nvoid main(void) { p = m; }\n",
          "the name of the array m of more than one dimension used as a value"},
         {"int *p;\nvoid main(void) { p[1][2] = 0; }\n", "a second subscript on the pointer p"},
@@ -189,6 +193,12 @@ TEST(DialectMessages, APrototypeAndItsDefinitionMustAgree) {
     EXPECT_TRUE(has(count2, "ERROR(C273): " + line(2) +
                                 "This declaration of f does not match its prototype.\n"))
         << count2.messages;
+    const Outcome aggregate = compile("struct pt { char x; } a; union w { char c; };\n"
+                                      "void f(struct pt p);\nvoid f(union w p) { }\n"
+                                      "void main(void) { f(a); }\n");
+    EXPECT_TRUE(has(aggregate, "ERROR(C273): " + line(3) +
+                                   "The definition of f does not match its prototype.\n"))
+        << aggregate.messages;
     const Outcome missing = compile("char f(char a);\nchar r;\nvoid main(void) {\n"
                                     "  r = f(1);\n  r = f(2);\n}\n");
     EXPECT_TRUE(
@@ -244,6 +254,39 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
          "ERROR(C34): " + line(2) + "Expecting Identifier.\n"},
         {"void main(void) { 5 += 1; }\n",
          "ERROR(C48): " + line(1) + "Identifier expected near 5.\n"},
+        // A struct or union passes, returns and copies whole between variables and calls only.
+        {"struct pt { char x; } a;\nvoid g(char c) { } void main(void) { g(a); }\n",
+         "ERROR(C310): " + line(2) +
+             "Parameter c of g takes a value that is not a struct or union: the struct pt a "
+             "cannot be passed for it.\n"},
+        {"struct pt { char x; } a;\nvoid f(struct pt p) { } void main(void) { f(3); }\n",
+         "ERROR(C310): " + line(2) +
+             "Parameter p of f takes a variable of type struct pt: this value cannot be passed "
+             "for it.\n"},
+        {"struct pt { char x; } a; union w { char c; } u;\nstruct pt bad(void) { return u; } "
+         "void main(void) { a = bad(); }\n",
+         "ERROR(C311): " + line(2) +
+             "The value of this return statement is not a struct pt, which bad returns: return "
+             "a variable of that type or a call returning one.\n"},
+        {"struct pt { char x; } a; char r;\nstruct pt make(char v) { a.x = v; return a; } void "
+         "main(void) { r = make(1).x + make(2).x; }\n",
+         "ERROR(C312): " + line(2) +
+             "The struct make() returns is read here after another call, or a member of it "
+             "passed as an argument, which may overwrite it first: store the returned value in "
+             "a variable first.\n"},
+        {"struct pt { char x; } a, pts[2]; char r;\nstruct pt make(char v) { a.x = v; return a; "
+         "} char at(void) { return make(1).x; } void main(void) { pts[at()] = make(0); }\n",
+         "ERROR(C312): " + line(2) + "The struct make() returns is read here"},
+        {"struct pt { char x; char y; } pts[2]; char i;\nvoid g(char c) { } void main(void) { "
+         "g(pts[i]); }\n",
+         "ERROR(C310): " + line(2) +
+             "Parameter c of g takes a value that is not a struct or union: an element of the "
+             "struct pt array pts cannot be passed for it.\n"},
+        {"struct pt { char x; } a, g[2][2]; char i;\nvoid main(void) { g[i][1] = a; }\n",
+         "ERROR(C313): " + line(2) +
+             "struct a copied whole to or from an element of an array of more than one "
+             "dimension or a member reached through a pointer is not supported: copy it member "
+             "by member.\n"},
     };
     const std::regex tokenName("(ERROR|WARNING)[^\n]*\\b(INT|EXTERN|EXPSTART|INTEGER_CONSTANT|"
                                "[A-Z]+_[A-Z_]+)\\b");

@@ -719,6 +719,94 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "long r;\n"
          "void main(void) { r = a.x * 100 + a.y * 10 + a.z; }\n",
          "r", 423},
+        // Structs and unions as values: an argument is the callee's own copy, a returned one
+        // comes back whole (through the function's return area), whatever its members.
+        {"sx28.h",
+         "struct pt { char x; long y; } a;\n"
+         "long r;\n"
+         "long f(char k, struct pt p, char m) { p.x = p.x + k; p.y = p.y * m; return p.x + p.y; "
+         "}\n"
+         "void main(void) { a.x = 3; a.y = 1000; r = f(2, a, 3) + a.x * 1000 + a.y; }\n",
+         "r", 3005 + 3000 + 1000},
+        {"sx28.h",
+         "union w { long l; struct { char lo; char hi; } b; };\n"
+         "char r;\n"
+         "char high(union w v) { v.b.lo = 0; return v.b.hi + v.b.lo; }\n"
+         "void main(void) { union w u; u.l = 0x1234; r = high(u) + u.b.lo; }\n",
+         "r", 0x12 + 0x34},
+        {"sx28.h",
+         "struct pt { char x; long y; } a;\n"
+         "long r;\n"
+         "struct pt make(char x) { struct pt t; t.x = x; t.y = x * 100; return t; }\n"
+         "struct pt twice(char x) { return make(x + x); }\n"
+         "void main(void) { a = make(3); r = a.x * 1000 + a.y + twice(4).y * 10; }\n",
+         "r", 3000 + 300 + 8000},
+        {"sx28.h",
+         "struct big { long a; long b; char c; } g, m;\n"
+         "long r;\n"
+         "struct big make(long v) { struct big t; t.a = v; t.b = -v; t.c = 7; return t; }\n"
+         "struct big pass(struct big s) { s.c = s.c + 1; return s; }\n"
+         "void main(void) { m = make(1234); g = pass(m); r = g.a + g.b * 2 + g.c * 100 + m.c; }\n",
+         "r", 1234 - 2468 + 800 + 7},
+        {"sx28.h",
+         "struct pt { char x; long y; };\n"
+         "struct outer { char k; struct pt in; } o, o2;\n"
+         "long r;\n"
+         "struct outer wrap(struct outer s) { s.in.y = s.in.y + 1; s.k = s.k * 2; return s; }\n"
+         "void main(void) { o.k = 7; o.in.y = 41; o2 = wrap(o); r = o2.in.y * 100 + o.in.y * 10 "
+         "+ o2.k + o.k; }\n",
+         "r", 4200 + 410 + 14 + 7},
+        {"sx28.h",
+         "typedef struct pt { char x; long y; } pt_t;\n"
+         "pt_t a;\n"
+         "long r;\n"
+         "pt_t shift(pt_t p, char d);\n"
+         "void main(void) { a.x = 1; a.y = 500; a = shift(a, 2); r = a.y * 10 + a.x; }\n"
+         "pt_t shift(pt_t p, char d) { p.x = p.x + d; p.y = p.y + d; return p; }\n",
+         "r", 5023},
+        // Elements of arrays of structs and structs through pointers copy whole too, with
+        // variable subscripts (through FSR), as arguments and as returned values.
+        {"sx28.h",
+         "struct pt { char x; long y; } a, b, pts[4], *q;\n"
+         "char i, j;\n"
+         "long r;\n"
+         "struct pt make(char x) { struct pt t; t.x = x; t.y = x * 100; return t; }\n"
+         "void main(void) { i = 1; j = 3; pts[i] = make(5); pts[j] = pts[i]; pts[j].x = 9; "
+         "pts[0] = pts[3]; b = pts[0]; q = &a; *q = pts[j]; a.y = a.y + 1; pts[2] = *q; r = "
+         "pts[2].y * 10 + pts[1].x + b.x * 1000; }\n",
+         "r", 5010 + 5 + 9000},
+        {"sx28.h",
+         "struct pt { char x; long y; } a, pts[3], *q;\n"
+         "char i;\n"
+         "long r;\n"
+         "struct pt pick(char k) { return pts[k]; }\n"
+         "struct pt deref(struct pt *p) { return *p; }\n"
+         "long f(char k, struct pt p, char m) { p.y = p.y + k + m; return p.y + p.x; }\n"
+         "void main(void) { pts[1].x = 5; pts[1].y = 500; a.x = 9; a.y = 501; q = &a; i = 1; r = "
+         "f(1, pts[i], 2) + f(0, *q, 0) * 10; a = pick(i); r = r + a.y + deref(pts + 1).x; r = "
+         "r + f(0, pts[1], 0); }\n",
+         "r", 508 + 5100 + 500 + 5 + 505},
+        {"sx52.h",
+         "union w { long l; struct { char lo; char hi; } b; };\n"
+         "char r;\n"
+         "char high(char k, union w v) { v.b.lo = k; return v.b.hi + v.b.lo; }\n"
+         "void main(void) { union w u; u.l = 0x1234; r = high(1, u) + u.b.lo; }\n",
+         "r", 0x12 + 1 + 0x34},
+        {"sx52.h",
+         "struct pt { char x; long y; };\n"
+         "struct outer { char k; struct pt in; } o, o2;\n"
+         "long r;\n"
+         "struct outer wrap(struct outer s) { s.in.y = s.in.y + 1; return s; }\n"
+         "void main(void) { o.k = 7; o.in.y = 41; o2 = wrap(o); r = o2.in.y * 100 + o.in.y + "
+         "wrap(o2).in.y * 1000; }\n",
+         "r", 4200 + 41 + 43000 - 65536},
+        {"sx52.h",
+         "struct pt { char x; long y; } pts[4], *q;\n"
+         "char i, j;\n"
+         "long r;\n"
+         "void main(void) { i = 2; j = 0; pts[i].x = 3; pts[i].y = 700; q = pts + 1; pts[j] = "
+         "pts[i]; *q = pts[j]; q->x = 4; r = pts[0].y + pts[1].x * 10 + pts[1].y; }\n",
+         "r", 700 + 40 + 700},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
