@@ -113,6 +113,14 @@ bool startCall(Site& s) {
     return true;
 }
 
+// One argument passed: the call counts it, and its items go.
+bool argumentDone(Site& s, Item* argument) {
+    ++s.c.codegen.argumentCounter;
+    drop(s, argument);
+    drop(s, s.item);
+    return true;
+}
+
 bool pushArgument(Site& s) {
     Compilation& c = s.c;
     Item* argument = s.item->next;
@@ -123,18 +131,12 @@ bool pushArgument(Site& s) {
         // The argument lowering copies it byte by byte into the parameter, just before the call.
         if (!address.empty() && !c.codegen.argumentTemps.empty())
             c.codegen.argumentTemps.back().push_back(address);
-        ++c.codegen.argumentCounter;
-        drop(s, argument);
-        drop(s, s.item);
-        return true;
+        return argumentDone(s, argument);
     }
     if (!genexpr(c, argument->sublist)) {
         // Refused already: its marker names no value, and the lowering passes nothing for it.
         emit(c, PIC_FUNCARG, "", 0, s.line());
-        ++c.codegen.argumentCounter;
-        drop(s, argument);
-        drop(s, s.item);
-        return true;
+        return argumentDone(s, argument);
     }
     // The argument's value must live until the call: the call's argument moves read it,
     // after the later arguments, which may move FSR.
@@ -150,10 +152,7 @@ bool pushArgument(Site& s) {
     passArgument(s, c.codegen.calleeNames.empty() ? std::string() : c.codegen.calleeNames.back());
     if (!held.empty() && !c.codegen.argumentTemps.empty())
         c.codegen.argumentTemps.back().push_back(held);
-    ++c.codegen.argumentCounter;
-    drop(s, argument);
-    drop(s, s.item);
-    return true;
+    return argumentDone(s, argument);
 }
 
 // The temporary that takes a call's result carries the sign the function returns, not the
