@@ -581,6 +581,13 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
         declareUnsizedArray(c, d, target, item);
     } else if (d.enumOpen) {
         declareEnumerator(c, d, target, item);
+    } else if (d.type == VOID) {
+        // A void object has no size; it is entered as a char so that its uses raise nothing
+        // more.
+        c.error(strprintf("ERROR(C335): Line: %d %s is declared void: only a function or a "
+                          "pointer may be.\n",
+                          item.line, item.cval.c_str()));
+        enter(c, d, target, item, CHAR, d.qual);
     } else if (d.type != 0 || d.cls != 0 || d.qual != 0) {
         enter(c, d, target, item, d.type, d.qual);
     } else {

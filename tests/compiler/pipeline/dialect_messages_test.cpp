@@ -308,11 +308,15 @@ TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
         << floating.messages;
     EXPECT_TRUE(has(floating, "ERROR(C256): " + line(2) + "Type double"));
 
-    const Outcome wide = compile("long long w;\nvoid main(void) { }\n");
+    const Outcome wide = compile("long long w;\nvoid v; char r;\nvoid main(void) { r = v; }\n");
     EXPECT_TRUE(has(wide, "ERROR(C334): " + line(1) +
                               "long long (a 32-bit integer) is not supported: long, 16 bits, is "
                               "the widest type.\n"))
         << wide.messages;
+    EXPECT_TRUE(has(wide, "ERROR(C335): " + line(2) +
+                              "v is declared void: only a function or a pointer may be.\n"))
+        << wide.messages;
+    EXPECT_EQ(count(wide, "ERROR"), 2) << wide.messages;
     const Outcome literal =
         compile("struct pt { char x; } a;\nvoid main(void) { a = (struct pt){1}; }\n");
     EXPECT_TRUE(has(literal, "ERROR(C333): " + line(2) +
