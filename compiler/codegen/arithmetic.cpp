@@ -242,8 +242,10 @@ bool generateSubtraction(Site& s) {
     const bool relation = s.item->kind == RELMINUS;
     const OperationType type = commonType(c, *a, *b);
     c.codegen.expressionSign = type.sign;
-    // a - 0 is a itself; a relation still needs the carry the subtraction leaves.
-    if (!relation && isConstant(b) && b->ival == 0 && isIdentifier(a)) {
+    // a - 0 is a itself. An unsigned relation still needs the carry the subtraction leaves;
+    // a signed one reads only the difference's sign bit and whether it is 0, a's own (a - 0
+    // never overflows).
+    if ((!relation || type.sign == SIGNED) && isConstant(b) && b->ival == 0 && isIdentifier(a)) {
         keepOperand(s, b);
         return true;
     }
