@@ -23,6 +23,8 @@ namespace {
 constexpr const char* FileSelect = "@__fsr__";
 // The mark of a leaf that names a member array by its struct variable (see arraySymbolOf).
 constexpr const char* MemberArrayMark = "(member array)";
+// The mark of a pointer to a member struct reached through a pointer (p->in of p->in.x).
+constexpr const char* StructThroughPointerMark = "(struct through pointer)";
 // Positions 0 to this hold the string table.
 constexpr int LastStringPosition = 8190;
 // The largest value an escape in a character constant or string can give.
@@ -434,6 +436,25 @@ const Symbol* arraySymbolOf(const Compilation& c, const Item& leaf) {
     return resolveMembers(c, symbol->typeName, members).member;
 }
 
+// &pts[i] of an array of structs: the element's address, a pointer to its struct type.
+bool addressOfAggregateElement(Site& s, const Item& array, const Symbol& symbol,
+                               const Subscripts& subscripts) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    generateElementNumber(c, symbol, subscripts, line);
+    const ExpressionResult position = c.codegen.lastResult;
+    loadElementAddress(c, array, array.ival, position,
+                       typesize(c, nullptr, symbol.base, symbol.typeName), line);
+    releasePendingResult(c);
+    const std::string t = newpointertmp(c, pointerTo(symbol));
+    emit(c, PIC_MOVWF, t, -1, line);
+    becomeLeaf(s.item, IDENTIFIER, t);
+    for (Item* item : subscripts.consumed)
+        drop(s, item);
+    drop(s, s.previous);
+    return true;
+}
+
 bool refuseElement(Site& s, const std::string& what) {
     s.c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
                         s.line(), what.c_str()));
@@ -485,6 +506,9 @@ bool generateElement(Site& s) {
                             : base == CHAR || base == INT || base == SHORT || base == POINTER
                                 ? 1
                                 : 0;
+    if ((base == STRUCT || base == UNION) && given == 1 && dimensions == 1 &&
+        s.previous != nullptr && s.previous->kind == ADDR)
+        return addressOfAggregateElement(s, *array, *symbol, subscripts);
     // Arrays of aggregates need a multiplied index.
     if (elementSize != 1 && elementSize != 2)
         return false;
@@ -747,6 +771,34 @@ void pointFsrInto(Compilation& c, const std::string& object, int line) {
     setUpFsrInto(c, object, line);
 }
 
+namespace {
+
+// p->in.x: the member chain after a member struct reached through a pointer, read or written
+// through FSR at the pointer plus the chain's offset.
+bool memberThroughStructPointer(Site& s, const Item& pointer, const std::vector<Item*>& members) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const Symbol* symbol = findsym(c, pointer.cval);
+    const ResolvedMember resolved = resolveMembers(c, symbol->typeName, members);
+    const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
+    if (resolved.errorFormat != nullptr) {
+        c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
+        c.codegen.abortExpression = true;
+        return true;
+    }
+    if (size == 0)
+        return refuseElement(s, "a member that is an array or a struct of a struct reached "
+                                "through a pointer");
+    emit(c, PIC_MOVLW, std::to_string(resolved.offset), -1, line, resolved.offset);
+    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    emit(c, PIC_MOVWF, FileSelect, -1, line);
+    finishIndirect(s, size, signOfSymbol(*resolved.member),
+                   itemsBetween(s.item->next, members.back()->next));
+    return true;
+}
+
+} // namespace
+
 bool generateMember(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -770,6 +822,8 @@ bool generateMember(Site& s) {
     for (Item* m = base->next; m != nullptr && static_cast<int>(members.size()) < depth;
          m = m->next)
         members.push_back(m);
+    if (base->name == StructThroughPointerMark)
+        return memberThroughStructPointer(s, *base, members);
     const Symbol* symbol = findsym(c, base->cval);
     ResolvedMember resolved;
     if (symbol == nullptr) {
@@ -861,6 +915,25 @@ bool memberArrayThroughPointer(Site& s, const Item& pointer, const Symbol& membe
     return true;
 }
 
+// p->in of a member struct whose own member follows (p->in.x): a pointer to the member
+// struct, marked so that the member after it is reached through it.
+bool memberStructThroughPointer(Site& s, const Item& pointer, const Symbol& member, int offset) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    emit(c, PIC_MOVLW, std::to_string(offset), -1, line, offset);
+    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    Symbol inner;
+    inner.type = POINTER;
+    inner.base = member.type;
+    inner.typeName = member.typeName;
+    const std::string t = newpointertmp(c, inner);
+    emit(c, PIC_MOVWF, t, -1, line);
+    becomeLeaf(s.item, IDENTIFIER, t);
+    s.item->name = StructThroughPointerMark;
+    drop(s, s.item->next);
+    return true;
+}
+
 } // namespace
 
 bool generateMemberThroughPointer(Site& s) {
@@ -877,6 +950,10 @@ bool generateMemberThroughPointer(Site& s) {
     if (resolved.member != nullptr && resolved.member->type == ARRAY &&
         resolved.member->rowDimensions.empty())
         return memberArrayThroughPointer(s, *pointer, *resolved.member, resolved.offset);
+    if (resolved.member != nullptr &&
+        (resolved.member->type == STRUCT || resolved.member->type == UNION) &&
+        s.previous != nullptr && s.previous->kind == ST_ADDR_RESOLVE)
+        return memberStructThroughPointer(s, *pointer, *resolved.member, resolved.offset);
     const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
     if (resolved.errorFormat != nullptr) {
         c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));

@@ -677,6 +677,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { cp = &pts[i].y; *cp = 9; lp = &pts[2].w; *lp = 1234; ip = "
          "&pts[i].x; *ip = 4; r = pts[1].y * 1000 + pts[2].w + pts[1].x * 10; }\n",
          "r", 10274},
+        // A member struct through a pointer, and the address of an element of an array of
+        // structs.
+        {"sx28.h",
+         "struct in { char a; long w; };\n"
+         "struct pt { char x; struct in n; char z; } s, t[3], *p;\n"
+         "long r; char i = 2;\n"
+         "void main(void) { p = &s; p->n.a = 7; p->n.w = 1234; p->n.a += 2; p = &t[1]; p->x = 4;"
+         " p->n.w = -5; p->n.w++; p = &t[i]; p->z = 6; r = s.n.a * 1000 + s.n.w + t[1].n.w * 10 "
+         "+ t[1].x + t[2].z; }\n",
+         "r", 9000 + 1234 - 40 + 4 + 6},
         // Char pointers reach RAM as well as strings: copied into a buffer, stepped, written
         // (a store through a pointer to a string changes nothing), returned, cast, in arrays.
         {"sx28.h",
