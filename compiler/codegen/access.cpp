@@ -773,6 +773,16 @@ void pointFsrInto(Compilation& c, const std::string& object, int line) {
 
 namespace {
 
+// W = the pointer leaf's address plus offset: where a member through the pointer is.
+void loadPointerPlus(Compilation& c, const Item& pointer, int offset, int line) {
+    if (offset == 0) {
+        emitOn(c, PIC_MOVF, pointer, 0, line);
+        return;
+    }
+    emit(c, PIC_MOVLW, std::to_string(offset), -1, line, offset);
+    emitOn(c, PIC_ADDWF, pointer, 0, line);
+}
+
 // p->in.x: the member chain after a member struct reached through a pointer, read or written
 // through FSR at the pointer plus the chain's offset.
 bool memberThroughStructPointer(Site& s, const Item& pointer, const std::vector<Item*>& members) {
@@ -789,8 +799,7 @@ bool memberThroughStructPointer(Site& s, const Item& pointer, const std::vector<
     if (size == 0)
         return refuseElement(s, "a member that is an array or a struct of a struct reached "
                                 "through a pointer");
-    emit(c, PIC_MOVLW, std::to_string(resolved.offset), -1, line, resolved.offset);
-    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    loadPointerPlus(c, pointer, resolved.offset, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     finishIndirect(s, size, signOfSymbol(*resolved.member),
                    itemsBetween(s.item->next, members.back()->next));
@@ -902,8 +911,7 @@ namespace {
 bool memberArrayThroughPointer(Site& s, const Item& pointer, const Symbol& member, int offset) {
     Compilation& c = s.c;
     const int line = s.line();
-    emit(c, PIC_MOVLW, std::to_string(offset), -1, line, offset);
-    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    loadPointerPlus(c, pointer, offset, line);
     if (member.base == CHAR) {
         becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, member.sign, line));
     } else {
@@ -920,8 +928,7 @@ bool memberArrayThroughPointer(Site& s, const Item& pointer, const Symbol& membe
 bool memberStructThroughPointer(Site& s, const Item& pointer, const Symbol& member, int offset) {
     Compilation& c = s.c;
     const int line = s.line();
-    emit(c, PIC_MOVLW, std::to_string(offset), -1, line, offset);
-    emitOn(c, PIC_ADDWF, pointer, 0, line);
+    loadPointerPlus(c, pointer, offset, line);
     Symbol inner;
     inner.type = POINTER;
     inner.base = member.type;
@@ -970,12 +977,7 @@ bool generateMemberThroughPointer(Site& s) {
         return true;
     }
     // FSR = the pointer + the member's offset.
-    if (resolved.offset != 0) {
-        emit(c, PIC_MOVLW, std::to_string(resolved.offset), -1, line, resolved.offset);
-        emitOn(c, PIC_ADDWF, *pointer, 0, line);
-    } else {
-        emitOn(c, PIC_MOVF, *pointer, 0, line);
-    }
+    loadPointerPlus(c, *pointer, resolved.offset, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     finishIndirect(s, size, resolved.member->sign, {pointer});
     return true;
