@@ -295,17 +295,6 @@ std::string decodeString(Compilation& c, const std::string& raw, int line) {
     return text;
 }
 
-namespace {
-
-struct ResolvedMember {
-    int offset = 0;
-    const Symbol* member = nullptr;
-    const char* errorFormat = nullptr; // set when the chain does not resolve
-    std::string errorName;
-};
-
-// Follows a chain of member names from an aggregate's tag: the summed offset and the last
-// member.
 ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
                               const std::vector<Item*>& members) {
     ResolvedMember result;
@@ -336,6 +325,8 @@ ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
     }
     return result;
 }
+
+namespace {
 
 // The parts of an element access, INDEX_ON base SUBSCRIPT i [SUBSCRIPT j ...] INDEX_OFF.
 struct Subscripts {
@@ -455,6 +446,15 @@ bool addressOfAggregateElement(Site& s, const Item& array, const Symbol& symbol,
     return true;
 }
 
+// a[i][j] on an array of pointers, or p[i][j] on a pointer to pointers: the element a[i] is a
+// pointer, which the last subscript steps:
+// INDEX_ON INDEX_ON a SUBSCRIPT i INDEX_OFF SUBSCRIPT j INDEX_OFF.
+bool nestFirstSubscripts(Site& s, const Subscripts& subscripts) {
+    linkItemAfter(s.c, subscripts.indices[subscripts.indices.size() - 2], INDEX_OFF, "");
+    linkItemAfter(s.c, s.item, INDEX_ON, "");
+    return true;
+}
+
 bool refuseElement(Site& s, const std::string& what) {
     s.c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
                         s.line(), what.c_str()));
@@ -473,6 +473,9 @@ bool generateElement(Site& s) {
         return false;
     const std::size_t given = subscripts.indices.size();
     if (ramPointerOf(c, *array) != nullptr || stringPointerOf(c, *array) != nullptr) {
+        const Symbol* pointer = ramPointerOf(c, *array);
+        if (given > 1 && pointer != nullptr && pointer->base == POINTER)
+            return nestFirstSubscripts(s, subscripts);
         if (given > 1)
             return refuseElement(s, "a second subscript on the pointer " + array->cval);
         return pointerElement(s, array, subscripts.indices.front(), subscripts.consumed);
@@ -486,13 +489,8 @@ bool generateElement(Site& s) {
         return true;
     }
     const std::size_t dimensions = symbol->rowDimensions.size() + 1;
-    if (given == dimensions + 1 && symbol->base == POINTER) {
-        // a[i][j] on an array of pointers: the element a[i] is a pointer, which the last
-        // subscript steps: INDEX_ON INDEX_ON a SUBSCRIPT i INDEX_OFF SUBSCRIPT j INDEX_OFF.
-        linkItemAfter(c, subscripts.indices[given - 2], INDEX_OFF, "");
-        linkItemAfter(c, s.item, INDEX_ON, "");
-        return true;
-    }
+    if (given == dimensions + 1 && symbol->base == POINTER)
+        return nestFirstSubscripts(s, subscripts);
     if (given > dimensions) {
         c.error(strprintf("ERROR(C307): Line: %d Array %s has %zu dimension%s: %zu subscripts "
                           "are too many.\n",
@@ -771,9 +769,6 @@ void pointFsrInto(Compilation& c, const std::string& object, int line) {
     setUpFsrInto(c, object, line);
 }
 
-namespace {
-
-// W = the pointer leaf's address plus offset: where a member through the pointer is.
 void loadPointerPlus(Compilation& c, const Item& pointer, int offset, int line) {
     if (offset == 0) {
         emitOn(c, PIC_MOVF, pointer, 0, line);
@@ -782,6 +777,8 @@ void loadPointerPlus(Compilation& c, const Item& pointer, int offset, int line) 
     emit(c, PIC_MOVLW, std::to_string(offset), -1, line, offset);
     emitOn(c, PIC_ADDWF, pointer, 0, line);
 }
+
+namespace {
 
 // p->in.x: the member chain after a member struct reached through a pointer, read or written
 // through FSR at the pointer plus the chain's offset.
@@ -997,6 +994,9 @@ bool generateString(Site& s) {
         return true;
     }
     const std::string text = decodeString(c, s.item->cval, line);
+    // Position 0 is a null char pointer: the table starts with a spare 0 byte, so that no
+    // string's pointer compares equal to 0.
+    c.codegen.stringTableSize = std::max(c.codegen.stringTableSize, 1);
     const int position = c.codegen.stringTableSize;
     if (position + static_cast<int>(text.size()) > LastStringPosition) {
         c.error(strprintf("ERROR(C31): Line: %d No space for string \"%s\"\n", line,

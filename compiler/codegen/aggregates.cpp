@@ -79,7 +79,8 @@ std::vector<Item*> wholeAggregates(const Compilation& c, Item* list) {
 }
 
 // A whole aggregate as one side of a copy names it: a variable, an element of an array of
-// aggregates (pts[i]) or what a pointer to one points at (*q).
+// aggregates (pts[i]) or what a pointer to one points at (*q); or a member struct of a
+// variable (s.in) or behind a pointer (q->in, q->in.deep).
 struct PlaceForm {
     enum class Kind { Variable, Element, Pointee } kind = Kind::Variable;
     const Symbol* symbol = nullptr; // the variable, the array or the pointer
@@ -87,13 +88,57 @@ struct PlaceForm {
     Item* index = nullptr; // an element's subscript (its EXPSTART)
     int type = 0;          // STRUCT or UNION
     std::string typeName;
+    int memberOffset = 0; // a member struct's place in the variable or behind the pointer
+    bool member = false;
 };
 
 bool isAggregateKind(int type) {
     return type == STRUCT || type == UNION;
 }
 
+// ST_ADDR_RESOLVE... base member... with base a struct variable, or
+// ST_ADDR_RESOLVE... POINTERSYM pointer member... with pointer a pointer to a struct, whose
+// last member is itself a struct or union.
+std::optional<PlaceForm> memberPlaceForm(const Compilation& c, const std::vector<Item*>& parts) {
+    std::size_t depth = 0;
+    while (depth < parts.size() && parts[depth]->kind == ST_ADDR_RESOLVE)
+        ++depth;
+    const bool throughPointer = depth < parts.size() && parts[depth]->kind == POINTERSYM;
+    const std::size_t baseAt = depth + (throughPointer ? 1 : 0);
+    if ((depth == 0 && !throughPointer) || parts.size() != baseAt + 1 + depth ||
+        parts[baseAt]->kind != IDENTIFIER)
+        return std::nullopt;
+    PlaceForm form;
+    form.name = parts[baseAt];
+    form.symbol = findsym(c, form.name->cval);
+    const bool holdsAggregate =
+        form.symbol != nullptr && (throughPointer ? form.symbol->type == POINTER &&
+                                                        isAggregateKind(form.symbol->base)
+                                                  : isAggregateKind(form.symbol->type));
+    if (!holdsAggregate)
+        return std::nullopt;
+    std::vector<Item*> members(parts.begin() + static_cast<std::ptrdiff_t>(baseAt) + 1,
+                               parts.end());
+    if (throughPointer)
+        members.insert(members.begin(), parts[depth]);
+    for (const Item* m : members) {
+        if (m->kind != IDENTIFIER && m->kind != POINTERSYM)
+            return std::nullopt;
+    }
+    const ResolvedMember resolved = resolveMembers(c, form.symbol->typeName, members);
+    if (resolved.member == nullptr || !isAggregateKind(resolved.member->type))
+        return std::nullopt;
+    form.kind = throughPointer ? PlaceForm::Kind::Pointee : PlaceForm::Kind::Variable;
+    form.type = resolved.member->type;
+    form.typeName = resolved.member->typeName;
+    form.memberOffset = resolved.offset;
+    form.member = true;
+    return form;
+}
+
 std::optional<PlaceForm> placeForm(const Compilation& c, const std::vector<Item*>& parts) {
+    if (!parts.empty() && (parts[0]->kind == ST_ADDR_RESOLVE || parts[0]->kind == POINTERSYM))
+        return memberPlaceForm(c, parts);
     PlaceForm form;
     if (parts.size() == 1) {
         form.symbol = wholeAggregate(c, *parts[0]);
@@ -136,7 +181,7 @@ struct Place {
 
 Place locate(Compilation& c, const PlaceForm& form, int size, int line) {
     if (form.kind == PlaceForm::Kind::Variable)
-        return {form.name->cval, form.name->ival, "", ""};
+        return {form.name->cval, form.name->ival + form.memberOffset, "", ""};
     Place place;
     if (form.kind == PlaceForm::Kind::Element) {
         genstatement(c, form.index->sublist);
@@ -150,7 +195,7 @@ Place locate(Compilation& c, const PlaceForm& form, int size, int line) {
         releasePendingResult(c);
         place.object = form.name->cval;
     } else {
-        emit(c, PIC_MOVF, form.name->cval, 0, line, 0, form.name->ival);
+        loadPointerPlus(c, *form.name, form.memberOffset, line);
     }
     place.address = newTemporaryOfSign(c, false, UNSIGNED);
     emit(c, PIC_MOVWF, place.address, -1, line);
@@ -280,7 +325,7 @@ AggregateUse copyAggregate(Compilation& c, Item*& list, const PlaceForm& from,
     const int size = wholeSize(c, to);
     const Place source = locate(c, from, size, line);
     copyPlace(c, source, locate(c, to, size, line), size, line);
-    if (to.kind != PlaceForm::Kind::Variable) {
+    if (to.kind != PlaceForm::Kind::Variable || to.member) {
         list = nullptr;
         return AggregateUse::Copied;
     }
@@ -323,6 +368,16 @@ bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& he
     const std::optional<PlaceForm> form = placeForm(c, withoutBrackets(list));
     if (!form || !returnAreaOwner(form->name->cval).empty())
         return false;
+    if (form->member) {
+        // The argument lowering checks a struct argument by its variable's type, which a
+        // member's is not.
+        c.error(strprintf("ERROR(C259): Line: %d a member %s %s passed as an argument (copy it "
+                          "into a variable first) is not supported by this compiler yet.\n",
+                          line, form->type == UNION ? "union" : "struct",
+                          form->typeName.c_str()));
+        emit(c, PIC_FUNCARG, "", 0, line); // a refused argument: the lowering passes nothing
+        return true;
+    }
     const Place place = locate(c, *form, wholeSize(c, *form), line);
     if (place.address.empty()) {
         emit(c, PIC_FUNCARG, place.name, form->type, line, 0, place.offset);
@@ -381,8 +436,8 @@ AggregateUse generateAggregateUse(Compilation& c, Item*& list) {
     const Symbol* first = wholeAggregate(c, *uses.front());
     if (uses.size() == 1 && copiesThroughAddress(list, uses.front()))
         c.error(strprintf("ERROR(C313): Line: %d %s copied whole to or from an element of an "
-                          "array of more than one dimension or a member reached through a "
-                          "pointer is not supported: copy it member by member.\n",
+                          "array of more than one dimension, or through a computed address, "
+                          "is not supported: copy it member by member.\n",
                           line, aggregateName(*first).c_str()));
     else
         c.error(strprintf("ERROR(C259): Line: %d %s used as a whole value (other than in an "

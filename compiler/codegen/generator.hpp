@@ -105,6 +105,18 @@ std::string charPointerFromW(Compilation& c, int sign, int line);
 // FSR = the byte a store through the char pointer leaf writes: its RAM byte, or a scratch
 // byte when it points at a string (program memory is not written).
 void pointFsrForStore(Compilation& c, const Item& pointer, int line);
+// A chain of member names followed from an aggregate's tag: the summed offset and the last
+// member, or the message that names the link which does not resolve.
+struct ResolvedMember {
+    int offset = 0;
+    const Symbol* member = nullptr;
+    const char* errorFormat = nullptr; // set when the chain does not resolve
+    std::string errorName;
+};
+ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
+                              const std::vector<Item*>& members);
+// W = the pointer leaf's address plus offset: where a member through the pointer is.
+void loadPointerPlus(Compilation& c, const Item& pointer, int offset, int line);
 // The bytes of what a RAM pointer points at (an element step of the pointer).
 int pointeeSize(Compilation& c, const Symbol& pointer);
 // W = the index times the pointee's size, its low byte (a RAM address is one byte); false

@@ -145,11 +145,14 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"int m[2][3]; int *p;\nvoid main(void) { p = m; }\n",
          "the name of the array m of more than one dimension used as a value"},
         {"int *p;\nvoid main(void) { p[1][2] = 0; }\n", "a second subscript on the pointer p"},
+        {"struct in { char x; }; struct out { struct in in; } o;\nvoid f(struct in v) { } "
+         "void main(void) { f(o.in); }\n",
+         "a member struct in passed as an argument (copy it into a variable first)"},
         {"char k;\nint (*fp)(int);\nvoid main(void) { }\n", "the function pointer fp"},
         {"char k;\nint (*pa)[3];\nvoid main(void) { }\n", "the pointer to an array pa"},
         {"char k;\nvoid main(void) { k = @k; }\n",
          "the @ form on something other than a constant address from 0 to 255"},
-        {"int v; int *p;\nvoid main(void) { p = &v; ((*p))++; }\n",
+        {"int v; int *p;\nvoid main(void) { p = &v; (*p + 1)++; }\n",
          "storing into a parenthesised value that is not a variable"},
         {"typedef int *ip;\nip *pp;\nvoid main(void) { }\n",
          "the pointer pp of the typedef'd pointer type"},
@@ -285,8 +288,8 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
         {"struct pt { char x; } a, g[2][2]; char i;\nvoid main(void) { g[i][1] = a; }\n",
          "ERROR(C313): " + line(2) +
              "struct a copied whole to or from an element of an array of more than one "
-             "dimension or a member reached through a pointer is not supported: copy it member "
-             "by member.\n"},
+             "dimension, or through a computed address, is not supported: copy it member by "
+             "member.\n"},
     };
     const std::regex tokenName("(ERROR|WARNING)[^\n]*\\b(INT|EXTERN|EXPSTART|INTEGER_CONSTANT|"
                                "[A-Z]+_[A-Z_]+)\\b");

@@ -796,6 +796,34 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "f(1, pts[i], 2) + f(0, *q, 0) * 10; a = pick(i); r = r + a.y + deref(pts + 1).x; r = "
          "r + f(0, pts[1], 0); }\n",
          "r", 508 + 5100 + 500 + 5 + 505},
+        // Member structs copy whole: of a variable, behind a pointer, two members deep, as a
+        // returned value.
+        {"sx28.h",
+         "struct in { char x; long y; };\n"
+         "struct out { char k; struct in in; struct in two; } o, *q;\n"
+         "struct deep { char a; struct out o; } d, *dp;\n"
+         "struct in b, c;\n"
+         "long r;\n"
+         "struct in second(void) { return q->two; }\n"
+         "void main(void) { q = &o; dp = &d; o.in.x = 5; o.in.y = 700; b = q->in; b.x = b.x + "
+         "6; q->two = b; d.o.in = o.two; c = dp->o.in; o.in = second(); dp->o.two = o.in; r = "
+         "c.x * 1000 + c.y + d.o.two.y * 10 + d.o.in.x * 100; }\n",
+         "r", 11000 + 700 + 7000 + 1100},
+        // A string's pointer is never the null pointer, the first string's included; an
+        // object in double parentheses is stepped in place.
+        {"sx28.h",
+         "char *s, *t; int v, *p;\n"
+         "long r;\n"
+         "void main(void) { s = \"ab\"; t = \"cd\"; p = &v; v = 4; ((*p))++; ((v)) += 2; r = (s "
+         "== 0) * 10 + (t == 0) + (s != 0) * 100 + v * 1000; if (s) r = r + 1; }\n",
+         "r", 100 + 7000 + 1},
+        // p[i][j] on a pointer to pointers steps the pointer the first subscript reads.
+        {"sx28.h",
+         "int m[2][3]; int *rows[2]; int **pp; char i, j;\n"
+         "long r;\n"
+         "void main(void) { rows[0] = m[0]; rows[1] = m[1]; pp = rows; m[1][2] = 9; m[0][1] = 4; "
+         "i = 1; j = 2; pp[i][j - 1] = 33; r = pp[i][j] + pp[0][1] * 10 + m[1][1] * 100; }\n",
+         "r", 9 + 40 + 3300},
         {"sx52.h",
          "union w { long l; struct { char lo; char hi; } b; };\n"
          "char r;\n"
