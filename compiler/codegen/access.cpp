@@ -326,6 +326,22 @@ ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
     return result;
 }
 
+ResolvedMember resolveMemberChain(const Compilation& c, const std::string& tagName,
+                                  const std::string& chain) {
+    std::vector<Item> names;
+    for (std::size_t at = 0; at < chain.size();) {
+        const std::size_t next = std::min(chain.find('.', at), chain.size());
+        Item name;
+        name.cval = chain.substr(at, next - at);
+        names.push_back(name);
+        at = next + 1;
+    }
+    std::vector<Item*> members;
+    for (Item& name : names)
+        members.push_back(&name);
+    return resolveMembers(c, tagName, members);
+}
+
 namespace {
 
 // The parts of an element access, INDEX_ON base SUBSCRIPT i [SUBSCRIPT j ...] INDEX_OFF.
@@ -412,19 +428,9 @@ const Symbol* arraySymbolOf(const Compilation& c, const Item& leaf) {
     const Symbol* symbol = findsym(c, leaf.cval);
     if (symbol == nullptr || !leaf.name.starts_with(MemberArrayMark))
         return symbol;
-    std::vector<Item> names;
-    std::string chain = leaf.name.substr(std::string(MemberArrayMark).size());
-    for (std::size_t at = 0; at < chain.size();) {
-        const std::size_t next = std::min(chain.find('.', at), chain.size());
-        Item name;
-        name.cval = chain.substr(at, next - at);
-        names.push_back(name);
-        at = next + 1;
-    }
-    std::vector<Item*> members;
-    for (Item& name : names)
-        members.push_back(&name);
-    return resolveMembers(c, symbol->typeName, members).member;
+    return resolveMemberChain(c, symbol->typeName,
+                              leaf.name.substr(std::string(MemberArrayMark).size()))
+        .member;
 }
 
 // &pts[i] of an array of structs: the element's address, a pointer to its struct type.

@@ -115,6 +115,9 @@ struct ResolvedMember {
 };
 ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
                               const std::vector<Item*>& members);
+// The same for a chain written with dots, "in.x".
+ResolvedMember resolveMemberChain(const Compilation& c, const std::string& tagName,
+                                  const std::string& chain);
 // W = the pointer leaf's address plus offset: where a member through the pointer is.
 void loadPointerPlus(Compilation& c, const Item& pointer, int offset, int line);
 // The bytes of what a RAM pointer points at (an element step of the pointer).

@@ -281,49 +281,6 @@ bool declareLocals(codegen::Site& s) {
     return true;
 }
 
-bool isParenthesis(int kind) {
-    return kind == POSTFIX_EXP_START || kind == POSTFIX_EXP_END;
-}
-
-// An object as a list names it: a variable, *p, an element or a member, in any parentheses.
-bool namesAnObject(const Item* list) {
-    bool any = false;
-    for (const Item* item = list; item != nullptr; item = item->next) {
-        const int kind = item->kind;
-        const bool part = isParenthesis(kind) || kind == IDENTIFIER || kind == RESOLV_PTR ||
-                          kind == INDEX_ON || kind == INDEX_OFF || kind == SUBSCRIPT ||
-                          kind == ST_ADDR_RESOLVE || kind == POINTERSYM || kind == EXPSTART ||
-                          kind == GETEXPVAL;
-        if (!part)
-            return false;
-        any = any || !isParenthesis(kind);
-    }
-    return any;
-}
-
-// A parenthesised object stored into, ((*p))++ or (a[i]) = v, is the object itself: its items
-// take the place of the nested expression, as if the parentheses were not there.
-bool spliceStoredObject(codegen::Site& s) {
-    const Item* before = nullptr;
-    for (const Item* item = s.list; item != s.item; item = item->next) {
-        if (!isParenthesis(item->kind))
-            before = item;
-    }
-    Item* value = s.item->next;
-    if (!codegen::isStoredInto(before) || value == nullptr || value->kind != GETEXPVAL ||
-        !namesAnObject(s.item->sublist))
-        return false;
-    Item* last = s.item->sublist;
-    while (last->next != nullptr)
-        last = last->next;
-    last->next = value->next;
-    if (s.previous == nullptr)
-        s.list = s.item->sublist;
-    else
-        s.previous->next = s.item->sublist;
-    return true;
-}
-
 bool generateNested(codegen::Site& s) {
     genstatement(s.c, s.item->sublist);
     codegen::drop(s, s.item);
@@ -386,7 +343,7 @@ bool act(codegen::Site& s) {
     if (isPlainMarker(kind))
         return unlinkItem(c, s.list, item, s.previous);
     if (kind == EXPSTART)
-        return spliceStoredObject(s) || generateNested(s);
+        return generateNested(s);
     if (kind == GETEXPVAL) {
         if (storesIntoACopy(s))
             return true;

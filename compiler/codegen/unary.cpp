@@ -101,11 +101,8 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
     const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {
-        const Symbol* tag = findtag(c, symbol->typeName);
-        const std::vector<const Symbol*> path = tag != nullptr
-                                                    ? memberpath(c, tag->members, sizeOf.name)
-                                                    : std::vector<const Symbol*>{};
-        const Symbol* member = path.empty() ? nullptr : path.back();
+        // The member's name, or its chain "in.x".
+        const Symbol* member = resolveMemberChain(c, symbol->typeName, sizeOf.name).member;
         if (member != nullptr)
             return typesize(c, member, member->type, member->typeName);
     }

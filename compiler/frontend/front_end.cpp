@@ -373,13 +373,25 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
         return sizeOfSymbol(b, *core[1], SizeOfElement, std::to_string(subscriptCount(core)));
     if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
         return sizeOfSymbol(b, *core[1], SizeOfTarget, "");
-    if (core.size() == 3 && is(0, ST_ADDR_RESOLVE) && is(1, IDENTIFIER) && is(2, IDENTIFIER))
-        return sizeOfSymbol(b, *core[1], SizeOfMember, core[2]->cval);
-    if (core.size() == 2 && is(0, POINTERSYM) && is(1, IDENTIFIER))
-        return sizeOfSymbol(b, *core[1], SizeOfMemberThroughPointer, core[0]->cval);
+    // s.m, s.in.x, p->m, p->in.x: as many ST_ADDR_RESOLVE as members after the base.
+    std::size_t depth = 0;
+    while (is(depth, ST_ADDR_RESOLVE))
+        ++depth;
+    const bool throughPointer = is(depth, POINTERSYM);
+    const std::size_t base = depth + (throughPointer ? 1 : 0);
+    if ((depth > 0 || throughPointer) && core.size() == base + 1 + depth && is(base, IDENTIFIER) &&
+        std::all_of(core.begin() + static_cast<std::ptrdiff_t>(base), core.end(),
+                    [](const Node* n) { return n->kind == IDENTIFIER; })) {
+        std::string chain = throughPointer ? core[depth]->cval : "";
+        for (std::size_t k = base + 1; k < core.size(); ++k)
+            chain += (chain.empty() ? "" : ".") + core[k]->cval;
+        return sizeOfSymbol(b, *core[base],
+                            throughPointer ? SizeOfMemberThroughPointer : SizeOfMember, chain);
+    }
     unsupported(operand.head->line,
                 "sizeof of this expression (sizeof takes a type, a variable, an element a[i], "
-                "*p, s.m, p->m, a string or a constant)");
+                "*p, a member s.m or p->m (s.in.x, p->in.x), a string, a constant or a "
+                "cast)");
     return b.mark(SIZEOF0);
 }
 
@@ -402,10 +414,14 @@ std::vector<const Node*> inside(const StackValue& fragment) {
 }
 
 // An object as the grammar builds it: a name, an element, a member, or *name (**name ...),
-// each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers.
+// each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in
+// parentheses already looked through, between one more pair of markers: ((*p)).
 bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes.size() < 3 || nodes.back()->kind != POSTFIX_EXP_END)
         return false;
+    if (nodes.front()->kind == POSTFIX_EXP_START &&
+        isObject(std::vector<const Node*>(nodes.begin() + 1, nodes.end() - 1)))
+        return true;
     std::size_t start = 0;
     while (nodes[start]->kind == RESOLV_PTR && start + 3 < nodes.size())
         ++start;

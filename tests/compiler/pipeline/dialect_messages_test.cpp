@@ -165,8 +165,8 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
          "the typedef bytes (a typedef may add one pointer"},
         {"char k;\ntypedef char name = 1;\nvoid main(void) { }\n", "an initialiser on a typedef"},
         {"char k;\nvoid main(void) { k = sizeof(k + 1); }\n",
-         "sizeof of this expression (sizeof takes a type, a variable, an element a[i], *p, s.m, "
-         "p->m, a string or a constant)"},
+         "sizeof of this expression (sizeof takes a type, a variable, an element a[i], *p, a "
+         "member s.m or p->m (s.in.x, p->in.x), a string, a constant or a cast)"},
         {"char k;\nvoid main(void) { k = sizeof(float); }\n", "sizeof of this type"},
         {"char k;\nvoid main(void) { k = 1LL; }\n",
          "the integer suffix LL (u, l, ul and lu are: there is no 32-bit type)"},

@@ -512,10 +512,11 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "r", 135},
         {"sx28.h",
          "struct s { char x; long y; } v, *p; long *lp;\n"
-         "char r;\n"
+         "struct o { char k; struct s in; } w, *q;\n"
+         "long r;\n"
          "void main(void) { r = sizeof(struct s) + sizeof(p->y) * 10 + sizeof(*lp) * 20 + "
-         "sizeof(long *) * 40; }\n",
-         "r", 103},
+         "sizeof(long *) * 40 + sizeof(w.in.y) * 100 + sizeof(q->in) * 3 + sizeof(q->in.x); }\n",
+         "r", 103 + 200 + 9 + 1},
         {"sx28.h",
          "char r, k;\n"
          "void main(void) { k = 0; r = sizeof(k++) + sizeof(\"ab\" \"c\") * 10 + k * 100; }\n",
