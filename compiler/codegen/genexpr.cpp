@@ -202,13 +202,20 @@ void refuseConstTargets(Compilation& c, const Item* list) {
             kind != POSTDEC)
             continue;
         const Item* target = item->next;
+        bool subscripted = false;
         while (target != nullptr && (target->kind == POSTFIX_EXP_START ||
-                                     target->kind == INDEX_ON || target->kind == ST_ADDR_RESOLVE))
+                                     target->kind == INDEX_ON || target->kind == ST_ADDR_RESOLVE)) {
+            subscripted = subscripted || target->kind == INDEX_ON;
             target = target->next;
+        }
         if (target == nullptr || target->kind != IDENTIFIER)
             continue;
         const Symbol* symbol = findsym(c, target->cval);
-        if (symbol != nullptr && symbol->readOnly)
+        // p[i] of a const pointer stores where it points, which the const does not cover.
+        const bool throughPointer =
+            subscripted && symbol != nullptr &&
+            (symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR));
+        if (symbol != nullptr && symbol->readOnly && !throughPointer)
             c.error(strprintf("ERROR(C294): Line: %d %s is const: it cannot be assigned.\n",
                               target->line, target->cval.c_str()));
     }

@@ -542,6 +542,9 @@ bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, c
     const int sign = d.sign;
     d.base = d.type;
     d.type = POINTER;
+    // const before a typedef'd pointer type qualifies the pointer itself: const cp x is
+    // char *const x.
+    d.constPointer = d.constPointer || d.constSpecifier;
     declarePointer(c, d, target, item);
     d.sign = sign;
     return true;

@@ -231,6 +231,8 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
          "ERROR(C294): " + line(2) + "k is const: it cannot be assigned.\n"},
         {"char * const p = \"ab\";\nvoid main(void) { p = \"cd\"; }\n",
          "ERROR(C294): " + line(2) + "p is const: it cannot be assigned.\n"},
+        {"typedef int *ip; int b;\nconst ip q = &b; void main(void) { q = &b; }\n",
+         "ERROR(C294): " + line(2) + "q is const: it cannot be assigned.\n"},
         {"struct pt { char x; } const s = {1};\nvoid main(void) { s.x = 2; }\n",
          "ERROR(C294): " + line(2) + "s is const: it cannot be assigned.\n"},
         {"struct pt { char x; } p = { .y = 1 };\nvoid main(void) { }\n",

@@ -818,6 +818,13 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { s = \"ab\"; t = \"cd\"; p = &v; v = 4; ((*p))++; ((v)) += 2; r = (s "
          "== 0) * 10 + (t == 0) + (s != 0) * 100 + v * 1000; if (s) r = r + 1; }\n",
          "r", 100 + 7000 + 1},
+        // A const pointer stores where it points: the const covers the pointer only.
+        {"sx28.h",
+         "int buf[3]; int * const p = buf; typedef int *ip; const ip q = buf;\n"
+         "long r;\n"
+         "void main(void) { p[1] = 5; q[2] = 7; *p = 1; r = buf[0] * 100 + buf[1] * 10 + "
+         "buf[2]; }\n",
+         "r", 157},
         // p[i][j] on a pointer to pointers steps the pointer the first subscript reads.
         {"sx28.h",
          "int m[2][3]; int *rows[2]; int **pp; char i, j;\n"
