@@ -38,6 +38,7 @@ constexpr Letter Letters[] = {
     {'y', &Features::typedefNames, "types spelled by typedef names"},
     {'z', &Features::charPointers, "char * to 8-bit cells in RAM"},
     {'v', &Features::structArguments, "whole structs passed by value"},
+    {'m', &Features::pointerPointers, "int **pp = &p: **pp, (*pp)[i], *pp = &x"},
 };
 
 Features none() {

@@ -48,7 +48,9 @@ struct Generation {
     }
     Type anyType() { return AllTypes[pick(4)]; }
 
-    std::string spelling(const Type& t, bool pointee = false);
+    std::string spelling(const Type& t, bool pointee = false, bool charAllowed = true);
+    // A pointer to 8-bit cells spelled with char: two bytes.
+    static bool charPointer(const Variable& pointer);
     std::int32_t value(const Type& t);
     std::int32_t constant();
 
@@ -56,6 +58,9 @@ struct Generation {
     Type cellTypeOf(const Place& at) const;
     // The pointers the function may use; those walking an array.
     std::vector<int> pointers(bool walking = false) const;
+    std::vector<int> pointerPointers() const;
+    // The array a walking pointer, or the pointers a pointer to pointers points at, walk.
+    const Variable& walkedArray(int pointer) const;
 
     std::mt19937 random;
     Features features;
@@ -104,6 +109,7 @@ private:
     std::vector<int> callable() const;
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);
+    Place pointeePointee(int pointer, bool effects);
 
     Generation& g_;
     int callsBlocked_ = 0; // inside an argument, calls do not nest

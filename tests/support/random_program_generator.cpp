@@ -59,7 +59,10 @@ private:
     // SX52's globals stay in banks 1 to 7.
     void globals() {
         const int budget = !f_.manyGlobals ? 12 : !g_.sx52 ? 28 : f_.upperBanks ? 120 : 32;
-        int bytes = 0;
+        // The pointers to pointers added last take their bytes from the budget; on the SX28,
+        // with its 136 bytes of RAM, there is one.
+        const int pointerPointers = f_.pointers && f_.pointerPointers ? (g_.sx52 ? 2 : 1) : 0;
+        int bytes = pointerPointers;
         for (const Type& t : AllTypes) {
             for (int i = 0; i < 2; ++i)
                 bytes += addScalar(t);
@@ -85,6 +88,8 @@ private:
             for (int i = 0; i < 3; ++i)
                 addPointer(g_.anyType());
         }
+        for (int i = 0; i < pointerPointers; ++i)
+            addPointerPointer();
     }
 
     int addScalar(const Type& t) {
@@ -154,8 +159,9 @@ private:
         std::vector<int> found;
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             const Variable& v = p_.variables[i];
-            if (v.function < 0 && v.storage != Storage::Pointer &&
-                firstCell(static_cast<int>(i), t) >= 0)
+            const bool cells = v.storage == Storage::Scalar || v.storage == Storage::Array ||
+                               v.storage == Storage::Struct;
+            if (v.function < 0 && cells && firstCell(static_cast<int>(i), t) >= 0)
                 found.push_back(static_cast<int>(i));
         }
         return found;
@@ -197,6 +203,58 @@ private:
         return add(std::move(v));
     }
 
+    // A pointer to pointers of one type, not spelled char (the dialect refuses char **), that
+    // the function may use: a global one points only at global pointers. The pointers it may
+    // point at all walk the same array or none does, and share a target a store through it
+    // (*pp = &x) may give any of them.
+    int addPointerPointer() {
+        std::vector<int> candidates;
+        for (std::size_t i = 0; i < p_.variables.size(); ++i) {
+            const Variable& v = p_.variables[i];
+            if (v.storage == Storage::Pointer && !Generation::charPointer(v) &&
+                (v.function < 0 || v.function == g_.function))
+                candidates.push_back(static_cast<int>(i));
+        }
+        if (candidates.empty())
+            return -1;
+        std::shuffle(candidates.begin(), candidates.end(), g_.random);
+        const Variable& first = p_.variables[candidates[0]];
+        Variable v;
+        v.name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
+        v.storage = Storage::PointerPointer;
+        v.type = first.type;
+        v.spelling = g_.spelling(first.type, true, false);
+        v.function = g_.function;
+        v.walksArray = first.walksArray;
+        v.pointees = {candidates[0]};
+        for (std::size_t i = 1; i < candidates.size() && v.pointees.size() < 3; ++i) {
+            const Variable& other = p_.variables[candidates[i]];
+            std::vector<int> more = v.pointees;
+            more.push_back(candidates[i]);
+            if (other.type == first.type && other.walksArray == first.walksArray &&
+                !sharedPointees(more).empty())
+                v.pointees = std::move(more);
+        }
+        v.initialPointer = {v.pointees[0], 0};
+        return add(std::move(v));
+    }
+
+    // What every one of the pointers may point at.
+    std::vector<int> sharedPointees(const std::vector<int>& pointers) const {
+        std::vector<int> shared;
+        for (int target : p_.variables[pointers[0]].pointees) {
+            bool everywhere = true;
+            for (int pointer : pointers) {
+                const auto& pointees = p_.variables[pointer].pointees;
+                everywhere = everywhere &&
+                             std::find(pointees.begin(), pointees.end(), target) != pointees.end();
+            }
+            if (everywhere)
+                shared.push_back(target);
+        }
+        return shared;
+    }
+
     // ---- Functions ----
 
     void function(const std::string& name, int statements, bool withResult) {
@@ -231,6 +289,11 @@ private:
         }
         if (f_.pointers && g_.chance(0.4)) {
             const int pointer = addPointer(g_.anyType());
+            if (pointer >= 0)
+                built.locals.push_back(pointer);
+        }
+        if (f_.pointers && f_.pointerPointers && g_.chance(0.3)) {
+            const int pointer = addPointerPointer();
             if (pointer >= 0)
                 built.locals.push_back(pointer);
         }
@@ -357,6 +420,8 @@ private:
                     return switchStatement(depth);
                 break;
             case 8:
+                if (!g_.pointerPointers().empty() && !g_.writesLocalsOnly && g_.chance(0.6))
+                    return g_.chance(0.5) ? pointAtPointer() : pointAtThrough();
                 if (f_.pointers && !g_.pointers().empty() && !g_.writesLocalsOnly)
                     return pointAt();
                 break;
@@ -534,28 +599,54 @@ private:
         return s;
     }
 
-    // p = &g, &a[k], &s.m; a walking pointer to an element of its array's first half.
+    // p = &g, &a[k], &s.m.
     Statement pointAt() {
         Statement s;
         s.kind = Statement::Kind::PointAt;
         s.pointer = g_.any(g_.pointers());
         const Variable& pointer = p_.variables[s.pointer];
-        const int target = g_.any(pointer.pointees);
+        s.place = cellOf(pointer, g_.any(pointer.pointees));
+        return s;
+    }
+
+    // &g, &a[k], &s.m for the pointer; for a walking pointer an element of its array's first
+    // half.
+    Place cellOf(const Variable& pointer, int target) {
         const Variable& v = p_.variables[target];
-        s.place.variable = target;
+        Place at;
+        at.variable = target;
         if (v.storage == Storage::Array) {
-            s.place.kind = Place::Kind::Element;
+            at.kind = Place::Kind::Element;
             const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
-            s.place.index = e_.elementIndex(v, bound, false);
+            at.index = e_.elementIndex(v, bound, false);
         } else if (v.storage == Storage::Struct) {
-            s.place.kind = Place::Kind::Member;
+            at.kind = Place::Kind::Member;
             std::vector<int> members;
             for (int c = 0; c < cellCount(p_, v); ++c) {
                 if (cellType(p_, target, c) == pointer.type)
                     members.push_back(c);
             }
-            s.place.member = g_.any(members);
+            at.member = g_.any(members);
         }
+        return at;
+    }
+
+    // pp = &p;
+    Statement pointAtPointer() {
+        Statement s;
+        s.kind = Statement::Kind::PointAt;
+        s.pointer = g_.any(g_.pointerPointers());
+        s.place.variable = g_.any(p_.variables[s.pointer].pointees);
+        return s;
+    }
+
+    // *pp = &x; x one that every pointer pp may point at may point at too.
+    Statement pointAtThrough() {
+        Statement s;
+        s.kind = Statement::Kind::PointAtThrough;
+        s.pointer = g_.any(g_.pointerPointers());
+        const std::vector<int>& pointers = p_.variables[s.pointer].pointees;
+        s.place = cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
         return s;
     }
 

@@ -141,6 +141,9 @@ private:
         case Statement::Kind::PointAt:
             pointers_[s.pointer] = locate(s.place);
             return Flow::Normal;
+        case Statement::Kind::PointAtThrough:
+            pointers_[pointedAtPointer(s.pointer)] = locate(s.place);
+            return Flow::Normal;
         case Statement::Kind::MovePointer:
             pointers_[s.pointer] = moved(pointers_[s.pointer], s.amount);
             return Flow::Normal;
@@ -271,11 +274,10 @@ private:
         }
         case Place::Kind::Member:
             return {place.variable, place.member};
-        case Place::Kind::Pointee: {
-            const PointerValue at = pointers_[place.variable];
-            const int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
-            return inside(offset == 0 ? at : moved(at, offset));
-        }
+        case Place::Kind::Pointee:
+            return pointee(pointers_[place.variable], place);
+        case Place::Kind::PointeePointee:
+            return pointee(pointers_[pointedAtPointer(place.variable)], place);
         case Place::Kind::PointeeStep: {
             const PointerValue at = inside(pointers_[place.variable]);
             pointers_[place.variable] = moved(at, 1);
@@ -283,6 +285,20 @@ private:
         }
         }
         throw Undefined{};
+    }
+
+    // The target of a pointer holding `at`, moved by the place's offset.
+    PointerValue pointee(const PointerValue& at, const Place& place) {
+        const int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
+        return inside(offset == 0 ? at : moved(at, offset));
+    }
+
+    // The pointer a pointer to pointers points at.
+    int pointedAtPointer(int pointer) const {
+        const int at = pointers_[pointer].variable;
+        if (at < 0 || p_.variables[at].storage != Storage::Pointer)
+            throw Undefined{};
+        return at;
     }
 
     PointerValue inside(const PointerValue& at) const {

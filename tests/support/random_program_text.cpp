@@ -72,7 +72,7 @@ private:
         };
         auto statement = [&](const Statement& s) {
             if (s.kind == Statement::Kind::Assign || s.kind == Statement::Kind::Compound ||
-                s.kind == Statement::Kind::PointAt)
+                s.kind == Statement::Kind::PointAt || s.kind == Statement::Kind::PointAtThrough)
                 r.variables[s.place.variable] = true;
             if (s.counter >= 0)
                 r.variables[s.counter] = true;
@@ -88,7 +88,7 @@ private:
         // Pointers declare the variable they first point at; those come before them.
         for (std::size_t v = p_.variables.size(); v-- > 0;) {
             const Variable& variable = p_.variables[v];
-            if ((r.variables[v] || !variable.omitted) && variable.storage == Storage::Pointer &&
+            if ((r.variables[v] || !variable.omitted) && holdsAddress(variable) &&
                 variable.initialPointer.variable >= 0)
                 r.variables[variable.initialPointer.variable] = true;
         }
@@ -96,8 +96,8 @@ private:
     }
 
     std::string declaration(const Variable& v) const {
-        if (v.storage == Storage::Pointer) {
-            std::string text = v.spelling + " *" + v.name;
+        if (holdsAddress(v)) {
+            std::string text = v.spelling + (v.storage == Storage::Pointer ? " *" : " **") + v.name;
             if (v.initialPointer.variable >= 0)
                 text += " = &" + cellName(v.initialPointer);
             return text + ";";
@@ -208,6 +208,8 @@ private:
                    ";\n";
         case Statement::Kind::PointAt:
             return indent + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
+        case Statement::Kind::PointAtThrough:
+            return indent + "*" + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
         case Statement::Kind::MovePointer: {
             const std::string name = p_.variables[s.pointer].name;
             return indent + name + " = " + name + " + " + std::to_string(s.amount) + ";\n";
@@ -248,6 +250,15 @@ private:
             return "*(" + name + " + " + expression(at.index[0]) + ")";
         case Place::Kind::PointeeStep:
             return "*" + name + "++";
+        case Place::Kind::PointeePointee:
+            if (at.form == Place::Form::FirstRow)
+                return at.index.empty() ? "*" + name + "[0]"
+                                        : name + "[0][" + expression(at.index[0]) + "]";
+            if (at.index.empty())
+                return "**" + name;
+            if (at.form == Place::Form::Subscript)
+                return "(*" + name + ")[" + expression(at.index[0]) + "]";
+            return "*(*" + name + " + " + expression(at.index[0]) + ")";
         }
         return name;
     }
