@@ -48,6 +48,7 @@ struct Features {
     bool charPointers = true;      // pointers to 8-bit cells spelled char *: two-byte pointers
     bool structArguments = true;   // whole structs passed by value
     bool pointerPointers = true;   // int **pp = &p; **pp, (*pp)[i], pp[0][i], *pp = &x
+    bool structResults = true;     // functions returning a struct: s = f(), x = f().m
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -137,6 +138,7 @@ struct Expr {
     Place place;                          // Read, Step
     bool increment = true, prefix = true; // Step: ++x, x++, --x, x--
     int function = -1;                    // Call
+    int member = -1;                      // Call of a function returning a struct: f().m
     std::vector<Expr> operands;           // Conditional: condition, then, else; Call: the arguments
 };
 
@@ -176,7 +178,8 @@ struct Case {
 
 struct Function {
     std::string name;
-    std::optional<Type> result; // none: void
+    std::optional<Type> result; // none: void, or a struct
+    int structResult = -1;      // the struct type returned
     std::string resultSpelling;
     std::vector<int> parameters; // variables
     std::vector<int> locals;     // variables

@@ -268,6 +268,13 @@ Expr ExpressionMaker::call(int function, int depth) {
     return e;
 }
 
+Expr ExpressionMaker::callAlone(int function) {
+    ++callsBlocked_;
+    Expr e = call(function, 1);
+    --callsBlocked_;
+    return e;
+}
+
 // Calls nest where they may, f(g(1)), and an argument computed into a temporary meets a
 // later one computed around a call: f(x + 1, g() | 4).
 Expr ExpressionMaker::argumentOf(int depth, const Type& parameter) {

@@ -82,6 +82,10 @@ public:
     Expr condition(bool effects);
     Place place(bool forWriting, bool effects);
     Expr call(int function, int depth);
+    // A call whose arguments call nothing.
+    Expr callAlone(int function);
+    // A struct variable of the type, read whole.
+    Expr wholeStruct(int structType);
     Expr step(const Place& at);
     // An index below the bound; an offset keeping a walking pointer inside its array.
     Expr index(int bound, bool effects);
@@ -104,7 +108,6 @@ private:
     Expr binary(int depth, bool effects);
     Expr sideEffect(int depth);
     Expr argumentOf(int depth, const Type& parameter);
-    Expr wholeStruct(int structType);
     Expr readOfType(const Type& t);
     std::vector<int> callable() const;
     bool readsCounter(int counter, bool forWriting) const;

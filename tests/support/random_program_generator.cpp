@@ -263,6 +263,9 @@ private:
         if (withResult && g_.chance(0.75)) {
             f.result = g_.anyType();
             f.resultSpelling = g_.spelling(*f.result);
+        } else if (withResult && f_.structResults && !p_.structs.empty() && g_.chance(0.6)) {
+            f.structResult = g_.pick(static_cast<int>(p_.structs.size()));
+            f.resultSpelling = "struct " + p_.structs[f.structResult].name;
         }
         p_.functions.push_back(f);
         g_.function = static_cast<int>(p_.functions.size()) - 1;
@@ -302,7 +305,7 @@ private:
         std::vector<Statement> body = withResult ? std::vector<Statement>{} : fixedStarts();
         while (remaining_ > 0)
             body.push_back(statement(0));
-        if (built.result)
+        if (built.result || built.structResult >= 0)
             body.push_back(closingReturn());
         built.body = std::move(body);
         g_.effects.record(g_.function, built.body);
@@ -340,8 +343,11 @@ private:
     Statement returnStatement() {
         Statement s;
         s.kind = Statement::Kind::Return;
-        if (p_.functions[g_.function].result)
+        const Function& f = p_.functions[g_.function];
+        if (f.result)
             s.value = {e_.expression(2, true)};
+        else if (f.structResult >= 0)
+            s.value = {e_.wholeStruct(f.structResult)};
         return s;
     }
 
@@ -349,6 +355,8 @@ private:
     // what the caller stores.
     Statement closingReturn() {
         Statement s = returnStatement();
+        if (!p_.functions[g_.function].result)
+            return s; // a struct, returned whole
         static constexpr Op ops[] = {Op::Add, Op::Sub, Op::Xor};
         for (int parameter : p_.functions[g_.function].parameters) {
             if (g_.effects.of(s.value[0]).writes.count(parameter) != 0)
@@ -403,8 +411,12 @@ private:
             case 2:
                 return evaluate(e_.step(e_.place(true, true)));
             case 3:
-                if (f_.calls && g_.function > 0)
-                    return evaluate(e_.call(g_.pick(g_.function), 2));
+                // A struct result is not thrown away: the dialect refuses f(); there.
+                if (f_.calls && g_.function > 0) {
+                    const int callee = g_.pick(g_.function);
+                    if (p_.functions[callee].structResult < 0)
+                        return evaluate(e_.call(callee, 2));
+                }
                 break;
             case 4:
             case 5:
@@ -448,11 +460,56 @@ private:
     }
 
     Statement assignment() {
+        if (f_.structResults && g_.chance(0.2)) {
+            if (auto s = structAssignment())
+                return *s;
+        }
         Statement s;
         s.kind = Statement::Kind::Assign;
         s.place = e_.place(true, true);
         s.value = {valueFor(
             s.place, [&] { return e_.expression(1 + g_.pick(3), true); }, true)};
+        return s;
+    }
+
+    // s = f(...) or x = f(...).m, f returning a struct. The struct comes back in one static
+    // return area, and the dialect refuses another call in the same expression: f's
+    // arguments and the target call nothing.
+    std::optional<Statement> structAssignment() {
+        std::vector<int> functions;
+        for (int f = 0; f < g_.function; ++f) {
+            if (p_.functions[f].structResult >= 0)
+                functions.push_back(f);
+        }
+        if (functions.empty())
+            return std::nullopt;
+        const int function = g_.any(functions);
+        const int type = p_.functions[function].structResult;
+        std::vector<int> wholes;
+        for (int v : g_.visible) {
+            const Variable& variable = p_.variables[v];
+            if (variable.storage == Storage::Struct && variable.structType == type &&
+                !(g_.writesLocalsOnly && variable.function < 0))
+                wholes.push_back(v);
+        }
+        const bool whole = !wholes.empty() && g_.chance(0.5);
+        Statement s;
+        s.kind = Statement::Kind::Assign;
+        if (whole)
+            s.place.variable = g_.any(wholes);
+        else
+            s.place = e_.place(true, false);
+        const int members = static_cast<int>(p_.structs[type].members.size());
+        s.value = {valueFor(
+            s.place,
+            [&] {
+                Expr call = e_.callAlone(function);
+                call.member = whole ? -1 : g_.pick(members);
+                return call;
+            },
+            true)};
+        if (whole && s.value[0].kind != Expr::Kind::Call)
+            return std::nullopt;
         return s;
     }
 

@@ -80,6 +80,11 @@ private:
         for (int local : f.locals)
             setUp(local);
         const Flow flow = execute(f.body);
+        if (f.structResult >= 0) {
+            if (flow != Flow::Return || returnedStruct_ != f.structResult)
+                throw Undefined{};
+            structReturned_ = returnedCells_;
+        }
         if (!f.result)
             return std::nullopt;
         if (flow != Flow::Return || !returned_)
@@ -101,6 +106,11 @@ private:
             throw Undefined{};
         switch (s.kind) {
         case Statement::Kind::Assign: {
+            if (p_.variables[s.place.variable].storage == Storage::Struct &&
+                s.place.kind == Place::Kind::Variable) {
+                storeWhole(s.place.variable, s.value[0]);
+                return Flow::Normal;
+            }
             const PointerValue cell = locate(s.place);
             store(cell, evaluate(s.value[0]));
             return Flow::Normal;
@@ -135,8 +145,13 @@ private:
             return Flow::Continue;
         case Statement::Kind::Return:
             returned_.reset();
-            if (!s.value.empty())
+            returnedStruct_ = -1;
+            if (!s.value.empty() && readsWholeStruct(p_, s.value[0])) {
+                returnedStruct_ = p_.variables[s.value[0].place.variable].structType;
+                returnedCells_ = cells_[s.value[0].place.variable];
+            } else if (!s.value.empty()) {
                 returned_ = evaluate(s.value[0]);
+            }
             return Flow::Return;
         case Statement::Kind::PointAt:
             pointers_[s.pointer] = locate(s.place);
@@ -217,6 +232,8 @@ private:
         }
         case Expr::Kind::Call: {
             const auto result = callOf(e);
+            if (e.member >= 0)
+                return returnedMember(e);
             if (!result)
                 throw Undefined{};
             return *result;
@@ -240,6 +257,24 @@ private:
                 arguments.emplace_back(evaluate(argument));
         }
         return call(e.function, arguments);
+    }
+
+    // f().m: a member of the struct the call returned.
+    Value returnedMember(const Expr& e) const {
+        const int type = p_.functions[e.function].structResult;
+        if (type < 0 || e.member >= static_cast<int>(structReturned_.size()) ||
+            !structReturned_[e.member])
+            throw Undefined{};
+        return Value{*structReturned_[e.member], p_.structs[type].members[e.member].type};
+    }
+
+    // s = f(): the struct f returns, copied whole.
+    void storeWhole(int variable, const Expr& value) {
+        if (value.kind != Expr::Kind::Call || value.member >= 0 ||
+            p_.functions[value.function].structResult != p_.variables[variable].structType)
+            throw Undefined{};
+        callOf(value);
+        cells_[variable] = structReturned_;
     }
 
     // && and || evaluate their right operand only when it decides the value.
@@ -333,6 +368,10 @@ private:
     FinalCells cells_;
     std::vector<PointerValue> pointers_;
     std::optional<Value> returned_;
+    // What the last struct return statement returned, and the last call of a function
+    // returning a struct.
+    int returnedStruct_ = -1;
+    std::vector<std::optional<std::int32_t>> returnedCells_, structReturned_;
     long budget_ = 100'000;
 };
 

@@ -39,6 +39,10 @@ public:
             if (declared(i) && p_.variables[i].storage == Storage::Struct)
                 structs[p_.variables[i].structType] = true;
         }
+        for (std::size_t i = 0; i < p_.functions.size(); ++i) {
+            if (reached_.functions[i] && p_.functions[i].structResult >= 0)
+                structs[p_.functions[i].structResult] = true;
+        }
         for (std::size_t i = 0; i < p_.structs.size(); ++i) {
             if (!structs[i])
                 continue;
@@ -135,7 +139,8 @@ private:
     }
 
     std::string function(const Function& f) const {
-        std::string text = (f.result ? f.resultSpelling : "void") + " " + f.name + "(";
+        std::string text =
+            (f.resultSpelling.empty() ? "void" : f.resultSpelling) + " " + f.name + "(";
         for (std::size_t i = 0; i < f.parameters.size(); ++i) {
             const Variable& parameter = p_.variables[f.parameters[i]];
             text += (i == 0 ? "" : ", ") + parameter.spelling + " " + parameter.name;
@@ -289,9 +294,12 @@ private:
             return "(" + expression(e.operands[0]) + " ? " + expression(e.operands[1]) + " : " +
                    expression(e.operands[2]) + ")";
         case Expr::Kind::Call: {
-            std::string text = p_.functions[e.function].name + "(";
+            const Function& f = p_.functions[e.function];
+            std::string text = f.name + "(";
             for (std::size_t i = 0; i < e.operands.size(); ++i)
                 text += (i == 0 ? "" : ", ") + expression(e.operands[i]);
+            if (e.member >= 0 && f.structResult >= 0)
+                return text + ")." + p_.structs[f.structResult].members[e.member].name;
             return text + ")";
         }
         case Expr::Kind::Step:
