@@ -80,7 +80,7 @@ std::string compare(CompiledProgram& compiled, const Program& p, const FinalCell
     std::set<int> used;
     for (std::size_t i = 0; i < p.variables.size(); ++i) {
         const Variable& v = p.variables[i];
-        if (v.function >= 0 || v.storage == Storage::Pointer || !compiled.has(v.name))
+        if (v.function >= 0 || holdsAddress(v) || !compiled.has(v.name))
             continue;
         used.insert(compiled.address(v.name) / 32);
         for (int c = 0; c < cellCount(p, v); ++c) {

@@ -47,6 +47,8 @@ struct Features {
     bool typedefNames = true;      // types spelled by typedef names
     bool charPointers = true;      // pointers to 8-bit cells spelled char *: two-byte pointers
     bool structArguments = true;   // whole structs passed by value
+    bool pointerPointers = true;   // int **pp = &p; **pp, (*pp)[i], pp[0][i], *pp = &x
+    bool structResults = true;     // functions returning a struct: s = f(), x = f().m
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -58,7 +60,8 @@ std::optional<Features> parseFeatures(std::string_view text, sxsim::DeviceKind d
 std::string featureLetters(const Features& features);
 std::string featureHelp();
 
-enum class Storage { Scalar, Array, Struct, Pointer };
+// A PointerPointer points at one of the program's pointers (int **pp, long **pp).
+enum class Storage { Scalar, Array, Struct, Pointer, PointerPointer };
 
 struct Member {
     std::string name;
@@ -82,7 +85,7 @@ struct Variable {
     std::string name;
     Storage storage = Storage::Scalar;
     Type type;            // of a scalar, an element, or what a pointer points at
-    std::string spelling; // how that type is written
+    std::string spelling; // how that type is written (a pointer's: what it points at)
     int length = 1;       // elements of an array
     int columns = 0;      // an array of two dimensions: length / columns rows of columns
     int structType = -1;
@@ -93,17 +96,32 @@ struct Variable {
     std::vector<std::int32_t> initial; // one per cell, empty when not initialised
     PointerValue initialPointer;       // a pointer's initialiser
     std::vector<int> pointees;         // the variables a pointer may point into
-    bool walksArray = false;           // a pointer into one array, indexed and moved
+    bool walksArray = false;           // a pointer into one array, indexed and moved; a
+                                       // pointer to pointers that all walk the same array
     bool omitted = false; // left out of the text unless used (reduction: RAM layout matters)
 };
+
+// A pointer or a pointer to pointers: it holds an address, not a value the model checks.
+inline bool holdsAddress(const Variable& v) {
+    return v.storage == Storage::Pointer || v.storage == Storage::PointerPointer;
+}
 
 struct Expr;
 
 // Something stored into or read: a variable, an element, a member or a pointer's target.
+// The target of the pointer a pointer to pointers points at (PointeePointee) is written **pp,
+// (*pp)[i], *(*pp + i), and with the form FirstRow *pp[0] or pp[0][i].
 struct Place {
-    enum class Kind { Variable, Element, Member, Pointee, PointeeStep } kind = Kind::Variable;
-    enum class Form { Star, Subscript, Sum } form = Form::Star; // *p, p[i], *(p + i)
-    int variable = 0; // the variable, array, struct or pointer
+    enum class Kind {
+        Variable,
+        Element,
+        Member,
+        Pointee,
+        PointeeStep,
+        PointeePointee
+    } kind = Kind::Variable;
+    enum class Form { Star, Subscript, Sum, FirstRow } form = Form::Star; // *p, p[i], *(p + i)
+    int variable = 0; // the variable, array, struct, pointer or pointer to pointers
     int member = 0;
     // An element's index (two for an array of two dimensions), a pointer's offset; none for
     // *p and *p++.
@@ -120,6 +138,7 @@ struct Expr {
     Place place;                          // Read, Step
     bool increment = true, prefix = true; // Step: ++x, x++, --x, x--
     int function = -1;                    // Call
+    int member = -1;                      // Call of a function returning a struct: f().m
     std::vector<Expr> operands;           // Conditional: condition, then, else; Call: the arguments
 };
 
@@ -137,9 +156,10 @@ struct Statement {
         Switch,   // switch (value) cases
         Break,
         Continue,
-        Return,     // return value; (none in a void function)
-        PointAt,    // pointer = &place;
-        MovePointer // pointer = pointer + amount;
+        Return,         // return value; (none in a void function)
+        PointAt,        // pointer = &place; (a pointer to pointers: pp = &p;)
+        PointAtThrough, // *pointer = &place; through a pointer to pointers
+        MovePointer     // pointer = pointer + amount;
     };
     Kind kind = Kind::Evaluate;
     Place place;
@@ -158,7 +178,8 @@ struct Case {
 
 struct Function {
     std::string name;
-    std::optional<Type> result; // none: void
+    std::optional<Type> result; // none: void, or a struct
+    int structResult = -1;      // the struct type returned
     std::string resultSpelling;
     std::vector<int> parameters; // variables
     std::vector<int> locals;     // variables

@@ -51,13 +51,31 @@ public:
         calls_[function] = std::move(all);
     }
 
-    // The variables a place may name (for a pointer: what it may point into).
+    // The variables a place may name (for a pointer: what it may point into; for a pointer to
+    // pointers: what those may point into).
     std::set<int> targets(const Place& place) const {
-        if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep) {
-            const auto& pointees = p_.variables[place.variable].pointees;
-            return {pointees.begin(), pointees.end()};
+        std::set<int> found;
+        for (int pointer : pointersRead(place)) {
+            const Variable& v = p_.variables[pointer];
+            if (v.storage == Storage::Pointer)
+                found.insert(v.pointees.begin(), v.pointees.end());
         }
-        return {place.variable};
+        if (found.empty())
+            found.insert(place.variable);
+        return found;
+    }
+
+    // The pointers read to find the place: a pointer, or a pointer to pointers and the
+    // pointers it may point at.
+    std::set<int> pointersRead(const Place& place) const {
+        if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep)
+            return {place.variable};
+        if (place.kind != Place::Kind::PointeePointee)
+            return {};
+        const auto& pointers = p_.variables[place.variable].pointees;
+        std::set<int> read(pointers.begin(), pointers.end());
+        read.insert(place.variable);
+        return read;
     }
 
     // Finding the place: its index and, through a pointer, reading (or stepping) the pointer.
@@ -65,8 +83,8 @@ public:
         Effects e;
         for (const Expr& index : place.index)
             e.add(of(index));
-        if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep)
-            e.reads.insert(place.variable);
+        const std::set<int> pointers = pointersRead(place);
+        e.reads.insert(pointers.begin(), pointers.end());
         if (place.kind == Place::Kind::PointeeStep)
             e.writes.insert(place.variable);
         return e;
@@ -109,6 +127,13 @@ private:
             x = access(s.place, false, false);
             x.writes.insert(s.pointer);
             break;
+        case Statement::Kind::PointAtThrough: {
+            x = access(s.place, false, false);
+            x.reads.insert(s.pointer);
+            const auto& pointers = p_.variables[s.pointer].pointees;
+            x.writes.insert(pointers.begin(), pointers.end());
+            break;
+        }
         case Statement::Kind::MovePointer:
             x.reads.insert(s.pointer);
             x.writes.insert(s.pointer);
@@ -125,8 +150,8 @@ private:
 
     Effects access(const Place& place, bool read, bool write) const {
         Effects x;
-        if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep)
-            x.reads.insert(place.variable);
+        const std::set<int> pointers = pointersRead(place);
+        x.reads.insert(pointers.begin(), pointers.end());
         if (place.kind == Place::Kind::PointeeStep)
             x.writes.insert(place.variable);
         for (int v : targets(place)) {

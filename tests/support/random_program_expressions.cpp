@@ -57,10 +57,10 @@ Expr ExpressionMaker::condition(bool effects) {
 Place ExpressionMaker::place(bool forWriting, bool effects) {
     const Program& p = g_.program;
     const bool localsOnly = forWriting && g_.writesLocalsOnly;
-    std::vector<int> scalars, arrays, structs, pointers;
+    std::vector<int> scalars, arrays, structs, pointers, pointerPointers;
     for (int v : g_.visible) {
         const Variable& variable = p.variables[v];
-        if (localsOnly && (variable.function < 0 || variable.storage == Storage::Pointer))
+        if (localsOnly && (variable.function < 0 || holdsAddress(variable)))
             continue;
         if (variable.storage == Storage::Scalar &&
             (!variable.counter || readsCounter(v, forWriting)))
@@ -71,6 +71,8 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
             structs.push_back(v);
         if (variable.storage == Storage::Pointer)
             pointers.push_back(v);
+        if (variable.storage == Storage::PointerPointer)
+            pointerPointers.push_back(v);
     }
     for (;;) {
         const int kind = g_.pick(10);
@@ -88,6 +90,8 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
             at.member = g_.pick(cellCount(p, p.variables[at.variable]));
             return at;
         }
+        if (kind == 3 && !pointerPointers.empty() && g_.chance(0.5))
+            return pointeePointee(g_.any(pointerPointers), effects);
         if (kind == 3 && !pointers.empty())
             return pointee(g_.any(pointers), effects);
         if (kind > 3) {
@@ -126,9 +130,30 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
     return at;
 }
 
+// **pp or *pp[0]; when the pointers walk an array also (*pp)[i], *(*pp + k) and pp[0][i].
+Place ExpressionMaker::pointeePointee(int pointer, bool effects) {
+    Place at;
+    at.kind = Place::Kind::PointeePointee;
+    at.variable = pointer;
+    const int form = g_.pick(4);
+    if (!g_.program.variables[pointer].walksArray || form == 0) {
+        at.form = g_.chance(0.5) ? Place::Form::Star : Place::Form::FirstRow;
+        return at;
+    }
+    static constexpr Place::Form forms[] = {Place::Form::Subscript, Place::Form::Sum,
+                                            Place::Form::FirstRow};
+    at.form = forms[form - 1];
+    at.index = {pointerOffset(pointer, effects && at.form != Place::Form::Sum)};
+    // (*pp)[f()] with f moving a pointer pp may point at or pointing pp elsewhere: C leaves
+    // open whether the pointers are read before or after the call.
+    if (g_.effects.of(at.index.front()).writesAny(g_.effects.pointersRead(at)))
+        at.index = {pointerOffset(pointer, false)};
+    return at;
+}
+
 // A walking pointer is set into the first half of its array; the offset keeps it inside.
 Expr ExpressionMaker::pointerOffset(int pointer, bool effects) {
-    const int length = g_.program.variables[g_.program.variables[pointer].pointees[0]].length;
+    const int length = g_.walkedArray(pointer).length;
     return index(length - std::max(1, length / 2) + 1, effects);
 }
 
@@ -243,6 +268,13 @@ Expr ExpressionMaker::call(int function, int depth) {
     return e;
 }
 
+Expr ExpressionMaker::callAlone(int function) {
+    ++callsBlocked_;
+    Expr e = call(function, 1);
+    --callsBlocked_;
+    return e;
+}
+
 // Calls nest where they may, f(g(1)), and an argument computed into a temporary meets a
 // later one computed around a call: f(x + 1, g() | 4).
 Expr ExpressionMaker::argumentOf(int depth, const Type& parameter) {
@@ -288,9 +320,13 @@ Expr ExpressionMaker::step(const Place& at) {
     e.kind = Expr::Kind::Step;
     e.place = at;
     e.increment = g_.chance(0.5);
-    // x++ on *p would read as (*p)++, which the dialect refuses.
-    const bool star = at.kind == Place::Kind::PointeeStep ||
-                      (at.kind == Place::Kind::Pointee && at.form != Place::Form::Subscript);
+    // x++ on *p would read as (*p)++, which the dialect refuses; on **pp, *pp[0] and
+    // *(*pp + k) it would step the pointer.
+    const bool subscript = at.form == Place::Form::Subscript ||
+                           (at.form == Place::Form::FirstRow && !at.index.empty());
+    const bool star =
+        at.kind == Place::Kind::PointeeStep ||
+        ((at.kind == Place::Kind::Pointee || at.kind == Place::Kind::PointeePointee) && !subscript);
     e.prefix = star || g_.chance(0.5);
     if (at.kind == Place::Kind::PointeeStep) {
         e.place.kind = Place::Kind::Pointee;
@@ -356,7 +392,8 @@ Expr ExpressionMaker::alias(const Place& target) {
         at.kind = Place::Kind::Pointee;
         at.form = Place::Form::Star;
     }
-    if (target.kind == Place::Kind::Pointee && !target.index.empty())
+    if ((target.kind == Place::Kind::Pointee || target.kind == Place::Kind::PointeePointee) &&
+        !target.index.empty())
         at.index = {pointerOffset(target.variable, false)};
     if (g_.chance(0.5))
         return readOf(at);

@@ -3,34 +3,48 @@
 
 #include "tests/support/random_program_generation.hpp"
 
+#include <algorithm>
+
 namespace kavo::testing::program {
 
+namespace {
+
+const std::vector<std::string> Words[4] = {{"char", "int", "short", "signed char", "signed"},
+                                           {"unsigned char", "unsigned int", "unsigned",
+                                            "unsigned short", "char unsigned", "int unsigned"},
+                                           {"long", "signed long", "long signed"},
+                                           {"unsigned long", "long unsigned"}};
+const std::vector<std::string> PointeeWords[4] = {
+    {"int", "short", "signed"}, {"unsigned int", "unsigned", "unsigned short"}, Words[2], Words[3]};
+const std::vector<std::string> CharWords[2] = {{"char", "signed char"},
+                                               {"unsigned char", "char unsigned"}};
+// The names programText's typedef lines give the four types.
+const std::string TypedefNames[4] = {"s8_t", "u8_t", "s16_t", "u16_t"};
+
+} // namespace
+
 // Plain char is signed. A pointer's 8-bit target is spelled char only with char pointers,
-// which are two bytes and reach strings as well as RAM.
-std::string Generation::spelling(const Type& t, bool pointee) {
-    static const std::vector<std::string> words[4] = {
-        {"char", "int", "short", "signed char", "signed"},
-        {"unsigned char", "unsigned int", "unsigned", "unsigned short", "char unsigned",
-         "int unsigned"},
-        {"long", "signed long", "long signed"},
-        {"unsigned long", "long unsigned"}};
-    static const std::vector<std::string> pointeeWords[4] = {
-        {"int", "short", "signed"},
-        {"unsigned int", "unsigned", "unsigned short"},
-        words[2],
-        words[3]};
-    static const std::vector<std::string> charWords[2] = {{"char", "signed char"},
-                                                          {"unsigned char", "char unsigned"}};
-    // The names programText's typedef lines give the four types.
-    static const std::string typedefNames[4] = {"s8_t", "u8_t", "s16_t", "u16_t"};
+// which are two bytes and reach strings as well as RAM; a pointer to pointers never points at
+// one of those (the dialect refuses char **), so its own target is never spelled char.
+std::string Generation::spelling(const Type& t, bool pointee, bool charAllowed) {
     const int index = (t.bits == 16 ? 2 : 0) + (t.isUnsigned ? 1 : 0);
-    const bool charPointee = pointee && t.bits == 8 && features.charPointers && chance(0.5);
+    const bool charPointee =
+        pointee && t.bits == 8 && charAllowed && features.charPointers && chance(0.5);
     if (features.typedefNames && (!(pointee && t.bits == 8) || charPointee) && chance(0.3))
-        return typedefNames[index];
+        return TypedefNames[index];
     if (charPointee)
-        return any(charWords[index]);
-    const auto& choices = (pointee ? pointeeWords : words)[index];
+        return any(CharWords[index]);
+    const auto& choices = (pointee ? PointeeWords : Words)[index];
     return features.typeSpellings ? any(choices) : choices[0];
+}
+
+bool Generation::charPointer(const Variable& pointer) {
+    if (pointer.type.bits != 8)
+        return false;
+    const int index = pointer.type.isUnsigned ? 1 : 0;
+    const auto& words = CharWords[index];
+    return pointer.spelling == TypedefNames[index] ||
+           std::find(words.begin(), words.end(), pointer.spelling) != words.end();
 }
 
 // A value of the type, half the time one where widths and signs show.
@@ -54,7 +68,7 @@ std::int32_t Generation::constant() {
 
 Type Generation::cellTypeOf(const Place& at) const {
     const Variable& v = program.variables[at.variable];
-    if (v.storage == Storage::Pointer)
+    if (holdsAddress(v))
         return v.type;
     return cellType(program, at.variable, at.kind == Place::Kind::Member ? at.member : 0);
 }
@@ -67,6 +81,22 @@ std::vector<int> Generation::pointers(bool walking) const {
             found.push_back(v);
     }
     return found;
+}
+
+std::vector<int> Generation::pointerPointers() const {
+    std::vector<int> found;
+    for (int v : visible) {
+        if (program.variables[v].storage == Storage::PointerPointer)
+            found.push_back(v);
+    }
+    return found;
+}
+
+// The array the pointers a pointer to pointers may point at all walk.
+const Variable& Generation::walkedArray(int pointer) const {
+    const Variable& v = program.variables[pointer];
+    const int walking = v.storage == Storage::PointerPointer ? v.pointees[0] : pointer;
+    return program.variables[program.variables[walking].pointees[0]];
 }
 
 } // namespace kavo::testing::program

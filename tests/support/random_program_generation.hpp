@@ -48,7 +48,9 @@ struct Generation {
     }
     Type anyType() { return AllTypes[pick(4)]; }
 
-    std::string spelling(const Type& t, bool pointee = false);
+    std::string spelling(const Type& t, bool pointee = false, bool charAllowed = true);
+    // A pointer to 8-bit cells spelled with char: two bytes.
+    static bool charPointer(const Variable& pointer);
     std::int32_t value(const Type& t);
     std::int32_t constant();
 
@@ -56,6 +58,9 @@ struct Generation {
     Type cellTypeOf(const Place& at) const;
     // The pointers the function may use; those walking an array.
     std::vector<int> pointers(bool walking = false) const;
+    std::vector<int> pointerPointers() const;
+    // The array a walking pointer, or the pointers a pointer to pointers points at, walk.
+    const Variable& walkedArray(int pointer) const;
 
     std::mt19937 random;
     Features features;
@@ -77,6 +82,10 @@ public:
     Expr condition(bool effects);
     Place place(bool forWriting, bool effects);
     Expr call(int function, int depth);
+    // A call whose arguments call nothing.
+    Expr callAlone(int function);
+    // A struct variable of the type, read whole.
+    Expr wholeStruct(int structType);
     Expr step(const Place& at);
     // An index below the bound; an offset keeping a walking pointer inside its array.
     Expr index(int bound, bool effects);
@@ -99,11 +108,11 @@ private:
     Expr binary(int depth, bool effects);
     Expr sideEffect(int depth);
     Expr argumentOf(int depth, const Type& parameter);
-    Expr wholeStruct(int structType);
     Expr readOfType(const Type& t);
     std::vector<int> callable() const;
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);
+    Place pointeePointee(int pointer, bool effects);
 
     Generation& g_;
     int callsBlocked_ = 0; // inside an argument, calls do not nest

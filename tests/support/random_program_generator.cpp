@@ -59,7 +59,10 @@ private:
     // SX52's globals stay in banks 1 to 7.
     void globals() {
         const int budget = !f_.manyGlobals ? 12 : !g_.sx52 ? 28 : f_.upperBanks ? 120 : 32;
-        int bytes = 0;
+        // The pointers to pointers added last take their bytes from the budget; on the SX28,
+        // with its 136 bytes of RAM, there is one.
+        const int pointerPointers = f_.pointers && f_.pointerPointers ? (g_.sx52 ? 2 : 1) : 0;
+        int bytes = pointerPointers;
         for (const Type& t : AllTypes) {
             for (int i = 0; i < 2; ++i)
                 bytes += addScalar(t);
@@ -85,6 +88,8 @@ private:
             for (int i = 0; i < 3; ++i)
                 addPointer(g_.anyType());
         }
+        for (int i = 0; i < pointerPointers; ++i)
+            addPointerPointer();
     }
 
     int addScalar(const Type& t) {
@@ -154,8 +159,9 @@ private:
         std::vector<int> found;
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             const Variable& v = p_.variables[i];
-            if (v.function < 0 && v.storage != Storage::Pointer &&
-                firstCell(static_cast<int>(i), t) >= 0)
+            const bool cells = v.storage == Storage::Scalar || v.storage == Storage::Array ||
+                               v.storage == Storage::Struct;
+            if (v.function < 0 && cells && firstCell(static_cast<int>(i), t) >= 0)
                 found.push_back(static_cast<int>(i));
         }
         return found;
@@ -197,6 +203,58 @@ private:
         return add(std::move(v));
     }
 
+    // A pointer to pointers of one type, not spelled char (the dialect refuses char **), that
+    // the function may use: a global one points only at global pointers. The pointers it may
+    // point at all walk the same array or none does, and share a target a store through it
+    // (*pp = &x) may give any of them.
+    int addPointerPointer() {
+        std::vector<int> candidates;
+        for (std::size_t i = 0; i < p_.variables.size(); ++i) {
+            const Variable& v = p_.variables[i];
+            if (v.storage == Storage::Pointer && !Generation::charPointer(v) &&
+                (v.function < 0 || v.function == g_.function))
+                candidates.push_back(static_cast<int>(i));
+        }
+        if (candidates.empty())
+            return -1;
+        std::shuffle(candidates.begin(), candidates.end(), g_.random);
+        const Variable& first = p_.variables[candidates[0]];
+        Variable v;
+        v.name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
+        v.storage = Storage::PointerPointer;
+        v.type = first.type;
+        v.spelling = g_.spelling(first.type, true, false);
+        v.function = g_.function;
+        v.walksArray = first.walksArray;
+        v.pointees = {candidates[0]};
+        for (std::size_t i = 1; i < candidates.size() && v.pointees.size() < 3; ++i) {
+            const Variable& other = p_.variables[candidates[i]];
+            std::vector<int> more = v.pointees;
+            more.push_back(candidates[i]);
+            if (other.type == first.type && other.walksArray == first.walksArray &&
+                !sharedPointees(more).empty())
+                v.pointees = std::move(more);
+        }
+        v.initialPointer = {v.pointees[0], 0};
+        return add(std::move(v));
+    }
+
+    // What every one of the pointers may point at.
+    std::vector<int> sharedPointees(const std::vector<int>& pointers) const {
+        std::vector<int> shared;
+        for (int target : p_.variables[pointers[0]].pointees) {
+            bool everywhere = true;
+            for (int pointer : pointers) {
+                const auto& pointees = p_.variables[pointer].pointees;
+                everywhere = everywhere &&
+                             std::find(pointees.begin(), pointees.end(), target) != pointees.end();
+            }
+            if (everywhere)
+                shared.push_back(target);
+        }
+        return shared;
+    }
+
     // ---- Functions ----
 
     void function(const std::string& name, int statements, bool withResult) {
@@ -205,6 +263,9 @@ private:
         if (withResult && g_.chance(0.75)) {
             f.result = g_.anyType();
             f.resultSpelling = g_.spelling(*f.result);
+        } else if (withResult && f_.structResults && !p_.structs.empty() && g_.chance(0.6)) {
+            f.structResult = g_.pick(static_cast<int>(p_.structs.size()));
+            f.resultSpelling = "struct " + p_.structs[f.structResult].name;
         }
         p_.functions.push_back(f);
         g_.function = static_cast<int>(p_.functions.size()) - 1;
@@ -234,12 +295,17 @@ private:
             if (pointer >= 0)
                 built.locals.push_back(pointer);
         }
+        if (f_.pointers && f_.pointerPointers && g_.chance(0.3)) {
+            const int pointer = addPointerPointer();
+            if (pointer >= 0)
+                built.locals.push_back(pointer);
+        }
         counters_.clear();
         remaining_ = statements;
         std::vector<Statement> body = withResult ? std::vector<Statement>{} : fixedStarts();
         while (remaining_ > 0)
             body.push_back(statement(0));
-        if (built.result)
+        if (built.result || built.structResult >= 0)
             body.push_back(closingReturn());
         built.body = std::move(body);
         g_.effects.record(g_.function, built.body);
@@ -277,8 +343,11 @@ private:
     Statement returnStatement() {
         Statement s;
         s.kind = Statement::Kind::Return;
-        if (p_.functions[g_.function].result)
+        const Function& f = p_.functions[g_.function];
+        if (f.result)
             s.value = {e_.expression(2, true)};
+        else if (f.structResult >= 0)
+            s.value = {e_.wholeStruct(f.structResult)};
         return s;
     }
 
@@ -286,6 +355,8 @@ private:
     // what the caller stores.
     Statement closingReturn() {
         Statement s = returnStatement();
+        if (!p_.functions[g_.function].result)
+            return s; // a struct, returned whole
         static constexpr Op ops[] = {Op::Add, Op::Sub, Op::Xor};
         for (int parameter : p_.functions[g_.function].parameters) {
             if (g_.effects.of(s.value[0]).writes.count(parameter) != 0)
@@ -340,8 +411,12 @@ private:
             case 2:
                 return evaluate(e_.step(e_.place(true, true)));
             case 3:
-                if (f_.calls && g_.function > 0)
-                    return evaluate(e_.call(g_.pick(g_.function), 2));
+                // A struct result is not thrown away: the dialect refuses f(); there.
+                if (f_.calls && g_.function > 0) {
+                    const int callee = g_.pick(g_.function);
+                    if (p_.functions[callee].structResult < 0)
+                        return evaluate(e_.call(callee, 2));
+                }
                 break;
             case 4:
             case 5:
@@ -357,6 +432,8 @@ private:
                     return switchStatement(depth);
                 break;
             case 8:
+                if (!g_.pointerPointers().empty() && !g_.writesLocalsOnly && g_.chance(0.6))
+                    return g_.chance(0.5) ? pointAtPointer() : pointAtThrough();
                 if (f_.pointers && !g_.pointers().empty() && !g_.writesLocalsOnly)
                     return pointAt();
                 break;
@@ -383,11 +460,56 @@ private:
     }
 
     Statement assignment() {
+        if (f_.structResults && g_.chance(0.2)) {
+            if (auto s = structAssignment())
+                return *s;
+        }
         Statement s;
         s.kind = Statement::Kind::Assign;
         s.place = e_.place(true, true);
         s.value = {valueFor(
             s.place, [&] { return e_.expression(1 + g_.pick(3), true); }, true)};
+        return s;
+    }
+
+    // s = f(...) or x = f(...).m, f returning a struct. The struct comes back in one static
+    // return area, and the dialect refuses another call in the same expression: f's
+    // arguments and the target call nothing.
+    std::optional<Statement> structAssignment() {
+        std::vector<int> functions;
+        for (int f = 0; f < g_.function; ++f) {
+            if (p_.functions[f].structResult >= 0)
+                functions.push_back(f);
+        }
+        if (functions.empty())
+            return std::nullopt;
+        const int function = g_.any(functions);
+        const int type = p_.functions[function].structResult;
+        std::vector<int> wholes;
+        for (int v : g_.visible) {
+            const Variable& variable = p_.variables[v];
+            if (variable.storage == Storage::Struct && variable.structType == type &&
+                !(g_.writesLocalsOnly && variable.function < 0))
+                wholes.push_back(v);
+        }
+        const bool whole = !wholes.empty() && g_.chance(0.5);
+        Statement s;
+        s.kind = Statement::Kind::Assign;
+        if (whole)
+            s.place.variable = g_.any(wholes);
+        else
+            s.place = e_.place(true, false);
+        const int members = static_cast<int>(p_.structs[type].members.size());
+        s.value = {valueFor(
+            s.place,
+            [&] {
+                Expr call = e_.callAlone(function);
+                call.member = whole ? -1 : g_.pick(members);
+                return call;
+            },
+            true)};
+        if (whole && s.value[0].kind != Expr::Kind::Call)
+            return std::nullopt;
         return s;
     }
 
@@ -534,28 +656,54 @@ private:
         return s;
     }
 
-    // p = &g, &a[k], &s.m; a walking pointer to an element of its array's first half.
+    // p = &g, &a[k], &s.m.
     Statement pointAt() {
         Statement s;
         s.kind = Statement::Kind::PointAt;
         s.pointer = g_.any(g_.pointers());
         const Variable& pointer = p_.variables[s.pointer];
-        const int target = g_.any(pointer.pointees);
+        s.place = cellOf(pointer, g_.any(pointer.pointees));
+        return s;
+    }
+
+    // &g, &a[k], &s.m for the pointer; for a walking pointer an element of its array's first
+    // half.
+    Place cellOf(const Variable& pointer, int target) {
         const Variable& v = p_.variables[target];
-        s.place.variable = target;
+        Place at;
+        at.variable = target;
         if (v.storage == Storage::Array) {
-            s.place.kind = Place::Kind::Element;
+            at.kind = Place::Kind::Element;
             const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
-            s.place.index = e_.elementIndex(v, bound, false);
+            at.index = e_.elementIndex(v, bound, false);
         } else if (v.storage == Storage::Struct) {
-            s.place.kind = Place::Kind::Member;
+            at.kind = Place::Kind::Member;
             std::vector<int> members;
             for (int c = 0; c < cellCount(p_, v); ++c) {
                 if (cellType(p_, target, c) == pointer.type)
                     members.push_back(c);
             }
-            s.place.member = g_.any(members);
+            at.member = g_.any(members);
         }
+        return at;
+    }
+
+    // pp = &p;
+    Statement pointAtPointer() {
+        Statement s;
+        s.kind = Statement::Kind::PointAt;
+        s.pointer = g_.any(g_.pointerPointers());
+        s.place.variable = g_.any(p_.variables[s.pointer].pointees);
+        return s;
+    }
+
+    // *pp = &x; x one that every pointer pp may point at may point at too.
+    Statement pointAtThrough() {
+        Statement s;
+        s.kind = Statement::Kind::PointAtThrough;
+        s.pointer = g_.any(g_.pointerPointers());
+        const std::vector<int>& pointers = p_.variables[s.pointer].pointees;
+        s.place = cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
         return s;
     }
 

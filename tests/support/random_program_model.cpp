@@ -80,6 +80,11 @@ private:
         for (int local : f.locals)
             setUp(local);
         const Flow flow = execute(f.body);
+        if (f.structResult >= 0) {
+            if (flow != Flow::Return || returnedStruct_ != f.structResult)
+                throw Undefined{};
+            structReturned_ = returnedCells_;
+        }
         if (!f.result)
             return std::nullopt;
         if (flow != Flow::Return || !returned_)
@@ -101,6 +106,11 @@ private:
             throw Undefined{};
         switch (s.kind) {
         case Statement::Kind::Assign: {
+            if (p_.variables[s.place.variable].storage == Storage::Struct &&
+                s.place.kind == Place::Kind::Variable) {
+                storeWhole(s.place.variable, s.value[0]);
+                return Flow::Normal;
+            }
             const PointerValue cell = locate(s.place);
             store(cell, evaluate(s.value[0]));
             return Flow::Normal;
@@ -135,11 +145,19 @@ private:
             return Flow::Continue;
         case Statement::Kind::Return:
             returned_.reset();
-            if (!s.value.empty())
+            returnedStruct_ = -1;
+            if (!s.value.empty() && readsWholeStruct(p_, s.value[0])) {
+                returnedStruct_ = p_.variables[s.value[0].place.variable].structType;
+                returnedCells_ = cells_[s.value[0].place.variable];
+            } else if (!s.value.empty()) {
                 returned_ = evaluate(s.value[0]);
+            }
             return Flow::Return;
         case Statement::Kind::PointAt:
             pointers_[s.pointer] = locate(s.place);
+            return Flow::Normal;
+        case Statement::Kind::PointAtThrough:
+            pointers_[pointedAtPointer(s.pointer)] = locate(s.place);
             return Flow::Normal;
         case Statement::Kind::MovePointer:
             pointers_[s.pointer] = moved(pointers_[s.pointer], s.amount);
@@ -214,6 +232,8 @@ private:
         }
         case Expr::Kind::Call: {
             const auto result = callOf(e);
+            if (e.member >= 0)
+                return returnedMember(e);
             if (!result)
                 throw Undefined{};
             return *result;
@@ -237,6 +257,24 @@ private:
                 arguments.emplace_back(evaluate(argument));
         }
         return call(e.function, arguments);
+    }
+
+    // f().m: a member of the struct the call returned.
+    Value returnedMember(const Expr& e) const {
+        const int type = p_.functions[e.function].structResult;
+        if (type < 0 || e.member >= static_cast<int>(structReturned_.size()) ||
+            !structReturned_[e.member])
+            throw Undefined{};
+        return Value{*structReturned_[e.member], p_.structs[type].members[e.member].type};
+    }
+
+    // s = f(): the struct f returns, copied whole.
+    void storeWhole(int variable, const Expr& value) {
+        if (value.kind != Expr::Kind::Call || value.member >= 0 ||
+            p_.functions[value.function].structResult != p_.variables[variable].structType)
+            throw Undefined{};
+        callOf(value);
+        cells_[variable] = structReturned_;
     }
 
     // && and || evaluate their right operand only when it decides the value.
@@ -271,11 +309,10 @@ private:
         }
         case Place::Kind::Member:
             return {place.variable, place.member};
-        case Place::Kind::Pointee: {
-            const PointerValue at = pointers_[place.variable];
-            const int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
-            return inside(offset == 0 ? at : moved(at, offset));
-        }
+        case Place::Kind::Pointee:
+            return pointee(pointers_[place.variable], place);
+        case Place::Kind::PointeePointee:
+            return pointee(pointers_[pointedAtPointer(place.variable)], place);
         case Place::Kind::PointeeStep: {
             const PointerValue at = inside(pointers_[place.variable]);
             pointers_[place.variable] = moved(at, 1);
@@ -283,6 +320,20 @@ private:
         }
         }
         throw Undefined{};
+    }
+
+    // The target of a pointer holding `at`, moved by the place's offset.
+    PointerValue pointee(const PointerValue& at, const Place& place) {
+        const int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
+        return inside(offset == 0 ? at : moved(at, offset));
+    }
+
+    // The pointer a pointer to pointers points at.
+    int pointedAtPointer(int pointer) const {
+        const int at = pointers_[pointer].variable;
+        if (at < 0 || p_.variables[at].storage != Storage::Pointer)
+            throw Undefined{};
+        return at;
     }
 
     PointerValue inside(const PointerValue& at) const {
@@ -317,6 +368,10 @@ private:
     FinalCells cells_;
     std::vector<PointerValue> pointers_;
     std::optional<Value> returned_;
+    // What the last struct return statement returned, and the last call of a function
+    // returning a struct.
+    int returnedStruct_ = -1;
+    std::vector<std::optional<std::int32_t>> returnedCells_, structReturned_;
     long budget_ = 100'000;
 };
 

@@ -39,6 +39,10 @@ public:
             if (declared(i) && p_.variables[i].storage == Storage::Struct)
                 structs[p_.variables[i].structType] = true;
         }
+        for (std::size_t i = 0; i < p_.functions.size(); ++i) {
+            if (reached_.functions[i] && p_.functions[i].structResult >= 0)
+                structs[p_.functions[i].structResult] = true;
+        }
         for (std::size_t i = 0; i < p_.structs.size(); ++i) {
             if (!structs[i])
                 continue;
@@ -72,7 +76,7 @@ private:
         };
         auto statement = [&](const Statement& s) {
             if (s.kind == Statement::Kind::Assign || s.kind == Statement::Kind::Compound ||
-                s.kind == Statement::Kind::PointAt)
+                s.kind == Statement::Kind::PointAt || s.kind == Statement::Kind::PointAtThrough)
                 r.variables[s.place.variable] = true;
             if (s.counter >= 0)
                 r.variables[s.counter] = true;
@@ -88,7 +92,7 @@ private:
         // Pointers declare the variable they first point at; those come before them.
         for (std::size_t v = p_.variables.size(); v-- > 0;) {
             const Variable& variable = p_.variables[v];
-            if ((r.variables[v] || !variable.omitted) && variable.storage == Storage::Pointer &&
+            if ((r.variables[v] || !variable.omitted) && holdsAddress(variable) &&
                 variable.initialPointer.variable >= 0)
                 r.variables[variable.initialPointer.variable] = true;
         }
@@ -96,8 +100,8 @@ private:
     }
 
     std::string declaration(const Variable& v) const {
-        if (v.storage == Storage::Pointer) {
-            std::string text = v.spelling + " *" + v.name;
+        if (holdsAddress(v)) {
+            std::string text = v.spelling + (v.storage == Storage::Pointer ? " *" : " **") + v.name;
             if (v.initialPointer.variable >= 0)
                 text += " = &" + cellName(v.initialPointer);
             return text + ";";
@@ -135,7 +139,8 @@ private:
     }
 
     std::string function(const Function& f) const {
-        std::string text = (f.result ? f.resultSpelling : "void") + " " + f.name + "(";
+        std::string text =
+            (f.resultSpelling.empty() ? "void" : f.resultSpelling) + " " + f.name + "(";
         for (std::size_t i = 0; i < f.parameters.size(); ++i) {
             const Variable& parameter = p_.variables[f.parameters[i]];
             text += (i == 0 ? "" : ", ") + parameter.spelling + " " + parameter.name;
@@ -208,6 +213,8 @@ private:
                    ";\n";
         case Statement::Kind::PointAt:
             return indent + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
+        case Statement::Kind::PointAtThrough:
+            return indent + "*" + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
         case Statement::Kind::MovePointer: {
             const std::string name = p_.variables[s.pointer].name;
             return indent + name + " = " + name + " + " + std::to_string(s.amount) + ";\n";
@@ -248,6 +255,15 @@ private:
             return "*(" + name + " + " + expression(at.index[0]) + ")";
         case Place::Kind::PointeeStep:
             return "*" + name + "++";
+        case Place::Kind::PointeePointee:
+            if (at.form == Place::Form::FirstRow)
+                return at.index.empty() ? "*" + name + "[0]"
+                                        : name + "[0][" + expression(at.index[0]) + "]";
+            if (at.index.empty())
+                return "**" + name;
+            if (at.form == Place::Form::Subscript)
+                return "(*" + name + ")[" + expression(at.index[0]) + "]";
+            return "*(*" + name + " + " + expression(at.index[0]) + ")";
         }
         return name;
     }
@@ -278,9 +294,12 @@ private:
             return "(" + expression(e.operands[0]) + " ? " + expression(e.operands[1]) + " : " +
                    expression(e.operands[2]) + ")";
         case Expr::Kind::Call: {
-            std::string text = p_.functions[e.function].name + "(";
+            const Function& f = p_.functions[e.function];
+            std::string text = f.name + "(";
             for (std::size_t i = 0; i < e.operands.size(); ++i)
                 text += (i == 0 ? "" : ", ") + expression(e.operands[i]);
+            if (e.member >= 0 && f.structResult >= 0)
+                return text + ")." + p_.structs[f.structResult].members[e.member].name;
             return text + ")";
         }
         case Expr::Kind::Step:

@@ -64,6 +64,8 @@ std::vector<CorpusProgram> corpus() {
         features.typedefNames = false;
         features.charPointers = false;
         features.structArguments = false;
+        features.pointerPointers = false;
+        features.structResults = false;
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             const auto program = testing::program::generateProgram(seed, features, device);
             programs.push_back({std::string(big ? "sx52-" : "sx28-") + std::to_string(seed),
