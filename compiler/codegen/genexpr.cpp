@@ -212,9 +212,8 @@ void refuseConstTargets(Compilation& c, const Item* list) {
             continue;
         const Symbol* symbol = findsym(c, target->cval);
         // p[i] of a const pointer stores where it points, which the const does not cover.
-        const bool throughPointer =
-            subscripted && symbol != nullptr &&
-            (symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR));
+        const bool throughPointer = subscripted && (codegen::ramPointerOf(c, *target) != nullptr ||
+                                                    codegen::stringPointerOf(c, *target) != nullptr);
         if (symbol != nullptr && symbol->readOnly && !throughPointer)
             c.error(strprintf("ERROR(C294): Line: %d %s is const: it cannot be assigned.\n",
                               target->line, target->cval.c_str()));
