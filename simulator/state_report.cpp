@@ -80,8 +80,11 @@ bool shownAsBytes(const NamedVariable& variable) {
 }
 
 bool isCompilerRegister(const std::string& name) {
-    // "@__stat__" is written "A__stat__" where an assembler takes no "@" (the map file).
-    for (const char* prefix : {"@", "A__", "_tmp_", "_prm_", "_asm_"}) {
+    // "@__stat__" is written "A__stat__" where an assembler takes no "@" (the map file). The
+    // others are the compiler's temporaries, parameters, switch values, interrupt saves and
+    // struct return areas.
+    for (const char* prefix :
+         {"@", "A__", "_tmp_", "_prm_", "_asm_", "_swt_", "_itr_", "_svi_", "_ret_"}) {
         if (name.starts_with(prefix))
             return true;
     }

@@ -127,7 +127,8 @@ TEST(Reports, ArraysAndStructsAreShownAsTheirBytes) {
 }
 
 TEST(Reports, TheCompilersOwnRegistersAreTold) {
-    for (const char* name : {"@__stat__", "A__SxLtmp_", "_tmp_12", "_prm_1", "_asm_003"})
+    for (const char* name : {"@__stat__", "A__SxLtmp_", "_tmp_12", "_prm_1", "_asm_003", "_swt_2",
+                             "_itr_1", "_svi_1", "_ret_make"})
         EXPECT_TRUE(isCompilerRegister(name)) << name;
     for (const char* name : {"squares", "A", "tmp_1", "main.i", "Alpha__"})
         EXPECT_FALSE(isCompilerRegister(name)) << name;
