@@ -226,6 +226,10 @@ enum SizeOfWhat {
     SizeOfMember = 3,
     SizeOfMemberThroughPointer = 4,
     SizeOfTag = 5, // of the struct or union tag the node's secondary text names
+    SizeOfElementMember = 6, // a member of an element of an array of structs, pts[i].y
+    // Added to the others: the part as an operator's operand, where an array is a pointer to
+    // its first element and a struct or union has no place.
+    SizeOfAsValue = 8,
 };
 
 constexpr int FirstKind = AUTO;

@@ -86,25 +86,53 @@ int elementsAfterSubscripts(const Symbol& array, const std::string& subscripts) 
     return elements;
 }
 
-// sizeof of a part of the variable x: an element, what it points at, a member (the SIZEOF
-// item says which); -1 when x has no such part.
+// An array's value is a pointer to its first element: a char pointer is two bytes, the
+// others one.
+int pointerToElementSize(int elementType) {
+    return elementType == CHAR ? 2 : 1;
+}
+
+// The size of a part as sizeof's operand, or (asValue) as an operator's operand: an array is
+// then a pointer and a struct or union has no size (-1).
+int sizeOfPart(Compilation& c, int type, int elementType, const Symbol* member,
+               const std::string& typeName, bool asValue) {
+    if (asValue && type == ARRAY)
+        return pointerToElementSize(elementType);
+    if (asValue && (type == STRUCT || type == UNION))
+        return -1;
+    return typesize(c, member, type, typeName);
+}
+
+// sizeof of a part of the variable x: itself, an element, what it points at, a member (the
+// SIZEOF item says which); -1 when x has no such part.
 int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     const Symbol* symbol = findsym(c, x.cval);
     if (symbol == nullptr)
         return -1;
     const bool pointer = symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR);
-    const int what = sizeOf.ival;
-    if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0)
-        return symbol->size / symbol->count * elementsAfterSubscripts(*symbol, sizeOf.name);
+    const bool asValue = (sizeOf.ival & SizeOfAsValue) != 0;
+    const int what = sizeOf.ival & ~SizeOfAsValue;
+    if (what == SizeOfObject)
+        return sizeOfPart(c, symbol->type, symbol->base, symbol, symbol->typeName, asValue);
+    if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0) {
+        const int elements = elementsAfterSubscripts(*symbol, sizeOf.name);
+        if (asValue && elements > 1) // a row
+            return pointerToElementSize(symbol->base);
+        if (asValue && (symbol->base == STRUCT || symbol->base == UNION))
+            return -1;
+        return symbol->size / symbol->count * elements;
+    }
     if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
-        return typesize(c, nullptr, symbol->base, symbol->typeName);
+        return sizeOfPart(c, symbol->base, 0, nullptr, symbol->typeName, asValue);
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
     const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
-    if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {
+    const bool ofElements = symbol->type == ARRAY && (symbol->base == STRUCT || symbol->base == UNION);
+    if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through) ||
+        (what == SizeOfElementMember && ofElements)) {
         // The member's name, or its chain "in.x".
         const Symbol* member = resolveMemberChain(c, symbol->typeName, sizeOf.name).member;
         if (member != nullptr)
-            return typesize(c, member, member->type, member->typeName);
+            return sizeOfPart(c, member->type, member->base, member, member->typeName, asValue);
     }
     return -1;
 }
@@ -158,7 +186,11 @@ bool generateUnary(Site& s) {
     const std::string name = writtenAs(resultOf(*x));
     if (kind == SIZEOF && s.item->ival != SizeOfObject) {
         const int size = partSize(c, *s.item, *x);
-        if (size < 0)
+        if (size < 0 && (s.item->ival & SizeOfAsValue) != 0)
+            c.error(strprintf("ERROR(C259): Line: %d sizeof of an expression with the struct or "
+                              "union %s as an operand is not supported by this compiler yet.\n",
+                              line, x->cval.c_str()));
+        else if (size < 0)
             c.error(strprintf("ERROR(C259): Line: %d sizeof of this part of %s is not supported "
                               "by this compiler yet.\n",
                               line, x->cval.c_str()));

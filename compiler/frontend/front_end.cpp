@@ -2,6 +2,7 @@
 // nextToken feeds it from the scanner, syntaxError reports, growStacks enlarges the parser's
 // stacks within a fixed limit, and declarationDone closes each external declaration.
 #include "compiler/frontend/front_end.hpp"
+#include "compiler/frontend/sizes_internal.hpp"
 
 #include "compiler/base/text_format.hpp"
 #include "compiler/run/compilation.hpp"
@@ -237,6 +238,8 @@ int stringBytes(std::string_view text) {
     return bytes;
 }
 
+} // namespace
+
 StackValue sizeConstant(FragmentBuilder& b, int size) {
     // The single words keep the nodes they always had.
     if (size == 0)
@@ -248,9 +251,8 @@ StackValue sizeConstant(FragmentBuilder& b, int size) {
     return b.constant(size);
 }
 
-// A SIZEOF node the code generator resolves from the symbol table: what of the named
-// variable is sized (the variable, an element, what it points at, a member), and the
-// member's name.
+namespace {
+
 // The subscripts of an element a[i][j] (not those inside its index expressions).
 int subscriptCount(const std::vector<const Node*>& element) {
     int depth = 0;
@@ -262,8 +264,9 @@ int subscriptCount(const std::vector<const Node*>& element) {
     return subscripts;
 }
 
-// SIZEOF naming the variable; for a member, its name, and for an element, its subscripts'
-// count, in the node's secondary text.
+// A SIZEOF node the code generator resolves from the symbol table, naming the variable: what
+// of it is sized (the variable, an element, what it points at, a member) is the node's
+// integer; a member's name, or an element's count of subscripts, its secondary text.
 StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const std::string& part) {
     StackValue made = b.mark(SIZEOF);
     made.head->ival = what;
@@ -337,27 +340,28 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
     return sizeConstant(b, size * count);
 }
 
-StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) {
+std::optional<StackValue> sizeOfObject(FragmentBuilder& b, const std::vector<const Node*>& nodes,
+                                       bool asValue) {
     // ++ and -- keep their operand's type: the operand is never evaluated.
     std::vector<const Node*> core;
-    for (const Node* n = operand.head; n != nullptr; n = n->next) {
+    for (const Node* n : nodes) {
         const int kind = n->kind;
         const bool step = kind == POSTINC_START || kind == POSTINC_END || kind == PREINC ||
                           kind == PREDEC || kind == POSTINC || kind == POSTDEC;
         if (kind != POSTFIX_EXP_START && kind != POSTFIX_EXP_END && kind != EXPSTART &&
             kind != EXPEND && kind != GETEXPVAL && !step)
             core.push_back(n);
-        if (n == operand.tail)
-            break;
     }
     const auto is = [&](std::size_t i, int kind) {
         return i < core.size() && core[i]->kind == kind;
     };
+    const int asValueFlag = asValue ? SizeOfAsValue : 0;
     if (core.size() == 1 && is(0, IDENTIFIER))
-        return b.join(__LINE__, b.mark(SIZEOF),
-                      {b.copy(StackValue{const_cast<Node*>(core[0]), nullptr, nullptr})});
+        return sizeOfSymbol(b, *core[0], SizeOfObject | asValueFlag, "");
     if (!core.empty() &&
         std::all_of(core.begin(), core.end(), [](const Node* n) { return n->kind == STRING; })) {
+        if (asValue)
+            return sizeConstant(b, 2); // a string's value is a char pointer
         int bytes = 1;
         for (const Node* n : core)
             bytes += stringBytes(n->cval) - 1;
@@ -365,14 +369,15 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
     }
     if (core.size() == 1 && is(0, INTEGER_CONSTANT))
         return sizeConstant(b, core[0]->ival >= -128 && core[0]->ival <= 127 ? 1 : 2);
-    if (core.size() == 1 && is(0, CHARACTER_CONSTANT))
+    if (core.size() == 1 && (is(0, CHARACTER_CONSTANT) || is(0, ENUMERATION_CONSTANT)))
         return sizeConstant(b, 1);
     if (is(0, CAST) && core[0]->ival > 0)
         return sizeConstant(b, core[0]->ival / 8);
     if (is(0, INDEX_ON) && is(1, IDENTIFIER) && is(2, SUBSCRIPT) && core.back()->kind == INDEX_OFF)
-        return sizeOfSymbol(b, *core[1], SizeOfElement, std::to_string(subscriptCount(core)));
+        return sizeOfSymbol(b, *core[1], SizeOfElement | asValueFlag,
+                            std::to_string(subscriptCount(core)));
     if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
-        return sizeOfSymbol(b, *core[1], SizeOfTarget, "");
+        return sizeOfSymbol(b, *core[1], SizeOfTarget | asValueFlag, "");
     // s.m, s.in.x, p->m, p->in.x: as many ST_ADDR_RESOLVE as members after the base.
     std::size_t depth = 0;
     while (is(depth, ST_ADDR_RESOLVE))
@@ -385,13 +390,35 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
         std::string chain = throughPointer ? core[depth]->cval : "";
         for (std::size_t k = base + 1; k < core.size(); ++k)
             chain += (chain.empty() ? "" : ".") + core[k]->cval;
-        return sizeOfSymbol(b, *core[base],
-                            throughPointer ? SizeOfMemberThroughPointer : SizeOfMember, chain);
+        return sizeOfSymbol(
+            b, *core[base],
+            (throughPointer ? SizeOfMemberThroughPointer : SizeOfMember) | asValueFlag, chain);
     }
+    // pts[i].y, g[i][j].in.x: the member chain of an element of an array of structs.
+    if (depth > 0 && is(depth, INDEX_ON) && is(depth + 1, IDENTIFIER)) {
+        std::size_t after = depth;
+        for (int open = 0; after < core.size(); ++after) {
+            open += core[after]->kind == INDEX_ON ? 1 : core[after]->kind == INDEX_OFF ? -1 : 0;
+            if (open == 0)
+                break;
+        }
+        std::string chain;
+        for (std::size_t k = after + 1; k < core.size() && is(k, IDENTIFIER); ++k)
+            chain += (chain.empty() ? "" : ".") + core[k]->cval;
+        if (after + 1 + depth == core.size() && !chain.empty() &&
+            std::count(chain.begin(), chain.end(), '.') + 1 == static_cast<long>(depth))
+            return sizeOfSymbol(b, *core[depth + 1], SizeOfElementMember | asValueFlag, chain);
+    }
+    return std::nullopt;
+}
+
+StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) {
+    if (std::optional<StackValue> size = sizeOfExpression(b, operand))
+        return *size;
     unsupported(operand.head->line,
-                "sizeof of this expression (sizeof takes a type, a variable, an element a[i], "
-                "*p, a member s.m or p->m (s.in.x, p->in.x), a string, a constant or a "
-                "cast)");
+                "sizeof of this expression (sizeof takes a type or an expression of variables, "
+                "elements a[i], *p, members s.m or p->m, strings and constants; not a call, "
+                "?:, & or a pointer reached through a computed address)");
     return b.mark(SIZEOF0);
 }
 

@@ -164,9 +164,12 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"char k;\ntypedef char bytes[k];\nvoid main(void) { }\n",
          "the typedef bytes (a typedef may add one pointer"},
         {"char k;\ntypedef char name = 1;\nvoid main(void) { }\n", "an initialiser on a typedef"},
-        {"char k;\nvoid main(void) { k = sizeof(k + 1); }\n",
-         "sizeof of this expression (sizeof takes a type, a variable, an element a[i], *p, a "
-         "member s.m or p->m (s.in.x, p->in.x), a string, a constant or a cast)"},
+        {"char k;\nvoid main(void) { k = sizeof(k ? k : 1); }\n",
+         "sizeof of this expression (sizeof takes a type or an expression of variables, elements "
+         "a[i], *p, members s.m or p->m, strings and constants; not a call, ?:, & or a pointer "
+         "reached through a computed address)"},
+        {"struct pt { char x; } s; char k;\nvoid main(void) { k = sizeof(s + 1); }\n",
+         "sizeof of an expression with the struct or union s as an operand"},
         {"char k;\nvoid main(void) { k = sizeof(float); }\n", "sizeof of this type"},
         {"char k;\nvoid main(void) { k = 1LL; }\n",
          "the integer suffix LL (u, l, ul and lu are: there is no 32-bit type)"},

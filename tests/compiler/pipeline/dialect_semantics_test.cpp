@@ -521,6 +521,19 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "char r, k;\n"
          "void main(void) { k = 0; r = sizeof(k++) + sizeof(\"ab\" \"c\") * 10 + k * 100; }\n",
          "r", 41},
+        // An expression's size is its type's: the wider operand, an int at least; a shift's
+        // left operand; an int for relations and logic; an assignment's target; a comma's
+        // last operand. Arrays and strings are pointers there (a char pointer is 2 bytes).
+        {"sx28.h",
+         "char c; long l; char a[5]; long la[3]; long m[2][3]; int *ip;\n"
+         "struct pt { char x; long y; } pts[2], s;\n"
+         "unsigned long r;\n"
+         "void main(void) { c = 7; r = sizeof(c + 1) + sizeof(l + c) * 2 + sizeof(c << l) * 4 + "
+         "sizeof(l < 3) * 8 + sizeof(a + 1) * 16 + sizeof(la + 1) * 32 + sizeof(pts[c].y) * 64 + "
+         "sizeof(c = 300) * 128 + sizeof(l && c) * 256 + sizeof(-l) * 512 + sizeof(m[1] + 0) * "
+         "1024 + sizeof(c, l) * 2048 + sizeof(ip - ip) * 4096 + sizeof(s.x + pts[1].y) * 8192 + "
+         "(c == 7) * 16384; }\n",
+         "r", 43601},
         // Enumerations and structs declared inside a struct; a list ending in a comma;
         // adjacent strings are one string, escapes ending where each string ends.
         {"sx28.h",
