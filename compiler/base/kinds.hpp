@@ -232,6 +232,10 @@ enum SizeOfWhat {
     SizeOfAsValue = 8,
 };
 
+// An EXPSTART node's integer when nothing reads the expression's value: an expression
+// statement, a for loop's first and third parts.
+constexpr int ValueDiscarded = 1;
+
 constexpr int FirstKind = AUTO;
 constexpr int LastKind = CAST;
 

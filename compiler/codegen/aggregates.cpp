@@ -418,7 +418,7 @@ bool callAggregateFunctions(Compilation& c, Item* list) {
     return false;
 }
 
-AggregateUse generateAggregateUse(Compilation& c, Item*& list) {
+AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded) {
     if (const Symbol* function = aggregateReturn(c, list))
         return generateAggregateReturn(c, list, *function);
     std::vector<Item*> value;
@@ -432,8 +432,10 @@ AggregateUse generateAggregateUse(Compilation& c, Item*& list) {
     const std::vector<Item*> uses = wholeAggregates(c, list);
     if (uses.empty())
         return AggregateUse::None;
-    const int line = uses.front()->line;
     const Symbol* first = wholeAggregate(c, *uses.front());
+    if (discarded && withoutBrackets(list).size() == 1 && !returnAreaOwner(first->name).empty())
+        return AggregateUse::Copied; // f(); of a function returning a struct: already called
+    const int line = uses.front()->line;
     if (uses.size() == 1 && copiesThroughAddress(list, uses.front()))
         c.error(strprintf("ERROR(C313): Line: %d %s copied whole to or from an element of an "
                           "array of more than one dimension, or through a computed address, "

@@ -216,7 +216,8 @@ enum class AggregateUse { None, Copied, Refused };
 constexpr const char* ObjectPart = "(part)";
 // Marks an INDF leaf that is a char pointer element to be stored into (names[i] = &c).
 constexpr const char* CharPointerElement = "(char pointer)";
-AggregateUse generateAggregateUse(Compilation& c, Item*& list);
+// `discarded`: nothing reads the list's value, so a call's result alone in it is dropped.
+AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded);
 // Calls of functions returning an aggregate, made before the rest of the list is looked at:
 // each becomes a leaf naming the function's return area. False, after C312, when what is
 // read from an area could be overwritten before it is used.

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace kavo {
@@ -288,6 +289,7 @@ bool declareLocals(codegen::Site& s) {
 }
 
 bool generateNested(codegen::Site& s) {
+    s.c.codegen.valueDiscarded = s.item->ival == ValueDiscarded;
     genstatement(s.c, s.item->sublist);
     codegen::drop(s, s.item);
     return true;
@@ -524,6 +526,7 @@ bool genstatement(Compilation& c, Item*& list) {
 }
 
 bool genexpr(Compilation& c, Item*& list) {
+    const bool discarded = std::exchange(c.codegen.valueDiscarded, false);
     const NestingLevel level(c, list != nullptr ? list->line : c.currentLine);
     if (level.refused())
         return false;
@@ -554,7 +557,7 @@ bool genexpr(Compilation& c, Item*& list) {
     }
     if (!codegen::arrayNamesBecomeAddresses(c, list))
         return false;
-    const codegen::AggregateUse aggregate = codegen::generateAggregateUse(c, list);
+    const codegen::AggregateUse aggregate = codegen::generateAggregateUse(c, list, discarded);
     if (aggregate != codegen::AggregateUse::None) {
         noteLeaf(c, list);
         return aggregate == codegen::AggregateUse::Copied;

@@ -114,6 +114,21 @@ StackValue FragmentBuilder::logical(int tag, int jump, const StackValue& left,
     return made;
 }
 
+StackValue FragmentBuilder::discarded(const StackValue& expression) {
+    int depth = 0;
+    const Node* closing = expression.head;
+    for (; closing != nullptr; closing = closing->next) {
+        depth += closing->kind == EXPSTART ? 1 : closing->kind == EXPEND ? -1 : 0;
+        if (depth == 0 || closing == expression.tail)
+            break;
+    }
+    const StackValue whole = closing == expression.tail
+                                 ? expression
+                                 : join(__LINE__, mark(EXPSTART), {expression, mark(EXPEND)});
+    whole.head->ival = ValueDiscarded;
+    return whole;
+}
+
 StackValue FragmentBuilder::unary(int tag, const StackValue& op, const StackValue& operand) {
     const StackValue made = join(tag, op, {operand});
     if (op.head->kind == BANG)

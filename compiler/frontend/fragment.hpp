@@ -68,6 +68,10 @@ public:
     StackValue logical(int tag, int jump, const StackValue& left, const StackValue& right);
     // A unary operator and its operand; a ! is remembered for condition().
     StackValue unary(int tag, const StackValue& op, const StackValue& operand);
+    // An expression whose value nothing reads, so marked. A comma expression is wrapped
+    // whole: its later operands follow its first one's brackets, where a statement would
+    // leave them behind.
+    StackValue discarded(const StackValue& expression);
     // A statement's condition and its jump (IF: to the label when the expression is false;
     // NIF: when it is true). A condition that is &&, || or ! jumps on each operand in turn,
     // in C's order, instead of building their 0/1 value and testing it.

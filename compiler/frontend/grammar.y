@@ -526,7 +526,7 @@ labeled_statement
 expression_statement
     : SEMICOL               { $$ = b.mark(NULLFUNC); }
     | asm_code              { $$ = $1; }
-    | expression SEMICOL    { $$ = $1; }
+    | expression SEMICOL    { $$ = b.discarded($1); }
     ;
 
 compound_statement
@@ -653,7 +653,7 @@ iteration_statement
               b.copyAs(l2, NEW_CONT_LBL),
               $7,
               b.copyAs(l2, LABELNAME),
-              $5,
+              b.discarded($5),
               b.copyAs(l1, GOTO),
               b.mark(POP_CONT_LBL),
               b.mark(TOP_BRK_LBL),
@@ -688,7 +688,7 @@ iteration_statement
               b.condition(__LINE__, IF, l2, $4),
               $8,
               b.copyAs(l3, LABELNAME),
-              $6,
+              b.discarded($6),
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
               b.mark(POP_CONT_LBL),
@@ -700,7 +700,7 @@ iteration_statement
            TOP_BRK_LBL POP_BRK_LBL */
         { const StackValue l1 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              $3,
+              b.discarded($3),
               b.mark(NEW_CONT_LBL),
               b.copyAs(l1, LABELNAME),
               $7,
@@ -715,12 +715,12 @@ iteration_statement
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              $3,
+              b.discarded($3),
               b.copyAs(l1, LABELNAME),
               b.copyAs(l2, NEW_CONT_LBL),
               $8,
               b.copyAs(l2, LABELNAME),
-              $6,
+              b.discarded($6),
               b.copyAs(l1, GOTO),
               b.mark(POP_CONT_LBL),
               b.mark(TOP_BRK_LBL),
@@ -732,7 +732,7 @@ iteration_statement
         { const StackValue l1 = b.label();
           const StackValue l2 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              $3,
+              b.discarded($3),
               b.copyAs(l1, LABELNAME),
               b.mark(NEW_CONT_LBL),
               b.condition(__LINE__, IF, l2, $5),
@@ -751,13 +751,13 @@ iteration_statement
           const StackValue l2 = b.label();
           const StackValue l3 = b.label();
           $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              $3,
+              b.discarded($3),
               b.copyAs(l1, LABELNAME),
               b.copyAs(l3, NEW_CONT_LBL),
               b.condition(__LINE__, IF, l2, $5),
               $9,
               b.copyAs(l3, LABELNAME),
-              $7,
+              b.discarded($7),
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
               b.mark(POP_CONT_LBL),
@@ -777,7 +777,9 @@ jump_statement
 expression
     : assignment_expression
         { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
-    | expression COMMA assignment_expression    { $$ = b.join(__LINE__, $1, {$3}); }
+    | expression COMMA assignment_expression
+        /* Nothing reads the first operand's value */
+        { $$ = b.join(__LINE__, b.discarded($1), {$3}); }
     ;
 
 assignment_expression

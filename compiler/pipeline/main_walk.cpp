@@ -79,6 +79,7 @@ private:
         case EXPSTART: {
             Stretch stretch = cutStretch(c_.stretchTables(), node->next, EXPSTART, EXPEND);
             c_.codegen.defaultExpressionType = INT;
+            c_.codegen.valueDiscarded = node->ival == ValueDiscarded;
             genstatement(c_, stretch.items);
             return stretch.after;
         }

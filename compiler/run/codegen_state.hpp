@@ -83,6 +83,9 @@ struct CodegenState {
     bool charPointersReachRam = false;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
+    // Set for the statement about to be generated when nothing reads its value (an expression
+    // statement, not a condition); the generator takes it for the statement's outermost list.
+    bool valueDiscarded = false;
     // Open levels of the generator's recursion, and whether the statement they belong to was
     // refused for nesting too deep (C278).
     int nestingDepth = 0;

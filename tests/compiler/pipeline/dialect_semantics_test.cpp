@@ -810,6 +810,18 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "f(1, pts[i], 2) + f(0, *q, 0) * 10; a = pick(i); r = r + a.y + deref(pts + 1).x; r = "
          "r + f(0, pts[1], 0); }\n",
          "r", 508 + 5100 + 500 + 5 + 505},
+        // A call whose struct result nothing reads runs for its effects: as a statement, in
+        // an if's body, in a for loop's first and third parts, before a comma. A comma
+        // statement runs every operand.
+        {"sx28.h",
+         "struct pt { char x; long y; } a;\n"
+         "char n, k, q;\n"
+         "long r;\n"
+         "struct pt bump(char v) { struct pt t; n = n + v; t.x = n; return t; }\n"
+         "void main(void) { n = 1; bump(2); if (n) bump(3); for (bump(1); n < 30; bump(2)) k++; "
+         "bump(1), q = 4; r = (bump(1), 50); a = bump(0); n = n + 1, k = k + 1, q = q + 1; r = r "
+         "+ a.x * 1000 + n * 100 + k + q * 10; }\n",
+         "r", 50 + 33000 + 3400 + 13 + 50},
         // Member structs copy whole: of a variable, behind a pointer, two members deep, as a
         // returned value.
         {"sx28.h",
