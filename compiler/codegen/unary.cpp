@@ -77,7 +77,8 @@ bool storedIntoCharPointer(const Compilation& c, const Item* after) {
     return isIdentifier(target) && storesCharPointer(c, *target);
 }
 
-// What a[i] of an array of arrays is: a row of this many elements; 1 for an element.
+// What a[i] of an array of arrays (or of a pointer to an array) is: a row of this many
+// elements; 1 for an element.
 int elementsAfterSubscripts(const Symbol& array, const std::string& subscripts) {
     const std::size_t given = subscripts.empty() ? 1 : std::stoul(subscripts);
     int elements = 1;
@@ -97,7 +98,8 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0)
         return symbol->size / symbol->count * elementsAfterSubscripts(*symbol, sizeOf.name);
     if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
-        return typesize(c, nullptr, symbol->base, symbol->typeName);
+        return typesize(c, nullptr, symbol->base, symbol->typeName) *
+               elementsAfterSubscripts(*symbol, what == SizeOfTarget ? "" : sizeOf.name);
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
     const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {

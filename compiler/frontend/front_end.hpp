@@ -52,9 +52,9 @@ public:
     // in parentheses, (*p) or (a[i]) or (x), stays that object, so that it can be stored into.
     StackValue parenthesised(FragmentBuilder& b, const StackValue& expression);
     // (declarator): the parentheses only group, but a pointer inside them that is followed by
-    // an array or a parameter list is a pointer to an array or to a function, which
-    // refusePointerDerivation refuses (C259) rather than let it read as an array of pointers
-    // or a function returning one.
+    // a parameter list is a pointer to a function, which refusePointerDerivation refuses
+    // (C259) rather than let it read as a function returning a pointer. One followed by an
+    // array is a pointer to an array: the declarations see its sizes before its pointer.
     StackValue parenthesisedDeclarator(const StackValue& declarator);
     void refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
                                  std::string_view derivation);
