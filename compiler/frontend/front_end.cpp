@@ -490,6 +490,16 @@ void FrontEnd::refusePointerDerivation(FragmentBuilder& b, const StackValue& dec
                 std::string("the ") + std::string(derivation) + " pointer " + name.head->cval);
 }
 
+StackValue FrontEnd::abstractArray(FragmentBuilder& b, const StackValue& derived,
+                                   const StackValue& size) {
+    // Only parentheses put a pointer first in a direct abstract declarator.
+    if (derived.head->kind == POINTER) {
+        unsupported(derived.head->line, "a pointer to an array in a type name (a cast or sizeof)");
+        return derived;
+    }
+    return size.head == derived.head ? derived : b.join(__LINE__, derived, {size});
+}
+
 StackValue FrontEnd::concatenate(const StackValue& strings, const StackValue& next) {
     std::string& text = strings.head->cval;
     std::string more = next.token->cval;

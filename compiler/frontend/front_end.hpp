@@ -58,6 +58,9 @@ public:
     StackValue parenthesisedDeclarator(const StackValue& declarator);
     void refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
                                  std::string_view derivation);
+    // An array in a type name after another derivation: int [2][3] keeps each size (sizeof
+    // multiplies them); (*)[3], a pointer to an array, is refused (C259) in a type name.
+    StackValue abstractArray(FragmentBuilder& b, const StackValue& derived, const StackValue& size);
     // (type){...}: an object without a name would need RAM of its own; refused (C333), it
     // reads as 0 so that the expression around it goes on.
     StackValue refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName);

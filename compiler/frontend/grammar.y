@@ -494,8 +494,8 @@ direct_abstract_declarator
     : LPAREN abstract_declarator RPAREN                             { $$ = $2; }
     | LBRA RBRA                                                     { $$ = b.mark(NULLFUNC); }
     | LBRA constant_expression RBRA                                 { $$ = $2; }
-    | direct_abstract_declarator LBRA RBRA                          { $$ = $1; }
-    | direct_abstract_declarator LBRA constant_expression RBRA      { $$ = $1; }
+    | direct_abstract_declarator LBRA RBRA                          { $$ = fe.abstractArray(b, $1, $1); }
+    | direct_abstract_declarator LBRA constant_expression RBRA      { $$ = fe.abstractArray(b, $1, $3); }
     | LPAREN RPAREN                                                 { $$ = b.mark(NULLFUNC); }
     | LPAREN parameter_type_list RPAREN                             { $$ = $2; }
     | direct_abstract_declarator LPAREN RPAREN                      { $$ = $1; }

@@ -169,7 +169,8 @@ Symbol* earlierDeclaration(Compilation& c, const Declaration& d, const SymbolLis
     const int base = type == POINTER || (type == LONG && d.type == POINTER) ? d.base : d.type;
     const bool agree =
         earlier->type == type && earlier->sign == d.sign && earlier->typeName == d.typeName &&
-        (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base);
+        (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base) &&
+        (type != POINTER || earlier->rowDimensions == d.pointeeArray);
     if (!agree) {
         c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), earlier->line));
         return earlier;

@@ -162,6 +162,8 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"char k;\nint (*pa[2])[3];\nvoid main(void) { }\n", "the array pa of pointers to arrays"},
         {"int m[2][3];\nint (*f(void))[3] { return m; } void main(void) { f(); }\n",
          "the function f returning a pointer to an array"},
+        {"int m[2][3]; int *q;\nvoid main(void) { q = (int *)((int (*)[3])m + 1); }\n",
+         "a pointer to an array in a type name (a cast or sizeof)"},
         {"char k;\nvoid main(void) { k = @k; }\n",
          "the @ form on something other than a constant address from 0 to 255"},
         {"int v; int *p;\nvoid main(void) { p = &v; (*p + 1)++; }\n",

@@ -660,7 +660,7 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "10 + m[0][2]; r = r + corner(g) * 1000 + bytes(g + 1, 0); }\n",
          "r", 15000 + 3000 + 40 + 30 + 10000 + 11},
         // Three dimensions, a member array of arrays through a pointer, a typedef of an array
-        // of arrays, and variable steps of pointers to 3-byte objects.
+        // of arrays and the size of one, and variable steps of pointers to 3-byte objects.
         {"sx28.h",
          "int c[2][2][3]; int (*p3)[2][3]; int (*p2)[3]; char i, j, k;\n"
          "struct s { char a; int m[2][3]; long w[2][2]; } st, *p; long r;\n"
@@ -673,8 +673,9 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "typedef char grid[2][3]; grid g = {{1, 2, 3}, {4, 5, 6}};\n"
          "struct pt { char x; char y; char z; } pts[4], *sp, *sq; char i = 2; long r;\n"
          "void main(void) { sp = pts + i; sq = pts; sp->y = 5; sp = sp - i + 3; sp->z = 6; r = "
-         "g[1][2] * 1000 + sizeof(grid) * 100 + (sp - sq) * 10 + pts[2].y + pts[3].z * 1000; }\n",
-         "r", 6000 + 600 + 30 + 5 + 6000},
+         "g[1][2] * 1000 + (sizeof(grid) + sizeof(long[2][3])) * 100 + (sp - sq) * 10 + "
+         "pts[2].y + pts[3].z * 1000; }\n",
+         "r", 6000 + 1800 + 30 + 5 + 6000},
         {"sx52.h",
          "char pad1[16]; char pad2[16]; long w[2][3] = {{100, 200, 300}, {400, 500, 600}}; char "
          "pad3[16]; char g[3][4];\n"
