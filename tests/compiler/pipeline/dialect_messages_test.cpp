@@ -241,6 +241,8 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
          "ERROR(C331): " + line(2) + "The declaration of p does not match"},
         {"extern char a[3];\nchar a[4];\nvoid main(void) { a[0] = 1; }\n",
          "ERROR(C331): " + line(2) + "The declaration of a does not match"},
+        {"int (*pa)[3];\nint (*pa)[4];\nvoid main(void) { pa = 0; }\n",
+         "ERROR(C331): " + line(2) + "The declaration of pa does not match"},
         {"const char k = 1;\nvoid main(void) { k++; }\n",
          "ERROR(C294): " + line(2) + "k is const: it cannot be assigned.\n"},
         {"char * const p = \"ab\";\nvoid main(void) { p = \"cd\"; }\n",
@@ -262,8 +264,9 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
         {"char k;\nvoid main(void) { int a[k]; a[0] = 1; }\n",
          "ERROR(C10): " + line(2) + "Expecting constant expression for array size.\n"},
         {"char b[2][];\nvoid main(void) { b[0] = 1; }\n",
-         "ERROR(C305): " + line(1) + "Array b: only its first dimension may be left without a "
-                                     "size.\n"},
+         "ERROR(C305): " + line(1) +
+             "Array b: only its first dimension may be left without a "
+             "size.\n"},
         {"char c[300][300];\nvoid main(void) { c[1] = 2; }\n",
          "ERROR(C306): " + line(1) + "Array c has more than 65535 elements.\n"},
         {"char m[2][3];\nvoid main(void) { m[0][1][2] = 1; }\n",
