@@ -518,9 +518,8 @@ bool generateElement(Site& s) {
         return pointerElement(s, array, subscripts.indices.front(), subscripts.consumed);
     }
     // A pointer to an array is subscripted as the array would be, from where it points.
-    const Symbol* rows = ramPointerOf(c, *array);
-    const bool throughPointer = rows != nullptr && !rows->rowDimensions.empty();
-    const Symbol* symbol = throughPointer ? rows : arraySymbolOf(c, *array);
+    const bool throughPointer = pointer != nullptr;
+    const Symbol* symbol = throughPointer ? pointer : arraySymbolOf(c, *array);
     if (symbol == nullptr || (symbol->type != ARRAY && !throughPointer)) {
         c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
                           array->cval.c_str()));

@@ -237,8 +237,7 @@ void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const It
         symbol->base = d.base;
         symbol->rowDimensions = d.pointeeArray;
         d.pointeeArray.clear();
-        d.type = d.base;
-        d.sign = SIGNED;
+        d.type = d.base; // the next declarator's own, with the same sign
         return;
     }
     // A pointer to a char pointer would reach two bytes of program memory address, and a

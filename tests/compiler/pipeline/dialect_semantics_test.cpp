@@ -641,11 +641,12 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
         {"sx28.h",
          "long w[3][2] = {{1000, 2000}, {3000, 4000}, {5000, 6000}}; char g[2][4] = {{1, 2, 3, "
          "4}, {5, 6, 7, 8}}; unsigned char u[2][2] = {{200, 201}, {202, 203}};\n"
-         "long (*pl)[2]; char (*pc)[4]; unsigned char (*pu)[2]; char *cp; char i = 1; long r;\n"
+         "long (*pl)[2]; char (*pc)[4]; unsigned char (*pu)[2], ud = 200; char *cp; char i = 1; "
+         "long r;\n"
          "void main(void) { pl = w; pl[i][1] = 4444; pl++; pc = g + i; pc[0][i + 1] = 70; cp = "
          "pc[0]; pu = u; r = pl[1][0] + (*pl)[1] + cp[2] * 100L + (*pc)[3] + pu[i][1] + "
-         "sizeof(*pl) * 1000; }\n",
-         "r", 5000 + 4444 + 7000 + 8 + 203 + 4000},
+         "sizeof(*pl) * 1000 + (ud > 100) * 10000; }\n",
+         "r", 5000 + 4444 + 7000 + 8 + 203 + 4000 + 10000},
         // A parameter that is an array of arrays (or of a typedef'd array type) is a pointer
         // to its first row.
         {"sx28.h",
