@@ -31,8 +31,20 @@ bool opensStretch(int kind, int startKind) {
     return kind == startKind || kind == EXPSTART || kind == ASM_START || kind == STRUCT_DEC_START;
 }
 
+// The node after the array sizes that start at n (of int (*f(void))[3], which the
+// declarations refuse by the function's name).
+const Node* afterArraySizes(const Node* n) {
+    int depth = 0;
+    while (n != nullptr &&
+           (depth > 0 || n->kind == EXPSTART || n->kind == ARRAY_SIZE || n->kind == LBRA)) {
+        depth += n->kind == EXPSTART ? 1 : n->kind == EXPEND ? -1 : 0;
+        n = n->next;
+    }
+    return n;
+}
+
 void noteFunctionName(StretchTables& c, const Node* funcname) {
-    const Node* next = funcname->next;
+    const Node* next = afterArraySizes(funcname->next);
     if (next != nullptr && next->kind == POINTER)
         next = next->next;
     if (next != nullptr && next->kind == IDENTIFIER) {

@@ -413,13 +413,43 @@ void generateElementNumber(Compilation& c, const Symbol& array, const Subscripts
     genstatement(c, list);
 }
 
-Symbol pointerTo(const Symbol& array) {
+// A pointer into the array (or through the pointer to an array) after `subscripts` of its
+// subscripts: to its element, or to a row, int (*)[4] for m[i] of int m[2][3][4].
+Symbol pointerTo(const Symbol& array, std::size_t subscripts = 0) {
     Symbol pointer;
     pointer.type = POINTER;
     pointer.base = array.base;
     pointer.typeName = array.typeName;
     pointer.sign = array.sign;
+    const std::size_t from = std::min(subscripts, array.rowDimensions.size());
+    pointer.rowDimensions.assign(array.rowDimensions.begin() + static_cast<std::ptrdiff_t>(from),
+                                 array.rowDimensions.end());
     return pointer;
+}
+
+// W holds an address in the array after `subscripts` of its subscripts: the leaf becomes a
+// pointer of its type. An array standing for its first element (decayed: the name, a row
+// m[i], *pa) of chars is a char pointer; &c[i] stays a one-byte address.
+void becomeAddressInW(Compilation& c, Item* leaf, const Symbol& array, std::size_t subscripts,
+                      bool decayed, int line) {
+    const Symbol pointer = pointerTo(array, subscripts);
+    if (decayed && pointer.rowDimensions.empty() && array.base == CHAR) {
+        becomeLeaf(leaf, LONG_IDENTIFIER, charPointerFromW(c, array.sign, line));
+        return;
+    }
+    const std::string t = newpointertmp(c, pointer);
+    emit(c, PIC_MOVWF, t, -1, line);
+    becomeLeaf(leaf, IDENTIFIER, t);
+}
+
+// An array (a row m[i], *pa) is no object to store into: C refuses it.
+bool refuseArrayTarget(Compilation& c, const std::string& name, int line) {
+    c.error(strprintf("ERROR(C259): Line: %d storing into the array %s (an array is no "
+                      "variable: store into its elements) is not supported by this compiler "
+                      "yet.\n",
+                      line, name.c_str()));
+    c.codegen.abortExpression = true;
+    return true;
 }
 
 // The array a leaf names: its variable, or the member array of a struct the leaf's mark
@@ -478,16 +508,19 @@ bool generateElement(Site& s) {
     if (!readSubscripts(array, subscripts))
         return false;
     const std::size_t given = subscripts.indices.size();
-    if (ramPointerOf(c, *array) != nullptr || stringPointerOf(c, *array) != nullptr) {
-        const Symbol* pointer = ramPointerOf(c, *array);
+    const Symbol* pointer = ramPointerOf(c, *array);
+    if ((pointer != nullptr && pointer->rowDimensions.empty()) ||
+        stringPointerOf(c, *array) != nullptr) {
         if (given > 1 && pointer != nullptr && pointer->base == POINTER)
             return nestFirstSubscripts(s, subscripts);
         if (given > 1)
             return refuseElement(s, "a second subscript on the pointer " + array->cval);
         return pointerElement(s, array, subscripts.indices.front(), subscripts.consumed);
     }
-    const Symbol* symbol = arraySymbolOf(c, *array);
-    if (symbol == nullptr || symbol->type != ARRAY) {
+    // A pointer to an array is subscripted as the array would be, from where it points.
+    const bool throughPointer = pointer != nullptr;
+    const Symbol* symbol = throughPointer ? pointer : arraySymbolOf(c, *array);
+    if (symbol == nullptr || (symbol->type != ARRAY && !throughPointer)) {
         c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
                           array->cval.c_str()));
         for (Item* item : subscripts.consumed)
@@ -517,13 +550,23 @@ bool generateElement(Site& s) {
     if (elementSize != 1 && elementSize != 2)
         return false;
     const bool row = given < dimensions;
+    const bool addressTaken = s.previous != nullptr && s.previous->kind == ADDR;
+    if (row && !addressTaken && isStoredInto(s.previous))
+        return refuseArrayTarget(c, array->cval + "[...]", line);
     generateElementNumber(c, *symbol, subscripts, line);
     const ExpressionResult position = c.codegen.lastResult;
     // A pointer element is read into a pointer temporary, which keeps what it points at.
-    if (!row && base != POINTER && directElement(s, *symbol, position, elementSize,
-                                                 subscripts.consumed))
+    if (!row && !throughPointer && base != POINTER &&
+        directElement(s, *symbol, position, elementSize, subscripts.consumed))
         return true;
-    if (position.kind == INTEGER_CONSTANT) {
+    if (throughPointer) {
+        Item index;
+        index.kind = position.kind;
+        index.cval = position.name;
+        index.ival = position.value;
+        loadScaledW(c, index, elementSize, line);
+        emitOn(c, PIC_ADDWF, *array, 0, line);
+    } else if (position.kind == INTEGER_CONSTANT) {
         emit(c, PIC_ADDMEMLOC, array->cval, -1, line, 0,
              array->ival + position.value * elementSize);
     } else {
@@ -543,26 +586,21 @@ bool generateElement(Site& s) {
             freetmp(c, indexRegister);
     }
     releasePendingResult(c);
-    const bool addressTaken = s.previous != nullptr && s.previous->kind == ADDR;
     if (addressTaken || row) {
         // &a[i], or a row m[i] standing for its first element's address: the address, in W
-        // now, is the value.
-        // A pointer of the element's type: &a[i] + 1 steps one element. A row of chars is
-        // a char pointer, like the name of a char array.
-        if (row && base == CHAR) {
-            becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, symbol->sign, line));
-        } else {
-            const std::string t = newpointertmp(c, pointerTo(*symbol));
-            emit(c, PIC_MOVWF, t, -1, line);
-            becomeLeaf(s.item, IDENTIFIER, t);
-        }
+        // now, is the value, a pointer of the element's or row's type: &a[i] + 1 steps one
+        // element, &m[i] + 1 one row.
+        becomeAddressInW(c, s.item, *symbol, addressTaken ? given - 1 : given, !addressTaken, line);
         for (Item* item : subscripts.consumed)
             drop(s, item);
         if (addressTaken)
             drop(s, s.previous);
         return true;
     }
-    pointFsrInto(c, array->cval, line);
+    if (throughPointer)
+        emit(c, PIC_MOVWF, FileSelect, -1, line);
+    else
+        pointFsrInto(c, array->cval, line);
     finishIndirect(s, elementSize, symbol->sign, subscripts.consumed,
                    base == POINTER ? symbol : nullptr);
     return true;
@@ -593,35 +631,18 @@ bool isWholeExpression(const Item* list) {
     return names == 1;
 }
 
-// The array's address in a pointer temporary; false, with the error, where that pointer has
-// no type here.
-bool takeArrayAddress(Compilation& c, Item& name, const Symbol& array) {
-    std::string refusal;
-    if (!array.rowDimensions.empty())
-        refusal = "the name of the array " + name.cval +
-                  " of more than one dimension used as a value (write &" + name.cval +
-                  "[0][0] for its first element)";
-    if (!refusal.empty()) {
-        c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n",
-                          name.line, refusal.c_str()));
-        return false;
-    }
+// The array's address in a pointer to its first element: of an array of arrays, a pointer
+// to its first row.
+void takeArrayAddress(Compilation& c, Item& name, const Symbol& array) {
     emit(c, PIC_ADDRESSOF, name.cval, -1, name.line);
-    if (array.base == CHAR) {
-        becomeLeaf(&name, LONG_IDENTIFIER, charPointerFromW(c, array.sign, name.line));
-        return true;
-    }
-    const std::string t = newpointertmp(c, pointerTo(array));
-    emit(c, PIC_MOVWF, t, -1, name.line);
-    becomeLeaf(&name, IDENTIFIER, t);
-    return true;
+    becomeAddressInW(c, &name, array, 0, true, name.line);
 }
 
 } // namespace
 
-bool arrayNamesBecomeAddresses(Compilation& c, Item* list) {
+void arrayNamesBecomeAddresses(Compilation& c, Item* list) {
     if (isWholeExpression(list))
-        return true;
+        return;
     const Item* before = nullptr;
     int membersAhead = 0;
     for (Item* item = list; item != nullptr; item = item->next) {
@@ -636,13 +657,12 @@ bool arrayNamesBecomeAddresses(Compilation& c, Item* list) {
             --membersAhead;
         if (!skipped && isIdentifier(item) && !arrayNameIsNoValue(*item, before)) {
             const Symbol* symbol = findsym(c, item->cval);
-            if (symbol != nullptr && symbol->type == ARRAY && !takeArrayAddress(c, *item, *symbol))
-                return false;
+            if (symbol != nullptr && symbol->type == ARRAY)
+                takeArrayAddress(c, *item, *symbol);
         }
         if (item->kind != POSTFIX_EXP_START)
             before = item;
     }
-    return true;
 }
 
 bool generatePointerAccess(Site& s) {
@@ -662,6 +682,15 @@ bool generatePointerAccess(Site& s) {
     if (symbol->type == LONG && symbol->base == CHAR) {
         // The string reader fetches the byte from program memory, or from RAM by the tag.
         becomeLeaf(s.item, IDENTIFIER, readProgramByte(c, *pointer, symbol->sign, line));
+        drop(s, pointer);
+        return true;
+    }
+    if (symbol->type == POINTER && !symbol->rowDimensions.empty()) {
+        // *pa of a pointer to an array is the array, standing for its first element.
+        if (isStoredInto(s.previous))
+            return refuseArrayTarget(c, "*" + writtenAs(resultOf(*pointer)), line);
+        emitOn(c, PIC_MOVF, *pointer, 0, line);
+        becomeAddressInW(c, s.item, *symbol, 1, true, line);
         drop(s, pointer);
         return true;
     }
@@ -868,20 +897,11 @@ bool generateMember(Site& s) {
     const bool addressOrSize =
         s.previous != nullptr && (s.previous->kind == ADDR || s.previous->kind == SIZEOF);
     if (resolved.member->type == ARRAY && !addressOrSize) {
-        // A member array used as a value is a pointer to its first element.
-        if (isStoredInto(s.previous) || !resolved.member->rowDimensions.empty())
-            return refuseElement(s, "the member array " + members.back()->cval +
-                                        (isStoredInto(s.previous) ? " as a target"
-                                                                  : " of more than one "
-                                                                    "dimension used as a value"));
+        // A member array used as a value is a pointer to its first element (row).
+        if (isStoredInto(s.previous))
+            return refuseElement(s, "the member array " + members.back()->cval + " as a target");
         emit(c, PIC_ADDRESSOF, base->cval, -1, line, 0, base->ival + resolved.offset);
-        if (resolved.member->base == CHAR) {
-            becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, resolved.member->sign, line));
-        } else {
-            const std::string t = newpointertmp(c, pointerTo(*resolved.member));
-            emit(c, PIC_MOVWF, t, -1, line);
-            becomeLeaf(s.item, IDENTIFIER, t);
-        }
+        becomeAddressInW(c, s.item, *resolved.member, 0, true, line);
         dropRun(s, members, base);
         dropRun(s, itemsBetween(s.item->next, base->next), s.item);
         return true;
@@ -910,18 +930,12 @@ bool generateConstantAddressAccess(Site& s) {
 namespace {
 
 // p->m of a member array: a pointer to its first element, which a subscript steps (a char
-// pointer for chars).
+// pointer for chars; of a member array of arrays, a pointer to its first row).
 bool memberArrayThroughPointer(Site& s, const Item& pointer, const Symbol& member, int offset) {
     Compilation& c = s.c;
     const int line = s.line();
     loadPointerPlus(c, pointer, offset, line);
-    if (member.base == CHAR) {
-        becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, member.sign, line));
-    } else {
-        const std::string t = newpointertmp(c, pointerTo(member));
-        emit(c, PIC_MOVWF, t, -1, line);
-        becomeLeaf(s.item, IDENTIFIER, t);
-    }
+    becomeAddressInW(c, s.item, member, 0, true, line);
     drop(s, s.item->next);
     return true;
 }
@@ -957,8 +971,7 @@ bool generateMemberThroughPointer(Site& s) {
                              (symbol->base == STRUCT || symbol->base == UNION);
     const ResolvedMember resolved =
         toAggregate ? resolveMembers(c, symbol->typeName, {s.item}) : ResolvedMember{};
-    if (resolved.member != nullptr && resolved.member->type == ARRAY &&
-        resolved.member->rowDimensions.empty())
+    if (resolved.member != nullptr && resolved.member->type == ARRAY)
         return memberArrayThroughPointer(s, *pointer, *resolved.member, resolved.offset);
     if (resolved.member != nullptr &&
         (resolved.member->type == STRUCT || resolved.member->type == UNION) &&
@@ -972,8 +985,7 @@ bool generateMemberThroughPointer(Site& s) {
                           "not supported by this compiler yet.\n",
                           line, s.item->cval.c_str(),
                           !toAggregate ? "on something other than a pointer to a struct"
-                                       : "to a member that is a struct or an array of more "
-                                         "than one dimension"));
+                                       : "to a member that is a struct"));
     }
     if (resolved.errorFormat != nullptr || size == 0) {
         c.codegen.abortExpression = true;

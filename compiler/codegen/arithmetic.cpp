@@ -134,15 +134,35 @@ bool addToPointer(Site& s, Item* a, Item* b) {
         return false;
     Item* pointer = pa != nullptr ? a : b;
     const Symbol& type = pa != nullptr ? *pa : *pb;
-    if (loadScaledW(c, pa != nullptr ? *b : *a, pointeeSize(c, type), s.line())) {
-        emitOn(c, PIC_ADDWF, *pointer, 0, s.line());
-        const std::string t = newpointertmp(c, type);
-        emit(c, PIC_MOVWF, t, -1, s.line());
-        finish(s, a, b, IDENTIFIER, t);
-    } else {
-        c.codegen.abortExpression = true;
-    }
+    loadScaledW(c, pa != nullptr ? *b : *a, pointeeSize(c, type), s.line());
+    emitOn(c, PIC_ADDWF, *pointer, 0, s.line());
+    const std::string t = newpointertmp(c, type);
+    emit(c, PIC_MOVWF, t, -1, s.line());
+    finish(s, a, b, IDENTIFIER, t);
     return true;
+}
+
+// t, a signed byte difference of two pointers into one array, divided by the element's
+// size, which divides it exactly: halved with its sign kept for each factor 2 of the size,
+// then multiplied by the inverse of the odd factor modulo 256 (3 * 171 is 1 modulo 256, so
+// a difference of 3k bytes times 171 is k).
+void divideExactly(Compilation& c, const std::string& t, int size, int line) {
+    for (; size > 1 && size % 2 == 0; size /= 2) {
+        emit(c, PIC_BCF, Status, Carry, line);
+        emit(c, PIC_BTFSC, t, 7, line);
+        emit(c, PIC_BSF, Status, Carry, line);
+        emit(c, PIC_RRF, t, 1, line);
+    }
+    if ((size & 0xFF) == 1)
+        return;
+    int inverse = 1;
+    for (int i = 0; i < 3; ++i)
+        inverse = (inverse * (2 - size * inverse)) & 0xFF; // Newton's step: twice the bits
+    Item difference;
+    difference.kind = IDENTIFIER;
+    difference.cval = t;
+    loadByteProduct(c, difference, inverse, line);
+    emit(c, PIC_MOVWF, t, -1, line);
 }
 
 // p - k (a pointer of p's type) and p - q (the elements between them, an int) on RAM
@@ -155,30 +175,19 @@ bool subtractFromPointer(Site& s, Item* a, Item* b) {
         return false;
     const int size = pointeeSize(c, *pa);
     if (ramPointerOf(c, *b) != nullptr) {
-        if (size != 1 && size != 2)
-            return false;
         emitOn(c, PIC_MOVF, *b, 0, line);
         emitOn(c, PIC_SUBWF, *a, 0, line);
         const std::string t = newTemporaryOfSign(c, false, SIGNED);
         emit(c, PIC_MOVWF, t, -1, line);
-        if (size == 2) {
-            // The byte difference halved with its sign kept.
-            emit(c, PIC_BCF, Status, Carry, line);
-            emit(c, PIC_BTFSC, t, 7, line);
-            emit(c, PIC_BSF, Status, Carry, line);
-            emit(c, PIC_RRF, t, 1, line);
-        }
+        divideExactly(c, t, size, line);
         finish(s, a, b, IDENTIFIER, t);
         return true;
     }
-    if (loadScaledW(c, *b, size, line)) {
-        emitOn(c, PIC_SUBWF, *a, 0, line);
-        const std::string t = newpointertmp(c, *pa);
-        emit(c, PIC_MOVWF, t, -1, line);
-        finish(s, a, b, IDENTIFIER, t);
-    } else {
-        c.codegen.abortExpression = true;
-    }
+    loadScaledW(c, *b, size, line);
+    emitOn(c, PIC_SUBWF, *a, 0, line);
+    const std::string t = newpointertmp(c, *pa);
+    emit(c, PIC_MOVWF, t, -1, line);
+    finish(s, a, b, IDENTIFIER, t);
     return true;
 }
 

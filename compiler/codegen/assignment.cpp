@@ -101,13 +101,12 @@ void adjustForNegativeByte(Compilation& c, const Item& value, HighByte& high, in
 }
 
 // W = the value an assignment adds or subtracts: on a RAM pointer it counts elements.
-bool loadStepW(Compilation& c, const Item& value, const Item& target, int line) {
+void loadStepW(Compilation& c, const Item& value, const Item& target, int line) {
     const Symbol* pointer = ramPointerOf(c, target);
-    if (pointer == nullptr || ramPointerOf(c, value) != nullptr) {
+    if (pointer == nullptr || ramPointerOf(c, value) != nullptr)
         loadW(c, value, line);
-        return true;
-    }
-    return loadScaledW(c, value, pointeeSize(c, *pointer), line);
+    else
+        loadScaledW(c, value, pointeeSize(c, *pointer), line);
 }
 
 // Whether the value has a high byte of its own to add or subtract.
@@ -120,8 +119,7 @@ bool hasHighByte(const Item& value) {
 // the target's: the value may be the target itself (l += l, or *p += l with p at l).
 // Loading W keeps the carry.
 void assignAdding(Compilation& c, const Item& value, const Item& target, int line) {
-    if (!loadStepW(c, value, target, line))
-        return;
+    loadStepW(c, value, target, line);
     emitOn(c, PIC_ADDWF, target, 1, line);
     if (!isWide(&target))
         return;
@@ -136,8 +134,7 @@ void assignAdding(Compilation& c, const Item& value, const Item& target, int lin
 }
 
 void assignSubtracting(Compilation& c, const Item& value, const Item& target, int line) {
-    if (!loadStepW(c, value, target, line))
-        return;
+    loadStepW(c, value, target, line);
     emitOn(c, PIC_SUBWF, target, 1, line);
     if (!isWide(&target))
         return;

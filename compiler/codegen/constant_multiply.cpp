@@ -7,9 +7,11 @@
 // 8-bit operand's widened high byte, and both bytes of a 16-bit operand, are read again at
 // each addition, which only a quiet place allows. A product stored whole into an 8-bit place
 // is built at 8 bits: the low byte of C's 16-bit product depends only on the operands' low
-// bytes.
+// bytes. A pointer's step by a variable count of elements is such a product too, of the
+// count's low byte and the element's size (loadByteProduct).
 #include "compiler/base/kinds.hpp"
 #include "compiler/codegen/generator.hpp"
+#include "compiler/symbols/symbols.hpp"
 
 #include <bit>
 #include <cstdint>
@@ -78,6 +80,24 @@ void addOperand(Compilation& c, const Item& a, const std::string& t, const Multi
 }
 
 } // namespace
+
+void loadByteProduct(Compilation& c, const Item& index, int k, int line) {
+    const auto factor = static_cast<std::uint32_t>(k) & 0xFFu;
+    if (factor == 0) {
+        emit(c, PIC_MOVLW, "0", -1, line);
+        return;
+    }
+    const std::string t = newTemporary(c, false);
+    emitOn(c, PIC_MOVF, index, 0, line);
+    emit(c, PIC_MOVWF, t, -1, line);
+    for (int bit = std::bit_width(factor) - 2; bit >= 0; --bit) {
+        shiftLeft(c, t, true, line);
+        if ((factor >> bit) & 1u)
+            emit(c, PIC_ADDWF, t, 1, line);
+    }
+    emit(c, PIC_MOVF, t, 0, line);
+    freetmp(c, t);
+}
 
 bool generateConstantMultiply(Site& s) {
     Compilation& c = s.c;

@@ -122,9 +122,10 @@ ResolvedMember resolveMemberChain(const Compilation& c, const std::string& tagNa
 void loadPointerPlus(Compilation& c, const Item& pointer, int offset, int line);
 // The bytes of what a RAM pointer points at (an element step of the pointer).
 int pointeeSize(Compilation& c, const Symbol& pointer);
-// W = the index times the pointee's size, its low byte (a RAM address is one byte); false
-// with an error when a variable index would need a multiplication.
-bool loadScaledW(Compilation& c, const Item& index, int size, int line);
+// W = the index times the pointee's size, its low byte (a RAM address is one byte).
+void loadScaledW(Compilation& c, const Item& index, int size, int line);
+// W = the low byte of the 8-bit leaf times k, built inline over k's bits.
+void loadByteProduct(Compilation& c, const Item& index, int k, int line);
 
 std::string newTemporary(Compilation& c, bool wide);
 // A temporary holding a value of the given sign (SIGNED or UNSIGNED; anything else keeps the
@@ -201,9 +202,9 @@ bool generateCast(Site& site);                  // CAST operand
 // The name of an array standing as a value, looked at before the list is reduced: it
 // becomes a pointer to the array's first element (a temporary holding its address), as C
 // says; not where it is subscripted, sized, addressed with &, assigned to or a member name,
-// nor where it is the whole expression (an argument passes an array by its address). False
-// after an error.
-bool arrayNamesBecomeAddresses(Compilation& c, Item* list);
+// nor where it is the whole expression (an argument passes an array by its address). The
+// name of an array of arrays becomes a pointer to its first row.
+void arrayNamesBecomeAddresses(Compilation& c, Item* list);
 
 // Whole structs and unions in an expression's list, looked at before it is reduced: a plain
 // assignment between two of the same type is copied byte by byte (the list becomes its

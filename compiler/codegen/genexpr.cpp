@@ -555,8 +555,7 @@ bool genexpr(Compilation& c, Item*& list) {
             ++valueItems;
         }
     }
-    if (!codegen::arrayNamesBecomeAddresses(c, list))
-        return false;
+    codegen::arrayNamesBecomeAddresses(c, list);
     const codegen::AggregateUse aggregate = codegen::generateAggregateUse(c, list, discarded);
     if (aggregate != codegen::AggregateUse::None) {
         noteLeaf(c, list);

@@ -121,7 +121,12 @@ const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
     if (!isIdentifier(&leaf))
         return nullptr;
     const Symbol* symbol = findsym(c, leaf.cval);
-    return symbol != nullptr && symbol->type == POINTER && symbol->base != CHAR ? symbol : nullptr;
+    // A pointer to an array of chars is a RAM address too: arrays are never in program
+    // memory.
+    return symbol != nullptr && symbol->type == POINTER &&
+                   (symbol->base != CHAR || !symbol->rowDimensions.empty())
+               ? symbol
+               : nullptr;
 }
 
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf) {
@@ -138,28 +143,25 @@ bool storesCharPointer(const Compilation& c, const Item& target) {
 int pointeeSize(Compilation& c, const Symbol& pointer) {
     if (pointer.base == STRUCT || pointer.base == UNION)
         return typesize(c, nullptr, pointer.base, pointer.typeName);
-    return pointer.base == LONG ? 2 : 1;
+    // A pointer to an array steps over whole arrays.
+    int elements = 1;
+    for (int size : pointer.rowDimensions)
+        elements *= size;
+    return (pointer.base == LONG ? 2 : 1) * elements;
 }
 
-bool loadScaledW(Compilation& c, const Item& index, int size, int line) {
+void loadScaledW(Compilation& c, const Item& index, int size, int line) {
     if (index.kind == INTEGER_CONSTANT) {
         const int bytes = (index.ival * size) & 0xFF;
         emit(c, PIC_MOVLW, std::to_string(bytes), -1, line, bytes);
-        return true;
-    }
-    if (size == 1) {
+    } else if (size == 1) {
         emitOn(c, PIC_MOVF, index, 0, line);
-        return true;
-    }
-    if (size == 2) {
+    } else if (size == 2) {
         emit(c, PIC_BCF, Status, Carry, line);
         emitOn(c, PIC_RLF, index, 0, line);
-        return true;
+    } else {
+        loadByteProduct(c, index, size, line);
     }
-    c.error(strprintf("ERROR(C259): Line: %d a variable step of a pointer to a struct of %d "
-                      "bytes is not supported by this compiler yet.\n",
-                      line, size));
-    return false;
 }
 
 std::string newTemporary(Compilation& c, bool wide) {

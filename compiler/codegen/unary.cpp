@@ -77,7 +77,8 @@ bool storedIntoCharPointer(const Compilation& c, const Item* after) {
     return isIdentifier(target) && storesCharPointer(c, *target);
 }
 
-// What a[i] of an array of arrays is: a row of this many elements; 1 for an element.
+// What a[i] of an array of arrays (or of a pointer to an array) is: a row of this many
+// elements; 1 for an element.
 int elementsAfterSubscripts(const Symbol& array, const std::string& subscripts) {
     const std::size_t given = subscripts.empty() ? 1 : std::stoul(subscripts);
     int elements = 1;
@@ -86,21 +87,25 @@ int elementsAfterSubscripts(const Symbol& array, const std::string& subscripts) 
     return elements;
 }
 
-// An array's value is a pointer to its first element: a char pointer is two bytes, the
-// others one.
-int pointerToElementSize(int elementType) {
-    return elementType == CHAR ? 2 : 1;
+// A row's value (an array of `dimensions` dimensions) is a pointer to its first element: a
+// char pointer is two bytes, the others (a pointer to a row among them) one.
+int rowPointerSize(int elementType, std::size_t dimensions) {
+    return elementType == CHAR && dimensions == 1 ? 2 : 1;
+}
+
+// The subscripts an element item names: its count as the SIZEOF item's text says, 1 for *p.
+std::size_t subscriptsGiven(const std::string& subscripts) {
+    return subscripts.empty() ? 1 : std::stoul(subscripts);
 }
 
 // The size of a part as sizeof's operand, or (asValue) as an operator's operand: an array is
 // then a pointer and a struct or union has no size (-1).
-int sizeOfPart(Compilation& c, int type, int elementType, const Symbol* member,
-               const std::string& typeName, bool asValue) {
+int sizeOfPart(Compilation& c, const Symbol& part, int type, bool asValue) {
     if (asValue && type == ARRAY)
-        return pointerToElementSize(elementType);
+        return rowPointerSize(part.base, part.rowDimensions.size() + 1);
     if (asValue && (type == STRUCT || type == UNION))
         return -1;
-    return typesize(c, member, type, typeName);
+    return typesize(c, &part, type, part.typeName);
 }
 
 // sizeof of a part of the variable x: itself, an element, what it points at, a member (the
@@ -113,26 +118,39 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     const bool asValue = (sizeOf.ival & SizeOfAsValue) != 0;
     const int what = sizeOf.ival & ~SizeOfAsValue;
     if (what == SizeOfObject)
-        return sizeOfPart(c, symbol->type, symbol->base, symbol, symbol->typeName, asValue);
+        return sizeOfPart(c, *symbol, symbol->type, asValue);
+    const bool aggregateElements = symbol->base == STRUCT || symbol->base == UNION;
     if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0) {
         const int elements = elementsAfterSubscripts(*symbol, sizeOf.name);
+        const std::size_t dimensions = symbol->rowDimensions.size() + 1;
         if (asValue && elements > 1) // a row
-            return pointerToElementSize(symbol->base);
-        if (asValue && (symbol->base == STRUCT || symbol->base == UNION))
+            return rowPointerSize(symbol->base, dimensions - subscriptsGiven(sizeOf.name));
+        if (asValue && aggregateElements)
             return -1;
         return symbol->size / symbol->count * elements;
     }
-    if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
-        return sizeOfPart(c, symbol->base, 0, nullptr, symbol->typeName, asValue);
+    if ((what == SizeOfElement || what == SizeOfTarget) && pointer) {
+        // Through a pointer to an array, fewer subscripts than its dimensions leave a row.
+        const std::string& subscripts = what == SizeOfTarget ? std::string() : sizeOf.name;
+        const std::size_t rowDimensions =
+            symbol->rowDimensions.size() + 1 - std::min(subscriptsGiven(subscripts),
+                                                        symbol->rowDimensions.size() + 1);
+        if (asValue && rowDimensions > 0)
+            return rowPointerSize(symbol->base, rowDimensions);
+        if (asValue && aggregateElements)
+            return -1;
+        return typesize(c, nullptr, symbol->base, symbol->typeName) *
+               elementsAfterSubscripts(*symbol, subscripts);
+    }
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
-    const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
-    const bool ofElements = symbol->type == ARRAY && (symbol->base == STRUCT || symbol->base == UNION);
+    const bool through = pointer && aggregateElements;
+    const bool ofElements = symbol->type == ARRAY && aggregateElements;
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through) ||
         (what == SizeOfElementMember && ofElements)) {
         // The member's name, or its chain "in.x".
         const Symbol* member = resolveMemberChain(c, symbol->typeName, sizeOf.name).member;
         if (member != nullptr)
-            return sizeOfPart(c, member->type, member->base, member, member->typeName, asValue);
+            return sizeOfPart(c, *member, member->type, asValue);
     }
     return -1;
 }

@@ -5,6 +5,7 @@
 #include "compiler/frontend/sizes_internal.hpp"
 
 #include "compiler/base/text_format.hpp"
+#include "compiler/base/word_splitter.hpp"
 #include "compiler/run/compilation.hpp"
 #include "grammar.hpp"
 
@@ -81,6 +82,9 @@ StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
     if (type != nullptr && (type->pointer || type->count > 0)) {
         StackValue derived = b.token(name);
         derived.head->ival = type->pointer ? -1 : type->count;
+        derived.head->name.clear();
+        for (int size : type->rows)
+            derived.head->name += (derived.head->name.empty() ? "" : " ") + std::to_string(size);
         add(derived);
     }
     if (made.head == nullptr)
@@ -89,6 +93,16 @@ StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
 }
 
 namespace {
+
+// The row sizes a typedef name's node carries (TypedefType::rows).
+std::vector<int> typedefRows(const Node& name) {
+    std::vector<int> rows;
+    for (const std::string& word : splitWords(name.name).words) {
+        if (!word.empty())
+            rows.push_back(std::stoi(word));
+    }
+    return rows;
+}
 
 bool isSpecifierWord(int kind) {
     return kind == VOID || kind == CHAR || kind == SHORT || kind == INT || kind == LONG ||
@@ -155,6 +169,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         } else if (kind == TYPEDEFNAME) {
             base.pointer = n->ival < 0;
             base.count = n->ival > 0 ? n->ival : 0;
+            base.rows = typedefRows(*n);
         }
         if (last)
             break;
@@ -163,7 +178,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         TypedefType type = base;
         std::string name;
         int pointers = 0;
-        int arrays = 0;
+        std::vector<int> sizes; // last dimension first, as the nodes give them
         bool refused = false;
         const Node* sizeStart = nullptr;
         int depth = 0;
@@ -176,9 +191,8 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             } else if (n->kind == POINTER)
                 ++pointers;
             else if (n->kind == ARRAY_SIZE) {
-                ++arrays;
-                type.count = plainNumber(sizeStart, n);
-                refused = refused || type.count <= 0;
+                sizes.push_back(plainNumber(sizeStart, n));
+                refused = refused || sizes.back() <= 0;
             } else if (n->kind == LBRA || n->kind == FUNC_PROTO_START)
                 refused = true;
             else if (n->kind == IDENTIFIER && name.empty())
@@ -187,12 +201,17 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
                 break;
         }
         type.pointer = type.pointer || pointers > 0;
+        if (!sizes.empty()) {
+            type.count = sizes.back();
+            type.rows.assign(sizes.rbegin() + 1, sizes.rend());
+        }
+        const int arrays = sizes.empty() ? 0 : 1;
         const bool derivedTwice = (base.pointer || base.count > 0) && (pointers + arrays > 0);
         if (refused || derivedTwice || pointers + arrays > 1) {
             unsupported(declarator.head->line,
                         "the typedef " + name +
-                            " (a typedef may add one pointer or one array of a numbered "
-                            "size to a type)");
+                            " (a typedef may add one pointer or one array of numbered "
+                            "sizes to a type)");
         }
         if (!name.empty())
             typeNames_.define(name, std::move(type));
@@ -299,6 +318,8 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
         else if (kind == TYPEDEFNAME) {
             pointer = pointer || n->ival < 0;
             count *= n->ival > 0 ? n->ival : 1;
+            for (int row : typedefRows(*n))
+                count *= row;
         } else if (kind == FLOAT || kind == DOUBLE)
             sized = false;
         else if (kind != SHORT && kind != INT && kind != SIGNED && kind != UNSIGNED &&
@@ -492,10 +513,18 @@ void FrontEnd::refusePointerDerivation(FragmentBuilder& b, const StackValue& dec
                   declarator.head) == parenthesisedPointers_.end())
         return;
     const StackValue name = b.declaredName(declarator);
-    unsupported(declarator.head->line, std::string(derivation == "function"
-                                                       ? "the function pointer "
-                                                       : "the pointer to an array ") +
-                                           name.head->cval);
+    unsupported(declarator.head->line,
+                std::string("the ") + std::string(derivation) + " pointer " + name.head->cval);
+}
+
+StackValue FrontEnd::abstractArray(FragmentBuilder& b, const StackValue& derived,
+                                   const StackValue& size) {
+    // Only parentheses put a pointer first in a direct abstract declarator.
+    if (derived.head->kind == POINTER) {
+        unsupported(derived.head->line, "a pointer to an array in a type name (a cast or sizeof)");
+        return derived;
+    }
+    return size.head == derived.head ? derived : b.join(__LINE__, derived, {size});
 }
 
 StackValue FrontEnd::concatenate(const StackValue& strings, const StackValue& next) {

@@ -52,12 +52,15 @@ public:
     // in parentheses, (*p) or (a[i]) or (x), stays that object, so that it can be stored into.
     StackValue parenthesised(FragmentBuilder& b, const StackValue& expression);
     // (declarator): the parentheses only group, but a pointer inside them that is followed by
-    // an array or a parameter list is a pointer to an array or to a function, which
-    // refusePointerDerivation refuses (C259) rather than let it read as an array of pointers
-    // or a function returning one.
+    // a parameter list is a pointer to a function, which refusePointerDerivation refuses
+    // (C259) rather than let it read as a function returning a pointer. One followed by an
+    // array is a pointer to an array: the declarations see its sizes before its pointer.
     StackValue parenthesisedDeclarator(const StackValue& declarator);
     void refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
                                  std::string_view derivation);
+    // An array in a type name after another derivation: int [2][3] keeps each size (sizeof
+    // multiplies them); (*)[3], a pointer to an array, is refused (C259) in a type name.
+    StackValue abstractArray(FragmentBuilder& b, const StackValue& derived, const StackValue& size);
     // (type){...}: an object without a name would need RAM of its own; refused (C333), it
     // reads as 0 so that the expression around it goes on.
     StackValue refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName);

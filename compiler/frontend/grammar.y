@@ -386,11 +386,9 @@ direct_declarator
     | LPAREN declarator RPAREN                  { $$ = fe.parenthesisedDeclarator($2); }
     | direct_declarator LBRA RBRA
         /* LBRA direct_declarator: an array whose size its initialiser gives */
-        { fe.refusePointerDerivation(b, $1, "array");
-          $$ = b.join(__LINE__, b.token($2), {$1}); }
+        { $$ = b.join(__LINE__, b.token($2), {$1}); }
     | direct_declarator LBRA constant_expression RBRA
-        { fe.refusePointerDerivation(b, $1, "array");
-          $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
+        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$3, b.mark(EXPEND), b.mark(ARRAY_SIZE), $1}); }
     | direct_declarator LPAREN parameter_type_list RPAREN
         /* direct_declarator FUNC_PROTO_START copy(parameter_type_list) FUNC_PROTO_END
            DEC_LIST_START parameter_type_list DEC_LIST_END */
@@ -496,8 +494,8 @@ direct_abstract_declarator
     : LPAREN abstract_declarator RPAREN                             { $$ = $2; }
     | LBRA RBRA                                                     { $$ = b.mark(NULLFUNC); }
     | LBRA constant_expression RBRA                                 { $$ = $2; }
-    | direct_abstract_declarator LBRA RBRA                          { $$ = $1; }
-    | direct_abstract_declarator LBRA constant_expression RBRA      { $$ = $1; }
+    | direct_abstract_declarator LBRA RBRA                          { $$ = fe.abstractArray(b, $1, $1); }
+    | direct_abstract_declarator LBRA constant_expression RBRA      { $$ = fe.abstractArray(b, $1, $3); }
     | LPAREN RPAREN                                                 { $$ = b.mark(NULLFUNC); }
     | LPAREN parameter_type_list RPAREN                             { $$ = $2; }
     | direct_abstract_declarator LPAREN RPAREN                      { $$ = $1; }

@@ -20,6 +20,9 @@ struct TypedefType {
     std::vector<Word> words;
     bool pointer = false;
     int count = 0; // elements of an array type; 0 for any other
+    // The sizes of an array type's dimensions after the first (typedef char grid[2][3] has a
+    // count of 2 and rows of {3}), written into the name's node as "3" for the declarations.
+    std::vector<int> rows;
 };
 
 // The names declared with typedef, scope by scope, and the scanner's part of C's rule that

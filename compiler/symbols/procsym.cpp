@@ -8,6 +8,7 @@
 
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/base/word_splitter.hpp"
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/genexpr.hpp"
@@ -46,6 +47,12 @@ struct Declaration {
     // levels.
     int pointee = 0;
     int pointerDepth = 0;
+    // A pointer to an array (int (*pa)[2][3]): the array's dimensions, outermost first; the
+    // array sizes came before the pointer, so they belong to what it points at.
+    std::vector<int> pointeeArray;
+    // What of the pointer's declaration cannot be built (a pointer to an array of pointers,
+    // to a pointer to an array): the words of its C259, once the name is known.
+    std::string refusedPointer;
     bool enumOpen = false;
     bool enumValueGiven = false;
     bool fixedLocation = false;
@@ -56,6 +63,7 @@ struct Declaration {
     // each declarator gets that type.
     bool typedefPointer = false;
     int typedefCount = 0;
+    std::vector<int> typedefRows; // the typedef's dimensions after the first
     // const among the specifiers (every declarator's object, or what its pointers point at),
     // and const after a declarator's * (the pointer itself).
     bool constSpecifier = false;
@@ -101,6 +109,7 @@ void startNewDeclarationIfNeeded(Declaration& d) {
     d.unsupportedType = false;
     d.typedefPointer = false;
     d.typedefCount = 0;
+    d.typedefRows.clear();
     d.constSpecifier = false;
     d.constPointer = false;
     d.volatileGiven = false;
@@ -160,7 +169,8 @@ Symbol* earlierDeclaration(Compilation& c, const Declaration& d, const SymbolLis
     const int base = type == POINTER || (type == LONG && d.type == POINTER) ? d.base : d.type;
     const bool agree =
         earlier->type == type && earlier->sign == d.sign && earlier->typeName == d.typeName &&
-        (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base);
+        (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base) &&
+        (type != POINTER || earlier->rowDimensions == d.pointeeArray);
     if (!agree) {
         c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), earlier->line));
         return earlier;
@@ -193,7 +203,43 @@ Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& it
     return symbol;
 }
 
+// A pointer to an array is one byte, a RAM address, whatever the array's elements (chars
+// too: an array is never in program memory); its rows tell the steps of its subscripts.
+// Its array must have numbered sizes and scalar elements, and be no member.
+std::string refusedPointerToArray(const Declaration& d, const SymbolList& target,
+                                  const Compilation& c) {
+    if (!d.refusedPointer.empty())
+        return d.refusedPointer;
+    for (int size : d.pointeeArray) {
+        if (size <= 0)
+            return "to an array without a numbered size";
+    }
+    if (d.base != CHAR && d.base != SHORT && d.base != INT && d.base != LONG)
+        return "to an array of anything but integers";
+    if (&target != &c.symbols.main)
+        return "to an array as a struct member";
+    return "";
+}
+
 void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    if (!d.pointeeArray.empty() || !d.refusedPointer.empty()) {
+        const std::string refusal = refusedPointerToArray(d, target, c);
+        if (!refusal.empty()) {
+            c.error(strprintf("ERROR(C259): Line: %d the pointer %s %s is not supported by this "
+                              "compiler yet.\n",
+                              item.line, item.cval.c_str(), refusal.c_str()));
+            d.pointeeArray.clear();
+        }
+        d.refusedPointer.clear();
+    }
+    if (!d.pointeeArray.empty()) {
+        Symbol* symbol = enter(c, d, target, item, POINTER, d.qual);
+        symbol->base = d.base;
+        symbol->rowDimensions = d.pointeeArray;
+        d.pointeeArray.clear();
+        d.type = d.base; // the next declarator's own, with the same sign
+        return;
+    }
     // A pointer to a char pointer would reach two bytes of program memory address, and a
     // third level has no type here.
     if (d.pointerDepth > 0 || (d.base == POINTER && (d.pointee == CHAR || d.pointee == VOID)))
@@ -280,6 +326,13 @@ Symbol* functionSymbol(const Compilation& c, const std::string& name) {
 void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
     const std::vector<std::string> types = parameterTypes(c, parameterList(item));
     d.declaredSinceSpecifiers = true;
+    if (!d.pointeeArray.empty()) {
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to an "
+                          "array is not supported by this compiler yet.\n",
+                          item.line, item.cval.c_str()));
+        d.pointeeArray.clear();
+        d.refusedPointer.clear();
+    }
     const auto known = c.symbols.prototypes.find(item.cval);
     if (known != c.symbols.prototypes.end()) {
         if (known->second.parameterTypes != types)
@@ -325,10 +378,11 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
         c.message(strprintf("WARNING(C112): Line: %d Found interrupt routine \"%s\" but pragma "
                             "\"%s\" is not defined.\n",
                             item.line, "__interrupt", "INTERRUPT_LOC"));
-    if (d.type == FUNCPTR)
-        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to a "
-                          "pointer or to void is not supported by this compiler yet.\n",
-                          item.line, item.cval.c_str()));
+    if (d.type == FUNCPTR || !d.dimensions.empty())
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to %s is "
+                          "not supported by this compiler yet.\n",
+                          item.line, item.cval.c_str(),
+                          d.type == FUNCPTR ? "a pointer or to void" : "an array"));
     Symbol* symbol = d.type == FUNCPTR ? nullptr : takePrototype(c, d, item);
     if (symbol == nullptr)
         symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
@@ -430,16 +484,16 @@ Symbol* declareArray(Compilation& c, Declaration& d, SymbolList& target, const I
     return enterArray(c, d, target, item, d.dimensions.back());
 }
 
-// An array parameter is a pointer to the array's first element; an array of arrays would be a
-// pointer to an array, which has no type here.
+// An array parameter is a pointer to the array's first element: of an array of arrays
+// (int r[][3], int r[2][3]), a pointer to its first row, int (*r)[3].
 void declareArrayParameter(Compilation& c, Declaration& d, SymbolList& target,
                            const Item& item) {
     d.arrayPending = false;
     d.unsizedArrayPending = false;
-    if (d.dimensions.size() > 1) {
-        c.error(strprintf("ERROR(C259): Line: %d the parameter %s, an array of more than one "
-                          "dimension, is not supported by this compiler yet.\n",
-                          item.line, item.cval.c_str()));
+    if (d.dimensions.size() > 1 && d.pointeeArray.empty()) {
+        if (!dimensionsAreSound(c, d, item))
+            d.dimensions.resize(1);
+        d.pointeeArray = rowDimensions(d);
     }
     const int sign = d.sign;
     d.base = d.type;
@@ -483,10 +537,13 @@ Symbol* declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target,
 // pointer two bytes (a program memory address), a RAM pointer one.
 void declarePointerArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const std::string name = item.cval;
-    if (d.base == POINTER || d.base == VOID || d.pointerDepth > 0) {
-        c.error(strprintf("ERROR(C259): Line: %d the array %s of pointers to pointers or of "
-                          "void pointers is not supported by this compiler yet.\n",
-                          item.line, name.c_str()));
+    if (d.base == POINTER || d.base == VOID || d.pointerDepth > 0 || !d.pointeeArray.empty()) {
+        c.error(strprintf("ERROR(C259): Line: %d the array %s of pointers to %s is not supported "
+                          "by this compiler yet.\n",
+                          item.line, name.c_str(),
+                          d.pointeeArray.empty() ? "pointers or of void pointers" : "arrays"));
+        d.pointeeArray.clear();
+        d.refusedPointer.clear();
     }
     const int pointee = d.base;
     Symbol* symbol = d.arrayPending ? declareArray(c, d, target, item)
@@ -499,6 +556,20 @@ void declarePointerArray(Compilation& c, Declaration& d, SymbolList& target, con
     d.type = pointee;
     d.pointee = 0;
     d.pointerDepth = 0;
+}
+
+// int (*pa)[2][3]: the sizes seen so far are the array's the pointer points at.
+void takePointeeArray(Declaration& d) {
+    if (d.type == POINTER || !d.pointeeArray.empty())
+        d.refusedPointer = "to an array of pointers or of arrays";
+    d.pointeeArray.assign(d.dimensions.rbegin(), d.dimensions.rend());
+    for (int& size : d.pointeeArray)
+        size = size == UnsizedDimension || size == NonConstantDimension ? 0 : size;
+    d.dimensions.clear();
+    d.arrayPending = false;
+    d.unsizedArrayPending = false;
+    d.base = d.type;
+    d.type = POINTER;
 }
 
 void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
@@ -536,7 +607,14 @@ bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, c
         return false;
     }
     if (d.typedefCount > 0) {
-        enterArray(c, d, target, item, d.typedefCount);
+        // The typedef's dimensions, as a declarator's items would give them: last first.
+        d.dimensions.assign(d.typedefRows.rbegin(), d.typedefRows.rend());
+        d.dimensions.push_back(d.typedefCount);
+        // A parameter of an array type is a pointer, as one declared with the sizes is.
+        if (d.parameters)
+            declareArrayParameter(c, d, target, item);
+        else
+            enterArray(c, d, target, item, d.typedefCount);
         return true;
     }
     const int sign = d.sign;
@@ -560,6 +638,8 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
         ~PointerConstEnds() {
             d.constPointer = false;
             d.dimensions.clear();
+            d.pointeeArray.clear();
+            d.refusedPointer.clear();
         }
     } pointerConstEnds{d};
     if ((d.typedefPointer || d.typedefCount > 0) && !d.definingTag && !d.structTypeFollows &&
@@ -727,7 +807,11 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
             d.base = LONG;
         } else if (d.function) {
             d.type = FUNCPTR;
+        } else if (d.arrayPending || d.unsizedArrayPending) {
+            takePointeeArray(d);
         } else {
+            if (d.type == POINTER && !d.pointeeArray.empty())
+                d.refusedPointer = "to a pointer to an array";
             if (d.type == POINTER) {
                 // A pointer to a pointer keeps what the pointer it reaches points at.
                 d.pointerDepth += d.pointee != 0 ? 1 : 0;
@@ -739,6 +823,11 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == TYPEDEFNAME) {
         d.typedefPointer = item->ival < 0;
         d.typedefCount = item->ival > 0 ? item->ival : 0;
+        d.typedefRows.clear();
+        for (const std::string& word : splitWords(item->name).words) {
+            if (!word.empty())
+                d.typedefRows.push_back(std::stoi(word));
+        }
     } else if (kind == FUNCNAME) {
         d.function = true;
         d.base = d.type;

@@ -313,7 +313,7 @@ std::string newpointertmp(Compilation& c, const Symbol& pointer) {
         const Symbol* symbol = findsymin(c, entry.name, GlobalScope);
         if (symbol != nullptr && symbol->type == pointer.type && symbol->base == pointer.base &&
             symbol->pointee == pointer.pointee && symbol->typeName == pointer.typeName &&
-            symbol->sign == pointer.sign) {
+            symbol->sign == pointer.sign && symbol->rowDimensions == pointer.rowDimensions) {
             entry.inUse = true;
             return entry.name;
         }
@@ -324,6 +324,7 @@ std::string newpointertmp(Compilation& c, const Symbol& pointer) {
                             pointer.typeName, pointer.sign, c.currentLine);
     symbol->base = pointer.base;
     symbol->pointee = pointer.pointee;
+    symbol->rowDimensions = pointer.rowDimensions;
     setsizes(c);
     return name;
 }

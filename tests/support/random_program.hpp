@@ -43,7 +43,7 @@ struct Features {
     bool fixedAddresses = true;    // a global placed with @ in every bank
     bool upperBanks = true;        // the SX52's banks 8 to 15 hold globals too
     bool typeSpellings = true;     // int, short, signed char, char unsigned, long unsigned ...
-    bool twoDimensions = true;     // arrays of two dimensions, a[r][c]
+    bool twoDimensions = true;     // arrays of two dimensions, a[r][c]; int (*p)[c] = a
     bool typedefNames = true;      // types spelled by typedef names
     bool charPointers = true;      // pointers to 8-bit cells spelled char *: two-byte pointers
     bool structArguments = true;   // whole structs passed by value
@@ -87,7 +87,8 @@ struct Variable {
     Type type;            // of a scalar, an element, or what a pointer points at
     std::string spelling; // how that type is written (a pointer's: what it points at)
     int length = 1;       // elements of an array
-    int columns = 0;      // an array of two dimensions: length / columns rows of columns
+    int columns = 0;      // an array of two dimensions: length / columns rows of columns;
+                          // a pointer to rows of columns cells, int (*p)[columns]
     int structType = -1;
     int function = -1; // the function a local or parameter belongs to; -1 for a global
     bool parameter = false;
@@ -106,11 +107,19 @@ inline bool holdsAddress(const Variable& v) {
     return v.storage == Storage::Pointer || v.storage == Storage::PointerPointer;
 }
 
+// A pointer to the rows of an array of two dimensions: (*p)[c], p[r][c] and *(p[r] + c) reach
+// a cell, p = p + 1 steps a row.
+inline bool pointsAtRows(const Variable& v) {
+    return v.storage == Storage::Pointer && v.columns > 0;
+}
+
 struct Expr;
 
 // Something stored into or read: a variable, an element, a member or a pointer's target.
 // The target of the pointer a pointer to pointers points at (PointeePointee) is written **pp,
-// (*pp)[i], *(*pp + i), and with the form FirstRow *pp[0] or pp[0][i].
+// (*pp)[i], *(*pp + i), and with the form FirstRow *pp[0] or pp[0][i]. Through a pointer to
+// rows the forms are (*p)[c], p[r][c] and *(p[r] + c); an element with one index of an array
+// of two dimensions is a row (&a[r], what a pointer to rows is set to).
 struct Place {
     enum class Kind {
         Variable,

@@ -107,11 +107,19 @@ bool ExpressionMaker::readsCounter(int counter, bool forWriting) const {
                                       [&](const auto& loop) { return loop.first == counter; });
 }
 
-// *p; through a walking pointer also p[i], *(p + k) and *p++.
+// *p; through a walking pointer also p[i], *(p + k) and *p++; through a pointer to rows
+// (*p)[c], p[r][c] and *(p[r] + c).
 Place ExpressionMaker::pointee(int pointer, bool effects) {
     Place at;
     at.kind = Place::Kind::Pointee;
     at.variable = pointer;
+    if (pointsAtRows(g_.program.variables[pointer])) {
+        static constexpr Place::Form forms[] = {Place::Form::Star, Place::Form::Subscript,
+                                                Place::Form::Sum};
+        at.form = forms[g_.pick(3)];
+        at.index = rowIndex(pointer, at.form);
+        return at;
+    }
     if (!g_.program.variables[pointer].walksArray)
         return at;
     const int form = g_.pick(4);
@@ -149,6 +157,18 @@ Place ExpressionMaker::pointeePointee(int pointer, bool effects) {
     if (g_.effects.of(at.index.front()).writesAny(g_.effects.pointersRead(at)))
         at.index = {pointerOffset(pointer, false)};
     return at;
+}
+
+// The subscripts of a cell through a pointer to rows: a column after (*p), a row and a
+// column otherwise (without side effects: C does not order them). The pointer is set into
+// the first half of the rows; the row keeps it inside.
+std::vector<Expr> ExpressionMaker::rowIndex(int pointer, Place::Form form) {
+    const Variable& array = g_.walkedArray(pointer);
+    Expr column = index(array.columns, false);
+    if (form == Place::Form::Star)
+        return {column};
+    const int rows = array.length / array.columns;
+    return {index(rows - std::max(1, rows / 2) + 1, false), column};
 }
 
 // A walking pointer is set into the first half of its array; the offset keeps it inside.
@@ -392,8 +412,10 @@ Expr ExpressionMaker::alias(const Place& target) {
         at.kind = Place::Kind::Pointee;
         at.form = Place::Form::Star;
     }
-    if ((target.kind == Place::Kind::Pointee || target.kind == Place::Kind::PointeePointee) &&
-        !target.index.empty())
+    if (target.kind == Place::Kind::Pointee && pointsAtRows(g_.program.variables[target.variable]))
+        at.index = rowIndex(target.variable, target.form);
+    else if ((target.kind == Place::Kind::Pointee || target.kind == Place::Kind::PointeePointee) &&
+             !target.index.empty())
         at.index = {pointerOffset(target.variable, false)};
     if (g_.chance(0.5))
         return readOf(at);

@@ -34,7 +34,7 @@ constexpr Letter Letters[] = {
     {'f', &Features::fixedAddresses, "a global placed with @ in every bank"},
     {'g', &Features::upperBanks, "globals in the SX52's banks 8 to 15"},
     {'t', &Features::typeSpellings, "int, short, char unsigned, long signed ..."},
-    {'d', &Features::twoDimensions, "arrays of two dimensions, a[r][c]"},
+    {'d', &Features::twoDimensions, "arrays of two dimensions, a[r][c], pointers to their rows"},
     {'y', &Features::typedefNames, "types spelled by typedef names"},
     {'z', &Features::charPointers, "char * to 8-bit cells in RAM"},
     {'v', &Features::structArguments, "whole structs passed by value"},

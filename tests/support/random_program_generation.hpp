@@ -93,6 +93,7 @@ public:
     // column (without side effects: C does not order them) for an array of two dimensions.
     std::vector<Expr> elementIndex(const Variable& array, int bound, bool effects);
     Expr pointerOffset(int pointer, bool effects);
+    std::vector<Expr> rowIndex(int pointer, Place::Form form);
     Expr shiftCount(int depth, bool effects);
     Expr divisor(int depth, bool effects);
     // A value reading the target itself or another element of its array.

@@ -194,6 +194,10 @@ private:
         if (f_.pointerIndexing && !arrays.empty() && g_.chance(0.5)) {
             v.walksArray = true;
             v.pointees = {g_.any(arrays)};
+            // Some walk the rows of an array of two dimensions.
+            const int columns = p_.variables[v.pointees[0]].columns;
+            if (columns > 0 && g_.chance(0.5))
+                v.columns = columns;
         } else {
             std::shuffle(candidates.begin(), candidates.end(), g_.random);
             candidates.resize(std::min<std::size_t>(candidates.size(), 1 + g_.pick(3)));
@@ -211,7 +215,7 @@ private:
         std::vector<int> candidates;
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             const Variable& v = p_.variables[i];
-            if (v.storage == Storage::Pointer && !Generation::charPointer(v) &&
+            if (v.storage == Storage::Pointer && !Generation::charPointer(v) && !pointsAtRows(v) &&
                 (v.function < 0 || v.function == g_.function))
                 candidates.push_back(static_cast<int>(i));
         }
@@ -672,7 +676,11 @@ private:
         const Variable& v = p_.variables[target];
         Place at;
         at.variable = target;
-        if (v.storage == Storage::Array) {
+        if (pointsAtRows(pointer)) {
+            // &a[r]: a row of the array's first half.
+            at.kind = Place::Kind::Element;
+            at.index = {e_.index(std::max(1, v.length / v.columns / 2), false)};
+        } else if (v.storage == Storage::Array) {
             at.kind = Place::Kind::Element;
             const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
             at.index = e_.elementIndex(v, bound, false);

@@ -4,6 +4,7 @@
 
 #include "tests/support/random_program.hpp"
 
+#include <algorithm>
 #include <variant>
 
 namespace kavo::testing::program {
@@ -160,7 +161,8 @@ private:
             pointers_[pointedAtPointer(s.pointer)] = locate(s.place);
             return Flow::Normal;
         case Statement::Kind::MovePointer:
-            pointers_[s.pointer] = moved(pointers_[s.pointer], s.amount);
+            pointers_[s.pointer] = moved(pointers_[s.pointer],
+                                         s.amount * std::max(p_.variables[s.pointer].columns, 1));
             return Flow::Normal;
         }
         return Flow::Normal;
@@ -301,10 +303,11 @@ private:
         case Place::Kind::Variable:
             return {place.variable, 0};
         case Place::Kind::Element: {
-            // a[r][c] is cell r * columns + c.
-            int cell = evaluate(place.index[0]).v;
+            // a[r][c] is cell r * columns + c; the row a[r] starts at cell r * columns.
+            const int columns = p_.variables[place.variable].columns;
+            int cell = evaluate(place.index[0]).v * std::max(columns, 1);
             if (place.index.size() == 2)
-                cell = cell * p_.variables[place.variable].columns + evaluate(place.index[1]).v;
+                cell += evaluate(place.index[1]).v;
             return inside({place.variable, cell});
         }
         case Place::Kind::Member:
@@ -322,9 +325,13 @@ private:
         throw Undefined{};
     }
 
-    // The target of a pointer holding `at`, moved by the place's offset.
+    // The target of a pointer holding `at`, moved by the place's offset (through a pointer
+    // to rows: by its rows and columns).
     PointerValue pointee(const PointerValue& at, const Place& place) {
-        const int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
+        int offset = place.index.empty() ? 0 : evaluate(place.index[0]).v;
+        const int columns = p_.variables[place.variable].columns;
+        if (place.kind == Place::Kind::Pointee && columns > 0 && place.index.size() == 2)
+            offset = offset * columns + evaluate(place.index[1]).v;
         return inside(offset == 0 ? at : moved(at, offset));
     }
 

@@ -100,6 +100,13 @@ private:
     }
 
     std::string declaration(const Variable& v) const {
+        if (pointsAtRows(v)) {
+            // Set to the array's first row: its name.
+            std::string text = v.spelling + " (*" + v.name + ")[" + std::to_string(v.columns) + "]";
+            if (v.initialPointer.variable >= 0)
+                text += " = " + p_.variables[v.initialPointer.variable].name;
+            return text + ";";
+        }
         if (holdsAddress(v)) {
             std::string text = v.spelling + (v.storage == Storage::Pointer ? " *" : " **") + v.name;
             if (v.initialPointer.variable >= 0)
@@ -248,6 +255,8 @@ private:
             return name + "." +
                    p_.structs[p_.variables[at.variable].structType].members[at.member].name;
         case Place::Kind::Pointee:
+            if (pointsAtRows(p_.variables[at.variable]))
+                return rowCell(name, at);
             if (at.index.empty())
                 return "*" + name;
             if (at.form == Place::Form::Subscript)
@@ -266,6 +275,17 @@ private:
             return "*(*" + name + " + " + expression(at.index[0]) + ")";
         }
         return name;
+    }
+
+    // (*p)[c], p[r][c] or *(p[r] + c) through a pointer to rows.
+    std::string rowCell(const std::string& name, const Place& at) const {
+        const std::string column = expression(at.index.back());
+        if (at.form == Place::Form::Star)
+            return "(*" + name + ")[" + column + "]";
+        const std::string row = expression(at.index[0]);
+        if (at.form == Place::Form::Subscript)
+            return name + "[" + row + "][" + column + "]";
+        return "*(" + name + "[" + row + "] + " + column + ")";
     }
 
     std::string step(const Expr& e) const {

@@ -642,6 +642,62 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "(k = 0; k < 2; k++) c[i][j][k] = i * 4 + j * 2 + k; r = w[1][1] + c[1][0][1] * 10 + "
          "c[0][1][1]; }\n",
          "r", 4053},
+        // Pointers to arrays: a row's step, (*pa)[j], pa[i][j], pa - m in rows; the name of
+        // an array of arrays is a pointer to its first row, m[1] one to that row's first int.
+        {"sx28.h",
+         "int m[2][3] = {{1, 2, 3}, {4, 5, 6}};\n"
+         "int (*pa)[3]; int *q; char i = 1, j = 2; long r;\n"
+         "void main(void) { pa = m; (*pa)[1] = 20; pa[i][j] = 7; pa++; q = m[1]; r = (*pa)[0] * "
+         "10000 + m[0][1] * 100 + q[2] * 10 + (pa - m); pa = m + i - 1; pa += i; r = r + pa[0][1] "
+         "* 1000L - 5000; pa = pa - 1; r = r + *(pa[1] + j) - 7 + (pa + i == m + 1); }\n",
+         "r", 40000 + 2000 + 70 + 1 + 1 - 65536},
+        {"sx28.h",
+         "long w[3][2] = {{1000, 2000}, {3000, 4000}, {5000, 6000}}; char g[2][4] = {{1, 2, 3, "
+         "4}, {5, 6, 7, 8}}; unsigned char u[2][2] = {{200, 201}, {202, 203}};\n"
+         "long (*pl)[2]; char (*pc)[4]; unsigned char (*pu)[2], ud = 200; char *cp; char i = 1; "
+         "long r;\n"
+         "void main(void) { pl = w; pl[i][1] = 4444; pl++; pc = g + i; pc[0][i + 1] = 70; cp = "
+         "pc[0]; pu = u; r = pl[1][0] + (*pl)[1] + cp[2] * 100L + (*pc)[3] + pu[i][1] + "
+         "sizeof(*pl) * 1000 + (ud > 100) * 10000; }\n",
+         "r", 5000 + 4444 + 7000 + 8 + 203 + 4000 + 10000},
+        // A parameter that is an array of arrays (or of a typedef'd array type) is a pointer
+        // to its first row.
+        {"sx28.h",
+         "int m[2][3] = {{1, 2, 3}, {4, 5, 6}}; char g[2][2] = {{7, 8}, {9, 10}};\n"
+         "typedef char grid[2][2]; long r;\n"
+         "int rowsum(int v[][3], char k) { return v[k][0] + v[k][1] + v[k][2]; }\n"
+         "int last(int v[2][3], char k) { v[k][2] = 30; return v[k][2]; }\n"
+         "int next(int (*p)[3]) { p++; return (*p)[0]; }\n"
+         "char corner(grid t) { return t[1][1]; }\n"
+         "char bytes(char t[][2], char k) { return t[k][0] + sizeof(t[0]); }\n"
+         "void main(void) { r = rowsum(m, 1) * 1000; r = r + last(m, 0) * 100; r = r + next(m) * "
+         "10 + m[0][2]; r = r + corner(g) * 1000 + bytes(g + 1, 0); }\n",
+         "r", 15000 + 3000 + 40 + 30 + 10000 + 11},
+        // Three dimensions, a member array of arrays through a pointer, a typedef of an array
+        // of arrays and the size of one, and variable steps of pointers to 3-byte objects.
+        {"sx28.h",
+         "int c[2][2][3]; int (*p3)[2][3]; int (*p2)[3]; char i, j, k;\n"
+         "struct s { char a; int m[2][3]; long w[2][2]; } st, *p; long r;\n"
+         "void main(void) { for (i = 0; i < 2; i++) for (j = 0; j < 2; j++) for (k = 0; k < 3; "
+         "k++) c[i][j][k] = i * 6 + j * 3 + k; p3 = c; p2 = c[1]; p3++; p = &st; i = 1; "
+         "p->m[i][2] = 12; p->w[i][0] = 1234; p2 = p->m; r = p3[0][1][2] * 1000 + p2[1][2] * 10 "
+         "+ st.w[1][0] + (*p3)[0][1] + sizeof(*p3) * 100 + sizeof(p->m); }\n",
+         "r", 11000 + 120 + 1234 + 7 + 600 + 6},
+        {"sx28.h",
+         "typedef char grid[2][3]; grid g = {{1, 2, 3}, {4, 5, 6}};\n"
+         "struct pt { char x; char y; char z; } pts[4], *sp, *sq; char i = 2; long r;\n"
+         "void main(void) { sp = pts + i; sq = pts; sp->y = 5; sp = sp - i + 3; sp->z = 6; r = "
+         "g[1][2] * 1000 + (sizeof(grid) + sizeof(long[2][3])) * 100 + (sp - sq) * 10 + "
+         "pts[2].y + pts[3].z * 1000; }\n",
+         "r", 6000 + 1800 + 30 + 5 + 6000},
+        {"sx52.h",
+         "char pad1[16]; char pad2[16]; long w[2][3] = {{100, 200, 300}, {400, 500, 600}}; char "
+         "pad3[16]; char g[3][4];\n"
+         "long (*pl)[3]; char (*pc)[4]; char i = 1, j = 2; long r;\n"
+         "void main(void) { pad1[0] = 1; pad2[0] = 2; pad3[0] = 3; pl = w + i; pc = g; pc[j][3] = "
+         "9; pc[i][0] = 4; (*pl)[j] += 5; pl--; r = pl[1][2] + pl[0][i] * 10 + g[2][3] * 1000 + "
+         "pc[1][0] * 10000L; }\n",
+         "r", 605 + 2000 + 9000 + 40000 - 65536},
         // An array's name is a pointer to its first element; an array parameter is a pointer.
         {"sx28.h",
          "int a[4] = {10, 20, 30, 40}; long w[3] = {1000, 2000, 3000}; int m[2][2] = {5, 6, 7, "
