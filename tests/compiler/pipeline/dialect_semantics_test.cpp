@@ -534,6 +534,12 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "1024 + sizeof(c, l) * 2048 + sizeof(ip - ip) * 4096 + sizeof(s.x + pts[1].y) * 8192 + "
          "(c == 7) * 16384; }\n",
          "r", 43601},
+        {"sx28.h",
+         "char c3[2][3][4]; int (*pa)[3];\n"
+         "unsigned long r;\n"
+         "void main(void) { r = sizeof(c3 + 0) + sizeof(c3[1] + 0) * 10 + sizeof(c3[1][2] + 0) * "
+         "100 + sizeof(*pa + 0) * 1000 + sizeof(pa[1]) * 10000; }\n",
+         "r", 31211},
         // Enumerations and structs declared inside a struct; a list ending in a comma;
         // adjacent strings are one string, escapes ending where each string ends.
         {"sx28.h",
