@@ -218,6 +218,8 @@ private:
 
     // Returns the page held after the transfer (when it returns or is skipped).
     int transfer(Instruction* previous, Instruction* i) {
+        if (i->opcode == PIC_CALL && keepcallreachable(c_, previous, *i))
+            changed_ = true;
         std::string label;
         const int page = transferPage(c_, *i, label);
         // An interrupt clears the page bits: the vector jump runs with page 0 unless a PAGE
@@ -285,6 +287,7 @@ void selectpages(Compilation& c) {
     st.pagesSelected = false;
     labeltablepass(c);
     if (chiplayout(c).multiPage()) {
+        placefunctions(c);
         c.message("Optimizing Page bits.\n");
         int rounds = 0;
         while (insertpageselections(c)) {
