@@ -1,26 +1,30 @@
 // Function placement (`placefunctions`): in a program larger than one page, orders the C
 // functions so that callers and the functions they call share a page, and lets a call enter
-// the body of a callee that begins in the CALL-reachable first half of the caller's own page
-// instead of going through the callee's vector in page 0. Such a call needs no PAGE, and the
-// code after it needs none either: the callee returns with the page bits on its own page.
+// its callee's body directly where the body begins in the CALL-reachable first half of a
+// page, instead of going through the callee's vector in page 0. A call into the caller's own
+// page then needs no PAGE, nor does the code after it when the callee returns with the page
+// bits on that page. A vector no call needs any more is dropped.
 //
 // Pages are filled in address order. Each takes, while one still fits, the function with the
 // most calls to and from the functions already on the page (an empty page first takes the
-// function with the most calls of all); when none fits, the function fewest calls enter
-// (main, typically) runs on into the next page, where its entry is no loss. The functions the
-// page's own code calls then go first on the page, so that their entries land in the first
-// half. The new order is kept only when more calls stay within a page than in the order of
-// the source. The code in front of the first function (vectors, runtime routines, string
-// reader) and everything after the last keep their places.
+// function with the most calls of all); what no call enters (main) waits for the end of a
+// page, where it runs on into the next one at no loss. The functions the page's own code
+// calls then go first on it, so that their entries land in the first half. The new order is
+// kept only when the PAGE words it is likely to need (estimated by following the page bits
+// through every function as page selection does) are fewer than in the order of the source.
+// The code in front of the first function (vectors, runtime routines, the string reader) and
+// everything after the last keep their places; what lies between two functions moves with
+// the second.
 //
-// Nothing is reordered where the addresses are not the compiler's alone to choose: Virtual
-// Peripheral code, an ORG, raw assembly (its jumps get no PAGE), a computed jump (its table
-// must stay in the first half of its page). A program of one page keeps its vectors and its
-// order.
+// Nothing moves, and every call keeps its vector, where the addresses are not the compiler's
+// alone to choose: Virtual Peripheral code, an ORG, raw assembly (its jumps get no PAGE), a
+// computed jump (its table must stay in the first half of its page). A program of one page
+// is left as it is.
 //
 // As page selection inserts PAGE words a callee's entry may move out of the first half; the
-// call then goes back through its vector (`keepcallreachable`). Calls only ever go back, so
-// the rounds of page selection still settle.
+// call then goes back through its vector, which is put back if it was dropped
+// (`keepcallreachable`). So does a call to another page where the page bits already hold
+// its vector's page. Calls only ever go back, so the rounds of page selection still settle.
 #include "compiler/backend/backend.hpp"
 #include "compiler/backend/placement_internal.hpp"
 #include "compiler/memory/memory.hpp"
@@ -45,14 +49,24 @@ struct CallSite {
     int offset = 0; // words from the function's first word
 };
 
+// A call or jump of a function, as the estimate of the PAGE words sees it.
+struct Transfer {
+    int offset = 0;
+    bool call = false;
+    int callee = -1; // a call's function among the blocks; -1 for code in front of them
+    int target = -1; // a jump's label, in words from the function's first word; -1 elsewhere
+    bool guarded = false; // a skip may pass over it
+};
+
 // One function with what belongs in front of it, from the word after the previous
-// function's end label to its own end label.
+// function's end to its own end.
 struct FunctionBlock {
     Instruction* first = nullptr;
     Instruction* last = nullptr;
     std::string name;
     int words = 0;
-    std::vector<CallSite> calls;
+    std::vector<CallSite> calls; // of the functions among the blocks
+    std::vector<Transfer> transfers;
 };
 
 struct Functions {
@@ -78,12 +92,14 @@ public:
     explicit FunctionFinder(Compilation& c) : c_(c), defined_(definedFunctions(c)) {}
 
     // The functions back to back, each ending in an unconditional transfer; none when the
-    // program has code that pins the layout or anything but functions between them.
+    // program has code that pins the layout. What lies between two functions goes with the
+    // second.
     std::optional<Functions> find() {
         Functions found;
         Instruction* previous = nullptr;
         Instruction* start = nullptr;
         std::string open;
+        const Instruction* lastLabel = nullptr; // the label right before i, if any
         const Instruction* lastWord = nullptr;
         const Instruction* wordBefore = nullptr;
         for (Instruction* i = c_.instructions.head(); i != nullptr; previous = i, i = i->next) {
@@ -93,8 +109,6 @@ public:
                 wordBefore = lastWord;
                 lastWord = i;
             }
-            if (i->opcode != PIC_LABEL)
-                continue;
             if (const std::string name = functionStarted(*i); !name.empty()) {
                 if (!open.empty())
                     return std::nullopt;
@@ -103,14 +117,18 @@ public:
                     start = i;
                 }
                 open = name;
-            } else if (!open.empty() && i->operand == "@" + open + "_END") {
+            } else if (!open.empty() && closes(open, *i, lastLabel)) {
                 const bool guarded = wordBefore != nullptr && isskip(*wordBefore);
                 if (lastWord == nullptr || !endsflow(*lastWord) || guarded)
                     return std::nullopt;
-                found.blocks.push_back({start, i, open, 0, {}});
+                found.blocks.push_back({start, i, open, 0, {}, {}});
                 start = i->next;
                 open.clear();
             }
+            if (i->opcode == PIC_LABEL)
+                lastLabel = i;
+            else if (!iswordless(i->opcode))
+                lastLabel = nullptr;
         }
         if (!open.empty() || found.blocks.empty() || found.before == nullptr)
             return std::nullopt;
@@ -120,15 +138,26 @@ public:
     }
 
 private:
-    // The function a label opens: "@f" for a function of the program with its end label.
+    // The function a label opens: "@f" for a function of the program with its end label, or
+    // main.
     std::string functionStarted(const Instruction& label) const {
-        if (!label.operand.starts_with("@"))
+        if (label.opcode != PIC_LABEL || !label.operand.starts_with("@"))
             return {};
         const std::string name = label.operand.substr(1);
         if (defined_.count(name) == 0 ||
-            c_.instructions.findLabel(label.operand + "_END") == nullptr)
+            (name != "main" && c_.instructions.findLabel(label.operand + "_END") == nullptr))
             return {};
         return name;
+    }
+
+    // A function ends at its end label; main, which has none, at the jump to itself it
+    // closes with.
+    static bool closes(const std::string& function, const Instruction& i,
+                       const Instruction* labelBefore) {
+        if (function == "main")
+            return i.opcode == PIC_GOTO && labelBefore != nullptr &&
+                   i.operand == labelBefore->operand;
+        return i.opcode == PIC_LABEL && i.operand == "@" + function + "_END";
     }
 
     void measure(Functions& found) const {
@@ -136,12 +165,33 @@ private:
         for (std::size_t k = 0; k < found.blocks.size(); ++k)
             index[found.blocks[k].name] = static_cast<int>(k);
         for (FunctionBlock& block : found.blocks) {
+            std::map<std::string, int> labels;
+            int words = 0;
             for (Instruction* i = block.first;; i = i->next) {
+                if (i->opcode == PIC_LABEL)
+                    labels[i->operand] = words;
+                words += wordsOf(*i);
+                if (i == block.last)
+                    break;
+            }
+            const Instruction* lastWord = nullptr;
+            for (Instruction* i = block.first;; i = i->next) {
+                const bool guarded = lastWord != nullptr && isskip(*lastWord);
+                if (!iswordless(i->opcode))
+                    lastWord = i;
                 if (i->opcode == PIC_CALL) {
                     const std::string name =
                         i->operand.starts_with("@") ? i->operand.substr(1) : i->operand;
-                    if (const auto callee = index.find(name); callee != index.end())
-                        block.calls.push_back({callee->second, block.words});
+                    const auto callee = index.find(name);
+                    const int k = callee != index.end() ? callee->second : -1;
+                    if (k >= 0)
+                        block.calls.push_back({k, block.words});
+                    block.transfers.push_back({block.words, true, k, -1, guarded});
+                } else if (i->opcode == PIC_GOTO) {
+                    const auto label = labels.find(i->operand);
+                    block.transfers.push_back({block.words, false, -1,
+                                               label != labels.end() ? label->second : -1,
+                                               guarded});
                 }
                 block.words += wordsOf(*i);
                 if (i == block.last)
@@ -154,25 +204,103 @@ private:
     std::set<std::string> defined_;
 };
 
-// How many calls stay within a page with their callee's entry in reach when the functions
-// lie in this order.
-int callsInReach(const Functions& f, const std::vector<int>& order) {
+// Where each function begins when they lie in this order.
+std::vector<int> entries(const Functions& f, const std::vector<int>& order) {
     std::vector<int> entry(f.blocks.size());
     int at = f.base;
     for (int k : order) {
         entry[static_cast<std::size_t>(k)] = at;
         at += f.blocks[static_cast<std::size_t>(k)].words;
     }
-    int inReach = 0;
-    for (std::size_t k = 0; k < f.blocks.size(); ++k) {
-        for (const CallSite& site : f.blocks[k].calls) {
-            const int target = entry[static_cast<std::size_t>(site.callee)];
-            const int from = entry[k] + site.offset;
-            if (pageOfAddress(from) == pageOfAddress(target) && target % PageWords < CallReach)
-                ++inReach;
+    return entry;
+}
+
+// Whether a call enters the callee's body rather than its vector: in reach, and from the
+// body's own page or from another page but page 0 (as enterBodiesDirectly decides).
+bool entersBody(int callAddress, int body) {
+    const int page = pageOfAddress(callAddress);
+    return body % PageWords < CallReach && (page == pageOfAddress(body) || page != 0);
+}
+
+// The functions that return with the page bits on their own page, as page selection's exit
+// pages find them: lying in one page, calling only bodies there (or, in page 0, the code in
+// front) of functions that stay there too.
+std::vector<bool> staysInPage(const Functions& f, const std::vector<int>& entry) {
+    const std::size_t n = f.blocks.size();
+    std::vector<bool> stays(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const int last = entry[k] + std::max(f.blocks[k].words - 1, 0);
+        stays[k] = pageOfAddress(entry[k]) == pageOfAddress(last);
+    }
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!stays[k])
+                continue;
+            const int page = pageOfAddress(entry[k]);
+            for (const Transfer& t : f.blocks[k].transfers) {
+                if (!t.call)
+                    continue;
+                const auto callee = static_cast<std::size_t>(t.callee);
+                const bool home = t.callee < 0
+                                      ? page == 0
+                                      : stays[callee] && pageOfAddress(entry[callee]) == page &&
+                                            entersBody(entry[k] + t.offset, entry[callee]);
+                if (!home) {
+                    stays[k] = false;
+                    changed = true;
+                    break;
+                }
+            }
         }
     }
-    return inReach;
+    return stays;
+}
+
+// The PAGE words the functions' calls and jumps are likely to need when they lie in this
+// order, following the page bits through each function as page selection will: a jump needs
+// one where the bits hold another page than its label's; a call needs one unless the bits
+// hold the page it enters (the body's or the vector's, page 0) and leaves them on the
+// callee's page when the callee stays in it, else unknown; a vector jumping to a body outside
+// page 0 needs one too.
+int pageWordsNeeded(const Functions& f, const std::vector<int>& order) {
+    constexpr int Unknown = -1;
+    const std::vector<int> entry = entries(f, order);
+    const std::vector<bool> stays = staysInPage(f, entry);
+    std::vector<bool> vectorUsed(f.blocks.size(), false);
+    int words = 0;
+    for (std::size_t k = 0; k < f.blocks.size(); ++k) {
+        const int start = entry[k];
+        int held = pageOfAddress(start);
+        for (const Transfer& t : f.blocks[k].transfers) {
+            const int page = pageOfAddress(start + t.offset);
+            if (!t.call) {
+                if (t.target >= 0 && held != pageOfAddress(start + t.target))
+                    ++words;
+                // A skipped jump leaves the bits as they were; the code after any other is
+                // entered through a label of its page.
+                if (!t.guarded)
+                    held = page;
+                continue;
+            }
+            int enters = 0;
+            int leaves = 0;
+            if (t.callee >= 0) {
+                const auto callee = static_cast<std::size_t>(t.callee);
+                const int body = entry[callee];
+                if (entersBody(start + t.offset, body))
+                    enters = pageOfAddress(body);
+                else
+                    vectorUsed[callee] = true;
+                leaves = stays[callee] ? pageOfAddress(body) : Unknown;
+            }
+            words += held != enters ? 1 : 0;
+            held = leaves;
+        }
+    }
+    for (std::size_t k = 0; k < f.blocks.size(); ++k)
+        words += vectorUsed[k] && pageOfAddress(entry[k]) != 0 ? 1 : 0;
+    return words;
 }
 
 class PageFiller {
@@ -229,7 +357,9 @@ private:
         int best = -1;
         int bestScore = -1;
         for (int k = 0; k < n_; ++k) {
-            if (placed[static_cast<std::size_t>(k)] || room(k) > left - PageReserve)
+            // What no call enters (main) is left for the end of a page, running on.
+            if (placed[static_cast<std::size_t>(k)] || room(k) > left - PageReserve ||
+                incoming_[static_cast<std::size_t>(k)] == 0)
                 continue;
             int score = 0;
             if (page.empty()) {
@@ -349,6 +479,10 @@ void dropUnusedVectors(Compilation& c, const Instruction* stop) {
         Instruction* after = jump->next;
         c.instructions.remove(previous, i);
         c.instructions.remove(previous, jump);
+        for (auto& [name, dropped] : s.droppedVectors) {
+            if (dropped.before == jump)
+                dropped.before = previous; // a vector dropped earlier went back in after this one
+        }
         s.droppedVectors[i->operand] = {previous, i, jump};
         i = after;
     }
@@ -366,20 +500,30 @@ bool callleavesreach(const Compilation& c, const Instruction& call) {
     return entry >= 0 && entry % PageWords >= CallReach;
 }
 
-bool keepcallreachable(Compilation& c, Instruction* previous, Instruction& call) {
-    if (!callleavesreach(c, call))
+bool keepcallreachable(Compilation& c, Instruction* previous, Instruction& call, int held) {
+    PlacementState& s = state(c);
+    if (s.directCalls.count(&call) == 0)
         return false;
     const std::string vector = call.operand.substr(1);
-    PlacementState& s = state(c);
+    const bool pagedBefore =
+        previous != nullptr && previous->opcode == PIC_PAGE && previous->operand == call.operand;
+    // Where the page bits hold the vector's page but not the body's, the vector (while it is
+    // there) is reached without a PAGE.
+    const int vectorPage = s.labels.page(vector);
+    const bool vectorCloser = !pagedBefore && held >= 0 && held == vectorPage &&
+                              held != s.labels.page(call.operand) &&
+                              c.instructions.findLabel(vector) != nullptr;
+    if (!callleavesreach(c, call) && !vectorCloser)
+        return false;
     if (const auto dropped = s.droppedVectors.find(vector); dropped != s.droppedVectors.end()) {
         c.instructions.insertAfter(dropped->second.before, dropped->second.label);
         c.instructions.insertAfter(dropped->second.label, dropped->second.jump);
         s.droppedVectors.erase(dropped);
     }
-    if (previous != nullptr && previous->opcode == PIC_PAGE && previous->operand == call.operand)
+    if (pagedBefore)
         previous->operand = vector;
     call.operand = vector;
-    state(c).directCalls.erase(&call);
+    s.directCalls.erase(&call);
     return true;
 }
 
@@ -402,7 +546,7 @@ void placefunctions(Compilation& c) {
     for (std::size_t k = 0; k < source.size(); ++k)
         source[k] = static_cast<int>(k);
     const std::vector<int> filled = PageFiller(*functions).order();
-    if (callsInReach(*functions, filled) > callsInReach(*functions, source)) {
+    if (pageWordsNeeded(*functions, filled) < pageWordsNeeded(*functions, source)) {
         relink(*functions, filled);
         labeltablepass(c);
     }

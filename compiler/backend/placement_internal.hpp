@@ -87,7 +87,8 @@ void placefunctions(Compilation& c);
 bool callleavesreach(const Compilation& c, const Instruction& call);
 bool anycallleavesreach(const Compilation& c);
 // Sends such a call back through its vector (and the PAGE right before it, previous, with
-// it); true when it did.
-bool keepcallreachable(Compilation& c, Instruction* previous, Instruction& call);
+// it), or one the vector still in place reaches without a PAGE where the page bits hold
+// page 0 (held); true when it did.
+bool keepcallreachable(Compilation& c, Instruction* previous, Instruction& call, int held);
 
 } // namespace kavo::placement
