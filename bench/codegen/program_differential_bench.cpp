@@ -34,10 +34,10 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("seed %u, %s, features %s: %d programs (%d undefined ones thrown away, %d too "
                 "big for the chip), %d refused, %d disagreements, globals in up to %d banks, "
-                "%.1f s\n",
+                "%d larger than one page, %.1f s\n",
                 seed, deviceName.c_str(), program::featureLetters(*features).c_str(),
                 figures.programs, figures.undefined, figures.tooBig, figures.refused,
-                figures.disagreements, figures.banks, seconds);
+                figures.disagreements, figures.banks, figures.multiPage, seconds);
     for (const auto& [message, times] : figures.refusals)
         std::printf("  refused %d times: %s\n", times, message.c_str());
     for (const std::string& example : figures.examples)

@@ -201,8 +201,10 @@ bool labeltablepass(Compilation& c) {
     const auto before = watch ? pagesNow(st.labels) : std::unordered_map<std::string, int>{};
     AddressAssignment(c).run();
     bool crossed = watch && reportCrossings(c, before);
-    if (crossed) {
-        // Every jump to a moved label gets the page bits it now needs.
+    if (crossed || (watch && anycallleavesreach(c))) {
+        crossed = true;
+        // Every jump to a moved label gets the page bits it now needs, and a call whose
+        // callee moved out of reach goes through the vector again.
         insertpageselections(c);
         if (c.flags.debugForm > 0)
             c.message("Found label page crossing.  need to redo label table.\n");

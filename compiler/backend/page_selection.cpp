@@ -9,7 +9,9 @@
 // a skip passes over PAGE words together with the instruction after them, so this never
 // separates a skip from what it guards, and the page held after a skipped transfer is the
 // one held before it. PAGE operands name the target label, so a PAGE stays right however the
-// code moves; the walk and the address assignment repeat until nothing is inserted.
+// code moves; the walk and the address assignment repeat until nothing is inserted. In a
+// program larger than one page, function placement runs first; the walk sends a call that
+// enters its callee's body back through the vector when the body has left CALL's reach.
 #include "compiler/backend/backend.hpp"
 #include "compiler/backend/placement_internal.hpp"
 #include "compiler/base/text_format.hpp"
@@ -218,6 +220,12 @@ private:
 
     // Returns the page held after the transfer (when it returns or is skipped).
     int transfer(Instruction* previous, Instruction* i) {
+        if (i->opcode == PIC_CALL && keepcallreachable(c_, previous, *i, held_)) {
+            changed_ = true;
+            // The PAGE in front, if any, now selects the vector's page.
+            if (previous != nullptr && previous->opcode == PIC_PAGE)
+                held_ = selectedPage(c_, *previous);
+        }
         std::string label;
         const int page = transferPage(c_, *i, label);
         // An interrupt clears the page bits: the vector jump runs with page 0 unless a PAGE
@@ -285,6 +293,7 @@ void selectpages(Compilation& c) {
     st.pagesSelected = false;
     labeltablepass(c);
     if (chiplayout(c).multiPage()) {
+        placefunctions(c);
         c.message("Optimizing Page bits.\n");
         int rounds = 0;
         while (insertpageselections(c)) {

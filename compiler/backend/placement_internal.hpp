@@ -79,4 +79,16 @@ bool insertpageselections(Compilation& c);
 int groupwords(const Instruction* i);
 bool isbridge(const Instruction& i);
 
+// In a program larger than one page, orders the functions so that callers and callees share
+// pages, and points the calls whose callee's body begins in the first half of the caller's
+// page at the body instead of the vector (function_placement.cpp).
+void placefunctions(Compilation& c);
+// A call placefunctions pointed at its callee's body, now out of CALL's reach.
+bool callleavesreach(const Compilation& c, const Instruction& call);
+bool anycallleavesreach(const Compilation& c);
+// Sends such a call back through its vector (and the PAGE right before it, previous, with
+// it), or one the vector still in place reaches without a PAGE where the page bits hold
+// page 0 (held); true when it did.
+bool keepcallreachable(Compilation& c, Instruction* previous, Instruction& call, int held);
+
 } // namespace kavo::placement

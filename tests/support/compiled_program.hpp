@@ -93,6 +93,7 @@ public:
     sxsim::Core& core() { return core_; }
     Compilation& compilation() { return compile_.c; }
     const std::string& messages() const { return compile_.io.messages; }
+    const Compilation& compilation() const { return compile_.c; }
 
     // Whether the global has RAM (the compiler removes the variables a program never uses).
     bool has(const std::string& name) const {

@@ -4,6 +4,7 @@
 #include "tests/support/program_differential_run.hpp"
 #include "tests/support/example_files.hpp"
 
+#include "compiler/tables/placement_state.hpp"
 #include "tests/support/compiled_program.hpp"
 
 #include <algorithm>
@@ -148,6 +149,7 @@ Outcome check(const Program& p, const FinalCells& expected, sxsim::DeviceKind de
         o.verdict = tooBig ? Verdict::TooBig : Verdict::Refused;
         return o;
     }
+    o.pages = compiled->compilation().placement->programSize > PageWords;
     try {
         compiled->restart();
         compiled->runToEnd(5'000'000);
@@ -178,6 +180,7 @@ ProgramFigures runRandomPrograms(std::uint32_t seed, int count, const Features& 
         ++figures.programs;
         const Outcome o = check(p, *expected, device);
         figures.banks = std::max(figures.banks, o.banks);
+        figures.multiPage += o.pages ? 1 : 0;
         if (o.verdict == Verdict::Agrees)
             continue;
         if (o.verdict == Verdict::TooBig) {

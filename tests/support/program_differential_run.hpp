@@ -21,6 +21,7 @@ struct Outcome {
     Verdict verdict = Verdict::Agrees;
     std::string message; // the compiler's errors, the wrong values or why the run stopped
     int banks = 0;       // RAM banks holding the program's globals
+    bool pages = false;  // the program is larger than one page of program memory
 };
 
 // The program compiled for the device (its header from examples/ in front) and run; every
@@ -34,6 +35,7 @@ struct ProgramFigures {
     int refused = 0;       // programs the compiler refused otherwise
     int disagreements = 0; // programs that left a wrong value or did not reach main's end
     int banks = 0;         // the most RAM banks one program's globals used
+    int multiPage = 0;     // compiled programs larger than one page of program memory
     std::map<std::string, int> refusals; // by the first error, without names and numbers
     std::vector<std::string> examples;   // reduced programs with their messages
 };
