@@ -9,6 +9,7 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -97,7 +98,9 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0)
         return symbol->size / symbol->count * elementsAfterSubscripts(*symbol, sizeOf.name);
     if ((what == SizeOfElement || what == SizeOfTarget) && pointer)
-        return typesize(c, nullptr, symbol->base, symbol->typeName);
+        return symbol->base == POINTER
+                   ? pointerBytes(pointedLevels(*symbol) - 1, innermostKind(*symbol))
+                   : typesize(c, nullptr, symbol->base, symbol->typeName);
     const bool whole = symbol->type == STRUCT || symbol->type == UNION;
     const bool through = pointer && (symbol->base == STRUCT || symbol->base == UNION);
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through)) {

@@ -4,6 +4,7 @@
 #include "compiler/frontend/front_end.hpp"
 
 #include "compiler/base/text_format.hpp"
+#include "compiler/frontend/typedef_derivation.hpp"
 #include "compiler/run/compilation.hpp"
 #include "grammar.hpp"
 
@@ -77,9 +78,9 @@ StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
     }
     // A derived type (pointer, array) is carried by a node of the name's own, which tells
     // the declarations what each declarator adds.
-    if (type != nullptr && (type->pointer || type->count > 0)) {
+    if (type != nullptr && (type->pointers > 0 || type->count > 0)) {
         StackValue derived = b.token(name);
-        derived.head->ival = type->pointer ? -1 : type->count;
+        derived.head->ival = typedefDerivationValue({type->pointers, type->count});
         add(derived);
     }
     if (made.head == nullptr)
@@ -152,8 +153,9 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         } else if (isSpecifierWord(kind)) {
             base.words.push_back({kind, n->cval});
         } else if (kind == TYPEDEFNAME) {
-            base.pointer = n->ival < 0;
-            base.count = n->ival > 0 ? n->ival : 0;
+            const TypedefDerivation derivation = typedefDerivationOf(n->ival);
+            base.pointers = derivation.pointers;
+            base.count = derivation.count;
         }
         if (last)
             break;
@@ -172,12 +174,14 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             else if (n->kind == EXPEND)
                 --depth;
             else if (depth > 0) {
-            } else if (n->kind == POINTER)
+            } else if (n->kind == POINTER) {
+                // A pointer written after the array's size is a pointer to the array.
+                refused = refused || arrays > 0;
                 ++pointers;
-            else if (n->kind == ARRAY_SIZE) {
+            } else if (n->kind == ARRAY_SIZE) {
                 ++arrays;
                 type.count = plainNumber(sizeStart, n);
-                refused = refused || type.count <= 0;
+                refused = refused || type.count <= 0 || type.count > MaxTypedefElements;
             } else if (n->kind == LBRA || n->kind == FUNC_PROTO_START)
                 refused = true;
             else if (n->kind == IDENTIFIER && name.empty())
@@ -185,13 +189,18 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             if (n == declarator.tail)
                 break;
         }
-        type.pointer = type.pointer || pointers > 0;
-        const bool derivedTwice = (base.pointer || base.count > 0) && (pointers + arrays > 0);
-        if (refused || derivedTwice || pointers + arrays > 1) {
+        // The declarator's pointers come above the typedef's own: ip *q is an int **.
+        type.pointers = base.pointers + pointers;
+        // An array type takes no further derivation (an array of arrays, a pointer to an
+        // array); a pointer type takes pointers and one array (an array of pointers).
+        const bool derivedTwice = base.count > 0 && pointers + arrays > 0;
+        if (refused || derivedTwice || arrays > 1 || type.pointers > MaxTypedefPointers) {
             unsupported(declarator.head->line,
                         "the typedef " + name +
-                            " (a typedef may add one pointer or one array of a numbered "
-                            "size to a type)");
+                            " (a typedef may add pointers and one array of a numbered size to "
+                            "a type, not an array of arrays or a pointer to an array)");
+            type.pointers = std::min(type.pointers, MaxTypedefPointers);
+            type.count = std::min(type.count, MaxTypedefElements);
         }
         if (!name.empty())
             typeNames_.define(name, std::move(type));
@@ -276,7 +285,9 @@ StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const st
 StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) {
     int size = 1;
     int count = 1;
-    bool pointer = false;
+    int pointers = 0;        // the abstract declarator's
+    int typedefPointers = 0; // a typedef'd type's own
+    int typedefCount = 0;
     bool sized = true;
     bool charBase = false;
     const Node* tag = nullptr;
@@ -292,10 +303,11 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
         else if (kind == STRUCT_TYPE && n->next != nullptr)
             tag = n->next;
         else if (kind == POINTER)
-            pointer = true;
+            ++pointers;
         else if (kind == TYPEDEFNAME) {
-            pointer = pointer || n->ival < 0;
-            count *= n->ival > 0 ? n->ival : 1;
+            const TypedefDerivation derivation = typedefDerivationOf(n->ival);
+            typedefPointers = derivation.pointers;
+            typedefCount = derivation.count;
         } else if (kind == FLOAT || kind == DOUBLE)
             sized = false;
         else if (kind != SHORT && kind != INT && kind != SIGNED && kind != UNSIGNED &&
@@ -322,8 +334,13 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
                                          "size)");
         return b.mark(SIZEOF0);
     }
-    if (pointer)
-        return sizeConstant(b, (charBase ? 2 : 1) * count);
+    // A pointer to a typedef'd array is one pointer; the elements of a typedef'd array of
+    // pointers are pointers.
+    if (pointers > 0 && typedefCount > 0)
+        return sizeConstant(b, count);
+    count *= typedefCount > 0 ? typedefCount : 1;
+    if (pointers + typedefPointers > 0)
+        return sizeConstant(b, (charBase && pointers + typedefPointers == 1 ? 2 : 1) * count);
     if (tag != nullptr) {
         if (count != 1) {
             unsupported(typeName.head->line, "sizeof of an array of structs or unions");

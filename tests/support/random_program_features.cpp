@@ -38,7 +38,8 @@ constexpr Letter Letters[] = {
     {'y', &Features::typedefNames, "types spelled by typedef names"},
     {'z', &Features::charPointers, "char * to 8-bit cells in RAM"},
     {'v', &Features::structArguments, "whole structs passed by value"},
-    {'m', &Features::pointerPointers, "int **pp = &p: **pp, (*pp)[i], *pp = &x"},
+    {'m', &Features::pointerPointers,
+     "int **pp = &p: **pp, (*pp)[i], *pp = &x; char **; int ***ppp = &pp: ***ppp, *ppp = &p"},
     {'j', &Features::structResults, "functions returning a struct: s = f(), x = f().m"},
 };
 
