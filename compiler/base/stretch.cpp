@@ -44,8 +44,10 @@ const Node* afterArraySizes(const Node* n) {
 }
 
 void noteFunctionName(StretchTables& c, const Node* funcname) {
+    // The pointers of the returned type, with their qualifiers, come before the name.
     const Node* next = afterArraySizes(funcname->next);
-    if (next != nullptr && next->kind == POINTER)
+    while (next != nullptr &&
+           (next->kind == POINTER || next->kind == CONST || next->kind == VOLATILE))
         next = next->next;
     if (next != nullptr && next->kind == IDENTIFIER) {
         c.functionName = next->cval;

@@ -10,6 +10,7 @@
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/codegen/item_list.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -38,19 +39,9 @@ void setUpFsrInto(Compilation& c, const std::string& object, int line) {
     setUp->objectScope = c.codegen.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, object);
 }
 
-// The pointer a pointer to a pointer reaches: its type, for the temporary that reads it.
-Symbol pointerReached(const Symbol& pointerToPointer) {
-    Symbol pointer;
-    // A char pointer is two bytes of program memory address.
-    pointer.type = pointerToPointer.pointee == CHAR ? LONG : POINTER;
-    pointer.base = pointerToPointer.pointee;
-    pointer.typeName = pointerToPointer.typeName;
-    pointer.sign = pointerToPointer.sign;
-    return pointer;
-}
-
 // The element at FSR: read into a temporary that keeps the element's sign (a pointer, when
-// elementPointer gives its type), or left as INDF for a store.
+// elementPointer, a pointer to pointers or an array of pointers, gives its type), or left as
+// INDF for a store.
 void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consumed,
                     const Symbol* elementPointer = nullptr) {
     Compilation& c = s.c;
@@ -58,10 +49,11 @@ void finishIndirect(Site& s, int elementSize, int sign, std::vector<Item*> consu
     if (isStoredInto(s.previous)) {
         becomeLeaf(s.item, elementSize == 2 ? LONG_IDENTIFIER : IDENTIFIER, Indirect);
         // INDF's own symbol knows nothing of the element: the leaf carries its sign, and
-        // whether a RAM address stored there needs the char pointer's tag.
+        // whether a RAM address stored there needs the char pointer's tag, or a step of a RAM
+        // pointer there counts elements of that size.
         s.item->sign = sign == UNSIGNED ? UNSIGNED : SIGNED;
-        if (elementPointer != nullptr && elementPointer->pointee == CHAR)
-            s.item->name = CharPointerElement;
+        if (elementPointer != nullptr)
+            s.item->name = markPointerElement(c, pointerReached(*elementPointer));
     } else {
         const std::string t = elementPointer != nullptr
                                   ? newpointertmp(c, pointerReached(*elementPointer))
@@ -511,7 +503,8 @@ bool generateElement(Site& s) {
     const Symbol* pointer = ramPointerOf(c, *array);
     if ((pointer != nullptr && pointer->rowDimensions.empty()) ||
         stringPointerOf(c, *array) != nullptr) {
-        if (given > 1 && pointer != nullptr && pointer->base == POINTER)
+        if (given > 1 && pointer != nullptr &&
+            given <= 1 + static_cast<std::size_t>(pointedLevels(*pointer)))
             return nestFirstSubscripts(s, subscripts);
         if (given > 1)
             return refuseElement(s, "a second subscript on the pointer " + array->cval);
@@ -528,7 +521,11 @@ bool generateElement(Site& s) {
         return true;
     }
     const std::size_t dimensions = symbol->rowDimensions.size() + 1;
-    if (given == dimensions + 1 && symbol->base == POINTER)
+    // An element that is a pointer takes subscripts of its own: t[i][j] of int *t[2],
+    // t[i][j][k] of int **t[2].
+    if (given > dimensions &&
+        given <= dimensions + static_cast<std::size_t>(pointedLevels(*symbol)) &&
+        symbol->base == POINTER)
         return nestFirstSubscripts(s, subscripts);
     if (given > dimensions) {
         c.error(strprintf("ERROR(C307): Line: %d Array %s has %zu dimension%s: %zu subscripts "
@@ -694,15 +691,39 @@ bool generatePointerAccess(Site& s) {
         drop(s, pointer);
         return true;
     }
+    if (symbol->type == POINTER && symbol->base == VOID) {
+        c.error(strprintf("ERROR(C336): Line: %d %s is a void pointer: * reaches no object "
+                          "through it (cast it to a pointer to the object's type first).\n",
+                          line, writtenAs(resultOf(*pointer)).c_str()));
+        c.codegen.abortExpression = true;
+        return true;
+    }
     const int base = symbol->type == POINTER ? symbol->base : getbase(c, pointer->cval);
-    const int elementSize = base == LONG                                               ? 2
+    const int elementSize = base == LONG || (base == POINTER && symbol->pointee == CHAR)      ? 2
                             : base == CHAR || base == INT || base == SHORT || base == POINTER ? 1
                                                                                               : 0;
-    if (symbol->type != POINTER || elementSize == 0) {
-        c.message(strprintf("WARNING: getbase() returns: %s for %s\n",
-                            std::string(kindName(base)).c_str(), pointer->cval.c_str()));
-        return false;
+    if (symbol->type != POINTER) {
+        // A member is reached as its struct at the member's offset: the pointer's type is
+        // not known here.
+        const bool member = symbol->type == STRUCT || symbol->type == UNION;
+        const std::string name = writtenAs(resultOf(*pointer));
+        if (!member && name == pointer->cval)
+            c.error(strprintf("ERROR(C337): Line: %d %s is not a pointer: * reaches nothing "
+                              "through it.\n",
+                              line, name.c_str()));
+        else
+            c.error(strprintf("ERROR(C259): Line: %d * of %s is not supported by this compiler "
+                              "yet.\n",
+                              line,
+                              member ? ("a pointer member of " + pointer->cval +
+                                        " (copy it into a pointer variable first)")
+                                           .c_str()
+                                     : name.c_str()));
+        c.codegen.abortExpression = true;
+        return true;
     }
+    if (elementSize == 0)
+        return false; // a whole struct, copied elsewhere
     emitOn(c, PIC_MOVF, *pointer, 0, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     finishIndirect(s, elementSize, symbol->sign, {pointer},

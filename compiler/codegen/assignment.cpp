@@ -336,10 +336,10 @@ bool storedAsByte(const Site& s, const Item* lastOperand) {
 
 namespace {
 
-// A pointer that is not a char pointer holds a RAM address (&c of a char too).
-bool holdsRamAddress(const Compilation& c, const Item& leaf) {
-    const Symbol* symbol = isIdentifier(&leaf) ? findsym(c, leaf.cval) : nullptr;
-    return symbol != nullptr && symbol->type == POINTER;
+// A one-byte value stored into a char pointer is a RAM address: a pointer that is not a char
+// pointer, &c (of a char too), a pointer read through a pointer to pointers.
+bool holdsRamAddress(const Item& leaf) {
+    return leaf.kind == IDENTIFIER;
 }
 
 } // namespace
@@ -367,7 +367,7 @@ bool generateAssignment(Site& s) {
         drop(s, s.item);
         return true;
     }
-    if (kind == ASSIGN && holdsRamAddress(c, *value) && storesCharPointer(c, *target)) {
+    if (kind == ASSIGN && holdsRamAddress(*value) && storesCharPointer(c, *target)) {
         // The RAM address takes the tag that tells it from a string's position.
         emitOn(c, PIC_MOVF, *value, 0, line);
         const std::string tagged = charPointerFromW(c, signOf(c, *value), line);

@@ -5,6 +5,7 @@
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/genexpr.hpp"
 #include "compiler/codegen/runtime_routines.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -160,13 +161,9 @@ bool pushArgument(Site& s) {
 std::string resultTemporary(Compilation& c, const std::string& function, bool wide) {
     const Symbol* symbol = functionSymbol(c, function);
     if (symbol != nullptr && symbol->base == POINTER) {
-        // A returned pointer keeps what it points at.
-        Symbol pointer;
-        pointer.type = POINTER;
-        pointer.base = symbol->pointee;
-        pointer.typeName = symbol->typeName;
-        pointer.sign = symbol->sign;
-        return newpointertmp(c, pointer);
+        // A returned pointer keeps what it points at (the function describes it as a pointer
+        // to it would).
+        return newpointertmp(c, pointerReached(*symbol));
     }
     if (symbol != nullptr && returnsCharPointer(*symbol))
         return newpointertmp(c, charPointerType(symbol->sign));

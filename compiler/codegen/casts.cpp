@@ -3,12 +3,14 @@
 // operand's own sign; the result is a temporary of the cast's type, so that the operations
 // after it see that type, a cast constant too. A cast to a RAM pointer type (a pointer to
 // short, int, long or a struct or union) makes a pointer of that type from the operand's low
-// byte, a RAM address; a cast to a char pointer makes a RAM address of anything but a char
-// pointer. A cast to any other type (a pointer to a pointer, a struct, void, a floating
-// type) is refused: its conversion would not be what C does.
+// byte, a RAM address, and so does a cast to a void pointer or to a pointer to pointers; a
+// cast to a char pointer makes a RAM address of anything but a char pointer. A cast to any
+// other type (a struct, void, a floating type) is refused: its conversion would not be what
+// C does.
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::codegen {
@@ -26,28 +28,41 @@ int castSign(const Item& cast) {
     return (" " + cast.cval + " ").find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
 }
 
-// The RAM pointer a cast's words name ("int *", "unsigned long *", "struct pt *"); false for
-// any other type.
+// The RAM pointer a cast's words name ("int *", "unsigned long *", "struct pt *", "void *",
+// "char * *", "int * * *"); false for any other type (a char pointer is no RAM pointer).
 bool ramPointerType(const Compilation& c, const std::string& words, Symbol& pointer) {
-    if (!words.ends_with(" *") || words.find('*') != words.size() - 1)
+    std::string base = words;
+    int stars = 0;
+    while (base.ends_with(" *")) {
+        base.resize(base.size() - 2);
+        ++stars;
+    }
+    if (stars == 0 || base.find('*') != std::string::npos)
         return false;
-    const std::string base = words.substr(0, words.size() - 2);
-    pointer.type = POINTER;
-    pointer.sign = (" " + base + " ").find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
+    const int sign = (" " + base + " ").find(" unsigned ") != std::string::npos ? UNSIGNED : SIGNED;
+    std::string tag;
+    int innermost = 0;
+    bool known = true;
     for (const char* aggregate : {"struct ", "union "}) {
         if (base.starts_with(aggregate)) {
-            pointer.base = base.starts_with("struct ") ? STRUCT : UNION;
-            pointer.typeName = visibletag(c, base.substr(std::string(aggregate).size()));
-            return findtag(c, pointer.typeName) != nullptr;
+            innermost = base.starts_with("struct ") ? STRUCT : UNION;
+            tag = visibletag(c, base.substr(std::string(aggregate).size()));
+            known = findtag(c, tag) != nullptr;
         }
     }
-    if (base.find("char") != std::string::npos)
-        return false;
-    pointer.base = base.find("long") != std::string::npos  ? LONG
-                   : base.find("short") != std::string::npos ? SHORT
+    if (innermost == 0 && base == "void") {
+        innermost = VOID;
+    } else if (innermost == 0 && base.find("char") != std::string::npos) {
+        innermost = CHAR;
+    } else if (innermost == 0) {
+        innermost = base.find("long") != std::string::npos    ? LONG
+                    : base.find("short") != std::string::npos ? SHORT
                                                               : INT;
-    return base.find("int") != std::string::npos || pointer.base != INT ||
-           base == "signed" || base == "unsigned";
+        known = base.find("int") != std::string::npos || innermost != INT || base == "signed" ||
+                base == "unsigned";
+    }
+    pointer = pointerType(stars - 1, innermost, tag, sign);
+    return known && pointer.type == POINTER;
 }
 
 // Whether a cast's words name a char pointer ("char *", "unsigned char *"), and its sign.
@@ -104,8 +119,8 @@ bool generateCast(Site& s) {
         if (namesCharPointer(s.item->cval, sign))
             return castToCharPointer(s, sign);
         c.error(strprintf("ERROR(C270): Line: %d A cast to %s is not supported: casts convert "
-                          "to char, short, int, long or a pointer to char, short, int, long or a "
-                          "struct only.\n",
+                          "to char, short, int, long or a pointer (to one of them, a struct, "
+                          "void or a pointer) only.\n",
                           line, s.item->cval.c_str()));
         drop(s, s.item);
         return true;

@@ -92,7 +92,8 @@ bool namesWholeArray(const Compilation& c, const std::string& name, int sign);
 void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 
 // The RAM pointer (int *, long *, a pointer to a struct) an identifier leaf names, or the
-// char pointer into program memory; none for anything else.
+// char pointer into program memory (a pointer variable or temporary, or a pointer at INDF
+// marked with its type); none for anything else.
 const Symbol* ramPointerOf(const Compilation& c, const Item& leaf);
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
 // Whether a store into the leaf stores a char pointer: a char pointer variable, or an element
@@ -215,8 +216,11 @@ void arrayNamesBecomeAddresses(Compilation& c, Item* list);
 enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
-// Marks an INDF leaf that is a char pointer element to be stored into (names[i] = &c).
-constexpr const char* CharPointerElement = "(char pointer)";
+// Marks an INDF leaf that is a pointer to be stored into or stepped (names[i] = &c, *pp += 1
+// of an int **pp), followed by the number of its type in indirectPointerTypes.
+constexpr const char* PointerElement = "(pointer element)";
+// The mark of an INDF leaf holding a pointer of the given type.
+std::string markPointerElement(Compilation& c, const Symbol& type);
 // `discarded`: nothing reads the list's value, so a call's result alone in it is dropped.
 AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded);
 // Calls of functions returning an aggregate, made before the rest of the list is looked at:

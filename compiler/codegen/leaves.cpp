@@ -5,6 +5,7 @@
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/item_list.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 #include "compiler/tables/call_tree.hpp"
@@ -117,10 +118,25 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high) {
     }
 }
 
-const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
+namespace {
+
+// The symbol an identifier leaf names, or for a pointer at INDF the type its mark gives.
+const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf) {
     if (!isIdentifier(&leaf))
         return nullptr;
-    const Symbol* symbol = findsym(c, leaf.cval);
+    const std::string mark = PointerElement;
+    if (leaf.cval == Indirect && leaf.name.starts_with(mark)) {
+        const std::size_t k = std::stoul(leaf.name.substr(mark.size()));
+        const std::deque<Symbol>& types = c.codegen.indirectPointerTypes;
+        return k < types.size() ? &types[k] : nullptr;
+    }
+    return findsym(c, leaf.cval);
+}
+
+} // namespace
+
+const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
+    const Symbol* symbol = typeOfLeaf(c, leaf);
     // A pointer to an array of chars is a RAM address too: arrays are never in program
     // memory.
     return symbol != nullptr && symbol->type == POINTER &&
@@ -130,24 +146,33 @@ const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
 }
 
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf) {
-    if (!isIdentifier(&leaf))
-        return nullptr;
-    const Symbol* symbol = findsym(c, leaf.cval);
+    const Symbol* symbol = typeOfLeaf(c, leaf);
     return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR ? symbol : nullptr;
 }
 
 bool storesCharPointer(const Compilation& c, const Item& target) {
-    return stringPointerOf(c, target) != nullptr || target.name == CharPointerElement;
+    return stringPointerOf(c, target) != nullptr;
 }
 
 int pointeeSize(Compilation& c, const Symbol& pointer) {
     if (pointer.base == STRUCT || pointer.base == UNION)
         return typesize(c, nullptr, pointer.base, pointer.typeName);
-    // A pointer to an array steps over whole arrays.
+    // A pointer to an array steps over whole arrays; a char pointer pointed at is two bytes.
     int elements = 1;
     for (int size : pointer.rowDimensions)
         elements *= size;
-    return (pointer.base == LONG ? 2 : 1) * elements;
+    const bool wide = pointer.base == LONG || (pointer.base == POINTER && pointer.pointee == CHAR);
+    return (wide ? 2 : 1) * elements;
+}
+
+std::string markPointerElement(Compilation& c, const Symbol& type) {
+    std::deque<Symbol>& types = c.codegen.indirectPointerTypes;
+    std::size_t k = 0;
+    while (k < types.size() && !samePointerType(types[k], type))
+        ++k;
+    if (k == types.size())
+        types.push_back(type);
+    return PointerElement + std::to_string(k);
 }
 
 void loadScaledW(Compilation& c, const Item& index, int size, int line) {

@@ -9,6 +9,7 @@
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/codegen/generator.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -139,6 +140,8 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
             return rowPointerSize(symbol->base, rowDimensions);
         if (asValue && aggregateElements)
             return -1;
+        if (symbol->base == POINTER)
+            return pointerBytes(pointedLevels(*symbol) - 1, innermostKind(*symbol));
         return typesize(c, nullptr, symbol->base, symbol->typeName) *
                elementsAfterSubscripts(*symbol, subscripts);
     }

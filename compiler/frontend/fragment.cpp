@@ -6,6 +6,7 @@
 
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/node_list.hpp"
+#include "compiler/frontend/typedef_derivation.hpp"
 
 #include <string>
 
@@ -213,17 +214,22 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
         else if (n->kind != CHAR && n->kind != SHORT && n->kind != INT && n->kind != SIGNED &&
                  n->kind != UNSIGNED && n->kind != CONST && n->kind != VOLATILE)
             integer = false;
-        if (n->kind == POINTER || (n->kind == TYPEDEFNAME && n->ival < 0))
+        if (n->kind == POINTER) {
             words += " *";
-        else if (n->kind == TYPEDEFNAME)
-            words += "[" + std::to_string(n->ival) + "]";
-        else if (n->kind == IDENTIFIER)
+        } else if (n->kind == TYPEDEFNAME) {
+            const TypedefDerivation derivation = typedefDerivationOf(n->ival);
+            for (int k = 0; k < derivation.pointers; ++k)
+                words += " *";
+            if (derivation.count > 0)
+                words += "[" + std::to_string(derivation.count) + "]";
+        } else if (n->kind == IDENTIFIER) {
             tag = n->cval;
-        else if (n->kind == STRUCT || n->kind == UNION)
+        } else if (n->kind == STRUCT || n->kind == UNION) {
             words += (words.empty() ? "" : " ") + toLower(name) + (tag.empty() ? "" : " " + tag);
-        else if (n->kind != CONST && n->kind != VOLATILE && n->kind != STRUCT_TYPE &&
-                 !name.empty())
+        } else if (n->kind != CONST && n->kind != VOLATILE && n->kind != STRUCT_TYPE &&
+                   !name.empty()) {
             words += (words.empty() ? "" : " ") + toLower(name);
+        }
         if (n == typeName.tail)
             break;
     }

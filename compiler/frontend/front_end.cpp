@@ -6,6 +6,7 @@
 
 #include "compiler/base/text_format.hpp"
 #include "compiler/base/word_splitter.hpp"
+#include "compiler/frontend/typedef_derivation.hpp"
 #include "compiler/run/compilation.hpp"
 #include "grammar.hpp"
 
@@ -79,9 +80,9 @@ StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
     }
     // A derived type (pointer, array) is carried by a node of the name's own, which tells
     // the declarations what each declarator adds.
-    if (type != nullptr && (type->pointer || type->count > 0)) {
+    if (type != nullptr && (type->pointers > 0 || type->count > 0)) {
         StackValue derived = b.token(name);
-        derived.head->ival = type->pointer ? -1 : type->count;
+        derived.head->ival = typedefDerivationValue({type->pointers, type->count});
         derived.head->name.clear();
         for (int size : type->rows)
             derived.head->name += (derived.head->name.empty() ? "" : " ") + std::to_string(size);
@@ -167,8 +168,9 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         } else if (isSpecifierWord(kind)) {
             base.words.push_back({kind, n->cval});
         } else if (kind == TYPEDEFNAME) {
-            base.pointer = n->ival < 0;
-            base.count = n->ival > 0 ? n->ival : 0;
+            const TypedefDerivation derivation = typedefDerivationOf(n->ival);
+            base.pointers = derivation.pointers;
+            base.count = derivation.count;
             base.rows = typedefRows(*n);
         }
         if (last)
@@ -178,6 +180,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         TypedefType type = base;
         std::string name;
         int pointers = 0;
+        int arrays = 0;
         std::vector<int> sizes; // last dimension first, as the nodes give them
         bool refused = false;
         const Node* sizeStart = nullptr;
@@ -188,11 +191,14 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             else if (n->kind == EXPEND)
                 --depth;
             else if (depth > 0) {
-            } else if (n->kind == POINTER)
+            } else if (n->kind == POINTER) {
+                // A pointer written after the array's size is a pointer to the array.
+                refused = refused || arrays > 0;
                 ++pointers;
-            else if (n->kind == ARRAY_SIZE) {
+            } else if (n->kind == ARRAY_SIZE) {
+                ++arrays;
                 sizes.push_back(plainNumber(sizeStart, n));
-                refused = refused || sizes.back() <= 0;
+                refused = refused || sizes.back() <= 0 || sizes.back() > MaxTypedefElements;
             } else if (n->kind == LBRA || n->kind == FUNC_PROTO_START)
                 refused = true;
             else if (n->kind == IDENTIFIER && name.empty())
@@ -200,18 +206,26 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             if (n == declarator.tail)
                 break;
         }
-        type.pointer = type.pointer || pointers > 0;
+        // The declarator's pointers come above the typedef's own: ip *q is an int **.
+        type.pointers = base.pointers + pointers;
         if (!sizes.empty()) {
             type.count = sizes.back();
             type.rows.assign(sizes.rbegin() + 1, sizes.rend());
         }
-        const int arrays = sizes.empty() ? 0 : 1;
-        const bool derivedTwice = (base.pointer || base.count > 0) && (pointers + arrays > 0);
-        if (refused || derivedTwice || pointers + arrays > 1) {
+        // An array type takes no further derivation (an array of its arrays, a pointer to
+        // it); a pointer type takes pointers and one array of one dimension (an array of
+        // pointers); a plain type pointers or an array of any dimensions.
+        const bool derivedTwice = base.count > 0 && pointers + arrays > 0;
+        const bool pointerRows = type.pointers > 0 && arrays > 1;
+        if (refused || derivedTwice || pointerRows || type.pointers > MaxTypedefPointers) {
             unsupported(declarator.head->line,
                         "the typedef " + name +
-                            " (a typedef may add one pointer or one array of numbered "
-                            "sizes to a type)");
+                            " (a typedef may add pointers, or one array of numbered sizes, to "
+                            "a type, or make an array of one dimension of pointers; not a "
+                            "pointer to an array)");
+            type.pointers = std::min(type.pointers, MaxTypedefPointers);
+            type.count = std::min(type.count, MaxTypedefElements);
+            type.rows.clear();
         }
         if (!name.empty())
             typeNames_.define(name, std::move(type));
@@ -298,7 +312,9 @@ StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const st
 StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) {
     int size = 1;
     int count = 1;
-    bool pointer = false;
+    int pointers = 0;        // the abstract declarator's
+    int typedefPointers = 0; // a typedef'd type's own
+    int typedefCount = 0;
     bool sized = true;
     bool charBase = false;
     const Node* tag = nullptr;
@@ -314,12 +330,13 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
         else if (kind == STRUCT_TYPE && n->next != nullptr)
             tag = n->next;
         else if (kind == POINTER)
-            pointer = true;
+            ++pointers;
         else if (kind == TYPEDEFNAME) {
-            pointer = pointer || n->ival < 0;
-            count *= n->ival > 0 ? n->ival : 1;
+            const TypedefDerivation derivation = typedefDerivationOf(n->ival);
+            typedefPointers = derivation.pointers;
+            typedefCount = derivation.count;
             for (int row : typedefRows(*n))
-                count *= row;
+                typedefCount *= row;
         } else if (kind == FLOAT || kind == DOUBLE)
             sized = false;
         else if (kind != SHORT && kind != INT && kind != SIGNED && kind != UNSIGNED &&
@@ -346,8 +363,13 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
                                          "size)");
         return b.mark(SIZEOF0);
     }
-    if (pointer)
-        return sizeConstant(b, (charBase ? 2 : 1) * count);
+    // A pointer to a typedef'd array is one pointer; the elements of a typedef'd array of
+    // pointers are pointers.
+    if (pointers > 0 && typedefCount > 0)
+        return sizeConstant(b, count);
+    count *= typedefCount > 0 ? typedefCount : 1;
+    if (pointers + typedefPointers > 0)
+        return sizeConstant(b, (charBase && pointers + typedefPointers == 1 ? 2 : 1) * count);
     if (tag != nullptr) {
         if (count != 1) {
             unsupported(typeName.head->line, "sizeof of an array of structs or unions");

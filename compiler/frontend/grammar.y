@@ -412,7 +412,7 @@ pointer
     : STAR                                  { $$ = b.mark(POINTER); }
     | STAR type_qualifier_list              { $$ = b.join(__LINE__, b.mark(POINTER), {$2}); }
     | STAR pointer                          { $$ = b.join(__LINE__, b.mark(POINTER), {$2}); }
-    | STAR type_qualifier_list pointer      { $$ = b.join(__LINE__, b.mark(POINTER), {$2}); }
+    | STAR type_qualifier_list pointer      { $$ = b.join(__LINE__, b.mark(POINTER), {$2, $3}); }
     ;
 
 type_qualifier_list

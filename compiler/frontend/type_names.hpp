@@ -11,15 +11,16 @@
 namespace kavo::frontend {
 
 // What a typedef name stands for: the specifier words its declaration gave (a struct or union
-// by its tag), and what its declarator added: a pointer, or an array of a number of elements.
+// by its tag), and what its declarator added: pointer levels, an array of a number of
+// elements, or an array of pointers.
 struct TypedefType {
     struct Word {
         int kind;
         std::string cval;
     };
     std::vector<Word> words;
-    bool pointer = false;
-    int count = 0; // elements of an array type; 0 for any other
+    int pointers = 0; // pointer levels (under the array's elements when both are given)
+    int count = 0;    // elements of an array type; 0 for any other
     // The sizes of an array type's dimensions after the first (typedef char grid[2][3] has a
     // count of 2 and rows of {3}), written into the name's node as "3" for the declarations.
     std::vector<int> rows;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "compiler/base/kinds.hpp"
+#include "compiler/tables/symbol_table.hpp"
 
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -81,6 +83,9 @@ struct CodegenState {
     // Set when a char pointer is given a RAM address (CharPointerRamTag in its high byte):
     // the string reader then also reads RAM.
     bool charPointersReachRam = false;
+    // The types of the pointers stored into or stepped at INDF (*pp = &x, (*pp)++, t[i] += 1
+    // of an array of pointers): the INDF leaf names its entry (codegen::PointerElement).
+    std::deque<Symbol> indirectPointerTypes;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
     // Set for the statement about to be generated when nothing reads its value (an expression

@@ -12,7 +12,9 @@
 #include "compiler/codegen/emit.hpp"
 #include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/genexpr.hpp"
+#include "compiler/frontend/typedef_derivation.hpp"
 #include "compiler/run/nesting_level.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -41,12 +43,14 @@ struct Declaration {
     // The declarations are a function's parameters: an array parameter is a pointer.
     bool parameters = false;
     bool parametersFollow = false;
-    // A function returning a RAM pointer: what it points at.
-    int returnedPointee = 0;
-    // A pointer to a pointer: what the pointer it reaches points at; pointers beyond two
-    // levels.
-    int pointee = 0;
-    int pointerDepth = 0;
+    // The pointers (*) written before a function's name: what it returns is a pointer of
+    // that many levels to its specifiers' type.
+    int returnPointers = 0;
+    // The pointer being declared (type POINTER): the pointer levels of what it points at
+    // (0 for int *p, 1 for int **pp) and the specifiers' type at the bottom. base follows:
+    // POINTER, or innermost for one level.
+    int levels = 0;
+    int innermost = 0;
     // A pointer to an array (int (*pa)[2][3]): the array's dimensions, outermost first; the
     // array sizes came before the pointer, so they belong to what it points at.
     std::vector<int> pointeeArray;
@@ -59,9 +63,10 @@ struct Declaration {
     int fixedAddress = 0;
     int enumCounter = 0;
     bool unsupportedType = false;
-    // The specifiers named a typedef of a pointer or of an array of typedefCount elements:
-    // each declarator gets that type.
-    bool typedefPointer = false;
+    // The specifiers named a typedef of typedefPointers pointer levels, or of an array of
+    // typedefCount elements (of pointers when both are given): each declarator gets that
+    // type under its own derivations.
+    int typedefPointers = 0;
     int typedefCount = 0;
     std::vector<int> typedefRows; // the typedef's dimensions after the first
     // const among the specifiers (every declarator's object, or what its pointers point at),
@@ -90,10 +95,40 @@ int modulo256(int value) {
     return value % 256;
 }
 
-// A function may return a pointer to RAM, one byte, or a char pointer (below); not a pointer
-// to a pointer or to void.
-bool returnsRamPointer(const Declaration& d) {
-    return d.returnedPointee == 0 && d.base != CHAR && d.base != VOID && d.base != 0;
+// What a function returns, a kind under that many pointers, described as a pointer to it
+// would be (pointer_types.hpp): base the returned kind; for a returned pointer base POINTER
+// and the chain of what it points at. A char pointer, two bytes, is returned as a long is:
+// base LONG, pointee CHAR.
+Symbol returnedType(int kind, int pointers) {
+    Symbol returned;
+    if (pointers == 0) {
+        returned.base = kind;
+    } else if (pointers == 1 && kind == CHAR) {
+        returned.base = LONG;
+        returned.pointee = CHAR;
+    } else {
+        describePointer(returned, pointerType(pointers, kind, "", 0));
+    }
+    return returned;
+}
+
+// One more pointer level on the declarator's type: int becomes int *, int * becomes int **.
+void addPointerLevel(Declaration& d) {
+    if (d.type == POINTER) {
+        ++d.levels;
+    } else {
+        d.innermost = d.type;
+        d.levels = 0;
+    }
+    d.type = POINTER;
+    d.base = d.levels == 0 ? d.innermost : POINTER;
+}
+
+// The pointer is declared: the next declarator starts from the specifiers' type again.
+void endPointerDeclarator(Declaration& d) {
+    d.type = d.innermost;
+    d.base = d.innermost;
+    d.levels = 0;
 }
 
 void startNewDeclarationIfNeeded(Declaration& d) {
@@ -107,7 +142,7 @@ void startNewDeclarationIfNeeded(Declaration& d) {
     d.typeGiven = false;
     d.typeName.clear();
     d.unsupportedType = false;
-    d.typedefPointer = false;
+    d.typedefPointers = 0;
     d.typedefCount = 0;
     d.typedefRows.clear();
     d.constSpecifier = false;
@@ -167,10 +202,16 @@ Symbol* earlierDeclaration(Compilation& c, const Declaration& d, const SymbolLis
         return nullptr;
     const bool sameBase = type != POINTER && type != ARRAY && !(type == LONG && d.base == CHAR);
     const int base = type == POINTER || (type == LONG && d.type == POINTER) ? d.base : d.type;
+    // Pointers agree on every level: an int ** is no int ***.
+    const bool pointer = type == POINTER || (type == LONG && d.type == POINTER);
+    const Symbol levels = pointerType(d.levels, d.innermost, d.typeName, d.sign);
     const bool agree =
         earlier->type == type && earlier->sign == d.sign && earlier->typeName == d.typeName &&
         (sameBase ? earlier->base == 0 || earlier->base == base : earlier->base == base) &&
-        (type != POINTER || earlier->rowDimensions == d.pointeeArray);
+        (type != POINTER || earlier->rowDimensions == d.pointeeArray) &&
+        (!pointer ||
+         (earlier->pointee == levels.pointee && earlier->deeperPointers == levels.deeperPointers &&
+          earlier->innermost == levels.innermost));
     if (!agree) {
         c.error(strprintf(RedeclarationMismatch, item.line, item.cval.c_str(), earlier->line));
         return earlier;
@@ -237,25 +278,17 @@ void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const It
         symbol->base = d.base;
         symbol->rowDimensions = d.pointeeArray;
         d.pointeeArray.clear();
-        d.type = d.base; // the next declarator's own, with the same sign
+        endPointerDeclarator(d);
         return;
     }
-    // A pointer to a char pointer would reach two bytes of program memory address, and a
-    // third level has no type here.
-    if (d.pointerDepth > 0 || (d.base == POINTER && (d.pointee == CHAR || d.pointee == VOID)))
-        c.error(strprintf("ERROR(C259): Line: %d the pointer %s to a %s is not supported by "
-                          "this compiler yet.\n",
-                          item.line, item.cval.c_str(),
-                          d.pointerDepth > 0 ? "pointer to a pointer" : "char or void pointer"));
-    // A char pointer may address the string table in program memory: it is two bytes.
-    Symbol* symbol = d.base == CHAR ? enter(c, d, target, item, LONG, d.qual)
-                                    : enter(c, d, target, item, POINTER, d.qual);
-    symbol->base = d.base;
-    symbol->pointee = d.base == POINTER ? d.pointee : 0;
-    d.type = d.base == POINTER ? d.pointee : d.base;
-    d.pointee = 0;
-    d.pointerDepth = 0;
-    d.sign = SIGNED;
+    // A char pointer may address the string table in program memory: it is two bytes (type
+    // LONG). Any other pointer, a pointer to a char pointer too, is a RAM address.
+    const Symbol type = pointerType(d.levels, d.innermost, d.typeName, d.sign);
+    Symbol* symbol = enter(c, d, target, item, type.type, d.qual);
+    describePointer(*symbol, type);
+    // The specifiers' sign holds for the next declarator too: c of unsigned char *p, c is
+    // an unsigned char.
+    endPointerDeclarator(d);
 }
 
 // The parameter declarations after a function's name: the run after its FUNC_PROTO_END;
@@ -277,16 +310,17 @@ std::vector<std::string> parameterTypes(const Compilation& c, const Item* parame
     std::vector<std::string> types;
     int type = 0;
     bool given = false;
-    bool pointer = false;
+    int pointers = 0;
     std::string tag;
     const auto finish = [&] {
-        if (given && !pointer && (type == STRUCT || type == UNION))
+        if (given && pointers == 0 && (type == STRUCT || type == UNION))
             types.push_back(name(type) + " " + tag);
-        else if (given && !(type == VOID && !pointer))
-            types.push_back(
-                std::to_string(pointer ? (type == CHAR ? 2 : 1) : (type == LONG ? 2 : 1)));
+        else if (given && !(type == VOID && pointers == 0))
+            types.push_back(std::to_string(pointers > 0 ? pointerBytes(pointers - 1, type)
+                                                        : (type == LONG ? 2 : 1)));
         type = 0;
-        given = pointer = false;
+        given = false;
+        pointers = 0;
     };
     for (const Item* item = parameters; item != nullptr; item = item->next) {
         const int kind = item->kind;
@@ -302,9 +336,12 @@ std::vector<std::string> parameterTypes(const Compilation& c, const Item* parame
         } else if (kind == SIGNED || kind == UNSIGNED) {
             type = type == 0 ? INT : type;
             given = true;
-        } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE ||
-                   (kind == TYPEDEFNAME && item->ival != 0)) {
-            pointer = true;
+        } else if (kind == POINTER || kind == LBRA || kind == ARRAY_SIZE) {
+            ++pointers;
+        } else if (kind == TYPEDEFNAME) {
+            // A typedef'd array parameter is a pointer to its elements.
+            const TypedefDerivation derivation = typedefDerivationOf(item->ival);
+            pointers += derivation.pointers + (derivation.count > 0 ? 1 : 0);
         }
     }
     finish();
@@ -343,18 +380,17 @@ void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
         return; // declared again after its definition
     Symbol* symbol = addsym(c, c.symbols.main, d.cls, FUNCNAME, d.qual, item.cval, item.cval,
                             d.typeName, d.sign, item.line);
-    symbol->base = d.type;
-    if (d.type == POINTER) {
-        symbol->pointee = d.base;
-        if (d.base == CHAR)
-            symbol->base = LONG; // a char pointer, returned as a long is
-        d.type = d.base; // the next declarator has pointers of its own
-    }
+    const bool pointer = d.type == POINTER;
+    describePointer(*symbol, returnedType(pointer ? d.innermost : d.type,
+                                          (pointer ? d.levels + 1 : 0) + d.typedefPointers));
+    if (pointer)
+        endPointerDeclarator(d); // the next declarator has pointers of its own
     c.symbols.prototypes[item.cval] = {types, false};
 }
 
 // The definition of a function a prototype declared: the prototype's symbol is the one.
-Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item) {
+Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item,
+                      const Symbol& returned) {
     const auto known = c.symbols.prototypes.find(item.cval);
     if (known == c.symbols.prototypes.end() || known->second.defined)
         return nullptr;
@@ -362,11 +398,11 @@ Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item) {
     Symbol* symbol = functionSymbol(c, item.cval);
     if (symbol == nullptr)
         return nullptr;
-    if (symbol->base != d.base || symbol->pointee != d.returnedPointee ||
-        symbol->typeName != d.typeName ||
+    if (symbol->base != returned.base || symbol->pointee != returned.pointee ||
+        symbol->deeperPointers != returned.deeperPointers ||
+        symbol->innermost != returned.innermost || symbol->typeName != d.typeName ||
         known->second.parameterTypes != parameterTypes(c, parameterList(item)))
         c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
-    symbol->base = d.base;
     symbol->sign = d.sign;
     symbol->typeName = d.typeName;
     return symbol;
@@ -378,17 +414,17 @@ void declareFunction(Compilation& c, Declaration& d, SymbolList& target, const I
         c.message(strprintf("WARNING(C112): Line: %d Found interrupt routine \"%s\" but pragma "
                             "\"%s\" is not defined.\n",
                             item.line, "__interrupt", "INTERRUPT_LOC"));
-    if (d.type == FUNCPTR || !d.dimensions.empty())
-        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to %s is "
-                          "not supported by this compiler yet.\n",
-                          item.line, item.cval.c_str(),
-                          d.type == FUNCPTR ? "a pointer or to void" : "an array"));
-    Symbol* symbol = d.type == FUNCPTR ? nullptr : takePrototype(c, d, item);
+    if (!d.dimensions.empty())
+        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to an "
+                          "array is not supported by this compiler yet.\n",
+                          item.line, item.cval.c_str()));
+    // A typedef'd pointer type returned adds its pointers under those written.
+    const Symbol returned = returnedType(d.base, d.returnPointers + d.typedefPointers);
+    Symbol* symbol = takePrototype(c, d, item, returned);
     if (symbol == nullptr)
-        symbol = enter(c, d, target, item, d.type == FUNCPTR ? FUNCPTR : FUNCNAME, d.qual);
-    symbol->base = d.base;
-    symbol->pointee = d.returnedPointee;
-    d.returnedPointee = 0;
+        symbol = enter(c, d, target, item, FUNCNAME, d.qual);
+    describePointer(*symbol, returned);
+    d.returnPointers = 0;
     emit(c, PIC_LABEL, interrupt ? item.cval : "@" + item.cval, -1, item.line);
     if (interrupt)
         emit(c, PIC_SAVEINT, "", -1, item.line);
@@ -495,11 +531,8 @@ void declareArrayParameter(Compilation& c, Declaration& d, SymbolList& target,
             d.dimensions.resize(1);
         d.pointeeArray = rowDimensions(d);
     }
-    const int sign = d.sign;
-    d.base = d.type;
-    d.type = POINTER;
+    addPointerLevel(d); // char *argv[] is a char **argv
     declarePointer(c, d, target, item);
-    d.sign = sign;
 }
 
 // t[] takes its element count from the initialiser that follows it.
@@ -533,29 +566,29 @@ Symbol* declareUnsizedArray(Compilation& c, Declaration& d, SymbolList& target,
     return enterArray(c, d, target, item, count <= 0 ? 1 : count);
 }
 
-// An array of pointers: its elements are pointers (base POINTER) to the pointee, a char
-// pointer two bytes (a program memory address), a RAM pointer one.
+// The elements of an array of pointers are pointers of the declarator's type: the array
+// describes them as a pointer to them would (pointer_types.hpp), base POINTER. A char pointer
+// element is two bytes (a program memory address), any other one.
+void describePointerElements(const Declaration& d, Symbol* array) {
+    if (array == nullptr || array->pointee != 0)
+        return; // declared before
+    describePointer(*array, pointerType(d.levels + 1, d.innermost, d.typeName, d.sign));
+    if (array->pointee == CHAR)
+        array->size *= 2;
+}
+
 void declarePointerArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
-    const std::string name = item.cval;
-    if (d.base == POINTER || d.base == VOID || d.pointerDepth > 0 || !d.pointeeArray.empty()) {
-        c.error(strprintf("ERROR(C259): Line: %d the array %s of pointers to %s is not supported "
-                          "by this compiler yet.\n",
-                          item.line, name.c_str(),
-                          d.pointeeArray.empty() ? "pointers or of void pointers" : "arrays"));
+    if (!d.pointeeArray.empty()) {
+        c.error(strprintf("ERROR(C259): Line: %d the array %s of pointers to arrays is not "
+                          "supported by this compiler yet.\n",
+                          item.line, item.cval.c_str()));
         d.pointeeArray.clear();
         d.refusedPointer.clear();
     }
-    const int pointee = d.base;
     Symbol* symbol = d.arrayPending ? declareArray(c, d, target, item)
                                     : declareUnsizedArray(c, d, target, item);
-    if (symbol != nullptr && symbol->pointee == 0) {
-        symbol->pointee = pointee;
-        if (pointee == CHAR)
-            symbol->size *= 2;
-    }
-    d.type = pointee;
-    d.pointee = 0;
-    d.pointerDepth = 0;
+    describePointerElements(d, symbol);
+    endPointerDeclarator(d);
 }
 
 // int (*pa)[2][3]: the sizes seen so far are the array's the pointer points at.
@@ -568,8 +601,7 @@ void takePointeeArray(Declaration& d) {
     d.dimensions.clear();
     d.arrayPending = false;
     d.unsizedArrayPending = false;
-    d.base = d.type;
-    d.type = POINTER;
+    addPointerLevel(d);
 }
 
 void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
@@ -588,14 +620,10 @@ void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const
     ++d.enumCounter;
 }
 
-// A declarator of a typedef'd pointer or array type: the typedef's one derivation, where the
-// declarator adds none of its own. Otherwise (refused) false: the declarator is declared
-// without the typedef's derivation, so that its uses raise nothing more.
-bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
-    if (d.function && d.typedefPointer) {
-        d.type = FUNCPTR; // refused as any function returning a pointer is
-        return false;
-    }
+// A declarator of a typedef'd array type, which takes no derivation of its own: declared
+// here (true). Refused, false: the declarator is declared without the typedef's derivation,
+// so that its uses raise nothing more.
+bool declareTypedefArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     const bool ownDerivation = d.type == POINTER || d.arrayPending || d.unsizedArrayPending;
     if (d.function || ownDerivation) {
         const std::string what = d.function ? "the function " + item.cval + " returning a value"
@@ -603,10 +631,10 @@ bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, c
                                                      : "the array " + item.cval;
         c.error(strprintf("ERROR(C259): Line: %d %s of the typedef'd %s type is not supported by "
                           "this compiler yet.\n",
-                          item.line, what.c_str(), d.typedefPointer ? "pointer" : "array"));
+                          item.line, what.c_str(), "array"));
         return false;
     }
-    if (d.typedefCount > 0) {
+    if (d.typedefPointers == 0) {
         // The typedef's dimensions, as a declarator's items would give them: last first.
         d.dimensions.assign(d.typedefRows.rbegin(), d.typedefRows.rend());
         d.dimensions.push_back(d.typedefCount);
@@ -617,15 +645,27 @@ bool declareTypedefDerived(Compilation& c, Declaration& d, SymbolList& target, c
             enterArray(c, d, target, item, d.typedefCount);
         return true;
     }
-    const int sign = d.sign;
-    d.base = d.type;
-    d.type = POINTER;
-    // const before a typedef'd pointer type qualifies the pointer itself: const cp x is
-    // char *const x.
-    d.constPointer = d.constPointer || d.constSpecifier;
-    declarePointer(c, d, target, item);
-    d.sign = sign;
+    // An array of pointers (typedef char *strs[3]).
+    for (int k = 0; k < d.typedefPointers; ++k)
+        addPointerLevel(d);
+    describePointerElements(d, enterArray(c, d, target, item, d.typedefCount));
+    endPointerDeclarator(d);
     return true;
+}
+
+// A typedef'd pointer type's levels go under the declarator's own pointers: ip *q of
+// typedef int *ip is an int **q, ip t[2] an array of int pointers.
+void addTypedefPointers(Declaration& d) {
+    if (d.type != POINTER) {
+        // const before a typedef'd pointer type qualifies the pointer itself: const cp x is
+        // char *const x.
+        d.constPointer = d.constPointer || d.constSpecifier;
+        addPointerLevel(d);
+        d.levels += d.typedefPointers - 1;
+    } else {
+        d.levels += d.typedefPointers;
+    }
+    d.base = d.levels == 0 ? d.innermost : POINTER;
 }
 
 void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
@@ -642,14 +682,17 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
             d.refusedPointer.clear();
         }
     } pointerConstEnds{d};
-    if ((d.typedefPointer || d.typedefCount > 0) && !d.definingTag && !d.structTypeFollows &&
-        !d.enumOpen && declareTypedefDerived(c, d, target, item)) {
-    } else if (d.type == POINTER && (d.arrayPending || d.unsizedArrayPending) && !d.parameters) {
+    const bool typedefDerived = (d.typedefPointers > 0 || d.typedefCount > 0) && !d.definingTag &&
+                                !d.structTypeFollows && !d.enumOpen;
+    if (typedefDerived && d.typedefCount == 0 && !d.function)
+        addTypedefPointers(d);
+    if (typedefDerived && d.typedefCount > 0 && declareTypedefArray(c, d, target, item)) {
+    } else if (d.parameters && (d.arrayPending || d.unsizedArrayPending)) {
+        declareArrayParameter(c, d, target, item);
+    } else if (d.type == POINTER && (d.arrayPending || d.unsizedArrayPending)) {
         declarePointerArray(c, d, target, item);
     } else if (d.type == POINTER) {
         declarePointer(c, d, target, item);
-    } else if (d.parameters && (d.arrayPending || d.unsizedArrayPending)) {
-        declareArrayParameter(c, d, target, item);
     } else if (d.function) {
         declareFunction(c, d, target, item);
     } else if (d.definingTag) {
@@ -689,9 +732,7 @@ Item* skipPrototype(Item* item) {
 
 // A function declared without a body (declarePrototype).
 bool isPrototype(const Declaration& d, const Item& item) {
-    const bool pointer = d.type == POINTER && d.base != VOID;
-    return !d.function && (d.type != POINTER || pointer) && item.next != nullptr &&
-           item.next->kind == FUNC_PROTO_START;
+    return !d.function && item.next != nullptr && item.next->kind == FUNC_PROTO_START;
 }
 
 // The last item of a prototype's parameter run: its FUNC_PROTO_START ... FUNC_PROTO_END and
@@ -798,31 +839,23 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         else
             d.type = kind;
     } else if (kind == POINTER) {
-        if (d.function && returnsRamPointer(d)) {
-            d.returnedPointee = d.base;
-            d.base = POINTER;
-        } else if (d.function && d.returnedPointee == 0 && d.base == CHAR) {
-            // A char pointer is two bytes, returned as a long is.
-            d.returnedPointee = CHAR;
-            d.base = LONG;
-        } else if (d.function) {
-            d.type = FUNCPTR;
+        // A qualifier before a further * belongs to the pointer that one points at: p of
+        // int *const *p is not const itself.
+        if (d.type == POINTER)
+            d.constPointer = false;
+        if (d.function) {
+            ++d.returnPointers;
         } else if (d.arrayPending || d.unsizedArrayPending) {
             takePointeeArray(d);
         } else {
             if (d.type == POINTER && !d.pointeeArray.empty())
                 d.refusedPointer = "to a pointer to an array";
-            if (d.type == POINTER) {
-                // A pointer to a pointer keeps what the pointer it reaches points at.
-                d.pointerDepth += d.pointee != 0 ? 1 : 0;
-                d.pointee = d.base;
-            }
-            d.base = d.type;
-            d.type = POINTER;
+            addPointerLevel(d);
         }
     } else if (kind == TYPEDEFNAME) {
-        d.typedefPointer = item->ival < 0;
-        d.typedefCount = item->ival > 0 ? item->ival : 0;
+        const TypedefDerivation derivation = typedefDerivationOf(item->ival);
+        d.typedefPointers = derivation.pointers;
+        d.typedefCount = derivation.count;
         d.typedefRows.clear();
         for (const std::string& word : splitWords(item->name).words) {
             if (!word.empty())
@@ -830,6 +863,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         }
     } else if (kind == FUNCNAME) {
         d.function = true;
+        d.returnPointers = 0;
         d.base = d.type;
     } else if (kind == STRUCT_NAME) {
         d.definingTag = true;

@@ -7,6 +7,7 @@
 #include "compiler/base/fatal_stop.hpp"
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/types.hpp"
 
 #include <algorithm>
@@ -311,9 +312,7 @@ std::string newpointertmp(Compilation& c, const Symbol& pointer) {
         if (entry.inUse || entry.signKey != PointerKey)
             continue;
         const Symbol* symbol = findsymin(c, entry.name, GlobalScope);
-        if (symbol != nullptr && symbol->type == pointer.type && symbol->base == pointer.base &&
-            symbol->pointee == pointer.pointee && symbol->typeName == pointer.typeName &&
-            symbol->sign == pointer.sign && symbol->rowDimensions == pointer.rowDimensions) {
+        if (symbol != nullptr && samePointerType(*symbol, pointer)) {
             entry.inUse = true;
             return entry.name;
         }
@@ -322,8 +321,7 @@ std::string newpointertmp(Compilation& c, const Symbol& pointer) {
     c.symbols.temporaries.push_back({name, true, PointerKey});
     Symbol* symbol = addsym(c, c.symbols.main, 0, pointer.type, 0, name, GlobalScope,
                             pointer.typeName, pointer.sign, c.currentLine);
-    symbol->base = pointer.base;
-    symbol->pointee = pointer.pointee;
+    describePointer(*symbol, pointer);
     symbol->rowDimensions = pointer.rowDimensions;
     setsizes(c);
     return name;

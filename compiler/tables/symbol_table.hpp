@@ -38,6 +38,12 @@ struct Symbol {
     // What the pointer a function returns, or a pointer to a pointer reaches, points to
     // (base POINTER).
     int pointee = 0;
+    // Pointers of more than two levels (int ***, and a function returning int **): pointee
+    // is POINTER, and below it come deeperPointers more pointers, then innermost (the
+    // object kind at the bottom, of the symbol's typeName and sign). compiler/symbols/
+    // pointer_types.hpp reads and builds these chains.
+    int deeperPointers = 0;
+    int innermost = 0;
     int addr = -1;      // data-memory address; -1 until placed
     int offset = -1;    // byte offset of a member; -1 until computed
     std::string owner;  // the function being compiled when the symbol was made

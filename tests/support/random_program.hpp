@@ -47,7 +47,8 @@ struct Features {
     bool typedefNames = true;      // types spelled by typedef names
     bool charPointers = true;      // pointers to 8-bit cells spelled char *: two-byte pointers
     bool structArguments = true;   // whole structs passed by value
-    bool pointerPointers = true;   // int **pp = &p; **pp, (*pp)[i], pp[0][i], *pp = &x
+    bool pointerPointers = true;   // int **pp = &p; **pp, (*pp)[i], pp[0][i], *pp = &x;
+                                   // char **, and int ***ppp = &pp; ***ppp, *ppp = &p
     bool structResults = true;     // functions returning a struct: s = f(), x = f().m
 };
 
@@ -60,7 +61,8 @@ std::optional<Features> parseFeatures(std::string_view text, sxsim::DeviceKind d
 std::string featureLetters(const Features& features);
 std::string featureHelp();
 
-// A PointerPointer points at one of the program's pointers (int **pp, long **pp).
+// A PointerPointer points at one of the program's pointers (int **pp, long **pp, char **pp)
+// or, of depth 3, at one of its pointers to pointers (int ***ppp).
 enum class Storage { Scalar, Array, Struct, Pointer, PointerPointer };
 
 struct Member {
@@ -99,6 +101,7 @@ struct Variable {
     std::vector<int> pointees;         // the variables a pointer may point into
     bool walksArray = false;           // a pointer into one array, indexed and moved; a
                                        // pointer to pointers that all walk the same array
+    int depth = 2;                     // a PointerPointer's levels: 2 (int **), 3 (int ***)
     bool omitted = false; // left out of the text unless used (reduction: RAM layout matters)
 };
 
@@ -117,9 +120,10 @@ struct Expr;
 
 // Something stored into or read: a variable, an element, a member or a pointer's target.
 // The target of the pointer a pointer to pointers points at (PointeePointee) is written **pp,
-// (*pp)[i], *(*pp + i), and with the form FirstRow *pp[0] or pp[0][i]. Through a pointer to
-// rows the forms are (*p)[c], p[r][c] and *(p[r] + c); an element with one index of an array
-// of two dimensions is a row (&a[r], what a pointer to rows is set to).
+// (*pp)[i], *(*pp + i), and with the form FirstRow *pp[0] or pp[0][i]; of depth 3 ***ppp,
+// (**ppp)[i], *(**ppp + i), **ppp[0] or ppp[0][0][i]. Through a pointer to rows the forms
+// are (*p)[c], p[r][c] and *(p[r] + c); an element with one index of an array of two
+// dimensions is a row (&a[r], what a pointer to rows is set to).
 struct Place {
     enum class Kind {
         Variable,

@@ -66,15 +66,26 @@ public:
     }
 
     // The pointers read to find the place: a pointer, or a pointer to pointers and the
-    // pointers it may point at.
+    // pointers (to pointers) it may point at, and what those may point at.
     std::set<int> pointersRead(const Place& place) const {
         if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep)
             return {place.variable};
         if (place.kind != Place::Kind::PointeePointee)
             return {};
-        const auto& pointers = p_.variables[place.variable].pointees;
-        std::set<int> read(pointers.begin(), pointers.end());
-        read.insert(place.variable);
+        std::set<int> read{place.variable};
+        std::vector<int> level{place.variable};
+        while (!level.empty()) {
+            std::vector<int> next;
+            for (int pointer : level) {
+                if (p_.variables[pointer].storage != Storage::PointerPointer)
+                    continue;
+                for (int at : p_.variables[pointer].pointees) {
+                    if (read.insert(at).second)
+                        next.push_back(at);
+                }
+            }
+            level = std::move(next);
+        }
         return read;
     }
 

@@ -92,10 +92,11 @@ std::vector<int> Generation::pointerPointers() const {
     return found;
 }
 
-// The array the pointers a pointer to pointers may point at all walk.
+// The array the pointers a pointer to pointers may reach all walk.
 const Variable& Generation::walkedArray(int pointer) const {
-    const Variable& v = program.variables[pointer];
-    const int walking = v.storage == Storage::PointerPointer ? v.pointees[0] : pointer;
+    int walking = pointer;
+    while (program.variables[walking].storage == Storage::PointerPointer)
+        walking = program.variables[walking].pointees[0];
     return program.variables[program.variables[walking].pointees[0]];
 }
 

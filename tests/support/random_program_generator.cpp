@@ -59,10 +59,11 @@ private:
     // SX52's globals stay in banks 1 to 7.
     void globals() {
         const int budget = !f_.manyGlobals ? 12 : !g_.sx52 ? 28 : f_.upperBanks ? 120 : 32;
-        // The pointers to pointers added last take their bytes from the budget; on the SX28,
-        // with its 136 bytes of RAM, there is one.
+        // The pointers to pointers added last, and on the SX52 one of depth 3 pointing at
+        // them, take their bytes from the budget; on the SX28, with its 136 bytes of RAM,
+        // there is one (its functions' pointers to pointers are of depth 3 at times).
         const int pointerPointers = f_.pointers && f_.pointerPointers ? (g_.sx52 ? 2 : 1) : 0;
-        int bytes = pointerPointers;
+        int bytes = pointerPointers + (pointerPointers > 0 && g_.sx52 ? 1 : 0);
         for (const Type& t : AllTypes) {
             for (int i = 0; i < 2; ++i)
                 bytes += addScalar(t);
@@ -89,7 +90,9 @@ private:
                 addPointer(g_.anyType());
         }
         for (int i = 0; i < pointerPointers; ++i)
-            addPointerPointer();
+            addPointerPointer(2);
+        if (pointerPointers > 0 && g_.sx52)
+            addPointerPointer(3);
     }
 
     int addScalar(const Type& t) {
@@ -207,27 +210,40 @@ private:
         return add(std::move(v));
     }
 
-    // A pointer to pointers of one type, not spelled char (the dialect refuses char **), that
-    // the function may use: a global one points only at global pointers. The pointers it may
-    // point at all walk the same array or none does, and share a target a store through it
-    // (*pp = &x) may give any of them.
-    int addPointerPointer() {
+    // Whether the pointer (to pointers) points at char cells spelled char: its pointers to
+    // pointers are char ** (or char ***) then.
+    static bool reachesChars(const Program& p, const Variable& v) {
+        const Variable& pointer = v.storage == Storage::Pointer ? v : p.variables[v.pointees[0]];
+        return pointer.storage == Storage::Pointer ? Generation::charPointer(pointer)
+                                                   : reachesChars(p, pointer);
+    }
+
+    // A pointer to pointers of one type that the function may use: a global one points only
+    // at global pointers. Of depth 2 it points at pointers (int **pp = &p, char **), of depth
+    // 3 at pointers to pointers (int ***ppp = &pp). The ones it may point at all walk the
+    // same array or none does, are all spelled char or none is, and share a target a store
+    // through it (*pp = &x, *ppp = &p) may give any of them.
+    int addPointerPointer(int depth) {
         std::vector<int> candidates;
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             const Variable& v = p_.variables[i];
-            if (v.storage == Storage::Pointer && !Generation::charPointer(v) && !pointsAtRows(v) &&
-                (v.function < 0 || v.function == g_.function))
+            // A pointer to rows is no pointer a pointer to pointers reaches.
+            const bool level = depth == 2 ? v.storage == Storage::Pointer && !pointsAtRows(v)
+                                          : v.storage == Storage::PointerPointer && v.depth == 2;
+            if (level && (v.function < 0 || v.function == g_.function))
                 candidates.push_back(static_cast<int>(i));
         }
         if (candidates.empty())
             return -1;
         std::shuffle(candidates.begin(), candidates.end(), g_.random);
         const Variable& first = p_.variables[candidates[0]];
+        const bool chars = reachesChars(p_, first);
         Variable v;
         v.name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
         v.storage = Storage::PointerPointer;
+        v.depth = depth;
         v.type = first.type;
-        v.spelling = g_.spelling(first.type, true, false);
+        v.spelling = chars ? first.spelling : g_.spelling(first.type, true, false);
         v.function = g_.function;
         v.walksArray = first.walksArray;
         v.pointees = {candidates[0]};
@@ -236,7 +252,7 @@ private:
             std::vector<int> more = v.pointees;
             more.push_back(candidates[i]);
             if (other.type == first.type && other.walksArray == first.walksArray &&
-                !sharedPointees(more).empty())
+                reachesChars(p_, other) == chars && !sharedPointees(more).empty())
                 v.pointees = std::move(more);
         }
         v.initialPointer = {v.pointees[0], 0};
@@ -300,7 +316,7 @@ private:
                 built.locals.push_back(pointer);
         }
         if (f_.pointers && f_.pointerPointers && g_.chance(0.3)) {
-            const int pointer = addPointerPointer();
+            const int pointer = addPointerPointer(g_.chance(0.3) ? 3 : 2);
             if (pointer >= 0)
                 built.locals.push_back(pointer);
         }
@@ -705,7 +721,8 @@ private:
         return s;
     }
 
-    // *pp = &x; x one that every pointer pp may point at may point at too.
+    // *pp = &x; x one that every pointer pp may point at may point at too. *ppp = &p; p one
+    // that every pointer to pointers ppp may point at may point at too.
     Statement pointAtThrough() {
         Statement s;
         s.kind = Statement::Kind::PointAtThrough;

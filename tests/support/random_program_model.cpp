@@ -314,8 +314,13 @@ private:
             return {place.variable, place.member};
         case Place::Kind::Pointee:
             return pointee(pointers_[place.variable], place);
-        case Place::Kind::PointeePointee:
-            return pointee(pointers_[pointedAtPointer(place.variable)], place);
+        case Place::Kind::PointeePointee: {
+            // Through each pointer to pointers down to the pointer: ***ppp reads ppp and pp.
+            int pointer = pointedAtPointer(place.variable);
+            while (p_.variables[pointer].storage == Storage::PointerPointer)
+                pointer = pointedAtPointer(pointer);
+            return pointee(pointers_[pointer], place);
+        }
         case Place::Kind::PointeeStep: {
             const PointerValue at = inside(pointers_[place.variable]);
             pointers_[place.variable] = moved(at, 1);
@@ -335,10 +340,10 @@ private:
         return inside(offset == 0 ? at : moved(at, offset));
     }
 
-    // The pointer a pointer to pointers points at.
+    // The pointer (to pointers) a pointer to pointers points at.
     int pointedAtPointer(int pointer) const {
         const int at = pointers_[pointer].variable;
-        if (at < 0 || p_.variables[at].storage != Storage::Pointer)
+        if (at < 0 || !holdsAddress(p_.variables[at]))
             throw Undefined{};
         return at;
     }

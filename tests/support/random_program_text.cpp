@@ -108,7 +108,8 @@ private:
             return text + ";";
         }
         if (holdsAddress(v)) {
-            std::string text = v.spelling + (v.storage == Storage::Pointer ? " *" : " **") + v.name;
+            const int stars = v.storage == Storage::Pointer ? 1 : v.depth;
+            std::string text = v.spelling + " " + std::string(stars, '*') + v.name;
             if (v.initialPointer.variable >= 0)
                 text += " = &" + cellName(v.initialPointer);
             return text + ";";
@@ -264,15 +265,23 @@ private:
             return "*(" + name + " + " + expression(at.index[0]) + ")";
         case Place::Kind::PointeeStep:
             return "*" + name + "++";
-        case Place::Kind::PointeePointee:
-            if (at.form == Place::Form::FirstRow)
-                return at.index.empty() ? "*" + name + "[0]"
-                                        : name + "[0][" + expression(at.index[0]) + "]";
+        case Place::Kind::PointeePointee: {
+            // The pointers to pointers' own levels: * for pp, ** for ppp.
+            const std::string through(p_.variables[at.variable].depth - 1, '*');
+            if (at.form == Place::Form::FirstRow && at.index.empty())
+                return through + name + "[0]";
+            if (at.form == Place::Form::FirstRow) {
+                std::string rows = name;
+                for (int k = 1; k < p_.variables[at.variable].depth; ++k)
+                    rows += "[0]";
+                return rows + "[" + expression(at.index[0]) + "]";
+            }
             if (at.index.empty())
-                return "**" + name;
+                return "*" + through + name;
             if (at.form == Place::Form::Subscript)
-                return "(*" + name + ")[" + expression(at.index[0]) + "]";
-            return "*(*" + name + " + " + expression(at.index[0]) + ")";
+                return "(" + through + name + ")[" + expression(at.index[0]) + "]";
+            return "*(" + through + name + " + " + expression(at.index[0]) + ")";
+        }
         }
         return name;
     }

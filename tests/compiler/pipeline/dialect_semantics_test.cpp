@@ -919,6 +919,123 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { rows[0] = m[0]; rows[1] = m[1]; pp = rows; m[1][2] = 9; m[0][1] = 4; "
          "i = 1; j = 2; pp[i][j - 1] = 33; r = pp[i][j] + pp[0][1] * 10 + m[1][1] * 100; }\n",
          "r", 9 + 40 + 3300},
+        // A char ** is a RAM pointer to a two-byte char pointer: reads follow its tag into a
+        // string or RAM, stores go to its RAM byte, steps move it by one char.
+        {"sx28.h",
+         "char *s; char **sp; char buf[4]; unsigned char *us; unsigned char **usp; char k;\n"
+         "long r;\n"
+         "void main(void) { char a, b, c, d, e, f;\n"
+         "  s = \"hello\"; sp = &s; a = **sp; b = (*sp)[1]; c = sp[0][2]; (*sp)++; d = **sp;\n"
+         "  *sp = buf; **sp = 5; sp[0][1] = 6; *(*sp + 2) = 7; e = *(*sp)++; e += **sp;\n"
+         "  f = *sp - buf; us = \"\\xC8\"; usp = &us; *sp = &k; **sp = 9;\n"
+         "  r = (long)a + b + c + d + (buf[0] + buf[1] * 2 + buf[2] * 3) * 100 + e * 1000 +\n"
+         "      f * 20 + (**usp == 200) * 10 + k; }\n",
+         "r", 'h' + 'e' + 'l' + 'e' + 3800 + 11000 + 20 + 10 + 9},
+        // A third and a fourth level: reads, stores, compound assignments, steps and
+        // subscripts through each.
+        {"sx28.h",
+         "int x, y; int *p, *p2; int **pp; int ***ppp; int ****pppp; long r;\n"
+         "void main(void) { char a, b, c, d;\n"
+         "  x = 10; y = 20; p = &x; p2 = &y; pp = &p; ppp = &pp;\n"
+         "  ***ppp = 4; ***ppp += 3; (***ppp)++; a = x; **ppp = &y; b = ***ppp;\n"
+         "  ppp[0][0][0] = 9; (**ppp)++; c = p - &y; *ppp = &p2; d = ***ppp + ppp[0][0][0];\n"
+         "  pppp = &ppp; ****pppp = 30; (****pppp)--;\n"
+         "  r = a + b * 10 + d * 100 + c * 2000 + pppp[0][0][0][0] * 500; }\n",
+         "r", 8 + 200 + 1800 + 2000 + 29 * 500},
+        {"sx28.h",
+         "long lx[3]; long *lp; long **lpp; long ***lppp; long r;\n"
+         "void main(void) { lx[0] = 1000; lx[1] = 2000; lx[2] = -3; lp = lx; lpp = &lp;\n"
+         "  lppp = &lpp; ***lppp += 5; (**lppp)++; r = ***lppp; **lppp += 1;\n"
+         "  r = r + lppp[0][0][0] * 10 + lx[0]; }\n",
+         "r", 2000 - 30 + 1005},
+        // A pointer reached through a pointer, or an element of an array of pointers, steps by
+        // its own element: (*pp)++ on a long ** moves the long pointer two bytes.
+        {"sx28.h",
+         "long a[4]; long *ps[2]; long *lp; long **pp; char buf[4]; char *cp; char **cpp;\n"
+         "long r;\n"
+         "void main(void) { char r1, r2, r3, r4, r5;\n"
+         "  ps[0] = a; ps[1] = a; ps[1]++; ps[1] += 1; r1 = ps[1] - a;\n"
+         "  lp = a; pp = &lp; (*pp)++; r2 = lp - a; *pp += 1; r3 = lp - a; (*pp)--;\n"
+         "  *(*pp)++ = 700; **pp = 800; r4 = lp - a;\n"
+         "  cp = buf; cpp = &cp; *(*cpp)++ = 4; *(*cpp)++ = 5; r5 = cp - buf;\n"
+         "  r = r1 + r2 * 10 + r3 * 100 + r4 * 1000 + r5 * 10000 + a[1] + a[2] + buf[0] +\n"
+         "      buf[1]; }\n",
+         "r", 2 + 10 + 200 + 2000 + 20000 + 1500 + 9},
+        // Functions returning a pointer to pointers or a void pointer, with and without
+        // prototypes; a void pointer converts to an object pointer without a cast.
+        {"sx28.h",
+         "int x, y; int *p; long lv; long *lp; char *cp; char buf[3];\n"
+         "int **getpp(void);\n"
+         "int **getpp(void) { return &p; }\n"
+         "long **getlpp() { return &lp; }\n"
+         "void *getv() { return &x; }\n"
+         "void *getvl(void);\n"
+         "char **getcpp() { return &cp; }\n"
+         "void *vp; void **vpp; long r;\n"
+         "void main(void) { int *q; long *lq; char r1, r2, r3, r4, r5, r6;\n"
+         "  p = &y; **getpp() = 5; r1 = y; *getpp() = &x; **getpp() = 6; r2 = x;\n"
+         "  lp = &lv; **getlpp() = 1234; q = getv(); *q += 2; r3 = x; lq = getvl(); *lq += 1;\n"
+         "  cp = buf; **getcpp() = 9; getcpp()[0][1] = 8; r4 = buf[0] + buf[1];\n"
+         "  vpp = &vp; *vpp = &y; q = *vpp; *q = 11; r5 = y; vp = getv(); q = vp; r6 = *q;\n"
+         "  r = lv * 10 + r1 * 1000 + r2 * 100 + r3 * 10 + r4 + r5 * 200 + r6 * 1000; }\n"
+         "void *getvl(void) { return &lv; }\n",
+         "r", 12350 + 5000 + 600 + 80 + 17 + 2200 + 8000},
+        // A typedef's pointers go under the declarator's own (ip *q is an int **q, ip t[3] an
+        // array of int pointers); a typedef may add two pointers, or an array of pointers.
+        {"sx28.h",
+         "typedef int *ip; typedef int **ipp; typedef char *str; typedef char *strs[3];\n"
+         "typedef long *lptr; typedef ip three[3];\n"
+         "int x, y, z; ip p = &x; ip *q; ipp qq; ip arr[3]; str s; str *sp;\n"
+         "strs names = {\"ab\", \"cde\", \"f\"}; const ip cpx = &z; lptr lt[2]; long lv[2];\n"
+         "three t3; long r;\n"
+         "void main(void) { char r1, r2, r3, r4, r5, r6, r7, r8, r9;\n"
+         "  q = &p; **q = 3; r1 = x; qq = q; **qq += 1; r2 = x;\n"
+         "  arr[0] = &x; arr[1] = &y; arr[2] = &z; *arr[1] = 7; r3 = y + *arr[0];\n"
+         "  q = arr; q[2][0] = 12; r4 = z; s = \"xyz\"; sp = &s; r5 = sp[0][1];\n"
+         "  r6 = names[1][2] + sizeof(names); r7 = names[2][0]; r8 = *cpx;\n"
+         "  lv[0] = 300; lv[1] = 400; lt[0] = lv; lt[1] = &lv[1]; r9 = (*lt[1] - *lt[0]) / 10;\n"
+         "  t3[2] = &y; *t3[2] += 1;\n"
+         "  r = r1 + r2 * 10 + r3 * 100 + r4 + r5 + r6 + r7 + r8 * 10 + r9 * 100 + y * 1000 +\n"
+         "      sizeof(three) * 10 + sizeof(ipp) * 2; }\n",
+         "r", 3 + 40 + 1100 + 12 + 'y' + 'e' + 6 + 'f' + 120 + 1000 + 8000 + 30 + 2},
+        // Arrays of pointers to pointers, of void pointers and of pointers to char pointers;
+        // parameters of each level (char *argv[] is a char **); casts to void * and to
+        // pointers to pointers; sizeof of each.
+        {"sx28.h",
+         "int x, y; int *p; char *s; char buf[3];\n"
+         "int **t2[2]; void *vt[2]; char **ct[2];\n"
+         "struct pt { char a, b; } st; struct pt *stp; struct pt **spp; void *vp; long r;\n"
+         "void setpp(int **pp, int v) { **pp = v; *pp = &y; }\n"
+         "void setcpp(char **a) { **a = 'Q'; (*a)++; }\n"
+         "void seta(int *a[], char k) { *a[k] = 33; }\n"
+         "void setv(void *v) { int *q; q = v; *q = 44; }\n"
+         "char firstch(char *argv[]) { return argv[1][0]; }\n"
+         "void main(void) { char *two[2]; int *ia[2]; int *q;\n"
+         "  char r1, r2, r3, r4, r5, r6, r7, r8, r9, r10, r11, r12, r13;\n"
+         "  p = &x; t2[1] = &p; t2[1][0][0] = 20; r1 = x;\n"
+         "  vt[0] = &y; vt[1] = vt[0]; q = vt[1]; *q = 2; r2 = y;\n"
+         "  s = \"xyz\"; ct[0] = &s; r3 = ct[0][0][2]; setpp(&p, 5); r4 = x; r5 = (p == &y);\n"
+         "  s = buf; setcpp(&s); r6 = buf[0]; r7 = s - buf;\n"
+         "  ia[0] = &x; ia[1] = &y; seta(ia, 1); r8 = y; setv(&x); r9 = x;\n"
+         "  two[0] = \"no\"; two[1] = \"yes\"; r10 = firstch(two);\n"
+         "  stp = &st; vp = (void *)&stp; spp = (struct pt **)vp; (*spp)->b = 6; r11 = st.b;\n"
+         "  p = &x; vp = &p; *(int **)vp = &y; **(int **)vp = 7; r12 = y;\n"
+         "  r13 = sizeof(char **) * 10 + sizeof(char *) + sizeof(int ***) * 100 + sizeof(t2);\n"
+         "  r = r1 + r2 * 10 + r3 + r4 * 100 + r5 * 1000 + r6 + r7 * 2000 + r8 * 10 + r9 * 100 +\n"
+         "      r10 + r11 * 1000 + r12 * 20 + r13; }\n",
+         "r", 20 + 20 + 'z' + 500 + 1000 + 'Q' + 2000 + 330 + 4400 + 'y' + 6000 + 140 + 114},
+        // A declarator's * leaves the specifiers to the next declarator (c of unsigned char
+        // *p, c is unsigned); a qualifier between two * belongs to the pointer pointed at.
+        {"sx28.h",
+         "unsigned char *p, c; unsigned int *q, d; int x, y; int *ip; int *const *pp;\n"
+         "int **const cpp = &ip; long r;\n"
+         "void main(void) { c = 200; d = 200; ip = &x; pp = &ip; **pp = 5; *cpp = &y;\n"
+         "  **cpp = 6; r = (c > 100) + (d > 100) * 10 + x * 100 + y * 1000; }\n",
+         "r", 1 + 10 + 500 + 6000},
+        {"sx28.h",
+         "int x; void *vp; long r;\n"
+         "void main(void) { vp = &x; *(int *)vp = 3; r = x; }\n",
+         "r", 3},
         {"sx52.h",
          "union w { long l; struct { char lo; char hi; } b; };\n"
          "char r;\n"
