@@ -358,18 +358,23 @@ Symbol* functionSymbol(const Compilation& c, const std::string& name) {
     return nullptr;
 }
 
+// Array sizes before a pointer where no pointer to an array can be built: C259 naming what
+// was declared, and the sizes are dropped.
+void refusePointeeArray(Compilation& c, Declaration& d, const std::string& what, int line) {
+    c.error(strprintf("ERROR(C259): Line: %d %s is not supported by this compiler yet.\n", line,
+                      what.c_str()));
+    d.pointeeArray.clear();
+    d.refusedPointer.clear();
+}
+
 // A prototype declares the function: calls before its definition compile, and the
 // definition takes over the symbol. Repeated prototypes must agree.
 void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
     const std::vector<std::string> types = parameterTypes(c, parameterList(item));
     d.declaredSinceSpecifiers = true;
-    if (!d.pointeeArray.empty()) {
-        c.error(strprintf("ERROR(C259): Line: %d the function %s returning a pointer to an "
-                          "array is not supported by this compiler yet.\n",
-                          item.line, item.cval.c_str()));
-        d.pointeeArray.clear();
-        d.refusedPointer.clear();
-    }
+    if (!d.pointeeArray.empty())
+        refusePointeeArray(c, d, "the function " + item.cval + " returning a pointer to an array",
+                           item.line);
     const auto known = c.symbols.prototypes.find(item.cval);
     if (known != c.symbols.prototypes.end()) {
         if (known->second.parameterTypes != types)
@@ -578,13 +583,8 @@ void describePointerElements(const Declaration& d, Symbol* array) {
 }
 
 void declarePointerArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
-    if (!d.pointeeArray.empty()) {
-        c.error(strprintf("ERROR(C259): Line: %d the array %s of pointers to arrays is not "
-                          "supported by this compiler yet.\n",
-                          item.line, item.cval.c_str()));
-        d.pointeeArray.clear();
-        d.refusedPointer.clear();
-    }
+    if (!d.pointeeArray.empty())
+        refusePointeeArray(c, d, "the array " + item.cval + " of pointers to arrays", item.line);
     Symbol* symbol = d.arrayPending ? declareArray(c, d, target, item)
                                     : declareUnsizedArray(c, d, target, item);
     describePointerElements(d, symbol);
