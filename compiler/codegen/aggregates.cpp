@@ -362,10 +362,40 @@ bool copiesThroughAddress(Item* list, const Item* use) {
            reachedThroughAddress(*parts[0]);
 }
 
+void reportAreaOverwritten(Compilation& c, int line, bool isUnion, const std::string& function) {
+    c.error(strprintf("ERROR(C312): Line: %d The %s %s() returns is read here after another "
+                      "call, or a member of it passed as an argument, which may overwrite it "
+                      "first: store the returned value in a variable first.\n",
+                      line, isUnion ? "union" : "struct", function.c_str()));
+}
+
+// A call's struct result passed straight on, f(make(1)): the call is made now, and the
+// argument lowering copies its return area into the parameter just before f is called.
+bool passReturnedAggregate(Compilation& c, Item& call, const Symbol& function,
+                           const Item* laterArguments, int line) {
+    for (const Item* i = laterArguments; i != nullptr && i->kind != FUNCCALL; i = i->next) {
+        if (i->kind == FUNC_START_PARAM || holdsCall(i->sublist)) {
+            reportAreaOverwritten(c, line, function.base == UNION, function.name);
+            emit(c, PIC_FUNCARG, "", 0, line); // a refused argument: the lowering passes nothing
+            return true;
+        }
+    }
+    genstatement(c, call.sublist);
+    const std::string area = returnArea(c, function);
+    emit(c, PIC_FUNCARG, area, findsym(c, area)->type, line);
+    return true;
+}
+
 } // namespace
 
-bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& held) {
-    const std::optional<PlaceForm> form = placeForm(c, withoutBrackets(list));
+bool passAggregateArgument(Compilation& c, Item* list, const Item* laterArguments, int line,
+                           std::string& held) {
+    const std::vector<Item*> parts = withoutBrackets(list);
+    if (parts.size() == 2 && parts[1]->kind == GETEXPVAL) {
+        if (const Symbol* function = aggregateCall(c, *parts[0]))
+            return passReturnedAggregate(c, *parts[0], *function, laterArguments, line);
+    }
+    const std::optional<PlaceForm> form = placeForm(c, parts);
     if (!form || !returnAreaOwner(form->name->cval).empty())
         return false;
     if (form->member) {
@@ -410,11 +440,8 @@ bool callAggregateFunctions(Compilation& c, Item* list) {
     }
     if (area == nullptr || areaReadIsSound(c, list, calls, member))
         return true;
-    c.error(strprintf("ERROR(C312): Line: %d The %s %s() returns is read here after another "
-                      "call, or a member of it passed as an argument, which may overwrite it "
-                      "first: store the returned value in a variable first.\n",
-                      area->line, findsym(c, area->cval)->type == UNION ? "union" : "struct",
-                      returnAreaOwner(area->cval).c_str()));
+    reportAreaOverwritten(c, area->line, findsym(c, area->cval)->type == UNION,
+                          returnAreaOwner(area->cval));
     return false;
 }
 

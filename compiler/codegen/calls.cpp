@@ -128,7 +128,7 @@ bool pushArgument(Site& s) {
     if (argument == nullptr || argument->kind != EXPSTART)
         return false;
     std::string address;
-    if (passAggregateArgument(c, argument->sublist, s.line(), address)) {
+    if (passAggregateArgument(c, argument->sublist, argument->next, s.line(), address)) {
         // The argument lowering copies it byte by byte into the parameter, just before the call.
         if (!address.empty() && !c.codegen.argumentTemps.empty())
             c.codegen.argumentTemps.back().push_back(address);

@@ -228,9 +228,12 @@ AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded);
 // read from an area could be overwritten before it is used.
 bool callAggregateFunctions(Compilation& c, Item* list);
 // The argument's list names one whole aggregate (a variable, an element of an array of them,
-// *q; not a call's result): its marker is emitted, and true. An element or *q is passed by
-// its address, in the temporary held, which the call keeps until its argument lowering.
-bool passAggregateArgument(Compilation& c, Item* list, int line, std::string& held);
+// *q, a call's result): its marker is emitted, and true. An element or *q is passed by its
+// address, in the temporary held, which the call keeps until its argument lowering; a call's
+// result from its return area, which no later argument (the items after the argument, up to
+// the call) may call again before the lowering copies it (else C312).
+bool passAggregateArgument(Compilation& c, Item* list, const Item* laterArguments, int line,
+                           std::string& held);
 
 // The conditional jump of IF (jump when the last result is false) and NIF (when true).
 void generateConditionalJump(Compilation& c, int kind, const std::string& label, int line);

@@ -139,8 +139,8 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
          "member access through a pointer (->y) on something other than a pointer to a struct"},
         {"struct pt { char x; char y; } pts[2]; char k, i;\nvoid main(void) { k = pts[i]; }\n",
          "this use of an array element (an element of an array of structs needs a member)"},
-        {"struct pt { char x; } a, b;\nstruct pt make(void) { return a; } void f(struct pt p) { "
-         "} void main(void) { f(make()); }\n",
+        {"struct pt { char x; } a, b;\nstruct pt make(void) { return a; } char f(char v) { "
+         "return v; } void main(void) { f(make() + 1); }\n",
          "the struct make() returns used as a whole value"},
         {"int m[2][3];\nvoid main(void) { m[1] = 0; }\n",
          "storing into the array m[...] (an array is no variable: store into its elements)"},
@@ -334,6 +334,10 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
         {"struct pt { char x; } a, pts[2]; char r;\nstruct pt make(char v) { a.x = v; return a; "
          "} char at(void) { return make(1).x; } void main(void) { pts[at()] = make(0); }\n",
          "ERROR(C312): " + line(2) + "The struct make() returns is read here"},
+        {"struct pt { char x; } a;\nstruct pt make(char v) { a.x = v; return a; } char k(struct pt "
+         "p, char v) { return p.x + v; } void main(void) { k(make(1), k(a, 2)); }\n",
+         "ERROR(C312): " + line(2) +
+             "The struct make() returns is read here after another call"},
         {"struct pt { char x; char y; } pts[2]; char i;\nvoid g(char c) { } void main(void) { "
          "g(pts[i]); }\n",
          "ERROR(C310): " + line(2) +

@@ -884,6 +884,15 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "bump(1), q = 4; r = (bump(1), 50); a = bump(0); n = n + 1, k = k + 1, q = q + 1; r = r "
          "+ a.x * 1000 + n * 100 + k + q * 10; }\n",
          "r", 50 + 33000 + 3400 + 13 + 50},
+        // A call's struct result passed straight on is copied from the call's return area.
+        {"sx28.h",
+         "struct pt { char x; long y; };\n"
+         "char n;\n"
+         "long r;\n"
+         "struct pt make(char v) { struct pt t; n = n + v; t.x = v; t.y = v * 100; return t; }\n"
+         "long sum(struct pt p, char k) { return p.x + p.y + k; }\n"
+         "void main(void) { n = 0; r = sum(make(4), n) * 10 + sum(make(2), 3); }\n",
+         "r", 4080 + 205},
         // Member structs copy whole: of a variable, behind a pointer, two members deep, as a
         // returned value.
         {"sx28.h",
