@@ -182,6 +182,9 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"typedef int row[3];\ntypedef row *prow;\nvoid main(void) { }\n",
          "the typedef prow (a typedef may add pointers"},
         {"char k;\ntypedef char name = 1;\nvoid main(void) { }\n", "an initialiser on a typedef"},
+        {"int a[3], *p; char k;\nvoid main(void) { p = a; k = (k ? p : a)[1]; }\n",
+         "a subscript on a computed value ((k ? p : q)[i]; store the pointer in a variable "
+         "first)"},
         {"char k;\nvoid main(void) { k = sizeof(k ? k : 1); }\n",
          "sizeof of this expression (sizeof takes a type or an expression of variables, elements "
          "a[i], *p, members s.m or p->m, strings and constants; not a call, ?:, & or a pointer "
