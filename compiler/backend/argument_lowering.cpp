@@ -12,6 +12,7 @@
 
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 
 namespace kavo::optimiser {
@@ -27,17 +28,6 @@ struct PendingCall {
     std::string callee;
     std::vector<Argument> arguments;
 };
-
-// The parameters of a function: the symbols of its own scope other than the function itself,
-// in declaration order.
-std::vector<const Symbol*> parametersOf(const Compilation& c, const std::string& function) {
-    std::vector<const Symbol*> parameters;
-    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
-        if (s->scope == function && s->type != FUNCNAME)
-            parameters.push_back(s);
-    }
-    return parameters;
-}
 
 const Symbol* argumentSymbol(const Compilation& c, const Instruction& argument) {
     if (!argument.scope.empty()) {
@@ -118,10 +108,6 @@ bool isAggregate(int type) {
     return type == STRUCT || type == UNION;
 }
 
-std::string typeWords(const Symbol& aggregate) {
-    return std::string(aggregate.type == UNION ? "union " : "struct ") + aggregate.typeName;
-}
-
 // An aggregate argument names its variable (or an array, at a constant element's offset), or
 // (an element, *q) holds its address in the marker's temporary and names the array or
 // pointer as the marker's object.
@@ -169,17 +155,13 @@ void moveAggregate(Compilation& c, MoveWriter& out, const Instruction& argument,
                    const Symbol& parameter, const std::string& callee) {
     int type = 0;
     const Symbol* passed = passedAggregate(c, argument, type);
-    if (passed == nullptr || !isAggregate(parameter.type) || type != parameter.type ||
-        passed->typeName != parameter.typeName) {
-        const std::string given =
-            passed != nullptr ? passedWords(*passed, type, argument) : std::string("this value");
-        const std::string wanted = isAggregate(parameter.type)
-                                       ? "a variable of type " + typeWords(parameter)
-                                       : std::string("a value that is not a struct or union");
-        c.error(strprintf("ERROR(C310): Line: %d Parameter %s of %s takes %s: %s cannot be "
-                          "passed for it.\n",
-                          argument.line, parameter.name.c_str(), callee.c_str(), wanted.c_str(),
-                          given.c_str()));
+    // A member struct's type is checked where the call is generated, which knows it.
+    const bool checked = argument.value == AggregateArgumentChecked;
+    if (passed == nullptr || !isAggregate(parameter.type) ||
+        (!checked && (type != parameter.type || passed->typeName != parameter.typeName))) {
+        reportParameterMismatch(c, argument.line, parameter, callee,
+                                passed != nullptr ? passedWords(*passed, type, argument)
+                                                  : std::string("this value"));
         return;
     }
     for (int byte = 0; byte < parameter.size; ++byte) {

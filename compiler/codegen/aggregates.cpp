@@ -9,6 +9,7 @@
 #include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/codegen/genexpr.hpp"
+#include "compiler/symbols/expression_checks.hpp"
 #include "compiler/symbols/symbols.hpp"
 #include "compiler/symbols/types.hpp"
 
@@ -97,27 +98,45 @@ bool isAggregateKind(int type) {
 }
 
 // ST_ADDR_RESOLVE... base member... with base a struct variable, or
-// ST_ADDR_RESOLVE... POINTERSYM pointer member... with pointer a pointer to a struct, whose
-// last member is itself a struct or union.
+// INDEX_ON array SUBSCRIPT EXPSTART INDEX_OFF at parts[at]: an element of an array of
+// aggregates (one subscript); its EXPSTART, or none.
+Item* elementIndex(const std::vector<Item*>& parts, std::size_t at) {
+    const bool element = parts.size() >= at + 5 && parts[at]->kind == INDEX_ON &&
+                         parts[at + 1]->kind == IDENTIFIER && parts[at + 2]->kind == SUBSCRIPT &&
+                         parts[at + 3]->kind == EXPSTART && parts[at + 4]->kind == INDEX_OFF;
+    return element ? parts[at + 3] : nullptr;
+}
+
+bool isAggregateArray(const Symbol* symbol) {
+    return symbol != nullptr && symbol->type == ARRAY && isAggregateKind(symbol->base) &&
+           symbol->rowDimensions.empty();
+}
+
+// ST_ADDR_RESOLVE... base member... with base a struct variable or an element of an array of
+// structs (pts[i]), or ST_ADDR_RESOLVE... POINTERSYM pointer member... with pointer a pointer
+// to a struct, whose last member is itself a struct or union.
 std::optional<PlaceForm> memberPlaceForm(const Compilation& c, const std::vector<Item*>& parts) {
     std::size_t depth = 0;
     while (depth < parts.size() && parts[depth]->kind == ST_ADDR_RESOLVE)
         ++depth;
     const bool throughPointer = depth < parts.size() && parts[depth]->kind == POINTERSYM;
-    const std::size_t baseAt = depth + (throughPointer ? 1 : 0);
-    if ((depth == 0 && !throughPointer) || parts.size() != baseAt + 1 + depth ||
+    Item* index = throughPointer ? nullptr : elementIndex(parts, depth);
+    const std::size_t baseAt = depth + (throughPointer ? 1 : 0) + (index != nullptr ? 1 : 0);
+    const std::size_t membersAt = baseAt + (index != nullptr ? 4 : 1);
+    if ((depth == 0 && !throughPointer) || parts.size() != membersAt + depth ||
         parts[baseAt]->kind != IDENTIFIER)
         return std::nullopt;
     PlaceForm form;
     form.name = parts[baseAt];
     form.symbol = findsym(c, form.name->cval);
     const bool holdsAggregate =
-        form.symbol != nullptr && (throughPointer ? form.symbol->type == POINTER &&
-                                                        isAggregateKind(form.symbol->base)
-                                                  : isAggregateKind(form.symbol->type));
+        form.symbol != nullptr &&
+        (throughPointer ? form.symbol->type == POINTER && isAggregateKind(form.symbol->base)
+         : index != nullptr ? isAggregateArray(form.symbol)
+                            : isAggregateKind(form.symbol->type));
     if (!holdsAggregate)
         return std::nullopt;
-    std::vector<Item*> members(parts.begin() + static_cast<std::ptrdiff_t>(baseAt) + 1,
+    std::vector<Item*> members(parts.begin() + static_cast<std::ptrdiff_t>(membersAt),
                                parts.end());
     if (throughPointer)
         members.insert(members.begin(), parts[depth]);
@@ -128,7 +147,10 @@ std::optional<PlaceForm> memberPlaceForm(const Compilation& c, const std::vector
     const ResolvedMember resolved = resolveMembers(c, form.symbol->typeName, members);
     if (resolved.member == nullptr || !isAggregateKind(resolved.member->type))
         return std::nullopt;
-    form.kind = throughPointer ? PlaceForm::Kind::Pointee : PlaceForm::Kind::Variable;
+    form.kind = throughPointer    ? PlaceForm::Kind::Pointee
+                : index != nullptr ? PlaceForm::Kind::Element
+                                   : PlaceForm::Kind::Variable;
+    form.index = index;
     form.type = resolved.member->type;
     form.typeName = resolved.member->typeName;
     form.memberOffset = resolved.offset;
@@ -149,18 +171,18 @@ std::optional<PlaceForm> placeForm(const Compilation& c, const std::vector<Item*
         form.typeName = form.symbol->typeName;
         return form;
     }
-    const bool element = parts.size() == 5 && parts[0]->kind == INDEX_ON &&
-                         parts[1]->kind == IDENTIFIER && parts[2]->kind == SUBSCRIPT &&
-                         parts[3]->kind == EXPSTART && parts[4]->kind == INDEX_OFF;
+    const bool element = parts.size() == 5 && elementIndex(parts, 0) != nullptr;
     const bool pointee =
         parts.size() == 2 && parts[0]->kind == RESOLV_PTR && parts[1]->kind == IDENTIFIER;
     if (!element && !pointee)
         return std::nullopt;
     form.name = parts[1];
     form.symbol = findsym(c, form.name->cval);
-    if (form.symbol == nullptr || !isAggregateKind(form.symbol->base) ||
-        form.symbol->type != (element ? ARRAY : POINTER) ||
-        (element && !form.symbol->rowDimensions.empty()))
+    const bool holdsAggregate =
+        element ? isAggregateArray(form.symbol)
+                : form.symbol != nullptr && form.symbol->type == POINTER &&
+                      isAggregateKind(form.symbol->base);
+    if (!holdsAggregate)
         return std::nullopt;
     form.kind = element ? PlaceForm::Kind::Element : PlaceForm::Kind::Pointee;
     form.index = element ? parts[3] : nullptr;
@@ -179,7 +201,13 @@ struct Place {
     std::string object;
 };
 
-Place locate(Compilation& c, const PlaceForm& form, int size, int line) {
+// The size of one element of the array a place is in.
+int elementSize(Compilation& c, const PlaceForm& form) {
+    return typesize(c, nullptr, form.symbol->base == STRUCT ? STRUCT_NAME : UNION_NAME,
+                    form.symbol->typeName);
+}
+
+Place locate(Compilation& c, const PlaceForm& form, int line) {
     if (form.kind == PlaceForm::Kind::Variable)
         return {form.name->cval, form.name->ival + form.memberOffset, "", ""};
     Place place;
@@ -189,9 +217,12 @@ Place locate(Compilation& c, const PlaceForm& form, int size, int line) {
         if (position.kind == INTEGER_CONSTANT) {
             // A constant subscript names the bytes directly.
             releasePendingResult(c);
-            return {form.name->cval, form.name->ival + position.value * size, "", ""};
+            return {form.name->cval,
+                    form.name->ival + position.value * elementSize(c, form) + form.memberOffset,
+                    "", ""};
         }
-        loadElementAddress(c, *form.name, form.name->ival, position, size, line);
+        loadElementAddress(c, *form.name, form.name->ival + form.memberOffset, position,
+                           elementSize(c, form), line);
         releasePendingResult(c);
         place.object = form.name->cval;
     } else {
@@ -310,7 +341,7 @@ AggregateUse generateAggregateReturn(Compilation& c, Item*& list, const Symbol& 
         return refuse(c, list);
     }
     const int size = wholeSize(c, *from);
-    copyPlace(c, locate(c, *from, size, line), {area, 0, "", ""}, size, line);
+    copyPlace(c, locate(c, *from, line), {area, 0, "", ""}, size, line);
     emit(c, PIC_RETURN, "", -1, line);
     list = nullptr;
     return AggregateUse::Copied;
@@ -323,8 +354,8 @@ AggregateUse copyAggregate(Compilation& c, Item*& list, const PlaceForm& from,
                            const PlaceForm& to) {
     const int line = from.name->line;
     const int size = wholeSize(c, to);
-    const Place source = locate(c, from, size, line);
-    copyPlace(c, source, locate(c, to, size, line), size, line);
+    const Place source = locate(c, from, line);
+    copyPlace(c, source, locate(c, to, line), size, line);
     if (to.kind != PlaceForm::Kind::Variable || to.member) {
         list = nullptr;
         return AggregateUse::Copied;
@@ -386,6 +417,26 @@ bool passReturnedAggregate(Compilation& c, Item& call, const Symbol& function,
     return true;
 }
 
+// A member struct passed as an argument: its variable does not tell its type, so it is
+// matched to the parameter here; C310 when it does not match.
+bool memberMatchesParameter(Compilation& c, const PlaceForm& form, int line) {
+    if (c.codegen.calleeNames.empty())
+        return false;
+    const std::string& callee = c.codegen.calleeNames.back();
+    const std::vector<const Symbol*> parameters = parametersOf(c, callee);
+    const auto index = static_cast<std::size_t>(c.codegen.argumentCounter);
+    if (index >= parameters.size())
+        return true; // the argument lowering reports the surplus argument
+    const Symbol& parameter = *parameters[index];
+    if (parameter.type == form.type && parameter.typeName == form.typeName)
+        return true;
+    reportParameterMismatch(c, line, parameter, callee,
+                            strprintf("the member %s %s of %s",
+                                      form.type == UNION ? "union" : "struct",
+                                      form.typeName.c_str(), form.name->cval.c_str()));
+    return false;
+}
+
 } // namespace
 
 bool passAggregateArgument(Compilation& c, Item* list, const Item* laterArguments, int line,
@@ -398,24 +449,19 @@ bool passAggregateArgument(Compilation& c, Item* list, const Item* laterArgument
     const std::optional<PlaceForm> form = placeForm(c, parts);
     if (!form || !returnAreaOwner(form->name->cval).empty())
         return false;
-    if (form->member) {
-        // The argument lowering checks a struct argument by its variable's type, which a
-        // member's is not.
-        c.error(strprintf("ERROR(C259): Line: %d a member %s %s passed as an argument (copy it "
-                          "into a variable first) is not supported by this compiler yet.\n",
-                          line, form->type == UNION ? "union" : "struct",
-                          form->typeName.c_str()));
+    if (form->member && !memberMatchesParameter(c, *form, line)) {
         emit(c, PIC_FUNCARG, "", 0, line); // a refused argument: the lowering passes nothing
         return true;
     }
-    const Place place = locate(c, *form, wholeSize(c, *form), line);
+    const Place place = locate(c, *form, line);
+    const int checked = form->member ? AggregateArgumentChecked : 0;
     if (place.address.empty()) {
-        emit(c, PIC_FUNCARG, place.name, form->type, line, 0, place.offset);
+        emit(c, PIC_FUNCARG, place.name, form->type, line, checked, place.offset);
         return true;
     }
     // Through its address, which the call holds until the argument lowering copies the
     // bytes; the marker names the array or pointer, for the type and the bank.
-    Instruction* marker = emit(c, PIC_FUNCARG, place.address, form->type, line);
+    Instruction* marker = emit(c, PIC_FUNCARG, place.address, form->type, line, checked);
     marker->object = form->name->cval;
     marker->objectScope = scopeof(c, form->name->cval);
     held = place.address;

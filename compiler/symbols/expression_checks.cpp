@@ -217,4 +217,17 @@ int setsign(Compilation& c, Item* previous, Item* item, int fallback) {
     return leftSign == UNSIGNED || rightSign == UNSIGNED ? UNSIGNED : SIGNED;
 }
 
+void reportParameterMismatch(Compilation& c, int line, const Symbol& parameter,
+                             const std::string& callee, const std::string& given) {
+    const bool aggregate = parameter.type == STRUCT || parameter.type == UNION;
+    const std::string wanted =
+        aggregate ? std::string("a variable of type ") +
+                        (parameter.type == UNION ? "union " : "struct ") + parameter.typeName
+                  : std::string("a value that is not a struct or union");
+    c.error(strprintf("ERROR(C310): Line: %d Parameter %s of %s takes %s: %s cannot be passed "
+                      "for it.\n",
+                      line, parameter.name.c_str(), callee.c_str(), wanted.c_str(),
+                      given.c_str()));
+}
+
 } // namespace kavo

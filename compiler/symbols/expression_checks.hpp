@@ -14,4 +14,9 @@ int checkvars(Compilation& c, Item* previous, Item* item);
 // SIGNED or UNSIGNED arithmetic for the operation at item; fallback when nothing decides.
 int setsign(Compilation& c, Item* previous, Item* item, int fallback);
 
+// C310: a struct or union parameter given anything but a value of its own type, or a scalar
+// parameter given a struct or union; given names the argument as the program wrote it.
+void reportParameterMismatch(Compilation& c, int line, const Symbol& parameter,
+                             const std::string& callee, const std::string& given);
+
 } // namespace kavo

@@ -182,6 +182,15 @@ Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view 
     return found != c.symbols.byNameAndScope.end() ? found->second : nullptr;
 }
 
+std::vector<const Symbol*> parametersOf(const Compilation& c, std::string_view function) {
+    std::vector<const Symbol*> parameters;
+    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->scope == function && s->type != FUNCNAME)
+            parameters.push_back(s);
+    }
+    return parameters;
+}
+
 std::string scopeof(const Compilation& c, std::string_view name) {
     const auto& scopes = c.symbols.scopes;
     for (auto it = scopes.rbegin(); it != scopes.rend(); ++it) {

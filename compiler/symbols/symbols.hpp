@@ -36,6 +36,9 @@ const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view 
 Symbol* findsym(const Compilation& c, std::string_view name);
 Symbol* findsymin(const Compilation& c, std::string_view name, std::string_view scope);
 Symbol* findmember(const SymbolList& members, std::string_view name);
+// The parameters of a function: the symbols of its own scope other than the function itself,
+// in declaration order.
+std::vector<const Symbol*> parametersOf(const Compilation& c, std::string_view function);
 // The members leading to the named one: itself, or the anonymous struct or union members
 // (named after their tags, "_LBL_...") that hold it, outermost first; empty when none does.
 std::vector<const Symbol*> memberpath(const Compilation& c, const SymbolList& members,

@@ -906,6 +906,20 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "6; q->two = b; d.o.in = o.two; c = dp->o.in; o.in = second(); dp->o.two = o.in; r = "
          "c.x * 1000 + c.y + d.o.two.y * 10 + d.o.in.x * 100; }\n",
          "r", 11000 + 700 + 7000 + 1100},
+        // Member structs of elements of arrays of structs copy whole, and member structs pass
+        // as arguments.
+        {"sx28.h",
+         "struct in { char a; long b; };\n"
+         "struct out { char k; struct in in; } oa[3], o;\n"
+         "union u { char c; long l; }; struct hu { char k; union u u; } hh[2];\n"
+         "struct in x; char i;\n"
+         "long r;\n"
+         "long sum(struct in v) { v.a = v.a + 1; return v.a + v.b; }\n"
+         "char low(union u w) { return w.c; }\n"
+         "void main(void) { i = 2; oa[i].in.a = 3; oa[2].in.b = 1000; x = oa[i].in; oa[0].in = "
+         "x; oa[1].in = oa[i].in; oa[1].in.b = 20; o.in = oa[1].in; hh[1].u.l = 0x1207; r = "
+         "sum(oa[i].in) * 10 + sum(o.in) + oa[0].in.b * 10 + low(hh[i - 1].u) + oa[2].in.a; }\n",
+         "r", 10040 + 24 + 10000 + 7 + 3},
         // A string's pointer is never the null pointer, the first string's included; an
         // object in double parentheses is stepped in place.
         {"sx28.h",
