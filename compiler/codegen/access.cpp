@@ -707,22 +707,18 @@ bool generatePointerAccess(Site& s) {
                             : base == CHAR || base == INT || base == SHORT || base == POINTER ? 1
                                                                                               : 0;
     if (symbol->type != POINTER) {
-        // A member is reached as its struct at the member's offset: the pointer's type is
-        // not known here.
+        // A pointer member arrives as the pointer it holds: a member here is no pointer.
         const bool member = symbol->type == STRUCT || symbol->type == UNION;
-        const std::string name = writtenAs(resultOf(*pointer));
-        if (!member && name == pointer->cval)
+        const std::string name =
+            member ? "this member of " + pointer->cval : writtenAs(resultOf(*pointer));
+        if (member || name == pointer->cval)
             c.error(strprintf("ERROR(C337): Line: %d %s is not a pointer: * reaches nothing "
                               "through it.\n",
                               line, name.c_str()));
         else
             c.error(strprintf("ERROR(C259): Line: %d * of %s is not supported by this compiler "
                               "yet.\n",
-                              line,
-                              member ? ("a pointer member of " + pointer->cval +
-                                        " (copy it into a pointer variable first)")
-                                           .c_str()
-                                     : name.c_str()));
+                              line, name.c_str()));
         c.codegen.abortExpression = true;
         return true;
     }
@@ -739,6 +735,39 @@ namespace {
 
 int scalarSize(int type) {
     return type == LONG ? 2 : type == CHAR || type == INT || type == SHORT ? 1 : 0;
+}
+
+// A member that holds a pointer: a RAM pointer (not to an array) or a char pointer.
+bool holdsPointer(const Symbol& member) {
+    return (member.type == POINTER && member.rowDimensions.empty()) ||
+           (member.type == LONG && member.base == CHAR);
+}
+
+// The item before reads through the value: *m, m[i], m->x.
+bool readsThrough(const Item* previous) {
+    return previous != nullptr && (previous->kind == RESOLV_PTR || previous->kind == INDEX_ON ||
+                                   previous->kind == POINTERSYM);
+}
+
+// A pointer to the member's pointer type, as finishIndirect describes the pointer it reads.
+Symbol pointerHolding(const Symbol& pointer) {
+    return pointerType(pointedLevels(pointer) + 1, innermostKind(pointer), pointer.typeName,
+                       pointer.sign);
+}
+
+// A pointer member read through (*s.p, s.p[i], s.next->x): its value goes into a temporary
+// that knows what it points at, which the struct it is a member of does not tell.
+bool pointerMemberValue(Site& s, const Item& base, const Symbol& member, int offset) {
+    Compilation& c = s.c;
+    const int line = s.line();
+    const int bytes = member.type == LONG ? 2 : 1;
+    const std::string t = newpointertmp(c, member);
+    for (int byte = 0; byte < bytes; ++byte) {
+        emit(c, PIC_MOVF, base.cval, 0, line, 0, base.ival + offset + byte);
+        emit(c, PIC_MOVWF, t, -1, line, 0, byte);
+    }
+    becomeLeaf(s.item, bytes == 2 ? LONG_IDENTIFIER : IDENTIFIER, t);
+    return true;
 }
 
 // The items from `from` up to (not including) `to`.
@@ -931,11 +960,20 @@ bool generateMember(Site& s) {
         dropRun(s, itemsBetween(s.item->next, base->next), s.item);
         return true;
     }
+    if (holdsPointer(*resolved.member) && readsThrough(s.previous)) {
+        pointerMemberValue(s, *base, *resolved.member, resolved.offset);
+        dropRun(s, members, base);
+        dropRun(s, itemsBetween(s.item->next, base->next), s.item);
+        return true;
+    }
     // The member is the base variable at the members' summed offset.
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
-    // The leaf names the whole variable, whose symbol does not know the member's sign.
+    // The leaf names the whole variable, whose symbol does not know the member's sign, nor
+    // what a pointer member points at.
     s.item->sign = signOfSymbol(*resolved.member);
+    if (holdsPointer(*resolved.member))
+        s.item->name = markPointerElement(c, *resolved.member);
     dropRun(s, members, base);
     dropRun(s, itemsBetween(s.item->next, base->next), s.item);
     return true;
@@ -1002,7 +1040,9 @@ bool generateMemberThroughPointer(Site& s) {
         (resolved.member->type == STRUCT || resolved.member->type == UNION) &&
         s.previous != nullptr && s.previous->kind == ST_ADDR_RESOLVE)
         return memberStructThroughPointer(s, *pointer, *resolved.member, resolved.offset);
-    const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
+    const int size = resolved.member == nullptr     ? 0
+                     : holdsPointer(*resolved.member) ? (resolved.member->type == LONG ? 2 : 1)
+                                                      : scalarSize(resolved.member->type);
     if (resolved.errorFormat != nullptr) {
         c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
     } else if (size == 0) {
@@ -1019,6 +1059,13 @@ bool generateMemberThroughPointer(Site& s) {
     // FSR = the pointer + the member's offset.
     loadPointerPlus(c, *pointer, resolved.offset, line);
     emit(c, PIC_MOVWF, FileSelect, -1, line);
+    if (holdsPointer(*resolved.member)) {
+        // p->next->x: the member is read as the pointer it is (stored into, it takes a char
+        // pointer's RAM tag or steps by what it points at).
+        const Symbol holder = pointerHolding(*resolved.member);
+        finishIndirect(s, size, resolved.member->sign, {pointer}, &holder);
+        return true;
+    }
     finishIndirect(s, size, resolved.member->sign, {pointer});
     return true;
 }

@@ -217,9 +217,10 @@ enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
 // Marks an INDF leaf that is a pointer to be stored into or stepped (names[i] = &c, *pp += 1
-// of an int **pp), followed by the number of its type in indirectPointerTypes.
+// of an int **pp), or a struct's pointer member (s.lp++ of a long *lp), followed by the
+// number of its type in indirectPointerTypes.
 constexpr const char* PointerElement = "(pointer element)";
-// The mark of an INDF leaf holding a pointer of the given type.
+// The mark of a leaf holding a pointer of the given type.
 std::string markPointerElement(Compilation& c, const Symbol& type);
 // `discarded`: nothing reads the list's value, so a call's result alone in it is dropped.
 AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded);

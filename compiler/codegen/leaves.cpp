@@ -120,12 +120,13 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high) {
 
 namespace {
 
-// The symbol an identifier leaf names, or for a pointer at INDF the type its mark gives.
+// The symbol an identifier leaf names, or for a pointer at INDF or a pointer member of a
+// struct the type its mark gives.
 const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf) {
     if (!isIdentifier(&leaf))
         return nullptr;
     const std::string mark = PointerElement;
-    if (leaf.cval == Indirect && leaf.name.starts_with(mark)) {
+    if (leaf.name.starts_with(mark)) {
         const std::size_t k = std::stoul(leaf.name.substr(mark.size()));
         const std::deque<Symbol>& types = c.codegen.indirectPointerTypes;
         return k < types.size() ? &types[k] : nullptr;

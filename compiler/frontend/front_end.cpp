@@ -483,8 +483,8 @@ std::vector<const Node*> inside(const StackValue& fragment) {
     return nodes;
 }
 
-// An object as the grammar builds it: a name, an element, a member, or *name (**name ...),
-// each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in
+// An object as the grammar builds it: a name, an element, a member, or * of one (**name,
+// *a[i], *s.p, *p->q), each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in
 // parentheses already looked through, between one more pair of markers: ((*p)).
 bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes.size() < 3 || nodes.back()->kind != POSTFIX_EXP_END)
@@ -498,9 +498,7 @@ bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes[start]->kind != POSTFIX_EXP_START)
         return false;
     const int kind = nodes[start + 1]->kind;
-    if (start > 0)
-        return kind == IDENTIFIER && nodes.size() == start + 3;
-    return (kind == IDENTIFIER && nodes.size() == 3) || kind == INDEX_ON ||
+    return (kind == IDENTIFIER && nodes.size() == start + 3) || kind == INDEX_ON ||
            kind == ST_ADDR_RESOLVE || kind == POINTERSYM;
 }
 

@@ -920,6 +920,21 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "x; oa[1].in = oa[i].in; oa[1].in.b = 20; o.in = oa[1].in; hh[1].u.l = 0x1207; r = "
          "sum(oa[i].in) * 10 + sum(o.in) + oa[0].in.b * 10 + low(hh[i - 1].u) + oa[2].in.a; }\n",
          "r", 10040 + 24 + 10000 + 7 + 3},
+        // Pointer members are pointers: read through (*s.p, s.p[i], a list's p->next->v),
+        // stepped by what they point at, compared and subtracted as pointers.
+        {"sx28.h",
+         "struct pt { char x; char y; char z; } pts[4];\n"
+         "struct n { char v; struct n *next; struct pt *cur; long *lp; char *cp; int *ip; } a, "
+         "b, c, *h, *q;\n"
+         "long w[2]; char buf[3]; int k, cnt;\n"
+         "long r;\n"
+         "void main(void) { a.v = 1; b.v = 2; c.v = 3; a.next = &b; b.next = &c; h = &a; "
+         "for (q = h; q; q = q->next) cnt = cnt + q->v; h->next->next->v = 5; a.lp = w; "
+         "a.lp++; *a.lp = 300; h->lp--; h->lp[0] = 7; h->cp = buf; h->cp[2] = 4; *a.cp = 1; "
+         "a.ip = &k; (*h->ip)++; *a.ip += 2; a.cur = pts; a.cur += 2; h->cur++; "
+         "a.cur->y = 6; r = cnt * 1000 + c.v * 100 + w[1] + w[0] * 10 + buf[2] * 100 + buf[0] "
+         "+ k * 1000 + (a.cur - pts) * 100 + pts[3].y * 10 + (h->cur == &pts[3]); }\n",
+         "r", 6000 + 500 + 300 + 70 + 400 + 1 + 3000 + 300 + 60 + 1},
         // A string's pointer is never the null pointer, the first string's included; an
         // object in double parentheses is stepped in place.
         {"sx28.h",
