@@ -920,6 +920,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "x; oa[1].in = oa[i].in; oa[1].in.b = 20; o.in = oa[1].in; hh[1].u.l = 0x1207; r = "
          "sum(oa[i].in) * 10 + sum(o.in) + oa[0].in.b * 10 + low(hh[i - 1].u) + oa[2].in.a; }\n",
          "r", 10040 + 24 + 10000 + 7 + 3},
+        // The standard headers of a freestanding program name this dialect's widths.
+        {"sx28.h",
+         "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"
+         "uint8_t u; int8_t s; uint16_t w; int16_t l; size_t n; char *p;\n"
+         "long r;\n"
+         "void main(void) { u = UINT8_MAX; u++; s = INT8_MAX; s++; w = UINT16_MAX; w = w + 2; l "
+         "= INT16_MIN; n = sizeof(uint16_t) + sizeof(int8_t); p = NULL; r = u + (s == INT8_MIN) "
+         "* 10 + w * 100 + (l < 0) * 1000 + n * 2000 + (p == NULL) * 2 + (CHAR_BIT == 8) * 4 + "
+         "(INT_MAX == 127) * 20 + (ULONG_MAX == 65535) * 200; }\n",
+         "r", 10 + 100 + 1000 + 6000 + 2 + 4 + 20 + 200},
         // Pointer members are pointers: read through (*s.p, s.p[i], a list's p->next->v),
         // stepped by what they point at, compared and subtracted as pointers.
         {"sx28.h",
