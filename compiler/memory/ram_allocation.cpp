@@ -234,6 +234,17 @@ void reportShortage(Compilation& c, const std::vector<Symbol*>& placedHere) {
                        bytes(c.ram->used + unplaced) +
                        " of RAM for its variables and temporaries; " + bytes(unplaced) +
                        " found no place";
+    // An object never spans banks: an array may find no place while the chip has bytes
+    // free enough, which the totals alone would not tell.
+    const bool freeElsewhere = c.ram->used + unplaced <= bankBytes(*c.ram);
+    for (const Symbol* s : placedHere) {
+        if (freeElsewhere && s->addr < 0 && s->size > 1) {
+            text += strprintf(" (%s needs %s in one piece, and no bank has that many free in "
+                              "a row: an object never spans banks)",
+                              s->name.c_str(), bytes(s->size).c_str());
+            break;
+        }
+    }
     if (c.flags.reuseMemory < 1)
         text += ". With register reuse (-m 1) it needs " + bytes(neededWithReuse(c, placedHere));
     c.error(text + ".\n");

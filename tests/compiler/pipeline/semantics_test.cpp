@@ -239,6 +239,11 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, PipelineRamShortage,
     ::testing::Values(
         RamShortage{"ArraysUsedInCode", arraysUsedInMain(), "The program needs "},
+        RamShortage{"AnArrayNoBankHasRoomForInARow",
+                    "char a[17]; char i;\nvoid main(void) { a[i] = 1; }\n",
+                    "The program needs 18 bytes of RAM for its variables and temporaries; 17 "
+                    "bytes found no place (a needs 17 bytes in one piece, and no bank has that "
+                    "many free in a row: an object never spans banks)."},
         RamShortage{"AnInitialisedArrayLargerThanAnyBank",
                     "long data[65535] = {1, 2};\nvoid main(void) { data[1] = 3; }\n",
                     "data needs 131070 bytes in one piece; the largest bank holds 24 bytes."},
