@@ -511,7 +511,24 @@ StackValue FrontEnd::parenthesised(FragmentBuilder& b, const StackValue& express
         last->next = nullptr; // the fragment's tail has no successor
         return StackValue{const_cast<Node*>(nodes.front()), last, nullptr};
     }
-    return b.join(__LINE__, expression, {b.mark(GETEXPVAL)});
+    // A comma expression, EXPSTART a EXPEND b with a's value discarded: its last operand
+    // gets brackets of its own, so that GETEXPVAL takes b's value in b's place; left bare,
+    // b's value would stay beside the one GETEXPVAL gives, and the operator around the
+    // parentheses would take both.
+    if (expression.head->kind != EXPSTART || expression.head->ival != ValueDiscarded)
+        return b.join(__LINE__, expression, {b.mark(GETEXPVAL)});
+    Node* firstEnd = expression.head;
+    for (int depth = 0; firstEnd != expression.tail; firstEnd = firstEnd->next) {
+        depth += firstEnd->kind == EXPSTART ? 1 : firstEnd->kind == EXPEND ? -1 : 0;
+        if (depth == 0)
+            break;
+    }
+    if (firstEnd == expression.tail)
+        return b.join(__LINE__, expression, {b.mark(GETEXPVAL)});
+    const StackValue lastOperand{firstEnd->next, expression.tail, nullptr};
+    firstEnd->next = nullptr;
+    return b.join(__LINE__, StackValue{expression.head, firstEnd, nullptr},
+                  {b.mark(EXPSTART), lastOperand, b.mark(EXPEND), b.mark(GETEXPVAL)});
 }
 
 StackValue FrontEnd::refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName) {

@@ -89,8 +89,8 @@ private:
     }
 
     // (expression) inside a postfix expression's markers: EXPSTART e EXPEND GETEXPVAL, or
-    // for a comma expression EXPSTART a EXPEND b ... GETEXPVAL. A call has the same brackets
-    // around FUNCCALL or FUNC_START_PARAM and is not one.
+    // for a comma expression EXPSTART a EXPEND EXPSTART b EXPEND GETEXPVAL. A call has the
+    // same brackets around FUNCCALL or FUNC_START_PARAM and is not one.
     bool isParenthesised(std::size_t from, std::size_t to) const {
         return to > from + 3 && kindAt(from) == EXPSTART && kindAt(to - 1) == GETEXPVAL &&
                kindAt(from + 1) != FUNCCALL && kindAt(from + 1) != FUNC_START_PARAM;
@@ -103,12 +103,14 @@ private:
         std::optional<Size> size = operand(next, next, asValue || first != to - 1);
         if (next != first - 1)
             return std::nullopt;
-        // A comma expression's value is its last operand's.
-        for (next = first; size && next < to - 1;)
-            size = operand(next, next, true);
-        if (next != to - 1)
+        if (first == to - 1 || !size)
+            return size;
+        // A comma expression's value is its last operand's, in brackets of its own.
+        if (kindAt(first) != EXPSTART || closing(first, EXPSTART, EXPEND) != to - 1)
             return std::nullopt;
-        return size;
+        next = first + 1;
+        size = operand(next, next, true);
+        return next == to - 2 ? size : std::nullopt;
     }
 
     // The operand that starts at `at`; `next` is set to the position after it.

@@ -884,6 +884,15 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "bump(1), q = 4; r = (bump(1), 50); a = bump(0); n = n + 1, k = k + 1, q = q + 1; r = r "
          "+ a.x * 1000 + n * 100 + k + q * 10; }\n",
          "r", 50 + 33000 + 3400 + 13 + 50},
+        // A parenthesised comma expression is its last operand's value, whatever surrounds
+        // it and whatever its first operands are.
+        {"sx28.h",
+         "int x, y, a, b, c; long l;\n"
+         "long r;\n"
+         "void main(void) { x = 3; y = 0; l = 300; a = 1; b = 2; c = 3; r = (x, 5) + y; r = r * "
+         "10 + ((y, x) + 0); r = r + (a, b, c) * 100; r = r + sizeof((x, l)) * 1000; r = r + "
+         "((a = 4, b) + a) * 1000; }\n",
+         "r", 8353},
         // A call's struct result passed straight on is copied from the call's return area.
         {"sx28.h",
          "struct pt { char x; long y; };\n"
