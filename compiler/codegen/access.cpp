@@ -749,6 +749,13 @@ bool readsThrough(const Item* previous) {
                                    previous->kind == POINTERSYM);
 }
 
+// The bytes of a member read or written whole: a number or a pointer; 0 for the rest.
+int memberBytes(const Symbol& member) {
+    if (holdsPointer(member))
+        return member.type == LONG ? 2 : 1;
+    return scalarSize(member.type);
+}
+
 // A pointer to the member's pointer type, as finishIndirect describes the pointer it reads.
 Symbol pointerHolding(const Symbol& pointer) {
     return pointerType(pointedLevels(pointer) + 1, innermostKind(pointer), pointer.typeName,
@@ -800,7 +807,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         (symbol->base != STRUCT && symbol->base != UNION))
         return false;
     const ResolvedMember resolved = resolveMembers(c, symbol->typeName, members);
-    const int size = resolved.member != nullptr ? scalarSize(resolved.member->type) : 0;
+    const int size = resolved.member != nullptr ? memberBytes(*resolved.member) : 0;
     if (resolved.errorFormat != nullptr || size == 0)
         return false;
     const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
@@ -820,6 +827,12 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         return true;
     }
     pointFsrInto(c, array->cval, line);
+    if (holdsPointer(*resolved.member)) {
+        // pts[i].next->v: the member is the pointer it holds (see generateMemberThroughPointer).
+        const Symbol holder = pointerHolding(*resolved.member);
+        finishIndirect(s, size, signOfSymbol(*resolved.member), consumed, &holder);
+        return true;
+    }
     finishIndirect(s, size, signOfSymbol(*resolved.member), consumed);
     return true;
 }
@@ -1040,9 +1053,7 @@ bool generateMemberThroughPointer(Site& s) {
         (resolved.member->type == STRUCT || resolved.member->type == UNION) &&
         s.previous != nullptr && s.previous->kind == ST_ADDR_RESOLVE)
         return memberStructThroughPointer(s, *pointer, *resolved.member, resolved.offset);
-    const int size = resolved.member == nullptr     ? 0
-                     : holdsPointer(*resolved.member) ? (resolved.member->type == LONG ? 2 : 1)
-                                                      : scalarSize(resolved.member->type);
+    const int size = resolved.member != nullptr ? memberBytes(*resolved.member) : 0;
     if (resolved.errorFormat != nullptr) {
         c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));
     } else if (size == 0) {

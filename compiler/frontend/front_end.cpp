@@ -483,8 +483,8 @@ std::vector<const Node*> inside(const StackValue& fragment) {
     return nodes;
 }
 
-// An object as the grammar builds it: a name, an element, a member, or * of one (**name,
-// *a[i], *s.p, *p->q), each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in
+// An object as the grammar builds it: a name, an element, a member, or * of one or of a
+// call (**name, *a[i], *s.p, *p->q, *f()), each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in
 // parentheses already looked through, between one more pair of markers: ((*p)).
 bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes.size() < 3 || nodes.back()->kind != POSTFIX_EXP_END)
@@ -498,8 +498,11 @@ bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes[start]->kind != POSTFIX_EXP_START)
         return false;
     const int kind = nodes[start + 1]->kind;
+    // A call sits in the brackets of a parenthesised value: EXPSTART FUNCCALL ... GETEXPVAL.
+    const bool call = start > 0 && kind == EXPSTART &&
+                      (nodes[start + 2]->kind == FUNCCALL || nodes[start + 2]->kind == FUNC_START_PARAM);
     return (kind == IDENTIFIER && nodes.size() == start + 3) || kind == INDEX_ON ||
-           kind == ST_ADDR_RESOLVE || kind == POINTERSYM;
+           kind == ST_ADDR_RESOLVE || kind == POINTERSYM || call;
 }
 
 } // namespace

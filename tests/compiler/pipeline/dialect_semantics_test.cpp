@@ -929,6 +929,19 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "x; oa[1].in = oa[i].in; oa[1].in.b = 20; o.in = oa[1].in; hh[1].u.l = 0x1207; r = "
          "sum(oa[i].in) * 10 + sum(o.in) + oa[0].in.b * 10 + low(hh[i - 1].u) + oa[2].in.a; }\n",
          "r", 10040 + 24 + 10000 + 7 + 3},
+        // Pointer members of elements of arrays of structs too; * of a call returning a
+        // pointer is an object in parentheses.
+        {"sx28.h",
+         "struct e { char k; int *p; long *lp; struct e *next; } es[3];\n"
+         "int v[3]; long w[2]; int g;\n"
+         "long r;\n"
+         "int *getp(void) { return &g; }\n"
+         "long *getw(char i) { return &w[i]; }\n"
+         "void main(void) { char i = 1; es[i].p = v; es[1].lp = w; es[0].next = &es[2]; "
+         "es[2].k = 3; *es[i].p = 4; es[1].p[2] = 6; es[i].lp++; *es[i].lp = 500; "
+         "(*es[1].p)++; *getp() = 3; (*getp())++; (*getw(0)) += 20; ++(*getw(0)); r = v[0] * "
+         "1000 + v[2] * 100 + w[1] + es[0].next->k * 10 + (es[i].lp - w) + g * 10000 + w[0]; }\n",
+         "r", 5000 + 600 + 500 + 30 + 1 + 40000 + 21},
         // The standard headers of a freestanding program name this dialect's widths.
         {"sx28.h",
          "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"
