@@ -808,14 +808,27 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         return false;
     const ResolvedMember resolved = resolveMembers(c, symbol->typeName, members);
     const int size = resolved.member != nullptr ? memberBytes(*resolved.member) : 0;
-    if (resolved.errorFormat != nullptr || size == 0)
+    // A member array used as a value (pts[i].m[j], f(pts[i].m)) is a pointer to its first
+    // element.
+    const bool memberArray = resolved.member != nullptr && resolved.member->type == ARRAY &&
+                             (s.previous == nullptr || (s.previous->kind != ADDR &&
+                                                        s.previous->kind != SIZEOF));
+    if (resolved.errorFormat != nullptr || (size == 0 && !memberArray))
         return false;
+    if (memberArray && isStoredInto(s.previous))
+        return refuseElement(s, "the member array " + members.back()->cval + " as a target");
     const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
     genstatement(c, index->sublist);
     const ExpressionResult position = c.codegen.lastResult;
     loadElementAddress(c, *array, array->ival + resolved.offset, position, elementSize, line);
     releasePendingResult(c);
     std::vector<Item*> consumed = itemsBetween(s.item->next, members.back()->next);
+    if (memberArray) {
+        becomeAddressInW(c, s.item, *resolved.member, 0, true, line);
+        for (Item* item : consumed)
+            drop(s, item);
+        return true;
+    }
     if (s.previous != nullptr && s.previous->kind == ADDR) {
         // &a[i].m: the member's address, in W now, is the value: a pointer of its type.
         const std::string t = newpointertmp(c, pointerTo(*resolved.member));

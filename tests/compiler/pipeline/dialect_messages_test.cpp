@@ -147,6 +147,8 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"int m[2][3]; int (*pa)[3];\nvoid main(void) { pa = m; *pa = 0; }\n",
          "storing into the array *pa"},
         {"int *p;\nvoid main(void) { p[1][2] = 0; }\n", "a second subscript on the pointer p"},
+        {"struct s { int m[2]; } ss[2]; int *q; char i;\nvoid main(void) { ss[i].m = q; }\n",
+         "the member array m as a target"},
         {"char k;\nint (*fp)(int);\nvoid main(void) { }\n", "the function pointer fp"},
         {"char k;\nint (**pp)[3];\nvoid main(void) { }\n",
          "the pointer pp to a pointer to an array"},

@@ -942,6 +942,18 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "(*es[1].p)++; *getp() = 3; (*getp())++; (*getw(0)) += 20; ++(*getw(0)); r = v[0] * "
          "1000 + v[2] * 100 + w[1] + es[0].next->k * 10 + (es[i].lp - w) + g * 10000 + w[0]; }\n",
          "r", 5000 + 600 + 500 + 30 + 1 + 40000 + 21},
+        // A member array of an element of an array of structs is a pointer to its first
+        // element: subscripted, stepped through, passed on.
+        {"sx28.h",
+         "struct s { char k; long w[2]; char name[3]; } ss[2];\n"
+         "union u { int i; char c[2]; } us[2];\n"
+         "long r;\n"
+         "char len(char *p) { char n = 0; while (p[n]) n++; return n; }\n"
+         "long sum(long *p) { return p[0] + p[1]; }\n"
+         "void main(void) { char i = 1, j = 1; ss[i].w[j] = 300; ss[i].w[0] = 5; ss[i].w[j] += "
+         "2; ss[1].w[j]++; ss[i].name[0] = 'a'; ss[i].name[1] = 'b'; us[i].c[0] = 7; r = "
+         "sum(ss[i].w) * 10 + len(ss[i].name) * 1000 + us[1].i * 10000; }\n",
+         "r", 3080 + 2000 + 70000 - 65536},
         // The standard headers of a freestanding program name this dialect's widths.
         {"sx28.h",
          "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"
