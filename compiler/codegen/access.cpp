@@ -111,8 +111,8 @@ bool pointerElement(Site& s, Item* pointer, Item* index, std::vector<Item*> cons
     const int line = s.line();
     const Symbol* ram = ramPointerOf(c, *pointer);
     const bool addressTaken = s.previous != nullptr && s.previous->kind == ADDR;
-    // An element of a struct pointer needs a member.
-    if (ram != nullptr && (ram->base == STRUCT || ram->base == UNION))
+    // An element of a struct pointer needs a member, or its address taken (&q[i]).
+    if (ram != nullptr && (ram->base == STRUCT || ram->base == UNION) && !addressTaken)
         return false;
     genstatement(c, index->sublist);
     Item position;
@@ -645,17 +645,10 @@ void arrayNamesBecomeAddresses(Compilation& c, Item* list) {
     if (isWholeExpression(list))
         return;
     const Item* before = nullptr;
-    int membersAhead = 0;
+    // A member chain's base and names are looked up in the struct, not here.
+    MemberChainReader chains;
     for (Item* item = list; item != nullptr; item = item->next) {
-        if (item->kind == ST_ADDR_RESOLVE && membersAhead == 0) {
-            // A member chain: its names are looked up in the struct, not here.
-            for (const Item* i = item; i != nullptr && i->kind == ST_ADDR_RESOLVE; i = i->next)
-                ++membersAhead;
-            ++membersAhead; // and the base
-        }
-        const bool skipped = membersAhead > 0 && isIdentifier(item);
-        if (skipped)
-            --membersAhead;
+        const bool skipped = chains.see(*item) != MemberChainReader::Role::Other;
         if (!skipped && isIdentifier(item) && !arrayNameIsNoValue(*item, before)) {
             const Symbol* symbol = findsym(c, item->cval);
             if (symbol != nullptr && symbol->type == ARRAY)
@@ -792,19 +785,23 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
     Compilation& c = s.c;
     const int line = s.line();
     Item* array = indexOn->next;
-    Item* subscript = array != nullptr ? array->next : nullptr;
-    Item* index = subscript != nullptr ? subscript->next : nullptr;
-    Item* end = index != nullptr ? index->next : nullptr;
-    if (array == nullptr || array->kind != IDENTIFIER || subscript == nullptr ||
-        subscript->kind != SUBSCRIPT || index == nullptr || index->kind != EXPSTART ||
-        end == nullptr || end->kind != INDEX_OFF)
+    Subscripts subscripts;
+    if (array == nullptr || array->kind != IDENTIFIER || !readSubscripts(array, subscripts))
         return false;
     std::vector<Item*> members;
-    for (Item* m = end->next; m != nullptr && static_cast<int>(members.size()) < depth; m = m->next)
+    for (Item* m = subscripts.consumed.front()->next;
+         m != nullptr && static_cast<int>(members.size()) < depth; m = m->next)
         members.push_back(m);
-    const Symbol* symbol = findsym(c, array->cval);
-    if (symbol == nullptr || symbol->type != ARRAY ||
-        (symbol->base != STRUCT && symbol->base != UNION))
+    // The array may be a member array of a struct (pl.pts[i].x): its own symbol says.
+    const Symbol* symbol = arraySymbolOf(c, *array);
+    // q[i].m of a pointer to structs reaches them as an array would, from where it points.
+    const bool throughPointer = symbol != nullptr && symbol->type == POINTER &&
+                                symbol->rowDimensions.empty() && array->ival == 0;
+    // g[i][j].m takes a subscript for each dimension.
+    const std::size_t dimensions = symbol != nullptr ? symbol->rowDimensions.size() + 1 : 0;
+    if (symbol == nullptr || (symbol->type != ARRAY && !throughPointer) ||
+        (symbol->base != STRUCT && symbol->base != UNION) ||
+        subscripts.indices.size() != (throughPointer ? 1 : dimensions))
         return false;
     const ResolvedMember resolved = resolveMembers(c, symbol->typeName, members);
     const int size = resolved.member != nullptr ? memberBytes(*resolved.member) : 0;
@@ -818,7 +815,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
     if (memberArray && isStoredInto(s.previous))
         return refuseElement(s, "the member array " + members.back()->cval + " as a target");
     const int elementSize = typesize(c, nullptr, symbol->base, symbol->typeName);
-    genstatement(c, index->sublist);
+    generateElementNumber(c, *symbol, subscripts, line);
     const ExpressionResult position = c.codegen.lastResult;
     loadElementAddress(c, *array, array->ival + resolved.offset, position, elementSize, line);
     releasePendingResult(c);
@@ -839,7 +836,10 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
             drop(s, item);
         return true;
     }
-    pointFsrInto(c, array->cval, line);
+    if (throughPointer)
+        emit(c, PIC_MOVWF, FileSelect, -1, line);
+    else
+        pointFsrInto(c, array->cval, line);
     if (holdsPointer(*resolved.member)) {
         // pts[i].next->v: the member is the pointer it holds (see generateMemberThroughPointer).
         const Symbol holder = pointerHolding(*resolved.member);
@@ -854,12 +854,20 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
 
 void loadElementAddress(Compilation& c, const Item& array, int offset,
                         const ExpressionResult& position, int elementSize, int line) {
+    // Elements reached through a pointer start where it points.
+    const bool throughPointer = ramPointerOf(c, array) != nullptr;
     if (position.kind == INTEGER_CONSTANT) {
-        emit(c, PIC_ADDMEMLOC, array.cval, -1, line, 0, offset + position.value * elementSize);
+        if (throughPointer)
+            loadPointerPlus(c, array, offset + position.value * elementSize, line);
+        else
+            emit(c, PIC_ADDMEMLOC, array.cval, -1, line, 0, offset + position.value * elementSize);
         return;
     }
     const std::string base = newTemporary(c, false);
-    emit(c, PIC_ADDRESSOF, array.cval, -1, line, 0, offset);
+    if (throughPointer)
+        loadPointerPlus(c, array, offset, line);
+    else
+        emit(c, PIC_ADDRESSOF, array.cval, -1, line, 0, offset);
     emit(c, PIC_MOVWF, base, -1, line);
     Item factor;
     factor.kind = position.kind;

@@ -56,23 +56,13 @@ std::vector<Item*> withoutBrackets(Item* list) {
 // name of a member chain, not the operand of & or sizeof.
 std::vector<Item*> wholeAggregates(const Compilation& c, Item* list) {
     std::vector<Item*> found;
-    int membersAhead = 0;
-    bool baseAhead = false;
+    MemberChainReader chains;
     const Item* previous = nullptr;
     for (Item* item = list; item != nullptr; item = item->next) {
-        if (item->kind == ST_ADDR_RESOLVE) {
-            if (!baseAhead)
-                membersAhead = 0;
-            ++membersAhead;
-            baseAhead = true;
-        } else if (baseAhead && (item->kind == IDENTIFIER || item->kind == INDEX_OFF)) {
-            baseAhead = false; // the chain's base (or the end of its subscripted base)
-        } else if (!baseAhead && membersAhead > 0 && item->kind == IDENTIFIER) {
-            --membersAhead;
-        } else if (!baseAhead && wholeAggregate(c, *item) != nullptr &&
-                   !(previous != nullptr && (previous->kind == ADDR || previous->kind == SIZEOF))) {
+        const bool inChain = chains.see(*item) != MemberChainReader::Role::Other;
+        if (!inChain && wholeAggregate(c, *item) != nullptr &&
+            !(previous != nullptr && (previous->kind == ADDR || previous->kind == SIZEOF)))
             found.push_back(item);
-        }
         if (!isBracket(item->kind))
             previous = item;
     }

@@ -28,6 +28,24 @@ constexpr const char* Status = "@__stat__";
 constexpr int Carry = 0;
 constexpr int Zero = 2;
 
+// Reads an expression's items in order and tells which identifiers are the base of a member
+// chain (s of s.m.x) and which name members (m, x), through chains whose base is subscripted
+// or a chain itself (pts[i].y, pl.pts[i].x).
+class MemberChainReader {
+public:
+    enum class Role { Other, Base, Member };
+    Role see(const Item& item);
+
+private:
+    struct Chain {
+        int members = 1;
+        int indexDepth = 0;
+        bool baseDone = false;
+    };
+    std::vector<Chain> open_;
+    bool previousStartedChain_ = false;
+};
+
 bool isLeaf(const Item* item);
 bool isIdentifier(const Item* item); // an 8- or 16-bit identifier leaf
 bool isConstant(const Item* item);

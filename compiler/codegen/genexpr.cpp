@@ -385,28 +385,6 @@ bool act(codegen::Site& s) {
     return codegen::generateStatement(s);
 }
 
-// Member names after a chain of ST_ADDR_RESOLVE and its base are not variables: they are
-// looked up in the struct's tag when the chain is resolved.
-bool skipsCheck(const Item* item, int& membersAhead) {
-    if (item->kind == ST_ADDR_RESOLVE) {
-        // The chain's first item counts the whole chain; the base follows the last one.
-        if (membersAhead == 0) {
-            for (const Item* i = item; i != nullptr && i->kind == ST_ADDR_RESOLVE; i = i->next)
-                --membersAhead;
-        }
-        return false;
-    }
-    if (membersAhead < 0 && item->kind == IDENTIFIER) {
-        membersAhead = -membersAhead; // the base: checked; its members follow
-        return false;
-    }
-    if (membersAhead > 0 && item->kind == IDENTIFIER) {
-        --membersAhead;
-        return true;
-    }
-    return false;
-}
-
 // The last result is the most recent leaf produced or passed: a leaf counts the first time
 // the scan passes it (the scan passes the same leaves again after every change).
 void noteFirstPass(Compilation& c, Item* item) {
@@ -537,7 +515,9 @@ bool genexpr(Compilation& c, Item*& list) {
         return false;
     const int errorsBefore = c.errors();
     Item* previous = nullptr;
-    int membersAhead = 0;
+    // Member names after a chain's base are not variables: they are looked up in the
+    // struct's tag when the chain is resolved.
+    codegen::MemberChainReader chains;
     // Items of an assignment's value so far (it starts after SRC_ADDR): an assignment is
     // checked against the item before it only when that item is the whole value, so that
     // ch = ch + 300 warns about the addition alone.
@@ -545,7 +525,7 @@ bool genexpr(Compilation& c, Item*& list) {
     for (Item* item = list; item != nullptr; item = item->next) {
         if (item->kind == SRC_ADDR)
             valueItems = 0;
-        if (skipsCheck(item, membersAhead))
+        if (chains.see(*item) == codegen::MemberChainReader::Role::Member)
             continue;
         Item* value = isAssignment(item->kind) && valueItems != 1 ? nullptr : previous;
         if (checkvars(c, value, item) == 0)

@@ -954,6 +954,22 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "2; ss[1].w[j]++; ss[i].name[0] = 'a'; ss[i].name[1] = 'b'; us[i].c[0] = 7; r = "
          "sum(ss[i].w) * 10 + len(ss[i].name) * 1000 + us[1].i * 10000; }\n",
          "r", 3080 + 2000 + 70000 - 65536},
+        // Members of elements wherever the elements are: in arrays of more dimensions, in a
+        // member array of structs, behind a pointer to structs subscripted (arr[i].x of a
+        // parameter), and &q[i].
+        {"sx28.h",
+         "struct pt { char x; char y; };\n"
+         "struct poly { char n; struct pt pts[3]; } pl, *pp;\n"
+         "struct wrap { char k; struct poly p; } w;\n"
+         "struct pt g[2][3], *q;\n"
+         "long r;\n"
+         "long total(struct pt *arr, char n) { long s = 0; char i; for (i = 0; i < n; i++) s += "
+         "arr[i].x * 10 + arr[i].y; return s; }\n"
+         "void main(void) { char i = 2, j = 1; pp = &pl; pl.pts[i].x = 4; pl.pts[1].y = 3; "
+         "pp->pts[0].x = 1; pp->pts[i].y = 2; pl.pts[i].x++; pp->pts[j].y += 5; w.p.pts[j].x = "
+         "6; g[1][i].y = 7; g[j][0].x = g[1][i].y + 1; q = pl.pts; q = &q[j]; q[1].y = 9; r = "
+         "total(pl.pts, 3) * 10 + w.p.pts[1].x + g[1][0].x * 1000 + (q - pl.pts) * 10000; }\n",
+         "r", (10 + 8 + 59) * 10 + 6 + 8000 + 10000},
         // The standard headers of a freestanding program name this dialect's widths.
         {"sx28.h",
          "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"
