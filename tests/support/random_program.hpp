@@ -50,6 +50,7 @@ struct Features {
     bool pointerPointers = true;   // int **pp = &p; **pp, (*pp)[i], pp[0][i], *pp = &x;
                                    // char **, and int ***ppp = &pp; ***ppp, *ppp = &p
     bool structResults = true;     // functions returning a struct: s = f(), x = f().m
+    bool pointerMembers = true;    // structs of pointers: *s.p, s.p[k], s.p++, s.p == &x
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -71,9 +72,13 @@ struct Member {
     std::string spelling;
 };
 
+// A struct either holds integer members or only pointers (pointerMembers: a member's type
+// and spelling are what it points at); the latter is neither passed nor returned whole.
 struct StructType {
     std::string name;
     std::vector<Member> members;
+    std::vector<Member> pointerMembers;
+    bool holdsPointers() const { return !pointerMembers.empty(); }
 };
 
 // Where a pointer points: a variable and one of its cells (an element, a member).
@@ -102,12 +107,23 @@ struct Variable {
     bool walksArray = false;           // a pointer into one array, indexed and moved; a
                                        // pointer to pointers that all walk the same array
     int depth = 2;                     // a PointerPointer's levels: 2 (int **), 3 (int ***)
+    int holder = -1;      // a pointer that is a member of this struct variable, named holder.member
     bool omitted = false; // left out of the text unless used (reduction: RAM layout matters)
 };
 
 // A pointer or a pointer to pointers: it holds an address, not a value the model checks.
 inline bool holdsAddress(const Variable& v) {
     return v.storage == Storage::Pointer || v.storage == Storage::PointerPointer;
+}
+
+// The pointers that are members of a struct variable, in the order of its type's members.
+inline std::vector<int> pointerMembersOf(const std::vector<Variable>& variables, int holder) {
+    std::vector<int> found;
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        if (variables[i].holder == holder)
+            found.push_back(static_cast<int>(i));
+    }
+    return found;
 }
 
 // A pointer to the rows of an array of two dimensions: (*p)[c], p[r][c] and *(p[r] + c) reach
@@ -142,7 +158,8 @@ struct Place {
 };
 
 struct Expr {
-    enum class Kind { Constant, Read, Unary, Binary, Cast, Conditional, Call, Step };
+    // AddressTest: pointer == &place (op Eq) or pointer != &place (op Ne).
+    enum class Kind { Constant, Read, Unary, Binary, Cast, Conditional, Call, Step, AddressTest };
     Kind kind = Kind::Constant;
     dialect::Op op = dialect::Op::Add;
     std::int32_t constant = 0;
@@ -152,6 +169,7 @@ struct Expr {
     bool increment = true, prefix = true; // Step: ++x, x++, --x, x--
     int function = -1;                    // Call
     int member = -1;                      // Call of a function returning a struct: f().m
+    int pointer = -1;                     // AddressTest
     std::vector<Expr> operands;           // Conditional: condition, then, else; Call: the arguments
 };
 
@@ -182,6 +200,7 @@ struct Statement {
     std::vector<Case> cases;
     int counter = -1, trips = 0;
     int pointer = -1, amount = 1;
+    bool stepped = false; // a MovePointer of 1 written pointer++
 };
 
 struct Case {

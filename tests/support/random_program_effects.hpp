@@ -124,6 +124,9 @@ private:
             x = calls_[e.function];
         if (e.kind == Expr::Kind::Read || e.kind == Expr::Kind::Step)
             x.add(access(e.place, true, e.kind == Expr::Kind::Step));
+        // Taking an address reads nothing; the test reads the pointer.
+        if (e.kind == Expr::Kind::AddressTest)
+            x.reads.insert(e.pointer);
         return x;
     }
 

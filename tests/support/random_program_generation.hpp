@@ -87,6 +87,9 @@ public:
     // A struct variable of the type, read whole.
     Expr wholeStruct(int structType);
     Expr step(const Place& at);
+    // &g, &a[k], &s.m for the pointer; for a walking pointer an element of its array's first
+    // half.
+    Place cellOf(const Variable& pointer, int target);
     // An index below the bound; an offset keeping a walking pointer inside its array.
     Expr index(int bound, bool effects);
     // The subscripts of an element among the array's first bound cells: one, or a row and a
@@ -111,6 +114,8 @@ private:
     Expr argumentOf(int depth, const Type& parameter);
     Expr readOfType(const Type& t);
     std::vector<int> callable() const;
+    std::vector<int> memberPointers() const;
+    Expr addressTest();
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);
     Place pointeePointee(int pointer, bool effects);

@@ -74,6 +74,8 @@ private:
             bytes += addArray(AllTypes[g_.pick(2)]);
         if (f_.wordArrays)
             bytes += addArray(AllTypes[2 + g_.pick(2)]);
+        if (f_.structs && f_.pointers && f_.pointerMembers)
+            bytes += pointerStructs();
         while (bytes < budget) {
             const int kind = g_.pick(4);
             if (kind == 0 && f_.byteArrays)
@@ -123,7 +125,7 @@ private:
         int bytes = 0;
         const int types = 1 + g_.pick(2);
         for (int s = 0; s < types; ++s) {
-            StructType type{"T" + std::to_string(s), {}};
+            StructType type{"T" + std::to_string(s), {}, {}};
             for (int m = 2 + g_.pick(3); m > 0; --m) {
                 const Type t = g_.anyType();
                 type.members.push_back(
@@ -143,6 +145,47 @@ private:
             }
         }
         return bytes;
+    }
+
+    // A struct type of two or three pointers to the globals so far, and one or two variables
+    // of it, each member a pointer of its own: h.m0 = &x, *h.m0, h.m0[k], h.m0++. No member
+    // is spelled char *: the compiler leaves the RAM flag out of such a member's initialiser.
+    int pointerStructs() {
+        StructType type{"H" + std::to_string(p_.structs.size()), {}, {}};
+        for (int m = 2 + g_.pick(2); m > 0; --m) {
+            const Type t = g_.anyType();
+            type.pointerMembers.push_back(
+                {"m" + std::to_string(type.pointerMembers.size()), t, g_.spelling(t, true, false)});
+        }
+        p_.structs.push_back(type);
+        int bytes = 0;
+        for (int n = 1 + g_.pick(2); n > 0; --n) {
+            Variable v;
+            v.name = nameFor('h');
+            v.storage = Storage::Struct;
+            v.structType = static_cast<int>(p_.structs.size()) - 1;
+            const int holder = add(std::move(v));
+            for (const Member& m : type.pointerMembers) {
+                std::optional<Variable> pointer = pointerTo(m.type, m.spelling, false);
+                if (!pointer)
+                    continue;
+                pointer->name = p_.variables[holder].name + "." + m.name;
+                pointer->holder = holder;
+                bytes += 1;
+                add(std::move(*pointer));
+            }
+        }
+        return bytes;
+    }
+
+    // The struct types a function may take or return whole.
+    std::vector<int> plainStructs() const {
+        std::vector<int> found;
+        for (std::size_t i = 0; i < p_.structs.size(); ++i) {
+            if (!p_.structs[i].holdsPointers())
+                found.push_back(static_cast<int>(i));
+        }
+        return found;
     }
 
     // A global at the end of every bank above the first, 8 and 16 bits in turn, given its
@@ -178,17 +221,25 @@ private:
         return -1;
     }
 
-    // A pointer either walks one array (indexed, moved) or points at one of a few cells.
     int addPointer(const Type& t) {
+        std::optional<Variable> v = pointerTo(t, g_.spelling(t, true), true);
+        if (!v)
+            return -1;
+        v->name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
+        v->function = g_.function;
+        return add(std::move(*v));
+    }
+
+    // A pointer either walks one array (indexed, moved) or points at one of a few cells;
+    // none when no global holds a cell of the type.
+    std::optional<Variable> pointerTo(const Type& t, const std::string& spelling, bool rows) {
         std::vector<int> candidates = pointeesOf(t);
         if (candidates.empty())
-            return -1;
+            return std::nullopt;
         Variable v;
-        v.name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
         v.storage = Storage::Pointer;
         v.type = t;
-        v.spelling = g_.spelling(t, true);
-        v.function = g_.function;
+        v.spelling = spelling;
         std::vector<int> arrays;
         for (int c : candidates) {
             if (p_.variables[c].storage == Storage::Array)
@@ -199,7 +250,7 @@ private:
             v.pointees = {g_.any(arrays)};
             // Some walk the rows of an array of two dimensions.
             const int columns = p_.variables[v.pointees[0]].columns;
-            if (columns > 0 && g_.chance(0.5))
+            if (rows && columns > 0 && g_.chance(0.5))
                 v.columns = columns;
         } else {
             std::shuffle(candidates.begin(), candidates.end(), g_.random);
@@ -207,7 +258,7 @@ private:
             v.pointees = candidates;
         }
         v.initialPointer = {v.pointees[0], firstCell(v.pointees[0], t)};
-        return add(std::move(v));
+        return v;
     }
 
     // Whether the pointer (to pointers) points at char cells spelled char: its pointers to
@@ -283,8 +334,8 @@ private:
         if (withResult && g_.chance(0.75)) {
             f.result = g_.anyType();
             f.resultSpelling = g_.spelling(*f.result);
-        } else if (withResult && f_.structResults && !p_.structs.empty() && g_.chance(0.6)) {
-            f.structResult = g_.pick(static_cast<int>(p_.structs.size()));
+        } else if (withResult && f_.structResults && !plainStructs().empty() && g_.chance(0.6)) {
+            f.structResult = g_.any(plainStructs());
             f.resultSpelling = "struct " + p_.structs[f.structResult].name;
         }
         p_.functions.push_back(f);
@@ -303,7 +354,7 @@ private:
             v.parameter = true;
             built.parameters.push_back(add(std::move(v)));
         }
-        if (withResult && f_.structArguments && !p_.structs.empty() && g_.chance(0.5))
+        if (withResult && f_.structArguments && !plainStructs().empty() && g_.chance(0.5))
             structParameter(built);
         for (int i = 1 + g_.pick(3); i > 0; --i) {
             Variable v = scalar(nameFor('v'), g_.anyType());
@@ -337,7 +388,7 @@ private:
         Variable v;
         v.name = nameFor('x');
         v.storage = Storage::Struct;
-        v.structType = g_.pick(static_cast<int>(p_.structs.size()));
+        v.structType = g_.any(plainStructs());
         v.spelling = "struct " + p_.structs[v.structType].name;
         v.function = g_.function;
         v.parameter = true;
@@ -682,34 +733,8 @@ private:
         s.kind = Statement::Kind::PointAt;
         s.pointer = g_.any(g_.pointers());
         const Variable& pointer = p_.variables[s.pointer];
-        s.place = cellOf(pointer, g_.any(pointer.pointees));
+        s.place = e_.cellOf(pointer, g_.any(pointer.pointees));
         return s;
-    }
-
-    // &g, &a[k], &s.m for the pointer; for a walking pointer an element of its array's first
-    // half.
-    Place cellOf(const Variable& pointer, int target) {
-        const Variable& v = p_.variables[target];
-        Place at;
-        at.variable = target;
-        if (pointsAtRows(pointer)) {
-            // &a[r]: a row of the array's first half.
-            at.kind = Place::Kind::Element;
-            at.index = {e_.index(std::max(1, v.length / v.columns / 2), false)};
-        } else if (v.storage == Storage::Array) {
-            at.kind = Place::Kind::Element;
-            const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
-            at.index = e_.elementIndex(v, bound, false);
-        } else if (v.storage == Storage::Struct) {
-            at.kind = Place::Kind::Member;
-            std::vector<int> members;
-            for (int c = 0; c < cellCount(p_, v); ++c) {
-                if (cellType(p_, target, c) == pointer.type)
-                    members.push_back(c);
-            }
-            at.member = g_.any(members);
-        }
-        return at;
     }
 
     // pp = &p;
@@ -728,7 +753,7 @@ private:
         s.kind = Statement::Kind::PointAtThrough;
         s.pointer = g_.any(g_.pointerPointers());
         const std::vector<int>& pointers = p_.variables[s.pointer].pointees;
-        s.place = cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
+        s.place = e_.cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
         return s;
     }
 
@@ -737,6 +762,7 @@ private:
         s.kind = Statement::Kind::MovePointer;
         s.pointer = g_.any(g_.pointers(true));
         s.amount = 1;
+        s.stepped = p_.variables[s.pointer].holder >= 0 && g_.chance(0.5);
         return s;
     }
 

@@ -161,6 +161,7 @@ private:
             pointers_[pointedAtPointer(s.pointer)] = locate(s.place);
             return Flow::Normal;
         case Statement::Kind::MovePointer:
+            // p++ steps as p = p + 1 does.
             pointers_[s.pointer] = moved(pointers_[s.pointer],
                                          s.amount * std::max(p_.variables[s.pointer].columns, 1));
             return Flow::Normal;
@@ -245,6 +246,13 @@ private:
             const Value old = load(cell);
             step(cell, e.increment);
             return e.prefix ? load(cell) : old;
+        }
+        case Expr::Kind::AddressTest: {
+            const PointerValue held = pointers_[e.pointer];
+            if (held.variable < 0)
+                throw Undefined{}; // a pointer never set
+            const bool same = held == locate(e.place);
+            return dialect::truth(e.op == dialect::Op::Eq ? same : !same);
         }
         }
         throw Undefined{};
