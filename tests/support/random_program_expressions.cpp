@@ -80,7 +80,7 @@ Expr ExpressionMaker::addressTest() {
 Place ExpressionMaker::place(bool forWriting, bool effects) {
     const Program& p = g_.program;
     const bool localsOnly = forWriting && g_.writesLocalsOnly;
-    std::vector<int> scalars, arrays, structs, pointers, pointerPointers;
+    std::vector<int> scalars, arrays, structs, pointers, pointerPointers, links;
     for (int v : g_.visible) {
         const Variable& variable = p.variables[v];
         if (localsOnly && (variable.function < 0 || holdsAddress(variable)))
@@ -92,8 +92,10 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
             arrays.push_back(v);
         if (variable.storage == Storage::Struct && cellCount(p, variable) > 0)
             structs.push_back(v);
-        if (variable.storage == Storage::Pointer)
+        if (variable.storage == Storage::Pointer && !pointsAtStructs(variable))
             pointers.push_back(v);
+        if (pointsAtStructs(variable))
+            links.push_back(v);
         if (variable.storage == Storage::PointerPointer)
             pointerPointers.push_back(v);
     }
@@ -115,6 +117,8 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
         }
         if (kind == 3 && !pointerPointers.empty() && g_.chance(0.5))
             return pointeePointee(g_.any(pointerPointers), effects);
+        if (kind == 3 && !links.empty() && g_.chance(0.4))
+            return arrow(g_.any(links));
         if (kind == 3 && !pointers.empty())
             return pointee(g_.any(pointers), effects);
         if (kind > 3) {
@@ -162,6 +166,17 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
     return at;
 }
 
+// p->m, p->next->m or p->next->next->m: every node's next points at a node.
+Place ExpressionMaker::arrow(int pointer) {
+    Place at;
+    at.kind = Place::Kind::Arrow;
+    at.variable = pointer;
+    at.member = g_.pick(static_cast<int>(
+        g_.program.structs[g_.program.variables[pointer].structType].members.size()));
+    at.hops = g_.pick(3);
+    return at;
+}
+
 // **pp or *pp[0]; when the pointers walk an array also (*pp)[i], *(*pp + k) and pp[0][i].
 Place ExpressionMaker::pointeePointee(int pointer, bool effects) {
     Place at;
@@ -199,6 +214,8 @@ Place ExpressionMaker::cellOf(const Variable& pointer, int target) {
     const Variable& v = g_.program.variables[target];
     Place at;
     at.variable = target;
+    if (pointsAtStructs(pointer))
+        return at; // &n, a whole node
     if (pointsAtRows(pointer)) {
         // &a[r]: a row of the array's first half.
         at.kind = Place::Kind::Element;

@@ -42,7 +42,8 @@ constexpr Letter Letters[] = {
      "int **pp = &p: **pp, (*pp)[i], *pp = &x; char **; int ***ppp = &pp: ***ppp, *ppp = &p"},
     {'j', &Features::structResults, "functions returning a struct: s = f(), x = f().m"},
     {'P', &Features::pointerMembers,
-     "structs of int *, long *, char * members: *s.p, s.p[k], *s.p += e, s.p++, s.p == &x"},
+     "structs of int * and long * members: *s.p, s.p[k], *s.p += e, s.p++, &x == s.p; "
+     "a ring of list nodes: p->next->m, p = p->next"},
 };
 
 Features none() {

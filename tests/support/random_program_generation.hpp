@@ -59,6 +59,7 @@ struct Generation {
     // The pointers the function may use; those walking an array.
     std::vector<int> pointers(bool walking = false) const;
     std::vector<int> pointerPointers() const;
+    std::vector<int> listPointers() const;
     // The array a walking pointer, or the pointers a pointer to pointers points at, walk.
     const Variable& walkedArray(int pointer) const;
 
@@ -87,8 +88,8 @@ public:
     // A struct variable of the type, read whole.
     Expr wholeStruct(int structType);
     Expr step(const Place& at);
-    // &g, &a[k], &s.m for the pointer; for a walking pointer an element of its array's first
-    // half.
+    // &g, &a[k], &s.m for the pointer, &n for a pointer to list nodes; for a walking pointer an
+    // element of its array's first half.
     Place cellOf(const Variable& pointer, int target);
     // An index below the bound; an offset keeping a walking pointer inside its array.
     Expr index(int bound, bool effects);
@@ -119,6 +120,7 @@ private:
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);
     Place pointeePointee(int pointer, bool effects);
+    Place arrow(int pointer);
 
     Generation& g_;
     int callsBlocked_ = 0; // inside an argument, calls do not nest

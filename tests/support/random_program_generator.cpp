@@ -75,7 +75,7 @@ private:
         if (f_.wordArrays)
             bytes += addArray(AllTypes[2 + g_.pick(2)]);
         if (f_.structs && f_.pointers && f_.pointerMembers)
-            bytes += pointerStructs();
+            bytes += pointerStructs() + list();
         while (bytes < budget) {
             const int kind = g_.pick(4);
             if (kind == 0 && f_.byteArrays)
@@ -126,23 +126,10 @@ private:
         const int types = 1 + g_.pick(2);
         for (int s = 0; s < types; ++s) {
             StructType type{"T" + std::to_string(s), {}, {}};
-            for (int m = 2 + g_.pick(3); m > 0; --m) {
-                const Type t = g_.anyType();
-                type.members.push_back(
-                    {"m" + std::to_string(type.members.size()), t, g_.spelling(t)});
-            }
+            addMembers(type, 2 + g_.pick(3));
             p_.structs.push_back(type);
-            for (int n = 1 + g_.pick(2); n > 0; --n) {
-                Variable v;
-                v.name = nameFor('s');
-                v.storage = Storage::Struct;
-                v.structType = s;
-                for (const Member& m : type.members) {
-                    v.initial.push_back(g_.value(m.type));
-                    bytes += bytesOf(m.type);
-                }
-                add(std::move(v));
-            }
+            for (int n = 1 + g_.pick(2); n > 0; --n)
+                add(structVariable('s', s, bytes));
         }
         return bytes;
     }
@@ -178,6 +165,46 @@ private:
         return bytes;
     }
 
+    // Two or three list nodes, each one's next pointing at the one before; main's first
+    // statement points the first one's at the last, closing a ring that any number of ->next
+    // keeps inside. A global pointer to them walks it: p = p->next.
+    int list() {
+        StructType type{"L" + std::to_string(p_.structs.size()), {}, {}};
+        type.linked = true;
+        addMembers(type, 1 + g_.pick(2));
+        p_.structs.push_back(type);
+        const int structType = static_cast<int>(p_.structs.size()) - 1;
+        std::vector<int> nodes, links;
+        int bytes = 0;
+        for (int n = 2 + g_.pick(2); n > 0; --n) {
+            nodes.push_back(add(structVariable('n', structType, bytes)));
+            Variable next = listPointer(structType, nodes);
+            next.name = p_.variables[nodes.back()].name + ".next";
+            next.holder = nodes.back();
+            next.initialPointer = {nodes.size() > 1 ? nodes[nodes.size() - 2] : -1, 0};
+            links.push_back(add(std::move(next)));
+            bytes += 1;
+        }
+        // Every pointer may point at every node.
+        for (int link : links)
+            p_.variables[link].pointees = nodes;
+        Variable walker = listPointer(structType, nodes);
+        walker.name = nameFor('p');
+        walker.initialPointer = {g_.any(nodes), 0};
+        add(std::move(walker));
+        return bytes + 1;
+    }
+
+    Variable listPointer(int structType, const std::vector<int>& nodes) const {
+        Variable v;
+        v.storage = Storage::Pointer;
+        v.structType = structType;
+        v.type = p_.structs[structType].members[0].type;
+        v.spelling = "struct " + p_.structs[structType].name;
+        v.pointees = nodes;
+        return v;
+    }
+
     // The struct types a function may take or return whole.
     std::vector<int> plainStructs() const {
         std::vector<int> found;
@@ -186,6 +213,27 @@ private:
                 found.push_back(static_cast<int>(i));
         }
         return found;
+    }
+
+    // Integer members m0, m1 ... of any types.
+    void addMembers(StructType& type, int count) {
+        for (int m = count; m > 0; --m) {
+            const Type t = g_.anyType();
+            type.members.push_back({"m" + std::to_string(type.members.size()), t, g_.spelling(t)});
+        }
+    }
+
+    // A struct variable of the type, its members set to values; their bytes added to bytes.
+    Variable structVariable(char prefix, int structType, int& bytes) {
+        Variable v;
+        v.name = nameFor(prefix);
+        v.storage = Storage::Struct;
+        v.structType = structType;
+        for (const Member& m : p_.structs[structType].members) {
+            v.initial.push_back(g_.value(m.type));
+            bytes += bytesOf(m.type);
+        }
+        return v;
     }
 
     // A global at the end of every bank above the first, 8 and 16 bits in turn, given its
@@ -279,7 +327,8 @@ private:
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             const Variable& v = p_.variables[i];
             // A pointer to rows is no pointer a pointer to pointers reaches.
-            const bool level = depth == 2 ? v.storage == Storage::Pointer && !pointsAtRows(v)
+            const bool level = depth == 2 ? v.storage == Storage::Pointer && !pointsAtRows(v) &&
+                                                !pointsAtStructs(v)
                                           : v.storage == Storage::PointerPointer && v.depth == 2;
             if (level && (v.function < 0 || v.function == g_.function))
                 candidates.push_back(static_cast<int>(i));
@@ -408,6 +457,17 @@ private:
             s.value = {constantExpr(g_.value(v.type))};
             starts.push_back(std::move(s));
         }
+        // The first list node's next, closing the ring at the last node.
+        for (std::size_t i = 0; i < p_.variables.size(); ++i) {
+            const Variable& v = p_.variables[i];
+            if (!pointsAtStructs(v) || v.holder < 0 || v.initialPointer.variable >= 0)
+                continue;
+            Statement s;
+            s.kind = Statement::Kind::PointAt;
+            s.pointer = static_cast<int>(i);
+            s.place.variable = v.pointees.back();
+            starts.push_back(std::move(s));
+        }
         return starts;
     }
 
@@ -503,6 +563,8 @@ private:
                     return switchStatement(depth);
                 break;
             case 8:
+                if (!g_.listPointers().empty() && !g_.writesLocalsOnly && g_.chance(0.3))
+                    return followLink();
                 if (!g_.pointerPointers().empty() && !g_.writesLocalsOnly && g_.chance(0.6))
                     return g_.chance(0.5) ? pointAtPointer() : pointAtThrough();
                 if (f_.pointers && !g_.pointers().empty() && !g_.writesLocalsOnly)
@@ -517,6 +579,7 @@ private:
                 if (nested && inFunction && g_.chance(0.3))
                     return earlyReturn();
                 break;
+
             default:
                 return assignment();
             }
@@ -754,6 +817,14 @@ private:
         s.pointer = g_.any(g_.pointerPointers());
         const std::vector<int>& pointers = p_.variables[s.pointer].pointees;
         s.place = e_.cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
+        return s;
+    }
+
+    // p = p->next;
+    Statement followLink() {
+        Statement s;
+        s.kind = Statement::Kind::FollowLink;
+        s.pointer = g_.any(g_.listPointers());
         return s;
     }
 

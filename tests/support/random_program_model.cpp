@@ -160,6 +160,9 @@ private:
         case Statement::Kind::PointAtThrough:
             pointers_[pointedAtPointer(s.pointer)] = locate(s.place);
             return Flow::Normal;
+        case Statement::Kind::FollowLink:
+            pointers_[s.pointer] = pointers_[nextOf(pointers_[s.pointer])];
+            return Flow::Normal;
         case Statement::Kind::MovePointer:
             // p++ steps as p = p + 1 does.
             pointers_[s.pointer] = moved(pointers_[s.pointer],
@@ -329,6 +332,12 @@ private:
                 pointer = pointedAtPointer(pointer);
             return pointee(pointers_[pointer], place);
         }
+        case Place::Kind::Arrow: {
+            PointerValue node = pointers_[place.variable];
+            for (int hop = 0; hop < place.hops; ++hop)
+                node = pointers_[nextOf(node)];
+            return inside({node.variable, place.member});
+        }
         case Place::Kind::PointeeStep: {
             const PointerValue at = inside(pointers_[place.variable]);
             pointers_[place.variable] = moved(at, 1);
@@ -354,6 +363,16 @@ private:
         if (at < 0 || !holdsAddress(p_.variables[at]))
             throw Undefined{};
         return at;
+    }
+
+    // The next member of the list node a pointer holds.
+    int nextOf(const PointerValue& node) const {
+        if (node.variable < 0)
+            throw Undefined{}; // a next never set
+        const std::vector<int> next = pointerMembersOf(p_.variables, node.variable);
+        if (next.size() != 1 || !pointsAtStructs(p_.variables[next[0]]))
+            throw Undefined{};
+        return next[0];
     }
 
     PointerValue inside(const PointerValue& at) const {

@@ -52,6 +52,8 @@ public:
                 out += " " + m.spelling + " " + m.name + ";";
             for (const Member& m : s.pointerMembers)
                 out += " " + m.spelling + " *" + m.name + ";";
+            if (s.linked)
+                out += " struct " + s.name + " *next;";
             out += " };\n";
         }
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
@@ -127,7 +129,7 @@ private:
             const int stars = v.storage == Storage::Pointer ? 1 : v.depth;
             std::string text = v.spelling + " " + std::string(stars, '*') + v.name;
             if (v.initialPointer.variable >= 0)
-                text += " = &" + cellName(v.initialPointer);
+                text += " = " + initialAddress(v);
             return text + ";";
         }
         std::string text = v.storage == Storage::Struct
@@ -156,9 +158,19 @@ private:
         std::vector<std::string> values;
         for (std::int32_t value : p_.variables[id].initial)
             values.push_back(std::to_string(value));
-        for (int member : pointerMembersOf(p_.variables, id))
-            values.push_back("&" + cellName(p_.variables[member].initialPointer));
+        // A list's first node leaves its next to main: it is the last member.
+        for (int member : pointerMembersOf(p_.variables, id)) {
+            if (p_.variables[member].initialPointer.variable >= 0)
+                values.push_back(initialAddress(p_.variables[member]));
+        }
         return values;
+    }
+
+    // &cell, or &n for a pointer to list nodes.
+    std::string initialAddress(const Variable& pointer) const {
+        if (pointsAtStructs(pointer))
+            return "&" + p_.variables[pointer.initialPointer.variable].name;
+        return "&" + cellName(pointer.initialPointer);
     }
 
     std::string cellName(const PointerValue& at) const {
@@ -250,6 +262,10 @@ private:
             return indent + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
         case Statement::Kind::PointAtThrough:
             return indent + "*" + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
+        case Statement::Kind::FollowLink: {
+            const std::string name = p_.variables[s.pointer].name;
+            return indent + name + " = " + name + "->next;\n";
+        }
         case Statement::Kind::MovePointer: {
             const std::string name = p_.variables[s.pointer].name;
             if (s.stepped)
@@ -294,6 +310,13 @@ private:
             return "*(" + name + " + " + expression(at.index[0]) + ")";
         case Place::Kind::PointeeStep:
             return "*" + name + "++";
+        case Place::Kind::Arrow: {
+            std::string text = name;
+            for (int hop = 0; hop < at.hops; ++hop)
+                text += "->next";
+            const Variable& pointer = p_.variables[at.variable];
+            return text + "->" + p_.structs[pointer.structType].members[at.member].name;
+        }
         case Place::Kind::PointeePointee: {
             // The pointers to pointers' own levels: * for pp, ** for ppp.
             const std::string through(p_.variables[at.variable].depth - 1, '*');
