@@ -135,8 +135,9 @@ private:
     }
 
     // A struct type of two or three pointers to the globals so far, and one or two variables
-    // of it, each member a pointer of its own: h.m0 = &x, *h.m0, h.m0[k], h.m0++. No member
-    // is spelled char *: the compiler leaves the RAM flag out of such a member's initialiser.
+    // of it (one on the SX28, with its 136 bytes of RAM in banks no struct spans), each
+    // member a pointer of its own: h.m0 = &x, *h.m0, h.m0[k], h.m0++. No member is spelled
+    // char *: the compiler leaves the RAM flag out of such a member's initialiser.
     int pointerStructs() {
         StructType type{"H" + std::to_string(p_.structs.size()), {}, {}};
         for (int m = 2 + g_.pick(2); m > 0; --m) {
@@ -146,7 +147,7 @@ private:
         }
         p_.structs.push_back(type);
         int bytes = 0;
-        for (int n = 1 + g_.pick(2); n > 0; --n) {
+        for (int n = g_.sx52 ? 1 + g_.pick(2) : 1; n > 0; --n) {
             Variable v;
             v.name = nameFor('h');
             v.storage = Storage::Struct;
@@ -165,9 +166,9 @@ private:
         return bytes;
     }
 
-    // Two or three list nodes, each one's next pointing at the one before; main's first
-    // statement points the first one's at the last, closing a ring that any number of ->next
-    // keeps inside. A global pointer to them walks it: p = p->next.
+    // Two or three list nodes (two on the SX28), each one's next pointing at the one before;
+    // main's first statement points the first one's at the last, closing a ring that any
+    // number of ->next keeps inside. A global pointer to them walks it: p = p->next.
     int list() {
         StructType type{"L" + std::to_string(p_.structs.size()), {}, {}};
         type.linked = true;
@@ -176,7 +177,7 @@ private:
         const int structType = static_cast<int>(p_.structs.size()) - 1;
         std::vector<int> nodes, links;
         int bytes = 0;
-        for (int n = 2 + g_.pick(2); n > 0; --n) {
+        for (int n = g_.sx52 ? 2 + g_.pick(2) : 2; n > 0; --n) {
             nodes.push_back(add(structVariable('n', structType, bytes)));
             Variable next = listPointer(structType, nodes);
             next.name = p_.variables[nodes.back()].name + ".next";
