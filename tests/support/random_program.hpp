@@ -50,6 +50,8 @@ struct Features {
     bool pointerPointers = true;   // int **pp = &p; **pp, (*pp)[i], pp[0][i], *pp = &x;
                                    // char **, and int ***ppp = &pp; ***ppp, *ppp = &p
     bool structResults = true;     // functions returning a struct: s = f(), x = f().m
+    bool pointerMembers = true;    // structs of pointers: *s.p, s.p[k], s.p++, &x == s.p;
+                                   // list nodes: p->next->m, p = p->next
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -71,9 +73,15 @@ struct Member {
     std::string spelling;
 };
 
+// A struct either holds integer members, only pointers (pointerMembers: a member's type and
+// spelling are what it points at), or is a list node: integer members and next, a pointer to
+// a struct of its own type. One holding pointers is neither passed nor returned whole.
 struct StructType {
     std::string name;
     std::vector<Member> members;
+    std::vector<Member> pointerMembers;
+    bool linked = false;
+    bool holdsPointers() const { return !pointerMembers.empty() || linked; }
 };
 
 // Where a pointer points: a variable and one of its cells (an element, a member).
@@ -102,6 +110,9 @@ struct Variable {
     bool walksArray = false;           // a pointer into one array, indexed and moved; a
                                        // pointer to pointers that all walk the same array
     int depth = 2;                     // a PointerPointer's levels: 2 (int **), 3 (int ***)
+    // A pointer that is a member of this struct variable, named holder.member (a list node's
+    // pointer to the next, structType set, is named holder.next).
+    int holder = -1;
     bool omitted = false; // left out of the text unless used (reduction: RAM layout matters)
 };
 
@@ -110,10 +121,25 @@ inline bool holdsAddress(const Variable& v) {
     return v.storage == Storage::Pointer || v.storage == Storage::PointerPointer;
 }
 
+// The pointers that are members of a struct variable, in the order of its type's members.
+inline std::vector<int> pointerMembersOf(const std::vector<Variable>& variables, int holder) {
+    std::vector<int> found;
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        if (variables[i].holder == holder)
+            found.push_back(static_cast<int>(i));
+    }
+    return found;
+}
+
 // A pointer to the rows of an array of two dimensions: (*p)[c], p[r][c] and *(p[r] + c) reach
 // a cell, p = p + 1 steps a row.
 inline bool pointsAtRows(const Variable& v) {
     return v.storage == Storage::Pointer && v.columns > 0;
+}
+
+// A pointer to list nodes, whole structs of its structType: p->m, p->next->m.
+inline bool pointsAtStructs(const Variable& v) {
+    return v.storage == Storage::Pointer && v.structType >= 0;
 }
 
 struct Expr;
@@ -123,7 +149,8 @@ struct Expr;
 // (*pp)[i], *(*pp + i), and with the form FirstRow *pp[0] or pp[0][i]; of depth 3 ***ppp,
 // (**ppp)[i], *(**ppp + i), **ppp[0] or ppp[0][0][i]. Through a pointer to rows the forms
 // are (*p)[c], p[r][c] and *(p[r] + c); an element with one index of an array of two
-// dimensions is a row (&a[r], what a pointer to rows is set to).
+// dimensions is a row (&a[r], what a pointer to rows is set to). Through a pointer to list
+// nodes (Arrow) a member is p->m, p->next->m, p->next->next->m: hops times ->next.
 struct Place {
     enum class Kind {
         Variable,
@@ -131,18 +158,21 @@ struct Place {
         Member,
         Pointee,
         PointeeStep,
-        PointeePointee
+        PointeePointee,
+        Arrow
     } kind = Kind::Variable;
     enum class Form { Star, Subscript, Sum, FirstRow } form = Form::Star; // *p, p[i], *(p + i)
     int variable = 0; // the variable, array, struct, pointer or pointer to pointers
     int member = 0;
+    int hops = 0;
     // An element's index (two for an array of two dimensions), a pointer's offset; none for
     // *p and *p++.
     std::vector<Expr> index;
 };
 
 struct Expr {
-    enum class Kind { Constant, Read, Unary, Binary, Cast, Conditional, Call, Step };
+    // AddressTest: pointer == &place (op Eq) or pointer != &place (op Ne).
+    enum class Kind { Constant, Read, Unary, Binary, Cast, Conditional, Call, Step, AddressTest };
     Kind kind = Kind::Constant;
     dialect::Op op = dialect::Op::Add;
     std::int32_t constant = 0;
@@ -152,6 +182,7 @@ struct Expr {
     bool increment = true, prefix = true; // Step: ++x, x++, --x, x--
     int function = -1;                    // Call
     int member = -1;                      // Call of a function returning a struct: f().m
+    int pointer = -1;                     // AddressTest
     std::vector<Expr> operands;           // Conditional: condition, then, else; Call: the arguments
 };
 
@@ -172,7 +203,8 @@ struct Statement {
         Return,         // return value; (none in a void function)
         PointAt,        // pointer = &place; (a pointer to pointers: pp = &p;)
         PointAtThrough, // *pointer = &place; through a pointer to pointers
-        MovePointer     // pointer = pointer + amount;
+        MovePointer,    // pointer = pointer + amount;
+        FollowLink      // pointer = pointer->next; (a pointer to list nodes)
     };
     Kind kind = Kind::Evaluate;
     Place place;
@@ -182,6 +214,7 @@ struct Statement {
     std::vector<Case> cases;
     int counter = -1, trips = 0;
     int pointer = -1, amount = 1;
+    bool stepped = false; // a MovePointer of 1 written pointer++
 };
 
 struct Case {

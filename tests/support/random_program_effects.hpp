@@ -68,6 +68,8 @@ public:
     // The pointers read to find the place: a pointer, or a pointer to pointers and the
     // pointers (to pointers) it may point at, and what those may point at.
     std::set<int> pointersRead(const Place& place) const {
+        if (place.kind == Place::Kind::Arrow)
+            return linksRead(place.variable);
         if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep)
             return {place.variable};
         if (place.kind != Place::Kind::PointeePointee)
@@ -85,6 +87,16 @@ public:
                 }
             }
             level = std::move(next);
+        }
+        return read;
+    }
+
+    // A pointer to list nodes and every node's next it may follow.
+    std::set<int> linksRead(int pointer) const {
+        std::set<int> read{pointer};
+        for (int node : p_.variables[pointer].pointees) {
+            for (int next : pointerMembersOf(p_.variables, node))
+                read.insert(next);
         }
         return read;
     }
@@ -124,6 +136,9 @@ private:
             x = calls_[e.function];
         if (e.kind == Expr::Kind::Read || e.kind == Expr::Kind::Step)
             x.add(access(e.place, true, e.kind == Expr::Kind::Step));
+        // Taking an address reads nothing; the test reads the pointer.
+        if (e.kind == Expr::Kind::AddressTest)
+            x.reads.insert(e.pointer);
         return x;
     }
 
@@ -147,6 +162,10 @@ private:
         }
         case Statement::Kind::MovePointer:
             x.reads.insert(s.pointer);
+            x.writes.insert(s.pointer);
+            break;
+        case Statement::Kind::FollowLink:
+            x.reads = linksRead(s.pointer);
             x.writes.insert(s.pointer);
             break;
         default:

@@ -38,6 +38,8 @@ Expr ExpressionMaker::expression(int depth, bool effects) {
             return call(g_.any(callable()), depth);
         if (kind == 6 && f.steps && effects)
             return step(place(true, true));
+        if (kind == 7 && !memberPointers().empty() && g_.chance(0.5))
+            return addressTest();
         if (kind > 6)
             return binary(depth, effects);
     }
@@ -54,10 +56,31 @@ Expr ExpressionMaker::condition(bool effects) {
     return e;
 }
 
+// The pointers that are struct members the function may use.
+std::vector<int> ExpressionMaker::memberPointers() const {
+    std::vector<int> found;
+    for (int v : g_.pointers()) {
+        if (g_.program.variables[v].holder >= 0)
+            found.push_back(v);
+    }
+    return found;
+}
+
+// h.m0 == &x or h.m0 != &x, x one of the cells the member may point at.
+Expr ExpressionMaker::addressTest() {
+    Expr e;
+    e.kind = Expr::Kind::AddressTest;
+    e.op = g_.chance(0.5) ? Op::Eq : Op::Ne;
+    e.pointer = g_.any(memberPointers());
+    const Variable& pointer = g_.program.variables[e.pointer];
+    e.place = cellOf(pointer, g_.any(pointer.pointees));
+    return e;
+}
+
 Place ExpressionMaker::place(bool forWriting, bool effects) {
     const Program& p = g_.program;
     const bool localsOnly = forWriting && g_.writesLocalsOnly;
-    std::vector<int> scalars, arrays, structs, pointers, pointerPointers;
+    std::vector<int> scalars, arrays, structs, pointers, pointerPointers, links;
     for (int v : g_.visible) {
         const Variable& variable = p.variables[v];
         if (localsOnly && (variable.function < 0 || holdsAddress(variable)))
@@ -67,10 +90,12 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
             scalars.push_back(v);
         if (variable.storage == Storage::Array)
             arrays.push_back(v);
-        if (variable.storage == Storage::Struct)
+        if (variable.storage == Storage::Struct && cellCount(p, variable) > 0)
             structs.push_back(v);
-        if (variable.storage == Storage::Pointer)
+        if (variable.storage == Storage::Pointer && !pointsAtStructs(variable))
             pointers.push_back(v);
+        if (pointsAtStructs(variable))
+            links.push_back(v);
         if (variable.storage == Storage::PointerPointer)
             pointerPointers.push_back(v);
     }
@@ -92,6 +117,8 @@ Place ExpressionMaker::place(bool forWriting, bool effects) {
         }
         if (kind == 3 && !pointerPointers.empty() && g_.chance(0.5))
             return pointeePointee(g_.any(pointerPointers), effects);
+        if (kind == 3 && !links.empty() && g_.chance(0.4))
+            return arrow(g_.any(links));
         if (kind == 3 && !pointers.empty())
             return pointee(g_.any(pointers), effects);
         if (kind > 3) {
@@ -129,12 +156,24 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
         // p[f()] with f moving p: C leaves open whether p is read before or after the call.
         if (g_.effects.of(at.index.front()).writes.count(pointer) != 0)
             at.index = {pointerOffset(pointer, false)};
-    } else if (form == 2) {
+    } else if (form == 2 && g_.program.variables[pointer].holder < 0) {
+        // The compiler refuses *(s.p + k) on a member when k folds to 0.
         at.form = Place::Form::Sum;
         at.index = {pointerOffset(pointer, false)};
     } else if (form == 3 && effects && g_.chance(0.3)) {
         at.kind = Place::Kind::PointeeStep;
     }
+    return at;
+}
+
+// p->m, p->next->m or p->next->next->m: every node's next points at a node.
+Place ExpressionMaker::arrow(int pointer) {
+    Place at;
+    at.kind = Place::Kind::Arrow;
+    at.variable = pointer;
+    at.member = g_.pick(static_cast<int>(
+        g_.program.structs[g_.program.variables[pointer].structType].members.size()));
+    at.hops = g_.pick(3);
     return at;
 }
 
@@ -169,6 +208,32 @@ std::vector<Expr> ExpressionMaker::rowIndex(int pointer, Place::Form form) {
         return {column};
     const int rows = array.length / array.columns;
     return {index(rows - std::max(1, rows / 2) + 1, false), column};
+}
+
+Place ExpressionMaker::cellOf(const Variable& pointer, int target) {
+    const Variable& v = g_.program.variables[target];
+    Place at;
+    at.variable = target;
+    if (pointsAtStructs(pointer))
+        return at; // &n, a whole node
+    if (pointsAtRows(pointer)) {
+        // &a[r]: a row of the array's first half.
+        at.kind = Place::Kind::Element;
+        at.index = {index(std::max(1, v.length / v.columns / 2), false)};
+    } else if (v.storage == Storage::Array) {
+        at.kind = Place::Kind::Element;
+        const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
+        at.index = elementIndex(v, bound, false);
+    } else if (v.storage == Storage::Struct) {
+        at.kind = Place::Kind::Member;
+        std::vector<int> members;
+        for (int c = 0; c < cellCount(g_.program, v); ++c) {
+            if (cellType(g_.program, target, c) == pointer.type)
+                members.push_back(c);
+        }
+        at.member = g_.any(members);
+    }
+    return at;
 }
 
 // A walking pointer is set into the first half of its array; the offset keeps it inside.
@@ -436,6 +501,8 @@ dialect::Value ExpressionMaker::shape(const Expr& e) const {
         return dialect::convert(shape(e.operands[0]), e.castTo);
     case Expr::Kind::Conditional:
         return {1, dialect::SignedLong};
+    case Expr::Kind::AddressTest:
+        return dialect::truth(true);
     case Expr::Kind::Call:
         return {1, *g_.program.functions[e.function].result};
     case Expr::Kind::Binary: {

@@ -68,6 +68,8 @@ std::int32_t Generation::constant() {
 
 Type Generation::cellTypeOf(const Place& at) const {
     const Variable& v = program.variables[at.variable];
+    if (at.kind == Place::Kind::Arrow)
+        return program.structs[v.structType].members[at.member].type;
     if (holdsAddress(v))
         return v.type;
     return cellType(program, at.variable, at.kind == Place::Kind::Member ? at.member : 0);
@@ -78,6 +80,15 @@ std::vector<int> Generation::pointers(bool walking) const {
     for (int v : visible) {
         const Variable& variable = program.variables[v];
         if (variable.storage == Storage::Pointer && (variable.walksArray || !walking))
+            found.push_back(v);
+    }
+    return found;
+}
+
+std::vector<int> Generation::listPointers() const {
+    std::vector<int> found;
+    for (int v : visible) {
+        if (pointsAtStructs(program.variables[v]))
             found.push_back(v);
     }
     return found;

@@ -59,6 +59,7 @@ struct Generation {
     // The pointers the function may use; those walking an array.
     std::vector<int> pointers(bool walking = false) const;
     std::vector<int> pointerPointers() const;
+    std::vector<int> listPointers() const;
     // The array a walking pointer, or the pointers a pointer to pointers points at, walk.
     const Variable& walkedArray(int pointer) const;
 
@@ -87,6 +88,9 @@ public:
     // A struct variable of the type, read whole.
     Expr wholeStruct(int structType);
     Expr step(const Place& at);
+    // &g, &a[k], &s.m for the pointer, &n for a pointer to list nodes; for a walking pointer an
+    // element of its array's first half.
+    Place cellOf(const Variable& pointer, int target);
     // An index below the bound; an offset keeping a walking pointer inside its array.
     Expr index(int bound, bool effects);
     // The subscripts of an element among the array's first bound cells: one, or a row and a
@@ -111,9 +115,12 @@ private:
     Expr argumentOf(int depth, const Type& parameter);
     Expr readOfType(const Type& t);
     std::vector<int> callable() const;
+    std::vector<int> memberPointers() const;
+    Expr addressTest();
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);
     Place pointeePointee(int pointer, bool effects);
+    Place arrow(int pointer);
 
     Generation& g_;
     int callsBlocked_ = 0; // inside an argument, calls do not nest

@@ -74,6 +74,8 @@ private:
             bytes += addArray(AllTypes[g_.pick(2)]);
         if (f_.wordArrays)
             bytes += addArray(AllTypes[2 + g_.pick(2)]);
+        if (f_.structs && f_.pointers && f_.pointerMembers)
+            bytes += pointerStructs() + list();
         while (bytes < budget) {
             const int kind = g_.pick(4);
             if (kind == 0 && f_.byteArrays)
@@ -123,26 +125,116 @@ private:
         int bytes = 0;
         const int types = 1 + g_.pick(2);
         for (int s = 0; s < types; ++s) {
-            StructType type{"T" + std::to_string(s), {}};
-            for (int m = 2 + g_.pick(3); m > 0; --m) {
-                const Type t = g_.anyType();
-                type.members.push_back(
-                    {"m" + std::to_string(type.members.size()), t, g_.spelling(t)});
-            }
+            StructType type{"T" + std::to_string(s), {}, {}};
+            addMembers(type, 2 + g_.pick(3));
             p_.structs.push_back(type);
-            for (int n = 1 + g_.pick(2); n > 0; --n) {
-                Variable v;
-                v.name = nameFor('s');
-                v.storage = Storage::Struct;
-                v.structType = s;
-                for (const Member& m : type.members) {
-                    v.initial.push_back(g_.value(m.type));
-                    bytes += bytesOf(m.type);
-                }
-                add(std::move(v));
+            for (int n = 1 + g_.pick(2); n > 0; --n)
+                add(structVariable('s', s, bytes));
+        }
+        return bytes;
+    }
+
+    // A struct type of two or three pointers to the globals so far, and one or two variables
+    // of it (one on the SX28, with its 136 bytes of RAM in banks no struct spans), each
+    // member a pointer of its own: h.m0 = &x, *h.m0, h.m0[k], h.m0++. No member is spelled
+    // char *: the compiler leaves the RAM flag out of such a member's initialiser.
+    int pointerStructs() {
+        StructType type{"H" + std::to_string(p_.structs.size()), {}, {}};
+        for (int m = 2 + g_.pick(2); m > 0; --m) {
+            const Type t = g_.anyType();
+            type.pointerMembers.push_back(
+                {"m" + std::to_string(type.pointerMembers.size()), t, g_.spelling(t, true, false)});
+        }
+        p_.structs.push_back(type);
+        int bytes = 0;
+        for (int n = g_.sx52 ? 1 + g_.pick(2) : 1; n > 0; --n) {
+            Variable v;
+            v.name = nameFor('h');
+            v.storage = Storage::Struct;
+            v.structType = static_cast<int>(p_.structs.size()) - 1;
+            const int holder = add(std::move(v));
+            for (const Member& m : type.pointerMembers) {
+                std::optional<Variable> pointer = pointerTo(m.type, m.spelling, false);
+                if (!pointer)
+                    continue;
+                pointer->name = p_.variables[holder].name + "." + m.name;
+                pointer->holder = holder;
+                bytes += 1;
+                add(std::move(*pointer));
             }
         }
         return bytes;
+    }
+
+    // Two or three list nodes (two on the SX28), each one's next pointing at the one before;
+    // main's first statement points the first one's at the last, closing a ring that any
+    // number of ->next keeps inside. A global pointer to them walks it: p = p->next.
+    int list() {
+        StructType type{"L" + std::to_string(p_.structs.size()), {}, {}};
+        type.linked = true;
+        addMembers(type, 1 + g_.pick(2));
+        p_.structs.push_back(type);
+        const int structType = static_cast<int>(p_.structs.size()) - 1;
+        std::vector<int> nodes, links;
+        int bytes = 0;
+        for (int n = g_.sx52 ? 2 + g_.pick(2) : 2; n > 0; --n) {
+            nodes.push_back(add(structVariable('n', structType, bytes)));
+            Variable next = listPointer(structType, nodes);
+            next.name = p_.variables[nodes.back()].name + ".next";
+            next.holder = nodes.back();
+            next.initialPointer = {nodes.size() > 1 ? nodes[nodes.size() - 2] : -1, 0};
+            links.push_back(add(std::move(next)));
+            bytes += 1;
+        }
+        // Every pointer may point at every node.
+        for (int link : links)
+            p_.variables[link].pointees = nodes;
+        Variable walker = listPointer(structType, nodes);
+        walker.name = nameFor('p');
+        walker.initialPointer = {g_.any(nodes), 0};
+        add(std::move(walker));
+        return bytes + 1;
+    }
+
+    Variable listPointer(int structType, const std::vector<int>& nodes) const {
+        Variable v;
+        v.storage = Storage::Pointer;
+        v.structType = structType;
+        v.type = p_.structs[structType].members[0].type;
+        v.spelling = "struct " + p_.structs[structType].name;
+        v.pointees = nodes;
+        return v;
+    }
+
+    // The struct types a function may take or return whole.
+    std::vector<int> plainStructs() const {
+        std::vector<int> found;
+        for (std::size_t i = 0; i < p_.structs.size(); ++i) {
+            if (!p_.structs[i].holdsPointers())
+                found.push_back(static_cast<int>(i));
+        }
+        return found;
+    }
+
+    // Integer members m0, m1 ... of any types.
+    void addMembers(StructType& type, int count) {
+        for (int m = count; m > 0; --m) {
+            const Type t = g_.anyType();
+            type.members.push_back({"m" + std::to_string(type.members.size()), t, g_.spelling(t)});
+        }
+    }
+
+    // A struct variable of the type, its members set to values; their bytes added to bytes.
+    Variable structVariable(char prefix, int structType, int& bytes) {
+        Variable v;
+        v.name = nameFor(prefix);
+        v.storage = Storage::Struct;
+        v.structType = structType;
+        for (const Member& m : p_.structs[structType].members) {
+            v.initial.push_back(g_.value(m.type));
+            bytes += bytesOf(m.type);
+        }
+        return v;
     }
 
     // A global at the end of every bank above the first, 8 and 16 bits in turn, given its
@@ -178,17 +270,25 @@ private:
         return -1;
     }
 
-    // A pointer either walks one array (indexed, moved) or points at one of a few cells.
     int addPointer(const Type& t) {
+        std::optional<Variable> v = pointerTo(t, g_.spelling(t, true), true);
+        if (!v)
+            return -1;
+        v->name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
+        v->function = g_.function;
+        return add(std::move(*v));
+    }
+
+    // A pointer either walks one array (indexed, moved) or points at one of a few cells;
+    // none when no global holds a cell of the type.
+    std::optional<Variable> pointerTo(const Type& t, const std::string& spelling, bool rows) {
         std::vector<int> candidates = pointeesOf(t);
         if (candidates.empty())
-            return -1;
+            return std::nullopt;
         Variable v;
-        v.name = (g_.function < 0 ? 'p' : 'q') + std::to_string(p_.variables.size());
         v.storage = Storage::Pointer;
         v.type = t;
-        v.spelling = g_.spelling(t, true);
-        v.function = g_.function;
+        v.spelling = spelling;
         std::vector<int> arrays;
         for (int c : candidates) {
             if (p_.variables[c].storage == Storage::Array)
@@ -199,7 +299,7 @@ private:
             v.pointees = {g_.any(arrays)};
             // Some walk the rows of an array of two dimensions.
             const int columns = p_.variables[v.pointees[0]].columns;
-            if (columns > 0 && g_.chance(0.5))
+            if (rows && columns > 0 && g_.chance(0.5))
                 v.columns = columns;
         } else {
             std::shuffle(candidates.begin(), candidates.end(), g_.random);
@@ -207,7 +307,7 @@ private:
             v.pointees = candidates;
         }
         v.initialPointer = {v.pointees[0], firstCell(v.pointees[0], t)};
-        return add(std::move(v));
+        return v;
     }
 
     // Whether the pointer (to pointers) points at char cells spelled char: its pointers to
@@ -228,7 +328,8 @@ private:
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
             const Variable& v = p_.variables[i];
             // A pointer to rows is no pointer a pointer to pointers reaches.
-            const bool level = depth == 2 ? v.storage == Storage::Pointer && !pointsAtRows(v)
+            const bool level = depth == 2 ? v.storage == Storage::Pointer && !pointsAtRows(v) &&
+                                                !pointsAtStructs(v)
                                           : v.storage == Storage::PointerPointer && v.depth == 2;
             if (level && (v.function < 0 || v.function == g_.function))
                 candidates.push_back(static_cast<int>(i));
@@ -283,8 +384,8 @@ private:
         if (withResult && g_.chance(0.75)) {
             f.result = g_.anyType();
             f.resultSpelling = g_.spelling(*f.result);
-        } else if (withResult && f_.structResults && !p_.structs.empty() && g_.chance(0.6)) {
-            f.structResult = g_.pick(static_cast<int>(p_.structs.size()));
+        } else if (withResult && f_.structResults && !plainStructs().empty() && g_.chance(0.6)) {
+            f.structResult = g_.any(plainStructs());
             f.resultSpelling = "struct " + p_.structs[f.structResult].name;
         }
         p_.functions.push_back(f);
@@ -303,7 +404,7 @@ private:
             v.parameter = true;
             built.parameters.push_back(add(std::move(v)));
         }
-        if (withResult && f_.structArguments && !p_.structs.empty() && g_.chance(0.5))
+        if (withResult && f_.structArguments && !plainStructs().empty() && g_.chance(0.5))
             structParameter(built);
         for (int i = 1 + g_.pick(3); i > 0; --i) {
             Variable v = scalar(nameFor('v'), g_.anyType());
@@ -337,7 +438,7 @@ private:
         Variable v;
         v.name = nameFor('x');
         v.storage = Storage::Struct;
-        v.structType = g_.pick(static_cast<int>(p_.structs.size()));
+        v.structType = g_.any(plainStructs());
         v.spelling = "struct " + p_.structs[v.structType].name;
         v.function = g_.function;
         v.parameter = true;
@@ -355,6 +456,17 @@ private:
             s.kind = Statement::Kind::Assign;
             s.place.variable = static_cast<int>(i);
             s.value = {constantExpr(g_.value(v.type))};
+            starts.push_back(std::move(s));
+        }
+        // The first list node's next, closing the ring at the last node.
+        for (std::size_t i = 0; i < p_.variables.size(); ++i) {
+            const Variable& v = p_.variables[i];
+            if (!pointsAtStructs(v) || v.holder < 0 || v.initialPointer.variable >= 0)
+                continue;
+            Statement s;
+            s.kind = Statement::Kind::PointAt;
+            s.pointer = static_cast<int>(i);
+            s.place.variable = v.pointees.back();
             starts.push_back(std::move(s));
         }
         return starts;
@@ -452,6 +564,8 @@ private:
                     return switchStatement(depth);
                 break;
             case 8:
+                if (!g_.listPointers().empty() && !g_.writesLocalsOnly && g_.chance(0.3))
+                    return followLink();
                 if (!g_.pointerPointers().empty() && !g_.writesLocalsOnly && g_.chance(0.6))
                     return g_.chance(0.5) ? pointAtPointer() : pointAtThrough();
                 if (f_.pointers && !g_.pointers().empty() && !g_.writesLocalsOnly)
@@ -466,6 +580,7 @@ private:
                 if (nested && inFunction && g_.chance(0.3))
                     return earlyReturn();
                 break;
+
             default:
                 return assignment();
             }
@@ -682,34 +797,8 @@ private:
         s.kind = Statement::Kind::PointAt;
         s.pointer = g_.any(g_.pointers());
         const Variable& pointer = p_.variables[s.pointer];
-        s.place = cellOf(pointer, g_.any(pointer.pointees));
+        s.place = e_.cellOf(pointer, g_.any(pointer.pointees));
         return s;
-    }
-
-    // &g, &a[k], &s.m for the pointer; for a walking pointer an element of its array's first
-    // half.
-    Place cellOf(const Variable& pointer, int target) {
-        const Variable& v = p_.variables[target];
-        Place at;
-        at.variable = target;
-        if (pointsAtRows(pointer)) {
-            // &a[r]: a row of the array's first half.
-            at.kind = Place::Kind::Element;
-            at.index = {e_.index(std::max(1, v.length / v.columns / 2), false)};
-        } else if (v.storage == Storage::Array) {
-            at.kind = Place::Kind::Element;
-            const int bound = pointer.walksArray ? std::max(1, v.length / 2) : v.length;
-            at.index = e_.elementIndex(v, bound, false);
-        } else if (v.storage == Storage::Struct) {
-            at.kind = Place::Kind::Member;
-            std::vector<int> members;
-            for (int c = 0; c < cellCount(p_, v); ++c) {
-                if (cellType(p_, target, c) == pointer.type)
-                    members.push_back(c);
-            }
-            at.member = g_.any(members);
-        }
-        return at;
     }
 
     // pp = &p;
@@ -728,7 +817,15 @@ private:
         s.kind = Statement::Kind::PointAtThrough;
         s.pointer = g_.any(g_.pointerPointers());
         const std::vector<int>& pointers = p_.variables[s.pointer].pointees;
-        s.place = cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
+        s.place = e_.cellOf(p_.variables[pointers[0]], g_.any(sharedPointees(pointers)));
+        return s;
+    }
+
+    // p = p->next;
+    Statement followLink() {
+        Statement s;
+        s.kind = Statement::Kind::FollowLink;
+        s.pointer = g_.any(g_.listPointers());
         return s;
     }
 
@@ -737,6 +834,7 @@ private:
         s.kind = Statement::Kind::MovePointer;
         s.pointer = g_.any(g_.pointers(true));
         s.amount = 1;
+        s.stepped = p_.variables[s.pointer].holder >= 0 && g_.chance(0.5);
         return s;
     }
 

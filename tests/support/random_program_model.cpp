@@ -160,7 +160,11 @@ private:
         case Statement::Kind::PointAtThrough:
             pointers_[pointedAtPointer(s.pointer)] = locate(s.place);
             return Flow::Normal;
+        case Statement::Kind::FollowLink:
+            pointers_[s.pointer] = pointers_[nextOf(pointers_[s.pointer])];
+            return Flow::Normal;
         case Statement::Kind::MovePointer:
+            // p++ steps as p = p + 1 does.
             pointers_[s.pointer] = moved(pointers_[s.pointer],
                                          s.amount * std::max(p_.variables[s.pointer].columns, 1));
             return Flow::Normal;
@@ -246,6 +250,13 @@ private:
             step(cell, e.increment);
             return e.prefix ? load(cell) : old;
         }
+        case Expr::Kind::AddressTest: {
+            const PointerValue held = pointers_[e.pointer];
+            if (held.variable < 0)
+                throw Undefined{}; // a pointer never set
+            const bool same = held == locate(e.place);
+            return dialect::truth(e.op == dialect::Op::Eq ? same : !same);
+        }
         }
         throw Undefined{};
     }
@@ -321,6 +332,12 @@ private:
                 pointer = pointedAtPointer(pointer);
             return pointee(pointers_[pointer], place);
         }
+        case Place::Kind::Arrow: {
+            PointerValue node = pointers_[place.variable];
+            for (int hop = 0; hop < place.hops; ++hop)
+                node = pointers_[nextOf(node)];
+            return inside({node.variable, place.member});
+        }
         case Place::Kind::PointeeStep: {
             const PointerValue at = inside(pointers_[place.variable]);
             pointers_[place.variable] = moved(at, 1);
@@ -346,6 +363,16 @@ private:
         if (at < 0 || !holdsAddress(p_.variables[at]))
             throw Undefined{};
         return at;
+    }
+
+    // The next member of the list node a pointer holds.
+    int nextOf(const PointerValue& node) const {
+        if (node.variable < 0)
+            throw Undefined{}; // a next never set
+        const std::vector<int> next = pointerMembersOf(p_.variables, node.variable);
+        if (next.size() != 1 || !pointsAtStructs(p_.variables[next[0]]))
+            throw Undefined{};
+        return next[0];
     }
 
     PointerValue inside(const PointerValue& at) const {

@@ -50,11 +50,15 @@ public:
             out += "struct " + s.name + " {";
             for (const Member& m : s.members)
                 out += " " + m.spelling + " " + m.name + ";";
+            for (const Member& m : s.pointerMembers)
+                out += " " + m.spelling + " *" + m.name + ";";
+            if (s.linked)
+                out += " struct " + s.name + " *next;";
             out += " };\n";
         }
         for (std::size_t i = 0; i < p_.variables.size(); ++i) {
-            if (p_.variables[i].function < 0 && declared(i))
-                out += declaration(p_.variables[i]) + "\n";
+            if (p_.variables[i].function < 0 && p_.variables[i].holder < 0 && declared(i))
+                out += declaration(static_cast<int>(i)) + "\n";
         }
         for (std::size_t i = 0; i < p_.functions.size(); ++i) {
             if (reached_.functions[i])
@@ -71,8 +75,11 @@ private:
         auto expression = [&](const Expr& e) {
             if (e.kind == Expr::Kind::Call)
                 r.functions[e.function] = true;
-            if (e.kind == Expr::Kind::Read || e.kind == Expr::Kind::Step)
+            if (e.kind == Expr::Kind::Read || e.kind == Expr::Kind::Step ||
+                e.kind == Expr::Kind::AddressTest)
                 r.variables[e.place.variable] = true;
+            if (e.kind == Expr::Kind::AddressTest)
+                r.variables[e.pointer] = true;
         };
         auto statement = [&](const Statement& s) {
             if (s.kind == Statement::Kind::Assign || s.kind == Statement::Kind::Compound ||
@@ -89,17 +96,28 @@ private:
             if (r.functions[f])
                 walkStatements(p_.functions[f].body, statement, expression);
         }
-        // Pointers declare the variable they first point at; those come before them.
+        // Pointers declare the variable they first point at; those come before them. A
+        // pointer member is declared with its struct, which comes before it and declares
+        // what every member first points at.
         for (std::size_t v = p_.variables.size(); v-- > 0;) {
             const Variable& variable = p_.variables[v];
-            if ((r.variables[v] || !variable.omitted) && holdsAddress(variable) &&
+            if (variable.holder >= 0 && r.variables[v])
+                r.variables[variable.holder] = true;
+            if (!r.variables[v] && variable.omitted)
+                continue;
+            if (holdsAddress(variable) && variable.holder < 0 &&
                 variable.initialPointer.variable >= 0)
                 r.variables[variable.initialPointer.variable] = true;
+            for (int member : pointerMembersOf(p_.variables, static_cast<int>(v))) {
+                if (p_.variables[member].initialPointer.variable >= 0)
+                    r.variables[p_.variables[member].initialPointer.variable] = true;
+            }
         }
         return r;
     }
 
-    std::string declaration(const Variable& v) const {
+    std::string declaration(int id) const {
+        const Variable& v = p_.variables[id];
         if (pointsAtRows(v)) {
             // Set to the array's first row: its name.
             std::string text = v.spelling + " (*" + v.name + ")[" + std::to_string(v.columns) + "]";
@@ -111,27 +129,48 @@ private:
             const int stars = v.storage == Storage::Pointer ? 1 : v.depth;
             std::string text = v.spelling + " " + std::string(stars, '*') + v.name;
             if (v.initialPointer.variable >= 0)
-                text += " = &" + cellName(v.initialPointer);
+                text += " = " + initialAddress(v);
             return text + ";";
         }
         std::string text = v.storage == Storage::Struct
                                ? "struct " + p_.structs[v.structType].name + " " + v.name
                                : v.spelling + " " + v.name;
         if (v.storage == Storage::Array && v.columns > 0)
-            text += "[" + std::to_string(v.length / v.columns) + "][" + std::to_string(v.columns) +
-                    "]";
+            text +=
+                "[" + std::to_string(v.length / v.columns) + "][" + std::to_string(v.columns) + "]";
         else if (v.storage == Storage::Array)
             text += "[" + std::to_string(v.length) + "]";
         if (v.fixedAddress >= 0)
             return text + " @ " + hex(v.fixedAddress) + ";";
-        if (v.initial.empty())
+        const std::vector<std::string> values = initialValues(id);
+        if (values.empty())
             return text + ";";
         if (v.storage == Storage::Scalar)
-            return text + " = " + std::to_string(v.initial[0]) + ";";
+            return text + " = " + values[0] + ";";
         text += " = {";
-        for (std::size_t i = 0; i < v.initial.size(); ++i)
-            text += (i == 0 ? "" : ", ") + std::to_string(v.initial[i]);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            text += (i == 0 ? "" : ", ") + values[i];
         return text + "};";
+    }
+
+    // The cells' initial values, then the addresses the pointer members first hold.
+    std::vector<std::string> initialValues(int id) const {
+        std::vector<std::string> values;
+        for (std::int32_t value : p_.variables[id].initial)
+            values.push_back(std::to_string(value));
+        // A list's first node leaves its next to main: it is the last member.
+        for (int member : pointerMembersOf(p_.variables, id)) {
+            if (p_.variables[member].initialPointer.variable >= 0)
+                values.push_back(initialAddress(p_.variables[member]));
+        }
+        return values;
+    }
+
+    // &cell, or &n for a pointer to list nodes.
+    std::string initialAddress(const Variable& pointer) const {
+        if (pointsAtStructs(pointer))
+            return "&" + p_.variables[pointer.initialPointer.variable].name;
+        return "&" + cellName(pointer.initialPointer);
     }
 
     std::string cellName(const PointerValue& at) const {
@@ -156,7 +195,7 @@ private:
         text += (f.parameters.empty() ? "void" : "") + std::string(") {\n");
         for (int local : f.locals) {
             if (declared(local))
-                text += "  " + declaration(p_.variables[local]) + "\n";
+                text += "  " + declaration(local) + "\n";
         }
         return text + statements(f.body, 1) + "}\n";
     }
@@ -223,8 +262,14 @@ private:
             return indent + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
         case Statement::Kind::PointAtThrough:
             return indent + "*" + p_.variables[s.pointer].name + " = &" + place(s.place) + ";\n";
+        case Statement::Kind::FollowLink: {
+            const std::string name = p_.variables[s.pointer].name;
+            return indent + name + " = " + name + "->next;\n";
+        }
         case Statement::Kind::MovePointer: {
             const std::string name = p_.variables[s.pointer].name;
+            if (s.stepped)
+                return indent + name + "++;\n";
             return indent + name + " = " + name + " + " + std::to_string(s.amount) + ";\n";
         }
         }
@@ -265,6 +310,13 @@ private:
             return "*(" + name + " + " + expression(at.index[0]) + ")";
         case Place::Kind::PointeeStep:
             return "*" + name + "++";
+        case Place::Kind::Arrow: {
+            std::string text = name;
+            for (int hop = 0; hop < at.hops; ++hop)
+                text += "->next";
+            const Variable& pointer = p_.variables[at.variable];
+            return text + "->" + p_.structs[pointer.structType].members[at.member].name;
+        }
         case Place::Kind::PointeePointee: {
             // The pointers to pointers' own levels: * for pp, ** for ppp.
             const std::string through(p_.variables[at.variable].depth - 1, '*');
@@ -333,6 +385,10 @@ private:
         }
         case Expr::Kind::Step:
             return "(" + step(e) + ")";
+        case Expr::Kind::AddressTest:
+            // The address comes first: with it second the compiler scales it as an offset.
+            return "(&" + place(e.place) + " " + dialect::spelling(e.op) + " " +
+                   p_.variables[e.pointer].name + ")";
         }
         return "";
     }
