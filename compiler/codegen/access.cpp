@@ -665,7 +665,7 @@ bool generatePointerAccess(Site& s) {
     Item* pointer = s.item->next;
     if (!isLeaf(pointer))
         return false;
-    const Symbol* symbol = isIdentifier(pointer) ? findsym(c, pointer->cval) : nullptr;
+    const Symbol* symbol = isIdentifier(pointer) ? typeOfLeaf(c, *pointer) : nullptr;
     if (symbol == nullptr)
         return false;
     if (symbol->type == LONG && symbol->base == CHAR && isStoredInto(s.previous)) {

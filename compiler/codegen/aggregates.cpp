@@ -309,7 +309,7 @@ bool areaReadIsSound(const Compilation& c, Item* list, int calls, bool member) {
 
 // What reads the expression's value goes on with a 0: one message for the fault.
 AggregateUse refuse(Compilation& c, Item*& list) {
-    c.codegen.lastResult = {INTEGER_CONSTANT, "", 0, 0};
+    c.codegen.lastResult = {INTEGER_CONSTANT, "", 0, 0, ""};
     list = nullptr;
     return AggregateUse::Refused;
 }

@@ -112,6 +112,9 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 // The RAM pointer (int *, long *, a pointer to a struct) an identifier leaf names, or the
 // char pointer into program memory (a pointer variable or temporary, or a pointer at INDF
 // marked with its type); none for anything else.
+// The symbol an identifier leaf names, or for a pointer at INDF or a pointer member of a
+// struct the type its mark gives.
+const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf);
 const Symbol* ramPointerOf(const Compilation& c, const Item& leaf);
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
 // Whether a store into the leaf stores a char pointer: a char pointer variable, or an element

@@ -260,6 +260,7 @@ void putBackLastResult(const Compilation& c, Item* item) {
     item->cval = c.codegen.lastResult.name;
     item->ival = c.codegen.lastResult.value;
     item->sign = c.codegen.lastResult.sign;
+    item->name = c.codegen.lastResult.pointerMark;
 }
 
 // Declarations inside a block of a statement: the run up to the matching DEC_LIST_END.

@@ -68,7 +68,8 @@ int signOfSymbol(const Symbol& symbol) {
 }
 
 ExpressionResult resultOf(const Item& leaf) {
-    return {leaf.kind, leaf.cval, leaf.ival, leaf.sign};
+    const bool marked = leaf.name.starts_with(PointerElement);
+    return {leaf.kind, leaf.cval, leaf.ival, leaf.sign, marked ? leaf.name : std::string()};
 }
 
 std::string writtenAs(const ExpressionResult& value) {
@@ -118,10 +119,6 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high) {
     }
 }
 
-namespace {
-
-// The symbol an identifier leaf names, or for a pointer at INDF or a pointer member of a
-// struct the type its mark gives.
 const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf) {
     if (!isIdentifier(&leaf))
         return nullptr;
@@ -133,8 +130,6 @@ const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf) {
     }
     return findsym(c, leaf.cval);
 }
-
-} // namespace
 
 const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
     const Symbol* symbol = typeOfLeaf(c, leaf);
@@ -247,7 +242,7 @@ ExpressionResult settledValue(Compilation& c, const ExpressionResult& value, boo
     }
     emit(c, PIC_MOVF, "@__f0__", 0, line);
     emit(c, PIC_MOVWF, t, -1, line);
-    return {value.kind, t, 0, 0};
+    return {value.kind, t, 0, 0, ""};
 }
 
 void copyInto(Compilation& c, const Item& x, const std::string& t, int line) {

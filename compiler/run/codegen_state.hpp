@@ -19,6 +19,8 @@ struct ExpressionResult {
     std::string name; // operand name
     int value = 0;    // constant value or byte offset
     int sign = 0;     // the leaf's own sign (Item::sign); 0 when the name's symbol tells it
+    std::string pointerMark; // a pointer member's or element's type mark (Item::name), kept
+                             // through parentheses: (s.p + 0)
 };
 
 // A string literal placed in the string table of program memory.
