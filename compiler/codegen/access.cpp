@@ -934,8 +934,11 @@ bool generateMember(Site& s) {
     // The member is the base variable at the members' summed offset.
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
-    // The leaf names the whole variable, whose symbol does not know the member's sign.
+    // The leaf names the whole variable, whose symbol does not know the member's sign, nor
+    // its type, which its address (a pointer to it) needs.
     s.item->sign = signOfSymbol(*resolved.member);
+    if (addressOrSize && s.previous->kind == ADDR)
+        s.item->name = markPointerElement(c, *resolved.member);
     dropRun(s, members, base);
     dropRun(s, itemsBetween(s.item->next, base->next), s.item);
     return true;

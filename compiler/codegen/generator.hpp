@@ -7,6 +7,7 @@
 #include "compiler/codegen/emit.hpp"
 #include "compiler/run/compilation.hpp"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,12 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 // marked with its type); none for anything else.
 const Symbol* ramPointerOf(const Compilation& c, const Item& leaf);
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
+// Whether the leaf is a one-byte RAM address of a char (&c, &s[i]): a char pointer meeting it
+// needs it tagged.
+bool isCharAddress(const Compilation& c, const Item& leaf);
+// The type of the leaf's address, &x: a pointer to what the leaf is; none for an array, a
+// pointer to an array or anything else & does not take here.
+std::optional<Symbol> addressType(const Compilation& c, const Item& leaf);
 // Whether a store into the leaf stores a char pointer: a char pointer variable, or an element
 // of an array of char pointers at INDF.
 bool storesCharPointer(const Compilation& c, const Item& target);
@@ -216,10 +223,13 @@ void arrayNamesBecomeAddresses(Compilation& c, Item* list);
 enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
-// Marks an INDF leaf that is a pointer to be stored into or stepped (names[i] = &c, *pp += 1
-// of an int **pp), followed by the number of its type in indirectPointerTypes.
+// Marks a leaf whose type its name does not tell, followed by the number of its type in
+// indirectPointerTypes: an INDF leaf that is a pointer to be stored into or stepped
+// (names[i] = &c, *pp += 1 of an int **pp), an address taken with & (a pointer to what it
+// points at), a member whose address is taken (its own type). A new value in the leaf drops
+// the mark.
 constexpr const char* PointerElement = "(pointer element)";
-// The mark of an INDF leaf holding a pointer of the given type.
+// The mark of a leaf holding a value of the given type.
 std::string markPointerElement(Compilation& c, const Symbol& type);
 // `discarded`: nothing reads the list's value, so a call's result alone in it is dropped.
 AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded);

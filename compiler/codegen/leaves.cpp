@@ -120,12 +120,13 @@ void loadW(Compilation& c, const Item& leaf, int line, bool high) {
 
 namespace {
 
-// The symbol an identifier leaf names, or for a pointer at INDF the type its mark gives.
+// The symbol an identifier leaf names, or the type its mark gives (a pointer at INDF, an
+// address taken with &, a member whose address is taken).
 const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf) {
     if (!isIdentifier(&leaf))
         return nullptr;
     const std::string mark = PointerElement;
-    if (leaf.cval == Indirect && leaf.name.starts_with(mark)) {
+    if (leaf.name.starts_with(mark)) {
         const std::size_t k = std::stoul(leaf.name.substr(mark.size()));
         const std::deque<Symbol>& types = c.codegen.indirectPointerTypes;
         return k < types.size() ? &types[k] : nullptr;
@@ -143,6 +144,31 @@ const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
                    (symbol->base != CHAR || !symbol->rowDimensions.empty())
                ? symbol
                : nullptr;
+}
+
+bool isCharAddress(const Compilation& c, const Item& leaf) {
+    const Symbol* symbol = typeOfLeaf(c, leaf);
+    return symbol != nullptr && symbol->type == POINTER && symbol->base == CHAR &&
+           symbol->rowDimensions.empty();
+}
+
+std::optional<Symbol> addressType(const Compilation& c, const Item& leaf) {
+    const Symbol* object = typeOfLeaf(c, leaf);
+    if (object == nullptr || !object->rowDimensions.empty())
+        return std::nullopt;
+    if (object->type == POINTER || (object->type == LONG && object->base == CHAR))
+        return pointerType(pointedLevels(*object) + 1, innermostKind(*object), object->typeName,
+                           object->sign);
+    if (object->type != CHAR && object->type != SHORT && object->type != INT &&
+        object->type != LONG && object->type != STRUCT && object->type != UNION)
+        return std::nullopt;
+    // One byte, whatever the object: the address of a char too, as &s[i] of a char array.
+    Symbol pointer;
+    pointer.type = POINTER;
+    pointer.base = object->type;
+    pointer.typeName = object->typeName;
+    pointer.sign = object->sign;
+    return pointer;
 }
 
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf) {
@@ -209,6 +235,9 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
     item->ival = offset;
     item->sign = 0;
     item->sublist = nullptr;
+    // A new value: the type a mark gave the old one no longer holds.
+    if (item->name.starts_with(PointerElement))
+        item->name.clear();
 }
 
 void becomeConstant(Item* item, int value) {
