@@ -248,8 +248,7 @@ void tagCharAddress(Site& s, Item* address, const Item& other) {
     const Symbol* pointer = stringPointerOf(c, other);
     if (pointer == nullptr || !isCharAddress(c, *address))
         return;
-    emitOn(c, PIC_MOVF, *address, 0, s.line());
-    const std::string tagged = charPointerFromW(c, pointer->sign, s.line());
+    const std::string tagged = charPointerFromRamAddress(c, *address, pointer->sign, s.line());
     freetmp(c, address->cval);
     becomeLeaf(address, LONG_IDENTIFIER, tagged);
 }

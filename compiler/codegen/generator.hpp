@@ -100,6 +100,9 @@ const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
 // Whether the leaf is a one-byte RAM address of a char (&c, &s[i]): a char pointer meeting it
 // needs it tagged.
 bool isCharAddress(const Compilation& c, const Item& leaf);
+// Whether the leaf is a RAM pointer that may be null: a pointer variable or one read, not
+// an address taken.
+bool mayBeNullPointer(const Compilation& c, const Item& leaf);
 // The type of the leaf's address, &x: a pointer to what the leaf is; none for an array, a
 // pointer to an array or anything else & does not take here.
 std::optional<Symbol> addressType(const Compilation& c, const Item& leaf);
@@ -110,6 +113,10 @@ bool storesCharPointer(const Compilation& c, const Item& target);
 Symbol charPointerType(int sign);
 // The RAM address in W as a char pointer: a new char pointer temporary with the RAM tag.
 std::string charPointerFromW(Compilation& c, int sign, int line);
+// The RAM address leaf (a RAM pointer, an address, an integer) as a char pointer: a new char
+// pointer temporary with the RAM tag; a null pointer (the constant 0, a RAM pointer holding
+// 0) stays null.
+std::string charPointerFromRamAddress(Compilation& c, const Item& address, int sign, int line);
 // FSR = the byte a store through the char pointer leaf writes: its RAM byte, or a scratch
 // byte when it points at a string (program memory is not written).
 void pointFsrForStore(Compilation& c, const Item& pointer, int line);

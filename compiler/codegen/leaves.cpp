@@ -152,6 +152,12 @@ bool isCharAddress(const Compilation& c, const Item& leaf) {
            symbol->rowDimensions.empty();
 }
 
+bool mayBeNullPointer(const Compilation& c, const Item& leaf) {
+    // An address taken with & (marked, but not at INDF) is never null.
+    const bool addressTaken = leaf.cval != Indirect && leaf.name.starts_with(PointerElement);
+    return ramPointerOf(c, leaf) != nullptr && !addressTaken;
+}
+
 std::optional<Symbol> addressType(const Compilation& c, const Item& leaf) {
     const Symbol* object = typeOfLeaf(c, leaf);
     if (object == nullptr || !object->rowDimensions.empty())

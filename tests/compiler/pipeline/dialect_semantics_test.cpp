@@ -1123,6 +1123,19 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  if (&ch == cp && &ch - cp == 0 && cp - &ch == 0) r = r + 2;\n"
          "  if (cp >= &ch && cp <= &ch && !(cp < &ch) && !(&ch > cp)) r = r + 4; }\n",
          "r", 7},
+        // A null RAM pointer converted to a char pointer (stored, cast, passed, returned)
+        // stays null; one that points somewhere is tagged.
+        {"sx28.h",
+         "int x, *ip; long r;\n"
+         "char *g(void) { return ip; }\n"
+         "int h(char *q) { return q == 0; }\n"
+         "void main(void) { char *cp; ip = 0; r = 0;\n"
+         "  cp = ip; if (cp == 0) r = r + 1; if (!cp) r = r + 2;\n"
+         "  cp = (char *)ip; if (cp == 0) r = r + 4; cp = (char *)0; if (cp == 0) r = r + 8;\n"
+         "  cp = g(); if (cp == 0) r = r + 16; if (h(ip)) r = r + 32;\n"
+         "  x = 9; ip = &x; cp = ip; if (cp != 0 && *cp == 9) r = r + 64;\n"
+         "  if (g() == cp && !h(ip) && (char *)ip == cp) r = r + 128; }\n",
+         "r", 255},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
