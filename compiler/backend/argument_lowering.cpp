@@ -102,11 +102,9 @@ bool holdsRamAddress(const Compilation& c, const Instruction& argument) {
 
 constexpr int ZeroFlag = 2;
 
-// The address of a char, &s[i] of a char array: never null.
-bool holdsCharAddress(const Compilation& c, const Instruction& argument) {
-    const Symbol* symbol = argumentSymbol(c, argument);
-    return symbol != nullptr && symbol->type == POINTER && symbol->base == CHAR &&
-           symbol->rowDimensions.empty();
+// A RAM pointer variable, which may be null: a temporary holds an address computed there.
+bool mayBeNullPointer(const Compilation& c, const Instruction& argument) {
+    return holdsRamAddress(c, argument) && !isTemporary(argument.operand);
 }
 
 // The generator writes an identifier argument's sign into its marker's value.
@@ -200,9 +198,9 @@ void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const
         c.codegen.charPointersReachRam = true;
         moveByte(out, argument, 0, parameter, 0);
         out.add(PIC_MOVLW, std::to_string(CharPointerRamTag), -1, 0, "", CharPointerRamTag);
-        if (!passed.address && !holdsCharAddress(c, argument)) {
-            // A null pointer stays null (no object lives at RAM address 0, INDF's): the zero
-            // flag is still the moved byte's.
+        if (!passed.address && mayBeNullPointer(c, argument)) {
+            // A null pointer stays null (no object lives at RAM address 0, INDF's): the move
+            // set the zero flag, which the literal keeps.
             out.add(PIC_BTFSC, placement::Status, ZeroFlag, 0, "");
             out.add(PIC_MOVLW, "0", -1, 0, "", 0);
         }

@@ -242,7 +242,7 @@ void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
 }
 
 // A null RAM pointer returned as a char pointer stays null: the high byte is cleared when
-// the byte just loaded (the zero flag still its) is 0.
+// the byte just loaded is 0 (the load set the zero flag).
 void clearTagOfNullPointer(Compilation& c, const ExpressionResult& r, const std::string& high,
                            int line) {
     Item leaf;

@@ -19,7 +19,8 @@ constexpr const char* IgnoredStore = "@__SxItmp_";
 constexpr int RamTagBit = 7;
 static_assert(CharPointerRamTag == 1 << RamTagBit);
 
-// W = 0 instead of the tag when the address just loaded (the zero flag still its) is 0.
+// W = 0 instead of the tag when the address just loaded is 0 (the load set the zero flag,
+// which neither a store nor a literal changes).
 void clearTagOfNull(Compilation& c, int line) {
     emit(c, PIC_BTFSC, Status, Zero, line);
     emit(c, PIC_MOVLW, "0", -1, line);
@@ -49,7 +50,8 @@ std::string charPointerFromRamAddress(Compilation& c, const Item& address, int s
     const bool constant = address.kind == INTEGER_CONSTANT;
     if (!constant && !mayBeNullPointer(c, address))
         return charPointerFromW(c, sign, line);
-    // No object lives at RAM address 0 (INDF's): a null pointer converted stays null.
+    // No object lives at RAM address 0 (INDF's): a null pointer converted stays null, and
+    // the constant 0 is the null pointer.
     c.codegen.charPointersReachRam = true;
     const std::string t = newpointertmp(c, charPointerType(sign));
     emit(c, PIC_MOVWF, t, -1, line);

@@ -100,8 +100,8 @@ const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
 // Whether the leaf is a one-byte RAM address of a char (&c, &s[i]): a char pointer meeting it
 // needs it tagged.
 bool isCharAddress(const Compilation& c, const Item& leaf);
-// Whether the leaf is a RAM pointer that may be null: a pointer variable or one read, not
-// an address taken.
+// Whether the leaf is a RAM pointer variable, which may be null; a computed address (&x,
+// &a[i]) is not.
 bool mayBeNullPointer(const Compilation& c, const Item& leaf);
 // The type of the leaf's address, &x: a pointer to what the leaf is; none for an array, a
 // pointer to an array or anything else & does not take here.

@@ -153,9 +153,8 @@ bool isCharAddress(const Compilation& c, const Item& leaf) {
 }
 
 bool mayBeNullPointer(const Compilation& c, const Item& leaf) {
-    // An address taken with & (marked, but not at INDF) is never null.
-    const bool addressTaken = leaf.cval != Indirect && leaf.name.starts_with(PointerElement);
-    return ramPointerOf(c, leaf) != nullptr && !addressTaken;
+    // A temporary holds an address computed here (&x, &a[i], p + k), never null.
+    return ramPointerOf(c, leaf) != nullptr && !leaf.cval.starts_with("_tmp_");
 }
 
 std::optional<Symbol> addressType(const Compilation& c, const Item& leaf) {
