@@ -9,6 +9,7 @@
 // holds), copied byte by byte: the callee changes its own copy. Anything else for it, or such
 // a value for a scalar parameter, gives C310. The markers are then removed.
 #include "compiler/backend/optimiser.hpp"
+#include "compiler/backend/placement_internal.hpp"
 
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
@@ -97,6 +98,13 @@ bool isAddress(const Code& code, std::size_t marker) {
 bool holdsRamAddress(const Compilation& c, const Instruction& argument) {
     const Symbol* symbol = argumentSymbol(c, argument);
     return symbol != nullptr && symbol->type == POINTER;
+}
+
+constexpr int ZeroFlag = 2;
+
+// A RAM pointer variable, which may be null: a temporary holds an address computed there.
+bool mayBeNullPointer(const Compilation& c, const Instruction& argument) {
+    return holdsRamAddress(c, argument) && !isTemporary(argument.operand);
 }
 
 // The generator writes an identifier argument's sign into its marker's value.
@@ -190,6 +198,12 @@ void moveArgument(Compilation& c, MoveWriter& out, const Argument& passed, const
         c.codegen.charPointersReachRam = true;
         moveByte(out, argument, 0, parameter, 0);
         out.add(PIC_MOVLW, std::to_string(CharPointerRamTag), -1, 0, "", CharPointerRamTag);
+        if (!passed.address && mayBeNullPointer(c, argument)) {
+            // A null pointer stays null (no object lives at RAM address 0, INDF's): the move
+            // set the zero flag, which the literal keeps.
+            out.add(PIC_BTFSC, placement::Status, ZeroFlag, 0, "");
+            out.add(PIC_MOVLW, "0", -1, 0, "", 0);
+        }
         out.add(PIC_MOVWF, parameter.name, -1, 1, parameter.scope);
         return;
     }

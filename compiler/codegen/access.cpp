@@ -1004,9 +1004,10 @@ bool generateMember(Site& s) {
     const int kind = resolved.member->type == LONG ? LONG_IDENTIFIER : IDENTIFIER;
     becomeLeaf(s.item, kind, base->cval, base->ival + resolved.offset);
     // The leaf names the whole variable, whose symbol does not know the member's sign, nor
-    // what a pointer member points at.
+    // what a pointer member points at, nor its type, which its address (a pointer to it)
+    // needs.
     s.item->sign = signOfSymbol(*resolved.member);
-    if (holdsPointer(*resolved.member))
+    if (holdsPointer(*resolved.member) || (addressOrSize && s.previous->kind == ADDR))
         s.item->name = markPointerElement(c, *resolved.member);
     dropRun(s, members, base);
     dropRun(s, itemsBetween(s.item->next, base->next), s.item);

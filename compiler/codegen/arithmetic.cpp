@@ -239,6 +239,22 @@ bool generateAddition(Site& s) {
     return true;
 }
 
+namespace {
+
+// A one-byte RAM address of a char (&c, &s[i]) that meets a char pointer (cp == &c,
+// cp - &s[0]) becomes the char pointer it stands for: tagged, as a store into one tags it.
+void tagCharAddress(Site& s, Item* address, const Item& other) {
+    Compilation& c = s.c;
+    const Symbol* pointer = stringPointerOf(c, other);
+    if (pointer == nullptr || !isCharAddress(c, *address))
+        return;
+    const std::string tagged = charPointerFromRamAddress(c, *address, pointer->sign, s.line());
+    freetmp(c, address->cval);
+    becomeLeaf(address, LONG_IDENTIFIER, tagged);
+}
+
+} // namespace
+
 bool generateSubtraction(Site& s) {
     Item* a = s.item->next;
     Item* b = a->next;
@@ -246,6 +262,8 @@ bool generateSubtraction(Site& s) {
     const int line = s.line();
     if (!isValue(a) || !isValue(b))
         return false;
+    tagCharAddress(s, a, *b);
+    tagCharAddress(s, b, *a);
     if (subtractFromPointer(s, a, b))
         return true;
     const bool relation = s.item->kind == RELMINUS;

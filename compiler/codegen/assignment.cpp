@@ -369,8 +369,7 @@ bool generateAssignment(Site& s) {
     }
     if (kind == ASSIGN && holdsRamAddress(*value) && storesCharPointer(c, *target)) {
         // The RAM address takes the tag that tells it from a string's position.
-        emitOn(c, PIC_MOVF, *value, 0, line);
-        const std::string tagged = charPointerFromW(c, signOf(c, *value), line);
+        const std::string tagged = charPointerFromRamAddress(c, *value, signOf(c, *value), line);
         freetmp(c, value->cval);
         becomeLeaf(value, LONG_IDENTIFIER, tagged);
     }

@@ -241,6 +241,20 @@ void returnOneByte(Compilation& c, const ExpressionResult& r, int line) {
     emit(c, PIC_RETURN, "", -1, line);
 }
 
+// A null RAM pointer returned as a char pointer stays null: the high byte is cleared when
+// the byte just loaded is 0 (the load set the zero flag).
+void clearTagOfNullPointer(Compilation& c, const ExpressionResult& r, const std::string& high,
+                           int line) {
+    Item leaf;
+    leaf.kind = r.kind;
+    leaf.cval = r.name;
+    leaf.ival = r.value;
+    if (!codegen::mayBeNullPointer(c, leaf))
+        return;
+    emit(c, PIC_BTFSC, Status, Zero, line);
+    emit(c, PIC_CLRF, high, -1, line);
+}
+
 void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
     const std::string& high = c.codegen.returnHighRegister;
     const Symbol* function = functionSymbol(c, c.codegen.functionName);
@@ -251,6 +265,7 @@ void returnTwoBytes(Compilation& c, const ExpressionResult& r, int line) {
         emit(c, PIC_MOVLW, std::to_string(CharPointerRamTag), -1, line, CharPointerRamTag);
         emit(c, PIC_MOVWF, high, -1, line);
         emit(c, PIC_MOVF, r.name, 0, line, 0, r.value);
+        clearTagOfNullPointer(c, r, high, line);
     } else if (r.kind == IDENTIFIER) {
         // An 8-bit value widens by its own sign.
         emit(c, PIC_CLRF, high, -1, line);

@@ -99,8 +99,7 @@ bool castToCharPointer(Site& s, int sign) {
         drop(s, s.item);
         return true;
     }
-    loadW(c, *x, s.line());
-    becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromW(c, sign, s.line()));
+    becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromRamAddress(c, *x, sign, s.line()));
     drop(s, x);
     return true;
 }

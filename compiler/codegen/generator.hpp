@@ -7,6 +7,7 @@
 #include "compiler/codegen/emit.hpp"
 #include "compiler/run/compilation.hpp"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,14 +110,23 @@ bool namesWholeArray(const Compilation& c, const std::string& name, int sign);
 // identifier's high byte is 0.
 void loadW(Compilation& c, const Item& leaf, int line, bool high = false);
 
+// The symbol an identifier leaf names, or the type its mark gives (a pointer at INDF, a
+// pointer member, an address taken with &, a member whose address is taken).
+const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf);
 // The RAM pointer (int *, long *, a pointer to a struct) an identifier leaf names, or the
 // char pointer into program memory (a pointer variable or temporary, or a pointer at INDF
 // marked with its type); none for anything else.
-// The symbol an identifier leaf names, or for a pointer at INDF or a pointer member of a
-// struct the type its mark gives.
-const Symbol* typeOfLeaf(const Compilation& c, const Item& leaf);
 const Symbol* ramPointerOf(const Compilation& c, const Item& leaf);
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf);
+// Whether the leaf is a one-byte RAM address of a char (&c, &s[i]): a char pointer meeting it
+// needs it tagged.
+bool isCharAddress(const Compilation& c, const Item& leaf);
+// Whether the leaf is a RAM pointer variable, which may be null; a computed address (&x,
+// &a[i]) is not.
+bool mayBeNullPointer(const Compilation& c, const Item& leaf);
+// The type of the leaf's address, &x: a pointer to what the leaf is; none for an array, a
+// pointer to an array or anything else & does not take here.
+std::optional<Symbol> addressType(const Compilation& c, const Item& leaf);
 // Whether a store into the leaf stores a char pointer: a char pointer variable, or an element
 // of an array of char pointers at INDF.
 bool storesCharPointer(const Compilation& c, const Item& target);
@@ -124,6 +134,10 @@ bool storesCharPointer(const Compilation& c, const Item& target);
 Symbol charPointerType(int sign);
 // The RAM address in W as a char pointer: a new char pointer temporary with the RAM tag.
 std::string charPointerFromW(Compilation& c, int sign, int line);
+// The RAM address leaf (a RAM pointer, an address, an integer) as a char pointer: a new char
+// pointer temporary with the RAM tag; a null pointer (the constant 0, a RAM pointer holding
+// 0) stays null.
+std::string charPointerFromRamAddress(Compilation& c, const Item& address, int sign, int line);
 // FSR = the byte a store through the char pointer leaf writes: its RAM byte, or a scratch
 // byte when it points at a string (program memory is not written).
 void pointFsrForStore(Compilation& c, const Item& pointer, int line);
@@ -237,11 +251,13 @@ void arrayNamesBecomeAddresses(Compilation& c, Item* list);
 enum class AggregateUse { None, Copied, Refused };
 // The name of a leaf that stands for one part of an aggregate (at its offset), not the whole.
 constexpr const char* ObjectPart = "(part)";
-// Marks an INDF leaf that is a pointer to be stored into or stepped (names[i] = &c, *pp += 1
-// of an int **pp), or a struct's pointer member (s.lp++ of a long *lp), followed by the
-// number of its type in indirectPointerTypes.
+// Marks a leaf whose type its name does not tell, followed by the number of its type in
+// indirectPointerTypes: an INDF leaf that is a pointer to be stored into or stepped
+// (names[i] = &c, *pp += 1 of an int **pp), a struct's pointer member (s.lp++ of a long
+// *lp), an address taken with & (a pointer to what it points at), a member whose address is
+// taken (its own type). A new value in the leaf drops the mark.
 constexpr const char* PointerElement = "(pointer element)";
-// The mark of a leaf holding a pointer of the given type.
+// The mark of a leaf holding a value of the given type.
 std::string markPointerElement(Compilation& c, const Symbol& type);
 // `discarded`: nothing reads the list's value, so a call's result alone in it is dropped.
 AggregateUse generateAggregateUse(Compilation& c, Item*& list, bool discarded);

@@ -141,6 +141,36 @@ const Symbol* ramPointerOf(const Compilation& c, const Item& leaf) {
                : nullptr;
 }
 
+bool isCharAddress(const Compilation& c, const Item& leaf) {
+    const Symbol* symbol = typeOfLeaf(c, leaf);
+    return symbol != nullptr && symbol->type == POINTER && symbol->base == CHAR &&
+           symbol->rowDimensions.empty();
+}
+
+bool mayBeNullPointer(const Compilation& c, const Item& leaf) {
+    // A temporary holds an address computed here (&x, &a[i], p + k), never null.
+    return ramPointerOf(c, leaf) != nullptr && !leaf.cval.starts_with("_tmp_");
+}
+
+std::optional<Symbol> addressType(const Compilation& c, const Item& leaf) {
+    const Symbol* object = typeOfLeaf(c, leaf);
+    if (object == nullptr || !object->rowDimensions.empty())
+        return std::nullopt;
+    if (object->type == POINTER || (object->type == LONG && object->base == CHAR))
+        return pointerType(pointedLevels(*object) + 1, innermostKind(*object), object->typeName,
+                           object->sign);
+    if (object->type != CHAR && object->type != SHORT && object->type != INT &&
+        object->type != LONG && object->type != STRUCT && object->type != UNION)
+        return std::nullopt;
+    // One byte, whatever the object: the address of a char too, as &s[i] of a char array.
+    Symbol pointer;
+    pointer.type = POINTER;
+    pointer.base = object->type;
+    pointer.typeName = object->typeName;
+    pointer.sign = object->sign;
+    return pointer;
+}
+
 const Symbol* stringPointerOf(const Compilation& c, const Item& leaf) {
     const Symbol* symbol = typeOfLeaf(c, leaf);
     return symbol != nullptr && symbol->type == LONG && symbol->base == CHAR ? symbol : nullptr;
@@ -205,6 +235,9 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
     item->ival = offset;
     item->sign = 0;
     item->sublist = nullptr;
+    // A new value: the type a mark gave the old one no longer holds.
+    if (item->name.starts_with(PointerElement))
+        item->name.clear();
 }
 
 void becomeConstant(Item* item, int value) {

@@ -246,9 +246,13 @@ bool generateUnary(Site& s) {
             finishUnary(s, x, LONG_IDENTIFIER, charPointerFromW(c, signOf(c, *x), line));
             return true;
         }
+        const std::optional<Symbol> pointer = addressType(c, *x);
         const std::string t = newTemporaryOfSign(c, false, UNSIGNED);
         emit(c, PIC_MOVWF, t, -1, line);
         finishUnary(s, x, IDENTIFIER, t);
+        // The byte is a pointer: compared with or taken from another it counts elements.
+        if (pointer)
+            s.item->name = markPointerElement(c, *pointer);
         return true;
     }
     if (!isIdentifier(x)) {

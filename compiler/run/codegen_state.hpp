@@ -85,8 +85,9 @@ struct CodegenState {
     // Set when a char pointer is given a RAM address (CharPointerRamTag in its high byte):
     // the string reader then also reads RAM.
     bool charPointersReachRam = false;
-    // The types of the pointers stored into or stepped at INDF (*pp = &x, (*pp)++, t[i] += 1
-    // of an array of pointers): the INDF leaf names its entry (codegen::PointerElement).
+    // The types of leaves whose names do not tell them: the pointers stored into or stepped
+    // at INDF (*pp = &x, (*pp)++, t[i] += 1 of an array of pointers), addresses taken with &
+    // and members whose address is taken. The leaf names its entry (codegen::PointerElement).
     std::deque<Symbol> indirectPointerTypes;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;

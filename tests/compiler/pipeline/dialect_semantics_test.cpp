@@ -1155,6 +1155,62 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { i = 2; j = 0; pts[i].x = 3; pts[i].y = 700; q = pts + 1; pts[j] = "
          "pts[i]; *q = pts[j]; q->x = 4; r = pts[0].y + pts[1].x * 10 + pts[1].y; }\n",
          "r", 700 + 40 + 700},
+        // A pointer meets the address it holds: &x is a pointer to x's type, not an element
+        // count to scale, and the address of a char is tagged as a char pointer's.
+        {"sx28.h",
+         "struct s { char a; long b; int c; } foo; union u { long x; char y; } un;\n"
+         "long l; int i, *p1, *p2; char ch, *c1; long r;\n"
+         "void main(void) { struct s *sp; long *lp; int *ip; char *cp; union u *up; int **pp;\n"
+         "  char **cpp;\n"
+         "  sp = &foo; lp = &l; ip = &i; cp = &ch; up = &un; r = 0;\n"
+         "  if (sp == &foo) r = r + 1; if (!(sp != &foo)) r = r + 2; if (lp == &l) r = r + 4;\n"
+         "  if (cp == &ch) r = r + 8; if (up == &un) r = r + 16; if (&foo == sp) r = r + 32;\n"
+         "  if (&ch == cp) r = r + 64; if (ip == &i) r = r + 128;\n"
+         "  lp = &foo.b; ip = &foo.c; cp = &foo.a; pp = &p2; cpp = &c1;\n"
+         "  if (lp == &foo.b) r = r + 256; if (ip == &foo.c) r = r + 512;\n"
+         "  if (cp == &foo.a) r = r + 1024; if (pp == &p2 && pp != &p1) r = r + 2048;\n"
+         "  if (cpp == &c1) r = r + 4096; }\n",
+         "r", 8191},
+        {"sx52.h",
+         "struct s { char a; char b; } sa[3]; union u { long x; char y; } un, ua[2];\n"
+         "long la[4]; int ia[4]; char ca[4]; long r;\n"
+         "void main(void) { struct s *sp; long *lp; int *ip; char *cp; union u *up;\n"
+         "  sp = &sa[1]; lp = la + 2; ip = ia + 1; cp = ca + 2; up = &ua[1]; r = 0;\n"
+         "  if (sp - &sa[0] == 1 && &sa[2] - sp == 1 && sp > &sa[0]) r = r + 1;\n"
+         "  if (lp - &la[0] == 2 && &la[3] - lp == 1 && la + 3 - lp == 1) r = r + 2;\n"
+         "  if (cp - &ca[0] == 2 && &ca[3] - cp == 1 && cp - ca == 2) r = r + 4;\n"
+         "  if (lp > &la[1] && lp >= &la[2] && lp < &la[3] && lp <= &la[2]) r = r + 8;\n"
+         "  if (!(lp < &la[2]) && !(lp > &la[2])) r = r + 16;\n"
+         "  if (cp > &ca[1] && cp < &ca[3] && cp <= &ca[2] && cp >= &ca[2]) r = r + 32;\n"
+         "  if (ip - ia == 1 && &ia[3] - ip == 2 && ip == &ia[1]) r = r + 64;\n"
+         "  if (up - &ua[0] == 1 && up != &un) r = r + 128;\n"
+         "  sp = sa; lp = la; cp = ca;\n"
+         "  if (sp == &sa[0] && sa == sp && &sa[1] - sp == 1) r = r + 256;\n"
+         "  if (lp == la && la + 1 == &la[1] && &la[2] == lp + 2) r = r + 512;\n"
+         "  if (cp == ca && &ca[0] == cp && ca + 2 == &ca[2]) r = r + 1024; }\n",
+         "r", 2047},
+        // &x steps and subtracts by x's size like any pointer.
+        {"sx28.h",
+         "long l, m; char ch; long r;\n"
+         "void main(void) { long *lp; char *cp;\n"
+         "  lp = &l + 1; cp = &ch; r = 0;\n"
+         "  if (lp - &l == 1 && &l + 1 - &l == 1 && lp - 1 == &l) r = r + 1;\n"
+         "  if (&ch == cp && &ch - cp == 0 && cp - &ch == 0) r = r + 2;\n"
+         "  if (cp >= &ch && cp <= &ch && !(cp < &ch) && !(&ch > cp)) r = r + 4; }\n",
+         "r", 7},
+        // A null RAM pointer converted to a char pointer (stored, cast, passed, returned)
+        // stays null; one that points somewhere is tagged.
+        {"sx28.h",
+         "int x, *ip; long r;\n"
+         "char *g(void) { return ip; }\n"
+         "int h(char *q) { return q == 0; }\n"
+         "void main(void) { char *cp; ip = 0; r = 0;\n"
+         "  cp = ip; if (cp == 0) r = r + 1; if (!cp) r = r + 2;\n"
+         "  cp = (char *)ip; if (cp == 0) r = r + 4; cp = (char *)0; if (cp == 0) r = r + 8;\n"
+         "  cp = g(); if (cp == 0) r = r + 16; if (h(ip)) r = r + 32;\n"
+         "  x = 9; ip = &x; cp = ip; if (cp != 0 && *cp == 9) r = r + 64;\n"
+         "  if (g() == cp && !h(ip) && (char *)ip == cp) r = r + 128; }\n",
+         "r", 255},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
