@@ -73,6 +73,21 @@ void release(Compilation& c, std::vector<PoolEntry>& pool, std::string_view name
         entry->inUse = false;
 }
 
+// The scopes that are one block of the C source with the current one: itself, and under a
+// function body's outermost block the function's own scope, which holds its parameters. A
+// name declared in any other enclosing scope is hidden by a new declaration, as in C.
+std::vector<std::string> scopesOfOneBlock(const Compilation& c) {
+    const auto& scopes = c.symbols.scopes;
+    std::vector<std::string> same;
+    if (scopes.empty() || scopes.back() == GlobalScope)
+        return same;
+    same.push_back(scopes.back());
+    if (scopes.back() == c.symbols.functionBodyScope && scopes.size() >= 2 &&
+        scopes[scopes.size() - 2] != GlobalScope)
+        same.push_back(scopes[scopes.size() - 2]);
+    return same;
+}
+
 } // namespace
 
 Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, std::string_view name,
@@ -88,9 +103,8 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
         if (definedin(c, name, scope) || (type == FUNCNAME && definedin(c, name, GlobalScope)))
             c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
                               text.c_str()));
-        const auto& scopes = c.symbols.scopes;
-        for (auto it = scopes.rbegin(); it != scopes.rend() && *it != GlobalScope; ++it) {
-            if (definedin(c, name, *it))
+        for (const std::string& same : scopesOfOneBlock(c)) {
+            if (definedin(c, name, same))
                 c.error(strprintf("ERROR(C117): Line: %d Identifier %s previously defined.\n", line,
                                   text.c_str()));
         }

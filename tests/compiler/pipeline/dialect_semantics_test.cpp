@@ -1080,6 +1080,24 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { i = 2; j = 0; pts[i].x = 3; pts[i].y = 700; q = pts + 1; pts[j] = "
          "pts[i]; *q = pts[j]; q->x = 4; r = pts[0].y + pts[1].x * 10 + pts[1].y; }\n",
          "r", 700 + 40 + 700},
+        // A block that is the body of an if, a loop or a switch declares its own names, which
+        // hide outer ones there only; a declaration may follow statements, known from there on.
+        {"sx28.h",
+         "char x; long r;\n"
+         "void main(void) { char j = 5; char k = 1; char t = 0;\n"
+         "  if (k) { long j; j = 300; x = j >> 8; } else { char j; j = 9; t = j; }\n"
+         "  while (k) { char j; j = 7; t = t + j; k = 0; }\n"
+         "  for (k = 0; k < 2; k++) { char j = 3; t = t + j; }\n"
+         "  switch (k) { case 2: { char j = 20; t = t + j; } }\n"
+         "  do { char q = 1; t = t + q; } while (0);\n"
+         "  r = x * 1000 + t * 10 + j; }\n",
+         "r", 1000 + 340 + 5},
+        {"sx28.h",
+         "char y = 3; long r;\n"
+         "char outer(void) { return y; }\n"
+         "void main(void) { char x; x = 1; y = 7; char y; y = x + 4;\n"
+         "  { x = y; long y = 1000; x = x + (y >> 8); } r = x * 100 + y * 10 + outer(); }\n",
+         "r", 800 + 50 + 7},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
