@@ -208,8 +208,8 @@ std::vector<const Symbol*> parametersOf(const Compilation& c, std::string_view f
 std::string scopeof(const Compilation& c, std::string_view name) {
     const auto& scopes = c.symbols.scopes;
     for (auto it = scopes.rbegin(); it != scopes.rend(); ++it) {
-        if (findsymin(c, name, *it) != nullptr)
-            return *it;
+        if (const Symbol* s = findsymin(c, name, *it))
+            return s->scope; // a name another scope's object has in this one (nameInScope)
     }
     return {};
 }
@@ -221,6 +221,10 @@ Symbol* findsym(const Compilation& c, std::string_view name) {
             return s;
     }
     return nullptr;
+}
+
+void nameInScope(Compilation& c, Symbol& symbol, std::string_view scope) {
+    c.symbols.byNameAndScope.emplace(scopedKey(symbol.name, scope), &symbol);
 }
 
 Symbol* findmember(const SymbolList& members, std::string_view name) {

@@ -1098,6 +1098,14 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { char x; x = 1; y = 7; char y; y = x + 4;\n"
          "  { x = y; long y = 1000; x = x + (y >> 8); } r = x * 100 + y * 10 + outer(); }\n",
          "r", 800 + 50 + 7},
+        // An extern inside a block names the file-scope object there, over a local of its name.
+        {"sx28.h",
+         "char x = 42; long w = 1000; long r;\n"
+         "char global(void) { return x; }\n"
+         "void main(void) { char x = 10; long w = 5; char t;\n"
+         "  { extern char x; extern long w; t = x + (w >> 8); x = 1; }\n"
+         "  r = t * 100 + x + w + global() * 1000; }\n",
+         "r", 4500 + 10 + 5 + 1000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
