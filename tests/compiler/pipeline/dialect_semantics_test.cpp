@@ -1106,6 +1106,13 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  { extern char x; extern long w; t = x + (w >> 8); x = 1; }\n"
          "  r = t * 100 + x + w + global() * 1000; }\n",
          "r", 4500 + 10 + 5 + 1000},
+        // inline asks nothing of the compiler: the function is called as any other.
+        {"sx28.h",
+         "char r;\n"
+         "static inline char twice(char a) { return a + a; }\n"
+         "inline char one(void) { return 1; }\n"
+         "void main(void) { char inlined = 4; r = twice(inlined) + one(); }\n",
+         "r", 9},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
