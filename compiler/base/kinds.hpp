@@ -236,6 +236,10 @@ enum SizeOfWhat {
 // statement, a for loop's first and third parts.
 constexpr int ValueDiscarded = 1;
 
+// A NEWSCOPE node's integer when its block is a function's body: in C the parameters belong to
+// that block, so its declarations may not repeat their names.
+constexpr int FunctionBodyScope = 1;
+
 // A struct argument marker's value when the call's generator has already matched its type
 // to the parameter's: a member struct, whose type its variable does not tell.
 constexpr int AggregateArgumentChecked = 1;

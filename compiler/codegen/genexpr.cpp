@@ -263,30 +263,50 @@ void putBackLastResult(const Compilation& c, Item* item) {
     item->name = c.codegen.lastResult.pointerMark;
 }
 
-// Declarations inside a block of a statement: the run up to the matching DEC_LIST_END.
+// Declarations inside a block of a statement (the body of an if, a loop or a switch): the
+// run gathered into the DEC_LIST_START's sublist (gatherDeclarations).
 bool declareLocals(codegen::Site& s) {
-    Item* start = s.item;
-    Item* last = start;
-    int depth = 0;
-    for (Item* i = start; i != nullptr; i = i->next) {
-        depth += i->kind == DEC_LIST_START ? 1 : i->kind == DEC_LIST_END ? -1 : 0;
-        last = i;
-        if (depth == 0)
-            break;
-    }
-    Item* after = last->next;
-    // The run between the markers becomes its own list for the declaration processor.
-    Item* run = start->next != last ? start->next : nullptr;
-    for (Item* i = run; i != nullptr; i = i->next) {
-        if (i->next == last) {
-            i->next = nullptr;
-            break;
-        }
-    }
-    start->next = after;
-    procsym(s.c, run, s.c.symbols.main);
-    codegen::drop(s, start);
+    procsym(s.c, s.item->sublist, s.c.symbols.main);
+    codegen::drop(s, s.item);
     return true;
+}
+
+// Makes the run after start, up to its matching DEC_LIST_END, start's sublist, as the main walk
+// cuts a declaration (a parameter list inside it becomes the sublist of its own
+// DEC_LIST_START), and takes the run and its end marker out of the list.
+void gatherDeclaration(Item* start) {
+    std::vector<Item*> owners{start};
+    std::vector<Item*> tails{nullptr};
+    Item* item = start->next;
+    start->sublist = nullptr;
+    while (item != nullptr && !owners.empty()) {
+        Item* next = item->next;
+        item->next = nullptr;
+        if (item->kind == DEC_LIST_END) {
+            owners.pop_back();
+            tails.pop_back();
+        } else {
+            (tails.back() != nullptr ? tails.back()->next : owners.back()->sublist) = item;
+            tails.back() = item;
+            if (item->kind == DEC_LIST_START) {
+                item->sublist = nullptr;
+                owners.push_back(item);
+                tails.push_back(nullptr);
+            }
+        }
+        item = next;
+    }
+    start->next = item;
+}
+
+// A block's declarations are one item each until the generation reaches them: the checks
+// that run over the whole list first must not take the names they declare for uses of names
+// not yet declared (or of the outer names they hide).
+void gatherDeclarations(Item* list) {
+    for (Item* item = list; item != nullptr; item = item->next) {
+        if (item->kind == DEC_LIST_START)
+            gatherDeclaration(item);
+    }
 }
 
 bool generateNested(codegen::Site& s) {
@@ -510,6 +530,7 @@ bool genexpr(Compilation& c, Item*& list) {
     if (level.refused())
         return false;
     c.codegen.expressionSign = SIGNED;
+    gatherDeclarations(list);
     resolveConstantLeaves(c, list);
     refuseConstTargets(c, list);
     if (!codegen::callAggregateFunctions(c, list))

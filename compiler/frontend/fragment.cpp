@@ -27,6 +27,14 @@ StackValue FragmentBuilder::mark(int kind) {
     return single(nodes_.makeNode(kind));
 }
 
+StackValue FragmentBuilder::functionBody(StackValue block) {
+    Node* open = block.head;
+    if (open != nullptr && open->kind == LSQUIG && open->next != nullptr &&
+        open->next->kind == NEWSCOPE)
+        open->next->ival = FunctionBodyScope;
+    return block;
+}
+
 StackValue FragmentBuilder::token(const StackValue& symbol) {
     return single(nodes_.nodeFromValue(*symbol.token));
 }

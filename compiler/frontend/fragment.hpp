@@ -53,6 +53,8 @@ public:
     // A member declaration without a declarator: an unnamed struct or union is a member
     // named after its tag, whose members are reached as the enclosing aggregate's own.
     StackValue anonymousMember(const StackValue& specifiers);
+    // A function's body: a scope it opens for its declarations is marked FunctionBodyScope.
+    StackValue functionBody(StackValue block);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
     // base[index]: INDEX_ON base SUBSCRIPT index INDEX_OFF. A base that is itself an element,

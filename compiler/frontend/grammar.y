@@ -115,7 +115,7 @@ function_definition
               b.mark(DEC_LIST_END),
               b.mark(SCOPENAME),
               b.ident($1),
-              $2,
+              b.functionBody($2),
               b.mark(FUNCEND)
           }); }
     | declaration_specifiers declarator compound_statement
@@ -131,7 +131,7 @@ function_definition
               b.mark(DEC_LIST_END),
               b.mark(SCOPENAME),
               b.ident($2),
-              $3,
+              b.functionBody($3),
               b.mark(FUNCEND)
           }); }
     | declarator declaration_list compound_statement
@@ -151,7 +151,7 @@ function_definition
               $2,
               b.mark(FUNCARGS),
               b.copy($1),
-              $3,
+              b.functionBody($3),
               b.mark(FUNCEND)
           }); }
     | declaration_specifiers declarator declaration_list compound_statement
@@ -171,7 +171,7 @@ function_definition
               $3,
               b.mark(FUNCARGS),
               b.copy($2),
-              $4,
+              b.functionBody($4),
               b.mark(FUNCEND)
           }); }
     ;
@@ -532,23 +532,23 @@ compound_statement
         { $$ = b.mark(NULLFUNC); }
     | LSQUIG statement_list RSQUIG
         { $$ = b.join(__LINE__, b.token($1), {$2, b.token($3)}); }
-    | LSQUIG declaration_list RSQUIG
-        /* LSQUIG NEWSCOPE declaration_list ENDNEWSCOPE RSQUIG */
+    | LSQUIG declaring_item_list RSQUIG
+        /* LSQUIG NEWSCOPE declaring_item_list ENDNEWSCOPE RSQUIG */
         { $$ = b.join(__LINE__, b.token($1), {
               b.mark(NEWSCOPE),
               $2,
               b.mark(ENDNEWSCOPE),
               b.token($3)
           }); }
-    | LSQUIG declaration_list statement_list RSQUIG
-        /* LSQUIG NEWSCOPE declaration_list statement_list ENDNEWSCOPE RSQUIG */
-        { $$ = b.join(__LINE__, b.token($1), {
-              b.mark(NEWSCOPE),
-              $2,
-              $3,
-              b.mark(ENDNEWSCOPE),
-              b.token($4)
-          }); }
+    ;
+
+/* The items of a block that declares names: declarations and statements in any order, each
+   name known from its declaration to the block's end. */
+declaring_item_list
+    : declaration                           { $$ = $1; }
+    | statement_list declaration            { $$ = b.join(__LINE__, $1, {$2}); }
+    | declaring_item_list declaration       { $$ = b.join(__LINE__, $1, {$2}); }
+    | declaring_item_list statement         { $$ = b.join(__LINE__, $1, {$2}); }
     ;
 
 statement_list

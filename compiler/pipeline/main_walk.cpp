@@ -59,6 +59,8 @@ private:
             return node->next;
         case NEWSCOPE:
             pushscope(c_, strprintf("_TMPSCOPE_%d", c_.codegen.tempScopeCounter++));
+            if (node->ival == FunctionBodyScope)
+                c_.symbols.functionBodyScope = curscope(c_);
             return node->next;
         case ENDNEWSCOPE:
             popscope(c_);

@@ -222,8 +222,8 @@ Symbol* earlierDeclaration(Compilation& c, const Declaration& d, const SymbolLis
     return earlier;
 }
 
-Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int type,
-              int qual) {
+Symbol* enterSymbol(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int type,
+                    int qual) {
     if (Symbol* earlier = earlierDeclaration(c, d, target, item, type))
         return earlier;
     // An extern declaration inside a function declares the file-scope object.
@@ -241,6 +241,17 @@ Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& it
     symbol->volatileObject = d.volatileGiven || (tag != nullptr && tag->volatileObject);
     if (symbol->volatileObject && &target != &c.symbols.main && !c.symbols.tagsBeingDefined.empty())
         c.symbols.tagsBeingDefined.back()->volatileObject = true;
+    return symbol;
+}
+
+// An extern declaration inside a block names the file-scope object there, also where a local
+// of that name is visible outside the block.
+Symbol* enter(Compilation& c, Declaration& d, SymbolList& target, const Item& item, int type,
+              int qual) {
+    Symbol* symbol = enterSymbol(c, d, target, item, type, qual);
+    if (d.cls == EXTERN && &target == &c.symbols.main && curscope(c) != GlobalScope &&
+        symbol->scope == GlobalScope)
+        nameInScope(c, *symbol, curscope(c));
     return symbol;
 }
 

@@ -73,6 +73,21 @@ void release(Compilation& c, std::vector<PoolEntry>& pool, std::string_view name
         entry->inUse = false;
 }
 
+// The scopes that are one block of the C source with the current one: itself, and under a
+// function body's outermost block the function's own scope, which holds its parameters. A
+// name declared in any other enclosing scope is hidden by a new declaration, as in C.
+std::vector<std::string> scopesOfOneBlock(const Compilation& c) {
+    const auto& scopes = c.symbols.scopes;
+    std::vector<std::string> same;
+    if (scopes.empty() || scopes.back() == GlobalScope)
+        return same;
+    same.push_back(scopes.back());
+    if (scopes.back() == c.symbols.functionBodyScope && scopes.size() >= 2 &&
+        scopes[scopes.size() - 2] != GlobalScope)
+        same.push_back(scopes[scopes.size() - 2]);
+    return same;
+}
+
 } // namespace
 
 Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, std::string_view name,
@@ -88,9 +103,8 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
         if (definedin(c, name, scope) || (type == FUNCNAME && definedin(c, name, GlobalScope)))
             c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
                               text.c_str()));
-        const auto& scopes = c.symbols.scopes;
-        for (auto it = scopes.rbegin(); it != scopes.rend() && *it != GlobalScope; ++it) {
-            if (definedin(c, name, *it))
+        for (const std::string& same : scopesOfOneBlock(c)) {
+            if (definedin(c, name, same))
                 c.error(strprintf("ERROR(C117): Line: %d Identifier %s previously defined.\n", line,
                                   text.c_str()));
         }
@@ -194,8 +208,8 @@ std::vector<const Symbol*> parametersOf(const Compilation& c, std::string_view f
 std::string scopeof(const Compilation& c, std::string_view name) {
     const auto& scopes = c.symbols.scopes;
     for (auto it = scopes.rbegin(); it != scopes.rend(); ++it) {
-        if (findsymin(c, name, *it) != nullptr)
-            return *it;
+        if (const Symbol* s = findsymin(c, name, *it))
+            return s->scope; // a name another scope's object has in this one (nameInScope)
     }
     return {};
 }
@@ -207,6 +221,10 @@ Symbol* findsym(const Compilation& c, std::string_view name) {
             return s;
     }
     return nullptr;
+}
+
+void nameInScope(Compilation& c, Symbol& symbol, std::string_view scope) {
+    c.symbols.byNameAndScope.emplace(scopedKey(symbol.name, scope), &symbol);
 }
 
 Symbol* findmember(const SymbolList& members, std::string_view name) {

@@ -28,6 +28,9 @@ std::string curscope(const Compilation& c);
 bool inscope(const Compilation& c, std::string_view name);
 // The innermost open scope holding the name; "" when none does.
 std::string scopeof(const Compilation& c, std::string_view name);
+// The symbol's name names it inside scope too, over an enclosing scope's object of that name
+// (an extern declaration inside a block).
+void nameInScope(Compilation& c, Symbol& symbol, std::string_view scope);
 
 // The main table's symbols of that name, in insertion order.
 const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view name);

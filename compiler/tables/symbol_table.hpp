@@ -81,6 +81,9 @@ struct SymbolTable {
     Symbol* sizedUpTo = nullptr;
     std::vector<Symbol*> resizedEachPass;
     std::vector<std::string> scopes; // bottom "_GLOBAL_", top the current scope
+    // The scope of the outermost block of the function being compiled, if it declares names:
+    // they may not repeat a parameter's name (an inner block's may hide any outer name).
+    std::string functionBodyScope;
 
     std::vector<PoolEntry> temporaries;
     std::vector<PoolEntry> switchVariables;

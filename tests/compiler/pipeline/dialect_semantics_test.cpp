@@ -1211,6 +1211,39 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  x = 9; ip = &x; cp = ip; if (cp != 0 && *cp == 9) r = r + 64;\n"
          "  if (g() == cp && !h(ip) && (char *)ip == cp) r = r + 128; }\n",
          "r", 255},
+        // A block that is the body of an if, a loop or a switch declares its own names, which
+        // hide outer ones there only; a declaration may follow statements, known from there on.
+        {"sx28.h",
+         "char x; long r;\n"
+         "void main(void) { char j = 5; char k = 1; char t = 0;\n"
+         "  if (k) { long j; j = 300; x = j >> 8; } else { char j; j = 9; t = j; }\n"
+         "  while (k) { char j; j = 7; t = t + j; k = 0; }\n"
+         "  for (k = 0; k < 2; k++) { char j = 3; t = t + j; }\n"
+         "  switch (k) { case 2: { char j = 20; t = t + j; } }\n"
+         "  do { char q = 1; t = t + q; } while (0);\n"
+         "  r = x * 1000 + t * 10 + j; }\n",
+         "r", 1000 + 340 + 5},
+        {"sx28.h",
+         "char y = 3; long r;\n"
+         "char outer(void) { return y; }\n"
+         "void main(void) { char x; x = 1; y = 7; char y; y = x + 4;\n"
+         "  { x = y; long y = 1000; x = x + (y >> 8); } r = x * 100 + y * 10 + outer(); }\n",
+         "r", 800 + 50 + 7},
+        // An extern inside a block names the file-scope object there, over a local of its name.
+        {"sx28.h",
+         "char x = 42; long w = 1000; long r;\n"
+         "char global(void) { return x; }\n"
+         "void main(void) { char x = 10; long w = 5; char t;\n"
+         "  { extern char x; extern long w; t = x + (w >> 8); x = 1; }\n"
+         "  r = t * 100 + x + w + global() * 1000; }\n",
+         "r", 4500 + 10 + 5 + 1000},
+        // inline asks nothing of the compiler: the function is called as any other.
+        {"sx28.h",
+         "char r;\n"
+         "static inline char twice(char a) { return a + a; }\n"
+         "inline char one(void) { return 1; }\n"
+         "void main(void) { char inlined = 4; r = twice(inlined) + one(); }\n",
+         "r", 9},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);

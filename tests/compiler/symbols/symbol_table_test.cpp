@@ -52,7 +52,7 @@ TEST_F(SymbolTableTest, TwiceInAFunctionIsC116AndC117) {
                            "ERROR(C117): Line: 6 Identifier a previously defined.\n");
 }
 
-TEST_F(SymbolTableTest, ALocalMayHideAGlobalButNotAnEnclosingBlock) {
+TEST_F(SymbolTableTest, AnInnerBlockMayHideAnyNameButABodyNotAParameter) {
     declare("x");
     pushscope(c, "f");
     Symbol* local = declare("x");
@@ -60,8 +60,14 @@ TEST_F(SymbolTableTest, ALocalMayHideAGlobalButNotAnEnclosingBlock) {
     EXPECT_EQ(findsym(c, "x"), local) << "the innermost scope wins";
     EXPECT_EQ(scopeof(c, "x"), "f");
     pushscope(c, "_TMPSCOPE_0");
+    c.symbols.functionBodyScope = "_TMPSCOPE_0";
     declare("x", INT, 9);
     EXPECT_EQ(io.messages, "ERROR(C117): Line: 9 Identifier x previously defined.\n");
+    pushscope(c, "_TMPSCOPE_1");
+    Symbol* inner = declare("x", INT, 10);
+    EXPECT_EQ(io.messages, "ERROR(C117): Line: 9 Identifier x previously defined.\n");
+    EXPECT_EQ(findsym(c, "x"), inner);
+    popscope(c);
     popscope(c);
     popscope(c);
     EXPECT_EQ(scopeof(c, "x"), GlobalScope);
