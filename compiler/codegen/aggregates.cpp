@@ -27,7 +27,9 @@ bool isBracket(int kind) {
 }
 
 const Symbol* wholeAggregate(const Compilation& c, const Item& item) {
-    if (item.kind != IDENTIFIER || item.name == ObjectPart)
+    // A part of one (an initialiser's part, a char pointer part marked with its type) is not
+    // the whole.
+    if (item.kind != IDENTIFIER || item.name == ObjectPart || item.name.starts_with(PointerElement))
         return nullptr;
     const Symbol* symbol = findsym(c, item.cval);
     return symbol != nullptr && (symbol->type == STRUCT || symbol->type == UNION) ? symbol

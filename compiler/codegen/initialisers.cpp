@@ -45,6 +45,7 @@ struct InitValue {
 struct Shape {
     int offset = 0;
     bool wide = false;
+    bool charPointer = false; // a RAM address stored here takes the char pointer's tag
     bool aggregate = false;
     bool isUnion = false;
     bool charArray = false; // a string may fill it
@@ -58,6 +59,7 @@ struct Store {
     int offset;
     bool wide;
     Item* value;
+    bool charPointer = false;
 };
 
 // The index of a designator [index]: a constant expression, evaluated once (the item
@@ -180,6 +182,7 @@ Shape shapeOfType(Compilation& c, int type, int base, int count, const Rows& row
     shape.offset = offset;
     if (type != ARRAY) {
         shape.wide = type == LONG;
+        shape.charPointer = type == LONG && base == CHAR;
         return shape;
     }
     shape.aggregate = true;
@@ -190,11 +193,20 @@ Shape shapeOfType(Compilation& c, int type, int base, int count, const Rows& row
     return shape;
 }
 
+void markCharPointers(Shape& shape) {
+    shape.charPointer = !shape.aggregate;
+    for (Shape& part : shape.parts)
+        markCharPointers(part);
+}
+
 Shape shapeOf(Compilation& c, const Symbol& symbol) {
     // A char pointer element is two bytes, as a long is.
     const bool charPointers = symbol.base == POINTER && symbol.pointee == CHAR;
-    return shapeOfType(c, symbol.type, charPointers ? LONG : symbol.base, symbol.count,
-                       symbol.rowDimensions, symbol.typeName, 0);
+    Shape shape = shapeOfType(c, symbol.type, charPointers ? LONG : symbol.base, symbol.count,
+                              symbol.rowDimensions, symbol.typeName, 0);
+    if (charPointers)
+        markCharPointers(shape);
+    return shape;
 }
 
 int scalarCount(const Shape& shape) {
@@ -292,8 +304,9 @@ public:
     void collect(const Shape& shape, std::vector<Store>& stores) const {
         if (!shape.aggregate) {
             const auto value = values_.find(&shape);
-            stores.push_back(
-                {shape.offset, shape.wide, value != values_.end() ? value->second : nullptr});
+            stores.push_back({shape.offset, shape.wide,
+                              value != values_.end() ? value->second : nullptr,
+                              shape.charPointer});
         } else if (shape.isUnion) {
             if (shape.parts.empty())
                 return;
@@ -456,7 +469,11 @@ void generateStore(Compilation& c, const Symbol& target, const Store& store, con
     last->next = makeItem(c, ASSIGN, "=", 0, at);
     last->next->next =
         makeItem(c, store.wide ? LONG_IDENTIFIER : IDENTIFIER, target.name, store.offset, at);
-    last->next->next->name = codegen::ObjectPart;
+    // A char pointer part is marked with its type, so that a RAM address stored there takes
+    // the tag; the mark names a part too.
+    last->next->next->name = store.charPointer
+                                 ? codegen::markPointerElement(c, codegen::charPointerType(UNSIGNED))
+                                 : std::string(codegen::ObjectPart);
     genexpr(c, list);
 }
 

@@ -156,8 +156,7 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
         // p[f()] with f moving p: C leaves open whether p is read before or after the call.
         if (g_.effects.of(at.index.front()).writes.count(pointer) != 0)
             at.index = {pointerOffset(pointer, false)};
-    } else if (form == 2 && g_.program.variables[pointer].holder < 0) {
-        // The compiler refuses *(s.p + k) on a member when k folds to 0.
+    } else if (form == 2) {
         at.form = Place::Form::Sum;
         at.index = {pointerOffset(pointer, false)};
     } else if (form == 3 && effects && g_.chance(0.3)) {

@@ -385,10 +385,14 @@ private:
         }
         case Expr::Kind::Step:
             return "(" + step(e) + ")";
-        case Expr::Kind::AddressTest:
-            // The address comes first: with it second the compiler scales it as an offset.
-            return "(&" + place(e.place) + " " + dialect::spelling(e.op) + " " +
-                   p_.variables[e.pointer].name + ")";
+        case Expr::Kind::AddressTest: {
+            // Either side first, by the pointer's number: both orders are compiled apart.
+            const std::string address = "&" + place(e.place);
+            const std::string& pointer = p_.variables[e.pointer].name;
+            const bool addressFirst = e.pointer % 2 == 0;
+            return "(" + (addressFirst ? address : pointer) + " " + dialect::spelling(e.op) + " " +
+                   (addressFirst ? pointer : address) + ")";
+        }
         }
         return "";
     }

@@ -970,6 +970,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "6; g[1][i].y = 7; g[j][0].x = g[1][i].y + 1; q = pl.pts; q = &q[j]; q[1].y = 9; r = "
          "total(pl.pts, 3) * 10 + w.p.pts[1].x + g[1][0].x * 1000 + (q - pl.pts) * 10000; }\n",
          "r", (10 + 8 + 59) * 10 + 6 + 8000 + 10000},
+        // A RAM address in an initialiser's char pointer part takes the tag as a store does:
+        // a struct's member, an element of an array of char pointers; 0 stays null.
+        {"sx28.h",
+         "char g0 = 5, g1 = 6; long a[2] = {5, 6};\n"
+         "char *t[2] = {&g0, \"ab\"};\n"
+         "struct H { char k; char *m; long *lp; } hs[2] = {{1, &g1, a}, {2, 0, 0}};\n"
+         "long r;\n"
+         "void main(void) { *t[0] = 1; *hs[0].m = 2; r = g0 * 1000 + g1 * 100 + t[1][1] + "
+         "(hs[1].m == 0) * 10000 + *(hs[0].lp + 0) * 20000; }\n",
+         "r", 1000 + 200 + 'b' + 10000 + 100000 - 65536},
         // The standard headers of a freestanding program name this dialect's widths.
         {"sx28.h",
          "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"
