@@ -809,8 +809,17 @@ void checkprototypes(Compilation& c) {
 
 namespace {
 
+// A storage class without a type word declares an int, as C90 says: static k = 3;, static
+// f(void) { ... }, a K&R parameter declared register a;.
+void implicitInt(Declaration& d) {
+    if (d.type == 0 && !d.typeGiven && d.cls != 0 && d.cls != TYPEDEF)
+        d.type = INT;
+}
+
 void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item) {
     const int kind = item->kind;
+    if (kind == FUNCNAME || kind == IDENTIFIER)
+        implicitInt(d);
     if (isStorageClass(kind) || isTypeWord(kind) || kind == SIGNED || kind == UNSIGNED ||
         kind == CONST || kind == VOLATILE || kind == STRUCT || kind == UNION || kind == FLOAT ||
         kind == DOUBLE || kind == STRUCT_TYPE || kind == STRUCT_NAME || kind == TYPEDEFNAME)

@@ -980,6 +980,14 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { *t[0] = 1; *hs[0].m = 2; r = g0 * 1000 + g1 * 100 + t[1][1] + "
          "(hs[1].m == 0) * 10000 + *(hs[0].lp + 0) * 20000; }\n",
          "r", 1000 + 200 + 'b' + 10000 + 100000 - 65536},
+        // A storage class without a type word declares an int, a function returning one too.
+        {"sx28.h",
+         "static k = 3; extern m; int m = 4;\n"
+         "static twice(char v) { return v * 2; }\n"
+         "int g(a) register a; { return a + 1; }\n"
+         "long r;\n"
+         "void main(void) { r = twice(k) * 100 + g(m) * 10 + sizeof(k); }\n",
+         "r", 600 + 50 + 1},
         // The standard headers of a freestanding program name this dialect's widths.
         {"sx28.h",
          "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"
