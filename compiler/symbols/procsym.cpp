@@ -812,7 +812,9 @@ namespace {
 // A storage class without a type word declares an int, as C90 says: static k = 3;, static
 // f(void) { ... }, a K&R parameter declared register a;.
 void implicitInt(Declaration& d) {
-    if (d.type == 0 && !d.typeGiven && d.cls != 0 && d.cls != TYPEDEF)
+    // A struct, union or enum tag's name is no declarator: its type word comes after it.
+    const bool tagName = d.structTypeFollows || d.definingTag || d.enumOpen;
+    if (d.type == 0 && !d.typeGiven && d.cls != 0 && d.cls != TYPEDEF && !tagName)
         d.type = INT;
 }
 

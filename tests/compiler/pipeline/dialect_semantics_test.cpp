@@ -983,11 +983,15 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
         // A storage class without a type word declares an int, a function returning one too.
         {"sx28.h",
          "static k = 3; extern m; int m = 4;\n"
+         "typedef struct pt { char x; } *ptp;\n"
+         "static struct pt sp; static enum e { A, B } ee;\n"
          "static twice(char v) { return v * 2; }\n"
+         "static ptp self(register ptp p) { return p; }\n"
          "int g(a) register a; { return a + 1; }\n"
          "long r;\n"
-         "void main(void) { r = twice(k) * 100 + g(m) * 10 + sizeof(k); }\n",
-         "r", 600 + 50 + 1},
+         "void main(void) { sp.x = 2; ee = B; r = twice(k) * 100 + g(m) * 10 + sizeof(k) + "
+         "self(&sp)->x * 1000 + ee * 10000; }\n",
+         "r", 600 + 50 + 1 + 2000 + 10000},
         // The standard headers of a freestanding program name this dialect's widths.
         {"sx28.h",
          "#include <stdint.h>\n#include <stddef.h>\n#include <limits.h>\n"

@@ -150,11 +150,12 @@ TEST_F(DeclarationTest, FixedLocations) {
               "ERROR(C14): Line: 5 Constant expression required for memory location.\n");
 }
 
-TEST_F(DeclarationTest, AStorageClassAloneHasNoTypeForOffsets) {
+// C90's implicit int: a storage class alone declares an int.
+TEST_F(DeclarationTest, AStorageClassAloneDeclaresAnInt) {
     compile("static x;\n");
-    EXPECT_EQ(symbol("x"), "x  size=0 SIGNED qual=0 count=0 base= offset=-1 addr=-1 _GLOBAL_");
+    EXPECT_EQ(symbol("x"), "x INT size=1 SIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
     EXPECT_EQ(findsymin(run.c, "x", GlobalScope)->cls, STATIC);
-    EXPECT_EQ(diagnostics(), "ERROR(C20): Unknown type 0 () (x)\n");
+    EXPECT_EQ(diagnostics(), "");
 }
 
 TEST_F(DeclarationTest, ConflictingClassesAndQualifiers) {
