@@ -1244,6 +1244,17 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "inline char one(void) { return 1; }\n"
          "void main(void) { char inlined = 4; r = twice(inlined) + one(); }\n",
          "r", 9},
+        // A for loop's first part may declare names: they are known only inside the loop,
+        // hiding outer ones there, and the loop's body may hide them in turn.
+        {"sx28.h",
+         "char i = 9; char s; long t; long r;\n"
+         "void main(void) {\n"
+         "  for (char i = 0; i < 5; i++) s += i;\n"
+         "  for (char i = 0, j = 5; i < j; i++) { char i = 2; s += i; }\n"
+         "  for (long k = 250; k < 260; k++) t += k;\n"
+         "  for (char n = 3; ; ) { s += n; break; }\n"
+         "  r = i * 100 + s + t; }\n",
+         "r", 900 + 10 + 10 + 3 + 2545},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
