@@ -1255,6 +1255,12 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  for (char n = 3; ; ) { s += n; break; }\n"
          "  r = i * 100 + s + t; }\n",
          "r", 900 + 10 + 10 + 3 + 2545},
+        // A name in parentheses is the name: a member chain may start from it.
+        {"sx28.h",
+         "struct in { char x; }; struct st { char code; struct in in; } g; long r;\n"
+         "char get(struct st *p) { return (p)->in.x * 10 + (p)->code; }\n"
+         "void main(void) { (g).code = 3; (g).in.x = 4; r = get(&g) + (g).code * 100; }\n",
+         "r", 43 + 300},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
