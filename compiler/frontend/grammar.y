@@ -111,7 +111,7 @@ function_definition
               b.mark(DEC_LIST_START),
               b.mark(INT),
               b.mark(FUNCNAME),
-              $1,
+              b.definedFunction($1),
               b.mark(DEC_LIST_END),
               b.mark(SCOPENAME),
               b.ident($1),
@@ -127,7 +127,7 @@ function_definition
               b.mark(DEC_LIST_START),
               $1,
               b.mark(FUNCNAME),
-              $2,
+              b.definedFunction($2),
               b.mark(DEC_LIST_END),
               b.mark(SCOPENAME),
               b.ident($2),
@@ -402,7 +402,9 @@ direct_declarator
               b.mark(DEC_LIST_END)
           }); }
     | direct_declarator LPAREN RPAREN
-        { fe.refusePointerDerivation(b, $1, "function"); $$ = $1; }
+        /* direct_declarator FUNC_PROTO_START FUNC_PROTO_END: the parameters are not said */
+        { fe.refusePointerDerivation(b, $1, "function");
+          $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), b.mark(FUNC_PROTO_END)}); }
     | direct_declarator LPAREN identifier_list RPAREN
         { fe.refusePointerDerivation(b, $1, "function");
           $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), $3, b.mark(FUNC_PROTO_END)}); }

@@ -1261,6 +1261,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "char get(struct st *p) { return (p)->in.x * 10 + (p)->code; }\n"
          "void main(void) { (g).code = 3; (g).in.x = 4; r = get(&g) + (g).code * 100; }\n",
          "r", 43 + 300},
+        // Empty parentheses in a declaration leave the parameters unsaid: the definition, with
+        // whatever parameters, defines the function, and calls before it compile.
+        {"sx28.h",
+         "char r;\n"
+         "void f(); int g(); char h();\n"
+         "void f(void) { r = r + 1; }\n"
+         "void main(void) { r = 0; f(); r = r + g(5) + h(2, 3) * 10; }\n"
+         "int g(int a) { return a; }\n"
+         "char h(char a, char b) { return a + b; }\n",
+         "r", 1 + 5 + 50},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
