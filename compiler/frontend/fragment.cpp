@@ -21,6 +21,15 @@ std::string toLower(std::string_view text) {
     return lower;
 }
 
+// The node before a fragment's last two; none in a fragment of fewer than three.
+Node* beforeLastTwo(const StackValue& fragment) {
+    for (Node* n = fragment.head; n != nullptr && n->next != nullptr; n = n->next) {
+        if (n->next->next == fragment.tail)
+            return n;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 StackValue FragmentBuilder::mark(int kind) {
@@ -33,6 +42,15 @@ StackValue FragmentBuilder::functionBody(StackValue block) {
         open->next->kind == NEWSCOPE)
         open->next->ival = FunctionBodyScope;
     return block;
+}
+
+StackValue FragmentBuilder::definedFunction(StackValue declarator) {
+    Node* before = beforeLastTwo(declarator);
+    if (before == nullptr || before->next->kind != FUNC_PROTO_START ||
+        declarator.tail->kind != FUNC_PROTO_END)
+        return declarator;
+    before->next = nullptr;
+    return StackValue{declarator.head, before, nullptr};
 }
 
 StackValue FragmentBuilder::token(const StackValue& symbol) {

@@ -53,6 +53,9 @@ public:
     // A member declaration without a declarator: an unnamed struct or union is a member
     // named after its tag, whose members are reached as the enclosing aggregate's own.
     StackValue anonymousMember(const StackValue& specifiers);
+    // A function's declarator in its definition: there empty parentheses say the function
+    // takes no parameters, so their FUNC_PROTO_START FUNC_PROTO_END (parameters unsaid) go.
+    StackValue definedFunction(StackValue declarator);
     // A function's body: a scope it opens for its declarations is marked FunctionBodyScope.
     StackValue functionBody(StackValue block);
     // A fresh label slot (new-label-node); only copies of it are ever appended.

@@ -505,10 +505,24 @@ bool isObject(const std::vector<const Node*>& nodes) {
            kind == ST_ADDR_RESOLVE || kind == POINTERSYM || call;
 }
 
+// A name alone between its markers: POSTFIX_EXP_START name POSTFIX_EXP_END.
+bool isPlainName(const std::vector<const Node*>& nodes) {
+    return nodes.size() == 3 && nodes[0]->kind == POSTFIX_EXP_START &&
+           nodes[1]->kind == IDENTIFIER && nodes[2]->kind == POSTFIX_EXP_END;
+}
+
 } // namespace
 
 StackValue FrontEnd::parenthesised(FragmentBuilder& b, const StackValue& expression) {
     const std::vector<const Node*> nodes = inside(expression);
+    if (expression.head->kind == EXPSTART && expression.tail->kind == EXPEND &&
+        isPlainName(nodes)) {
+        // The name itself, as primary_expression gives it: a member chain (p)->m takes its
+        // first node for the base, which would otherwise be the marker.
+        Node* name = const_cast<Node*>(nodes[1]);
+        name->next = nullptr;
+        return StackValue{name, name, nullptr};
+    }
     if (expression.head->kind == EXPSTART && expression.tail->kind == EXPEND && isObject(nodes)) {
         Node* last = const_cast<Node*>(nodes.back());
         last->next = nullptr; // the fragment's tail has no successor

@@ -111,7 +111,7 @@ function_definition
               b.mark(DEC_LIST_START),
               b.mark(INT),
               b.mark(FUNCNAME),
-              $1,
+              b.definedFunction($1),
               b.mark(DEC_LIST_END),
               b.mark(SCOPENAME),
               b.ident($1),
@@ -127,7 +127,7 @@ function_definition
               b.mark(DEC_LIST_START),
               $1,
               b.mark(FUNCNAME),
-              $2,
+              b.definedFunction($2),
               b.mark(DEC_LIST_END),
               b.mark(SCOPENAME),
               b.ident($2),
@@ -402,7 +402,9 @@ direct_declarator
               b.mark(DEC_LIST_END)
           }); }
     | direct_declarator LPAREN RPAREN
-        { fe.refusePointerDerivation(b, $1, "function"); $$ = $1; }
+        /* direct_declarator FUNC_PROTO_START FUNC_PROTO_END: the parameters are not said */
+        { fe.refusePointerDerivation(b, $1, "function");
+          $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), b.mark(FUNC_PROTO_END)}); }
     | direct_declarator LPAREN identifier_list RPAREN
         { fe.refusePointerDerivation(b, $1, "function");
           $$ = b.join(__LINE__, $1, {b.mark(FUNC_PROTO_START), $3, b.mark(FUNC_PROTO_END)}); }
@@ -509,6 +511,16 @@ statement
     | compound_statement    { $$ = $1; }
     | selection_statement   { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
     | iteration_statement   { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
+    | FOR LPAREN declaration for_without_initialiser
+        /* In C the loop is a block of its own whose names are known only inside it:
+           NEWSCOPE declaration EXPSTART for_without_initialiser EXPEND ENDNEWSCOPE */
+        { $$ = b.join(__LINE__, b.mark(NEWSCOPE), {
+              $3,
+              b.mark(EXPSTART),
+              $4,
+              b.mark(EXPEND),
+              b.mark(ENDNEWSCOPE)
+          }); }
     | jump_statement        { $$ = b.join(__LINE__, b.mark(EXPSTART), {$1, b.mark(EXPEND)}); }
     ;
 
@@ -627,72 +639,8 @@ iteration_statement
               b.mark(TOP_BRK_LBL),
               b.mark(POP_BRK_LBL)
           }); }
-    | FOR LPAREN SEMICOL SEMICOL RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement GOTO(l1) POP_CONT_LBL TOP_BRK_LBL
-           POP_BRK_LBL */
-        { const StackValue l1 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
-              $6,
-              b.copyAs(l1, GOTO),
-              b.mark(POP_CONT_LBL),
-              b.mark(TOP_BRK_LBL),
-              b.mark(POP_BRK_LBL)
-          }); }
-    | FOR LPAREN SEMICOL SEMICOL expression RPAREN statement
-        /* A continue goes on with the step: the loop places its continue label (l2) there.
-           NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2) expression
-           GOTO(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
-        { const StackValue l1 = b.label();
-          const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              b.copyAs(l1, LABELNAME),
-              b.copyAs(l2, NEW_CONT_LBL),
-              $7,
-              b.copyAs(l2, LABELNAME),
-              b.discarded($5),
-              b.copyAs(l1, GOTO),
-              b.mark(POP_CONT_LBL),
-              b.mark(TOP_BRK_LBL),
-              b.mark(POP_BRK_LBL)
-          }); }
-    | FOR LPAREN SEMICOL expression SEMICOL RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression IF(l2) statement GOTO(l1)
-           LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
-        { const StackValue l1 = b.label();
-          const StackValue l2 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              b.copyAs(l1, LABELNAME),
-              b.mark(NEW_CONT_LBL),
-              b.condition(__LINE__, IF, l2, $4),
-              $7,
-              b.copyAs(l1, GOTO),
-              b.copyAs(l2, LABELNAME),
-              b.mark(POP_CONT_LBL),
-              b.mark(TOP_BRK_LBL),
-              b.mark(POP_BRK_LBL)
-          }); }
-    | FOR LPAREN SEMICOL expression SEMICOL expression RPAREN statement
-        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l3) expression$4 IF(l2) statement
-           LABELNAME(l3) expression$6 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL
-           POP_BRK_LBL */
-        { const StackValue l1 = b.label();
-          const StackValue l2 = b.label();
-          const StackValue l3 = b.label();
-          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
-              b.copyAs(l1, LABELNAME),
-              b.copyAs(l3, NEW_CONT_LBL),
-              b.condition(__LINE__, IF, l2, $4),
-              $8,
-              b.copyAs(l3, LABELNAME),
-              b.discarded($6),
-              b.copyAs(l1, GOTO),
-              b.copyAs(l2, LABELNAME),
-              b.mark(POP_CONT_LBL),
-              b.mark(TOP_BRK_LBL),
-              b.mark(POP_BRK_LBL)
-          }); }
+    | FOR LPAREN SEMICOL for_without_initialiser
+        { $$ = $4; }
     | FOR LPAREN expression SEMICOL SEMICOL RPAREN statement
         /* NEW_BRK_LBL expression NEW_CONT_LBL LABELNAME(l1) statement GOTO(l1) POP_CONT_LBL
            TOP_BRK_LBL POP_BRK_LBL */
@@ -756,6 +704,76 @@ iteration_statement
               $9,
               b.copyAs(l3, LABELNAME),
               b.discarded($7),
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
+    ;
+
+/* A for loop from its first semicolon on: the loop without a first part. */
+for_without_initialiser
+    : SEMICOL RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL statement GOTO(l1) POP_CONT_LBL TOP_BRK_LBL
+           POP_BRK_LBL */
+        { const StackValue l1 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              $3,
+              b.copyAs(l1, GOTO),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
+    | SEMICOL expression RPAREN statement
+        /* A continue goes on with the step: the loop places its continue label (l2) there.
+           NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l2) statement LABELNAME(l2) expression
+           GOTO(l1) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.copyAs(l2, NEW_CONT_LBL),
+              $4,
+              b.copyAs(l2, LABELNAME),
+              b.discarded($2),
+              b.copyAs(l1, GOTO),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
+    | expression SEMICOL RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL expression IF(l2) statement GOTO(l1)
+           LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL POP_BRK_LBL */
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.mark(NEW_CONT_LBL),
+              b.condition(__LINE__, IF, l2, $1),
+              $4,
+              b.copyAs(l1, GOTO),
+              b.copyAs(l2, LABELNAME),
+              b.mark(POP_CONT_LBL),
+              b.mark(TOP_BRK_LBL),
+              b.mark(POP_BRK_LBL)
+          }); }
+    | expression SEMICOL expression RPAREN statement
+        /* NEW_BRK_LBL LABELNAME(l1) NEW_CONT_LBL(l3) expression$1 IF(l2) statement
+           LABELNAME(l3) expression$3 GOTO(l1) LABELNAME(l2) POP_CONT_LBL TOP_BRK_LBL
+           POP_BRK_LBL */
+        { const StackValue l1 = b.label();
+          const StackValue l2 = b.label();
+          const StackValue l3 = b.label();
+          $$ = b.join(__LINE__, b.mark(NEW_BRK_LBL), {
+              b.copyAs(l1, LABELNAME),
+              b.copyAs(l3, NEW_CONT_LBL),
+              b.condition(__LINE__, IF, l2, $1),
+              $5,
+              b.copyAs(l3, LABELNAME),
+              b.discarded($3),
               b.copyAs(l1, GOTO),
               b.copyAs(l2, LABELNAME),
               b.mark(POP_CONT_LBL),

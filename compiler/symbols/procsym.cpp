@@ -302,16 +302,22 @@ void declarePointer(Compilation& c, Declaration& d, SymbolList& target, const It
     endPointerDeclarator(d);
 }
 
-// The parameter declarations after a function's name: the run after its FUNC_PROTO_END;
-// none for an empty list.
-const Item* parameterList(const Item& name) {
+// The DEC_LIST_START of the parameter declarations after a function's name, right after its
+// FUNC_PROTO_END; none where the parentheses hold no declarations.
+const Item* parameterDeclarations(const Item& name) {
     const Item* item = name.next;
     if (item == nullptr || item->kind != FUNC_PROTO_START)
         return nullptr;
     while (item != nullptr && item->kind != FUNC_PROTO_END)
         item = item->next;
     item = item != nullptr ? item->next : nullptr;
-    return item != nullptr && item->kind == DEC_LIST_START ? item->sublist : nullptr;
+    return item != nullptr && item->kind == DEC_LIST_START ? item : nullptr;
+}
+
+// The parameter declarations after a function's name; none for an empty list.
+const Item* parameterList(const Item& name) {
+    const Item* declarations = parameterDeclarations(name);
+    return declarations != nullptr ? declarations->sublist : nullptr;
 }
 
 // The type of each parameter as a prototype and its definition must agree on it: a scalar
@@ -378,18 +384,39 @@ void refusePointeeArray(Compilation& c, Declaration& d, const std::string& what,
     d.refusedPointer.clear();
 }
 
+// The parameter types a declaration of a function says; none when its parentheses are
+// empty (f()), which in C leaves the parameters unsaid.
+std::optional<std::vector<std::string>> saidParameterTypes(const Compilation& c,
+                                                           const Item& name) {
+    const Item* declarations = parameterDeclarations(name);
+    if (declarations == nullptr)
+        return std::nullopt;
+    return parameterTypes(c, declarations->sublist);
+}
+
+// A function declared again: parameters said twice must agree; said once, they hold from
+// then on.
+void declareParametersAgain(Compilation& c, SymbolTable::Prototype& known,
+                            const std::optional<std::vector<std::string>>& types,
+                            const Item& item) {
+    if (!types)
+        return;
+    if (known.parameterTypes && *known.parameterTypes != *types)
+        c.error(strprintf(PrototypeMismatch, item.line, "This declaration", item.cval.c_str()));
+    known.parameterTypes = types;
+}
+
 // A prototype declares the function: calls before its definition compile, and the
 // definition takes over the symbol. Repeated prototypes must agree.
 void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
-    const std::vector<std::string> types = parameterTypes(c, parameterList(item));
+    const std::optional<std::vector<std::string>> types = saidParameterTypes(c, item);
     d.declaredSinceSpecifiers = true;
     if (!d.pointeeArray.empty())
         refusePointeeArray(c, d, "the function " + item.cval + " returning a pointer to an array",
                            item.line);
     const auto known = c.symbols.prototypes.find(item.cval);
     if (known != c.symbols.prototypes.end()) {
-        if (known->second.parameterTypes != types)
-            c.error(strprintf(PrototypeMismatch, item.line, "This declaration", item.cval.c_str()));
+        declareParametersAgain(c, known->second, types, item);
         return;
     }
     if (functionSymbol(c, item.cval) != nullptr)
@@ -417,7 +444,8 @@ Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item,
     if (symbol->base != returned.base || symbol->pointee != returned.pointee ||
         symbol->deeperPointers != returned.deeperPointers ||
         symbol->innermost != returned.innermost || symbol->typeName != d.typeName ||
-        known->second.parameterTypes != parameterTypes(c, parameterList(item)))
+        (known->second.parameterTypes &&
+         *known->second.parameterTypes != parameterTypes(c, parameterList(item))))
         c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
     symbol->sign = d.sign;
     symbol->typeName = d.typeName;

@@ -2,6 +2,7 @@
 
 #include "compiler/base/arena.hpp"
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -105,9 +106,10 @@ struct SymbolTable {
     // under a name of its own: key the tag and the scope, a zero byte between them.
     std::unordered_map<std::string, std::string> tagAliases;
     // Functions declared by a prototype: the types of their parameters (a scalar's size, an
-    // aggregate's "struct tag"), and whether the definition has come.
+    // aggregate's "struct tag"; none while only empty parentheses, f(), declared it: those
+    // leave the parameters unsaid), and whether the definition has come.
     struct Prototype {
-        std::vector<std::string> parameterTypes;
+        std::optional<std::vector<std::string>> parameterTypes;
         bool defined = false;
     };
     std::unordered_map<std::string, Prototype> prototypes;

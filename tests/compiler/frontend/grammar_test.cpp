@@ -398,9 +398,9 @@ TEST(GrammarExpressions, SubscriptMemberAndParentheses) {
     EXPECT_EQ(parseRun("int x = p[1][2];"),
               intInit("x", "POSTFIX_EXP_START INDEX_ON IDENTIFIER:p SUBSCRIPT " + expr(num(1)) +
                                " SUBSCRIPT " + expr(num(2)) + " INDEX_OFF POSTFIX_EXP_END"));
-    // An object in parentheses stays the object; any other value is a nested expression.
-    EXPECT_EQ(parseRun("int x = (a);"), intInit("x", "POSTFIX_EXP_START " + id("a") +
-                                                         " POSTFIX_EXP_END"));
+    // A name in parentheses is the name, an object the object; any other value is a nested
+    // expression.
+    EXPECT_EQ(parseRun("int x = (a);"), intInit("x", id("a")));
     EXPECT_EQ(parseRun("int x = (-a);"),
               intInit("x", "POSTFIX_EXP_START EXPSTART UMINUS " + id("a") +
                                " EXPEND GETEXPVAL POSTFIX_EXP_END"));

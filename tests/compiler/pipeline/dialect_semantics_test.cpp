@@ -1266,6 +1266,33 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "inline char one(void) { return 1; }\n"
          "void main(void) { char inlined = 4; r = twice(inlined) + one(); }\n",
          "r", 9},
+        // A for loop's first part may declare names: they are known only inside the loop,
+        // hiding outer ones there, and the loop's body may hide them in turn.
+        {"sx28.h",
+         "char i = 9; char s; long t; long r;\n"
+         "void main(void) {\n"
+         "  for (char i = 0; i < 5; i++) s += i;\n"
+         "  for (char i = 0, j = 5; i < j; i++) { char i = 2; s += i; }\n"
+         "  for (long k = 250; k < 260; k++) t += k;\n"
+         "  for (char n = 3; ; ) { s += n; break; }\n"
+         "  r = i * 100 + s + t; }\n",
+         "r", 900 + 10 + 10 + 3 + 2545},
+        // A name in parentheses is the name: a member chain may start from it.
+        {"sx28.h",
+         "struct in { char x; }; struct st { char code; struct in in; } g; long r;\n"
+         "char get(struct st *p) { return (p)->in.x * 10 + (p)->code; }\n"
+         "void main(void) { (g).code = 3; (g).in.x = 4; r = get(&g) + (g).code * 100; }\n",
+         "r", 43 + 300},
+        // Empty parentheses in a declaration leave the parameters unsaid: the definition, with
+        // whatever parameters, defines the function, and calls before it compile.
+        {"sx28.h",
+         "char r;\n"
+         "void f(); int g(); char h();\n"
+         "void f(void) { r = r + 1; }\n"
+         "void main(void) { r = 0; f(); r = r + g(5) + h(2, 3) * 10; }\n"
+         "int g(int a) { return a; }\n"
+         "char h(char a, char b) { return a + b; }\n",
+         "r", 1 + 5 + 50},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.program);
