@@ -749,12 +749,6 @@ int memberBytes(const Symbol& member) {
     return scalarSize(member.type);
 }
 
-// A pointer to the member's pointer type, as finishIndirect describes the pointer it reads.
-Symbol pointerHolding(const Symbol& pointer) {
-    return pointerType(pointedLevels(pointer) + 1, innermostKind(pointer), pointer.typeName,
-                       pointer.sign);
-}
-
 // A pointer member read through (*s.p, s.p[i], s.next->x): its value goes into a temporary
 // that knows what it points at, which the struct it is a member of does not tell.
 bool pointerMemberValue(Site& s, const Item& base, const Symbol& member, int offset) {
@@ -842,7 +836,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         pointFsrInto(c, array->cval, line);
     if (holdsPointer(*resolved.member)) {
         // pts[i].next->v: the member is the pointer it holds (see generateMemberThroughPointer).
-        const Symbol holder = pointerHolding(*resolved.member);
+        const Symbol holder = pointerToPointer(*resolved.member);
         finishIndirect(s, size, signOfSymbol(*resolved.member), consumed, &holder);
         return true;
     }
@@ -1095,7 +1089,7 @@ bool generateMemberThroughPointer(Site& s) {
     if (holdsPointer(*resolved.member)) {
         // p->next->x: the member is read as the pointer it is (stored into, it takes a char
         // pointer's RAM tag or steps by what it points at).
-        const Symbol holder = pointerHolding(*resolved.member);
+        const Symbol holder = pointerToPointer(*resolved.member);
         finishIndirect(s, size, resolved.member->sign, {pointer}, &holder);
         return true;
     }

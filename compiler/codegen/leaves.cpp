@@ -157,8 +157,7 @@ std::optional<Symbol> addressType(const Compilation& c, const Item& leaf) {
     if (object == nullptr || !object->rowDimensions.empty())
         return std::nullopt;
     if (object->type == POINTER || (object->type == LONG && object->base == CHAR))
-        return pointerType(pointedLevels(*object) + 1, innermostKind(*object), object->typeName,
-                           object->sign);
+        return pointerToPointer(*object);
     if (object->type != CHAR && object->type != SHORT && object->type != INT &&
         object->type != LONG && object->type != STRUCT && object->type != UNION)
         return std::nullopt;

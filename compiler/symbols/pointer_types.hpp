@@ -65,6 +65,11 @@ inline Symbol pointerReached(const Symbol& p) {
     return pointerType(levels > 0 ? levels - 1 : 0, innermostKind(p), p.typeName, p.sign);
 }
 
+// A pointer to the pointer p, the inverse of pointerReached: &p of an int * is an int **.
+inline Symbol pointerToPointer(const Symbol& p) {
+    return pointerType(pointedLevels(p) + 1, innermostKind(p), p.typeName, p.sign);
+}
+
 // Whether two pointer symbols have the same type.
 inline bool samePointerType(const Symbol& a, const Symbol& b) {
     return a.type == b.type && a.base == b.base && a.pointee == b.pointee &&
