@@ -227,9 +227,12 @@ enum SizeOfWhat {
     SizeOfMemberThroughPointer = 4,
     SizeOfTag = 5, // of the struct or union tag the node's secondary text names
     SizeOfElementMember = 6, // a member of an element of an array of structs, pts[i].y
+    SizeOfReturn = 7,        // the value the function named returns, f()
     // Added to the others: the part as an operator's operand, where an array is a pointer to
     // its first element and a struct or union has no place.
     SizeOfAsValue = 8,
+    // Added to the others: the part's address, &x (a pointer to x's type).
+    SizeOfAddress = 16,
 };
 
 // An EXPSTART node's integer when nothing reads the expression's value: an expression

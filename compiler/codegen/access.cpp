@@ -659,6 +659,14 @@ void arrayNamesBecomeAddresses(Compilation& c, Item* list) {
     }
 }
 
+bool arrayLeafBecomesAddress(Compilation& c, Item& leaf) {
+    if (!isIdentifier(&leaf) || !namesWholeArray(c, leaf.cval, leaf.sign) ||
+        leaf.name == ObjectPart)
+        return false;
+    takeArrayAddress(c, leaf, *findsym(c, leaf.cval));
+    return true;
+}
+
 bool generatePointerAccess(Site& s) {
     Compilation& c = s.c;
     const int line = s.line();
@@ -1058,7 +1066,7 @@ bool generateMemberThroughPointer(Site& s) {
     Item* pointer = s.item->next;
     if (!isLeaf(pointer))
         return false;
-    const Symbol* symbol = isIdentifier(pointer) ? findsym(c, pointer->cval) : nullptr;
+    const Symbol* symbol = typeOfLeaf(c, *pointer); // a ?: of pointers carries its type
     const bool toAggregate = symbol != nullptr && symbol->type == POINTER &&
                              (symbol->base == STRUCT || symbol->base == UNION);
     const ResolvedMember resolved =

@@ -11,8 +11,6 @@
 
 namespace kavo {
 
-namespace {
-
 const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
     for (const Symbol* s : symbolsNamed(c, name)) {
         if (s->type == FUNCNAME)
@@ -20,6 +18,8 @@ const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
     }
     return nullptr;
 }
+
+namespace {
 
 // A function returning a char pointer returns two bytes, as one returning a long does.
 bool returnsCharPointer(const Symbol& function) {

@@ -241,6 +241,9 @@ bool generateCast(Site& site);                  // CAST operand
 // nor where it is the whole expression (an argument passes an array by its address). The
 // name of an array of arrays becomes a pointer to its first row.
 void arrayNamesBecomeAddresses(Compilation& c, Item* list);
+// A leaf naming a whole array becomes a pointer to its first element (row), as above for a
+// value that arrives as a leaf (a branch of ?:); true when it did.
+bool arrayLeafBecomesAddress(Compilation& c, Item& leaf);
 
 // Whole structs and unions in an expression's list, looked at before it is reduced: a plain
 // assignment between two of the same type is copied byte by byte (the list becomes its

@@ -149,6 +149,30 @@ void standFor(Compilation& c, Item* item, const std::string& name) {
                name);
 }
 
+// A ?: takes the pointer type of its branches: a branch stored into its temporary (value
+// ASSIGN temporary) that is a pointer, or an array standing for one, gives the type, and the temporary standing as the ?:'s
+// value carries it, so that it is subscripted, dereferenced and stepped as that pointer.
+void typeConditionalValue(Site& s) {
+    Compilation& c = s.c;
+    std::unordered_map<std::string, std::string>& types = c.codegen.conditionalPointerTypes;
+    const std::string& name = s.item->cval;
+    if (s.previous != nullptr && s.previous->kind == ASSIGN) {
+        Item* value = s.beforePrevious;
+        // An array's name is a pointer to its first element here too, not its first byte.
+        if (value != nullptr)
+            arrayLeafBecomesAddress(c, *value);
+        const Symbol* type = value != nullptr ? typeOfLeaf(c, *value) : nullptr;
+        const bool pointer = type != nullptr && type->type != FUNCNAME &&
+                             (type->type == POINTER || (type->type == LONG && type->base == CHAR));
+        if (pointer && !types.contains(name))
+            types.emplace(name, markPointerElement(c, *type));
+        return;
+    }
+    const auto found = types.find(name);
+    if (found != types.end())
+        s.item->name = found->second;
+}
+
 } // namespace
 
 namespace {
@@ -245,9 +269,11 @@ bool generateStatement(Site& s) {
         // The one-byte temporary of && and || holds a signed 0 or 1, the two-byte one of ?: a
         // signed 16-bit value.
         t.temporaryStack.push_back(newTemporaryOfSign(c, item.kind == NEW_TMP_VAR_LONG, SIGNED));
+        c.codegen.conditionalPointerTypes.erase(t.temporaryStack.back());
         break;
     case TOP_TMP_VAR:
         standFor(c, s.item, top(t.temporaryStack));
+        typeConditionalValue(s);
         return true;
     case POP_TMP_VAR: {
         // A temporary whose value GETEXPVAL put back into the expression belongs to that leaf

@@ -8,6 +8,7 @@
 // (the borrow into the high byte happens when the low byte was 0 before the decrement).
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
@@ -99,63 +100,113 @@ std::size_t subscriptsGiven(const std::string& subscripts) {
     return subscripts.empty() ? 1 : std::stoul(subscripts);
 }
 
-// The size of a part as sizeof's operand, or (asValue) as an operator's operand: an array is
+// A part of a variable as sizeof sees it: its bytes and its kind (CHAR, INT, LONG, POINTER,
+// ARRAY for a row, STRUCT, ...); -1 bytes when the variable has no such part.
+struct Part {
+    int size = -1;
+    int kind = 0;
+};
+
+// A part's size as sizeof's operand, or (asValue) as an operator's operand: an array is
 // then a pointer and a struct or union has no size (-1).
-int sizeOfPart(Compilation& c, const Symbol& part, int type, bool asValue) {
+Part sizeOfPart(Compilation& c, const Symbol& part, int type, bool asValue) {
     if (asValue && type == ARRAY)
-        return rowPointerSize(part.base, part.rowDimensions.size() + 1);
+        return {rowPointerSize(part.base, part.rowDimensions.size() + 1), POINTER};
     if (asValue && (type == STRUCT || type == UNION))
-        return -1;
-    return typesize(c, &part, type, part.typeName);
+        return {};
+    return {typesize(c, &part, type, part.typeName), type};
 }
 
-// sizeof of a part of the variable x: itself, an element, what it points at, a member (the
-// SIZEOF item says which); -1 when x has no such part.
-int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
-    const Symbol* symbol = findsym(c, x.cval);
-    if (symbol == nullptr)
-        return -1;
-    const bool pointer = symbol->type == POINTER || (symbol->type == LONG && symbol->base == CHAR);
+// A part of the variable x: itself, an element, what it points at, a member, what it
+// returns (the SIZEOF item says which).
+Part measurePart(Compilation& c, const Item& sizeOf, const Symbol& symbol) {
+    const bool pointer = symbol.type == POINTER || (symbol.type == LONG && symbol.base == CHAR);
     const bool asValue = (sizeOf.ival & SizeOfAsValue) != 0;
-    const int what = sizeOf.ival & ~SizeOfAsValue;
+    const int what = sizeOf.ival & ~(SizeOfAsValue | SizeOfAddress);
     if (what == SizeOfObject)
-        return sizeOfPart(c, *symbol, symbol->type, asValue);
-    const bool aggregateElements = symbol->base == STRUCT || symbol->base == UNION;
-    if (what == SizeOfElement && symbol->type == ARRAY && symbol->count > 0) {
-        const int elements = elementsAfterSubscripts(*symbol, sizeOf.name);
-        const std::size_t dimensions = symbol->rowDimensions.size() + 1;
+        return sizeOfPart(c, symbol, symbol.type, asValue);
+    const bool aggregateElements = symbol.base == STRUCT || symbol.base == UNION;
+    if (what == SizeOfElement && symbol.type == ARRAY && symbol.count > 0) {
+        const int elements = elementsAfterSubscripts(symbol, sizeOf.name);
+        const std::size_t dimensions = symbol.rowDimensions.size() + 1;
         if (asValue && elements > 1) // a row
-            return rowPointerSize(symbol->base, dimensions - subscriptsGiven(sizeOf.name));
+            return {rowPointerSize(symbol.base, dimensions - subscriptsGiven(sizeOf.name)),
+                    POINTER};
         if (asValue && aggregateElements)
-            return -1;
-        return symbol->size / symbol->count * elements;
+            return {};
+        return {symbol.size / symbol.count * elements, elements > 1 ? ARRAY : symbol.base};
     }
     if ((what == SizeOfElement || what == SizeOfTarget) && pointer) {
         // Through a pointer to an array, fewer subscripts than its dimensions leave a row.
         const std::string& subscripts = what == SizeOfTarget ? std::string() : sizeOf.name;
         const std::size_t rowDimensions =
-            symbol->rowDimensions.size() + 1 - std::min(subscriptsGiven(subscripts),
-                                                        symbol->rowDimensions.size() + 1);
+            symbol.rowDimensions.size() + 1 - std::min(subscriptsGiven(subscripts),
+                                                       symbol.rowDimensions.size() + 1);
         if (asValue && rowDimensions > 0)
-            return rowPointerSize(symbol->base, rowDimensions);
+            return {rowPointerSize(symbol.base, rowDimensions), POINTER};
         if (asValue && aggregateElements)
-            return -1;
-        if (symbol->base == POINTER)
-            return pointerBytes(pointedLevels(*symbol) - 1, innermostKind(*symbol));
-        return typesize(c, nullptr, symbol->base, symbol->typeName) *
-               elementsAfterSubscripts(*symbol, subscripts);
+            return {};
+        if (symbol.base == POINTER)
+            return {pointerBytes(pointedLevels(symbol) - 1, innermostKind(symbol)), POINTER};
+        return {typesize(c, nullptr, symbol.base, symbol.typeName) *
+                    elementsAfterSubscripts(symbol, subscripts),
+                rowDimensions > 0 ? ARRAY : symbol.base};
     }
-    const bool whole = symbol->type == STRUCT || symbol->type == UNION;
+    const bool whole = symbol.type == STRUCT || symbol.type == UNION;
     const bool through = pointer && aggregateElements;
-    const bool ofElements = symbol->type == ARRAY && aggregateElements;
+    const bool ofElements = symbol.type == ARRAY && aggregateElements;
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through) ||
         (what == SizeOfElementMember && ofElements)) {
         // The member's name, or its chain "in.x".
-        const Symbol* member = resolveMemberChain(c, symbol->typeName, sizeOf.name).member;
+        const Symbol* member = resolveMemberChain(c, symbol.typeName, sizeOf.name).member;
         if (member != nullptr)
             return sizeOfPart(c, *member, member->type, asValue);
     }
-    return -1;
+    return {};
+}
+
+// sizeof of a part of the variable x, or of its address (a char's is a two-byte char
+// pointer, any other a one-byte RAM address); -1 when x has no such part.
+int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
+    const Symbol* symbol = findsym(c, x.cval);
+    if (symbol == nullptr)
+        return -1;
+    const Part part = measurePart(c, sizeOf, *symbol);
+    if ((sizeOf.ival & SizeOfAddress) == 0 || part.size < 0)
+        return part.size;
+    return part.kind == CHAR ? 2 : 1;
+}
+
+// sizeof f(): the size of what the function the SIZEOF item names returns (a pointer is
+// described as the function's own chain); 0 after an error.
+int returnedSize(Compilation& c, const Item& sizeOf, int line) {
+    const Symbol* function = functionSymbol(c, sizeOf.name);
+    if (function == nullptr) {
+        // A function defined but never called is deleted before code is generated; a
+        // prototype keeps its type.
+        c.error(strprintf("ERROR(C338): Line: %d sizeof of a call to %s needs %s declared "
+                          "before it: a function the program never calls is deleted, and only "
+                          "a prototype keeps its type.\n",
+                          line, sizeOf.name.c_str(), sizeOf.name.c_str()));
+        return 0;
+    }
+    const int type = function->base;
+    if (type == POINTER)
+        return pointerBytes(pointedLevels(*function) - 1, innermostKind(*function));
+    if (type == VOID) {
+        c.error(strprintf("ERROR(C339): Line: %d sizeof of a call to %s, which returns void: a "
+                          "void value has no size.\n",
+                          line, sizeOf.name.c_str()));
+        return 0;
+    }
+    if ((type == STRUCT || type == UNION) && (sizeOf.ival & SizeOfAsValue) != 0) {
+        c.error(strprintf("ERROR(C259): Line: %d sizeof of an expression with a call to %s, "
+                          "which returns a struct or union, as an operand is not supported by "
+                          "this compiler yet.\n",
+                          line, sizeOf.name.c_str()));
+        return 0;
+    }
+    return typesize(c, nullptr, type, function->typeName);
 }
 
 // & of a temporary is always refused; what the temporary holds decides the message. A value
@@ -194,6 +245,11 @@ bool generateUnary(Site& s) {
             c.error(strprintf("ERROR(C27): Line: %d Identifier %s not defined.\n", line,
                               s.item->name.c_str()));
         becomeConstant(s.item, tag != nullptr ? typesize(c, nullptr, tag->type, tag->name) : 0);
+        s.item->name.clear();
+        return true;
+    }
+    if (kind == SIZEOF && (s.item->ival & ~SizeOfAsValue) == SizeOfReturn) {
+        becomeConstant(s.item, returnedSize(c, *s.item, line));
         s.item->name.clear();
         return true;
     }

@@ -419,6 +419,16 @@ std::optional<StackValue> sizeOfObject(FragmentBuilder& b, const std::vector<con
     if (is(0, INDEX_ON) && is(1, IDENTIFIER) && is(2, SUBSCRIPT) && core.back()->kind == INDEX_OFF)
         return sizeOfSymbol(b, *core[1], SizeOfElement | asValueFlag,
                             std::to_string(subscriptCount(core)));
+    // f() and f(a, b): FUNCCALL f, or FUNC_START_PARAM f arguments FUNCCALL f FUNC_CLEAR_PARAM.
+    if ((core.size() == 2 && is(0, FUNCCALL) && is(1, IDENTIFIER)) ||
+        (is(0, FUNC_START_PARAM) && is(1, IDENTIFIER) && core.back()->kind == FUNC_CLEAR_PARAM))
+    {
+        // The function is no object, so the node names it as its text, as a tag's does.
+        StackValue made = b.mark(SIZEOF);
+        made.head->ival = SizeOfReturn | asValueFlag;
+        made.head->name = core[1]->cval;
+        return made;
+    }
     if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
         return sizeOfSymbol(b, *core[1], SizeOfTarget | asValueFlag, "");
     // s.m, s.in.x, p->m, p->in.x: as many ST_ADDR_RESOLVE as members after the base.
@@ -460,8 +470,8 @@ StackValue FrontEnd::sizeOfValue(FragmentBuilder& b, const StackValue& operand) 
         return *size;
     unsupported(operand.head->line,
                 "sizeof of this expression (sizeof takes a type or an expression of variables, "
-                "elements a[i], *p, members s.m or p->m, strings and constants; not a call, "
-                "?:, & or a pointer reached through a computed address)");
+                "elements a[i], *p, members s.m or p->m, calls, strings and constants; not a "
+                "pointer reached through a computed address)");
     return b.mark(SIZEOF0);
 }
 

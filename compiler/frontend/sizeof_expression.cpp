@@ -2,10 +2,10 @@
 // read in the grammar's prefix order: an arithmetic operator's size is the wider of its
 // operands' (an int at least), a shift's is its left operand's, a relation's or a logical
 // operator's an int's, an assignment's its target's and a comma expression's its last
-// operand's. The objects' sizes come from the symbols, so the front end writes the rule as
-// an expression of SIZEOF nodes that the code generator folds into one constant. A form it
-// cannot type (a call, ?:, &, a pointer reached through a computed address) gives nothing,
-// and the caller refuses it.
+// operand's, a conditional's the wider of its branches' and &x's a pointer to x's type. The
+// objects' sizes come from the symbols, so the front end writes the rule as an expression of
+// SIZEOF nodes that the code generator folds into one constant. A form it cannot type (a
+// pointer reached through a computed address) gives nothing, and the caller refuses it.
 #include "compiler/frontend/sizes_internal.hpp"
 
 #include "compiler/base/kinds.hpp"
@@ -113,6 +113,58 @@ private:
         return next == to - 2 ? size : std::nullopt;
     }
 
+    // An expression in its brackets, EXPSTART e EXPEND, or a comma expression's groups one
+    // after another: the last group's value.
+    std::optional<Size> groups(std::size_t at, std::size_t& next) {
+        std::optional<Size> size;
+        for (next = at; kindAt(next) == EXPSTART && kindAt(next + 1) != NEW_TMP_VAR_LONG;) {
+            const std::size_t end = closing(next, EXPSTART, EXPEND);
+            std::size_t inner = next + 1;
+            size = operand(inner, inner, true);
+            if (!size || inner + 1 != end)
+                return std::nullopt;
+            next = end;
+        }
+        return size;
+    }
+
+    // One branch of c ? a : b, EXPSTART value GETEXPVAL ASSIGN TOP_TMP_VAR EXPEND; the first
+    // branch's value is an expression in its own brackets.
+    std::optional<Size> branch(std::size_t at, std::size_t& next) {
+        next = closing(at, EXPSTART, EXPEND);
+        std::size_t end = at + 1;
+        if (kindAt(at) != EXPSTART || next > nodes_.size())
+            return std::nullopt;
+        const bool bracketed = kindAt(at + 1) == EXPSTART && kindAt(at + 2) != NEW_TMP_VAR_LONG;
+        std::optional<Size> size = bracketed ? groups(at + 1, end) : operand(at + 1, end, true);
+        return end + 4 == next && kindAt(end) == GETEXPVAL ? size : std::nullopt;
+    }
+
+    // c ? a : b: EXPSTART NEW_TMP_VAR_LONG c EXPEND IF, the first branch, GOTO LABELNAME, the
+    // second branch, LABELNAME TOP_TMP_VAR POP_TMP_VAR. The condition is not sized.
+    std::optional<Size> conditional(std::size_t at, std::size_t& next) {
+        std::size_t end = closing(at, EXPSTART, EXPEND) + 1;
+        const std::optional<Size> first = branch(end, end);
+        if (!first || kindAt(end) != GOTO || kindAt(end + 1) != LABELNAME)
+            return std::nullopt;
+        const std::optional<Size> second = branch(end + 2, end);
+        if (!second || kindAt(end) != LABELNAME || kindAt(end + 2) != POP_TMP_VAR)
+            return std::nullopt;
+        next = end + 3;
+        return wider(*first, *second);
+    }
+
+    // &x: a pointer to x's type, which the code generator tells from x's SIZEOF node.
+    std::optional<Size> address(std::size_t at, std::size_t& next) {
+        std::optional<Size> target = operand(at + 1, next, false);
+        if (!target || target->nodes.head->kind != SIZEOF ||
+            (target->nodes.head->ival & ~SizeOfAsValue) == SizeOfReturn)
+            return std::nullopt;
+        target->nodes.head->ival = (target->nodes.head->ival & ~SizeOfAsValue) | SizeOfAddress;
+        target->known = -1;
+        return target;
+    }
+
     // The operand that starts at `at`; `next` is set to the position after it.
     std::optional<Size> operand(std::size_t at, std::size_t& next, bool asValue) {
         const int kind = kindAt(at);
@@ -135,6 +187,10 @@ private:
             next = end;
             return object(at, end, true);
         }
+        if (kind == EXPSTART && kindAt(at + 1) == NEW_TMP_VAR_LONG)
+            return conditional(at, next);
+        if (kind == ADDR)
+            return address(at, next);
         if (kind == CAST) {
             if (!operand(at + 1, next, true) || nodes_[at]->ival <= 0)
                 return std::nullopt;

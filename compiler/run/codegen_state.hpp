@@ -89,6 +89,9 @@ struct CodegenState {
     // at INDF (*pp = &x, (*pp)++, t[i] += 1 of an array of pointers), addresses taken with &
     // and members whose address is taken. The leaf names its entry (codegen::PointerElement).
     std::deque<Symbol> indirectPointerTypes;
+    // The pointer type a ?: temporary holds, by the temporary's name: the type of the first
+    // branch value stored into it that is a pointer, as its mark. A new ?: forgets it.
+    std::unordered_map<std::string, std::string> conditionalPointerTypes;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
     // Set for the statement about to be generated when nothing reads its value (an expression

@@ -179,13 +179,10 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         {"typedef int row[3];\ntypedef row *prow;\nvoid main(void) { }\n",
          "the typedef prow (a typedef may add pointers"},
         {"char k;\ntypedef char name = 1;\nvoid main(void) { }\n", "an initialiser on a typedef"},
-        {"int a[3], *p; char k;\nvoid main(void) { p = a; k = (k ? p : a)[1]; }\n",
-         "a subscript on a computed value ((k ? p : q)[i]; store the pointer in a variable "
-         "first)"},
-        {"char k;\nvoid main(void) { k = sizeof(k ? k : 1); }\n",
+        {"int *p; char k;\nvoid main(void) { k = sizeof(*(p + 1)); }\n",
          "sizeof of this expression (sizeof takes a type or an expression of variables, elements "
-         "a[i], *p, members s.m or p->m, strings and constants; not a call, ?:, & or a pointer "
-         "reached through a computed address)"},
+         "a[i], *p, members s.m or p->m, calls, strings and constants; not a pointer reached "
+         "through a computed address)"},
         {"struct pt { char x; } s; char k;\nvoid main(void) { k = sizeof(s + 1); }\n",
          "sizeof of an expression with the struct or union s as an operand"},
         {"char k;\nvoid main(void) { k = sizeof(float); }\n", "sizeof of this type"},
@@ -288,6 +285,13 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
          "ERROR(C294): " + line(2) + "s is const: it cannot be assigned.\n"},
         {"struct pt { char x; } p = { .y = 1 };\nvoid main(void) { }\n",
          "ERROR(C29): " + line(1) + "Identifier y not defined.\n"},
+        {"char k;\nchar f(void) { return 1; }\nvoid main(void) { k = sizeof(f()); }\n",
+         "ERROR(C338): " + line(3) +
+             "sizeof of a call to f needs f declared before it: a function the program never "
+             "calls is deleted, and only a prototype keeps its type.\n"},
+        {"char k;\nvoid f(void);\nvoid main(void) { k = sizeof(f()); f(); }\nvoid f(void) { }\n",
+         "ERROR(C339): " + line(3) +
+             "sizeof of a call to f, which returns void: a void value has no size.\n"},
         {"char a[2] = { [2] = 1 };\nvoid main(void) { }\n",
          "ERROR(C332): " + line(1) + "The designator [2] is outside the array.\n"},
         {"struct pt { char x; } q = { [0] = 1 };\nvoid main(void) { }\n",

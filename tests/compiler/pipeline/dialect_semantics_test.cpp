@@ -540,6 +540,26 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { r = sizeof(c3 + 0) + sizeof(c3[1] + 0) * 10 + sizeof(c3[1][2] + 0) * "
          "100 + sizeof(*pa + 0) * 1000 + sizeof(pa[1]) * 10000; }\n",
          "r", 31211},
+        // A ?: of pointers (or of an array, a pointer to its first element) is that pointer.
+        {"sx28.h",
+         "int a[3], b[3], *p; char k, ca[3], *cp; long la[3], *lp;\n"
+         "struct pt { char x, y; } s1, s2, *sp;\n"
+         "long r;\n"
+         "void main(void) { a[1] = 5; b[2] = 7; k = 1; p = b; s1.x = 3; s2.y = 6; ca[2] = 9; "
+         "cp = ca; la[2] = 300; lp = la; (k ? a : p)[2] = 4; r = (k ? p : a)[2] + *(k ? a + 1 : p) "
+         "* 10 + (k ? &s1 : sp)->x * 100 + (k ? &s2 : sp)->y * 1000 + (k ? cp : \"ab\")[2] + "
+         "*((k ? la : lp) + 2) + a[2] * 5000; }\n",
+         "r", 7 + 50 + 300 + 6000 + 9 + 300 + 20000},
+        // A conditional's size is its wider branch's, a call's its return type's, &x's a
+        // pointer to x's type (a char pointer is 2 bytes).
+        {"sx28.h",
+         "struct pt { char x, y, z; } s, mk(void); char c, ca[4], *cp, *h(void); int i, *p;\n"
+         "long l, g(void); unsigned long r;\n"
+         "void main(void) { r = sizeof(c ? i : l) + sizeof(i ? cp : 0) * 3 + sizeof(&c) * 9 + "
+         "sizeof(&i) * 27 + sizeof(&p) * 81 + sizeof(&ca[1]) * 243 + sizeof(&s.x) * 729 + "
+         "sizeof(&*cp) * 2187 + sizeof(g()) * 6561 + sizeof(h()) + sizeof(mk()) * 10 + "
+         "sizeof(i ? (c, l) : c) * 100; }\n",
+         "r", 2 + 6 + 18 + 27 + 81 + 486 + 1458 + 4374 + 13122 + 2 + 30 + 200},
         // Enumerations and structs declared inside a struct; a list ending in a comma;
         // adjacent strings are one string, escapes ending where each string ends.
         {"sx28.h",
