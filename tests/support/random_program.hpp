@@ -52,6 +52,7 @@ struct Features {
     bool structResults = true;     // functions returning a struct: s = f(), x = f().m
     bool pointerMembers = true;    // structs of pointers: *s.p, s.p[k], s.p++, &x == s.p;
                                    // list nodes: p->next->m, p = p->next
+    bool pointerChoices = true;    // *(c ? p : q) of two pointers of one type
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -161,7 +162,8 @@ struct Place {
         PointeePointee,
         Arrow
     } kind = Kind::Variable;
-    enum class Form { Star, Subscript, Sum, FirstRow } form = Form::Star; // *p, p[i], *(p + i)
+    // *p, p[i], *(p + i); Chosen: *(c ? p : q), the condition c the index, q the member.
+    enum class Form { Star, Subscript, Sum, FirstRow, Chosen } form = Form::Star;
     int variable = 0; // the variable, array, struct, pointer or pointer to pointers
     int member = 0;
     int hops = 0;

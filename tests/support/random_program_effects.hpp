@@ -70,6 +70,8 @@ public:
     std::set<int> pointersRead(const Place& place) const {
         if (place.kind == Place::Kind::Arrow)
             return linksRead(place.variable);
+        if (place.kind == Place::Kind::Pointee && place.form == Place::Form::Chosen)
+            return {place.variable, place.member};
         if (place.kind == Place::Kind::Pointee || place.kind == Place::Kind::PointeeStep)
             return {place.variable};
         if (place.kind != Place::Kind::PointeePointee)

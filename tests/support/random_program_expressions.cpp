@@ -147,6 +147,14 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
         at.index = rowIndex(pointer, at.form);
         return at;
     }
+    if (g_.features.pointerChoices && g_.chance(0.2)) {
+        if (const std::optional<int> other = sameTypePointer(pointer)) {
+            at.form = Place::Form::Chosen;
+            at.member = *other;
+            at.index = {condition(false)};
+            return at;
+        }
+    }
     if (!g_.program.variables[pointer].walksArray)
         return at;
     const int form = g_.pick(4);
@@ -163,6 +171,21 @@ Place ExpressionMaker::pointee(int pointer, bool effects) {
         at.kind = Place::Kind::PointeeStep;
     }
     return at;
+}
+
+// A visible pointer other than `pointer` of its type and spelling, for c ? pointer : it.
+std::optional<int> ExpressionMaker::sameTypePointer(int pointer) {
+    const Variable& p = g_.program.variables[pointer];
+    std::vector<int> others;
+    for (int v : g_.visible) {
+        const Variable& q = g_.program.variables[v];
+        if (v != pointer && q.storage == Storage::Pointer && !pointsAtStructs(q) &&
+            !pointsAtRows(q) && q.spelling == p.spelling && q.type == p.type)
+            others.push_back(v);
+    }
+    if (others.empty())
+        return std::nullopt;
+    return g_.any(others);
 }
 
 // p->m, p->next->m or p->next->next->m: every node's next points at a node.

@@ -44,6 +44,7 @@ constexpr Letter Letters[] = {
     {'P', &Features::pointerMembers,
      "structs of int * and long * members: *s.p, s.p[k], *s.p += e, s.p++, &x == s.p; "
      "a ring of list nodes: p->next->m, p = p->next"},
+    {'Q', &Features::pointerChoices, "*(c ? p : q) of two pointers of one type"},
 };
 
 Features none() {

@@ -7,6 +7,7 @@
 #include "tests/support/random_program.hpp"
 #include "tests/support/random_program_effects.hpp"
 
+#include <optional>
 #include <random>
 #include <utility>
 
@@ -119,6 +120,7 @@ private:
     Expr addressTest();
     bool readsCounter(int counter, bool forWriting) const;
     Place pointee(int pointer, bool effects);
+    std::optional<int> sameTypePointer(int pointer);
     Place pointeePointee(int pointer, bool effects);
     Place arrow(int pointer);
 

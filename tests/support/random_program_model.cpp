@@ -324,6 +324,9 @@ private:
         case Place::Kind::Member:
             return {place.variable, place.member};
         case Place::Kind::Pointee:
+            if (place.form == Place::Form::Chosen)
+                return inside(
+                    pointers_[evaluate(place.index[0]).v != 0 ? place.variable : place.member]);
             return pointee(pointers_[place.variable], place);
         case Place::Kind::PointeePointee: {
             // Through each pointer to pointers down to the pointer: ***ppp reads ppp and pp.

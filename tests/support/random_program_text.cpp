@@ -305,6 +305,9 @@ private:
                 return rowCell(name, at);
             if (at.index.empty())
                 return "*" + name;
+            if (at.form == Place::Form::Chosen)
+                return "*(" + expression(at.index[0]) + " ? " + name + " : " +
+                       p_.variables[at.member].name + ")";
             if (at.form == Place::Form::Subscript)
                 return name + "[" + expression(at.index[0]) + "]";
             return "*(" + name + " + " + expression(at.index[0]) + ")";
