@@ -252,6 +252,8 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
             tag = n->cval;
         } else if (n->kind == STRUCT || n->kind == UNION) {
             words += (words.empty() ? "" : " ") + toLower(name) + (tag.empty() ? "" : " " + tag);
+        } else if (n->kind == FLOAT || n->kind == DOUBLE) {
+            words += (words.empty() ? "" : " ") + n->cval; // float, double or _Bool
         } else if (n->kind != CONST && n->kind != VOLATILE && n->kind != STRUCT_TYPE &&
                    !name.empty()) {
             words += (words.empty() ? "" : " ") + toLower(name);

@@ -784,9 +784,15 @@ Item* skipPrototypeParameters(Item* identifier) {
 }
 
 void refuseFloatingPoint(Compilation& c, Declaration& d, const Item& item) {
-    c.error(strprintf("ERROR(C256): Line: %d Type %s is not supported: there is no floating "
-                      "point arithmetic.\n",
-                      item.line, item.kind == FLOAT ? "float" : "double"));
+    if (item.cval == "_Bool")
+        c.error(strprintf("ERROR(C340): Line: %d Type _Bool is not supported: every store into "
+                          "it would have to turn a non-zero value into 1 (use unsigned char "
+                          "and store 0 or 1).\n",
+                          item.line));
+    else
+        c.error(strprintf("ERROR(C256): Line: %d Type %s is not supported: there is no "
+                          "floating point arithmetic.\n",
+                          item.line, item.kind == FLOAT ? "float" : "double"));
     d.unsupportedType = true;
     d.typeGiven = true;
 }

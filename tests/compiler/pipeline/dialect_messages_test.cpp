@@ -371,12 +371,19 @@ TEST(DialectMessages, MistakesAreReportedOnceInTheirOwnWords) {
 
 // The limitations the README's dialect section lists, each with its message.
 TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
-    const Outcome floating = compile("float x;\ndouble y;\nvoid main(void) { }\n");
+    const Outcome floating =
+        compile("float x;\ndouble y;\n_Bool b;\nchar k;\nvoid main(void) { k = (_Bool)k; }\n");
     EXPECT_TRUE(has(floating, "ERROR(C256): " + line(1) +
                                   "Type float is not supported: there is no floating point "
                                   "arithmetic.\n"))
         << floating.messages;
     EXPECT_TRUE(has(floating, "ERROR(C256): " + line(2) + "Type double"));
+    EXPECT_TRUE(has(floating, "ERROR(C340): " + line(3) +
+                                  "Type _Bool is not supported: every store into it would have "
+                                  "to turn a non-zero value into 1 (use unsigned char and store "
+                                  "0 or 1).\n"))
+        << floating.messages;
+    EXPECT_TRUE(has(floating, "ERROR(C270): " + line(5) + "A cast to _Bool is not supported"));
 
     const Outcome wide = compile("long long w;\nvoid v; char r;\nvoid main(void) { r = v; }\n");
     EXPECT_TRUE(has(wide, "ERROR(C334): " + line(1) +
