@@ -514,10 +514,10 @@ bool generateElement(Site& s) {
     const bool throughPointer = pointer != nullptr;
     const Symbol* symbol = throughPointer ? pointer : arraySymbolOf(c, *array);
     if (symbol == nullptr || (symbol->type != ARRAY && !throughPointer)) {
-        // A computed value ((k ? p : q)[i]) has no type left to subscript by.
+        // A computed value of no pointer type has no type left to subscript by.
         if (writtenAs(resultOf(*array)) != array->cval)
-            return refuseElement(s, "a subscript on a computed value ((k ? p : q)[i]; store "
-                                    "the pointer in a variable first)");
+            return refuseElement(s, "a subscript on this computed value (store the pointer in "
+                                    "a variable first)");
         c.error(strprintf("ERROR(C55): Line: %d Identifier %s not an array.\n", line,
                           array->cval.c_str()));
         for (Item* item : subscripts.consumed)

@@ -246,6 +246,8 @@ StackValue FragmentBuilder::cast(const StackValue& typeName) {
             const TypedefDerivation derivation = typedefDerivationOf(n->ival);
             for (int k = 0; k < derivation.pointers; ++k)
                 words += " *";
+            if (derivation.toArray)
+                words += " (*)";
             if (derivation.count > 0)
                 words += "[" + std::to_string(derivation.count) + "]";
         } else if (n->kind == IDENTIFIER) {

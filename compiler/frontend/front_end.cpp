@@ -82,7 +82,8 @@ StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
     // the declarations what each declarator adds.
     if (type != nullptr && (type->pointers > 0 || type->count > 0)) {
         StackValue derived = b.token(name);
-        derived.head->ival = typedefDerivationValue({type->pointers, type->count});
+        derived.head->ival =
+            typedefDerivationValue({type->pointers, type->count, type->toArray});
         derived.head->name.clear();
         for (int size : type->rows)
             derived.head->name += (derived.head->name.empty() ? "" : " ") + std::to_string(size);
@@ -171,6 +172,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             const TypedefDerivation derivation = typedefDerivationOf(n->ival);
             base.pointers = derivation.pointers;
             base.count = derivation.count;
+            base.toArray = derivation.toArray;
             base.rows = typedefRows(*n);
         }
         if (last)
@@ -181,6 +183,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         std::string name;
         int pointers = 0;
         int arrays = 0;
+        int pointersToArray = 0; // written after the array's sizes: (*name)[3]
         std::vector<int> sizes; // last dimension first, as the nodes give them
         bool refused = false;
         const Node* sizeStart = nullptr;
@@ -193,8 +196,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
             else if (depth > 0) {
             } else if (n->kind == POINTER) {
                 // A pointer written after the array's size is a pointer to the array.
-                refused = refused || arrays > 0;
-                ++pointers;
+                ++(arrays > 0 ? pointersToArray : pointers);
             } else if (n->kind == ARRAY_SIZE) {
                 ++arrays;
                 sizes.push_back(plainNumber(sizeStart, n));
@@ -214,17 +216,28 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         }
         // An array type takes no further derivation (an array of its arrays, a pointer to
         // it); a pointer type takes pointers and one array of one dimension (an array of
-        // pointers); a plain type pointers or an array of any dimensions.
-        const bool derivedTwice = base.count > 0 && pointers + arrays > 0;
-        const bool pointerRows = type.pointers > 0 && arrays > 1;
-        if (refused || derivedTwice || pointerRows || type.pointers > MaxTypedefPointers) {
+        // pointers); a plain type pointers, an array of any dimensions or one pointer to
+        // such an array. A pointer to an array takes no further derivation either.
+        // typedef row *prow of a typedef'd array row is a pointer to that array.
+        const bool pointerToBase =
+            base.count > 0 && base.pointers == 0 && !base.toArray && pointers == 1 &&
+            arrays + pointersToArray == 0;
+        type.toArray = base.toArray || pointersToArray > 0 || pointerToBase;
+        if (pointerToBase)
+            type.pointers = 0;
+        const bool derivedTwice = (base.count > 0 || base.toArray) && !pointerToBase &&
+                                  pointers + arrays + pointersToArray > 0;
+        const bool pointerRows = type.pointers > 0 && (arrays > 1 || pointersToArray > 0);
+        if (refused || derivedTwice || pointerRows || pointersToArray > 1 ||
+            type.pointers > MaxTypedefPointers) {
             unsupported(declarator.head->line,
                         "the typedef " + name +
-                            " (a typedef may add pointers, or one array of numbered sizes, to "
-                            "a type, or make an array of one dimension of pointers; not a "
-                            "pointer to an array)");
+                            " (a typedef may add pointers, one array of numbered sizes or one "
+                            "pointer to such an array to a type, or make an array of one "
+                            "dimension of pointers)");
             type.pointers = std::min(type.pointers, MaxTypedefPointers);
             type.count = std::min(type.count, MaxTypedefElements);
+            type.toArray = false;
             type.rows.clear();
         }
         if (!name.empty())
@@ -315,6 +328,7 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
     int pointers = 0;        // the abstract declarator's
     int typedefPointers = 0; // a typedef'd type's own
     int typedefCount = 0;
+    bool typedefToArray = false; // a pointer to an array: one byte
     bool sized = true;
     bool charBase = false;
     const Node* tag = nullptr;
@@ -335,6 +349,7 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
             const TypedefDerivation derivation = typedefDerivationOf(n->ival);
             typedefPointers = derivation.pointers;
             typedefCount = derivation.count;
+            typedefToArray = derivation.toArray;
             for (int row : typedefRows(*n))
                 typedefCount *= row;
         } else if (kind == FLOAT || kind == DOUBLE)
@@ -363,9 +378,9 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
                                          "size)");
         return b.mark(SIZEOF0);
     }
-    // A pointer to a typedef'd array is one pointer; the elements of a typedef'd array of
-    // pointers are pointers.
-    if (pointers > 0 && typedefCount > 0)
+    // A pointer to a typedef'd array is one pointer, as is a typedef'd pointer to an array;
+    // the elements of a typedef'd array of pointers are pointers.
+    if ((pointers > 0 && typedefCount > 0) || typedefToArray)
         return sizeConstant(b, count);
     count *= typedefCount > 0 ? typedefCount : 1;
     if (pointers + typedefPointers > 0)

@@ -69,6 +69,7 @@ struct Declaration {
     int typedefPointers = 0;
     int typedefCount = 0;
     std::vector<int> typedefRows; // the typedef's dimensions after the first
+    bool typedefToArray = false;  // a pointer to the typedef's array: typedef int (*rows)[3]
     // const among the specifiers (every declarator's object, or what its pointers point at),
     // and const after a declarator's * (the pointer itself).
     bool constSpecifier = false;
@@ -145,6 +146,7 @@ void startNewDeclarationIfNeeded(Declaration& d) {
     d.typedefPointers = 0;
     d.typedefCount = 0;
     d.typedefRows.clear();
+    d.typedefToArray = false;
     d.constSpecifier = false;
     d.constPointer = false;
     d.volatileGiven = false;
@@ -358,7 +360,8 @@ std::vector<std::string> parameterTypes(const Compilation& c, const Item* parame
         } else if (kind == TYPEDEFNAME) {
             // A typedef'd array parameter is a pointer to its elements.
             const TypedefDerivation derivation = typedefDerivationOf(item->ival);
-            pointers += derivation.pointers + (derivation.count > 0 ? 1 : 0);
+            pointers += derivation.pointers + (derivation.count > 0 ? 1 : 0) +
+                        (derivation.toArray ? 1 : 0);
         }
     }
     finish();
@@ -663,14 +666,27 @@ void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const
 // here (true). Refused, false: the declarator is declared without the typedef's derivation,
 // so that its uses raise nothing more.
 bool declareTypedefArray(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
-    const bool ownDerivation = d.type == POINTER || d.arrayPending || d.unsizedArrayPending;
-    if (d.function || ownDerivation) {
+    const bool ownArray = d.arrayPending || d.unsizedArrayPending;
+    // One pointer to the typedef's array (row3 *q), or the typedef's own pointer to an array
+    // (rows r): a pointer to an array, as int (*q)[3] declares it.
+    const bool onePointer = d.type == POINTER && d.levels == 0 && d.pointeeArray.empty();
+    const bool pointerToArray = d.typedefToArray ? d.type != POINTER : onePointer;
+    if (!d.function && !ownArray && d.typedefPointers == 0 && pointerToArray) {
+        if (d.typedefToArray)
+            addPointerLevel(d);
+        d.pointeeArray = {d.typedefCount};
+        d.pointeeArray.insert(d.pointeeArray.end(), d.typedefRows.begin(), d.typedefRows.end());
+        declarePointer(c, d, target, item);
+        return true;
+    }
+    if (d.function || ownArray || d.type == POINTER) {
         const std::string what = d.function ? "the function " + item.cval + " returning a value"
                                  : d.type == POINTER ? "the pointer " + item.cval
                                                      : "the array " + item.cval;
         c.error(strprintf("ERROR(C259): Line: %d %s of the typedef'd %s type is not supported by "
                           "this compiler yet.\n",
-                          item.line, what.c_str(), "array"));
+                          item.line, what.c_str(),
+                          d.typedefToArray ? "pointer to an array" : "array"));
         return false;
     }
     if (d.typedefPointers == 0) {
@@ -912,6 +928,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
         const TypedefDerivation derivation = typedefDerivationOf(item->ival);
         d.typedefPointers = derivation.pointers;
         d.typedefCount = derivation.count;
+        d.typedefToArray = derivation.toArray;
         d.typedefRows.clear();
         for (const std::string& word : splitWords(item->name).words) {
             if (!word.empty())

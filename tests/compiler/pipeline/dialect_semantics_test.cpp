@@ -540,6 +540,18 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { r = sizeof(c3 + 0) + sizeof(c3[1] + 0) * 10 + sizeof(c3[1][2] + 0) * "
          "100 + sizeof(*pa + 0) * 1000 + sizeof(pa[1]) * 10000; }\n",
          "r", 31211},
+        // A typedef'd pointer to an array (of its own, or to a typedef'd array) reaches rows.
+        {"sx28.h",
+         "typedef int (*rows)[3]; typedef long (*cube)[2][2]; typedef char (*crow)[4];\n"
+         "typedef rows rows2; typedef char row4[4]; typedef row4 *prow;\n"
+         "int m[2][3] = {{1, 2, 3}, {4, 5, 6}}; long c3[2][2][2] = {1, 2, 3, 4, 5, 6, 7, 8};\n"
+         "char names[3][4] = {\"ab\", \"cde\", \"f\"}; long r;\n"
+         "int second(rows x) { return x[1][0]; }\n"
+         "void main(void) { rows2 q = m; cube c = c3; crow cr = names; row4 *r4 = names; "
+         "prow pr = names; q++; cr++; r = second(m) + (*q)[2] * 10 + c[1][1][0] * 100 + "
+         "(cr[0][2] == 'e') * 1000 + (r4[2][0] == 'f') * 2000 + (pr[1][1] == 'd') * 4000 + "
+         "(sizeof(rows) + sizeof(q) + sizeof(crow) + sizeof(prow)) * 5000; }\n",
+         "r", 4 + 60 + 700 + 1000 + 2000 + 4000 + 20000},
         // A ?: of pointers (or of an array, a pointer to its first element) is that pointer.
         {"sx28.h",
          "int a[3], b[3], *p; char k, ca[3], *cp; long la[3], *lp;\n"
