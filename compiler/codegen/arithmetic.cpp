@@ -241,12 +241,13 @@ bool generateAddition(Site& s) {
 
 namespace {
 
-// A one-byte RAM address of a char (&c, &s[i]) that meets a char pointer (cp == &c,
-// cp - &s[0]) becomes the char pointer it stands for: tagged, as a store into one tags it.
+// A one-byte RAM address (&c, &s[i], an int *) that meets a char pointer (cp == &c,
+// cp - &s[0]) becomes the char pointer it stands for: tagged, as a store into one tags it,
+// so that both sides name the same byte alike.
 void tagCharAddress(Site& s, Item* address, const Item& other) {
     Compilation& c = s.c;
     const Symbol* pointer = stringPointerOf(c, other);
-    if (pointer == nullptr || !isCharAddress(c, *address))
+    if (pointer == nullptr || (!isCharAddress(c, *address) && ramPointerOf(c, *address) == nullptr))
         return;
     const std::string tagged = charPointerFromRamAddress(c, *address, pointer->sign, s.line());
     freetmp(c, address->cval);

@@ -136,14 +136,14 @@ private:
 
     // A struct type of two or three pointers to the globals so far, and one or two variables
     // of it (one on the SX28, with its 136 bytes of RAM in banks no struct spans), each
-    // member a pointer of its own: h.m0 = &x, *h.m0, h.m0[k], h.m0++. No member is spelled
-    // char *: the compiler leaves the RAM flag out of such a member's initialiser.
+    // member a pointer of its own: h.m0 = &x, *h.m0, h.m0[k], h.m0++. A member spelled
+    // char * is a two-byte char pointer holding a tagged RAM address.
     int pointerStructs() {
         StructType type{"H" + std::to_string(p_.structs.size()), {}, {}};
         for (int m = 2 + g_.pick(2); m > 0; --m) {
             const Type t = g_.anyType();
             type.pointerMembers.push_back(
-                {"m" + std::to_string(type.pointerMembers.size()), t, g_.spelling(t, true, false)});
+                {"m" + std::to_string(type.pointerMembers.size()), t, g_.spelling(t, true, true)});
         }
         p_.structs.push_back(type);
         int bytes = 0;
@@ -159,7 +159,7 @@ private:
                     continue;
                 pointer->name = p_.variables[holder].name + "." + m.name;
                 pointer->holder = holder;
-                bytes += 1;
+                bytes += g_.charPointer(*pointer) ? 2 : 1;
                 add(std::move(*pointer));
             }
         }

@@ -1223,8 +1223,9 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  lp = &foo.b; ip = &foo.c; cp = &foo.a; pp = &p2; cpp = &c1;\n"
          "  if (lp == &foo.b) r = r + 256; if (ip == &foo.c) r = r + 512;\n"
          "  if (cp == &foo.a) r = r + 1024; if (pp == &p2 && pp != &p1) r = r + 2048;\n"
-         "  if (cpp == &c1) r = r + 4096; }\n",
-         "r", 8191},
+         "  if (cpp == &c1) r = r + 4096; cp = (char *)&i; ip = &i; p1 = 0; c1 = 0;\n"
+         "  if (cp == ip && !(cp != ip) && c1 == p1 && cp != &foo.c) r = r + 8192; }\n",
+         "r", 16383},
         {"sx52.h",
          "struct s { char a; char b; } sa[3]; union u { long x; char y; } un, ua[2];\n"
          "long la[4]; int ia[4]; char ca[4]; long r;\n"
