@@ -309,6 +309,18 @@ void gatherDeclarations(Item* list) {
     }
 }
 
+// The operands of a comma expression before its last (k = 1, s = make(1)) run first and
+// leave: a call of a function returning a struct in the last operand is made before the rest
+// of its list is looked at, so it must not come before them, and what stays is one value.
+void generateDiscardedOperands(Compilation& c, Item*& list) {
+    while (list != nullptr && list->next != nullptr && list->kind == EXPSTART &&
+           list->ival == ValueDiscarded && list->sublist != nullptr) {
+        c.codegen.valueDiscarded = true;
+        genstatement(c, list->sublist);
+        unlinkItem(c, list, list);
+    }
+}
+
 bool generateNested(codegen::Site& s) {
     s.c.codegen.valueDiscarded = s.item->ival == ValueDiscarded;
     genstatement(s.c, s.item->sublist);
@@ -529,6 +541,7 @@ bool genexpr(Compilation& c, Item*& list) {
     const NestingLevel level(c, list != nullptr ? list->line : c.currentLine);
     if (level.refused())
         return false;
+    generateDiscardedOperands(c, list);
     c.codegen.expressionSign = SIGNED;
     gatherDeclarations(list);
     resolveConstantLeaves(c, list);

@@ -934,6 +934,15 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "long sum(struct pt p, char k) { return p.x + p.y + k; }\n"
          "void main(void) { n = 0; r = sum(make(4), n) * 10 + sum(make(2), 3); }\n",
          "r", 4080 + 205},
+        // A struct call after a comma runs after the operands before it.
+        {"sx28.h",
+         "struct pt { char x; long y; } g;\n"
+         "char n, i;\n"
+         "long r;\n"
+         "struct pt make(char v) { struct pt t; t.x = v + n; t.y = 0; return t; }\n"
+         "void main(void) { n = 5, g = make(3); r = g.x; for (i = 0, g = make(1); i < 2; i++, "
+         "g = make(i)) ; n = 1, make(2); r = r * 100 + g.x * 10 + n; }\n",
+         "r", 800 + 70 + 1},
         // Member structs copy whole: of a variable, behind a pointer, two members deep, as a
         // returned value.
         {"sx28.h",
