@@ -291,11 +291,7 @@ ResolvedMember resolveMembers(const Compilation& c, std::string tagName,
                               const std::vector<Item*>& members) {
     ResolvedMember result;
     for (std::size_t j = 0; j < members.size(); ++j) {
-        const Symbol* tag = nullptr;
-        for (const Symbol* candidate : symbolsNamed(c, tagName)) {
-            if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
-                tag = candidate;
-        }
+        const Symbol* tag = findtag(c, tagName);
         if (tag == nullptr) {
             result.errorFormat = j == 0 ? "ERROR(C27): Line: %d Identifier %s not defined.\n"
                                         : "ERROR(C28): Line: %d Identifier %s not defined.\n";

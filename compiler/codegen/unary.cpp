@@ -126,7 +126,9 @@ Part measurePart(Compilation& c, const Item& sizeOf, const Symbol& symbol) {
     if (what == SizeOfObject)
         return sizeOfPart(c, symbol, symbol.type, asValue);
     const bool aggregateElements = symbol.base == STRUCT || symbol.base == UNION;
-    if (what == SizeOfElement && symbol.type == ARRAY && symbol.count > 0) {
+    // a[i], and *a: an array's first element.
+    if ((what == SizeOfElement || what == SizeOfTarget) && symbol.type == ARRAY &&
+        symbol.count > 0) {
         const int elements = elementsAfterSubscripts(symbol, sizeOf.name);
         const std::size_t dimensions = symbol.rowDimensions.size() + 1;
         if (asValue && elements > 1) // a row

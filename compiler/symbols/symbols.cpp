@@ -99,6 +99,12 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
         if (findmember(list, name) != nullptr)
             c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
                               text.c_str()));
+    } else if (isTagType(type)) {
+        for (const Symbol* tag : tagsNamed(c, name)) {
+            if (tag->scope == scope)
+                c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n",
+                                  line, text.c_str()));
+        }
     } else if (!isReserved(name)) {
         if (definedin(c, name, scope) || (type == FUNCNAME && definedin(c, name, GlobalScope)))
             c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
@@ -120,7 +126,9 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     symbol->owner = ownerFor(c, name);
     symbol->line = line;
     appendToList(c, list, symbol);
-    if (&list == &c.symbols.main) {
+    if (&list == &c.symbols.main && isTagType(type)) {
+        c.symbols.tagsByName[text].push_back(symbol);
+    } else if (&list == &c.symbols.main) {
         c.symbols.byName[text].push_back(symbol);
         c.symbols.byNameAndScope.emplace(scopedKey(text, symbol->scope), symbol);
     }
@@ -136,12 +144,15 @@ void removesym(Compilation& c, Symbol* previous, Symbol* symbol) {
     if (t.sizedUpTo == symbol)
         t.sizedUpTo = previous;
     std::erase(t.resizedEachPass, symbol);
-    auto named = t.byName.find(symbol->name);
-    if (named != t.byName.end()) {
+    auto& index = isTagType(symbol->type) ? t.tagsByName : t.byName;
+    auto named = index.find(symbol->name);
+    if (named != index.end()) {
         std::erase(named->second, symbol);
         if (named->second.empty())
-            t.byName.erase(named);
+            index.erase(named);
     }
+    if (isTagType(symbol->type))
+        return;
     // The scoped lookup falls back on the next symbol of that name and scope, if any.
     const std::string key = scopedKey(symbol->name, symbol->scope);
     const auto scoped = t.byNameAndScope.find(key);
@@ -160,6 +171,16 @@ const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view 
     static const std::vector<Symbol*> none;
     const auto found = c.symbols.byName.find(std::string(name));
     return found != c.symbols.byName.end() ? found->second : none;
+}
+
+const std::vector<Symbol*>& tagsNamed(const Compilation& c, std::string_view name) {
+    static const std::vector<Symbol*> none;
+    const auto found = c.symbols.tagsByName.find(std::string(name));
+    return found != c.symbols.tagsByName.end() ? found->second : none;
+}
+
+bool isTagType(int type) {
+    return type == STRUCT_NAME || type == UNION_NAME;
 }
 
 bool definedin(const Compilation& c, std::string_view name, std::string_view scope) {
@@ -236,12 +257,8 @@ Symbol* findmember(const SymbolList& members, std::string_view name) {
 }
 
 const Symbol* findtag(const Compilation& c, std::string_view name) {
-    const Symbol* tag = nullptr;
-    for (const Symbol* candidate : symbolsNamed(c, name)) {
-        if (candidate->type == STRUCT_NAME || candidate->type == UNION_NAME)
-            tag = candidate;
-    }
-    return tag;
+    const auto& tags = tagsNamed(c, name);
+    return tags.empty() ? nullptr : tags.back();
 }
 
 std::vector<const Symbol*> memberpath(const Compilation& c, const SymbolList& members,
@@ -393,10 +410,11 @@ std::string newlabel(Compilation& c) {
 int getoffset(Compilation& c, int line, std::string_view tag, int offset, std::string_view member) {
     const std::string tagText(tag);
     const std::string memberText(member);
-    Symbol* aggregate = firstNamed(c, tag);
     // A struct or union variable leads to the tag its type names.
-    if (aggregate != nullptr && (aggregate->type == STRUCT || aggregate->type == UNION))
-        aggregate = firstNamed(c, aggregate->typeName);
+    const Symbol* variable = firstNamed(c, tag);
+    const bool aggregateVariable =
+        variable != nullptr && (variable->type == STRUCT || variable->type == UNION);
+    const Symbol* aggregate = findtag(c, aggregateVariable ? variable->typeName : tag);
     if (aggregate == nullptr) {
         c.error(strprintf("ERROR(C21): Line %d identifier %s not found.\n", line, tagText.c_str()));
         return -1;
@@ -410,7 +428,7 @@ int getoffset(Compilation& c, int line, std::string_view tag, int offset, std::s
             continue;
         }
         // The offset lands inside this member: step into its own aggregate.
-        const Symbol* inner = firstNamed(c, m->typeName);
+        const Symbol* inner = findtag(c, m->typeName);
         if (inner == nullptr)
             break;
         m = inner->members.head;

@@ -32,8 +32,11 @@ std::string scopeof(const Compilation& c, std::string_view name);
 // (an extern declaration inside a block).
 void nameInScope(Compilation& c, Symbol& symbol, std::string_view scope);
 
-// The main table's symbols of that name, in insertion order.
+// The main table's symbols of that name, in insertion order; tags are not among them.
 const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view name);
+// The struct and union tags of that name, in insertion order.
+const std::vector<Symbol*>& tagsNamed(const Compilation& c, std::string_view name);
+bool isTagType(int type);
 
 // The symbol the name resolves to through the scope stack, or in an explicit scope.
 Symbol* findsym(const Compilation& c, std::string_view name);

@@ -14,11 +14,8 @@ namespace kavo {
 namespace {
 
 Symbol* findTag(Compilation& c, std::string_view name) {
-    for (Symbol* s : symbolsNamed(c, name)) {
-        if (s->type == STRUCT_NAME || s->type == UNION_NAME)
-            return s;
-    }
-    return nullptr;
+    const auto& tags = tagsNamed(c, name);
+    return tags.empty() ? nullptr : tags.front();
 }
 
 // A member typed STRUCT or UNION is sized as the tag its typename names.

@@ -77,6 +77,9 @@ struct SymbolTable {
     std::unordered_map<std::string, std::vector<Symbol*>> byName;
     // The first symbol of each name in each scope (key: name, a zero byte, scope).
     std::unordered_map<std::string, Symbol*> byNameAndScope;
+    // Struct and union tags by name, in insertion order. Tags have a name space of their
+    // own (struct point point;), so they are in neither lookup above.
+    std::unordered_map<std::string, std::vector<Symbol*>> tagsByName;
     // Sizing bookkeeping: the last symbol sized so far, and the earlier ones whose sizing
     // reports something on every pass (they are sized again each time).
     Symbol* sizedUpTo = nullptr;

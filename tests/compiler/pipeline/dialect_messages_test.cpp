@@ -176,6 +176,11 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
          "pointer to such an array to a type, or make an array of one dimension of pointers)"},
         {"typedef int (*rows)[3];\nrows t[2];\nvoid main(void) { }\n",
          "the array t of the typedef'd pointer to an array type"},
+        {"char k;\nstruct f { unsigned a : 3; };\nvoid main(void) { }\n",
+         "the bit-field a (a struct member of a width in bits: declare it unsigned char and "
+         "mask its bits)"},
+        {"char k;\nstruct f { char a; int : 2; };\nvoid main(void) { }\n",
+         "an unnamed bit-field (a struct member of a width in bits)"},
         {"char k;\ntypedef char bytes[k];\nvoid main(void) { }\n",
          "the typedef bytes (a typedef may add pointers"},
         {"typedef int row[3];\ntypedef row *prow[2];\nvoid main(void) { }\n",

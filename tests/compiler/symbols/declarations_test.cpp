@@ -28,8 +28,9 @@ protected:
     std::string symbol(std::string_view name, std::string_view scope = GlobalScope) {
         return row(findsymin(run.c, name, scope));
     }
+    std::string tag(std::string_view name) { return row(findtag(run.c, name)); }
     std::string member(std::string_view tag, std::string_view name) {
-        const Symbol* t = findsymin(run.c, tag, GlobalScope);
+        const Symbol* t = findtag(run.c, tag);
         return t == nullptr ? "(no tag)" : row(findmember(t->members, name));
     }
     // The messages after "Compiling", without the closing note of the unfinished back end.
@@ -103,7 +104,7 @@ TEST_F(DeclarationTest, StructAndUnionMembers) {
     compile("struct pt { char a; long b; char c; } v;\n"
             "union un { char a; long b; char c; };\n"
             "union un w;\n");
-    EXPECT_EQ(symbol("pt"),
+    EXPECT_EQ(tag("pt"),
               "pt STRUCT_NAME size=4 SIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
     EXPECT_EQ(member("pt", "a"),
               "a CHAR size=1 SIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
@@ -111,7 +112,7 @@ TEST_F(DeclarationTest, StructAndUnionMembers) {
               "b LONG size=2 SIGNED qual=0 count=0 base= offset=1 addr=-1 _GLOBAL_");
     EXPECT_EQ(member("pt", "c"),
               "c CHAR size=1 SIGNED qual=0 count=0 base= offset=3 addr=-1 _GLOBAL_");
-    EXPECT_EQ(symbol("un"),
+    EXPECT_EQ(tag("un"),
               "un UNION_NAME size=2 SIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
     EXPECT_EQ(member("un", "b"),
               "b LONG size=2 SIGNED qual=0 count=0 base= offset=0 addr=-1 _GLOBAL_");
@@ -125,7 +126,7 @@ TEST_F(DeclarationTest, StructAndUnionMembers) {
 
 TEST_F(DeclarationTest, ANestedAnonymousStructKeepsTheRestOfTheProgram) {
     compile("struct pt { char a; struct { char q; long r; } in; char z; } v;\nint after;\n");
-    const Symbol* tag = findsymin(run.c, "pt", GlobalScope);
+    const Symbol* tag = findtag(run.c, "pt");
     ASSERT_NE(tag, nullptr);
     EXPECT_EQ(tag->size, 5);
     EXPECT_EQ(findmember(tag->members, "in")->offset, 1);
@@ -136,7 +137,7 @@ TEST_F(DeclarationTest, ANestedAnonymousStructKeepsTheRestOfTheProgram) {
 
 TEST_F(DeclarationTest, EachMemberDeclarationStartsWithItsOwnSign) {
     compile("struct s { unsigned char a; char b; };\nvoid f(unsigned char p, char q) { }\n");
-    EXPECT_EQ(findmember(findsymin(run.c, "s", GlobalScope)->members, "b")->sign, SIGNED);
+    EXPECT_EQ(findmember(findtag(run.c, "s")->members, "b")->sign, SIGNED);
     EXPECT_EQ(findsymin(run.c, "p", "f")->sign, UNSIGNED);
     EXPECT_EQ(findsymin(run.c, "q", "f")->sign, SIGNED);
 }
