@@ -1147,6 +1147,9 @@ bool generateString(Site& s) {
         emit(c, PIC_MOVWF, t, -1, line);
     }
     becomeLeaf(s.item, LONG_IDENTIFIER, t);
+    // "ab"[i]: the string is subscripted as the char pointer it is.
+    if (s.previous != nullptr && s.previous->kind == INDEX_ON)
+        s.item->name = markPointerElement(c, pointerType(0, CHAR, "", SIGNED));
     return true;
 }
 

@@ -596,9 +596,10 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { r = sizeof(s) * 1000 + s[3] * 100 + s[4]; }\n",
          "r", 6449},
         {"sx28.h",
-         "char *p; char r;\n"
-         "void main(void) { p = \"ab\" \"cd\"; r = p[2]; }\n",
-         "r", 99},
+         "char *p; char r, k = 1;\n"
+         "void main(void) { p = \"ab\" \"cd\"; r = p[2] + (\"xyz\"[k] == 'y') + "
+         "(\"\\377\"[0] == -1); }\n",
+         "r", 101},
         // const objects are read as any other.
         {"sx28.h",
          "const char tbl[3] = {1, 2, 3}; const char *s = \"xy\"; char const c = 4;\n"
