@@ -169,8 +169,13 @@ void typeConditionalValue(Site& s) {
         return;
     }
     const auto found = types.find(name);
-    if (found != types.end())
-        s.item->name = found->second;
+    if (found == types.end())
+        return;
+    s.item->name = found->second;
+    // A one-byte pointer is the temporary's low byte (its high byte is 0).
+    const Symbol* type = typeOfLeaf(c, *s.item);
+    if (type != nullptr && type->type == POINTER)
+        s.item->kind = IDENTIFIER;
 }
 
 } // namespace
