@@ -91,6 +91,7 @@ private:
             return stretch.after;
         }
         case FUNCARGS:
+            declareIdentifierList(c_, node->line);
             return node->next != nullptr ? node->next->next : nullptr;
         case FUNC_PROTO_START:
             return skipTo(node, FUNC_PROTO_END);

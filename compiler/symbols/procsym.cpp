@@ -19,6 +19,7 @@
 #include "compiler/symbols/types.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace kavo {
 
@@ -778,6 +779,19 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
     d.declaredSinceSpecifiers = true;
 }
 
+// The names of a K&R definition's identifier list, f(a, b), from its FUNC_PROTO_START;
+// none for a list of parameter declarations.
+std::vector<std::string> identifierList(const Item& start) {
+    std::vector<std::string> names;
+    for (const Item* item = start.next; item != nullptr && item->kind != FUNC_PROTO_END;
+         item = item->next) {
+        if (item->kind != IDENTIFIER)
+            return {};
+        names.push_back(item->cval);
+    }
+    return names;
+}
+
 // The last item of a FUNC_PROTO_START ... FUNC_PROTO_END run.
 Item* skipPrototype(Item* item) {
     while (item != nullptr && item->kind != FUNC_PROTO_END)
@@ -840,6 +854,21 @@ void declareAll(Compilation& c, Item* first, SymbolList& target, bool parameters
 
 void procsym(Compilation& c, Item* first, SymbolList& target) {
     declareAll(c, first, target, false);
+}
+
+void declareIdentifierList(Compilation& c, int line) {
+    const std::vector<std::string> names = std::exchange(c.symbols.identifierList, {});
+    const std::string scope = curscope(c);
+    std::vector<Symbol*> order;
+    for (const std::string& name : names) {
+        Symbol* parameter = findsymin(c, name, scope);
+        if (parameter == nullptr) {
+            parameter = addsym(c, c.symbols.main, 0, INT, 0, name, scope, "", SIGNED, line);
+            setsizes(c);
+        }
+        order.push_back(parameter);
+    }
+    reorderSymbols(c, order);
 }
 
 void checkprototypes(Compilation& c) {
@@ -996,6 +1025,7 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
     } else if (kind == DEC_LIST_END) {
         // A nested struct's declaration inside a member list leaves its end marker here.
     } else if (kind == FUNC_PROTO_START) {
+        c.symbols.identifierList = identifierList(*item);
         item = skipPrototype(item);
         d.parametersFollow = true;
     } else if (kind == IDENTIFIER && isPrototype(d, *item)) {

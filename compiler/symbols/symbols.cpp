@@ -135,6 +135,30 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     return symbol;
 }
 
+void reorderSymbols(Compilation& c, const std::vector<Symbol*>& order) {
+    SymbolTable& t = c.symbols;
+    std::vector<Symbol*> all;
+    for (Symbol* s = t.main.head; s != nullptr; s = s->next)
+        all.push_back(s);
+    // The sizing mark stays at its place in the list.
+    const std::size_t sized =
+        static_cast<std::size_t>(std::find(all.begin(), all.end(), t.sizedUpTo) - all.begin());
+    std::size_t next = 0;
+    std::vector<Symbol*> placed = all;
+    for (Symbol*& s : placed) {
+        if (next < order.size() && std::find(order.begin(), order.end(), s) != order.end())
+            s = order[next++];
+    }
+    if (next != order.size())
+        return; // not all in the table: nothing is relinked
+    for (std::size_t k = 0; k < placed.size(); ++k)
+        placed[k]->next = k + 1 < placed.size() ? placed[k + 1] : nullptr;
+    t.main.head = placed.empty() ? nullptr : placed.front();
+    t.main.tail = placed.empty() ? nullptr : placed.back();
+    if (sized < placed.size())
+        t.sizedUpTo = placed[sized];
+}
+
 void removesym(Compilation& c, Symbol* previous, Symbol* symbol) {
     SymbolTable& t = c.symbols;
     (previous != nullptr ? previous->next : t.main.head) = symbol->next;

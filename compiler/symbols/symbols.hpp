@@ -15,6 +15,10 @@ constexpr const char* GlobalScope = "_GLOBAL_";
 Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, std::string_view name,
                std::string_view scope, std::string_view typeName, int sign, int line);
 
+// Puts the given symbols of the main table in that order, in the places they hold among the
+// others (a K&R definition's parameters follow its identifier list).
+void reorderSymbols(Compilation& c, const std::vector<Symbol*>& order);
+
 // Takes symbol, whose predecessor is previous (none for the head), out of the main table and
 // its lookups; the record itself stays valid until the run ends.
 void removesym(Compilation& c, Symbol* previous, Symbol* symbol);

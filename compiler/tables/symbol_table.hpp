@@ -88,6 +88,9 @@ struct SymbolTable {
     // The scope of the outermost block of the function being compiled, if it declares names:
     // they may not repeat a parameter's name (an inner block's may hide any outer name).
     std::string functionBodyScope;
+    // The identifier list of the K&R definition being declared, f(a, b), until its
+    // parameter declarations are read.
+    std::vector<std::string> identifierList;
 
     std::vector<PoolEntry> temporaries;
     std::vector<PoolEntry> switchVariables;

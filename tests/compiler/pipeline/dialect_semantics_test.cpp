@@ -944,6 +944,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "long sum(struct pt p, char k) { return p.x + p.y + k; }\n"
          "void main(void) { n = 0; r = sum(make(4), n) * 10 + sum(make(2), 3); }\n",
          "r", 4080 + 205},
+        // A K&R definition takes its parameters in the identifier list's order; one left
+        // undeclared is an int.
+        {"sx28.h",
+         "struct pt { char x, y; } s; int arr[3] = {4, 5, 6};\n"
+         "long g(a, b) char b; long a; { return a - b; }\n"
+         "char f(q, k, n) char k; struct pt *q; { return q->y + k * n; }\n"
+         "long h(p, n) int n; int *p; { return p[n]; }\n"
+         "long r;\n"
+         "void main(void) { s.y = 4; r = g(1000, 3) * 10 + f(&s, 3, 2) + h(arr, 2) * 1000; }\n",
+         "r", 9970 + 10 + 6000},
         // A struct call after a comma runs after the operands before it.
         {"sx28.h",
          "struct pt { char x; long y; } g;\n"
