@@ -47,8 +47,13 @@ public:
 private:
     Node* step(Node* node) {
         switch (node->kind) {
-        case SCOPENAME:
-            return openScope(node);
+        case SCOPENAME: {
+            Node* next = openScope(node);
+            // f(x) { ... }: a K&R definition without declarations; x is an int.
+            if (next != nullptr && next->kind != DEC_LIST_START)
+                declareIdentifierList(c_, node->line);
+            return next;
+        }
         case FUNCNAME:
             return functionName(node);
         case LABELNAME:

@@ -951,9 +951,11 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "long g(a, b) char b; long a; { return a - b; }\n"
          "char f(q, k, n) char k; struct pt *q; { return q->y + k * n; }\n"
          "long h(p, n) int n; int *p; { return p[n]; }\n"
+         "int one(x) { return x + 1; }\n"
          "long r;\n"
-         "void main(void) { s.y = 4; r = g(1000, 3) * 10 + f(&s, 3, 2) + h(arr, 2) * 1000; }\n",
-         "r", 9970 + 10 + 6000},
+         "void main(void) { s.y = 4; r = g(1000, 3) * 10 + f(&s, 3, 2) + h(arr, 2) * 1000 + "
+         "one(99) * 100; }\n",
+         "r", 9970 + 10 + 6000 + 10000},
         // A struct call after a comma runs after the operands before it.
         {"sx28.h",
          "struct pt { char x; long y; } g;\n"
