@@ -225,7 +225,7 @@ enum SizeOfWhat {
     SizeOfTarget = 2, // what a pointer points at
     SizeOfMember = 3,
     SizeOfMemberThroughPointer = 4,
-    SizeOfTag = 5, // of the struct or union tag the node's secondary text names
+    SizeOfTag = 5,           // of the struct or union tag the node's secondary text names
     SizeOfElementMember = 6, // a member of an element of an array of structs, pts[i].y
     SizeOfReturn = 7,        // the value the function named returns, f()
     // Added to the others: the part as an operator's operand, where an array is a pointer to

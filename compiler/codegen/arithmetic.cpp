@@ -247,7 +247,8 @@ namespace {
 void tagCharAddress(Site& s, Item* address, const Item& other) {
     Compilation& c = s.c;
     const Symbol* pointer = stringPointerOf(c, other);
-    if (pointer == nullptr || (!isCharAddress(c, *address) && ramPointerOf(c, *address) == nullptr))
+    const bool ramAddress = isCharAddress(c, *address) || ramPointerOf(c, *address) != nullptr;
+    if (pointer == nullptr || !ramAddress)
         return;
     const std::string tagged = charPointerFromRamAddress(c, *address, pointer->sign, s.line());
     freetmp(c, address->cval);

@@ -150,8 +150,9 @@ void standFor(Compilation& c, Item* item, const std::string& name) {
 }
 
 // A ?: takes the pointer type of its branches: a branch stored into its temporary (value
-// ASSIGN temporary) that is a pointer, or an array standing for one, gives the type, and the temporary standing as the ?:'s
-// value carries it, so that it is subscripted, dereferenced and stepped as that pointer.
+// ASSIGN temporary) that is a pointer, or an array standing for one, gives the type, and the
+// temporary standing as the ?:'s value carries it, so that it is subscripted, dereferenced
+// and stepped as that pointer.
 void typeConditionalValue(Site& s) {
     Compilation& c = s.c;
     std::unordered_map<std::string, std::string>& types = c.codegen.conditionalPointerTypes;

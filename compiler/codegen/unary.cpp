@@ -142,8 +142,8 @@ Part measurePart(Compilation& c, const Item& sizeOf, const Symbol& symbol) {
         // Through a pointer to an array, fewer subscripts than its dimensions leave a row.
         const std::string& subscripts = what == SizeOfTarget ? std::string() : sizeOf.name;
         const std::size_t rowDimensions =
-            symbol.rowDimensions.size() + 1 - std::min(subscriptsGiven(subscripts),
-                                                       symbol.rowDimensions.size() + 1);
+            symbol.rowDimensions.size() + 1 -
+            std::min(subscriptsGiven(subscripts), symbol.rowDimensions.size() + 1);
         if (asValue && rowDimensions > 0)
             return {rowPointerSize(symbol.base, rowDimensions), POINTER};
         if (asValue && aggregateElements)

@@ -82,8 +82,7 @@ StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
     // the declarations what each declarator adds.
     if (type != nullptr && (type->pointers > 0 || type->count > 0)) {
         StackValue derived = b.token(name);
-        derived.head->ival =
-            typedefDerivationValue({type->pointers, type->count, type->toArray});
+        derived.head->ival = typedefDerivationValue({type->pointers, type->count, type->toArray});
         derived.head->name.clear();
         for (int size : type->rows)
             derived.head->name += (derived.head->name.empty() ? "" : " ") + std::to_string(size);
@@ -184,7 +183,7 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         int pointers = 0;
         int arrays = 0;
         int pointersToArray = 0; // written after the array's sizes: (*name)[3]
-        std::vector<int> sizes; // last dimension first, as the nodes give them
+        std::vector<int> sizes;  // last dimension first, as the nodes give them
         bool refused = false;
         const Node* sizeStart = nullptr;
         int depth = 0;
@@ -219,9 +218,8 @@ StackValue FrontEnd::typedefDeclaration(FragmentBuilder& b, const StackValue& sp
         // pointers); a plain type pointers, an array of any dimensions or one pointer to
         // such an array. A pointer to an array takes no further derivation either.
         // typedef row *prow of a typedef'd array row is a pointer to that array.
-        const bool pointerToBase =
-            base.count > 0 && base.pointers == 0 && !base.toArray && pointers == 1 &&
-            arrays + pointersToArray == 0;
+        const bool pointerToBase = base.count > 0 && base.pointers == 0 && !base.toArray &&
+                                   pointers == 1 && arrays + pointersToArray == 0;
         type.toArray = base.toArray || pointersToArray > 0 || pointerToBase;
         if (pointerToBase)
             type.pointers = 0;
@@ -318,6 +316,15 @@ StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const st
     made.head->ival = what;
     made.head->name = part;
     return b.join(__LINE__, made, {b.copy(StackValue{const_cast<Node*>(&name), nullptr, nullptr})});
+}
+
+// The size of what the named function returns: the function is no object, so the node names
+// it as its text, as a tag's does.
+StackValue sizeOfReturned(FragmentBuilder& b, const std::string& function, int asValueFlag) {
+    StackValue made = b.mark(SIZEOF);
+    made.head->ival = SizeOfReturn | asValueFlag;
+    made.head->name = function;
+    return made;
 }
 
 } // namespace
@@ -435,15 +442,11 @@ std::optional<StackValue> sizeOfObject(FragmentBuilder& b, const std::vector<con
         return sizeOfSymbol(b, *core[1], SizeOfElement | asValueFlag,
                             std::to_string(subscriptCount(core)));
     // f() and f(a, b): FUNCCALL f, or FUNC_START_PARAM f arguments FUNCCALL f FUNC_CLEAR_PARAM.
-    if ((core.size() == 2 && is(0, FUNCCALL) && is(1, IDENTIFIER)) ||
-        (is(0, FUNC_START_PARAM) && is(1, IDENTIFIER) && core.back()->kind == FUNC_CLEAR_PARAM))
-    {
-        // The function is no object, so the node names it as its text, as a tag's does.
-        StackValue made = b.mark(SIZEOF);
-        made.head->ival = SizeOfReturn | asValueFlag;
-        made.head->name = core[1]->cval;
-        return made;
-    }
+    const bool call =
+        (core.size() == 2 && is(0, FUNCCALL) && is(1, IDENTIFIER)) ||
+        (is(0, FUNC_START_PARAM) && is(1, IDENTIFIER) && core.back()->kind == FUNC_CLEAR_PARAM);
+    if (call)
+        return sizeOfReturned(b, core[1]->cval, asValueFlag);
     if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
         return sizeOfSymbol(b, *core[1], SizeOfTarget | asValueFlag, "");
     // s.m, s.in.x, p->m, p->in.x: as many ST_ADDR_RESOLVE as members after the base.
@@ -509,8 +512,9 @@ std::vector<const Node*> inside(const StackValue& fragment) {
 }
 
 // An object as the grammar builds it: a name, an element, a member, or * of one or of a
-// call (**name, *a[i], *s.p, *p->q, *f()), each between its POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in
-// parentheses already looked through, between one more pair of markers: ((*p)).
+// call (**name, *a[i], *s.p, *p->q, *f()), each between its POSTFIX_EXP_START and
+// POSTFIX_EXP_END markers; or an object in parentheses already looked through, between one
+// more pair of markers: ((*p)).
 bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes.size() < 3 || nodes.back()->kind != POSTFIX_EXP_END)
         return false;
@@ -524,8 +528,9 @@ bool isObject(const std::vector<const Node*>& nodes) {
         return false;
     const int kind = nodes[start + 1]->kind;
     // A call sits in the brackets of a parenthesised value: EXPSTART FUNCCALL ... GETEXPVAL.
-    const bool call = start > 0 && kind == EXPSTART &&
-                      (nodes[start + 2]->kind == FUNCCALL || nodes[start + 2]->kind == FUNC_START_PARAM);
+    const bool call =
+        start > 0 && kind == EXPSTART &&
+        (nodes[start + 2]->kind == FUNCCALL || nodes[start + 2]->kind == FUNC_START_PARAM);
     return (kind == IDENTIFIER && nodes.size() == start + 3) || kind == INDEX_ON ||
            kind == ST_ADDR_RESOLVE || kind == POINTERSYM || call;
 }
@@ -588,8 +593,8 @@ StackValue FrontEnd::parenthesisedDeclarator(const StackValue& declarator) {
 
 void FrontEnd::refusePointerDerivation(FragmentBuilder& b, const StackValue& declarator,
                                        std::string_view derivation) {
-    if (std::find(parenthesisedPointers_.begin(), parenthesisedPointers_.end(),
-                  declarator.head) == parenthesisedPointers_.end())
+    if (std::find(parenthesisedPointers_.begin(), parenthesisedPointers_.end(), declarator.head) ==
+        parenthesisedPointers_.end())
         return;
     const StackValue name = b.declaredName(declarator);
     unsupported(declarator.head->line,

@@ -19,8 +19,8 @@ struct TypedefType {
         std::string cval;
     };
     std::vector<Word> words;
-    int pointers = 0; // pointer levels (under the array's elements when both are given)
-    int count = 0;    // elements of an array type; 0 for any other
+    int pointers = 0;     // pointer levels (under the array's elements when both are given)
+    int count = 0;        // elements of an array type; 0 for any other
     bool toArray = false; // a pointer to the array of count elements: typedef int (*rows)[3]
     // The sizes of an array type's dimensions after the first (typedef char grid[2][3] has a
     // count of 2 and rows of {3}), written into the name's node as "3" for the declarations.

@@ -8,8 +8,8 @@
 namespace kavo {
 
 struct TypedefDerivation {
-    int pointers = 0; // pointer levels; under the array's elements when both are given
-    int count = 0;    // elements of an array type; 0 for any other
+    int pointers = 0;     // pointer levels; under the array's elements when both are given
+    int count = 0;        // elements of an array type; 0 for any other
     bool toArray = false; // a pointer to the array of count elements (pointers is 0)
 };
 

@@ -3,7 +3,6 @@
 #include "compiler/run/compilation.hpp"
 #include "compiler/tables/symbol_table.hpp"
 
-
 namespace kavo {
 
 // Turns the declaration items of one run (a stretch cut from DEC_LIST_START to DEC_LIST_END,

@@ -102,8 +102,8 @@ Symbol* addsym(Compilation& c, SymbolList& list, int cls, int type, int qual, st
     } else if (isTagType(type)) {
         for (const Symbol* tag : tagsNamed(c, name)) {
             if (tag->scope == scope)
-                c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n",
-                                  line, text.c_str()));
+                c.error(strprintf("ERROR(C116): Line: %d Identifier %s previously defined.\n", line,
+                                  text.c_str()));
         }
     } else if (!isReserved(name)) {
         if (definedin(c, name, scope) || (type == FUNCNAME && definedin(c, name, GlobalScope)))
