@@ -64,6 +64,41 @@ int FrontEnd::nextToken(StackValue& value) {
     return kind;
 }
 
+const StackValue& FrontEnd::carrySpecifiers(FragmentBuilder& b, const StackValue& specifiers,
+                                            const StackValue* fixedAddress) {
+    std::vector<int> carried;
+    int members = 0;
+    for (Node* n = specifiers.head; n != nullptr; n = n->next) {
+        const int kind = n->kind;
+        members += kind == STRUCT_DEC_START ? 1 : kind == STRUCT_DEC_END ? -1 : 0;
+        const bool word = kind == STATIC || kind == EXTERN || kind == REGISTER || kind == AUTO ||
+                          kind == CONST || kind == VOLATILE;
+        if (members == 0 && word)
+            carried.push_back(kind);
+        Node* list = n->next != nullptr ? n->next->next : nullptr;
+        const bool split = members == 0 && kind == STRUCT_DEC_END && n->next != nullptr &&
+                           n->next->kind == DEC_LIST_END && list != nullptr &&
+                           list->kind == DEC_LIST_START;
+        for (auto k = carried.rbegin(); split && k != carried.rend(); ++k) {
+            Node* copy = b.mark(*k).head;
+            copy->line = n->line;
+            copy->next = list->next;
+            list->next = copy;
+        }
+        if (split && fixedAddress != nullptr) {
+            // The address is computed again in the declarators' list: @ is read there.
+            const StackValue place = b.join(__LINE__, b.mark(EXPSTART),
+                                            {b.copy(*fixedAddress), b.mark(EXPEND),
+                                             b.mark(FORCED_MEM_LOC)});
+            place.tail->next = list->next;
+            list->next = place.head;
+        }
+        if (n == specifiers.tail)
+            break;
+    }
+    return specifiers;
+}
+
 StackValue FrontEnd::typedefUse(FragmentBuilder& b, const StackValue& name) {
     const TypedefType* type = typeNames_.find(name.token->cval);
     StackValue made{nullptr, nullptr, nullptr};

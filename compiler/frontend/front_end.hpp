@@ -39,6 +39,13 @@ public:
     Scanner& scanner() { return scanner_; }
     TypeNames& typeNames() { return typeNames_; }
 
+    // A struct or union defined among the specifiers (static struct { ... } s) ends their
+    // declaration list after its members, and the declarators follow in a list of their own:
+    // the storage class and qualifiers written before it, and the address of the @ form, are
+    // copied into that list too.
+    const StackValue& carrySpecifiers(FragmentBuilder& b, const StackValue& specifiers,
+                                      const StackValue* fixedAddress = nullptr);
+
     // The type words a typedef name stands for, in place of the name.
     StackValue typedefUse(FragmentBuilder& b, const StackValue& name);
     // A complete typedef declaration: its names become types, and only what its specifiers

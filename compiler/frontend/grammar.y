@@ -193,7 +193,7 @@ declaration
               b.mark(EXPEND),
               b.mark(DEC_LIST_START),
               b.mark(FORCED_MEM_LOC),
-              $1,
+              fe.carrySpecifiers(b, $1, &$4),
               $2,
               b.mark(FORCED_MEM_LOC_END),
               b.mark(DEC_LIST_END),
@@ -205,7 +205,8 @@ declaration
     | declaration_specifiers init_declarator_list SEMICOL
         { $$ = fe.typeNames().typedefPending()
                    ? fe.typedefDeclaration(b, $1)
-                   : b.join(__LINE__, b.mark(DEC_LIST_START), {$1, $2, b.mark(DEC_LIST_END)});
+                   : b.join(__LINE__, b.mark(DEC_LIST_START), {
+                         fe.carrySpecifiers(b, $1), $2, b.mark(DEC_LIST_END)});
           fe.ordinaryDeclaration(); }
     ;
 

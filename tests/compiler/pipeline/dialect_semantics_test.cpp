@@ -944,6 +944,15 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "long sum(struct pt p, char k) { return p.x + p.y + k; }\n"
          "void main(void) { n = 0; r = sum(make(4), n) * 10 + sum(make(2), 3); }\n",
          "r", 4080 + 205},
+        // A struct defined among the specifiers keeps the declaration's storage class and
+        // its @ address: a static local's initialiser runs once.
+        {"sx28.h",
+         "struct { char a, b; } regs @ 0x31; char k @ 0x32;\n"
+         "char tick(void) { static struct { char n; } s = {1}; s.n++; return s.n; }\n"
+         "char tock(void) { static union T { char n; } t = {1}; t.n++; return t.n; }\n"
+         "long r;\n"
+         "void main(void) { tick(); tock(); regs.b = 4; r = tick() * 100 + tock() * 10 + k; }\n",
+         "r", 300 + 30 + 4},
         // A K&R definition takes its parameters in the identifier list's order; one left
         // undeclared is an int.
         {"sx28.h",
