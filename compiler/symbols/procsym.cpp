@@ -657,6 +657,12 @@ void declareEnumerator(Compilation& c, Declaration& d, SymbolList& target, const
         }
         d.enumCounter = c.codegen.lastResult.value;
     }
+    // An enumerator is an int: a value no byte holds keeps its low byte, and says so.
+    if (d.enumCounter < -128 || d.enumCounter > 255)
+        c.message(strprintf("WARNING(C341): Line: %d The value %d of %s does not fit an int: "
+                            "it is %d.\n",
+                            item.line, d.enumCounter, item.cval.c_str(),
+                            static_cast<signed char>(modulo256(d.enumCounter))));
     // Enumerators are ordinary names also when their enumeration is a struct's member.
     (void)target;
     enter(c, d, c.symbols.main, item, ENUM, modulo256(d.enumCounter));

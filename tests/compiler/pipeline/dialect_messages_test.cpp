@@ -392,6 +392,13 @@ TEST(DialectMessages, TheDialectsLimitationsSayWhatTheyAre) {
         << floating.messages;
     EXPECT_TRUE(has(floating, "ERROR(C270): " + line(5) + "A cast to _Bool is not supported"));
 
+    const Outcome enumerators = compile("char k;\nenum e { BIG = 300, NEXT, LAST = 255 };\n"
+                                        "void main(void) { k = NEXT; }\n");
+    EXPECT_TRUE(has(enumerators, "WARNING(C341): " + line(2) +
+                                     "The value 301 of NEXT does not fit an int: it is 45.\n"))
+        << enumerators.messages;
+    EXPECT_EQ(count(enumerators, "C341"), 2) << enumerators.messages;
+
     const Outcome wide = compile("long long w;\nvoid v; char r;\nvoid main(void) { r = v; }\n");
     EXPECT_TRUE(has(wide, "ERROR(C334): " + line(1) +
                               "long long (a 32-bit integer) is not supported: long, 16 bits, is "
