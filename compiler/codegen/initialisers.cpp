@@ -218,11 +218,14 @@ int scalarCount(const Shape& shape) {
     return count;
 }
 
-// The characters of a string (and its closing 0) as constant values.
-std::vector<InitValue> charactersOf(Compilation& c, const Item& string) {
+// The characters of a string (and its closing 0) as constant values. An array of `room`
+// chars that holds the characters but not the 0 takes the characters alone, as C says
+// (char s[3] = "abc").
+std::vector<InitValue> charactersOf(Compilation& c, const Item& string, std::size_t room) {
     std::vector<InitValue> values;
     const std::string text = codegen::decodeString(c, string.cval, string.line);
-    for (std::size_t i = 0; i <= text.size(); ++i) {
+    const std::size_t count = room > 0 && text.size() == room ? room : text.size() + 1;
+    for (std::size_t i = 0; i < count; ++i) {
         Item* character = c.items.make();
         character->kind = INTEGER_CONSTANT;
         character->ival = i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
@@ -334,7 +337,7 @@ private:
             if (!fillBraced(target, value.list))
                 tooMany_ = true;
         } else if (target.aggregate && target.charArray && isString(value)) {
-            if (!fillBraced(target, charactersOf(c_, *stringItem(value))))
+            if (!fillBraced(target, charactersOf(c_, *stringItem(value), target.parts.size())))
                 tooMany_ = true;
         } else if (!target.aggregate) {
             values_[&target] = value.items;
@@ -558,7 +561,10 @@ bool geninitialiser(Compilation& c, Item*& list) {
     InitValue value = readValue(c, cursor);
     if (!value.braced) {
         if (target->type == ARRAY && target->base == CHAR && isString(value)) {
-            value = InitValue{nullptr, true, charactersOf(c, *stringItem(value)), {}};
+            const std::size_t room = target->rowDimensions.empty() && target->count > 0
+                                         ? static_cast<std::size_t>(target->count)
+                                         : 0;
+            value = InitValue{nullptr, true, charactersOf(c, *stringItem(value), room), {}};
         } else {
             refuse(c, line,
                    "an array initialised from something other than a brace list or a "

@@ -596,10 +596,11 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { r = sizeof(s) * 1000 + s[3] * 100 + s[4]; }\n",
          "r", 6449},
         {"sx28.h",
-         "char *p; char r, k = 1;\n"
+         "char *p; char r, k = 1, s3[3] = \"abc\";\n"
+         "struct { char n[2]; char z; } m = {\"xy\", 9};\n"
          "void main(void) { p = \"ab\" \"cd\"; r = p[2] + (\"xyz\"[k] == 'y') + "
-         "(\"\\377\"[0] == -1); }\n",
-         "r", 101},
+         "(\"\\377\"[0] == -1) + (s3[2] == 'c') + (m.n[1] == 'y' && m.z == 9); }\n",
+         "r", 103},
         // const objects are read as any other.
         {"sx28.h",
          "const char tbl[3] = {1, 2, 3}; const char *s = \"xy\"; char const c = 4;\n"
