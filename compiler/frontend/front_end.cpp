@@ -613,6 +613,22 @@ StackValue FrontEnd::parenthesised(FragmentBuilder& b, const StackValue& express
                   {b.mark(EXPSTART), lastOperand, b.mark(EXPEND), b.mark(GETEXPVAL)});
 }
 
+StackValue FrontEnd::member(FragmentBuilder& b, const StackValue& object,
+                            const StackValue& name) {
+    // (*p) as parenthesised leaves it: RESOLV_PTR POSTFIX_EXP_START p POSTFIX_EXP_END.
+    Node* n = object.head;
+    const bool throughPointer = n->kind == RESOLV_PTR && n->next != nullptr &&
+                                n->next->kind == POSTFIX_EXP_START && n->next->next != nullptr &&
+                                n->next->next->kind == IDENTIFIER &&
+                                n->next->next->next == object.tail &&
+                                object.tail->kind == POSTFIX_EXP_END;
+    if (!throughPointer)
+        return b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {object, name});
+    Node* pointer = n->next->next;
+    pointer->next = nullptr;
+    return b.join(__LINE__, b.copyAs(name, POINTERSYM), {StackValue{pointer, pointer, nullptr}});
+}
+
 StackValue FrontEnd::refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName) {
     c_.error(strprintf("ERROR(C333): Line: %d A compound literal ((type){...}) is not "
                        "supported: declare a variable with that initialiser.\n",

@@ -46,6 +46,9 @@ public:
     const StackValue& carrySpecifiers(FragmentBuilder& b, const StackValue& specifiers,
                                       const StackValue* fixedAddress = nullptr);
 
+    // s.m; (*p).m of a pointer variable p is p->m.
+    StackValue member(FragmentBuilder& b, const StackValue& object, const StackValue& name);
+
     // The type words a typedef name stands for, in place of the name.
     StackValue typedefUse(FragmentBuilder& b, const StackValue& name);
     // A complete typedef declaration: its names become types, and only what its specifiers

@@ -1026,7 +1026,7 @@ postfix_expression
               b.mark(GETEXPVAL)
           }); }
     | postfix_expression DOT identifier
-        { $$ = b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {$1, $3}); }
+        { $$ = fe.member(b, $1, $3); }
     | postfix_expression POINTERSYM identifier
         /* POINTERSYM postfix_expression: the member's name in a node of kind POINTERSYM
            before the pointer, so that the pointer is not taken for the member */

@@ -540,13 +540,14 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "void main(void) { r = sizeof(c3 + 0) + sizeof(c3[1] + 0) * 10 + sizeof(c3[1][2] + 0) * "
          "100 + sizeof(*pa + 0) * 1000 + sizeof(pa[1]) * 10000; }\n",
          "r", 31211},
-        // Tags have a name space of their own: struct point point; *a sizes a's first element.
+        // Tags have a name space of their own: struct point point; *a sizes a's first element;
+        // (*p).m is p->m.
         {"sx28.h",
          "struct point { char x, y; } point; struct foo { long v; }; char foo;\n"
          "char *list[] = {\"*\", \"e\"}; long la[2][3];\n"
          "long r;\n"
-         "void main(void) { struct point *p = &point; struct foo f; point.y = 4; foo = 3; "
-         "f.v = 500; r = p->y + foo * 10 + f.v + sizeof(struct foo) * 1000 + "
+         "void main(void) { struct point *p = &point; struct foo f; (*p).y = 4; foo = 3; "
+         "f.v = 500; r = (*p).y + foo * 10 + f.v + sizeof(struct foo) * 1000 + "
          "sizeof(list) / sizeof(*list) * 10000 + sizeof(*la) * 100; }\n",
          "r", 4 + 30 + 500 + 2000 + 20000 + 600},
         // A typedef'd pointer to an array (of its own, or to a typedef'd array) reaches rows.
