@@ -1073,6 +1073,17 @@ bool generateMemberThroughPointer(Site& s) {
         (resolved.member->type == STRUCT || resolved.member->type == UNION) &&
         s.previous != nullptr && s.previous->kind == ST_ADDR_RESOLVE)
         return memberStructThroughPointer(s, *pointer, *resolved.member, resolved.offset);
+    if (resolved.member != nullptr && resolved.member->type != ARRAY && s.previous != nullptr &&
+        s.previous->kind == ADDR) {
+        // &p->m: the pointer plus the member's offset, a pointer of the member's type.
+        loadPointerPlus(c, *pointer, resolved.offset, line);
+        const std::string t = newpointertmp(c, pointerTo(*resolved.member));
+        emit(c, PIC_MOVWF, t, -1, line);
+        becomeLeaf(s.item, IDENTIFIER, t);
+        drop(s, pointer);
+        drop(s, s.previous);
+        return true;
+    }
     const int size = resolved.member != nullptr ? memberBytes(*resolved.member) : 0;
     if (resolved.errorFormat != nullptr) {
         c.error(strprintf(resolved.errorFormat, line, resolved.errorName.c_str()));

@@ -955,6 +955,18 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "long r;\n"
          "void main(void) { tick(); tock(); regs.b = 4; r = tick() * 100 + tock() * 10 + k; }\n",
          "r", 300 + 30 + 4},
+        // &p->m is a pointer of the member's type: a list is walked by the address of its
+        // links.
+        {"sx28.h",
+         "struct node { char v; long w; struct node *next; } n1, n2, n3, *head;\n"
+         "void insert(struct node *n) { struct node **pp = &head;\n"
+         "  while (*pp && (*pp)->v < n->v) pp = &(*pp)->next; n->next = *pp; *pp = n; }\n"
+         "long r;\n"
+         "void main(void) { struct node *p = &n1; long *lp = &p->w; char *cp = &p->v;\n"
+         "  n1.v = 5; n2.v = 3; n3.v = 9; *lp = 700; *cp += 1; insert(&n1); insert(&n3);\n"
+         "  insert(&n2); r = n1.w + head->v * 1000 + head->next->v * 100 + head->next->next->v "
+         "* 10 + (n3.next == 0); }\n",
+         "r", 700 + 3000 + 600 + 90 + 1},
         // A K&R definition takes its parameters in the identifier list's order; one left
         // undeclared is an int.
         {"sx28.h",
