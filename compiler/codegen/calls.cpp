@@ -11,14 +11,6 @@
 
 namespace kavo {
 
-const Symbol* functionSymbol(const Compilation& c, std::string_view name) {
-    for (const Symbol* s : symbolsNamed(c, name)) {
-        if (s->type == FUNCNAME)
-            return s;
-    }
-    return nullptr;
-}
-
 namespace {
 
 // A function returning a char pointer returns two bytes, as one returning a long does.

@@ -12,9 +12,6 @@ void generateFunctionEnd(Compilation& c, int line);
 // The conditional jump of an IF or NIF node met by the driver's walk (C05 on a bad condition).
 void generateWalkConditionalJump(Compilation& c, const Node& node);
 
-// The function of that name; none when no function of that name was declared.
-const Symbol* functionSymbol(const Compilation& c, std::string_view name);
-
 // The return size of a function: 0, 1 or 2 bytes; -1 when no function of that name exists.
 int returnSize(Compilation& c, std::string_view function);
 

@@ -8,7 +8,6 @@
 // (the borrow into the high byte happens when the low byte was 0 before the decrement).
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
-#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
@@ -179,8 +178,8 @@ int partSize(Compilation& c, const Item& sizeOf, const Item& x) {
     return part.kind == CHAR ? 2 : 1;
 }
 
-// sizeof f(): the size of what the function the SIZEOF item names returns (a pointer is
-// described as the function's own chain); 0 after an error.
+// sizeof f(): the size of what the function the SIZEOF item names returns (a char pointer
+// is returned as a LONG, any other pointer as one byte); 0 after an error.
 int returnedSize(Compilation& c, const Item& sizeOf, int line) {
     const Symbol* function = functionSymbol(c, sizeOf.name);
     if (function == nullptr) {
@@ -193,8 +192,6 @@ int returnedSize(Compilation& c, const Item& sizeOf, int line) {
         return 0;
     }
     const int type = function->base;
-    if (type == POINTER)
-        return pointerBytes(pointedLevels(*function) - 1, innermostKind(*function));
     if (type == VOID) {
         c.error(strprintf("ERROR(C339): Line: %d sizeof of a call to %s, which returns void: a "
                           "void value has no size.\n",

@@ -371,14 +371,6 @@ std::vector<std::string> parameterTypes(const Compilation& c, const Item* parame
 
 const char* PrototypeMismatch = "ERROR(C273): Line: %d %s of %s does not match its prototype.\n";
 
-Symbol* functionSymbol(const Compilation& c, const std::string& name) {
-    for (Symbol* s : symbolsNamed(c, name)) {
-        if (s->type == FUNCNAME)
-            return s;
-    }
-    return nullptr;
-}
-
 // Array sizes before a pointer where no pointer to an array can be built: C259 naming what
 // was declared, and the sizes are dropped.
 void refusePointeeArray(Compilation& c, Declaration& d, const std::string& what, int line) {

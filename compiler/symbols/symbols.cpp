@@ -197,6 +197,14 @@ const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view 
     return found != c.symbols.byName.end() ? found->second : none;
 }
 
+Symbol* functionSymbol(const Compilation& c, std::string_view name) {
+    for (Symbol* s : symbolsNamed(c, name)) {
+        if (s->type == FUNCNAME)
+            return s;
+    }
+    return nullptr;
+}
+
 const std::vector<Symbol*>& tagsNamed(const Compilation& c, std::string_view name) {
     static const std::vector<Symbol*> none;
     const auto found = c.symbols.tagsByName.find(std::string(name));

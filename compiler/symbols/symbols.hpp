@@ -38,6 +38,8 @@ void nameInScope(Compilation& c, Symbol& symbol, std::string_view scope);
 
 // The main table's symbols of that name, in insertion order; tags are not among them.
 const std::vector<Symbol*>& symbolsNamed(const Compilation& c, std::string_view name);
+// The function of that name; none when no function of that name was declared.
+Symbol* functionSymbol(const Compilation& c, std::string_view name);
 // The struct and union tags of that name, in insertion order.
 const std::vector<Symbol*>& tagsNamed(const Compilation& c, std::string_view name);
 bool isTagType(int type);
