@@ -12,6 +12,7 @@
 #include "compiler/backend/placement_internal.hpp"
 #include "compiler/base/text_format.hpp"
 #include "compiler/tables/opcodes.hpp"
+#include "compiler/tables/ram_map.hpp"
 
 namespace kavo {
 

@@ -47,10 +47,6 @@ int operandsize(const Compilation& c, const Instruction& i);
 // The label a CALL or GOTO names: "@name" when the function label exists, else the name.
 std::string targetlabel(const Compilation& c, const Instruction& i);
 
-// On the 48/52-pin parts the chip's banks are FSR bits 7:4 while the compiler counts
-// bank x 32 + offset: the value FSR must hold to reach address through INDF.
-int fsrform(int address);
-
 bool isfileregister(int opcode); // the W/F and bit instructions that name a register
 bool isbittest(int opcode);
 bool isskip(const Instruction& i); // anything that may pass over the next word

@@ -105,13 +105,6 @@ std::string targetlabel(const Compilation& c, const Instruction& i) {
     return i.operand;
 }
 
-int fsrform(int address) {
-    const int offset = address % 32;
-    if (offset < 16)
-        return offset; // the global registers answer in every bank
-    return ((address / 32) << 4) | (offset & 15);
-}
-
 bool isfileregister(int opcode) {
     return hasWorFDestination(opcode) || opcode == PIC_CLRF || opcode == PIC_MOVWF ||
            opcode == PIC_BCF || opcode == PIC_BSF || opcode == PIC_BTFSC || opcode == PIC_BTFSS;

@@ -12,6 +12,7 @@
 #include "compiler/codegen/generator.hpp"
 #include "compiler/symbols/pointer_types.hpp"
 #include "compiler/symbols/symbols.hpp"
+#include "compiler/tables/ram_map.hpp"
 
 namespace kavo::codegen {
 
@@ -74,6 +75,15 @@ bool namesCharPointer(const std::string& words, int& sign) {
     return true;
 }
 
+// A constant RAM address is numbered as `@` numbers variables; on the 48/52-pin parts that
+// numbering is not the chip's, so (char *)0x31 becomes the FSR value that reaches `a @ 0x31`.
+// A computed address is taken as the chip's own.
+void placeConstantAddress(const Compilation& c, Item& x) {
+    if (x.kind == INTEGER_CONSTANT && c.pragmas.has("SX_52_BANKS") && x.ival >= 0 &&
+        x.ival < 512)
+        becomeConstant(&x, fsrform(x.ival));
+}
+
 // (T *)x: x's low byte, a RAM address, in a pointer of the cast's type (a char pointer's low
 // byte is the RAM address it holds when it points at RAM).
 bool castToPointer(Site& s, const Symbol& pointer) {
@@ -81,6 +91,7 @@ bool castToPointer(Site& s, const Symbol& pointer) {
     Item* x = s.item->next;
     if (!isLeaf(x))
         return false;
+    placeConstantAddress(c, *x);
     loadW(c, *x, s.line());
     const std::string t = newpointertmp(c, pointer);
     emit(c, PIC_MOVWF, t, -1, s.line());
@@ -99,6 +110,7 @@ bool castToCharPointer(Site& s, int sign) {
         drop(s, s.item);
         return true;
     }
+    placeConstantAddress(c, *x);
     becomeLeaf(s.item, LONG_IDENTIFIER, charPointerFromRamAddress(c, *x, sign, s.line()));
     drop(s, x);
     return true;

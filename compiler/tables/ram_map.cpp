@@ -28,4 +28,11 @@ int bankBytes(const RamMap& ram) {
     return total;
 }
 
+int fsrform(int address) {
+    const int offset = address % 32;
+    if (offset < 16)
+        return offset; // the global registers answer in every bank
+    return ((address / 32) << 4) | (offset & 15);
+}
+
 } // namespace kavo

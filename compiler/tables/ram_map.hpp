@@ -56,5 +56,8 @@ struct RamMap {
 int largestBank(const RamMap& ram);
 // Every byte of the bank table.
 int bankBytes(const RamMap& ram);
+// On the 48/52-pin parts the chip's banks are FSR bits 7:4 while the compiler counts
+// bank x 32 + offset: the value FSR must hold to reach address through INDF.
+int fsrform(int address);
 
 } // namespace kavo

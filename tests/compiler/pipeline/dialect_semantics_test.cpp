@@ -1242,6 +1242,13 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "int x; void *vp; long r;\n"
          "void main(void) { vp = &x; *(int *)vp = 3; r = x; }\n",
          "r", 3},
+        // A constant address cast to a pointer reaches what `@` placed there, on the SX52's
+        // sixteen banks too (bank 1 and bank 15).
+        {"sx52.h",
+         "char a @ 0x31; long w @ 0x1F5; int *g = (int *)0x31; long r;\n"
+         "void main(void) { long *lp; a = 7; w = 300; lp = (long *)0x1F5;\n"
+         "  *(char *)0x31 += 4; r = *g + *lp * 10 + (&a == (char *)0x31) * 5000; }\n",
+         "r", 11 + 3000 + 5000},
         {"sx52.h",
          "union w { long l; struct { char lo; char hi; } b; };\n"
          "char r;\n"
