@@ -215,6 +215,7 @@ constexpr std::array<std::string_view, LastKind - FirstKind + 1> kindNames = {
     "UPLUS",
     "LOWER_THAN_ELSE",
     "CAST",
+    "BIT_FIELD",
 };
 
 } // namespace

@@ -215,6 +215,9 @@ enum Kind : int {
     // bits it converts to (0 when the type is not an integer type) and whose text names the
     // type.
     CAST = 461,
+    // Not a token: after a struct member's width in bits (an expression just before it), the
+    // mark that the member named after it is a bit-field of that width.
+    BIT_FIELD = 462,
 };
 
 // What a SIZEOF node's integer says it sizes of the variable named after it; a member's name
@@ -239,6 +242,10 @@ enum SizeOfWhat {
 // statement, a for loop's first and third parts.
 constexpr int ValueDiscarded = 1;
 
+// The name of an unnamed bit-field (the padding of int : 3;) starts with this, which no
+// program can write: it is a member no expression and no initialiser reaches.
+constexpr const char* UnnamedBitField = ":pad";
+
 // A NEWSCOPE node's integer when its block is a function's body: in C the parameters belong to
 // that block, so its declarations may not repeat their names.
 constexpr int FunctionBodyScope = 1;
@@ -248,7 +255,7 @@ constexpr int FunctionBodyScope = 1;
 constexpr int AggregateArgumentChecked = 1;
 
 constexpr int FirstKind = AUTO;
-constexpr int LastKind = CAST;
+constexpr int LastKind = BIT_FIELD;
 
 // The name of a kind as listings and traces print it; "" for numbers without a name.
 std::string_view kindName(int kind);

@@ -41,6 +41,9 @@ struct Item {
     // (the leaf names the whole variable at the member's offset), an element at INDF. 0 when
     // the named symbol's own sign holds.
     int sign = 0;
+    // A leaf naming the byte of a bit-field: the field's width (0: no bit-field) and lowest bit.
+    int bitWidth = 0;
+    int bitOffset = 0;
     const std::string* file = nullptr;
     Item* sublist = nullptr;
     Item* next = nullptr;

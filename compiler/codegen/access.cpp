@@ -845,6 +845,7 @@ bool memberOfElement(Site& s, Item* indexOn, int depth) {
         return true;
     }
     finishIndirect(s, size, signOfSymbol(*resolved.member), consumed);
+    markBitField(*s.item, *resolved.member);
     return true;
 }
 
@@ -921,6 +922,7 @@ bool memberThroughStructPointer(Site& s, const Item& pointer, const std::vector<
     emit(c, PIC_MOVWF, FileSelect, -1, line);
     finishIndirect(s, size, signOfSymbol(*resolved.member),
                    itemsBetween(s.item->next, members.back()->next));
+    markBitField(*s.item, *resolved.member);
     return true;
 }
 
@@ -1005,6 +1007,7 @@ bool generateMember(Site& s) {
     // what a pointer member points at, nor its type, which its address (a pointer to it)
     // needs.
     s.item->sign = signOfSymbol(*resolved.member);
+    markBitField(*s.item, *resolved.member);
     if (holdsPointer(*resolved.member) || (addressOrSize && s.previous->kind == ADDR))
         s.item->name = markPointerElement(c, *resolved.member);
     dropRun(s, members, base);
@@ -1109,6 +1112,7 @@ bool generateMemberThroughPointer(Site& s) {
         return true;
     }
     finishIndirect(s, size, resolved.member->sign, {pointer});
+    markBitField(*s.item, *resolved.member);
     return true;
 }
 

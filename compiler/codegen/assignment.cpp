@@ -360,6 +360,8 @@ bool generateAssignment(Site& s) {
     }
     if (!isLeaf(value) || !isLeaf(target))
         return false;
+    if (target->bitWidth > 0)
+        return generateBitFieldAssignment(s);
     if (!isIdentifier(target)) {
         c.error(kind == ASSIGN ? strprintf("ERROR(C50): Line: %d Syntax error near =.\n", line)
                                : strprintf(targetErrorFormat(kind), line,

@@ -215,6 +215,14 @@ bool generateRelation(Site& site);
 bool generateAssignment(Site& site);
 bool generateUnary(Site& site);
 bool generateStepping(Site& site); // ++ and --
+// Bit-fields (bit_fields.cpp): markBitField marks a member's leaf with its bits;
+// finishBitFieldAccess reads the field of a member access just made unless it is stored into;
+// stores into a marked leaf go to generateBitFieldAssignment and generateBitFieldStep.
+void markBitField(Item& leaf, const Symbol& member);
+bool finishBitFieldAccess(Site& site, bool acted);
+void refuseBitFieldAddress(Compilation& c, int line); // & or sizeof of a bit-field: C344
+bool generateBitFieldAssignment(Site& site);
+bool generateBitFieldStep(Site& site);
 bool generateStatement(Site& site);
 bool generateCallSite(Site& site);
 bool generateReturn(Site& site);

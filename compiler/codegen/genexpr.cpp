@@ -408,11 +408,11 @@ bool act(codegen::Site& s) {
     if (kind == RESOLV_CONST_PTR)
         return codegen::generateConstantAddressAccess(s);
     if (kind == ST_ADDR_RESOLVE)
-        return codegen::generateMember(s);
+        return codegen::finishBitFieldAccess(s, codegen::generateMember(s));
     if (kind == STRING)
         return codegen::generateString(s);
     if (kind == POINTERSYM)
-        return codegen::generateMemberThroughPointer(s);
+        return codegen::finishBitFieldAccess(s, codegen::generateMemberThroughPointer(s));
     if (kind == ASM_START)
         return generateInlineAssembly(s);
     return codegen::generateStatement(s);
@@ -538,6 +538,12 @@ bool genstatement(Compilation& c, Item*& list) {
 
 bool genexpr(Compilation& c, Item*& list) {
     const bool discarded = std::exchange(c.codegen.valueDiscarded, false);
+    // A nested list's generation sets its own, and this list's is needed again after it.
+    struct ResultDiscarded {
+        bool& flag;
+        bool outer;
+        ~ResultDiscarded() { flag = outer; }
+    } resultDiscarded{c.codegen.resultDiscarded, std::exchange(c.codegen.resultDiscarded, discarded)};
     const NestingLevel level(c, list != nullptr ? list->line : c.currentLine);
     if (level.refused())
         return false;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -50,6 +51,10 @@ struct Shape {
     bool isUnion = false;
     bool charArray = false; // a string may fill it
     int size = 0;           // of a union
+    // A bit-field's bits in its byte at offset, and its sign; bitWidth 0 for any other part.
+    int bitOffset = 0;
+    int bitWidth = 0;
+    int sign = 0;
     std::vector<Shape> parts;
     std::vector<std::string> names;
 };
@@ -60,6 +65,7 @@ struct Store {
     bool wide;
     Item* value;
     bool charPointer = false;
+    const Shape* bitField = nullptr; // the part, when it is a bit-field
 };
 
 // The index of a designator [index]: a constant expression, evaluated once (the item
@@ -150,9 +156,17 @@ Shape shapeOfTag(Compilation& c, const std::string& typeName, int offset) {
     shape.isUnion = tag->type == UNION_NAME;
     shape.size = typesize(c, nullptr, tag->type, tag->name);
     for (const Symbol* m = tag->members.head; m != nullptr; m = m->next) {
+        // An unnamed bit-field takes no value: its bits are padding.
+        if (m->name.starts_with(UnnamedBitField))
+            continue;
         shape.parts.push_back(shapeOfType(c, m->type, m->base, m->count, m->rowDimensions,
                                           m->typeName, offset + m->offset));
         shape.names.push_back(m->name);
+        if (m->bitWidth > 0 && m->bitWidth < 8) {
+            shape.parts.back().bitOffset = m->bitOffset;
+            shape.parts.back().bitWidth = m->bitWidth;
+            shape.parts.back().sign = codegen::signOfSymbol(*m);
+        }
     }
     return shape;
 }
@@ -309,7 +323,7 @@ public:
             const auto value = values_.find(&shape);
             stores.push_back({shape.offset, shape.wide,
                               value != values_.end() ? value->second : nullptr,
-                              shape.charPointer});
+                              shape.charPointer, shape.bitWidth > 0 ? &shape : nullptr});
         } else if (shape.isUnion) {
             if (shape.parts.empty())
                 return;
@@ -477,7 +491,61 @@ void generateStore(Compilation& c, const Symbol& target, const Store& store, con
     last->next->next->name = store.charPointer
                                  ? codegen::markPointerElement(c, codegen::charPointerType(UNSIGNED))
                                  : std::string(codegen::ObjectPart);
+    if (store.bitField != nullptr) {
+        last->next->next->bitOffset = store.bitField->bitOffset;
+        last->next->next->bitWidth = store.bitField->bitWidth;
+        last->next->next->sign = store.bitField->sign;
+    }
     genexpr(c, list);
+}
+
+// The constant an initialiser's value is, written as a number or a negated one.
+std::optional<int> constantValue(const Item* items) {
+    while (items != nullptr && items->kind == POSTFIX_EXP_START)
+        items = items->next;
+    const bool negated = items != nullptr && items->kind == UMINUS;
+    if (negated)
+        items = items->next;
+    while (items != nullptr && items->kind == POSTFIX_EXP_START)
+        items = items->next;
+    if (items == nullptr || items->kind != INTEGER_CONSTANT)
+        return std::nullopt;
+    for (const Item* rest = items->next; rest != nullptr; rest = rest->next) {
+        if (rest->kind != POSTFIX_EXP_END)
+            return std::nullopt;
+    }
+    return negated ? -items->ival : items->ival;
+}
+
+// The bit-fields of a byte whose values are all constants are one store of the whole byte,
+// not one merge each.
+void foldBitFieldBytes(Compilation& c, std::vector<Store>& stores, const Item& at) {
+    std::vector<Store> folded;
+    for (std::size_t i = 0; i < stores.size();) {
+        std::size_t end = i;
+        int byte = 0;
+        bool constant = true;
+        while (end < stores.size() && stores[end].bitField != nullptr &&
+               stores[end].offset == stores[i].offset) {
+            const Shape& field = *stores[end].bitField;
+            const std::optional<int> value =
+                stores[end].value != nullptr ? constantValue(stores[end].value) : 0;
+            constant = constant && value.has_value();
+            if (value)
+                byte |= (*value & ((1 << field.bitWidth) - 1)) << field.bitOffset;
+            ++end;
+        }
+        if (end == i || !constant) {
+            folded.insert(folded.end(), stores.begin() + i,
+                          stores.begin() + std::max(end, i + 1));
+            i = std::max(end, i + 1);
+            continue;
+        }
+        folded.push_back({stores[i].offset, false,
+                          makeItem(c, INTEGER_CONSTANT, std::to_string(byte), byte, at)});
+        i = end;
+    }
+    stores = std::move(folded);
 }
 
 // The items before the assignment at the top level of the list, and the target's item.
@@ -584,6 +652,7 @@ bool geninitialiser(Compilation& c, Item*& list) {
         return false;
     std::vector<Store> stores;
     filler.collect(shape, stores);
+    foldBitFieldBytes(c, stores, *parts.assignment);
     for (const Store& store : stores)
         generateStore(c, *target, store, *parts.assignment);
     return true;

@@ -233,6 +233,7 @@ void becomeLeaf(Item* item, int kind, const std::string& name, int offset) {
     item->cval = name;
     item->ival = offset;
     item->sign = 0;
+    item->bitWidth = 0;
     item->sublist = nullptr;
     // A new value: the type a mark gave the old one no longer holds.
     if (item->name.starts_with(PointerElement))
@@ -245,6 +246,7 @@ void becomeConstant(Item* item, int value) {
     item->ival = value;
     item->cval = std::to_string(value);
     item->sign = 0;
+    item->bitWidth = 0;
     item->sublist = nullptr;
 }
 

@@ -160,6 +160,9 @@ Part measurePart(Compilation& c, const Item& sizeOf, const Symbol& symbol) {
         (what == SizeOfElementMember && ofElements)) {
         // The member's name, or its chain "in.x".
         const Symbol* member = resolveMemberChain(c, symbol.typeName, sizeOf.name).member;
+        const bool bitField = member != nullptr && member->bitWidth > 0 && member->bitWidth < 8;
+        if (bitField && (!asValue || (sizeOf.ival & SizeOfAddress) != 0))
+            refuseBitFieldAddress(c, sizeOf.line);
         if (member != nullptr)
             return sizeOfPart(c, *member, member->type, asValue);
     }
@@ -381,6 +384,8 @@ bool generateStepping(Site& s) {
     Item* x = s.item->next;
     if (!isLeaf(x))
         return false;
+    if (x->bitWidth > 0)
+        return generateBitFieldStep(s);
     if (!isIdentifier(x)) {
         c.error(strprintf(steppingErrorFormat(kind), line, writtenAs(resultOf(*x)).c_str()));
         drop(s, s.item);

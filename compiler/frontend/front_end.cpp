@@ -613,6 +613,16 @@ StackValue FrontEnd::parenthesised(FragmentBuilder& b, const StackValue& express
                   {b.mark(EXPSTART), lastOperand, b.mark(EXPEND), b.mark(GETEXPVAL)});
 }
 
+StackValue FrontEnd::bitField(FragmentBuilder& b, const StackValue& width,
+                              const StackValue* declarator) {
+    StackValue named = declarator != nullptr ? *declarator : b.mark(IDENTIFIER);
+    if (declarator == nullptr) {
+        named.head->cval = UnnamedBitField + std::to_string(++unnamedBitFields_);
+        named.head->line = width.head->line;
+    }
+    return b.join(__LINE__, b.mark(EXPSTART), {width, b.mark(EXPEND), b.mark(BIT_FIELD), named});
+}
+
 StackValue FrontEnd::member(FragmentBuilder& b, const StackValue& object,
                             const StackValue& name) {
     // (*p) as parenthesised leaves it: RESOLV_PTR POSTFIX_EXP_START p POSTFIX_EXP_END.

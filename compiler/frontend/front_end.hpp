@@ -46,6 +46,10 @@ public:
     const StackValue& carrySpecifiers(FragmentBuilder& b, const StackValue& specifiers,
                                       const StackValue* fixedAddress = nullptr);
 
+    // A struct member of a width in bits; without a declarator, unnamed padding (of width 0:
+    // the next bit-field starts a new byte).
+    StackValue bitField(FragmentBuilder& b, const StackValue& width, const StackValue* declarator);
+
     // s.m; (*p).m of a pointer variable p is p->m.
     StackValue member(FragmentBuilder& b, const StackValue& object, const StackValue& name);
 
@@ -95,6 +99,7 @@ private:
     // The first nodes of the parenthesised declarators that begin with a pointer.
     std::vector<const Node*> parenthesisedPointers_;
     std::optional<int> lastErrorLine_;
+    int unnamedBitFields_ = 0;
     // The parser's stacks once they outgrow their initial size.
     std::vector<std::uint64_t> stateStorage_;
     std::vector<StackValue> valueStorage_;

@@ -339,19 +339,12 @@ struct_declarator_list
     | struct_declarator_list COMMA struct_declarator    { $$ = b.join(__LINE__, $1, {$3}); }
     ;
 
-/* A bit-field would be laid out as a whole byte and keep values above its width, so it is
-   refused by name. */
+/* A bit-field: EXPSTART width EXPEND BIT_FIELD declarator, and an unnamed one pads with a
+   member of a name no program can write. */
 struct_declarator
     : declarator                                { $$ = $1; }
-    | COLON constant_expression
-        { fe.unsupported($2.head->line, "an unnamed bit-field (a struct member of a width in "
-                                        "bits)");
-          $$ = b.mark(NULLFUNC); }
-    | declarator COLON constant_expression
-        { fe.unsupported($1.head->line, "the bit-field " + b.declaredName($1).head->cval +
-                                        " (a struct member of a width in bits: declare it "
-                                        "unsigned char and mask its bits)");
-          $$ = $1; }
+    | COLON constant_expression                 { $$ = fe.bitField(b, $2, nullptr); }
+    | declarator COLON constant_expression      { $$ = fe.bitField(b, $3, &$1); }
     ;
 
 enum_specifier

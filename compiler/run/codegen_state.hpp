@@ -97,6 +97,9 @@ struct CodegenState {
     // Set for the statement about to be generated when nothing reads its value (an expression
     // statement, not a condition); the generator takes it for the statement's outermost list.
     bool valueDiscarded = false;
+    // Whether the value of the list being generated is discarded (valueDiscarded as the
+    // generator took it for this list).
+    bool resultDiscarded = false;
     // Open levels of the generator's recursion, and whether the statement they belong to was
     // refused for nesting too deep (C278).
     int nestingDepth = 0;

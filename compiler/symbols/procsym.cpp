@@ -80,6 +80,8 @@ struct Declaration {
     // starts a new declaration (struct members and parameters arrive back to back).
     bool declaredSinceSpecifiers = false;
     Symbol* lastTag = nullptr;
+    // The width in bits the next member declarator takes (a bit-field); -1 for none.
+    int bitWidth = -1;
 };
 
 constexpr int UnsizedDimension = -1000000;
@@ -722,10 +724,52 @@ void addTypedefPointers(Declaration& d) {
     d.base = d.levels == 0 ? d.innermost : POINTER;
 }
 
+// The bits of the last member's byte the bit-fields there use: a bit-field shares the byte
+// of the bit-field before it while its bits fit (low bits first). 8 when nothing is shared:
+// after any other member, and in a union, where every member starts at bit 0.
+int bitsUsedBefore(const Compilation& c, const Symbol* last) {
+    const bool inUnion = !c.symbols.tagsBeingDefined.empty() &&
+                         c.symbols.tagsBeingDefined.back()->type == UNION_NAME;
+    return last != nullptr && last->bitWidth > 0 && !inUnion ? last->bitOffset + last->bitWidth
+                                                             : 8;
+}
+
+// A member of a width in bits: of an 8-bit integer type, 1 to 8 bits wide. An unnamed one
+// pads; one of width 0 fills the rest of the byte, so that the next starts a new one.
+void declareBitField(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
+    const int width = std::exchange(d.bitWidth, -1);
+    const bool unnamed = item.cval.starts_with(UnnamedBitField);
+    const std::string called = unnamed ? "an unnamed bit-field" : "the bit-field " + item.cval;
+    const bool byteType = d.type == CHAR || d.type == SHORT || d.type == INT;
+    if (!byteType || d.arrayPending || d.unsizedArrayPending || d.function) {
+        c.error(strprintf("ERROR(C342): Line: %d %s is not of an 8-bit integer type: a bit-field "
+                          "is a char, short or int, signed or unsigned.\n",
+                          item.line, called.c_str()));
+        return;
+    }
+    if (width < (unnamed ? 0 : 1) || width > 8) {
+        c.error(strprintf("ERROR(C343): Line: %d %s is %d bits wide: its type holds %s to 8 "
+                          "bits.\n",
+                          item.line, called.c_str(), width, unnamed ? "0" : "1"));
+        return;
+    }
+    const int used = bitsUsedBefore(c, target.tail);
+    if (width == 0 && used == 8)
+        return;
+    Symbol* field = enter(c, d, target, item, d.type, d.qual);
+    field->bitOffset = used + std::max(width, 1) <= 8 ? used : 0;
+    field->bitWidth = width == 0 ? 8 - used : width;
+}
+
 void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
     d.typeGiven = false;
     if (d.unsupportedType)
         return;
+    if (d.bitWidth >= 0) {
+        declareBitField(c, d, target, item);
+        d.declaredSinceSpecifiers = true;
+        return;
+    }
     // The next declarator's pointers have qualifiers of their own.
     struct PointerConstEnds {
         Declaration& d;
@@ -1004,6 +1048,13 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
                                                    : NonConstantDimension);
         d.arrayPending = kind == ARRAY_SIZE;
         d.unsizedArrayPending = kind == LBRA;
+    } else if (kind == BIT_FIELD) {
+        // After the error the member is declared 1 bit wide: nothing more is reported.
+        d.bitWidth = constantResult(c) ? c.codegen.lastResult.value : 1;
+        if (!constantResult(c))
+            c.error(strprintf("ERROR(C345): Line: %d The width of a bit-field must be a constant "
+                              "expression.\n",
+                              item->line));
     } else if (kind == FORCED_MEM_LOC) {
         if (constantResult(c)) {
             d.fixedLocation = true;

@@ -27,6 +27,11 @@ int memberKind(const Symbol& member) {
     return member.type;
 }
 
+// A bit-field in the byte of the member before it takes no byte of its own.
+bool sharesByte(const Symbol& member) {
+    return member.bitWidth > 0 && member.bitOffset > 0;
+}
+
 int aggregateSize(Compilation& c, std::string_view tagName) {
     Symbol* tag = findTag(c, tagName);
     if (tag == nullptr) {
@@ -47,7 +52,10 @@ int aggregateSize(Compilation& c, std::string_view tagName) {
         m->size = typesize(c, m, memberKind(*m),
                            m->type == STRUCT || m->type == UNION ? std::string_view(m->typeName)
                                                                  : std::string_view(m->name));
-        total = tag->type == UNION_NAME ? std::max(total, m->size) : total + m->size;
+        if (tag->type == UNION_NAME)
+            total = std::max(total, m->size);
+        else if (!sharesByte(*m))
+            total += m->size;
     }
     c.symbols.tagsBeingSized.pop_back();
     tag->size = total;
@@ -120,6 +128,8 @@ void setoffset(Compilation& c, Symbol& s, int base) {
         s.offset = base;
         int running = base;
         for (Symbol* m = s.members.head; m != nullptr; m = m->next) {
+            if (sharesByte(*m))
+                running -= m->size;
             m->offset = running;
             running += m->size;
         }

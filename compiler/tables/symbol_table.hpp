@@ -47,6 +47,10 @@ struct Symbol {
     int innermost = 0;
     int addr = -1;      // data-memory address; -1 until placed
     int offset = -1;    // byte offset of a member; -1 until computed
+    // A bit-field member: its width in bits (1 to 8), and its lowest bit in its byte. A
+    // bit-field of a bitOffset above 0 shares the byte of the member before it. 0: none.
+    int bitWidth = 0;
+    int bitOffset = 0;
     std::string owner;  // the function being compiled when the symbol was made
     int uses = 0;       // operand count for placement; -(uses + 1) once taken
     // Declared const (a pointer: the pointer itself, not what it points at); declared

@@ -50,7 +50,8 @@ TEST_F(NodeListTest, KindNumbersAndNamesAreFixed) {
     EXPECT_EQ(kindName(0), "");
     EXPECT_EQ(CAST, 461); // the first kind that is no token
     EXPECT_EQ(kindName(461), "CAST");
-    EXPECT_EQ(kindName(462), "");
+    EXPECT_EQ(kindName(462), "BIT_FIELD");
+    EXPECT_EQ(kindName(463), "");
     EXPECT_EQ(kindName(-1), "");
 }
 

@@ -176,11 +176,6 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
          "pointer to such an array to a type, or make an array of one dimension of pointers)"},
         {"typedef int (*rows)[3];\nrows t[2];\nvoid main(void) { }\n",
          "the array t of the typedef'd pointer to an array type"},
-        {"char k;\nstruct f { unsigned a : 3; };\nvoid main(void) { }\n",
-         "the bit-field a (a struct member of a width in bits: declare it unsigned char and "
-         "mask its bits)"},
-        {"char k;\nstruct f { char a; int : 2; };\nvoid main(void) { }\n",
-         "an unnamed bit-field (a struct member of a width in bits)"},
         {"char k;\ntypedef char bytes[k];\nvoid main(void) { }\n",
          "the typedef bytes (a typedef may add pointers"},
         {"typedef int row[3];\ntypedef row *prow[2];\nvoid main(void) { }\n",
@@ -207,6 +202,39 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
         EXPECT_TRUE(has(o, "is not supported by this compiler yet.\n")) << o.messages;
         EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
         EXPECT_FALSE(std::regex_search(o.messages, tokenName)) << o.messages;
+    }
+}
+
+// A bit-field is an 8-bit integer of 1 to 8 bits, with a constant width, and no address.
+TEST(DialectMessages, BitFieldsOutsideTheRulesAreRefused) {
+    const struct {
+        const char* program;
+        const char* code;
+        const char* message;
+    } cases[] = {
+        {"char k;\nstruct f { long a : 3; };\nvoid main(void) { }\n",
+         "C342", "the bit-field a is not of an 8-bit integer type"},
+        {"char k;\nstruct f { char *p : 3; };\nvoid main(void) { }\n",
+         "C342", "the bit-field p is not of an 8-bit integer type"},
+        {"char k;\nstruct f { unsigned a : 9; };\nvoid main(void) { }\n",
+         "C343", "the bit-field a is 9 bits wide: its type holds 1 to 8 bits.\n"},
+        {"char k;\nstruct f { unsigned a : 0; };\nvoid main(void) { }\n",
+         "C343", "the bit-field a is 0 bits wide"},
+        {"char k;\nstruct f { char a; int : 12; };\nvoid main(void) { }\n",
+         "C343", "an unnamed bit-field is 12 bits wide: its type holds 0 to 8"},
+        {"char k;\nstruct f { unsigned a : k; };\nvoid main(void) { }\n",
+         "C345", "The width of a bit-field must be a constant expression.\n"},
+        {"struct f { unsigned a : 3; } s; unsigned char *p;\nvoid main(void) { p = &s.a; }\n",
+         "C344", "A bit-field has no address of its own"},
+        {"struct f { unsigned a : 3; } s; char k;\nvoid main(void) { k = sizeof s.a; }\n",
+         "C344", "A bit-field has no address of its own"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = compile(c.program);
+        EXPECT_FALSE(o.compiled) << c.program;
+        EXPECT_TRUE(has(o, std::string("ERROR(") + c.code + "): " + line(2) + c.message))
+            << o.messages;
+        EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
     }
 }
 

@@ -1242,6 +1242,35 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "int x; void *vp; long r;\n"
          "void main(void) { vp = &x; *(int *)vp = 3; r = x; }\n",
          "r", 3},
+        // Bit-fields share bytes low bits first, keep only their width (a signed one extends
+        // its top bit), leave their neighbours alone, and take initialisers, designated ones
+        // too; compound assignments, ++ and the values of stores wrap at the field's width.
+        {"sx28.h",
+         "struct fl { unsigned a:3; unsigned b:1; signed c:4; unsigned char d; int e:5;\n"
+         "  unsigned :2; unsigned f:1; };\n"
+         "struct fl g = {5, 1, -2, 77, -5, 1}; char k = 3; long r;\n"
+         "void main(void) { struct fl l = {.e = k, .a = 6}; r = sizeof g * 10000 +\n"
+         "  (long)(g.a + g.b * 10 + g.c * 10 + g.e + g.f) * 100 + g.d + l.a + l.e + l.c + l.f; }\n",
+         "r", 29186},
+        {"sx28.h",
+         "struct fl { unsigned a:3; unsigned b:1; signed c:4; } s; char k, j; long r;\n"
+         "void main(void) { s.b = 1; s.c = -1; s.a = 9; k = s.a; s.c += 5; s.a = 7; s.a++;\n"
+         "  r = k; r = r * 10 + s.a; r = r * 10 + s.b; r = r * 10 + s.c;\n"
+         "  s.c += 6; j = (s.a = 12); k = s.a++;\n"
+         "  r = r * 10 + s.c + j + k + s.a; r = r + s.b * 10000; }\n",
+         "r", 20147},
+        // ... through pointers and elements, in a union over their byte, as arguments and
+        // returned values.
+        {"sx52.h",
+         "union u { unsigned char all; struct { unsigned lo:4; unsigned hi:4; } n; } v;\n"
+         "struct st { unsigned on:1; signed lvl:3; unsigned id:4; } arr[3], *p; char i; long r;\n"
+         "struct st flip(struct st x) { x.on = !x.on; x.lvl -= 1; return x; }\n"
+         "void main(void) { v.all = 0xA5; r = v.n.hi; v.n.lo = 3; r = r * 256 + v.all;\n"
+         "  i = 2; p = &arr[i]; p->lvl = -3; p->on = 1; p->id = 9; arr[1] = flip(arr[i]);\n"
+         "  r = r * 10 + arr[1].on; r = r + arr[1].lvl + arr[1].id + p->on + p->lvl;\n"
+         "  p->lvl += arr[1].lvl; arr[i].id++; r = r + p->lvl + arr[2].id;\n"
+         "  v.n.hi--; r = r - v.all; }\n",
+         "r", 27097},
         // A constant address cast to a pointer reaches what `@` placed there, on the SX52's
         // sixteen banks too (bank 1 and bank 15).
         {"sx52.h",
