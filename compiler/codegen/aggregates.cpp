@@ -150,9 +150,58 @@ std::optional<PlaceForm> memberPlaceForm(const Compilation& c, const std::vector
     return form;
 }
 
+// INDEX_ON chain SUBSCRIPT EXPSTART INDEX_OFF where the chain names a member array of
+// aggregates: ST_ADDR_RESOLVE... base member... of a struct variable (o.in[i]), or
+// POINTERSYM(member) pointer of a pointer to a struct (p->in[i]).
+std::optional<PlaceForm> memberElementForm(const Compilation& c, const std::vector<Item*>& parts) {
+    const std::size_t n = parts.size();
+    if (n < 6 || parts[0]->kind != INDEX_ON || parts[n - 1]->kind != INDEX_OFF ||
+        parts[n - 2]->kind != EXPSTART || parts[n - 3]->kind != SUBSCRIPT)
+        return std::nullopt;
+    std::size_t depth = 1;
+    while (depth < n - 3 && parts[depth]->kind == ST_ADDR_RESOLVE)
+        ++depth;
+    const bool throughPointer = depth == 1 && parts[1]->kind == POINTERSYM && n == 6;
+    std::vector<Item*> members;
+    Item* base = nullptr;
+    if (throughPointer) {
+        members = {parts[1]};
+        base = parts[2];
+    } else if (depth > 1 && n == 2 * depth + 3) {
+        base = parts[depth];
+        members.assign(parts.begin() + static_cast<std::ptrdiff_t>(depth) + 1,
+                       parts.end() - 3);
+    }
+    const Symbol* holder = base != nullptr && base->kind == IDENTIFIER ? findsym(c, base->cval)
+                                                                        : nullptr;
+    const bool holds = holder != nullptr &&
+                       (throughPointer ? holder->type == POINTER && isAggregateKind(holder->base)
+                                       : isAggregateKind(holder->type));
+    for (const Item* m : members) {
+        if (m->kind != IDENTIFIER && m->kind != POINTERSYM)
+            return std::nullopt;
+    }
+    const ResolvedMember resolved =
+        holds ? resolveMembers(c, holder->typeName, members) : ResolvedMember{};
+    if (resolved.member == nullptr || !isAggregateArray(resolved.member))
+        return std::nullopt;
+    PlaceForm form;
+    form.kind = PlaceForm::Kind::Element;
+    form.symbol = resolved.member; // the member array: its elements' size
+    form.name = base;
+    form.index = parts[n - 2];
+    form.type = resolved.member->base;
+    form.typeName = resolved.member->typeName;
+    form.memberOffset = resolved.offset;
+    form.member = true;
+    return form;
+}
+
 std::optional<PlaceForm> placeForm(const Compilation& c, const std::vector<Item*>& parts) {
     if (!parts.empty() && (parts[0]->kind == ST_ADDR_RESOLVE || parts[0]->kind == POINTERSYM))
         return memberPlaceForm(c, parts);
+    if (std::optional<PlaceForm> element = memberElementForm(c, parts))
+        return element;
     PlaceForm form;
     if (parts.size() == 1) {
         form.symbol = wholeAggregate(c, *parts[0]);
@@ -206,7 +255,7 @@ Place locate(Compilation& c, const PlaceForm& form, int line) {
     if (form.kind == PlaceForm::Kind::Element) {
         genstatement(c, form.index->sublist);
         const ExpressionResult position = c.codegen.lastResult;
-        if (position.kind == INTEGER_CONSTANT) {
+        if (position.kind == INTEGER_CONSTANT && ramPointerOf(c, *form.name) == nullptr) {
             // A constant subscript names the bytes directly.
             releasePendingResult(c);
             return {form.name->cval,
@@ -216,7 +265,9 @@ Place locate(Compilation& c, const PlaceForm& form, int line) {
         loadElementAddress(c, *form.name, form.name->ival + form.memberOffset, position,
                            elementSize(c, form), line);
         releasePendingResult(c);
-        place.object = form.name->cval;
+        // Elements behind a pointer are in no array the bank pass knows.
+        if (ramPointerOf(c, *form.name) == nullptr)
+            place.object = form.name->cval;
     } else {
         loadPointerPlus(c, *form.name, form.memberOffset, line);
     }

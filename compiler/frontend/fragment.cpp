@@ -9,6 +9,7 @@
 #include "compiler/frontend/typedef_derivation.hpp"
 
 #include <string>
+#include <utility>
 
 namespace kavo::frontend {
 
@@ -311,7 +312,36 @@ StackValue FragmentBuilder::join(int tag, StackValue head,
     return head;
 }
 
+namespace {
+
+// n[a] is *(n + a), a[n]: a constant written before the array's name trades places with it.
+void nameBeforeConstant(const StackValue& base, const StackValue& index) {
+    Node* constant = base.head;
+    if (constant != base.tail ||
+        (constant->kind != INTEGER_CONSTANT && constant->kind != CHARACTER_CONSTANT))
+        return;
+    const Node* n = index.head;
+    const int shape[] = {EXPSTART, POSTFIX_EXP_START, IDENTIFIER, POSTFIX_EXP_END, EXPEND};
+    Node* name = nullptr;
+    for (const int kind : shape) {
+        if (n == nullptr || n->kind != kind)
+            return;
+        if (kind == IDENTIFIER)
+            name = const_cast<Node*>(n);
+        n = n == index.tail ? nullptr : n->next;
+    }
+    if (n != nullptr)
+        return;
+    std::swap(constant->kind, name->kind);
+    std::swap(constant->cval, name->cval);
+    std::swap(constant->ival, name->ival);
+    std::swap(constant->name, name->name);
+}
+
+} // namespace
+
 StackValue FragmentBuilder::subscript(int tag, StackValue base, StackValue index) {
+    nameBeforeConstant(base, index);
     if (base.head->kind != INDEX_ON || base.tail->kind != INDEX_OFF || base.head == base.tail)
         return join(tag, mark(INDEX_ON), {base, mark(SUBSCRIPT), index, mark(INDEX_OFF)});
     Node* beforeEnd = base.head;

@@ -546,15 +546,35 @@ std::vector<const Node*> inside(const StackValue& fragment) {
     return nodes;
 }
 
-// An object as the grammar builds it: a name, an element, a member, or * of one or of a
-// call (**name, *a[i], *s.p, *p->q, *f()), each between its POSTFIX_EXP_START and
-// POSTFIX_EXP_END markers; or an object in parentheses already looked through, between one
+// Whether the nodes are * of one operand: after the *s and the prefix ++ and -- of the
+// operand (with the bracket a prefix step opens), a POSTFIX_EXP_START that closes at the
+// last node.
+bool derefsOneOperand(const std::vector<const Node*>& nodes) {
+    std::size_t start = 0;
+    while (start < nodes.size() &&
+           (nodes[start]->kind == RESOLV_PTR || nodes[start]->kind == POSTINC_START ||
+            nodes[start]->kind == PREINC || nodes[start]->kind == PREDEC))
+        ++start;
+    int depth = 0;
+    for (std::size_t i = start; i < nodes.size(); ++i) {
+        depth += nodes[i]->kind == POSTFIX_EXP_START ? 1 : nodes[i]->kind == POSTFIX_EXP_END ? -1 : 0;
+        if (depth == 0)
+            return i + 1 == nodes.size();
+    }
+    return false;
+}
+
+// An object as the grammar builds it: a name, an element, a member, or * of one, of a call or
+// of any other operand (**name, *a[i], *s.p, *p->q, *f(), *p++, *(p + 1)), each between its
+// POSTFIX_EXP_START and POSTFIX_EXP_END markers; or an object in parentheses already looked through, between one
 // more pair of markers: ((*p)).
 bool isObject(const std::vector<const Node*>& nodes) {
     if (nodes.size() < 3 || nodes.back()->kind != POSTFIX_EXP_END)
         return false;
     if (nodes.front()->kind == POSTFIX_EXP_START &&
         isObject(std::vector<const Node*>(nodes.begin() + 1, nodes.end() - 1)))
+        return true;
+    if (nodes[0]->kind == RESOLV_PTR && derefsOneOperand(nodes))
         return true;
     std::size_t start = 0;
     while (nodes[start]->kind == RESOLV_PTR && start + 3 < nodes.size())

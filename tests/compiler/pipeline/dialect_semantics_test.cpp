@@ -1271,6 +1271,23 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  p->lvl += arr[1].lvl; arr[i].id++; r = r + p->lvl + arr[2].id;\n"
          "  v.n.hi--; r = r - v.all; }\n",
          "r", 27097},
+        // * of any pointer value in parentheses is the object it points at, to step or store
+        // into; n[a] is a[n].
+        {"sx52.h",
+         "int a[4]; int *p; long la[3]; long *lp; char buf[4]; char *cp; char i, k; long r;\n"
+         "void main(void) { a[0] = 5; a[1] = 7; a[2] = 9; la[1] = 1000; buf[1] = 'a';\n"
+         "  p = a; k = (*p++)++; i = 1; (*(p + i)) += 3; lp = la; (*(lp + 1)) -= 5;\n"
+         "  (*lp++) = 70; cp = buf + 1; (*cp++)++; (*(cp - 1)) -= 32; (*--p) <<= 2;\n"
+         "  r = k + a[0] + 2[a] + la[1] + la[0] + buf[1] + (p == a) + (lp - la) * 10000; }\n",
+         "r", 5 + 24 + 12 + 995 + 70 + 'B' + 1 + 10000},
+        // A struct element of a member array copies whole, of a struct and through a pointer.
+        {"sx28.h",
+         "struct t { char x; long y; } tt;\n"
+         "struct h { char k; struct t in[3]; } O, P, *hp; char i; long r;\n"
+         "void main(void) { O.in[1].x = 4; O.in[1].y = 500; O.in[2].x = 9; tt = O.in[1];\n"
+         "  r = tt.x + tt.y; i = 2; tt = O.in[i]; r = r + tt.x; hp = &P; hp->in[i] = O.in[1];\n"
+         "  tt = hp->in[2]; O.in[0] = hp->in[i]; r = r + tt.y * 10 + O.in[0].x * 1000 + O.k; }\n",
+         "r", 504 + 9 + 5000 + 4000},
         // A constant address cast to a pointer reaches what `@` placed there, on the SX52's
         // sixteen banks too (bank 1 and bank 15).
         {"sx52.h",
