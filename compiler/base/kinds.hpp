@@ -236,6 +236,9 @@ enum SizeOfWhat {
     SizeOfAsValue = 8,
     // Added to the others: the part's address, &x (a pointer to x's type).
     SizeOfAddress = 16,
+    // An element or a row of a member array, s.m[i] or p->m[i][j]: the secondary text is the
+    // member chain and the subscripts' count, "m/2".
+    SizeOfMemberElement = 32,
 };
 
 // An EXPSTART node's integer when nothing reads the expression's value: an expression

@@ -155,6 +155,18 @@ Part measurePart(Compilation& c, const Item& sizeOf, const Symbol& symbol) {
     }
     const bool whole = symbol.type == STRUCT || symbol.type == UNION;
     const bool through = pointer && aggregateElements;
+    if (what == SizeOfMemberElement && (whole || through)) {
+        // The member array measured as an array variable is, with the subscripts' count.
+        const std::size_t slash = sizeOf.name.rfind('/');
+        const Symbol* array =
+            resolveMemberChain(c, symbol.typeName, sizeOf.name.substr(0, slash)).member;
+        if (array == nullptr || array->type != ARRAY || slash == std::string::npos)
+            return {};
+        Item element = sizeOf;
+        element.ival = SizeOfElement | (asValue ? SizeOfAsValue : 0);
+        element.name = sizeOf.name.substr(slash + 1);
+        return measurePart(c, element, *array);
+    }
     const bool ofElements = symbol.type == ARRAY && aggregateElements;
     if ((what == SizeOfMember && whole) || (what == SizeOfMemberThroughPointer && through) ||
         (what == SizeOfElementMember && ofElements)) {

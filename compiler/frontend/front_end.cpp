@@ -353,6 +353,34 @@ StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const st
     return b.join(__LINE__, made, {b.copy(StackValue{const_cast<Node*>(&name), nullptr, nullptr})});
 }
 
+// s.m[i], s.in.m[i][j], p->m[i]: an element (or a row) of a member array. The node names the
+// variable, with the member chain and the subscripts' count: "in.m/2".
+std::optional<StackValue> sizeOfMemberElement(FragmentBuilder& b,
+                                              const std::vector<const Node*>& core,
+                                              const std::vector<const Node*>& nodes,
+                                              int asValueFlag) {
+    if (core.size() < 5 || core[0]->kind != INDEX_ON || core.back()->kind != INDEX_OFF)
+        return std::nullopt;
+    std::size_t depth = 1;
+    while (depth < core.size() && core[depth]->kind == ST_ADDR_RESOLVE)
+        ++depth;
+    const bool throughPointer = depth == 1 && core[1]->kind == POINTERSYM;
+    const std::size_t base = throughPointer ? 2 : depth;
+    const std::size_t members = throughPointer ? 0 : depth - 1;
+    const std::size_t subscript = base + 1 + members;
+    if ((!throughPointer && members == 0) || subscript >= core.size() ||
+        core[base]->kind != IDENTIFIER || core[subscript]->kind != SUBSCRIPT)
+        return std::nullopt;
+    std::string chain = throughPointer ? core[1]->cval : "";
+    for (std::size_t k = base + 1; k < subscript; ++k) {
+        if (core[k]->kind != IDENTIFIER)
+            return std::nullopt;
+        chain += (chain.empty() ? "" : ".") + core[k]->cval;
+    }
+    return sizeOfSymbol(b, *core[base], SizeOfMemberElement | asValueFlag,
+                        chain + "/" + std::to_string(subscriptCount(nodes)));
+}
+
 // The size of what the named function returns: the function is no object, so the node names
 // it as its text, as a tag's does.
 StackValue sizeOfReturned(FragmentBuilder& b, const std::string& function, int asValueFlag) {
@@ -428,14 +456,11 @@ StackValue FrontEnd::sizeOfType(FragmentBuilder& b, const StackValue& typeName) 
     if (pointers + typedefPointers > 0)
         return sizeConstant(b, (charBase && pointers + typedefPointers == 1 ? 2 : 1) * count);
     if (tag != nullptr) {
-        if (count != 1) {
-            unsupported(typeName.head->line, "sizeof of an array of structs or unions");
-            return b.mark(SIZEOF0);
-        }
         StackValue made = b.mark(SIZEOF);
         made.head->ival = SizeOfTag;
         made.head->name = tag->cval;
-        return made;
+        // An array of them: the tag's size times the elements, folded as a constant product.
+        return count == 1 ? made : b.join(__LINE__, b.mark(STAR), {made, b.constant(count)});
     }
     return sizeConstant(b, size * count);
 }
@@ -473,9 +498,16 @@ std::optional<StackValue> sizeOfObject(FragmentBuilder& b, const std::vector<con
         return sizeConstant(b, 1);
     if (is(0, CAST) && core[0]->ival > 0)
         return sizeConstant(b, core[0]->ival / 8);
-    if (is(0, INDEX_ON) && is(1, IDENTIFIER) && is(2, SUBSCRIPT) && core.back()->kind == INDEX_OFF)
-        return sizeOfSymbol(b, *core[1], SizeOfElement | asValueFlag,
-                            std::to_string(subscriptCount(core)));
+    // a[i], a[i][j], and (a[i])[j], whose element is nested in another.
+    std::size_t name = 0;
+    while (is(name, INDEX_ON))
+        ++name;
+    if (name > 0 && is(name, IDENTIFIER) && is(name + 1, SUBSCRIPT) &&
+        core.back()->kind == INDEX_OFF)
+        return sizeOfSymbol(b, *core[name], SizeOfElement | asValueFlag,
+                            std::to_string(subscriptCount(nodes)));
+    if (std::optional<StackValue> element = sizeOfMemberElement(b, core, nodes, asValueFlag))
+        return element;
     // f() and f(a, b): FUNCCALL f, or FUNC_START_PARAM f arguments FUNCCALL f FUNC_CLEAR_PARAM.
     const bool call =
         (core.size() == 2 && is(0, FUNCCALL) && is(1, IDENTIFIER)) ||

@@ -1288,6 +1288,17 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  r = tt.x + tt.y; i = 2; tt = O.in[i]; r = r + tt.x; hp = &P; hp->in[i] = O.in[1];\n"
          "  tt = hp->in[2]; O.in[0] = hp->in[i]; r = r + tt.y * 10 + O.in[0].x * 1000 + O.k; }\n",
          "r", 504 + 9 + 5000 + 4000},
+        // sizeof counts the elements of member arrays (through a pointer too), of a row of a
+        // parenthesised element and of an array of structs named as a type.
+        {"sx28.h",
+         "#define COUNT(a) (sizeof(a) / sizeof((a)[0]))\n"
+         "struct pt { char x; long y; };\n"
+         "struct cfg { char name[5]; long tab[3]; struct pt pts[2]; } *cp;\n"
+         "int m[2][3]; char v[2]; long r;\n"
+         "void main(void) { r = COUNT(cp->name) * 1000 + COUNT(cp->tab) * 100 +\n"
+         "  COUNT(cp->pts) * 10 + COUNT(m[0]) + sizeof(struct pt[3]) * 1000 +\n"
+         "  sizeof(m[v[1]]) * 5000 + sizeof(cp->tab[1]) * 100; }\n",
+         "r", 5000 + 300 + 20 + 3 + 9000 + 15000 + 200},
         // A constant address cast to a pointer reaches what `@` placed there, on the SX52's
         // sixteen banks too (bank 1 and bank 15).
         {"sx52.h",
