@@ -39,9 +39,15 @@ std::optional<std::string> takeFileName(Compilation& c, std::vector<std::string>
     return argv.back();
 }
 
-// Everything from the first "." on is dropped, even a "." in a directory part.
-std::string cutAtFirstDot(const std::string& name) {
-    return name.substr(0, name.find('.'));
+// The name without its extension: everything from the first "." of the file's own name on
+// is dropped. The dots of the directories (./prog.c, ../v1.2/prog.c) and those that lead a
+// file's name (.hidden.c) are no extension's.
+std::string fileStem(const std::string& name) {
+    const std::size_t slash = name.rfind('/');
+    std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    while (start < name.size() && name[start] == '.')
+        ++start;
+    return name.substr(0, name.find('.', start));
 }
 
 std::string outputName(const std::string& directory, const std::string& stem,
@@ -134,9 +140,7 @@ bool preprocessSource(Compilation& c) {
 }
 
 bool openParserInput(Compilation& c) {
-    // An empty stem (a name starting with ".") reads the fixed file "mm4.in".
-    const std::string input =
-        c.files.fileStem.empty() ? std::string("mm4.in") : c.files.preprocessFile.writtenPath();
+    const std::string input = c.files.preprocessFile.writtenPath();
     c.files.parserInput.reset(std::fopen(input.c_str(), "r"));
     if (!c.files.parserInput) {
         c.message(strprintf("Cannot open %s!... exiting.\n", input.c_str()));
@@ -170,7 +174,7 @@ int compilerMain(Compilation& c, const std::vector<std::string>& argv) {
     if (!given)
         return 0;
     c.files.givenFileName = *given;
-    c.files.fileStem = cutAtFirstDot(*given);
+    c.files.fileStem = fileStem(*given);
     const CompilerSettings& s = c.settings;
     c.files.sourceFileName =
         *c.strings.intern(outputName(s.srcDir, c.files.fileStem, s.srcExtension));

@@ -35,12 +35,17 @@ std::optional<std::string> Preprocessor::findInclude(const SourceFile& file,
     if (!name.empty() && name.front() != '/') {
         searched = includeDir ? *includeDir : std::string("the current folder");
         std::vector<std::string> folders;
+        // A file named without a folder is in the current one, which INCLUDE_DIR replaced.
         const std::string own = std::filesystem::path(file.name).parent_path().string();
-        if (!angled && !own.empty())
-            folders.push_back(own + "/");
+        if (!angled && (!own.empty() || includeDir))
+            folders.push_back(own.empty() ? "./" : own + "/");
         folders.insert(folders.end(), c_.includeFolders.begin(), c_.includeFolders.end());
         if (!c_.settings.headerDir.empty())
             folders.push_back(c_.settings.headerDir);
+        // The -I folder INCLUDE_DIR names was looked in first already.
+        std::erase_if(folders, [&](const std::string& folder) {
+            return includeDir && folder == *includeDir;
+        });
         for (const std::string& folder : folders) {
             candidates.push_back(withoutQuotes(folder + withForwardSlashes(name)));
             searched += ", " + (folder == c_.settings.headerDir ? "the device headers" : folder);

@@ -63,21 +63,24 @@ TEST_F(CompilerMainTest, ANameWithoutDotCompilesTheSourceOfThatStem) {
     EXPECT_NE(io.messages.find("Preprocessing blink.c\n"), std::string::npos);
 }
 
-TEST_F(CompilerMainTest, TheNameIsCutAtTheFirstDotEvenInADirectory) {
-    testing::writeFile("v1.2/prog.c", "\n");
-    testing::writeFile("v1.c", "int x;\n");
-    run({"kavo", "v1.2/prog.c"});
-    EXPECT_TRUE(fs::exists("v1.pre"));
-    EXPECT_TRUE(fs::exists("v1.obj"));
-    EXPECT_NE(io.messages.find("Preprocessing v1.c\n"), std::string::npos);
-}
-
-TEST_F(CompilerMainTest, ALeadingDotGivesAnEmptyStemAndTheParserReadsMm4In) {
-    testing::writeFile(".c", "\n");
-    const CompileOutcome outcome = run({"kavo", ".hidden.c"});
-    EXPECT_FALSE(fs::exists(".pre")) << "a run that stops keeps none of its outputs";
-    EXPECT_EQ(outcome.mainResult, 0);
-    EXPECT_NE(io.messages.find("Cannot open mm4.in!... exiting.\n"), std::string::npos);
+// The extension starts at the first dot of the file's own name: the dots of ./, ../ and of
+// directories are kept, as is the dot that leads a hidden file's name.
+TEST_F(CompilerMainTest, TheExtensionIsCutFromTheFileNameOnly) {
+    const struct {
+        const char* given;
+        const char* object;
+    } cases[] = {{"v1.2/prog.c", "v1.2/prog.obj"},
+                 {"./dot.c", "dot.obj"},
+                 {"v1.2/../up.c", "up.obj"},
+                 {".hidden.c", ".hidden.obj"},
+                 {"two.dots.c", "two.obj"}};
+    for (const char* source : {"v1.2/prog.c", "dot.c", "up.c", ".hidden.c", "two.c"})
+        testing::writeFile(source, "int x;\n");
+    for (const auto& c : cases) {
+        const CompileOutcome outcome = run({"kavo", c.given});
+        EXPECT_EQ(outcome.mainResult, 1) << c.given << io.messages;
+        EXPECT_TRUE(fs::exists(c.object)) << c.given << io.messages;
+    }
 }
 
 TEST_F(CompilerMainTest, DirectoriesAndExtensionsFromTheCommandLine) {

@@ -242,6 +242,17 @@ TEST_F(PreprocessorTest, IncludeFoldersAreSearchedInOrder) {
         run("#include <h.h>\n#include <d.h>\n"),
         "#line 0 inc/h.h\nin_inc\n#line 0 main.c\n\n#line 0 dev/d.h\ndevice\n#line 1 main.c\n\n");
     EXPECT_EQ(c.errors(), 0);
+
+    // INCLUDE_DIR (-I) takes the current folder's place, but a file named without a folder
+    // still finds a quoted header beside it; a folder searched twice is named once.
+    testing::writeFile("beside.h", "beside\n");
+    c.pragmas.set("INCLUDE_DIR", "inc/");
+    c.includeFolders = {"inc/"};
+    EXPECT_EQ(run("#include \"beside.h\"\n"), "#line 0 ./beside.h\nbeside\n#line 0 main.c\n\n");
+    run("#include \"nowhere.h\"\n");
+    EXPECT_NE(io.messages.find("it is in none of inc/, ./, the device headers."),
+              std::string::npos)
+        << io.messages;
 }
 
 TEST_F(PreprocessorTest, AFileThatIncludesItselfIsRefused) {
