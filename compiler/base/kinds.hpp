@@ -249,6 +249,10 @@ constexpr int ValueDiscarded = 1;
 // program can write: it is a member no expression and no initialiser reaches.
 constexpr const char* UnnamedBitField = ":pad";
 
+// A LABELNAME or GOTO node's integer when the label is the program's own, a C label: its
+// scope is its function, so the assembly name joins the two.
+constexpr int SourceLabel = 1;
+
 // A NEWSCOPE node's integer when its block is a function's body: in C the parameters belong to
 // that block, so its declarations may not repeat their names.
 constexpr int FunctionBodyScope = 1;

@@ -366,4 +366,11 @@ void generateWalkConditionalJump(Compilation& c, const Node& node) {
     codegen::generateConditionalJump(c, node.kind, node.cval, node.line);
 }
 
+std::string labelName(const Compilation& c, const std::string& label, int source) {
+    if (source != SourceLabel)
+        return label;
+    const std::string& function = c.codegen.functionName;
+    return strprintf("_L%zu%s_%s", function.size(), function.c_str(), label.c_str());
+}
+
 } // namespace kavo

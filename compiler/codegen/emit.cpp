@@ -6,6 +6,9 @@
 #include "compiler/base/text_format.hpp"
 #include "compiler/symbols/symbols.hpp"
 
+#include <cctype>
+#include <string>
+
 namespace kavo {
 
 namespace {
@@ -55,6 +58,17 @@ SwitchMarker& findSwitchEnd(Compilation& c, std::string_view switchEnd) {
 
 namespace {
 
+// A C label as its program writes it: the name after the function's in _L<n><function>_name.
+std::string writtenLabel(const std::string& name) {
+    std::size_t digits = 2;
+    while (digits < name.size() && std::isdigit(static_cast<unsigned char>(name[digits])) != 0)
+        ++digits;
+    if (!name.starts_with("_L") || digits == 2 || digits > 6)
+        return name;
+    const std::size_t skip = digits + std::stoul(name.substr(2, digits - 2)) + 1;
+    return skip < name.size() ? name.substr(skip) : name;
+}
+
 // A record as emit() makes it: C118 for a repeated label, the operand's scope.
 Instruction* makeChecked(Compilation& c, int opcode, std::string_view operand, int dest, int line,
                          int value, int offset) {
@@ -62,7 +76,7 @@ Instruction* makeChecked(Compilation& c, int opcode, std::string_view operand, i
     if (opcode == PIC_LABEL) {
         if (const Instruction* earlier = c.instructions.findLabel(instruction->operand))
             c.error(strprintf("ERROR(C118): Line: %d Label %s previously declared near line %d.\n",
-                              line, instruction->operand.c_str(), earlier->line));
+                              line, writtenLabel(instruction->operand).c_str(), earlier->line));
     }
     instruction->scope = c.codegen.globalScopeFlag ? std::string(GlobalScope) : scopeof(c, operand);
     return instruction;

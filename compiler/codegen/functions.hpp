@@ -9,6 +9,11 @@ namespace kavo {
 // end label. The function's scope closes.
 void generateFunctionEnd(Compilation& c, int line);
 
+// The assembly name of a LABELNAME or GOTO node's label: a C label's joins its function's
+// name (labels have function scope, so two functions may each have an "out:"); a compiler
+// label stays as it is.
+std::string labelName(const Compilation& c, const std::string& label, int source);
+
 // The conditional jump of an IF or NIF node met by the driver's walk (C05 on a bad condition).
 void generateWalkConditionalJump(Compilation& c, const Node& node);
 

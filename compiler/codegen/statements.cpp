@@ -2,6 +2,7 @@
 // conditional jumps on the last result, the loop and switch stacks, temporaries, scopes.
 #include "compiler/base/kinds.hpp"
 #include "compiler/base/text_format.hpp"
+#include "compiler/codegen/functions.hpp"
 #include "compiler/codegen/generator.hpp"
 #include "compiler/symbols/symbols.hpp"
 
@@ -231,10 +232,10 @@ bool generateStatement(Site& s) {
     const int line = item.line;
     switch (item.kind) {
     case LABELNAME:
-        emit(c, PIC_LABEL, item.cval, -1, line);
+        emit(c, PIC_LABEL, kavo::labelName(c, item.cval, item.ival), -1, line);
         break;
     case GOTO:
-        emit(c, PIC_GOTO, item.cval, -1, line);
+        emit(c, PIC_GOTO, kavo::labelName(c, item.cval, item.ival), -1, line);
         break;
     case IF:
     case NIF: {

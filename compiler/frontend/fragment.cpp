@@ -298,6 +298,11 @@ StackValue FragmentBuilder::anonymousMember(const StackValue& specifiers) {
                 {copyAs(StackValue{type->next, nullptr, nullptr}, IDENTIFIER)});
 }
 
+StackValue FragmentBuilder::sourceLabel(StackValue label) {
+    label.head->ival = SourceLabel;
+    return label;
+}
+
 StackValue FragmentBuilder::label() {
     return single(nodes_.newLabelNode());
 }

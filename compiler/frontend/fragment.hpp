@@ -60,6 +60,8 @@ public:
     StackValue functionBody(StackValue block);
     // A fresh label slot (new-label-node); only copies of it are ever appended.
     StackValue label();
+    // A LABELNAME or GOTO of a C label (of function scope, unlike the compiler's labels).
+    StackValue sourceLabel(StackValue label);
     // base[index]: INDEX_ON base SUBSCRIPT index INDEX_OFF. A base that is itself an element,
     // a[i][j], takes the index as one more subscript, INDEX_ON a SUBSCRIPT i SUBSCRIPT j
     // INDEX_OFF, so that the generator sees every subscript of an array of arrays at once.

@@ -529,7 +529,7 @@ statement
 
 labeled_statement
     : identifier COLON statement
-        { $$ = b.join(__LINE__, b.copyAs($1, LABELNAME), {$3}); }
+        { $$ = b.join(__LINE__, b.sourceLabel(b.copyAs($1, LABELNAME)), {$3}); }
     | CASE constant_expression COLON statement
         { $$ = b.join(__LINE__, $2, {b.token($1), $4}); }
     | DEFAULT COLON statement
@@ -786,7 +786,7 @@ for_without_initialiser
     ;
 
 jump_statement
-    : GOTO identifier SEMICOL       { $$ = b.copyAs($2, GOTO); }
+    : GOTO identifier SEMICOL       { $$ = b.sourceLabel(b.copyAs($2, GOTO)); }
     | CONTINUE SEMICOL              { $$ = b.token($1); }
     | BREAK SEMICOL                 { $$ = b.token($1); }
     | RETURN SEMICOL                { $$ = b.token($1); }

@@ -57,10 +57,10 @@ private:
         case FUNCNAME:
             return functionName(node);
         case LABELNAME:
-            emit(c_, PIC_LABEL, node->cval, -1, node->line);
+            emit(c_, PIC_LABEL, labelName(c_, node->cval, node->ival), -1, node->line);
             return node->next;
         case GOTO:
-            emit(c_, PIC_GOTO, node->cval, -1, node->line);
+            emit(c_, PIC_GOTO, labelName(c_, node->cval, node->ival), -1, node->line);
             return node->next;
         case NEWSCOPE:
             pushscope(c_, strprintf("_TMPSCOPE_%d", c_.codegen.tempScopeCounter++));

@@ -205,6 +205,14 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
     }
 }
 
+// A label repeated in one function is named as the program writes it.
+TEST(DialectMessages, ALabelRepeatedInItsFunctionIsNamed) {
+    const Outcome o = compile("char k;\nvoid main(void) { out: k++; out: k = 0; }\n");
+    EXPECT_FALSE(o.compiled);
+    EXPECT_TRUE(has(o, "ERROR(C118): " + line(2) + "Label out previously declared near line"))
+        << o.messages;
+}
+
 // A bit-field is an 8-bit integer of 1 to 8 bits, with a constant width, and no address.
 TEST(DialectMessages, BitFieldsOutsideTheRulesAreRefused) {
     const struct {

@@ -1299,6 +1299,16 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  COUNT(cp->pts) * 10 + COUNT(m[0]) + sizeof(struct pt[3]) * 1000 +\n"
          "  sizeof(m[v[1]]) * 5000 + sizeof(cp->tab[1]) * 100; }\n",
          "r", 5000 + 300 + 20 + 3 + 9000 + 15000 + 200},
+        // Labels belong to their function: two functions may each have an "out:", and a
+        // label may be named like a function.
+        {"sx28.h",
+         "char r;\n"
+         "char fa(char k) { if (k) goto out; k = 5; out: return k; }\n"
+         "char fb(char k) { if (k) goto out; k = 7; out: return k; }\n"
+         "char done(char a) { return a + 1; }\n"
+         "char g(void) { goto done; return 1; done: return done(40); }\n"
+         "void main(void) { r = fa(0) + fb(1) + g(); }\n",
+         "r", 5 + 1 + 41},
         // A constant address cast to a pointer reaches what `@` placed there, on the SX52's
         // sixteen banks too (bank 1 and bank 15).
         {"sx52.h",
