@@ -42,6 +42,9 @@ void resolveaddressof(Compilation& c);
 // Resolves every operand to its numeric field and reports what cannot be resolved; returns
 // the address after the last instruction, the program size.
 int finalresolution(Compilation& c);
+// C346 when the deepest nest of calls from main, with the interrupt routine's on top, needs
+// more return addresses than the chip's stack holds.
+void checkcalldepth(Compilation& c);
 
 // --- Assembly source, string table and object file ---
 

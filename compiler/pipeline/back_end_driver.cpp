@@ -72,6 +72,7 @@ int backEndDriver(Compilation& c) {
     }
     resolveaddressof(c);
     finalresolution(c);
+    checkcalldepth(c);
     return writeoutputs(c, {c.ram->used, c.ram->reused});
 }
 

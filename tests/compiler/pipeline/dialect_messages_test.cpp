@@ -205,6 +205,27 @@ TEST(DialectMessages, UnsupportedConstructsAreNamed) {
     }
 }
 
+// Eight return addresses fit the chip's stack: a chain of calls one deeper is refused, and a
+// runtime routine's call counts as one.
+TEST(DialectMessages, CallsNestedDeeperThanTheStackAreRefused) {
+    const auto chain = [](int functions, const char* innermost) {
+        std::string program = std::string("char k;\nchar f0(char x) { return ") + innermost +
+                              "; }\n";
+        for (int f = 1; f < functions; ++f)
+            program += "char f" + std::to_string(f) + "(char x) { return f" +
+                       std::to_string(f - 1) + "(x) + 1; }\n";
+        return program + "void main(void) { k = f" + std::to_string(functions - 1) + "(k); }\n";
+    };
+    EXPECT_TRUE(compile(chain(8, "x + 1")).compiled);
+    for (const auto& [program, depth] : {std::pair{chain(9, "x + 1"), 9},
+                                         std::pair{chain(8, "x * k"), 9}}) {
+        const Outcome o = compile(program);
+        EXPECT_FALSE(o.compiled);
+        EXPECT_TRUE(has(o, "Calls nest " + std::to_string(depth) + " deep (main, f")) << o.messages;
+        EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+    }
+}
+
 // A label repeated in one function is named as the program writes it.
 TEST(DialectMessages, ALabelRepeatedInItsFunctionIsNamed) {
     const Outcome o = compile("char k;\nvoid main(void) { out: k++; out: k = 0; }\n");
