@@ -677,18 +677,25 @@ StackValue FrontEnd::bitField(FragmentBuilder& b, const StackValue& width,
 
 StackValue FrontEnd::member(FragmentBuilder& b, const StackValue& object,
                             const StackValue& name) {
-    // (*p) as parenthesised leaves it: RESOLV_PTR POSTFIX_EXP_START p POSTFIX_EXP_END.
+    // (*p) as parenthesised leaves it: RESOLV_PTR POSTFIX_EXP_START p POSTFIX_EXP_END; (*e)
+    // of any other pointer value e (a call, p + 1, *pp, p->next): RESOLV_PTR and e's nodes.
     Node* n = object.head;
-    const bool throughPointer = n->kind == RESOLV_PTR && n->next != nullptr &&
-                                n->next->kind == POSTFIX_EXP_START && n->next->next != nullptr &&
-                                n->next->next->kind == IDENTIFIER &&
-                                n->next->next->next == object.tail &&
-                                object.tail->kind == POSTFIX_EXP_END;
-    if (!throughPointer)
+    if (n->kind != RESOLV_PTR) // s.m, and a long chain s.a.b.c... costs no walk
         return b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {object, name});
-    Node* pointer = n->next->next;
-    pointer->next = nullptr;
-    return b.join(__LINE__, b.copyAs(name, POINTERSYM), {StackValue{pointer, pointer, nullptr}});
+    std::vector<const Node*> nodes;
+    for (const Node* k = object.head; k != nullptr; k = k == object.tail ? nullptr : k->next)
+        nodes.push_back(k);
+    const bool pointerVariable = nodes.size() == 4 && nodes[1]->kind == POSTFIX_EXP_START &&
+                                 nodes[2]->kind == IDENTIFIER && nodes[3]->kind == POSTFIX_EXP_END;
+    if (pointerVariable) {
+        Node* pointer = n->next->next;
+        pointer->next = nullptr;
+        return b.join(__LINE__, b.copyAs(name, POINTERSYM),
+                      {StackValue{pointer, pointer, nullptr}});
+    }
+    if (nodes.size() > 2 && derefsOneOperand(nodes))
+        return b.join(__LINE__, b.copyAs(name, POINTERSYM), {StackValue{n->next, object.tail, nullptr}});
+    return b.join(__LINE__, b.mark(ST_ADDR_RESOLVE), {object, name});
 }
 
 StackValue FrontEnd::refuseCompoundLiteral(FragmentBuilder& b, const StackValue& typeName) {

@@ -1299,6 +1299,14 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  COUNT(cp->pts) * 10 + COUNT(m[0]) + sizeof(struct pt[3]) * 1000 +\n"
          "  sizeof(m[v[1]]) * 5000 + sizeof(cp->tab[1]) * 100; }\n",
          "r", 5000 + 300 + 20 + 3 + 9000 + 15000 + 200},
+        // (*e).m is e->m for any pointer value e: a call, p + 2, *pp, p->nx.
+        {"sx52.h",
+         "struct pt { char x; char y; struct pt *nx; } pa[3], *p, **pp; long r;\n"
+         "struct pt *ptr(char i) { return &pa[i]; }\n"
+         "void main(void) { pa[1].x = 7; pa[2].y = 9; pa[0].nx = &pa[2]; p = pa; pp = &p;\n"
+         "  (*(p + 1)).y = 4; r = (*ptr(1)).x + (*(p + 2)).y * 10 + (**pp).nx->y * 100 +\n"
+         "  (*p->nx).y * 1000 + pa[1].y * 10000; }\n",
+         "r", 7 + 90 + 900 + 9000 + 40000 - 65536},
         // Labels belong to their function: two functions may each have an "out:", and a
         // label may be named like a function.
         {"sx28.h",
