@@ -429,6 +429,19 @@ void declarePrototype(Compilation& c, Declaration& d, const Item& item) {
     c.symbols.prototypes[item.cval] = {types, false};
 }
 
+// A K&R definition, f(a, b): only names between the parentheses after the function's name.
+bool definedWithIdentifierList(const Item& name) {
+    const Item* item = name.next;
+    if (item == nullptr || item->kind != FUNC_PROTO_START || item->next == nullptr ||
+        item->next->kind == FUNC_PROTO_END)
+        return false;
+    for (item = item->next; item != nullptr && item->kind != FUNC_PROTO_END; item = item->next) {
+        if (item->kind != IDENTIFIER)
+            return false;
+    }
+    return item != nullptr;
+}
+
 // The definition of a function a prototype declared: the prototype's symbol is the one.
 Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item,
                       const Symbol& returned) {
@@ -439,10 +452,13 @@ Symbol* takePrototype(Compilation& c, const Declaration& d, const Item& item,
     Symbol* symbol = functionSymbol(c, item.cval);
     if (symbol == nullptr)
         return nullptr;
+    const bool knr = definedWithIdentifierList(item);
+    if (knr)
+        c.symbols.definitionToCheck = item.cval;
     if (symbol->base != returned.base || symbol->pointee != returned.pointee ||
         symbol->deeperPointers != returned.deeperPointers ||
         symbol->innermost != returned.innermost || symbol->typeName != d.typeName ||
-        (known->second.parameterTypes &&
+        (known->second.parameterTypes && !knr &&
          *known->second.parameterTypes != parameterTypes(c, parameterList(item))))
         c.error(strprintf(PrototypeMismatch, item.line, "The definition", item.cval.c_str()));
     symbol->sign = d.sign;
@@ -898,6 +914,28 @@ void procsym(Compilation& c, Item* first, SymbolList& target) {
     declareAll(c, first, target, false);
 }
 
+namespace {
+
+// The parameters of a K&R definition, declared now, against its prototype's: each of the
+// same size, a struct or union of the same tag.
+void checkAgainstPrototype(Compilation& c, const std::string& function,
+                           const std::vector<Symbol*>& parameters, int line) {
+    const auto known = c.symbols.prototypes.find(function);
+    if (function.empty() || known == c.symbols.prototypes.end() ||
+        !known->second.parameterTypes)
+        return;
+    std::vector<std::string> types;
+    for (const Symbol* parameter : parameters) {
+        const bool aggregate = parameter->type == STRUCT || parameter->type == UNION;
+        types.push_back(aggregate ? name(parameter->type) + " " + parameter->typeName
+                                  : std::to_string(parameter->size));
+    }
+    if (types != *known->second.parameterTypes)
+        c.error(strprintf(PrototypeMismatch, line, "The definition", function.c_str()));
+}
+
+} // namespace
+
 void declareIdentifierList(Compilation& c, int line) {
     const std::vector<std::string> names = std::exchange(c.symbols.identifierList, {});
     const std::string scope = curscope(c);
@@ -911,6 +949,7 @@ void declareIdentifierList(Compilation& c, int line) {
         order.push_back(parameter);
     }
     reorderSymbols(c, order);
+    checkAgainstPrototype(c, std::exchange(c.symbols.definitionToCheck, {}), order, line);
 }
 
 void checkprototypes(Compilation& c) {

@@ -95,6 +95,9 @@ struct SymbolTable {
     // The identifier list of the K&R definition being declared, f(a, b), until its
     // parameter declarations are read.
     std::vector<std::string> identifierList;
+    // A K&R definition of a function a prototype declared: its parameters are checked against
+    // the prototype's once their declarations are read.
+    std::string definitionToCheck;
 
     std::vector<PoolEntry> temporaries;
     std::vector<PoolEntry> switchVariables;

@@ -296,22 +296,28 @@ TEST(DialectMessages, PointerLevelsCompileWithoutMessages) {
 }
 
 TEST(DialectMessages, APrototypeAndItsDefinitionMustAgree) {
-    const Outcome type = compile("char f(char a);\nchar f(long a) { return 1; }\nchar r;\n"
-                                 "void main(void) { r = f(1); }\n");
-    EXPECT_TRUE(has(type, "ERROR(C273): " + line(2) +
-                              "The definition of f does not match its prototype.\n"))
-        << type.messages;
-    const Outcome count2 = compile("char f(char a, char);\nchar f(char a, char b, char c);\n"
-                                   "void main(void) { }\n");
-    EXPECT_TRUE(has(count2, "ERROR(C273): " + line(2) +
-                                "This declaration of f does not match its prototype.\n"))
-        << count2.messages;
-    const Outcome aggregate = compile("struct pt { char x; } a; union w { char c; };\n"
-                                      "void f(struct pt p);\nvoid f(union w p) { }\n"
-                                      "void main(void) { f(a); }\n");
-    EXPECT_TRUE(has(aggregate, "ERROR(C273): " + line(3) +
-                                   "The definition of f does not match its prototype.\n"))
-        << aggregate.messages;
+    const struct {
+        const char* program;
+        int line;
+        const char* message;
+    } cases[] = {
+        {"char f(char a);\nchar f(long a) { return 1; }\nchar r;\n"
+         "void main(void) { r = f(1); }\n",
+         2, "The definition of f does not match its prototype.\n"},
+        {"char f(char a, char);\nchar f(char a, char b, char c);\nvoid main(void) { }\n", 2,
+         "This declaration of f does not match its prototype.\n"},
+        {"struct pt { char x; } a; union w { char c; };\n"
+         "void f(struct pt p);\nvoid f(union w p) { }\nvoid main(void) { f(a); }\n",
+         3, "The definition of f does not match its prototype.\n"},
+        // A K&R definition is checked once its parameters are declared.
+        {"char f(char a, long b);\nchar f(a, b)\nchar a; char b; { return a; }\n"
+         "void main(void) { f(1, 2); }\n",
+         3, "The definition of f does not match its prototype.\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = compile(c.program);
+        EXPECT_TRUE(has(o, "ERROR(C273): " + line(c.line) + c.message)) << o.messages;
+    }
     const Outcome missing = compile("char f(char a);\nchar r;\nvoid main(void) {\n"
                                     "  r = f(1);\n  r = f(2);\n}\n");
     EXPECT_TRUE(

@@ -1307,6 +1307,13 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  (*(p + 1)).y = 4; r = (*ptr(1)).x + (*(p + 2)).y * 10 + (**pp).nx->y * 100 +\n"
          "  (*p->nx).y * 1000 + pa[1].y * 10000; }\n",
          "r", 7 + 90 + 900 + 9000 + 40000 - 65536},
+        // A K&R definition may follow a prototype that agrees with it.
+        {"sx28.h",
+         "int add(int a, long b); int sub(); long r;\n"
+         "int add(a, b) int a; long b; { return a + b; }\n"
+         "int sub(a, b) int a, b; { return a - b; }\n"
+         "void main(void) { r = add(3, 4) * 10 + sub(5, 2); }\n",
+         "r", 73},
         // Labels belong to their function: two functions may each have an "out:", and a
         // label may be named like a function.
         {"sx28.h",
