@@ -34,9 +34,11 @@ void extractInto(Compilation& c, const Item& byte, int offset, int width, int si
     const bool inPlace = byte.cval == t && byte.ival == 0;
     int shifts = offset;
     if (!inPlace && width == 1 && sign == UNSIGNED) {
-        emit(c, PIC_CLRF, t, -1, line);
+        // The skip guards a literal load: nothing between it and the skip may select a bank.
+        emit(c, PIC_MOVLW, "0", -1, line, 0);
         emitOn(c, PIC_BTFSC, byte, offset, line);
-        emit(c, PIC_INCF, t, 1, line);
+        emit(c, PIC_MOVLW, "1", -1, line, 1);
+        emit(c, PIC_MOVWF, t, -1, line);
         return;
     }
     if (inPlace && shifts >= 4) {

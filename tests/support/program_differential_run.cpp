@@ -61,17 +61,35 @@ std::string cellName(const Program& p, int variable, int cell) {
     return v.name;
 }
 
-// The cell's bytes, low byte first, read as its type.
+// The cell's bytes, low byte first, read as its type. A bit-field shares the byte of the
+// bit-field before it, from the low bits, while it fits there.
 std::int32_t readCell(CompiledProgram& compiled, const Program& p, int variable, int cell) {
-    int offset = 0;
-    for (int c = 0; c < cell; ++c)
-        offset += cellType(p, variable, c).bits / 8;
-    const Type t = cellType(p, variable, cell);
-    std::int32_t raw = 0;
-    for (int byte = t.bits / 8 - 1; byte >= 0; --byte)
-        raw = raw << 8 | static_cast<std::int32_t>(
-                             compiled.element(p.variables[variable].name, offset + byte));
-    return dialect::normalize(raw, t);
+    const std::string& name = p.variables[variable].name;
+    int next = 0; // the first byte after the cells so far
+    int used = 8; // the bits bit-fields use of the byte before next; 8 when it takes no more
+    for (int c = 0;; ++c) {
+        const Type t = cellType(p, variable, c);
+        const int bits = cellBits(p, variable, c);
+        int at = next;
+        int lowestBit = 0;
+        if (bits > 0 && used + bits <= 8) {
+            at = next - 1;
+            lowestBit = used;
+            used += bits;
+        } else {
+            next += bits > 0 ? 1 : t.bits / 8;
+            used = bits > 0 ? bits : 8;
+        }
+        if (c < cell)
+            continue;
+        if (bits > 0)
+            return fieldValue(static_cast<std::int32_t>(compiled.element(name, at)) >> lowestBit,
+                              bits, t);
+        std::int32_t raw = 0;
+        for (int byte = t.bits / 8 - 1; byte >= 0; --byte)
+            raw = raw << 8 | static_cast<std::int32_t>(compiled.element(name, at + byte));
+        return dialect::normalize(raw, t);
+    }
 }
 
 // The wrong values, "g3 = 5, expected -3", and the banks the globals occupy.

@@ -53,6 +53,7 @@ struct Features {
     bool pointerMembers = true;    // structs of pointers: *s.p, s.p[k], s.p++, &x == s.p;
                                    // list nodes: p->next->m, p = p->next
     bool pointerChoices = true;    // *(c ? p : q) of two pointers of one type
+    bool bitFields = true;         // 8-bit struct members of a width in bits: m2 : 3
 };
 
 // The constructs the compiler handles today on the device: what the test runs.
@@ -72,6 +73,7 @@ struct Member {
     std::string name;
     Type type;
     std::string spelling;
+    int bits = 0; // a bit-field's width (1 to 7); 0 for a whole member
 };
 
 // A struct either holds integer members, only pointers (pointerMembers: a member's type and
@@ -249,6 +251,10 @@ std::string programText(const Program& p);
 
 // The type of a variable's cell: its own, an element's or a member's.
 Type cellType(const Program& p, int variable, int cell);
+// The width in bits of a cell that is a bit-field; 0 for any other.
+int cellBits(const Program& p, int variable, int cell);
+// A value as a bit-field of that width keeps it: its low bits, extended by the type's sign.
+std::int32_t fieldValue(std::int32_t value, int bits, Type type);
 int cellCount(const Program& p, const Variable& v);
 // A struct variable read whole: the argument of a struct parameter.
 bool readsWholeStruct(const Program& p, const Expr& e);

@@ -250,7 +250,9 @@ Place ExpressionMaker::cellOf(const Variable& pointer, int target) {
         at.kind = Place::Kind::Member;
         std::vector<int> members;
         for (int c = 0; c < cellCount(g_.program, v); ++c) {
-            if (cellType(g_.program, target, c) == pointer.type)
+            // A bit-field has no address.
+            if (cellType(g_.program, target, c) == pointer.type &&
+                cellBits(g_.program, target, c) == 0)
                 members.push_back(c);
         }
         at.member = g_.any(members);

@@ -45,6 +45,7 @@ constexpr Letter Letters[] = {
      "structs of int * and long * members: *s.p, s.p[k], *s.p += e, s.p++, &x == s.p; "
      "a ring of list nodes: p->next->m, p = p->next"},
     {'Q', &Features::pointerChoices, "*(c ? p : q) of two pointers of one type"},
+    {'F', &Features::bitFields, "8-bit struct members of a width in bits"},
 };
 
 Features none() {

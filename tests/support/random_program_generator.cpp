@@ -216,11 +216,13 @@ private:
         return found;
     }
 
-    // Integer members m0, m1 ... of any types.
+    // Integer members m0, m1 ... of any types; an 8-bit one may be a bit-field.
     void addMembers(StructType& type, int count) {
         for (int m = count; m > 0; --m) {
             const Type t = g_.anyType();
             type.members.push_back({"m" + std::to_string(type.members.size()), t, g_.spelling(t)});
+            if (g_.features.bitFields && t.bits == 8 && g_.chance(0.4))
+                type.members.back().bits = 1 + g_.pick(7);
         }
     }
 
@@ -231,7 +233,8 @@ private:
         v.storage = Storage::Struct;
         v.structType = structType;
         for (const Member& m : p_.structs[structType].members) {
-            v.initial.push_back(g_.value(m.type));
+            const std::int32_t value = g_.value(m.type);
+            v.initial.push_back(m.bits > 0 ? fieldValue(value, m.bits, m.type) : value);
             bytes += bytesOf(m.type);
         }
         return v;
@@ -264,8 +267,8 @@ private:
 
     int firstCell(int variable, const Type& t) const {
         for (int c = 0; c < cellCount(p_, p_.variables[variable]); ++c) {
-            if (cellType(p_, variable, c) == t)
-                return c;
+            if (cellType(p_, variable, c) == t && cellBits(p_, variable, c) == 0)
+                return c; // a bit-field has no address
         }
         return -1;
     }

@@ -16,6 +16,17 @@ Type cellType(const Program& p, int variable, int cell) {
     return v.type;
 }
 
+int cellBits(const Program& p, int variable, int cell) {
+    const Variable& v = p.variables[variable];
+    return v.storage == Storage::Struct ? p.structs[v.structType].members[cell].bits : 0;
+}
+
+std::int32_t fieldValue(std::int32_t value, int bits, Type type) {
+    const std::int32_t low = value & ((1 << bits) - 1);
+    const std::int32_t top = 1 << (bits - 1);
+    return type.isUnsigned || (low & top) == 0 ? low : low - 2 * top;
+}
+
 int cellCount(const Program& p, const Variable& v) {
     if (v.storage == Storage::Array)
         return v.length;
@@ -402,8 +413,10 @@ private:
     }
 
     void store(const PointerValue& cell, const Value& v) {
-        cells_[cell.variable][cell.cell] =
-            dialect::convert(v, cellType(p_, cell.variable, cell.cell)).v;
+        const Type type = cellType(p_, cell.variable, cell.cell);
+        const int bits = cellBits(p_, cell.variable, cell.cell);
+        const std::int32_t stored = dialect::convert(v, type).v;
+        cells_[cell.variable][cell.cell] = bits > 0 ? fieldValue(stored, bits, type) : stored;
     }
 
     const Program& p_;

@@ -49,7 +49,8 @@ public:
             const StructType& s = p_.structs[i];
             out += "struct " + s.name + " {";
             for (const Member& m : s.members)
-                out += " " + m.spelling + " " + m.name + ";";
+                out += " " + m.spelling + " " + m.name +
+                       (m.bits > 0 ? " : " + std::to_string(m.bits) : "") + ";";
             for (const Member& m : s.pointerMembers)
                 out += " " + m.spelling + " *" + m.name + ";";
             if (s.linked)

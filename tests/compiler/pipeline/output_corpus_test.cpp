@@ -68,6 +68,7 @@ std::vector<CorpusProgram> corpus() {
         features.structResults = false;
         features.pointerMembers = false;
         features.pointerChoices = false;
+        features.bitFields = false;
         for (std::uint32_t seed = 1; seed <= 20; ++seed) {
             const auto program = testing::program::generateProgram(seed, features, device);
             programs.push_back({std::string(big ? "sx52-" : "sx28-") + std::to_string(seed),
