@@ -4,8 +4,10 @@
 #include "compiler/tables/symbol_table.hpp"
 
 #include <deque>
+#include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kavo {
@@ -94,6 +96,9 @@ struct CodegenState {
     std::unordered_map<std::string, std::string> conditionalPointerTypes;
     // Set when an error stops the expression being generated.
     bool abortExpression = false;
+    // The calls of undeclared functions reported (C347), by name and line: a list the
+    // generator goes over again reports each once.
+    std::set<std::pair<std::string, int>> undeclaredCalls;
     // Set for the statement about to be generated when nothing reads its value (an expression
     // statement, not a condition); the generator takes it for the statement's outermost list.
     bool valueDiscarded = false;

@@ -139,12 +139,25 @@ int checkvars(Compilation& c, Item* previous, Item* item) {
         return 0;
     }
     if (item->kind == IDENTIFIER) {
-        if (visible(c, *item))
+        const bool called = previous != nullptr &&
+                            (previous->kind == FUNCCALL || previous->kind == FUNC_START_PARAM);
+        if (visible(c, *item)) {
             retag(c, *item);
-        else
+        } else if (called) {
+            // C89 would declare it an int function of whatever arguments come: their widths
+            // would be guessed, so the call is refused instead.
+            if (c.codegen.undeclaredCalls.emplace(item->cval, item->line).second)
+                c.error(strprintf("ERROR(C347): Line: %d The function %s is called before it is "
+                                  "declared: define it, or declare its prototype, before the "
+                                  "call.\n",
+                                  item->line, item->cval.c_str()));
+            c.codegen.abortExpression = true; // the expression around the call stops too
+            return 0;
+        } else {
             c.error(strprintf("ERROR(C19): Line: %d Identifier %s not defined in current "
                               "scope.\n",
                               item->line, item->cval.c_str()));
+        }
         return 1;
     }
     if (isBinaryOperator(item->kind)) {

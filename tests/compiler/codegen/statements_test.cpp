@@ -163,11 +163,15 @@ TEST_F(StatementTest, CallsWithArgumentsAndResults) {
               "CALL g",         "MOVWF _tmp_3",  "RETURN"}));
 }
 
-TEST_F(StatementTest, CallingAnUndeclaredFunctionAssumesOneByte) {
+// Its parameters' widths would be guessed: the call is refused by name, not assumed to
+// return one byte.
+TEST_F(StatementTest, CallingAnUndeclaredFunctionIsRefused) {
     compile("char x;\nvoid f(void) { x = nowhere(); }\n");
-    EXPECT_NE(messages().find("WARNING(C44): Line: 4 Assuming int return value for function call "
-                              "to nowhere.\n"),
-              std::string::npos);
+    EXPECT_NE(messages().find("ERROR(C347): Line: 4 The function nowhere is called before it is "
+                              "declared"),
+              std::string::npos)
+        << messages();
+    EXPECT_EQ(messages().find("WARNING(C44)"), std::string::npos) << messages();
 }
 
 TEST_F(StatementTest, FunctionEnds) {

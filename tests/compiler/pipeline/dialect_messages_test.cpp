@@ -226,6 +226,16 @@ TEST(DialectMessages, CallsNestedDeeperThanTheStackAreRefused) {
     }
 }
 
+// A call of a function not yet declared is refused once, by name (C89 would guess its
+// parameters' widths).
+TEST(DialectMessages, ACallBeforeTheDeclarationIsNamedOnce) {
+    const Outcome o = compile("char k;\nvoid main(void) { k = g(2) - 3; }\nchar g(char a) { return a; }\n");
+    EXPECT_TRUE(has(o, "ERROR(C347): " + line(2) + "The function g is called before it is declared"))
+        << o.messages;
+    EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+    EXPECT_EQ(count(o, "WARNING(C44)"), 0) << o.messages;
+}
+
 // A label repeated in one function is named as the program writes it.
 TEST(DialectMessages, ALabelRepeatedInItsFunctionIsNamed) {
     const Outcome o = compile("char k;\nvoid main(void) { out: k++; out: k = 0; }\n");
