@@ -8,6 +8,7 @@
 #include "compiler/tables/opcodes.hpp"
 #include "compiler/tables/ram_map.hpp"
 
+#include <algorithm>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -252,9 +253,29 @@ void reportShortage(Compilation& c, const std::vector<Symbol*>& placedHere) {
 
 } // namespace
 
+namespace {
+
+// A variable placed with @ beyond the last address of the chip's RAM would be reached through
+// a bank that does not exist: the chip would wrap it onto another variable. The parts have 8
+// banks (addresses to 0xFF), the 48/52-pin ones 16 (to 0x1FF, as the compiler numbers them).
+void refuseAddressesBeyondRam(Compilation& c) {
+    const int last = c.pragmas.has("SX_52_BANKS") ? 0x1FF : 0xFF;
+    for (const Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
+        if (s->addr < 0 || takesNoRam(*s) || s->line <= 0 || s->name.starts_with("@") ||
+            s->addr + std::max(s->size, 1) - 1 <= last)
+            continue;
+        c.error(strprintf("ERROR(C348): Line: %d %s is placed at %d (0x%X), beyond the chip's "
+                          "RAM, whose last address is %d (0x%X).\n",
+                          s->line, s->name.c_str(), s->addr, s->addr, last, last));
+    }
+}
+
+} // namespace
+
 int figureoutloc(Compilation& c) {
     preparerelation(c);
     refuserecursion(c);
+    refuseAddressesBeyondRam(c);
     std::vector<Symbol*> unplaced;
     for (Symbol* s = c.symbols.main.head; s != nullptr; s = s->next) {
         if (s->addr < 0 && !takesNoRam(*s))

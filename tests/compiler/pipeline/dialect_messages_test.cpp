@@ -236,6 +236,16 @@ TEST(DialectMessages, ACallBeforeTheDeclarationIsNamedOnce) {
     EXPECT_EQ(count(o, "WARNING(C44)"), 0) << o.messages;
 }
 
+// A variable placed with @ beyond the chip's RAM would wrap onto another one.
+TEST(DialectMessages, AnAddressBeyondTheRamIsRefused) {
+    const Outcome o = compile("char lo @ 0xF3;\nchar hi @ 0x1F3;\nvoid main(void) { hi = lo; }\n");
+    EXPECT_TRUE(has(o, "ERROR(C348): " + line(2) +
+                           "hi is placed at 499 (0x1F3), beyond the chip's RAM, whose last "
+                           "address is 255 (0xFF).\n"))
+        << o.messages;
+    EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+}
+
 // A label repeated in one function is named as the program writes it.
 TEST(DialectMessages, ALabelRepeatedInItsFunctionIsNamed) {
     const Outcome o = compile("char k;\nvoid main(void) { out: k++; out: k = 0; }\n");
