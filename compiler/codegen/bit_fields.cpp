@@ -70,11 +70,14 @@ void extractInto(Compilation& c, const Item& byte, int offset, int width, int si
     }
 }
 
-// The field's value in a temporary of its sign (the byte's own temporary when it is one).
+// The field's value in a temporary (the byte's own temporary when it is one). The temporary
+// is signed whatever the field's sign: every value of a field narrower than a byte is an
+// int's, and C promotes it to int, so even an unsigned one compares and divides as a signed
+// value (7 > -8).
 std::string readField(Compilation& c, const Item& byte, int offset, int width, int sign,
                       int line) {
     const bool ownTemporary = byte.cval.starts_with("_tmp_") && byte.ival == 0;
-    const std::string t = ownTemporary ? byte.cval : newTemporaryOfSign(c, false, sign);
+    const std::string t = ownTemporary ? byte.cval : newTemporaryOfSign(c, false, SIGNED);
     extractInto(c, byte, offset, width, sign, t, line);
     return t;
 }
@@ -186,6 +189,7 @@ bool finishBitFieldAccess(Site& s, bool acted) {
     const std::string t =
         readField(s.c, *leaf, leaf->bitOffset, leaf->bitWidth, sign, s.line());
     becomeLeaf(leaf, IDENTIFIER, t);
+    leaf->sign = SIGNED; // the byte's own temporary kept the member's sign
     return true;
 }
 
@@ -234,7 +238,7 @@ bool generateBitFieldStep(Site& s) {
     const std::string t = readField(c, byte, byte.bitOffset, byte.bitWidth, sign, line);
     std::string old;
     if (read && after) {
-        old = newTemporaryOfSign(c, false, sign);
+        old = newTemporaryOfSign(c, false, SIGNED);
         emit(c, PIC_MOVF, t, 0, line);
         emit(c, PIC_MOVWF, old, -1, line);
     }

@@ -405,11 +405,13 @@ private:
         return to;
     }
 
+    // A bit-field's value is promoted to an int, signed: every value fits one.
     Value load(const PointerValue& cell) const {
         const auto& v = cells_[cell.variable][cell.cell];
         if (!v)
             throw Undefined{};
-        return Value{*v, cellType(p_, cell.variable, cell.cell)};
+        const bool field = cellBits(p_, cell.variable, cell.cell) > 0;
+        return Value{*v, field ? dialect::SignedChar : cellType(p_, cell.variable, cell.cell)};
     }
 
     void store(const PointerValue& cell, const Value& v) {

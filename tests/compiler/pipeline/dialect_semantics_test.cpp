@@ -1259,6 +1259,13 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "  s.c += 6; j = (s.a = 12); k = s.a++;\n"
          "  r = r * 10 + s.c + j + k + s.a; r = r + s.b * 10000; }\n",
          "r", 20147},
+        // A field narrower than a byte is promoted to a signed int, unsigned or not: 7 > -8,
+        // and 6 / -2 stored into 5 unsigned bits is 29.
+        {"sx28.h",
+         "struct S { unsigned a:3; signed b:4; unsigned c:5; } s, *p; char m = -2; long r;\n"
+         "void main(void) { s.a = 7; s.b = -8; s.c = 6; r = (s.a > s.b) + (~s.a == -8) * 10;\n"
+         "  s.c /= m; r = r + s.c * 100; p = &s; p->c = 6; p->c %= m; r = r + p->c * 1000; }\n",
+         "r", 1 + 10 + 2900},
         // ... through pointers and elements, in a union over their byte, as arguments and
         // returned values.
         {"sx52.h",
