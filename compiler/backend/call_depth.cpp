@@ -125,10 +125,14 @@ void measure(std::vector<Run>& runs) {
 // A called label as the program knows it: a function's name, or what a routine does.
 std::string calledName(const std::string& label) {
     static const std::unordered_map<std::string, std::string> routines = {
-        {"@__FUNC_MULT", "the * routine"},      {"@__FUNC_DIV", "the / routine"},
-        {"@__FUNC_SDIV", "the / routine"},      {"@__FUNC_MOD", "the % routine"},
-        {"@__FUNC_SMOD", "the % routine"},      {"@__FUNC_SHIFTL", "the << routine"},
-        {"@__FUNC_SHIFTR", "the >> routine"},   {"@__FUNC_SSHIFTR", "the >> routine"},
+        {"@__FUNC_MULT", "the * routine"},
+        {"@__FUNC_DIV", "the / routine"},
+        {"@__FUNC_SDIV", "the signed / routine"},
+        {"@__FUNC_MOD", "the % routine"},
+        {"@__FUNC_SMOD", "the signed % routine"},
+        {"@__FUNC_SHIFTL", "the << routine"},
+        {"@__FUNC_SHIFTR", "the >> routine"},
+        {"@__FUNC_SSHIFTR", "the signed >> routine"},
         {"@__strings_", "the char pointer reader"}};
     if (const auto known = routines.find(label); known != routines.end())
         return known->second;
@@ -138,15 +142,21 @@ std::string calledName(const std::string& label) {
 // The calls of the deepest path from run, outermost first, and the line of the last.
 std::vector<std::string> deepestChain(const std::vector<Run>& runs, std::size_t from, int& line) {
     std::vector<std::string> chain;
+    std::vector<std::string> labels;
+    bool inRoutine = false;
     std::size_t at = from;
     for (int steps = 0; runs[at].depth > 0 && steps < 100000; ++steps) {
         const Run& run = runs[at];
         if (run.deepestCall >= 0) {
             const Call& call = run.calls[static_cast<std::size_t>(run.deepestCall)];
-            if (std::find(chain.begin(), chain.end(), calledName(call.target)) != chain.end())
+            if (std::find(labels.begin(), labels.end(), call.target) != labels.end())
                 break; // a cycle of calls: named once
+            labels.push_back(call.target);
             chain.push_back(calledName(call.target));
-            line = call.line;
+            // A routine's own calls carry its listing line, not one of the program's.
+            if (!inRoutine)
+                line = call.line;
+            inRoutine = inRoutine || call.target.starts_with("@__");
             at = call.run;
         } else {
             at = run.deepestNext;
