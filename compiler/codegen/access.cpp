@@ -947,6 +947,11 @@ bool generateMember(Site& s) {
         }
         return false;
     }
+    // A base computed in parentheses ((*pp)->in.x) may still have its closing brackets
+    // before the member names.
+    while (base->next != nullptr &&
+           (base->next->kind == POSTFIX_EXP_END || base->next->kind == POSTFIX_EXP_START))
+        unlinkItem(c, s.list, base->next, base);
     std::vector<Item*> members;
     for (Item* m = base->next; m != nullptr && static_cast<int>(members.size()) < depth;
          m = m->next)

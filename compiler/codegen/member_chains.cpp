@@ -32,6 +32,8 @@ MemberChainReader::Role MemberChainReader::see(const Item& item) {
         else if (item.kind == IDENTIFIER && chain.indexDepth == 0) {
             chain.baseDone = true;
             return Role::Base;
+        } else if (item.kind == GETEXPVAL && chain.indexDepth == 0) {
+            chain.baseDone = true; // a parenthesised value, (q + 1)->in.x
         }
         return Role::Other;
     }

@@ -1321,6 +1321,15 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "int sub(a, b) int a, b; { return a - b; }\n"
          "void main(void) { r = add(3, 4) * 10 + sub(5, 2); }\n",
          "r", 73},
+        // A member struct's members through a computed pointer.
+        {"sx52.h",
+         "struct P { char a, b; }; struct O { char k; struct P in; } o1, o2;\n"
+         "struct O *q = &o2; struct O **qq = &q; struct O *qs[2]; char k = 1; long r;\n"
+         "struct O *gp(void) { return q; }\n"
+         "void main(void) { qs[1] = q; (q + 0)->in.a = 2; o1.in.b = 3; (*qq)->in.b = 4;\n"
+         "  r = (k ? &o1 : &o2)->in.b + gp()->in.a * 10 + (**qq).in.b * 100 +\n"
+         "  (*gp()).in.a * 1000 + (*qs[1]).in.b * 10000; }\n",
+         "r", 3 + 20 + 400 + 2000 + 40000 - 65536},
         // Labels belong to their function: two functions may each have an "out:", and a
         // label may be named like a function.
         {"sx28.h",
