@@ -160,11 +160,15 @@ Part measurePart(Compilation& c, const Item& sizeOf, const Symbol& symbol) {
         const std::size_t slash = sizeOf.name.rfind('/');
         const Symbol* array =
             resolveMemberChain(c, symbol.typeName, sizeOf.name.substr(0, slash)).member;
-        if (array == nullptr || array->type != ARRAY || slash == std::string::npos)
+        const bool pointerMember = array != nullptr && (array->type == POINTER ||
+                                                        (array->type == LONG && array->base == CHAR));
+        if (array == nullptr || (array->type != ARRAY && !pointerMember) ||
+            slash == std::string::npos)
             return {};
+        // *s.p of a pointer member is what it points at.
         Item element = sizeOf;
-        element.ival = SizeOfElement | (asValue ? SizeOfAsValue : 0);
-        element.name = sizeOf.name.substr(slash + 1);
+        element.ival = (pointerMember ? SizeOfTarget : SizeOfElement) | (asValue ? SizeOfAsValue : 0);
+        element.name = pointerMember ? "" : sizeOf.name.substr(slash + 1);
         return measurePart(c, element, *array);
     }
     const bool ofElements = symbol.type == ARRAY && aggregateElements;

@@ -353,32 +353,60 @@ StackValue sizeOfSymbol(FragmentBuilder& b, const Node& name, int what, const st
     return b.join(__LINE__, made, {b.copy(StackValue{const_cast<Node*>(&name), nullptr, nullptr})});
 }
 
-// s.m[i], s.in.m[i][j], p->m[i]: an element (or a row) of a member array. The node names the
-// variable, with the member chain and the subscripts' count: "in.m/2".
+// A member chain from core[first]: ST_ADDR_RESOLVE... base member... (s.in.m) or
+// POINTERSYM(member) base (p->m). The base's position, the chain ("in.m") and the position
+// after it.
+struct MemberChainNodes {
+    std::size_t base = 0;
+    std::string chain;
+    std::size_t end = 0;
+};
+
+std::optional<MemberChainNodes> memberChainAt(const std::vector<const Node*>& core,
+                                              std::size_t first) {
+    std::size_t depth = first;
+    while (depth < core.size() && core[depth]->kind == ST_ADDR_RESOLVE)
+        ++depth;
+    const bool throughPointer =
+        depth == first && depth < core.size() && core[depth]->kind == POINTERSYM;
+    const std::size_t base = throughPointer ? first + 1 : depth;
+    const std::size_t members = throughPointer ? 0 : depth - first;
+    const std::size_t end = base + 1 + members;
+    if ((!throughPointer && members == 0) || end > core.size() || core[base]->kind != IDENTIFIER)
+        return std::nullopt;
+    MemberChainNodes found{base, throughPointer ? core[first]->cval : "", end};
+    for (std::size_t k = base + 1; k < end; ++k) {
+        if (core[k]->kind != IDENTIFIER)
+            return std::nullopt;
+        found.chain += (found.chain.empty() ? "" : ".") + core[k]->cval;
+    }
+    return found;
+}
+
+// s.m[i], s.in.m[i][j], p->m[i], (s.g[i])[j] and *s.m: an element (or a row) of a member
+// array, or what a pointer member points at. The node names the variable, with the member
+// chain and the subscripts' count: "in.m/2".
 std::optional<StackValue> sizeOfMemberElement(FragmentBuilder& b,
                                               const std::vector<const Node*>& core,
                                               const std::vector<const Node*>& nodes,
                                               int asValueFlag) {
-    if (core.size() < 5 || core[0]->kind != INDEX_ON || core.back()->kind != INDEX_OFF)
-        return std::nullopt;
-    std::size_t depth = 1;
-    while (depth < core.size() && core[depth]->kind == ST_ADDR_RESOLVE)
-        ++depth;
-    const bool throughPointer = depth == 1 && core[1]->kind == POINTERSYM;
-    const std::size_t base = throughPointer ? 2 : depth;
-    const std::size_t members = throughPointer ? 0 : depth - 1;
-    const std::size_t subscript = base + 1 + members;
-    if ((!throughPointer && members == 0) || subscript >= core.size() ||
-        core[base]->kind != IDENTIFIER || core[subscript]->kind != SUBSCRIPT)
-        return std::nullopt;
-    std::string chain = throughPointer ? core[1]->cval : "";
-    for (std::size_t k = base + 1; k < subscript; ++k) {
-        if (core[k]->kind != IDENTIFIER)
+    if (!core.empty() && core[0]->kind == RESOLV_PTR) {
+        const std::optional<MemberChainNodes> chain = memberChainAt(core, 1);
+        if (!chain || chain->end != core.size())
             return std::nullopt;
-        chain += (chain.empty() ? "" : ".") + core[k]->cval;
+        return sizeOfSymbol(b, *core[chain->base], SizeOfMemberElement | asValueFlag,
+                            chain->chain + "/1");
     }
-    return sizeOfSymbol(b, *core[base], SizeOfMemberElement | asValueFlag,
-                        chain + "/" + std::to_string(subscriptCount(nodes)));
+    std::size_t lead = 0;
+    while (lead < core.size() && core[lead]->kind == INDEX_ON)
+        ++lead;
+    if (lead == 0 || core.back()->kind != INDEX_OFF)
+        return std::nullopt;
+    const std::optional<MemberChainNodes> chain = memberChainAt(core, lead);
+    if (!chain || chain->end >= core.size() || core[chain->end]->kind != SUBSCRIPT)
+        return std::nullopt;
+    return sizeOfSymbol(b, *core[chain->base], SizeOfMemberElement | asValueFlag,
+                        chain->chain + "/" + std::to_string(subscriptCount(nodes)));
 }
 
 // The size of what the named function returns: the function is no object, so the node names

@@ -1340,6 +1340,13 @@ TEST(DialectSemantics, EachProgramStoresWhatCSays) {
          "char g(void) { goto done; return 1; done: return done(40); }\n"
          "void main(void) { r = fa(0) + fb(1) + g(); }\n",
          "r", 5 + 1 + 41},
+        {"sx28.h",
+         "struct pt { char x; long y; };\n"
+         "struct S { long m[2]; int *ip; char *cp; struct pt *pp; char g[2][3]; } s, *p;\n"
+         "long r;\n"
+         "void main(void) { r = sizeof(*s.m) + sizeof(*s.ip) * 10 + sizeof(*p->cp) * 100 +\n"
+         "  sizeof(*p->pp) * 1000 + sizeof((s.g[1])[0]) * 10000; }\n",
+         "r", 2 + 10 + 100 + 3000 + 10000},
         // A constant address cast to a pointer reaches what `@` placed there, on the SX52's
         // sixteen banks too (bank 1 and bank 15).
         {"sx52.h",
