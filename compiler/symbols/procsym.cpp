@@ -19,6 +19,7 @@
 #include "compiler/symbols/types.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace kavo {
@@ -80,8 +81,9 @@ struct Declaration {
     // starts a new declaration (struct members and parameters arrive back to back).
     bool declaredSinceSpecifiers = false;
     Symbol* lastTag = nullptr;
-    // The width in bits the next member declarator takes (a bit-field); -1 for none.
-    int bitWidth = -1;
+    // The width in bits the next member declarator takes (a bit-field); none for a member of
+    // its type's whole size.
+    std::optional<int> bitWidth;
 };
 
 constexpr int UnsizedDimension = -1000000;
@@ -753,7 +755,7 @@ int bitsUsedBefore(const Compilation& c, const Symbol* last) {
 // A member of a width in bits: of an 8-bit integer type, 1 to 8 bits wide. An unnamed one
 // pads; one of width 0 fills the rest of the byte, so that the next starts a new one.
 void declareBitField(Compilation& c, Declaration& d, SymbolList& target, const Item& item) {
-    const int width = std::exchange(d.bitWidth, -1);
+    const int width = *std::exchange(d.bitWidth, std::nullopt);
     const bool unnamed = item.cval.starts_with(UnnamedBitField);
     const std::string called = unnamed ? "an unnamed bit-field" : "the bit-field " + item.cval;
     const bool byteType = d.type == CHAR || d.type == SHORT || d.type == INT;
@@ -781,7 +783,7 @@ void declareIdentifier(Compilation& c, Declaration& d, SymbolList& target, const
     d.typeGiven = false;
     if (d.unsupportedType)
         return;
-    if (d.bitWidth >= 0) {
+    if (d.bitWidth) {
         declareBitField(c, d, target, item);
         d.declaredSinceSpecifiers = true;
         return;

@@ -269,6 +269,8 @@ TEST(DialectMessages, BitFieldsOutsideTheRulesAreRefused) {
          "C343", "the bit-field a is 9 bits wide: its type holds 1 to 8 bits.\n"},
         {"char k;\nstruct f { unsigned a : 0; };\nvoid main(void) { }\n",
          "C343", "the bit-field a is 0 bits wide"},
+        {"char k;\nstruct f { unsigned a : -1; };\nvoid main(void) { }\n",
+         "C343", "the bit-field a is -1 bits wide"},
         {"char k;\nstruct f { char a; int : 12; };\nvoid main(void) { }\n",
          "C343", "an unnamed bit-field is 12 bits wide: its type holds 0 to 8"},
         {"char k;\nstruct f { unsigned a : k; };\nvoid main(void) { }\n",
