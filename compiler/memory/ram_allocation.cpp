@@ -264,9 +264,10 @@ void refuseAddressesBeyondRam(Compilation& c) {
         if (s->addr < 0 || takesNoRam(*s) || s->line <= 0 || s->name.starts_with("@") ||
             s->addr + std::max(s->size, 1) - 1 <= last)
             continue;
-        c.error(strprintf("ERROR(C348): Line: %d %s is placed at %d (0x%X), beyond the chip's "
-                          "RAM, whose last address is %d (0x%X).\n",
-                          s->line, s->name.c_str(), s->addr, s->addr, last, last));
+        c.error(strprintf("ERROR(C348): Line: %d %s, %d byte%s at %d (0x%X), reaches beyond the "
+                          "chip's RAM, whose last address is %d (0x%X).\n",
+                          s->line, s->name.c_str(), std::max(s->size, 1), s->size > 1 ? "s" : "",
+                          s->addr, s->addr, last, last));
     }
 }
 

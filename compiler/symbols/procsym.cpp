@@ -1097,7 +1097,11 @@ void processItem(Compilation& c, Declaration& d, SymbolList& target, Item*& item
                               "expression.\n",
                               item->line));
     } else if (kind == FORCED_MEM_LOC) {
-        if (constantResult(c)) {
+        if (constantResult(c) && c.codegen.lastResult.value < 0) {
+            c.error(strprintf("ERROR(C349): Line: %d The address %d given with @ is negative: RAM "
+                              "addresses start at 0.\n",
+                              item->line, c.codegen.lastResult.value));
+        } else if (constantResult(c)) {
             d.fixedLocation = true;
             d.fixedAddress = c.codegen.lastResult.value;
         } else {

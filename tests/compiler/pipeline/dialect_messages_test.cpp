@@ -240,10 +240,14 @@ TEST(DialectMessages, ACallBeforeTheDeclarationIsNamedOnce) {
 TEST(DialectMessages, AnAddressBeyondTheRamIsRefused) {
     const Outcome o = compile("char lo @ 0xF3;\nchar hi @ 0x1F3;\nvoid main(void) { hi = lo; }\n");
     EXPECT_TRUE(has(o, "ERROR(C348): " + line(2) +
-                           "hi is placed at 499 (0x1F3), beyond the chip's RAM, whose last "
+                           "hi, 1 byte at 499 (0x1F3), reaches beyond the chip's RAM, whose last "
                            "address is 255 (0xFF).\n"))
         << o.messages;
     EXPECT_EQ(count(o, "ERROR"), 1) << o.messages;
+    const Outcome negative = compile("char k;\nchar x @ -1;\nvoid main(void) { x = k; }\n");
+    EXPECT_TRUE(has(negative, "ERROR(C349): " + line(2) + "The address -1 given with @ is "
+                                                           "negative"))
+        << negative.messages;
 }
 
 // A label repeated in one function is named as the program writes it.
