@@ -360,21 +360,23 @@ struct MemberChainNodes {
     std::size_t base = 0;
     std::string chain;
     std::size_t end = 0;
+    bool throughPointer = false;
 };
 
+// As many ST_ADDR_RESOLVE as members after the base, and a POINTERSYM (its member the
+// chain's first) before a pointer base: p->in.x is ST_ADDR_RESOLVE POINTERSYM(in) p x.
 std::optional<MemberChainNodes> memberChainAt(const std::vector<const Node*>& core,
                                               std::size_t first) {
     std::size_t depth = first;
     while (depth < core.size() && core[depth]->kind == ST_ADDR_RESOLVE)
         ++depth;
-    const bool throughPointer =
-        depth == first && depth < core.size() && core[depth]->kind == POINTERSYM;
-    const std::size_t base = throughPointer ? first + 1 : depth;
-    const std::size_t members = throughPointer ? 0 : depth - first;
+    const bool throughPointer = depth < core.size() && core[depth]->kind == POINTERSYM;
+    const std::size_t members = depth - first;
+    const std::size_t base = depth + (throughPointer ? 1 : 0);
     const std::size_t end = base + 1 + members;
     if ((!throughPointer && members == 0) || end > core.size() || core[base]->kind != IDENTIFIER)
         return std::nullopt;
-    MemberChainNodes found{base, throughPointer ? core[first]->cval : "", end};
+    MemberChainNodes found{base, throughPointer ? core[depth]->cval : "", end, throughPointer};
     for (std::size_t k = base + 1; k < end; ++k) {
         if (core[k]->kind != IDENTIFIER)
             return std::nullopt;
@@ -544,23 +546,16 @@ std::optional<StackValue> sizeOfObject(FragmentBuilder& b, const std::vector<con
         return sizeOfReturned(b, core[1]->cval, asValueFlag);
     if (core.size() == 2 && is(0, RESOLV_PTR) && is(1, IDENTIFIER))
         return sizeOfSymbol(b, *core[1], SizeOfTarget | asValueFlag, "");
-    // s.m, s.in.x, p->m, p->in.x: as many ST_ADDR_RESOLVE as members after the base.
+    // s.m, s.in.x, p->m, p->in.x.
+    if (const auto chain = memberChainAt(core, 0); chain && chain->end == core.size())
+        return sizeOfSymbol(
+            b, *core[chain->base],
+            (chain->throughPointer ? SizeOfMemberThroughPointer : SizeOfMember) | asValueFlag,
+            chain->chain);
+    // pts[i].y, g[i][j].in.x: the member chain of an element of an array of structs.
     std::size_t depth = 0;
     while (is(depth, ST_ADDR_RESOLVE))
         ++depth;
-    const bool throughPointer = is(depth, POINTERSYM);
-    const std::size_t base = depth + (throughPointer ? 1 : 0);
-    if ((depth > 0 || throughPointer) && core.size() == base + 1 + depth && is(base, IDENTIFIER) &&
-        std::all_of(core.begin() + static_cast<std::ptrdiff_t>(base), core.end(),
-                    [](const Node* n) { return n->kind == IDENTIFIER; })) {
-        std::string chain = throughPointer ? core[depth]->cval : "";
-        for (std::size_t k = base + 1; k < core.size(); ++k)
-            chain += (chain.empty() ? "" : ".") + core[k]->cval;
-        return sizeOfSymbol(
-            b, *core[base],
-            (throughPointer ? SizeOfMemberThroughPointer : SizeOfMember) | asValueFlag, chain);
-    }
-    // pts[i].y, g[i][j].in.x: the member chain of an element of an array of structs.
     if (depth > 0 && is(depth, INDEX_ON) && is(depth + 1, IDENTIFIER)) {
         std::size_t after = depth;
         for (int open = 0; after < core.size(); ++after) {
